@@ -1,0 +1,26 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD   ?= build
+TYPE    ?= RelWithDebInfo
+WERROR  ?= ON
+JOBS    ?= $(shell nproc)
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+.PHONY: deps configure build run test clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DTAVELO_WERROR=$(WERROR) $(LAUNCHER) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

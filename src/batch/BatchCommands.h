@@ -1,0 +1,8 @@
+#pragma once
+// The commands of tavelo-batch. Each takes the arguments after its name and
+// returns the process exit status.
+#include <QStringList>
+
+int runInfoCommand(const QStringList &args);
+int runPrintCommand(const QStringList &args);
+QString usageText();

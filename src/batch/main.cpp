@@ -1,0 +1,37 @@
+// tavelo-batch: the card file and the card sheet from the command line, on the
+// core library alone.
+#include "BatchCommands.h"
+#include "FontMapping.h"
+
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    // No window is ever shown: the offscreen platform unless the caller chose one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    FontMapping::installFaceSubstitutions();
+
+    QStringList args = app.arguments().mid(1);
+    QTextStream err(stderr);
+    if (args.isEmpty()) {
+        err << usageText();
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        QTextStream(stdout) << usageText();
+        return 0;
+    }
+    if (command == QLatin1String("info"))
+        return runInfoCommand(args);
+    if (command == QLatin1String("print"))
+        return runPrintCommand(args);
+    err << "tavelo-batch: unknown command '" << command << "'\n\n" << usageText();
+    return 2;
+}

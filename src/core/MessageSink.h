@@ -1,0 +1,25 @@
+#pragma once
+// Where the core's messages go: message boxes in the program, a list in the
+// command-line tool and in tests.
+#include <QFlags>
+#include <QString>
+
+enum class MsgButton : unsigned { Yes = 1, No = 2, Ok = 4, Cancel = 8 };
+Q_DECLARE_FLAGS(MsgButtons, MsgButton)
+Q_DECLARE_OPERATORS_FOR_FLAGS(MsgButtons)
+
+// Results of the information box: the code of the button pressed.
+enum MsgResult : int { mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+class MessageSink
+{
+public:
+    virtual ~MessageSink() = default;
+    // The information box; returns the code of the button pressed.
+    virtual int information(const QString &text, MsgButtons buttons) = 0;
+    // The error box; the text is the error's message, without the final ".".
+    virtual void error(const QString &message) = 0;
+};
+
+// The error box always adds a full stop, also after one that is already there.
+inline QString errorBoxText(const QString &message) { return message + QLatin1Char('.'); }

@@ -1,0 +1,92 @@
+#pragma once
+// Every text the program shows, in one place. Half-width katakana are kept as
+// the users of earlier versions know them.
+#include <QString>
+
+namespace Msg {
+
+inline QString applicationTitle() { return QStringLiteral("Kadoru!"); }
+inline QString programTitle() { return QStringLiteral("Tavelo 2.0"); }
+inline QString titlePrefix() { return QStringLiteral("Tavelo 2.0 - "); }
+inline QString defaultDocumentName() { return QStringLiteral("新規名刺.tvl"); }
+inline QString helpFileBaseName() { return QStringLiteral("Tavelo"); }
+inline QString helpFileExtension() { return QStringLiteral(".hlp"); }
+
+// Information box
+inline QString informationTitle() { return QStringLiteral("情報"); }
+inline QString buttonYes() { return QStringLiteral("はい(&Y)"); }
+inline QString buttonNo() { return QStringLiteral("いいえ(&N)"); }
+inline QString buttonOk() { return QStringLiteral("OK"); }
+inline QString buttonCancel() { return QStringLiteral("ｷｬﾝｾﾙ"); }
+
+// The document's own messages
+inline QString tooManyBoxes() { return QStringLiteral("ボックスの最大数を超えました。"); }
+inline QString badCardFile() { return QStringLiteral("名刺ファイルが異常です"); }
+inline QString askSave() { return QStringLiteral("は更新されています。保存しますか？"); }
+inline QString nowEditing() { return QStringLiteral("は現在編集中です"); }
+
+// Errors of the run-time layer
+inline QString notAnInteger(const QString &text) { return QStringLiteral("'%1' は整数ではありません").arg(text); }
+inline QString cannotOpenFile(const QString &name) { return QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(name); }
+inline QString invalidBitmap() { return QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です"); }
+inline QString streamReadError() { return QStringLiteral("ｽﾄﾘｰﾑからの読み込みｴﾗｰ"); }
+inline QString unknownPictureExtension(const QString &ext) { return QStringLiteral("拡張子 .%1 の画像形式は処理できません").arg(ext); }
+inline QString fileNotFound() { return QStringLiteral("ﾌｧｲﾙが見つかりません"); }
+inline QString invalidFileName() { return QStringLiteral("不正なﾌｧｲﾙ名です"); }
+inline QString tooManyOpenFiles() { return QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"); }
+inline QString accessDenied() { return QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました"); }
+inline QString readPastEnd() { return QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました"); }
+inline QString diskFull() { return QStringLiteral("ﾃﾞｨｽｸがいっぱいです"); }
+inline QString invalidNumericInput() { return QStringLiteral("入力値が数値ではありません"); }
+inline QString otherIoError(int code) { return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code); }
+
+// Main window
+inline QString menuFile() { return QStringLiteral("ﾌｧｲﾙ(&F)"); }
+inline QString menuNew() { return QStringLiteral("新規作成(&N)"); }
+inline QString menuOpen() { return QStringLiteral("開く(&O)..."); }
+inline QString menuSave() { return QStringLiteral("上書き保存(&S)"); }
+inline QString menuSaveAs() { return QStringLiteral("名前を付けて保存(&A)..."); }
+inline QString menuPrintOption() { return QStringLiteral("書式設定(&F)..."); }
+inline QString menuPrintPreview() { return QStringLiteral("印刷プレビュー(&V)..."); }
+inline QString menuPrint() { return QStringLiteral("印刷(&P)..."); }
+inline QString menuExit() { return QStringLiteral("終了(&X)"); }
+inline QString menuEdit() { return QStringLiteral("編集(&E)"); }
+inline QString menuNewBox() { return QStringLiteral("新規ﾃｷｽﾄﾎﾞｯｸｽ追加(&T)"); }
+inline QString menuNewImage() { return QStringLiteral("新規ｲﾒｰｼﾞﾎﾞｯｸｽ追加(&I)"); }
+inline QString menuHelp() { return QStringLiteral("ﾍﾙﾌﾟ(&H)"); }
+inline QString menuSearchHelp() { return QStringLiteral("ﾄﾋﾟｯｸの検索(&H)..."); }
+inline QString menuAbout() { return QStringLiteral("ｼﾞｰｼﾞｮﾝ情報(&A)..."); }
+
+inline QString hintNew() { return QStringLiteral("新規作成"); }
+inline QString hintOpen() { return QStringLiteral("開く"); }
+inline QString hintSave() { return QStringLiteral("セーブ"); }
+inline QString hintExit() { return QStringLiteral("終了"); }
+inline QString hintNewBox() { return QStringLiteral("ﾃｷｽﾄﾎﾞｯｸｽ追加"); }
+inline QString hintNewImage() { return QStringLiteral("ｲﾒｰｼﾞﾎﾞｯｸｽ追加"); }
+
+// Context menus
+inline QString menuFont() { return QStringLiteral("フォント指定(&F)..."); }
+inline QString menuSize() { return QStringLiteral("現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)"); }
+inline QString menuDelete() { return QStringLiteral("このﾎﾞｯｸｽを削除(&D)"); }
+inline QString menuImageDelete() { return QStringLiteral("このボックスを削除(&D)"); }
+
+// File dialogs
+inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.tvl"); }
+inline QString cardFileExtension() { return QStringLiteral("tvl"); }
+inline QString bitmapFilter() { return QStringLiteral("BMP files (*.BMP)|*.bmp"); }
+inline QString bitmapExtension() { return QStringLiteral("bmp"); }
+
+// About box
+inline QString aboutCaption() { return QStringLiteral("Taveloについて"); }
+inline QString aboutProduct() { return QStringLiteral("Tavelo32 名刺作成ﾌﾟﾛｸﾞﾗﾑ"); }
+inline QString aboutVersion() { return QStringLiteral("Version 2.00"); }
+inline QString aboutNotice() { return QStringLiteral("Qt 6 版 — 名刺をデザインして 8 面付けで印刷します"); }
+
+// Print settings dialog
+inline QString printSetCaption() { return QStringLiteral("印刷設定"); }
+inline QString printSetMargins() { return QStringLiteral("マージン設定"); }
+inline QString printSetLeft() { return QStringLiteral("左マージン(mm)"); }
+inline QString printSetTop() { return QStringLiteral("上マージン(mm)"); }
+inline QString printSetGuide() { return QStringLiteral("切り取りガイド印字"); }
+
+} // namespace Msg

@@ -1,0 +1,24 @@
+#pragma once
+// A message sink for tests: records every message and answers with a queue of
+// prepared results (OK when the queue is empty).
+#include "MessageSink.h"
+
+#include <QList>
+#include <QStringList>
+
+class RecordingSink : public MessageSink
+{
+public:
+    int information(const QString &text, MsgButtons buttons) override
+    {
+        infos << text;
+        infoButtons << buttons;
+        return answers.isEmpty() ? int(mrOk) : answers.takeFirst();
+    }
+    void error(const QString &message) override { errors << message; }
+
+    QStringList infos;
+    QList<MsgButtons> infoButtons;
+    QStringList errors;
+    QList<int> answers;
+};

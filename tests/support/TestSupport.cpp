@@ -1,0 +1,3 @@
+// Helpers shared by the tests live in headers; this file gives the support
+// library a translation unit of its own.
+#include "RecordingSink.h"
