@@ -1,0 +1,30 @@
+#pragma once
+// The card data file (.tvl): four fixed lines, then ten-line text box records
+// and six-line image box records; CR LF line ends, text in code page 932.
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class CardDocument;
+
+// Writes the document to path. The file is replaced only once the new content
+// is complete on disk; on failure the old file stays and a TaveloError with the
+// I/O message is thrown. Returns false without writing when the document holds
+// text that code page 932 cannot store (the information box says which).
+bool WriteCardFile(const CardDocument &doc, const QString &path);
+
+// Reads path into the (cleared) document: print settings, then one box per
+// record. A wrong header is reported through the document's message sink and
+// ends the read; a picture that cannot be loaded is reported as an error
+// through the sink and the read goes on; a bad number or an I/O failure throws
+// a TaveloError and ends the read where it stands.
+void LoadCardFile(CardDocument &doc, const QString &path);
+
+// The card file's number rule: optional leading spaces, then an optional sign
+// and decimal digits, or "$" and hexadecimal digits; nothing after; 32 bits.
+std::optional<std::int32_t> parseCardInteger(const QByteArray &line);
+
+// The message for a failed file operation, chosen by the errno value.
+QString ioErrorMessage(int errnoValue);

@@ -1,0 +1,15 @@
+#pragma once
+// Loads the picture of an image box. The kind of picture is chosen by the file
+// name's extension in lower case; the picture is returned only when the whole
+// file was read. Failures throw a TaveloError with the system's messages.
+#include <QImage>
+#include <QString>
+
+namespace PictureLoader {
+
+QImage load(const QString &path);
+
+// The same for bytes already in memory, named by fileName for the extension.
+QImage loadFromBytes(const QByteArray &bytes, const QString &fileName);
+
+} // namespace PictureLoader
