@@ -38,6 +38,7 @@ inline QString accessDenied() { return QStringLiteral("ﾌｧｲﾙへのｱｸ�
 inline QString readPastEnd() { return QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました"); }
 inline QString diskFull() { return QStringLiteral("ﾃﾞｨｽｸがいっぱいです"); }
 inline QString invalidNumericInput() { return QStringLiteral("入力値が数値ではありません"); }
+inline QString invalidTypecast() { return QStringLiteral("ｸﾗｽ型のｷｬｽﾄが無効です"); }
 inline QString otherIoError(int code) { return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code); }
 
 // Main window
