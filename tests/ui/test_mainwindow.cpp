@@ -3,6 +3,7 @@
 #include "About.h"
 #include "CardPanel.h"
 #include "ErrorGuard.h"
+#include "HelpViewer.h"
 #include "Main.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -207,6 +209,23 @@ private Q_SLOTS:
         TForm1 form(96);
         form.MenuDelete->trigger();   // no text box is current
         QCOMPARE(presenter.errors, QStringList{Msg::invalidTypecast() + QLatin1Char('.')});
+    }
+
+    void helpWithoutFileAndClosing()
+    {
+        RecordingPresenter presenter;
+        auto *form = new TForm1(96);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->show();
+        form->SearchforHelpOn1->trigger();
+        HelpViewer *help = form->helpViewer();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(!help->fileFound());   // no help file beside the test program
+        QVERIFY(presenter.errors.isEmpty());
+        form->document().AddTextBox();
+        QPointer<HelpViewer> watch(help);
+        QVERIFY(form->close());   // the close query agrees: the help window goes too
+        QVERIFY(watch.isNull() || !watch->isVisible());
     }
 
     void hitTest_data()
