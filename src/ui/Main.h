@@ -123,6 +123,7 @@ private:
     void connectDocument();
     void runFirstActivation();
     void updateTitle();
+    int askSaveQuestion();
     int currentTextSlot() const;    // CurrentBox as a text box, or an error
     int currentImageSlot() const;   // CurrentBox as a picture, or an error
 

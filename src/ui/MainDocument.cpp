@@ -1,7 +1,42 @@
 // Document commands: New, Open, Save, Save As and the close query.
 #include "Main.h"
 
+#include "CardFile.h"
+#include "Dialogs.h"
+#include "ErrorGuard.h"
+#include "InlineEditor.h"
+#include "MessageBoxes.h"
 #include "Messages.h"
+
+namespace {
+FileDialogRequest cardFileRequest(const QString &initialFile)
+{
+    return {Msg::cardFileExtension(), Msg::cardFileFilter(), initialFile};
+}
+
+// After a read, finished or not, the editor holds the current box's caption.
+class EditorFollowsCurrentBox
+{
+public:
+    EditorFollowsCurrentBox(CardDocument &doc, InlineEditor *editor) : m_doc(doc), m_editor(editor) {}
+    ~EditorFollowsCurrentBox()
+    {
+        const BoxRef current = m_doc.CurrentBox();
+        if (const TextBox *box = current.isText() ? m_doc.TextBoxes(current.slot) : nullptr)
+            m_editor->setText(box->Caption);
+    }
+
+private:
+    CardDocument &m_doc;
+    InlineEditor *m_editor;
+};
+}
+
+int TForm1::askSaveQuestion()
+{
+    return ErrorGuard::presenter()->information(this, m_doc.DocFileName() + Msg::askSave(),
+                                                MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
+}
 
 void TForm1::ResetDocument()
 {
@@ -13,16 +48,89 @@ void TForm1::ResetDocument()
 
 void TForm1::MenuNewClick()
 {
-    ResetDocument();
+    if (!m_doc.Modified()) {
+        ResetDocument();
+        return;
+    }
+    switch (askSaveQuestion()) {
+    case mrYes:
+        if (SaveDocument())
+            ResetDocument();
+        break;
+    case mrNo:
+        ResetDocument();
+        break;
+    default:
+        break;
+    }
 }
 
-void TForm1::MenuOpenClick() {}
-void TForm1::MenuSaveClick() {}
-void TForm1::MenuSaveAsClick() {}
-bool TForm1::SaveDocument() { return false; }
-bool TForm1::SaveDocumentAs() { return false; }
+void TForm1::MenuOpenClick()
+{
+    m_openDialogFile = m_doc.DocFileName();
+    const std::optional<QString> chosen = fileDialogs().open(this, cardFileRequest(m_doc.DocFileName()));
+    if (!chosen)
+        return;
+    m_openDialogFile = *chosen;
+    if (*chosen == m_doc.DocFileName()) {
+        ErrorGuard::presenter()->information(this, m_doc.DocFileName() + Msg::nowEditing(), MsgButton::Yes);
+        return;
+    }
+    if (m_doc.Modified()) {
+        const int answer = askSaveQuestion();
+        if (answer == mrYes) {
+            if (!SaveDocument())
+                return;
+        } else if (answer != mrNo) {
+            return;
+        }
+    }
+    m_doc.ClearBoxes();
+    m_doc.SetDocFileName(*chosen);
+    updateTitle();
+    EditorFollowsCurrentBox follow(m_doc, Edit1);
+    LoadCardFile(m_doc, m_doc.DocFileName());
+}
+
+void TForm1::MenuSaveClick()
+{
+    SaveDocument();
+}
+
+void TForm1::MenuSaveAsClick()
+{
+    SaveDocumentAs();
+}
+
+bool TForm1::SaveDocument()
+{
+    if (m_doc.DocFileName() == Msg::defaultDocumentName())
+        return SaveDocumentAs();
+    // A card the file cannot hold is not written (the message says why), and
+    // the command that asked for the save does not go on as if it were.
+    return WriteCardFile(m_doc, m_doc.DocFileName());
+}
+
+bool TForm1::SaveDocumentAs()
+{
+    const std::optional<QString> chosen = fileDialogs().save(this, cardFileRequest(m_doc.DocFileName()));
+    if (!chosen)
+        return false;
+    m_doc.SetDocFileName(*chosen);
+    updateTitle();
+    return WriteCardFile(m_doc, m_doc.DocFileName());
+}
 
 bool TForm1::FormCloseQuery()
 {
-    return true;
+    if (!m_doc.Modified())
+        return true;
+    switch (askSaveQuestion()) {
+    case mrYes:
+        return SaveDocument();
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Messages.h"
 #include "MovePanel.h"
+#include "PictureLoader.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -15,8 +16,21 @@ void TForm1::MenuNewImageClick()
         ImageClick(n);
 }
 
-void TForm1::ImageClick(int)
+void TForm1::ImageClick(int slot)
 {
+    if (!m_doc.ImageBoxes(slot))
+        return;
+    const FileDialogRequest request{Msg::bitmapExtension(), Msg::bitmapFilter(), m_openDialogFile};
+    const std::optional<QString> chosen = fileDialogs().open(this, request);
+    if (!chosen)
+        return;
+    m_openDialogFile = *chosen;
+    // The picture is replaced only when the whole file was read; a failure
+    // leaves the box, its path and the modified flag as they were.
+    const QImage picture = PictureLoader::load(*chosen);
+    m_doc.setImagePicture(slot, picture);
+    m_doc.setImagePath(slot, *chosen);
+    m_doc.SetModified();
 }
 
 void TForm1::ImageMouseDown(int slot, Qt::MouseButton button)

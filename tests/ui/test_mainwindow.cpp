@@ -217,6 +217,8 @@ private Q_SLOTS:
         auto *form = new TForm1(96);
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->show();
+        QTRY_VERIFY(form->windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
+        presenter.answers << mrNo;
         form->SearchforHelpOn1->trigger();
         HelpViewer *help = form->helpViewer();
         QVERIFY(help && help->isVisible());
@@ -256,9 +258,11 @@ private Q_SLOTS:
 
     void dragHandles()
     {
+        RecordingPresenter presenter;
         TForm1 form(96);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
         CardDocument &doc = form.document();
         const int slot = doc.AddTextBox();
         doc.setTextBounds(slot, {50, 50, 100, 20});
