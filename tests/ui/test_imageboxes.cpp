@@ -1,0 +1,158 @@
+// Image boxes in the main window: adding, choosing and replacing pictures,
+// failed loads, the context menu and the handles over the picture.
+#include "ErrorGuard.h"
+#include "InlineEditor.h"
+#include "Main.h"
+#include "Messages.h"
+#include "MovePanel.h"
+#include "TestFiles.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct Window {
+    RecordingPresenter presenter;
+    ScriptedFileDialogs files;
+    TForm1 form{96};
+    QTemporaryDir dir;
+    Window()
+    {
+        form.setFileDialogs(&files);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
+    }
+    CardDocument &doc() { return form.document(); }
+    QString bitmap(const QString &name, int width, int height)
+    {
+        const QString path = dir.filePath(name);
+        TestFiles::writeFile(path, TestFiles::simpleBmp(width, height));
+        return path;
+    }
+    QString file(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        TestFiles::writeFile(path, bytes);
+        return path;
+    }
+};
+}
+
+class TestImageBoxes : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newImageBoxAsksForPicture()
+    {
+        Window w;
+        const QString logo = w.bitmap(QStringLiteral("logo.bmp"), 640, 480);
+        w.files.openAnswers << logo;
+        w.form.MenuNewImage->trigger();
+        QCOMPARE(w.files.openRequests.size(), 1);
+        QCOMPARE(w.files.openRequests.at(0).defaultExtension, QStringLiteral("bmp"));
+        QCOMPARE(w.files.openRequests.at(0).filter, QStringLiteral("BMP files (*.BMP)|*.bmp"));
+        const MoveImageRecord *record = w.doc().ImageBoxes(0);
+        QCOMPARE(record->bounds, (BoxBounds{100, 0, 64, 64}));
+        QCOMPARE(record->ImagePath, logo);
+        QCOMPARE(record->Picture.size(), QSize(640, 480));
+        // Drawn stretched inside the one-pixel bevel, and again after a resize.
+        QCOMPARE(w.form.imageControl(0)->pictureRect(), QRect(1, 1, 62, 62));
+        TMovePanel *panel = w.form.imagePanel(0);
+        QTest::mousePress(w.form.imageControl(0), Qt::LeftButton, {}, QPoint(58, 58));   // size handle over the picture
+        QTest::mouseMove(panel, QPoint(59 + 66, 59 + 2));
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(59 + 66, 59 + 2));
+        QCOMPARE(w.doc().ImageBoxes(0)->bounds, (BoxBounds{100, 0, 130, 66}));
+        QCOMPARE(w.form.imageControl(0)->pictureRect(), QRect(1, 1, 128, 64));
+        QCOMPARE(w.files.openRequests.size(), 1);   // the handle press opened no dialog
+    }
+
+    void cancelLeavesEmptyBox()
+    {
+        Window w;
+        w.form.MenuNewImage->trigger();
+        QVERIFY(w.doc().ImageBoxes(0));
+        QVERIFY(w.doc().ImageBoxes(0)->ImagePath.isEmpty());
+        QVERIFY(w.doc().ImageBoxes(0)->Picture.isNull());
+        QVERIFY(w.presenter.errors.isEmpty());
+    }
+
+    void failedLoadKeepsPicture_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a bitmap") << QStringLiteral("text.bmp") << QByteArray("hello, not a picture")
+                                      << Msg::invalidBitmap();
+        QTest::newRow("truncated") << QStringLiteral("cut.bmp") << TestFiles::simpleBmp(40, 40).left(200)
+                                   << Msg::streamReadError();
+        QTest::newRow("unknown extension") << QStringLiteral("pic.xyz") << QByteArray("x")
+                                           << Msg::unknownPictureExtension(QStringLiteral("xyz"));
+        QTest::newRow("missing file") << QStringLiteral("gone.bmp") << QByteArray() << QString();
+    }
+    void failedLoadKeepsPicture()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        Window w;
+        const QString good = w.bitmap(QStringLiteral("good.bmp"), 8, 8);
+        w.files.openAnswers << good;
+        w.form.MenuNewImage->trigger();
+        w.doc().SetModified(false);
+        const QString bad = bytes.isEmpty() ? w.dir.filePath(name) : w.file(name, bytes);
+        if (message.isEmpty())
+            message = Msg::cannotOpenFile(bad);
+        w.files.openAnswers << bad;
+        QTest::mouseClick(w.form.imageControl(0), Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(w.presenter.errors, QStringList{message + QLatin1Char('.')});
+        QCOMPARE(w.doc().ImageBoxes(0)->ImagePath, good);
+        QCOMPARE(w.doc().ImageBoxes(0)->Picture.size(), QSize(8, 8));
+        QVERIFY(!w.doc().Modified());
+        QCOMPARE(w.files.openRequests.last().initialFile, good);   // the last file chosen
+    }
+
+    void rightPressCommitsEditThenMenu()
+    {
+        Window w;
+        w.form.MenuNewImage->trigger();
+        w.form.MenuNewBox->trigger();
+        QTest::sendKeyEvent(QTest::Click, w.form.Edit1, Qt::Key_unknown, QStringLiteral("名"), Qt::NoModifier);
+        // A left click on the picture leaves the editor open.
+        QTest::mouseClick(w.form.imageControl(0), Qt::LeftButton, {}, QPoint(30, 30));
+        QVERIFY(w.form.editorOpen());
+        QTest::mousePress(w.form.imageControl(0), Qt::RightButton, {}, QPoint(30, 30));
+        QVERIFY(!w.form.editorOpen());
+        QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("名"));
+        QTRY_VERIFY(w.form.PopupMenu2->isVisible());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::image(0));
+        w.form.MenuImageDelete->trigger();
+        w.form.PopupMenu2->hide();
+        QVERIFY(!w.doc().ImageBoxes(0));
+        QVERIFY(!w.form.imagePanel(0));
+        QCOMPARE(w.doc().CurrentBox(), BoxRef());
+        // The slot is free again, with an empty path.
+        QCOMPARE(w.doc().AddImageBox(), 0);
+        QVERIFY(w.doc().ImageBoxes(0)->ImagePath.isEmpty());
+    }
+
+    void rightPressInHandleOpensNoMenu()
+    {
+        Window w;
+        w.form.MenuNewImage->trigger();
+        QTest::mouseClick(w.form.imageControl(0), Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(!w.form.PopupMenu2->isVisible());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TaveloApplication app(argc, argv);
+    TestImageBoxes test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_imageboxes.moc"
