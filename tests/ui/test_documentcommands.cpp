@@ -1,0 +1,227 @@
+// New, Open, Save, Save As and closing, with the save question answered by
+// the test and file dialogs that answer from a script.
+#include "CardFile.h"
+#include "ErrorGuard.h"
+#include "InlineEditor.h"
+#include "Main.h"
+#include "Messages.h"
+#include "TestFiles.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kNewName = QStringLiteral("新規名刺.tvl");
+
+struct Window {
+    RecordingPresenter presenter;
+    ScriptedFileDialogs files;
+    TForm1 form{96};
+    QTemporaryDir dir;
+    Window()
+    {
+        form.setFileDialogs(&files);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + kNewName);
+    }
+    CardDocument &doc() { return form.document(); }
+    QString path(const QString &name) { return dir.filePath(name); }
+    void addBox(const QString &caption)
+    {
+        const int slot = doc().AddTextBox();
+        doc().setTextCaption(slot, caption);
+    }
+    // A card file on disk with one text box.
+    QString card(const QString &name, const QString &caption)
+    {
+        QStringList lines{QStringLiteral("Tavelo DataFile"), QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("9")};
+        lines << TestFiles::textRecord(QStringLiteral("#0"), caption);
+        TestFiles::writeFile(path(name), TestFiles::cardBytes(lines));
+        return path(name);
+    }
+    QString question() { return form.document().DocFileName() + Msg::askSave(); }
+};
+}
+
+class TestDocumentCommands : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void startUpAsksNothing()
+    {
+        Window w;
+        QVERIFY(!w.doc().Modified());
+        w.form.MenuNewClick();
+        QVERIFY(w.presenter.infos.isEmpty());
+        QVERIFY(w.form.FormCloseQuery());
+        QVERIFY(w.presenter.infos.isEmpty());
+    }
+
+    void newAsksWhileModified_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveAsChoice");
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("yes, saved") << int(mrYes) << true << true;
+        QTest::newRow("yes, Save As cancelled") << int(mrYes) << false << false;
+        QTest::newRow("no") << int(mrNo) << false << true;
+        QTest::newRow("cancel") << int(mrCancel) << false << false;
+    }
+    void newAsksWhileModified()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, saveAsChoice);
+        QFETCH(bool, reset);
+        Window w;
+        w.addBox(QStringLiteral("営業部"));
+        w.doc().setPrintSettings({0, 5, 5});
+        w.presenter.answers << answer;
+        if (saveAsChoice)
+            w.files.saveAnswers << w.path(QStringLiteral("card.tvl"));
+        const QString question = w.question();
+        w.form.MenuNew->trigger();
+        QCOMPARE(w.presenter.infos, QStringList{question});
+        QCOMPARE(w.presenter.infoButtons.value(0), MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
+        QCOMPARE(w.doc().textBoxCount(), reset ? 0 : 1);
+        if (reset) {
+            QCOMPARE(w.doc().DocFileName(), kNewName);
+            QCOMPARE(w.doc().printSettings(), (PrintSettings{1, 0, 0}));
+        }
+        QCOMPARE(QFile::exists(w.path(QStringLiteral("card.tvl"))), saveAsChoice);
+    }
+
+    void saveDoesNotClearModified()
+    {
+        Window w;
+        w.addBox(QStringLiteral("A"));
+        w.files.saveAnswers << w.path(QStringLiteral("a.tvl"));
+        w.form.MenuSave->trigger();   // unnamed: Save As
+        QCOMPARE(w.files.saveRequests.size(), 1);
+        QCOMPARE(w.files.saveRequests.at(0).filter, QStringLiteral("名刺 files (*.tvl)|*.tvl"));
+        QCOMPARE(w.files.saveRequests.at(0).defaultExtension, QStringLiteral("tvl"));
+        QCOMPARE(w.form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + w.path(QStringLiteral("a.tvl")));
+        QVERIFY(w.doc().Modified());
+        w.form.MenuSave->trigger();   // named now: no dialog
+        QCOMPARE(w.files.saveRequests.size(), 1);
+        w.presenter.answers << mrNo;
+        w.form.MenuNew->trigger();
+        QCOMPARE(w.presenter.infos.size(), 1);
+    }
+
+    void saveAsCancelledChangesNothing()
+    {
+        Window w;
+        w.addBox(QStringLiteral("A"));
+        w.form.MenuSave->trigger();
+        QCOMPARE(w.doc().DocFileName(), kNewName);
+        QVERIFY(w.dir.isValid() && QDir(w.dir.path()).isEmpty());
+    }
+
+    void openReadsCard()
+    {
+        Window w;
+        const QString card = w.card(QStringLiteral("b.tvl"), QStringLiteral("読み込み"));
+        w.files.openAnswers << card;
+        w.form.MenuOpen->trigger();
+        QCOMPARE(w.files.openRequests.at(0).initialFile, kNewName);
+        QCOMPARE(w.form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + card);
+        QCOMPARE(w.doc().textBoxCount(), 1);
+        QCOMPARE(w.doc().printSettings(), (PrintSettings{0, 7, 9}));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("読み込み"));
+        QVERIFY(w.doc().Modified());   // a card with boxes counts as modified
+
+        // The same file again: the message, nothing else.
+        w.files.openAnswers << card;
+        w.form.MenuOpen->trigger();
+        QCOMPARE(w.presenter.infos, QStringList{card + Msg::nowEditing()});
+        QCOMPARE(w.presenter.infoButtons.value(0), MsgButtons(MsgButton::Yes));
+        QCOMPARE(w.doc().textBoxCount(), 1);
+    }
+
+    void openAnswers_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("no") << int(mrNo) << true;
+        QTest::newRow("cancel") << int(mrCancel) << false;
+        QTest::newRow("yes, Save As cancelled") << int(mrYes) << false;
+    }
+    void openAnswers()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, opened);
+        Window w;
+        w.addBox(QStringLiteral("mine"));
+        const QString card = w.card(QStringLiteral("c.tvl"), QStringLiteral("theirs"));
+        w.files.openAnswers << card;
+        w.presenter.answers << answer;
+        w.form.MenuOpen->trigger();
+        QCOMPARE(w.doc().TextBoxes(0)->Caption, opened ? QStringLiteral("theirs") : QStringLiteral("mine"));
+        QCOMPARE(w.doc().DocFileName(), opened ? card : kNewName);
+    }
+
+    void openMissingAndBadFiles()
+    {
+        Window w;
+        const QString missing = w.path(QStringLiteral("none.tvl"));
+        w.files.openAnswers << missing;
+        w.form.MenuOpen->trigger();
+        QCOMPARE(w.presenter.errors, QStringList{Msg::fileNotFound() + QLatin1Char('.')});
+        QCOMPARE(w.form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + missing);
+
+        TestFiles::writeFile(w.path(QStringLiteral("bad.tvl")), "tavelo datafile\r\n");
+        w.files.openAnswers << w.path(QStringLiteral("bad.tvl"));
+        w.form.MenuOpen->trigger();
+        QCOMPARE(w.presenter.infos, QStringList{Msg::badCardFile()});
+    }
+
+    void closeQuery_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("no") << int(mrNo) << true;
+        QTest::newRow("cancel") << int(mrCancel) << false;
+        QTest::newRow("yes, Save As cancelled") << int(mrYes) << false;
+    }
+    void closeQuery()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        Window w;
+        w.addBox(QStringLiteral("A"));
+        w.presenter.answers << answer;
+        QCOMPARE(w.form.close(), closes);
+        QCOMPARE(w.doc().textBoxCount(), closes ? 0 : 1);
+        QCOMPARE(w.doc().Modified(), !closes);
+    }
+
+    void failedSaveKeepsOldFile()
+    {
+        Window w;
+        const QString card = w.card(QStringLiteral("keep.tvl"), QStringLiteral("old"));
+        const QByteArray before = TestFiles::readFile(card);
+        w.files.openAnswers << card;
+        w.form.MenuOpen->trigger();
+        // A font name the file cannot hold: the save is refused with a message.
+        BoxFont font = w.doc().TextBoxes(0)->Font;
+        font.setName(QStringLiteral("Font €"));
+        w.doc().setTextFont(0, font);
+        w.presenter.answers << mrOk << mrYes;   // the refusal, then the save question
+        w.form.MenuSave->trigger();
+        QCOMPARE(w.presenter.infos.size(), 1);
+        QCOMPARE(TestFiles::readFile(card), before);
+        w.form.MenuNew->trigger();   // Yes, but the save fails: nothing is reset
+        QCOMPARE(w.doc().textBoxCount(), 1);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TaveloApplication app(argc, argv);
+    TestDocumentCommands test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_documentcommands.moc"
