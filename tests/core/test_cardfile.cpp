@@ -570,6 +570,24 @@ private Q_SLOTS:
         QCOMPARE(card.doc.PrintGuide(), 1);
     }
 
+    // Garbage after a valid header, rich in the bytes the reader cares
+    // about, ends in boxes or in one of the reader's own errors.
+    void garbage()
+    {
+        static const QByteArray bytes("\r\n#$ 0123456789+-$abcBIUS\x1A\x81\x9F\xE0\xFC\x40\xFF\x00", 32);
+        QRandomGenerator random(99);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray content = "Tavelo DataFile\r\n";
+            const int length = int(random.bounded(2000));
+            for (int i = 0; i < length; ++i)
+                content += bytes.at(int(random.bounded(int(bytes.size()))));
+            Card card;
+            const QString message = card.loadBytes(content);
+            QVERIFY2(message.isEmpty() || message.startsWith(QLatin1Char('\'')), qPrintable(message));
+            QVERIFY(card.doc.textBoxCount() <= CardDocument::SlotCount);
+        }
+    }
+
     // ---- writing ---------------------------------------------------------
 
     void exampleCardByteForByte()
