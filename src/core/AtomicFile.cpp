@@ -102,6 +102,11 @@ void replace(const QString &path, const QByteArray &content)
     const QByteArray target = resolvedTarget(nativePath(path));
     const QByteArray folder = folderOf(target);
 
+    // A file the user may not write stays as it is, although the folder
+    // would allow replacing it.
+    if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
+        throwIoError(errno);
+
     QByteArray temporary;
     UniqueFd fd = createTemporary(folder, temporary);
     if (!fd.isOpen())

@@ -61,11 +61,7 @@ private:
         m_doc.setTextCaption(slot, readText());
         // One field at a time: a change of size applies the font–height rule,
         // and the font size read later replaces that height.
-        BoxBounds bounds = m_doc.TextBoxes(slot)->bounds;
-        for (std::int32_t BoxBounds::*field : {&BoxBounds::Left, &BoxBounds::Top, &BoxBounds::Width, &BoxBounds::Height}) {
-            bounds.*field = readNumber();
-            m_doc.setTextBounds(slot, bounds);
-        }
+        readBounds(m_doc.TextBoxes(slot)->bounds, [&](const BoxBounds &b) { m_doc.setTextBounds(slot, b); });
         BoxFont font = m_doc.TextBoxes(slot)->Font;
         font.setName(readText());   // an empty name leaves the name
         m_doc.setTextFont(slot, font);
@@ -82,11 +78,7 @@ private:
     {
         const QString path = readText();
         m_doc.setImagePath(slot, path);
-        BoxBounds bounds = m_doc.ImageBoxes(slot)->bounds;
-        for (std::int32_t BoxBounds::*field : {&BoxBounds::Left, &BoxBounds::Top, &BoxBounds::Width, &BoxBounds::Height}) {
-            bounds.*field = readNumber();
-            m_doc.setImageBounds(slot, bounds);
-        }
+        readBounds(m_doc.ImageBoxes(slot)->bounds, [&](const BoxBounds &b) { m_doc.setImageBounds(slot, b); });
         // A box whose picture was never chosen is stored with an empty path.
         if (path.isEmpty())
             return;
@@ -97,6 +89,16 @@ private:
         } catch (const TaveloError &e) {
             if (MessageSink *sink = m_doc.messageSink())
                 sink->error(e.message());
+        }
+    }
+
+    // Left, top, width and height, each applied as soon as it is read.
+    template <typename Apply>
+    void readBounds(BoxBounds bounds, Apply apply)
+    {
+        for (std::int32_t BoxBounds::*field : {&BoxBounds::Left, &BoxBounds::Top, &BoxBounds::Width, &BoxBounds::Height}) {
+            bounds.*field = readNumber();
+            apply(bounds);
         }
     }
 

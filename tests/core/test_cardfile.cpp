@@ -1,0 +1,829 @@
+// The card file: its number and line rules, reading a card into the document,
+// writing it byte for byte, and what happens when the disk or the text fails.
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "CardLineReader.h"
+#include "Messages.h"
+#include "RecordingSink.h"
+#include "RegularFile.h"
+#include "TaveloError.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <climits>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using TestFiles::cardBytes;
+using TestFiles::imageRecord;
+using TestFiles::textRecord;
+
+Q_DECLARE_METATYPE(FontStyles)
+
+namespace {
+
+QStringList fixedLines(int guide = 1, int left = 0, int top = 0)
+{
+    return {QStringLiteral("Tavelo DataFile"), QString::number(guide), QString::number(left), QString::number(top)};
+}
+
+// A document with a sink and a folder of its own.
+struct Card {
+    Card() { doc.setMessageSink(&sink); }
+
+    QString path(const QString &name = QStringLiteral("card.tvl")) const { return dir.filePath(name); }
+
+    // Reads the file; returns the message of the error that ended the read.
+    QString load(const QString &file)
+    {
+        try {
+            LoadCardFile(doc, file);
+            return QString();
+        } catch (const TaveloError &e) {
+            return e.message();
+        }
+    }
+    QString loadBytes(const QByteArray &bytes)
+    {
+        if (!TestFiles::writeFile(path(), bytes))
+            return QStringLiteral("test file not written");
+        return load(path());
+    }
+    // Writes the document; returns the message of the error, "refused" for false.
+    QString save(const QString &file)
+    {
+        try {
+            return WriteCardFile(doc, file) ? QString() : QStringLiteral("refused");
+        } catch (const TaveloError &e) {
+            return e.message();
+        }
+    }
+
+    QTemporaryDir dir;
+    CardDocument doc;
+    RecordingSink sink;
+};
+
+QStringList leftoverFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".tavelo-save-*")}, QDir::Files | QDir::Hidden);
+}
+
+// Lowers the file size limit while it lives; a write beyond it fails with
+// EFBIG instead of ending the process.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// The card of the example: cut guides on, margins 5 and 10, a bold text box
+// in slot 2 and an image box in slot 0.
+void buildExampleCard(CardDocument &doc)
+{
+    doc.setPrintSettings({1, 5, 10});
+    doc.AddTextBox();
+    doc.AddTextBox();
+    QCOMPARE(doc.AddTextBox(), 2);
+    doc.DeleteTextBox(0);
+    doc.DeleteTextBox(1);
+    doc.setTextCaption(2, QStringLiteral("営業部"));
+    doc.setTextBounds(2, {20, 30, 120, 30});
+    BoxFont font = doc.TextBoxes(2)->Font;
+    font.setSize(21, doc.screenPpi());
+    font.setStyle(FontStyle::Bold);
+    doc.setTextFont(2, font);
+    QCOMPARE(doc.AddImageBox(), 0);
+    doc.setImagePath(0, QStringLiteral("D:\\cards\\logo.bmp"));
+    doc.setImageBounds(0, {250, 10, 64, 64});
+}
+
+const QByteArray exampleCardBytes = QByteArrayLiteral(
+    "Tavelo DataFile\r\n1\r\n5\r\n10\r\n"
+    "#2\r\n\x89\x63\x8b\xc6\x95\x94\r\n20\r\n30\r\n120\r\n30\r\n\x82\x6c\x82\x72\x20\x82\x6f\x96\xbe\x92\xa9\r\n21\r\n0\r\nB   \r\n"
+    "$0\r\nD:\\cards\\logo.bmp\r\n250\r\n10\r\n64\r\n64\r\n");
+
+std::int32_t randomInt(QRandomGenerator &random)
+{
+    switch (random.bounded(6)) {
+    case 0: return INT_MIN;
+    case 1: return INT_MAX;
+    case 2: return std::int32_t(random.bounded(-400, 400));
+    default: return std::int32_t(random.generate());
+    }
+}
+
+QString randomText(QRandomGenerator &random, int maxLength)
+{
+    static const QString alphabet = QStringLiteral("aZ09 #$.-_\\/\nｱｲｳｶﾞﾊﾟｰ｡｢｣アイウガパー営業部名刺株式会社髙﨑ＭＳ　Ｐ明朝①");
+    QString text;
+    const int length = int(random.bounded(maxLength + 1));
+    for (int i = 0; i < length; ++i)
+        text += alphabet.at(int(random.bounded(int(alphabet.size()))));
+    return text;
+}
+
+BoxBounds randomBounds(QRandomGenerator &random)
+{
+    return {randomInt(random), randomInt(random), randomInt(random), randomInt(random)};
+}
+
+} // namespace
+
+class TestCardFile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // ---- numbers and lines ------------------------------------------------
+
+    void numberRule_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << QByteArray("12") << true << 12;
+        QTest::newRow("leading blanks") << QByteArray("   12") << true << 12;
+        QTest::newRow("plus sign") << QByteArray("+12") << true << 12;
+        QTest::newRow("minus sign") << QByteArray("-12") << true << -12;
+        QTest::newRow("leading zeros") << QByteArray("0012") << true << 12;
+        QTest::newRow("blank after") << QByteArray("12 ") << false << 0;
+        QTest::newRow("tab before") << QByteArray("\t12") << false << 0;
+        QTest::newRow("blank after the sign") << QByteArray("- 12") << false << 0;
+        QTest::newRow("empty") << QByteArray("") << false << 0;
+        QTest::newRow("blanks only") << QByteArray("  ") << false << 0;
+        QTest::newRow("sign only") << QByteArray("-") << false << 0;
+        QTest::newRow("largest") << QByteArray("2147483647") << true << INT_MAX;
+        QTest::newRow("one too large") << QByteArray("2147483648") << false << 0;
+        QTest::newRow("smallest") << QByteArray("-2147483648") << true << INT_MIN;
+        QTest::newRow("one too small") << QByteArray("-2147483649") << false << 0;
+        QTest::newRow("far too many digits") << QByteArray("99999999999999999999999") << false << 0;
+        QTest::newRow("hex") << QByteArray("$FF") << true << 255;
+        QTest::newRow("hex lower case, blanks before") << QByteArray("  $ff") << true << 255;
+        QTest::newRow("hex all ones is -1") << QByteArray("$FFFFFFFF") << true << -1;
+        QTest::newRow("hex top bit") << QByteArray("$80000000") << true << INT_MIN;
+        QTest::newRow("hex leading zeros") << QByteArray("$000000010") << true << 16;
+        QTest::newRow("hex beyond 32 bits") << QByteArray("$100000000") << false << 0;
+        QTest::newRow("dollar alone") << QByteArray("$") << false << 0;
+        QTest::newRow("sign before dollar") << QByteArray("-$1") << false << 0;
+        QTest::newRow("C hex") << QByteArray("0x10") << false << 0;
+        QTest::newRow("exponent") << QByteArray("1e3") << false << 0;
+        QTest::newRow("full-width digits") << CodePage932::encode(QStringLiteral("１２")) << false << 0;
+        QTest::newRow("NUL after") << QByteArray("12\0", 3) << false << 0;
+    }
+    void numberRule()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, valid);
+        QFETCH(int, value);
+        const std::optional<std::int32_t> parsed = parseCardInteger(line);
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid)
+            QCOMPARE(*parsed, value);
+    }
+
+    void ioErrors_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("ENOENT") << ENOENT << Msg::fileNotFound();
+        QTest::newRow("ENOTDIR") << ENOTDIR << Msg::invalidFileName();
+        QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << Msg::invalidFileName();
+        QTest::newRow("EMFILE") << EMFILE << Msg::tooManyOpenFiles();
+        QTest::newRow("EACCES") << EACCES << Msg::accessDenied();
+        QTest::newRow("EROFS") << EROFS << Msg::accessDenied();
+        QTest::newRow("EISDIR") << EISDIR << Msg::accessDenied();
+        QTest::newRow("ENOSPC") << ENOSPC << Msg::diskFull();
+        QTest::newRow("EFBIG") << EFBIG << Msg::diskFull();
+        QTest::newRow("EIO") << EIO << QStringLiteral("I/O ｴﾗｰ (5)");
+    }
+    void ioErrors()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, message);
+        QCOMPARE(ioErrorMessage(error), message);
+    }
+
+    void lineRule_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
+        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QByteArrayList{"a", "b"};
+        QTest::newRow("no line end at the end") << QByteArray("a\r\nb") << QByteArrayList{"a", "b"};
+        QTest::newRow("lone LF is data") << QByteArray("a\nb\r\n") << QByteArrayList{"a\nb"};
+        QTest::newRow("only one LF belongs to the CR") << QByteArray("a\r\n\nb\r\n") << QByteArrayList{"a", "\nb"};
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb\r\n") << QByteArrayList{"a", "", "b"};
+        QTest::newRow("Ctrl-Z ends a line and the file") << QByteArray("a\x1A" "b\r\nc\r\n") << QByteArrayList{"a"};
+        QTest::newRow("Ctrl-Z at a line start") << QByteArray("a\r\n\x1A\r\nb\r\n") << QByteArrayList{"a"};
+        QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
+        QTest::newRow("one CR") << QByteArray("\r") << QByteArrayList{""};
+        QTest::newRow("NUL is data") << QByteArray("a\0b\r\n", 5) << QByteArrayList{QByteArray("a\0b", 3)};
+        // Lines across the reader's buffer of 64 KiB.
+        const QByteArray longLine(65535, 'x');
+        QTest::newRow("CR LF split by the buffer") << longLine + "\r\ny\r\n" << QByteArrayList{longLine, "y"};
+        QTest::newRow("CR LF split, then LF data") << longLine + "\r\n\ny" << QByteArrayList{longLine, "\ny"};
+        const QByteArray veryLong(300000, 'z');
+        QTest::newRow("line of several buffers") << "a\r\n" + veryLong + "\r\nb" << QByteArrayList{"a", veryLong, "b"};
+    }
+    void lineRule()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArrayList, lines);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("lines"));
+        QVERIFY(TestFiles::writeFile(path, bytes));
+        OpenedFile file = openRegularFile(path);
+        QVERIFY(file.ok());
+        CardLineReader reader(file.fd.get());
+        QByteArrayList read;
+        while (!reader.atEnd())
+            read << reader.readLine();
+        QCOMPARE(read, lines);
+        QCOMPARE(reader.readLine(), QByteArray());   // reading at the end gives empty lines
+        QVERIFY(reader.atEnd());
+    }
+
+    // ---- reading ---------------------------------------------------------
+
+    void header_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("accepted");
+        const QByteArray rest = "1\r\n2\r\n3\r\n";
+        QTest::newRow("exact") << "Tavelo DataFile\r\n" + rest << true;
+        QTest::newRow("text around it") << CodePage932::encode(QStringLiteral("旧 Tavelo DataFile 版")) + "\r\n" + rest << true;
+        QTest::newRow("lower case") << "tavelo datafile\r\n" + rest << false;
+        QTest::newRow("words apart") << "Tavelo  DataFile\r\n" + rest << false;
+        QTest::newRow("on the second line") << "\r\nTavelo DataFile\r\n" + rest << false;
+        QTest::newRow("empty file") << QByteArray() << false;
+        QTest::newRow("one CR") << QByteArray("\r") << false;
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1A\n\0\0", 11) << false;
+    }
+    void header()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, accepted);
+        Card card;
+        card.doc.setPrintSettings({7, 70, 77});
+        QCOMPARE(card.loadBytes(bytes), QString());
+        if (accepted) {
+            QCOMPARE(card.doc.printSettings(), (PrintSettings{1, 2, 3}));
+            QVERIFY(card.sink.infos.isEmpty());
+        } else {
+            QCOMPARE(card.doc.printSettings(), (PrintSettings{7, 70, 77}));
+            QCOMPARE(card.sink.infos, QStringList{Msg::badCardFile()});
+            QCOMPARE(card.sink.infoButtons.value(0), MsgButtons(MsgButton::Ok));
+        }
+        QVERIFY(card.sink.errors.isEmpty());
+        QCOMPARE(card.doc.textBoxCount() + card.doc.imageBoxCount(), 0);
+    }
+
+    void settings_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("guide");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        const QString h = QStringLiteral("Tavelo DataFile");
+        QTest::newRow("guides on") << QStringList{h, "1", "5", "10"} << 1 << 5 << 10;
+        QTest::newRow("2 is on") << QStringList{h, "2", "0", "0"} << 2 << 0 << 0;
+        QTest::newRow("256 is off") << QStringList{h, "256", "0", "0"} << 0 << 0 << 0;
+        QTest::newRow("257 keeps 1") << QStringList{h, "257", "0", "0"} << 1 << 0 << 0;
+        QTest::newRow("-1 keeps 255") << QStringList{h, "-1", "0", "0"} << 255 << 0 << 0;
+        QTest::newRow("margins unchecked") << QStringList{h, "0", "-5", "2147483647"} << 0 << -5 << INT_MAX;
+        QTest::newRow("hex and signs") << QStringList{h, " +1", "$FFFFFFFF", "-2147483648"} << 1 << -1 << INT_MIN;
+    }
+    void settings()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, guide);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        Card card;
+        QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
+        QCOMPARE(card.doc.printSettings(), (PrintSettings{std::uint8_t(guide), left, top}));
+        QVERIFY(!card.doc.Modified());
+    }
+
+    // A bad number ends the read where it stands; what was read stays.
+    void badNumber_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<PrintSettings>("settings");
+        QTest::addColumn<int>("textBoxes");
+        const PrintSettings untouched{9, 99, 999};
+        QTest::newRow("blank after the guide") << cardBytes({"Tavelo DataFile", "12 "}) << Msg::notAnInteger("12 ") << untouched << 0;
+        QTest::newRow("top margin") << cardBytes({"Tavelo DataFile", "1", "5", "abc"}) << Msg::notAnInteger("abc")
+                                    << PrintSettings{1, 5, 999} << 0;
+        QTest::newRow("lines ended by LF alone") << QByteArray("Tavelo DataFile\n1\n5\n10\n") << Msg::notAnInteger(QString()) << untouched << 0;
+        QTest::newRow("file ends after a mark") << cardBytes(fixedLines() << "#0") << Msg::notAnInteger(QString())
+                                                << PrintSettings{1, 0, 0} << 1;
+        QTest::newRow("full-width digits in a record")
+            << cardBytes(fixedLines() << textRecord("#0", "a") << textRecord("#1", "b", 1, 2, 120).replaceInStrings("120", "１２０"))
+            << Msg::notAnInteger(QStringLiteral("１２０")) << PrintSettings{1, 0, 0} << 2;
+        QTest::newRow("a long line is cut in the message")
+            << cardBytes(fixedLines() << "#0" << "caption" << QString(1000, QLatin1Char('x')))
+            << Msg::notAnInteger(QString(200, QLatin1Char('x')) + QChar(0x2026)) << PrintSettings{1, 0, 0} << 1;
+    }
+    void badNumber()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QFETCH(PrintSettings, settings);
+        QFETCH(int, textBoxes);
+        Card card;
+        card.doc.setPrintSettings({9, 99, 999});
+        QCOMPARE(card.loadBytes(bytes), message);
+        QCOMPARE(card.doc.printSettings(), settings);
+        QCOMPARE(card.doc.textBoxCount(), textBoxes);
+    }
+
+    void interruptedRecordKeepsItsValues()
+    {
+        Card card;
+        QStringList lines = fixedLines() << textRecord("#0", "名刺", 11, 22, 130, 40);
+        lines[4 + 5] = QStringLiteral("?");   // the height
+        QCOMPARE(card.loadBytes(cardBytes(lines)), Msg::notAnInteger("?"));
+        const TextBox *box = card.doc.TextBoxes(0);
+        QVERIFY(box);
+        QCOMPARE(box->Caption, QStringLiteral("名刺"));
+        QCOMPARE(box->bounds, (BoxBounds{11, 22, 130, 20}));
+        QVERIFY(card.doc.Modified());
+    }
+
+    // The bounds run the font–height rule; the size read after them wins.
+    void textRecordValues_data()
+    {
+        QTest::addColumn<int>("ppi");
+        QTest::addColumn<int>("height");
+        QTest::newRow("96 PPI") << 96 << -13;
+        QTest::newRow("120 PPI") << 120 << -17;
+    }
+    void textRecordValues()
+    {
+        QFETCH(int, ppi);
+        QFETCH(int, height);
+        Card card;
+        card.doc.setScreenPpi(ppi);
+        const QStringList record = textRecord("#5", "株式会社 #1 $2", -7, 300, 210, 40, "Arial", 10, int(0x80000012U), "B IS");
+        QCOMPARE(card.loadBytes(cardBytes(fixedLines() << record)), QString());
+        const TextBox *box = card.doc.TextBoxes(0);
+        QVERIFY(box);
+        QCOMPARE(box->Caption, QStringLiteral("株式会社 #1 $2"));
+        QCOMPARE(box->bounds, (BoxBounds{-7, 300, 210, 40}));
+        QCOMPARE(box->Font, BoxFont(QStringLiteral("Arial"), height, int(0x80000012U),
+                                    FontStyle::Bold | FontStyle::Italic | FontStyle::StrikeOut));
+        QVERIFY(box->Visible);
+        QCOMPARE(card.doc.CurrentBox(), BoxRef::text(0));
+        QVERIFY(card.doc.Modified());
+    }
+
+    void styleField_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<FontStyles>("style");
+        QTest::newRow("plain") << QStringLiteral("    ") << FontStyles();
+        QTest::newRow("bold") << QStringLiteral("B   ") << FontStyles(FontStyle::Bold);
+        QTest::newRow("all four") << QStringLiteral("BIUS") << (FontStyle::Bold | FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut);
+        QTest::newRow("underline only") << QStringLiteral("  U ") << FontStyles(FontStyle::Underline);
+        QTest::newRow("positions do not matter") << QStringLiteral("SI") << (FontStyle::Italic | FontStyle::StrikeOut);
+        QTest::newRow("lower case means nothing") << QStringLiteral("bius") << FontStyles();
+        QTest::newRow("empty") << QString() << FontStyles();
+    }
+    void styleField()
+    {
+        QFETCH(QString, field);
+        QFETCH(FontStyles, style);
+        Card card;
+        QCOMPARE(card.loadBytes(cardBytes(fixedLines() << textRecord("#0", "x", 0, 0, 100, 20, "Arial", 10, 0, field))), QString());
+        QCOMPARE(card.doc.TextBoxes(0)->Font.style(), style);
+    }
+
+    void fontName_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("kept") << QStringLiteral("ＭＳ ゴシック") << QStringLiteral("ＭＳ ゴシック");
+        QTest::newRow("empty keeps the default") << QString() << QStringLiteral("ＭＳ Ｐ明朝");
+        QTest::newRow("cut to 31 bytes") << QString(40, QLatin1Char('f')) << QString(31, QLatin1Char('f'));
+        QTest::newRow("cut before a double-byte character") << QString(20, QChar(0x660E)) << QString(15, QChar(0x660E));
+    }
+    void fontName()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        Card card;
+        QCOMPARE(card.loadBytes(cardBytes(fixedLines() << textRecord("#0", "x", 0, 0, 100, 20, line))), QString());
+        QCOMPARE(card.doc.TextBoxes(0)->Font.name(), name);
+    }
+
+    void markLines()
+    {
+        Card card;
+        const QStringList lines = fixedLines()
+                                  << "" << "; a comment" << textRecord("#3", "three") << "x"
+                                  << textRecord("#7", "seven") << imageRecord("$4", "") << textRecord("a#b$c", "both marks");
+        QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
+        QCOMPARE(card.doc.textBoxCount(), 3);
+        QCOMPARE(card.doc.TextBoxes(0)->Caption, QStringLiteral("three"));
+        QCOMPARE(card.doc.TextBoxes(1)->Caption, QStringLiteral("seven"));
+        QCOMPARE(card.doc.TextBoxes(1)->Name(), QStringLiteral("box1"));
+        QCOMPARE(card.doc.TextBoxes(2)->Caption, QStringLiteral("both marks"));
+        QCOMPARE(card.doc.imageBoxCount(), 1);
+        QCOMPARE(card.doc.CurrentBox(), BoxRef::text(2));
+    }
+
+    // A record without a free slot uses up its mark line only; the lines
+    // after it are examined as possible marks.
+    void recordBeyondTheSlots_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("limitMessages");
+        QTest::newRow("plain caption is skipped") << QStringLiteral("twenty-one") << 1;
+        QTest::newRow("caption with # is one more record") << QStringLiteral("#21") << 2;
+    }
+    void recordBeyondTheSlots()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, limitMessages);
+        QStringList lines = fixedLines();
+        for (int i = 0; i < 20; ++i)
+            lines << textRecord("#" + QString::number(i), QString::number(i));
+        lines << textRecord("#20", caption) << imageRecord("$0", "");
+        Card card;
+        QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
+        QCOMPARE(card.sink.infos, QStringList(QVector<QString>(limitMessages, Msg::tooManyBoxes()).toList()));
+        QCOMPARE(card.doc.textBoxCount(), 20);
+        QCOMPARE(card.doc.TextBoxes(19)->Caption, QStringLiteral("19"));
+        QCOMPARE(card.doc.imageBoxCount(), 1);   // the image slots are counted apart
+        QCOMPARE(card.doc.CurrentBox(), BoxRef::text(19));
+    }
+
+    // A picture that cannot be loaded is reported and the read goes on; a
+    // box without a picture is read without a message.
+    void imageRecords_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("picture never chosen") << QString() << QStringList() << QSize();
+        QTest::newRow("picture loads") << QStringLiteral("@/logo.bmp") << QStringList() << QSize(40, 30);
+        QTest::newRow("missing picture") << QStringLiteral("D:\\cards\\logo.bmp")
+                                         << QStringList{Msg::cannotOpenFile(QStringLiteral("D:\\cards\\logo.bmp"))} << QSize();
+        QTest::newRow("not a bitmap") << QStringLiteral("@/letter.bmp") << QStringList{Msg::invalidBitmap()} << QSize();
+        QTest::newRow("unknown kind") << QStringLiteral("logo.gif")
+                                      << QStringList{Msg::unknownPictureExtension(QStringLiteral("gif"))} << QSize();
+    }
+    void imageRecords()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, errors);
+        QFETCH(QSize, picture);
+        Card card;
+        QVERIFY(TestFiles::writeFile(card.path("logo.bmp"), TestFiles::simpleBmp(40, 30)));
+        QVERIFY(TestFiles::writeFile(card.path("letter.bmp"), "Dear reader, this is no picture."));
+        path.replace(QLatin1Char('@'), card.dir.path());
+        const QStringList lines = fixedLines() << imageRecord("$3", path, -5, 7, 80, 90) << textRecord("#0", "after");
+        QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
+        QCOMPARE(card.sink.errors, errors);
+        QVERIFY(card.sink.infos.isEmpty());
+        const MoveImageRecord *record = card.doc.ImageBoxes(0);
+        QVERIFY(record);
+        QCOMPARE(record->ImagePath, path);
+        QCOMPARE(record->bounds, (BoxBounds{-5, 7, 80, 90}));
+        QCOMPARE(record->Picture.size(), picture.isValid() ? picture : QSize(0, 0));
+        QCOMPARE(card.doc.TextBoxes(0) ? card.doc.TextBoxes(0)->Caption : QString(), QStringLiteral("after"));
+    }
+
+    // Bytes that are no Shift-JIS character become U+FFFD, the user is told
+    // once, and the rest of the card is read.
+    void unreadableBytes()
+    {
+        Card card;
+        QByteArray bytes = cardBytes(fixedLines());
+        bytes += "#0\r\nok\x81\x20" "end\r\n1\r\n2\r\n100\r\n20\r\nArial\r\n10\r\n0\r\n    \r\n";
+        bytes += "#1\r\n\xFF\xFF\r\n1\r\n2\r\n100\r\n20\r\nArial\r\n10\r\n0\r\n    \r\n";
+        QCOMPARE(card.loadBytes(bytes), QString());
+        QCOMPARE(card.doc.textBoxCount(), 2);
+        QVERIFY(card.doc.TextBoxes(0)->Caption.startsWith(QStringLiteral("ok")));
+        QVERIFY(card.doc.TextBoxes(0)->Caption.endsWith(QStringLiteral("end")));
+        QVERIFY(card.doc.TextBoxes(0)->Caption.contains(QChar(QChar::ReplacementCharacter)));
+        QCOMPARE(card.sink.infos, QStringList{Msg::unreadableCharacters()});
+        // Such a card cannot be saved until the text is mended: nothing is
+        // written that would read back differently.
+        const QString target = card.path(QStringLiteral("copy.tvl"));
+        QCOMPARE(card.save(target), QStringLiteral("refused"));
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << QStringLiteral("missing.tvl") << Msg::fileNotFound();
+        QTest::newRow("missing folder") << QStringLiteral("no/such/card.tvl") << Msg::invalidFileName();
+        QTest::newRow("file used as a folder") << QStringLiteral("plain/card.tvl") << Msg::invalidFileName();
+        QTest::newRow("folder") << QStringLiteral("folder.tvl") << Msg::accessDenied();
+        QTest::newRow("FIFO does not block") << QStringLiteral("fifo.tvl") << Msg::invalidFileName();
+    }
+    void openFailures()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        Card card;
+        QVERIFY(QDir(card.dir.path()).mkdir(QStringLiteral("folder.tvl")));
+        QVERIFY(TestFiles::writeFile(card.path("plain"), "x"));
+        QCOMPARE(::mkfifo(QFile::encodeName(card.path("fifo.tvl")).constData(), 0600), 0);
+        QCOMPARE(card.load(card.path(name)), message);
+        QCOMPARE(card.doc.textBoxCount() + card.doc.imageBoxCount(), 0);
+        QVERIFY(card.sink.infos.isEmpty());
+    }
+
+    void leadingBlanksBeforeAGreatNumber()
+    {
+        Card card;
+        const QByteArray bytes = "Tavelo DataFile\r\n" + QByteArray(1 << 20, ' ') + "1\r\n0\r\n0\r\n";
+        QCOMPARE(card.loadBytes(bytes), QString());
+        QCOMPARE(card.doc.PrintGuide(), 1);
+    }
+
+    // Garbage after a valid header, rich in the bytes the reader cares
+    // about, ends in boxes or in one of the reader's own errors.
+    void garbage()
+    {
+        static const QByteArray bytes("\r\n#$ 0123456789+-$abcBIUS\x1A\x81\x9F\xE0\xFC\x40\xFF\x00", 32);
+        QRandomGenerator random(99);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray content = "Tavelo DataFile\r\n";
+            const int length = int(random.bounded(2000));
+            for (int i = 0; i < length; ++i)
+                content += bytes.at(int(random.bounded(int(bytes.size()))));
+            Card card;
+            const QString message = card.loadBytes(content);
+            QVERIFY2(message.isEmpty() || message.startsWith(QLatin1Char('\'')), qPrintable(message));
+            QVERIFY(card.doc.textBoxCount() <= CardDocument::SlotCount);
+        }
+    }
+
+    // ---- writing ---------------------------------------------------------
+
+    void exampleCardByteForByte()
+    {
+        Card card;
+        buildExampleCard(card.doc);
+        QCOMPARE(card.save(card.path()), QString());
+        QCOMPARE(TestFiles::readFile(card.path()), exampleCardBytes);
+        QVERIFY(card.doc.Modified());   // saving leaves the flag alone
+
+        Card back;
+        QCOMPARE(back.load(card.path()), QString());
+        QCOMPARE(back.doc.printSettings(), (PrintSettings{1, 5, 10}));
+        const TextBox *box = back.doc.TextBoxes(0);   // the first free slot, not 2
+        QVERIFY(box);
+        QCOMPARE(box->Caption, QStringLiteral("営業部"));
+        QCOMPARE(box->bounds, (BoxBounds{20, 30, 120, 30}));
+        QCOMPARE(box->Font, card.doc.TextBoxes(2)->Font);
+        QCOMPARE(back.doc.ImageBoxes(0)->ImagePath, QStringLiteral("D:\\cards\\logo.bmp"));
+        QCOMPARE(back.doc.ImageBoxes(0)->bounds, (BoxBounds{250, 10, 64, 64}));
+        QCOMPARE(back.sink.errors, QStringList{Msg::cannotOpenFile(QStringLiteral("D:\\cards\\logo.bmp"))});
+    }
+
+    void emptyCardIsFourLines()
+    {
+        Card card;
+        card.doc.setPrintSettings({1, 0, 0});
+        QCOMPARE(card.save(card.path()), QString());
+        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("Tavelo DataFile\r\n1\r\n0\r\n0\r\n"));
+        Card back;
+        QCOMPARE(back.load(card.path()), QString());
+        QVERIFY(!back.doc.Modified());
+        QCOMPARE(back.doc.CurrentBox(), BoxRef());
+    }
+
+    void writtenValues_data()
+    {
+        QTest::addColumn<FontStyles>("style");
+        QTest::addColumn<int>("color");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::newRow("plain") << FontStyles() << 0 << QByteArray("0\r\n    \r\n");
+        QTest::newRow("bold italic") << (FontStyle::Bold | FontStyle::Italic) << 255 << QByteArray("255\r\nBI  \r\n");
+        QTest::newRow("strike-out, system colour") << FontStyles(FontStyle::StrikeOut) << int(0x80000008U)
+                                                   << QByteArray("-2147483640\r\n   S\r\n");
+        QTest::newRow("all") << (FontStyle::Bold | FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut) << 0
+                             << QByteArray("0\r\nBIUS\r\n");
+    }
+    void writtenValues()
+    {
+        QFETCH(FontStyles, style);
+        QFETCH(int, color);
+        QFETCH(QByteArray, lines);
+        Card card;
+        card.doc.setPrintSettings({200, -3, 0});   // a guide value from a file is written as kept
+        card.doc.AddTextBox();
+        BoxFont font = card.doc.TextBoxes(0)->Font;
+        font.setStyle(style);
+        font.setColor(color);
+        card.doc.setTextFont(0, font);
+        QCOMPARE(card.save(card.path()), QString());
+        const QByteArray bytes = TestFiles::readFile(card.path());
+        QVERIFY(bytes.startsWith("Tavelo DataFile\r\n200\r\n-3\r\n0\r\n#0\r\n\r\n0\r\n0\r\n100\r\n20\r\n"));
+        QVERIFY2(bytes.endsWith("\r\n10\r\n" + lines), bytes.constData());
+    }
+
+    // Text that the file cannot hold is refused before anything is written.
+    void unstorableText_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("emoji in a caption") << QStringLiteral("caption") << QStringLiteral("Tel 😀") << QStringLiteral("box1");
+        QTest::newRow("CR in a caption") << QStringLiteral("caption") << QStringLiteral("a\rb") << QStringLiteral("box1");
+        QTest::newRow("Ctrl-Z in a caption") << QStringLiteral("caption") << QStringLiteral("a\x1A") << QStringLiteral("box1");
+        QTest::newRow("accent in a font name") << QStringLiteral("font") << QStringLiteral("Café") << QStringLiteral("box1");
+        QTest::newRow("hangul in a picture path") << QStringLiteral("path") << QStringLiteral("/home/한/logo.bmp") << QStringLiteral("img0");
+    }
+    void unstorableText()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, box);
+        Card card;
+        card.doc.AddTextBox();
+        card.doc.AddTextBox();
+        card.doc.AddImageBox();
+        if (field == QLatin1String("caption"))
+            card.doc.setTextCaption(1, text);
+        else if (field == QLatin1String("font"))
+            card.doc.setTextFont(1, BoxFont(text, -13));
+        else
+            card.doc.setImagePath(0, text);
+        QVERIFY(TestFiles::writeFile(card.path(), "old card"));
+        QCOMPARE(card.save(card.path()), QStringLiteral("refused"));
+        QCOMPARE(card.sink.infos, QStringList{Msg::cannotSaveText(box, text)});
+        QCOMPARE(card.sink.infoButtons.value(0), MsgButtons(MsgButton::Ok));
+        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("old card"));
+    }
+
+    // A save that fails leaves the old file as it was and no temporary file.
+    void failedSaveKeepsOldFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("sizeLimit");
+        QTest::newRow("disk full") << QStringLiteral("card.tvl") << Msg::diskFull() << 200;
+        QTest::newRow("folder missing") << QStringLiteral("gone/card.tvl") << Msg::invalidFileName() << 0;
+        QTest::newRow("target is a folder") << QStringLiteral("folder.tvl") << Msg::accessDenied() << 0;
+        QTest::newRow("no file name") << QStringLiteral("folder.tvl/") << Msg::invalidFileName() << 0;
+    }
+    void failedSaveKeepsOldFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, message);
+        QFETCH(int, sizeLimit);
+        Card card;
+        buildExampleCard(card.doc);
+        card.doc.setTextCaption(2, QString(1000, QChar(0x55B6)));
+        QVERIFY(QDir(card.dir.path()).mkdir(QStringLiteral("folder.tvl")));
+        QVERIFY(TestFiles::writeFile(card.path(), "the old card"));
+        {
+            std::optional<FileSizeLimit> limit;
+            if (sizeLimit > 0)
+                limit.emplace(rlim_t(sizeLimit));
+            QCOMPARE(card.save(card.path(target)), message);
+        }
+        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("the old card"));
+        QVERIFY(QFileInfo(card.path("folder.tvl")).isDir());
+        QCOMPARE(leftoverFiles(card.dir.path()), QStringList());
+    }
+
+    void readOnlyFileIsNotReplaced()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser may write any file");
+        Card card;
+        buildExampleCard(card.doc);
+        QVERIFY(TestFiles::writeFile(card.path(), "old"));
+        QCOMPARE(::chmod(QFile::encodeName(card.path()).constData(), 0444), 0);
+        QCOMPARE(card.save(card.path()), Msg::accessDenied());
+        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("old"));
+    }
+
+    void saveKeepsModeAndLinks()
+    {
+        Card card;
+        buildExampleCard(card.doc);
+        const QString real = card.path("real.tvl");
+        const QString link = card.path("link.tvl");
+        QVERIFY(TestFiles::writeFile(real, "old"));
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+        QCOMPARE(::symlink("real.tvl", QFile::encodeName(link).constData()), 0);
+        QCOMPARE(card.save(link), QString());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::readFile(real), exampleCardBytes);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0640);
+        QCOMPARE(leftoverFiles(card.dir.path()), QStringList());
+    }
+
+    // Whatever the document holds comes back from its file.
+    void roundTrip()
+    {
+        QRandomGenerator random(20240611);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("round.tvl"));
+        for (int round = 0; round < 150; ++round) {
+            CardDocument doc;
+            RecordingSink sink;
+            doc.setMessageSink(&sink);
+            doc.setScreenPpi(random.bounded(2) ? 96 : 120);
+            doc.setPrintSettings({std::uint8_t(random.bounded(256)), randomInt(random), randomInt(random)});
+
+            const int textCount = int(random.bounded(21));
+            for (int i = 0; i < textCount; ++i)
+                doc.AddTextBox();
+            for (int slot = 0; slot < textCount; ++slot) {
+                if (random.bounded(4) == 0) {
+                    doc.DeleteTextBox(slot);
+                    continue;
+                }
+                doc.setTextCaption(slot, randomText(random, 12));
+                doc.setTextBounds(slot, randomBounds(random));
+                BoxFont font = doc.TextBoxes(slot)->Font;
+                font.setName(randomText(random, 20));
+                font.setSize(std::int32_t(random.bounded(-1000, 1000)), doc.screenPpi());
+                font.setColor(std::int32_t(random.generate()));
+                font.setStyle(FontStyles(FontStyle(random.bounded(16))));
+                doc.setTextFont(slot, font);
+                doc.setTextVisible(slot, random.bounded(2) == 0);
+            }
+            const int imageCount = int(random.bounded(21));
+            int picturePaths = 0;
+            for (int i = 0; i < imageCount; ++i) {
+                const int slot = doc.AddImageBox();
+                const QString name = randomText(random, 10);
+                if (!name.isEmpty()) {
+                    doc.setImagePath(slot, QStringLiteral("/no such folder/") + name);
+                    ++picturePaths;
+                }
+                doc.setImageBounds(slot, randomBounds(random));
+            }
+
+            QCOMPARE(WriteCardFile(doc, path), true);
+            CardDocument back;
+            RecordingSink backSink;
+            back.setMessageSink(&backSink);
+            back.setScreenPpi(doc.screenPpi());
+            LoadCardFile(back, path);
+
+            QCOMPARE(back.printSettings(), doc.printSettings());
+            QCOMPARE(back.textBoxCount(), doc.textBoxCount());
+            QCOMPARE(back.imageBoxCount(), doc.imageBoxCount());
+            int n = 0;
+            for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+                const TextBox *box = doc.TextBoxes(slot);
+                if (!box)
+                    continue;
+                const TextBox *read = back.TextBoxes(n++);
+                QCOMPARE(read->Caption, box->Caption);
+                QCOMPARE(read->bounds, box->bounds);
+                QCOMPARE(read->Font, box->Font);
+                QVERIFY(read->Visible);
+            }
+            for (int slot = 0; slot < imageCount; ++slot) {
+                QCOMPARE(back.ImageBoxes(slot)->ImagePath, doc.ImageBoxes(slot)->ImagePath);
+                QCOMPARE(back.ImageBoxes(slot)->bounds, doc.ImageBoxes(slot)->bounds);
+            }
+            QCOMPARE(back.CurrentBox(), n > 0 ? BoxRef::text(n - 1) : BoxRef());
+            QCOMPARE(back.Modified(), n + imageCount > 0);
+            QVERIFY(backSink.infos.isEmpty());
+            QCOMPARE(backSink.errors.size(), picturePaths);
+        }
+    }
+};
+
+QTEST_MAIN(TestCardFile)
+#include "test_cardfile.moc"
