@@ -1,9 +1,195 @@
+// tavelo-batch info: reads a card as the Open command does and prints what it
+// holds as one JSON object.
 #include "BatchCommands.h"
+
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "CollectingSink.h"
+#include "JsonWriter.h"
+#include "TaveloError.h"
 
 #include <QTextStream>
 
-int runInfoCommand(const QStringList &)
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+struct InfoOptions {
+    QString file;
+    std::int32_t screenDpi = 96;
+};
+
+constexpr int MaxScreenDpi = 100000;
+
+std::optional<std::int32_t> parseDpi(const QString &text)
 {
-    QTextStream(stderr) << "tavelo-batch: info is not available yet\n";
-    return 2;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 1 || value > MaxScreenDpi)
+        return std::nullopt;
+    return value;
+}
+
+// The options, or a description of what is wrong with them.
+std::optional<InfoOptions> parseInfoOptions(const QStringList &args, QString &problem)
+{
+    InfoOptions options;
+    bool haveFile = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        QString dpiText;
+        if (arg == QLatin1String("--screen-dpi")) {
+            if (i + 1 == args.size()) {
+                problem = QStringLiteral("--screen-dpi needs a value");
+                return std::nullopt;
+            }
+            dpiText = args.at(++i);
+        } else if (arg.startsWith(QLatin1String("--screen-dpi="))) {
+            dpiText = arg.mid(int(qstrlen("--screen-dpi=")));
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            problem = QStringLiteral("unknown option '%1'").arg(arg);
+            return std::nullopt;
+        } else if (haveFile) {
+            problem = QStringLiteral("only one card file can be read");
+            return std::nullopt;
+        } else {
+            options.file = arg;
+            haveFile = true;
+            continue;
+        }
+        const std::optional<std::int32_t> dpi = parseDpi(dpiText);
+        if (!dpi) {
+            problem = QStringLiteral("--screen-dpi takes a whole number from 1 to %1, not '%2'").arg(MaxScreenDpi).arg(dpiText);
+            return std::nullopt;
+        }
+        options.screenDpi = *dpi;
+    }
+    if (!haveFile) {
+        problem = QStringLiteral("info needs a card file");
+        return std::nullopt;
+    }
+    return options;
+}
+
+void writeBounds(JsonWriter &json, const BoxBounds &bounds)
+{
+    json.key(QStringLiteral("left")).value(std::int64_t(bounds.Left));
+    json.key(QStringLiteral("top")).value(std::int64_t(bounds.Top));
+    json.key(QStringLiteral("width")).value(std::int64_t(bounds.Width));
+    json.key(QStringLiteral("height")).value(std::int64_t(bounds.Height));
+}
+
+void writeFont(JsonWriter &json, const BoxFont &font, std::int32_t ppi)
+{
+    json.beginObject();
+    json.key(QStringLiteral("name")).value(font.name());
+    json.key(QStringLiteral("size")).value(std::int64_t(font.size(ppi)));
+    json.key(QStringLiteral("height")).value(std::int64_t(font.height()));
+    json.key(QStringLiteral("color")).value(std::int64_t(font.color()));
+    json.key(QStringLiteral("style")).beginArray();
+    const std::pair<FontStyle, const char *> members[] = {
+        {FontStyle::Bold, "bold"}, {FontStyle::Italic, "italic"}, {FontStyle::Underline, "underline"}, {FontStyle::StrikeOut, "strikeout"}};
+    for (const auto &[flag, name] : members) {
+        if (font.style().testFlag(flag))
+            json.value(QString::fromLatin1(name));
+    }
+    json.endArray();
+    json.endObject();
+}
+
+void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
+{
+    json.key(QStringLiteral("textBoxes")).beginArray();
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const TextBox *box = doc.TextBoxes(slot);
+        if (!box)
+            continue;
+        json.beginObject();
+        json.key(QStringLiteral("slot")).value(std::int64_t(slot));
+        json.key(QStringLiteral("name")).value(box->Name());
+        json.key(QStringLiteral("caption")).value(box->Caption);
+        writeBounds(json, box->bounds);
+        json.key(QStringLiteral("font"));
+        writeFont(json, box->Font, doc.screenPpi());
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeImageBoxes(JsonWriter &json, const CardDocument &doc)
+{
+    json.key(QStringLiteral("imageBoxes")).beginArray();
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const MoveImageRecord *record = doc.ImageBoxes(slot);
+        if (!record)
+            continue;
+        json.beginObject();
+        json.key(QStringLiteral("slot")).value(std::int64_t(slot));
+        json.key(QStringLiteral("name")).value(record->PanelName());
+        json.key(QStringLiteral("path")).value(record->ImagePath);
+        writeBounds(json, record->bounds);
+        json.key(QStringLiteral("picture"));
+        if (record->Picture.isNull()) {
+            json.null();
+        } else {
+            json.beginObject();
+            json.key(QStringLiteral("width")).value(std::int64_t(record->Picture.width()));
+            json.key(QStringLiteral("height")).value(std::int64_t(record->Picture.height()));
+            json.endObject();
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
+QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const QStringList &messages)
+{
+    JsonWriter json;
+    json.beginObject();
+    json.key(QStringLiteral("file")).value(file);
+    json.key(QStringLiteral("printGuide")).value(std::int64_t(doc.PrintGuide()));
+    json.key(QStringLiteral("marginLeft")).value(std::int64_t(doc.MarginLeft()));
+    json.key(QStringLiteral("marginTop")).value(std::int64_t(doc.MarginTop()));
+    json.key(QStringLiteral("modified")).value(doc.Modified());
+    writeTextBoxes(json, doc);
+    writeImageBoxes(json, doc);
+    json.key(QStringLiteral("messages")).beginArray();
+    for (const QString &message : messages)
+        json.value(message);
+    json.endArray();
+    json.endObject();
+    return json.toUtf8() + '\n';
+}
+
+} // namespace
+
+int runInfoCommand(const QStringList &args)
+{
+    if (args.contains(QLatin1String("--help"))) {
+        QTextStream(stdout) << usageText();
+        return 0;
+    }
+    QString problem;
+    const std::optional<InfoOptions> options = parseInfoOptions(args, problem);
+    if (!options) {
+        QTextStream(stderr) << "tavelo-batch info: " << problem << "\n\n" << usageText();
+        return 2;
+    }
+
+    CollectingSink sink;
+    CardDocument doc;
+    doc.setMessageSink(&sink);
+    doc.setScreenPpi(options->screenDpi);
+    doc.SetDocFileName(options->file);
+    try {
+        LoadCardFile(doc, options->file);
+    } catch (const TaveloError &e) {
+        sink.error(e.message());
+    }
+
+    const QByteArray out = cardInfoJson(options->file, doc, sink.messages());
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    std::fflush(stdout);
+    return sink.messages().isEmpty() ? 0 : 1;
 }

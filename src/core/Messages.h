@@ -24,6 +24,17 @@ inline QString tooManyBoxes() { return QStringLiteral("ボックスの最大数�
 inline QString badCardFile() { return QStringLiteral("名刺ファイルが異常です"); }
 inline QString askSave() { return QStringLiteral("は更新されています。保存しますか？"); }
 inline QString nowEditing() { return QStringLiteral("は現在編集中です"); }
+// A card whose text the card file cannot hold is not saved. %1 names the box
+// ("box0", "img3"), %2 is the text.
+inline QString cannotSaveText(const QString &boxName, const QString &text)
+{
+    return QStringLiteral("%1 の「%2」には名刺ファイルに保存できない文字があります。保存を中止しました。").arg(boxName, text);
+}
+// Bytes in a card file that are no Shift-JIS character were replaced.
+inline QString unreadableCharacters()
+{
+    return QStringLiteral("名刺ファイルに読み取れない文字がありました。その文字は「\uFFFD」に置き換えました。");
+}
 
 // Errors of the run-time layer
 inline QString notAnInteger(const QString &text) { return QStringLiteral("'%1' は整数ではありません").arg(text); }
@@ -38,6 +49,7 @@ inline QString accessDenied() { return QStringLiteral("ﾌｧｲﾙへのｱｸ�
 inline QString readPastEnd() { return QStringLiteral("ﾌｧｲﾙの末尾以降を読み込みました"); }
 inline QString diskFull() { return QStringLiteral("ﾃﾞｨｽｸがいっぱいです"); }
 inline QString invalidNumericInput() { return QStringLiteral("入力値が数値ではありません"); }
+inline QString invalidTypecast() { return QStringLiteral("ｸﾗｽ型のｷｬｽﾄが無効です"); }
 inline QString otherIoError(int code) { return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code); }
 
 // Main window

@@ -1,0 +1,22 @@
+#pragma once
+// A message sink that keeps every message as the program would have shown it:
+// information texts as they stand, error texts as the error box shows them.
+#include "MessageSink.h"
+
+#include <QStringList>
+
+class CollectingSink : public MessageSink
+{
+public:
+    int information(const QString &text, MsgButtons buttons) override
+    {
+        m_messages << text;
+        return buttons.testFlag(MsgButton::Ok) || !buttons.testFlag(MsgButton::Yes) ? int(mrOk) : int(mrYes);
+    }
+    void error(const QString &message) override { m_messages << errorBoxText(message); }
+
+    const QStringList &messages() const { return m_messages; }
+
+private:
+    QStringList m_messages;
+};

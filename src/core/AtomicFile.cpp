@@ -1,0 +1,124 @@
+#include "AtomicFile.h"
+
+#include "FileErrors.h"
+#include "Messages.h"
+#include "TaveloError.h"
+#include "UniqueFd.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+// A symbolic link stays a link: the file it points to is replaced.
+QByteArray resolvedTarget(const QByteArray &target)
+{
+    struct stat st {};
+    if (::lstat(target.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return target;
+    char resolved[PATH_MAX];
+    if (!::realpath(target.constData(), resolved))
+        return target;
+    return QByteArray(resolved);
+}
+
+QByteArray folderOf(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return target.left(slash);
+}
+
+// The temporary file beside the target, created with the usual permissions
+// of a new file; the caller owns the name once the descriptor is open.
+UniqueFd createTemporary(const QByteArray &folder, QByteArray &name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "/.tavelo-save-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0)
+            return UniqueFd(fd);
+        if (errno != EEXIST)
+            break;
+    }
+    return UniqueFd();
+}
+
+int writeAll(int fd, const QByteArray &content)
+{
+    const char *p = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += n;
+        left -= n;
+    }
+    return 0;
+}
+
+// Keeps the mode of the file being replaced; a new file keeps the default.
+void copyMode(int fd, const QByteArray &target)
+{
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 07777);
+}
+
+int syncAndClose(UniqueFd &fd)
+{
+    if (::fsync(fd.get()) != 0)
+        return errno;
+    return fd.close();
+}
+
+void syncFolder(const QByteArray &folder)
+{
+    UniqueFd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.isOpen())
+        ::fsync(dir.get());   // best effort: the rename itself has succeeded
+}
+
+} // namespace
+
+namespace AtomicFile {
+
+void replace(const QString &path, const QByteArray &content)
+{
+    if (QFileInfo(path).fileName().isEmpty())
+        throw TaveloError(Msg::invalidFileName());
+    const QByteArray target = resolvedTarget(nativePath(path));
+    const QByteArray folder = folderOf(target);
+
+    QByteArray temporary;
+    UniqueFd fd = createTemporary(folder, temporary);
+    if (!fd.isOpen())
+        throw TaveloError(openErrorMessage(QFile::decodeName(target), errno));
+
+    copyMode(fd.get(), target);
+    int error = writeAll(fd.get(), content);
+    if (error == 0)
+        error = syncAndClose(fd);
+    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        fd.reset();
+        ::unlink(temporary.constData());
+        throwIoError(error);
+    }
+    syncFolder(folder);
+}
+
+} // namespace AtomicFile

@@ -1,0 +1,239 @@
+#include "BmpDecoder.h"
+
+#include "Messages.h"
+#include "TaveloError.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+enum Compression : std::uint32_t { Rgb = 0, BitFields = 3, AlphaBitFields = 6 };
+
+[[noreturn]] void invalid() { throw TaveloError(Msg::invalidBitmap()); }
+[[noreturn]] void endsEarly() { throw TaveloError(Msg::streamReadError()); }
+
+// Little-endian reads that fail as a file that ends early.
+class Bytes
+{
+public:
+    explicit Bytes(const QByteArray &data) : m_data(data) {}
+
+    std::int64_t size() const { return m_data.size(); }
+    void require(std::int64_t end) const
+    {
+        if (end > size())
+            endsEarly();
+    }
+    std::uint8_t u8(std::int64_t at) const
+    {
+        require(at + 1);
+        return static_cast<std::uint8_t>(m_data[static_cast<qsizetype>(at)]);
+    }
+    std::uint16_t u16(std::int64_t at) const { return static_cast<std::uint16_t>(u8(at) | (u8(at + 1) << 8)); }
+    std::uint32_t u32(std::int64_t at) const { return std::uint32_t(u16(at)) | (std::uint32_t(u16(at + 2)) << 16); }
+    std::int32_t i32(std::int64_t at) const { return static_cast<std::int32_t>(u32(at)); }
+    const unsigned char *at(std::int64_t offset) const
+    {
+        return reinterpret_cast<const unsigned char *>(m_data.constData()) + offset;
+    }
+
+private:
+    const QByteArray &m_data;
+};
+
+// One colour channel of a bit-field pixel, scaled to eight bits.
+class Channel
+{
+public:
+    explicit Channel(std::uint32_t mask) : m_mask(mask)
+    {
+        if (mask == 0)
+            return;
+        while (((mask >> m_shift) & 1U) == 0)
+            ++m_shift;
+        m_max = mask >> m_shift;
+    }
+    std::uint32_t value(std::uint32_t pixel) const
+    {
+        if (m_max == 0)
+            return 0;
+        return static_cast<std::uint32_t>(std::uint64_t((pixel & m_mask) >> m_shift) * 255 / m_max);
+    }
+
+private:
+    std::uint32_t m_mask;
+    int m_shift = 0;
+    std::uint32_t m_max = 0;
+};
+
+struct Header {
+    std::int64_t width = 0;
+    std::int64_t height = 0;   // rows, always positive
+    bool topDown = false;
+    int bitCount = 0;
+    std::uint32_t compression = Rgb;
+    std::uint32_t colorsUsed = 0;
+    int paletteEntrySize = 4;
+    std::int64_t end = 0;      // where the header and its masks end
+    std::array<std::uint32_t, 3> masks {};
+};
+
+constexpr std::int64_t FileHeaderSize = 14;
+
+Header readInfoHeader(const Bytes &bytes)
+{
+    const std::uint32_t headerSize = bytes.u32(FileHeaderSize);
+    const std::int64_t h = FileHeaderSize;
+    Header header;
+    if (headerSize == 12) {   // the old core header: 16-bit sizes, three-byte palette entries
+        header.width = bytes.u16(h + 4);
+        header.height = bytes.u16(h + 6);
+        header.bitCount = bytes.u16(h + 10);
+        header.paletteEntrySize = 3;
+    } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 64 || headerSize == 108 || headerSize == 124) {
+        bytes.require(h + headerSize);
+        header.width = bytes.i32(h + 4);
+        const std::int32_t height = bytes.i32(h + 8);
+        header.topDown = height < 0;
+        header.height = height < 0 ? -std::int64_t(height) : height;
+        header.bitCount = bytes.u16(h + 14);
+        header.compression = bytes.u32(h + 16);
+        header.colorsUsed = bytes.u32(h + 32);
+        if (headerSize == 64 && header.compression != Rgb)
+            invalid();   // the other header of this size has compressions of its own
+    } else {
+        invalid();
+    }
+    header.end = h + headerSize;
+    return header;
+}
+
+void readMasks(const Bytes &bytes, std::uint32_t headerSize, Header &header)
+{
+    if (header.compression == Rgb) {
+        header.masks = header.bitCount == 16 ? std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
+                                             : std::array<std::uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
+        return;
+    }
+    const std::int64_t at = FileHeaderSize + 40;   // inside the later headers, after the info header
+    for (int i = 0; i < 3; ++i)
+        header.masks[size_t(i)] = bytes.u32(at + 4 * i);
+    if (headerSize == 40)
+        header.end += header.compression == AlphaBitFields ? 16 : 12;
+}
+
+void validate(const Header &header)
+{
+    const int b = header.bitCount;
+    const bool rgbDepth = b == 1 || b == 4 || b == 8 || b == 16 || b == 24 || b == 32;
+    const bool fieldDepth = b == 16 || b == 32;
+    if (header.compression == Rgb ? !rgbDepth : !((header.compression == BitFields || header.compression == AlphaBitFields) && fieldDepth))
+        invalid();
+    if (header.width <= 0 || header.height <= 0)
+        invalid();
+    if (header.width * header.height > BmpDecoder::MaxPixels)   // both below 2^32: no overflow
+        invalid();
+}
+
+std::vector<QRgb> readPalette(const Bytes &bytes, const Header &header)
+{
+    if (header.bitCount > 8)
+        return {};
+    const std::uint32_t full = 1U << header.bitCount;
+    const std::uint32_t count = header.colorsUsed == 0 || header.colorsUsed > full ? full : header.colorsUsed;
+    bytes.require(header.end + std::int64_t(count) * header.paletteEntrySize);
+    std::vector<QRgb> palette;
+    palette.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::int64_t at = header.end + std::int64_t(i) * header.paletteEntrySize;
+        palette.push_back(qRgb(bytes.u8(at + 2), bytes.u8(at + 1), bytes.u8(at)));
+    }
+    return palette;
+}
+
+class RowConverter
+{
+public:
+    RowConverter(const Header &header, std::vector<QRgb> palette)
+        : m_header(header), m_palette(std::move(palette)),
+          m_red(header.masks[0]), m_green(header.masks[1]), m_blue(header.masks[2])
+    {
+    }
+
+    void convert(const unsigned char *row, QRgb *out) const
+    {
+        for (std::int64_t x = 0; x < m_header.width; ++x)
+            out[x] = pixel(row, x);
+    }
+
+private:
+    QRgb pixel(const unsigned char *row, std::int64_t x) const
+    {
+        switch (m_header.bitCount) {
+        case 1:
+            return colour((row[x / 8] >> (7 - x % 8)) & 0x1);
+        case 4:
+            return colour((row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF);
+        case 8:
+            return colour(row[x]);
+        case 16:
+            return fields(std::uint32_t(row[2 * x]) | (std::uint32_t(row[2 * x + 1]) << 8));
+        case 24:
+            return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+        default: {
+            const unsigned char *p = row + 4 * x;
+            return fields(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
+        }
+        }
+    }
+
+    // An index beyond the palette is drawn black.
+    QRgb colour(unsigned index) const { return index < m_palette.size() ? m_palette[index] : qRgb(0, 0, 0); }
+
+    QRgb fields(std::uint32_t value) const
+    {
+        return qRgb(int(m_red.value(value)), int(m_green.value(value)), int(m_blue.value(value)));
+    }
+
+    const Header &m_header;
+    std::vector<QRgb> m_palette;
+    Channel m_red, m_green, m_blue;
+};
+
+} // namespace
+
+namespace BmpDecoder {
+
+QImage decode(const QByteArray &data)
+{
+    const Bytes bytes(data);
+    bytes.require(FileHeaderSize);
+    if (data[0] != 'B' || data[1] != 'M')
+        invalid();
+    const std::uint32_t pixelOffset = bytes.u32(10);
+
+    Header header = readInfoHeader(bytes);
+    validate(header);
+    readMasks(bytes, bytes.u32(FileHeaderSize), header);
+    std::vector<QRgb> palette = readPalette(bytes, header);
+
+    // The pixels start where the file header says, unless that points back
+    // into the headers; then right after the palette.
+    const std::int64_t paletteEnd = header.end + std::int64_t(palette.size()) * header.paletteEntrySize;
+    const std::int64_t dataStart = pixelOffset >= paletteEnd ? std::int64_t(pixelOffset) : paletteEnd;
+    const std::int64_t stride = (header.width * header.bitCount + 31) / 32 * 4;
+    bytes.require(dataStart + stride * header.height);
+
+    QImage image(int(header.width), int(header.height), QImage::Format_RGB32);
+    if (image.isNull())
+        invalid();
+    const RowConverter converter(header, std::move(palette));
+    for (std::int64_t row = 0; row < header.height; ++row) {
+        const std::int64_t y = header.topDown ? row : header.height - 1 - row;
+        converter.convert(bytes.at(dataStart + row * stride), reinterpret_cast<QRgb *>(image.scanLine(int(y))));
+    }
+    return image;
+}
+
+} // namespace BmpDecoder

@@ -1,0 +1,126 @@
+// WriteCardFile: the document as a card file. The whole content is formed
+// first, so that a card the file cannot hold is refused before anything is
+// written, and then replaces the file in one step.
+#include "CardFile.h"
+
+#include "AtomicFile.h"
+#include "CardDocument.h"
+#include "CodePage932.h"
+#include "MessageSink.h"
+#include "Messages.h"
+#include "MessageText.h"
+
+namespace {
+
+// Text the card file can hold: code page 932 that reads back as the same
+// text, and no CR or Ctrl-Z, which would end the line or the file.
+bool storable(const QString &text)
+{
+    if (text.contains(QChar(u'\r')) || text.contains(QChar(0x1A)))
+        return false;
+    bool ok = false;
+    const QByteArray bytes = CodePage932::encode(text, &ok);
+    if (!ok)
+        return false;
+    const CodePage932::Decoded back = CodePage932::decode(bytes);
+    return back.valid && back.text == text;
+}
+
+struct UnstorableText {
+    QString boxName;
+    QString text;
+};
+
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
+{
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const TextBox *box = doc.TextBoxes(slot)) {
+            for (const QString &text : {box->Caption, box->Font.name()}) {
+                if (!storable(text))
+                    return UnstorableText{box->Name(), text};
+            }
+        }
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const MoveImageRecord *record = doc.ImageBoxes(slot)) {
+            if (!storable(record->ImagePath))
+                return UnstorableText{record->PanelName(), record->ImagePath};
+        }
+    }
+    return std::nullopt;
+}
+
+class CardFileContent
+{
+public:
+    void line(const QByteArray &bytes) { m_bytes += bytes + "\r\n"; }
+    void line(const QString &text) { line(CodePage932::encode(text)); }
+    void line(std::int32_t number) { line(QByteArray::number(number)); }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+QByteArray styleField(FontStyles style)
+{
+    QByteArray field("    ");
+    if (style & FontStyle::Bold)
+        field[0] = 'B';
+    if (style & FontStyle::Italic)
+        field[1] = 'I';
+    if (style & FontStyle::Underline)
+        field[2] = 'U';
+    if (style & FontStyle::StrikeOut)
+        field[3] = 'S';
+    return field;
+}
+
+QByteArray cardFileContent(const CardDocument &doc)
+{
+    CardFileContent out;
+    out.line(QByteArrayLiteral("Tavelo DataFile"));
+    out.line(std::int32_t(doc.PrintGuide()));
+    out.line(doc.MarginLeft());
+    out.line(doc.MarginTop());
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const TextBox *box = doc.TextBoxes(slot);
+        if (!box)
+            continue;
+        out.line("#" + QByteArray::number(slot));
+        out.line(box->Caption);
+        out.line(box->bounds.Left);
+        out.line(box->bounds.Top);
+        out.line(box->bounds.Width);
+        out.line(box->bounds.Height);
+        out.line(box->Font.name());
+        out.line(box->Font.size(doc.screenPpi()));
+        out.line(box->Font.color());
+        out.line(styleField(box->Font.style()));
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const MoveImageRecord *record = doc.ImageBoxes(slot);
+        if (!record)
+            continue;
+        out.line("$" + QByteArray::number(slot));
+        out.line(record->ImagePath);
+        out.line(record->bounds.Left);
+        out.line(record->bounds.Top);
+        out.line(record->bounds.Width);
+        out.line(record->bounds.Height);
+    }
+    return out.bytes();
+}
+
+} // namespace
+
+bool WriteCardFile(const CardDocument &doc, const QString &path)
+{
+    if (const std::optional<UnstorableText> bad = findUnstorableText(doc)) {
+        if (MessageSink *sink = doc.messageSink())
+            sink->information(Msg::cannotSaveText(bad->boxName, elideForMessage(bad->text)), MsgButton::Ok);
+        return false;
+    }
+    AtomicFile::replace(path, cardFileContent(doc));
+    return true;
+}

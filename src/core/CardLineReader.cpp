@@ -1,0 +1,62 @@
+#include "CardLineReader.h"
+
+#include "FileErrors.h"
+#include "RegularFile.h"
+
+#include <algorithm>
+
+bool CardLineReader::fill()
+{
+    if (m_ended)
+        return false;
+    const long long n = readSome(m_fd, m_buffer.data(), static_cast<long long>(m_buffer.size()));
+    if (n < 0)
+        throwIoError(errno);
+    m_pos = 0;
+    m_len = n;
+    if (n == 0)
+        m_ended = true;
+    return n > 0;
+}
+
+int CardLineReader::peek()
+{
+    if (m_pos == m_len && !fill())
+        return -1;
+    const char c = m_buffer[static_cast<size_t>(m_pos)];
+    if (c == EndOfFile) {
+        m_ended = true;
+        m_pos = m_len = 0;
+        return -1;
+    }
+    return static_cast<unsigned char>(c);
+}
+
+bool CardLineReader::atEnd()
+{
+    return peek() < 0;
+}
+
+QByteArray CardLineReader::readLine()
+{
+    QByteArray line;
+    for (;;) {
+        if (peek() < 0)
+            return line;
+        const char *begin = m_buffer.data() + m_pos;
+        const char *end = m_buffer.data() + m_len;
+        const char *stop = std::find_if(begin, end, [](char c) { return c == CR || c == EndOfFile; });
+        line.append(begin, stop - begin);
+        m_pos += stop - begin;
+        if (stop == end)
+            continue;
+        if (*stop == EndOfFile) {
+            peek();   // marks the end
+            return line;
+        }
+        ++m_pos;   // the CR
+        if (peek() == LF)
+            ++m_pos;
+        return line;
+    }
+}

@@ -1,0 +1,37 @@
+#include "InlineEditor.h"
+
+#include "CodePage932.h"
+
+#include <QKeyEvent>
+#include <QValidator>
+
+namespace {
+class CodePage932Validator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        return CodePage932::canEncode(input) ? Acceptable : Invalid;
+    }
+};
+}
+
+InlineEditor::InlineEditor(QWidget *parent) : QLineEdit(parent)
+{
+    setValidator(new CodePage932Validator(this));
+    setFrame(true);
+}
+
+void InlineEditor::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        Q_EMIT keyDown(13);
+    QLineEdit::keyPressEvent(event);
+}
+
+void InlineEditor::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    Q_EMIT doubleClicked();
+}

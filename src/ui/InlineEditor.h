@@ -1,0 +1,20 @@
+#pragma once
+// Edit1: the one single-line editor laid over a text box while it is edited.
+// It accepts only text that code page 932 can store, since the card file keeps
+// captions in that code page.
+#include <QLineEdit>
+
+class InlineEditor : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit InlineEditor(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void keyDown(int key);      // Windows key code: 13 for Enter
+    void doubleClicked();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+};

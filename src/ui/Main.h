@@ -1,0 +1,150 @@
+#pragma once
+// TForm1: the main window. It holds the card document, shows it on the card
+// panel at true size and carries every command of the menus, the tool bar and
+// the boxes' context menus. The handlers keep the names of the window layout
+// (MenuSaveClick, Edit1Exit, ...); their bodies are grouped by subject in
+// Main*.cpp.
+#include "CardDocument.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class CardPanel;
+class FileDialogs;
+class FontChooser;
+class HelpViewer;
+class InlineEditor;
+class MessageSink;
+class QAction;
+class QMenu;
+class QScrollArea;
+class QToolButton;
+class TAboutBox;
+class TImage;
+class TMovePanel;
+class TPrintSet;
+
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // screenPpi 0 takes the screen's logical pixels per inch.
+    explicit TForm1(int screenPpi = 0, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    CardDocument &document() { return m_doc; }
+    int PixelsPerInch() const { return m_ppi; }
+
+    // The dialogs the commands run; tests put their own in.
+    void setFileDialogs(FileDialogs *dialogs);
+    void setFontChooser(FontChooser *chooser);
+    FileDialogs &fileDialogs() const;
+    FontChooser &fontChooser() const;
+
+    // Controls, named as in the window layout.
+    QWidget *ToolBar = nullptr;
+    std::array<QToolButton *, 6> SpeedButtons{};
+    CardPanel *Panel1 = nullptr;
+    InlineEditor *Edit1 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    TAboutBox *AboutBox = nullptr;
+    TPrintSet *PrintSet = nullptr;
+    QAction *MenuNew = nullptr, *MenuOpen = nullptr, *MenuSave = nullptr, *MenuSaveAs = nullptr,
+            *MenuPrintOption = nullptr, *MenuPrintPreview = nullptr, *MenuPrint = nullptr, *MenuExit = nullptr,
+            *MenuNewBox = nullptr, *MenuNewImage = nullptr, *SearchforHelpOn1 = nullptr, *MenuAbout = nullptr,
+            *MenuFont = nullptr, *MenuSize = nullptr, *MenuDelete = nullptr, *MenuImageDelete = nullptr;
+
+    TMovePanel *textPanel(int slot) const;
+    TMovePanel *imagePanel(int slot) const;
+    TImage *imageControl(int slot) const;
+    HelpViewer *helpViewer() const { return m_help; }
+
+    // Window
+    void FormCreate();
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormClose();
+
+    // Text boxes
+    void MovePanelClick(int slot);
+    void Edit1Exit();
+    void Edit1KeyDown(int key);
+    void Edit1DblClick();
+    void Panel1Click();
+    void MovePanelResize(int slot);
+    void MovePanelMouseDown(int slot, Qt::MouseButton button);
+    void MenuNewBoxClick();
+    void MenuFontClick();
+    void MenuSizeClick();
+    void MenuDeleteClick();
+    void FitBoxToFont(int slot);
+
+    // Image boxes
+    void MenuNewImageClick();
+    void ImageClick(int slot);
+    void ImageMouseDown(int slot, Qt::MouseButton button);
+    void MenuImageDeleteClick();
+
+    // Document commands
+    void MenuNewClick();
+    void MenuOpenClick();
+    void MenuSaveClick();
+    void MenuSaveAsClick();
+    void MenuExitClick();
+    void ResetDocument();
+    bool SaveDocument();
+    bool SaveDocumentAs();
+
+    // Printing
+    void MenuPrintOptionClick();
+    void MenuPrintPreviewClick();
+    void MenuPrintClick();
+
+    // Help
+    void SearchforHelpOn1Click();
+    void MenuAboutClick();
+
+    // Closes the inline editor; an open edit is committed first.
+    void closeEditor();
+    bool editorOpen() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildCentralArea();
+    void connectDocument();
+    void runFirstActivation();
+    void updateTitle();
+    int currentTextSlot() const;    // CurrentBox as a text box, or an error
+    int currentImageSlot() const;   // CurrentBox as a picture, or an error
+
+    void onTextBoxAdded(int slot);
+    void onTextBoxRemoved(int slot);
+    void syncTextPanel(int slot);
+    void onImageBoxAdded(int slot);
+    void onImageBoxRemoved(int slot);
+    void syncImagePanel(int slot);
+
+    CardDocument m_doc;
+    std::unique_ptr<MessageSink> m_sink;
+    int m_ppi = 96;
+    bool m_activated = false;
+    QScrollArea *m_scroll = nullptr;
+    std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};
+    std::array<TMovePanel *, CardDocument::SlotCount> m_imagePanels{};
+    std::array<TImage *, CardDocument::SlotCount> m_images{};
+    std::unique_ptr<FileDialogs> m_systemFileDialogs;
+    std::unique_ptr<FontChooser> m_systemFontChooser;
+    FileDialogs *m_fileDialogs = nullptr;
+    FontChooser *m_fontChooser = nullptr;
+    QString m_openDialogFile;   // the file name field of the shared open dialog
+    HelpViewer *m_help = nullptr;
+};

@@ -1,0 +1,243 @@
+#include "MovePanel.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+TMovePanel *TMovePanel::s_dragging = nullptr;
+
+namespace {
+constexpr int kHandle = 10;
+
+void drawRaisedBevel(QPainter &p, const QRect &r, const QPalette &palette)
+{
+    p.fillRect(r, palette.color(QPalette::Button));
+    p.setPen(palette.color(QPalette::Light));
+    p.drawLine(r.left(), r.top(), r.right() - 1, r.top());
+    p.drawLine(r.left(), r.top(), r.left(), r.bottom() - 1);
+    p.setPen(palette.color(QPalette::Dark));
+    p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+}
+}
+
+TMovePanel::TMovePanel(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(185, 41);
+}
+
+TMovePanel::~TMovePanel()
+{
+    if (s_dragging == this)
+        s_dragging = nullptr;
+}
+
+HitTestCode TMovePanel::hitTest(const QSize &size, const QPoint &client)
+{
+    const long long cx = client.x();
+    const long long cy = client.y();
+    if (cx <= kHandle && cy <= kHandle)
+        return HTCAPTION;
+    if (size.width() - cx <= kHandle && size.height() - cy <= kHandle)
+        return HTBOTTOMRIGHT;
+    return HTCLIENT;
+}
+
+HitTestCode TMovePanel::WMNCHitTest(const QPoint &screen) const
+{
+    return hitTest(size(), mapFromGlobal(screen));
+}
+
+void TMovePanel::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
+void TMovePanel::setTextColor(const QColor &color)
+{
+    if (color == m_textColor)
+        return;
+    m_textColor = color;
+    update();
+}
+
+void TMovePanel::cancelActiveDrag()
+{
+    if (s_dragging) {
+        s_dragging->m_drag = Drag::None;
+        s_dragging->releaseMouse();
+        s_dragging = nullptr;
+    }
+}
+
+void TMovePanel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    drawRaisedBevel(p, rect(), palette());
+    if (!m_caption.isEmpty()) {
+        p.setFont(font());
+        p.setPen(m_textColor);
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, m_caption);
+    }
+}
+
+bool TMovePanel::startDrag(QMouseEvent *event)
+{
+    const HitTestCode code = hitTest(size(), event->position().toPoint());
+    if (code == HTCLIENT)
+        return false;
+    // A press in a handle belongs to the handle, whatever the button.
+    if (event->button() == Qt::LeftButton) {
+        m_drag = code == HTCAPTION ? Drag::Move : Drag::Size;
+        m_pressScreen = event->globalPosition().toPoint();
+        m_startGeometry = geometry();
+        s_dragging = this;
+    }
+    return true;
+}
+
+void TMovePanel::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (m_drag != Drag::None || startDrag(event))
+        return;
+    m_clientPressLeft = event->button() == Qt::LeftButton;
+    Q_EMIT mouseDown(event->button(), event->position().toPoint());
+}
+
+void TMovePanel::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_drag == Drag::None) {
+        updateCursor(event->position().toPoint());
+        return;
+    }
+    const QPoint delta = event->globalPosition().toPoint() - m_pressScreen;
+    QRect g = m_startGeometry;
+    if (m_drag == Drag::Move) {
+        g.moveTopLeft(m_startGeometry.topLeft() + delta);
+    } else {
+        g.setWidth(std::max(1, m_startGeometry.width() + delta.x()));
+        g.setHeight(std::max(1, m_startGeometry.height() + delta.y()));
+    }
+    if (g != geometry()) {
+        setGeometry(g);
+        Q_EMIT boundsDragged(g);
+    }
+}
+
+void TMovePanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_drag != Drag::None) {
+        if (event->button() == Qt::LeftButton) {
+            m_drag = Drag::None;
+            s_dragging = nullptr;
+        }
+        return;
+    }
+    const bool click = m_clientPressLeft && event->button() == Qt::LeftButton
+                       && rect().contains(event->position().toPoint());
+    m_clientPressLeft = false;
+    if (click)
+        Q_EMIT clicked();
+}
+
+void TMovePanel::updateCursor(const QPoint &client)
+{
+    if (hitTest(size(), client) == HTBOTTOMRIGHT)
+        setCursor(Qt::SizeFDiagCursor);
+    else
+        unsetCursor();
+}
+
+// ---------------------------------------------------------------------------
+
+TImage::TImage(TMovePanel *panel) : QWidget(panel)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    panel->installEventFilter(this);
+    fillPanel();
+}
+
+TMovePanel *TImage::panel() const
+{
+    return static_cast<TMovePanel *>(parentWidget());
+}
+
+void TImage::fillPanel()
+{
+    setGeometry(panel()->rect().adjusted(1, 1, -1, -1));
+}
+
+bool TImage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        fillPanel();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TImage::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    m_scaled = QPixmap();
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    if (m_scaled.size() != size()) {
+        // Scale once per size: the picture may be large, the box is small.
+        m_scaled = QPixmap::fromImage(m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_scaled);
+}
+
+bool TImage::inHandle(const QPoint &pos) const
+{
+    return TMovePanel::hitTest(panel()->size(), mapToParent(pos)) != HTCLIENT;
+}
+
+void TImage::mousePressEvent(QMouseEvent *event)
+{
+    if (inHandle(event->position().toPoint())) {
+        event->ignore();   // the panel takes it, as a handle press
+        return;
+    }
+    m_leftPressed = event->button() == Qt::LeftButton;
+    Q_EMIT mouseDown(event->button(), event->position().toPoint());
+}
+
+void TImage::mouseMoveEvent(QMouseEvent *event)
+{
+    if (panel()->m_drag != TMovePanel::Drag::None) {
+        event->ignore();   // a drag that started in a handle goes on in the panel
+        return;
+    }
+    if (TMovePanel::hitTest(panel()->size(), mapToParent(event->position().toPoint())) == HTBOTTOMRIGHT)
+        setCursor(Qt::SizeFDiagCursor);
+    else
+        unsetCursor();
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (panel()->m_drag != TMovePanel::Drag::None) {
+        event->ignore();
+        return;
+    }
+    const bool click = m_leftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_leftPressed = false;
+    if (click)
+        Q_EMIT clicked();
+}

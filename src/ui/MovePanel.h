@@ -1,0 +1,93 @@
+#pragma once
+// TMovePanel: the panel every box on the card is made of. Its top-left corner
+// is a move handle and its bottom-right corner a size handle; dragging either
+// with the left button moves or sizes the box inside the card panel. Presses in
+// a handle raise no mouse-down and no click of the box.
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+enum HitTestCode { HTCLIENT = 1, HTCAPTION = 2, HTBOTTOMRIGHT = 17 };
+
+class TMovePanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TMovePanel(QWidget *parent = nullptr);
+    ~TMovePanel() override;
+
+    // What part of a box of the given size lies at a client point.
+    static HitTestCode hitTest(const QSize &size, const QPoint &client);
+    // The same for a screen point, converted to this box's client coordinates.
+    HitTestCode WMNCHitTest(const QPoint &screen) const;
+
+    void setCaption(const QString &caption);
+    const QString &caption() const { return m_caption; }
+    void setTextColor(const QColor &color);
+
+    // Ends a drag in progress (the error guard calls this when a handler fails).
+    static void cancelActiveDrag();
+
+Q_SIGNALS:
+    void clicked();
+    void mouseDown(Qt::MouseButton button, const QPoint &pos);
+    // The user moved or sized the box by a handle; the panel already stands there.
+    void boundsDragged(const QRect &geometry);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    friend class TImage;
+    enum class Drag { None, Move, Size };
+    bool startDrag(QMouseEvent *event);
+    void updateCursor(const QPoint &client);
+
+    QString m_caption;
+    QColor m_textColor = Qt::black;
+    Drag m_drag = Drag::None;
+    QPoint m_pressScreen;
+    QRect m_startGeometry;
+    bool m_clientPressLeft = false;
+    static TMovePanel *s_dragging;
+};
+
+// TImage: the picture control inside an image box. It fills the panel inside
+// its bevel and draws the picture stretched; presses in the panel's handles go
+// to the panel.
+class TImage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TImage(TMovePanel *panel);
+    void setPicture(const QImage &picture);
+    const QImage &picture() const { return m_picture; }
+    // The rectangle the picture is drawn into, in the panel's coordinates.
+    QRect pictureRect() const { return geometry(); }
+
+Q_SIGNALS:
+    void clicked();
+    void mouseDown(Qt::MouseButton button, const QPoint &pos);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    TMovePanel *panel() const;
+    bool inHandle(const QPoint &pos) const;
+    void fillPanel();
+
+    QImage m_picture;
+    QPixmap m_scaled;   // the picture at the current size, made once per size
+    bool m_leftPressed = false;
+};

@@ -1,0 +1,324 @@
+// Editing text boxes in place, driven by mouse and key events on the window.
+#include "CardPanel.h"
+#include "ErrorGuard.h"
+#include "InlineEditor.h"
+#include "Main.h"
+#include "MovePanel.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+// Types any text, one character (or surrogate pair) per key press.
+void typeInto(QWidget *widget, const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const int len = text.at(i).isHighSurrogate() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, len), Qt::NoModifier);
+        i += len - 1;
+    }
+}
+
+struct Window {
+    RecordingPresenter presenter;
+    ScriptedFontChooser fonts;
+    TForm1 form{96};
+    Window()
+    {
+        form.setFontChooser(&fonts);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
+        form.activateWindow();
+    }
+    CardDocument &doc() { return form.document(); }
+    // A text box with a caption, not under edit.
+    int box(const QString &caption, const BoxBounds &bounds)
+    {
+        const int slot = doc().AddTextBox();
+        doc().setTextBounds(slot, bounds);
+        doc().setTextCaption(slot, caption);
+        form.closeEditor();
+        return slot;
+    }
+    void click(int slot) { QTest::mouseClick(form.textPanel(slot), Qt::LeftButton, {}, QPoint(50, 15)); }
+    void type(const QString &text) { typeInto(form.Edit1, text); }
+    QString caption(int slot) { return doc().TextBoxes(slot)->Caption; }
+};
+}
+
+class TestTextBoxes : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newBoxOpensEmptyEditor_data()
+    {
+        QTest::addColumn<int>("existing");
+        QTest::newRow("slot 0") << 0;
+        QTest::newRow("slot 3") << 3;
+    }
+    void newBoxOpensEmptyEditor()
+    {
+        QFETCH(int, existing);
+        Window w;
+        for (int i = 0; i < existing; ++i)
+            w.box(QStringLiteral("x"), {0, 100, 50, 20});
+        QTest::mouseClick(w.form.SpeedButtons[4], Qt::LeftButton);
+        const int n = existing;
+        QVERIFY(w.form.editorOpen());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(n));
+        QCOMPARE(w.form.Edit1->geometry(), QRect(10 * n, 10 * n, 100, 20));
+        QCOMPARE(w.form.Edit1->text(), QString());
+        QCOMPARE(w.form.Edit1->font().pixelSize(), 13);
+        QCOMPARE(w.doc().TextBoxes(n)->Font.name(), QStringLiteral("ＭＳ Ｐ明朝"));
+        QVERIFY(!w.form.textPanel(n)->isVisible());
+        QVERIFY(w.form.Edit1->hasFocus());
+    }
+
+    void clickOtherBoxCommitsFirst()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        const int b = w.box(QStringLiteral("B"), {0, 50, 100, 30});
+        BoxFont big(QStringLiteral("ＭＳ ゴシック"), -24, 255);
+        w.doc().setTextFont(b, big);
+        w.click(a);
+        QVERIFY(!w.form.Edit1->hasSelectedText());
+        w.type(QStringLiteral("xy"));
+        QCOMPARE(w.caption(a), QStringLiteral("A"));   // not committed while open
+        w.click(b);
+        QCOMPARE(w.caption(a), QStringLiteral("Axy"));
+        QVERIFY(w.form.textPanel(a)->isVisible());
+        QCOMPARE(w.form.textPanel(a)->caption(), QStringLiteral("Axy"));
+        QVERIFY(!w.form.textPanel(b)->isVisible());
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("B"));
+        QCOMPARE(w.form.Edit1->geometry(), QRect(0, 50, 100, 30));
+        QCOMPARE(w.form.Edit1->font().pixelSize(), 24);
+    }
+
+    void enterCommitsEscapeDoesNot()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        w.click(a);
+        w.type(QStringLiteral("1"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Escape);
+        QVERIFY(w.form.editorOpen());
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("A1"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        QVERIFY(!w.form.editorOpen());
+        QCOMPARE(w.caption(a), QStringLiteral("A1"));
+        QVERIFY(w.form.textPanel(a)->isVisible());
+    }
+
+    void backgroundClick()
+    {
+        Window w;
+        // Before any box was clicked: nothing happens and nothing is shown.
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        const int b = w.box(QStringLiteral("B"), {0, 40, 100, 20});
+        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
+        QCOMPARE(w.caption(a), QStringLiteral("A"));
+        QVERIFY(w.presenter.errors.isEmpty());
+
+        // With the editor open it commits.
+        w.click(a);
+        w.type(QStringLiteral("!"));
+        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
+        QVERIFY(!w.form.editorOpen());
+        QCOMPARE(w.caption(a), QStringLiteral("A!"));
+
+        // With the editor closed, after a menu on another box, captions stay.
+        QTest::mousePress(w.form.textPanel(b), Qt::RightButton, {}, QPoint(50, 10));
+        w.form.PopupMenu1->hide();
+        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
+        QCOMPARE(w.caption(a), QStringLiteral("A!"));
+        QCOMPARE(w.caption(b), QStringLiteral("B"));
+        QVERIFY(w.presenter.errors.isEmpty());
+    }
+
+    void backgroundClickAfterDeleteIsSilent()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        w.box(QStringLiteral("B"), {0, 40, 100, 20});
+        QTest::mousePress(w.form.textPanel(a), Qt::RightButton, {}, QPoint(50, 10));
+        w.form.MenuDelete->trigger();
+        w.form.PopupMenu1->hide();
+        QVERIFY(!w.doc().TextBoxes(a));
+        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
+        QVERIFY(w.presenter.errors.isEmpty());
+        QCOMPARE(w.caption(1), QStringLiteral("B"));
+    }
+
+    void rightPressCommitsBeforeMenu()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        const int b = w.box(QStringLiteral("B"), {0, 40, 100, 20});
+        w.click(a);
+        w.type(QStringLiteral("2"));
+        QTest::mousePress(w.form.textPanel(b), Qt::RightButton, {}, QPoint(50, 10));
+        QCOMPARE(w.caption(a), QStringLiteral("A2"));
+        QVERIFY(w.form.textPanel(a)->isVisible());
+        QVERIFY(!w.form.editorOpen());
+        QTRY_VERIFY(w.form.PopupMenu1->isVisible());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(b));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("B"));
+        w.form.MenuDelete->trigger();   // the menu acts on B
+        w.form.PopupMenu1->hide();
+        QVERIFY(w.doc().TextBoxes(a));
+        QVERIFY(!w.doc().TextBoxes(b));
+    }
+
+    void sizeDragScalesText_data()
+    {
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("height");
+        QTest::newRow("height 20 to 30") << QPoint(95, 25) << QSize(100, 30) << -28;
+        QTest::newRow("width only to 150") << QPoint(145, 15) << QSize(150, 20) << -18;
+    }
+    void sizeDragScalesText()
+    {
+        QFETCH(QPoint, to);
+        QFETCH(QSize, size);
+        QFETCH(int, height);
+        Window w;
+        const int a = w.box(QString(), {0, 0, 100, 20});
+        w.doc().setTextFont(a, BoxFont(QStringLiteral("ＭＳ Ｐ明朝"), -13));
+        w.click(a);
+        w.type(QStringLiteral("名刺"));
+        TMovePanel *panel = w.form.textPanel(a);
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(95, 15));
+        QTest::mouseMove(panel, to);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
+        QCOMPARE(panel->size(), size);
+        QCOMPARE(w.doc().TextBoxes(a)->Font.height(), height);
+        QCOMPARE(panel->font().pixelSize(), -height);
+        QCOMPARE(w.caption(a), QStringLiteral("名刺"));   // the resize committed the edit
+        QVERIFY(!w.form.editorOpen());
+    }
+
+    void fitBoxToFont()
+    {
+        Window w;
+        const int a = w.box(QString(), {5, 5, 100, 20});
+        w.doc().setTextFont(a, BoxFont(QStringLiteral("ＭＳ Ｐ明朝"), -20));
+        w.form.FitBoxToFont(a);
+        QCOMPARE(w.doc().TextBoxes(a)->bounds, (BoxBounds{5, 5, 4, 22}));
+
+        w.doc().setTextCaption(a, QStringLiteral("名刺"));
+        w.doc().setTextFont(a, BoxFont(QStringLiteral("ＭＳ Ｐ明朝"), -13));
+        w.form.FitBoxToFont(a);
+        const QFontMetrics m(w.form.textPanel(a)->font());
+        QCOMPARE(w.doc().TextBoxes(a)->bounds, (BoxBounds{5, 5, m.horizontalAdvance(QStringLiteral("名刺")) + 4, 15}));
+    }
+
+    void contextMenuFontRefits()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("営業部"), {0, 0, 100, 20});
+        BoxFont chosen(QStringLiteral("ＭＳ ゴシック"), -28, 0x0000FF, FontStyle::Bold);
+        w.fonts.answers << chosen;
+        QTest::mousePress(w.form.textPanel(a), Qt::RightButton, {}, QPoint(50, 10));
+        w.form.MenuFont->trigger();
+        w.form.PopupMenu1->hide();
+        const TextBox *box = w.doc().TextBoxes(a);
+        QCOMPARE(box->Font, chosen);
+        QCOMPARE(box->bounds.Height, 30);
+        QVERIFY(box->bounds.Width != 100);
+        // Cancel changes nothing.
+        const BoxBounds before = box->bounds;
+        QTest::mousePress(w.form.textPanel(a), Qt::RightButton, {}, QPoint(5, 15));
+        w.form.MenuFont->trigger();
+        w.form.PopupMenu1->hide();
+        QCOMPARE(w.doc().TextBoxes(a)->bounds, before);
+        QCOMPARE(w.doc().TextBoxes(a)->Font, chosen);
+    }
+
+    void doubleClickFontKeepsBounds()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("営業部"), {0, 0, 100, 20});
+        w.click(a);
+        BoxFont chosen(QStringLiteral("ＭＳ Ｐ明朝"), -30, 0xFF0000);
+        w.fonts.answers << chosen;
+        QTest::mouseDClick(w.form.Edit1, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(w.doc().TextBoxes(a)->Font, chosen);
+        QCOMPARE(w.doc().TextBoxes(a)->bounds, (BoxBounds{0, 0, 100, 20}));
+        QCOMPARE(w.form.Edit1->geometry(), QRect(0, 0, 100, 20));
+        QCOMPARE(w.form.Edit1->font().pixelSize(), 30);
+        QVERIFY(w.form.editorOpen());
+        QVERIFY(!w.form.textPanel(a)->isVisible());
+    }
+
+    void commandsLeaveEditorOpen()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        w.click(a);
+        w.type(QStringLiteral("3"));
+        // A menu command or a tool button does not take the focus from the editor.
+        QTest::mouseClick(w.form.SpeedButtons[5], Qt::LeftButton);   // add an image box; dialog cancelled
+        QVERIFY(w.form.editorOpen());
+        QVERIFY(w.form.Edit1->hasFocus());
+        QCOMPARE(w.caption(a), QStringLiteral("A"));
+    }
+
+    void clearingTheCardCommitsNothing()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        w.click(a);
+        w.type(QStringLiteral("lost"));
+        w.doc().ClearBoxes();
+        QVERIFY(!w.form.editorOpen());
+        QCOMPARE(w.form.Edit1->text(), QString());
+        const int b = w.doc().AddTextBox();
+        QCOMPARE(w.caption(b), QString());
+        QVERIFY(w.presenter.errors.isEmpty());
+    }
+
+    void editorRefusesTextTheFileCannotHold()
+    {
+        Window w;
+        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        w.click(a);
+        w.type(QStringLiteral("ｱ亜"));
+        typeInto(w.form.Edit1, QString::fromUtf8("\xF0\x9F\x98\x80"));   // emoji
+        typeInto(w.form.Edit1, QStringLiteral("€"));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜"));
+        QApplication::clipboard()->setText(QStringLiteral("x€y"));
+        w.form.Edit1->paste();
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜"));
+        QApplication::clipboard()->setText(QStringLiteral("営業"));
+        w.form.Edit1->paste();
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜営業"));
+    }
+
+    void fullSlotsLeaveEditorAlone()
+    {
+        Window w;
+        for (int i = 0; i < 20; ++i)
+            w.box(QStringLiteral("%1").arg(i), {0, 0, 100, 20});
+        w.click(5);
+        w.form.MenuNewBox->trigger();
+        QCOMPARE(w.presenter.infos.size(), 1);
+        QVERIFY(w.form.editorOpen());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(5));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TaveloApplication app(argc, argv);
+    TestTextBoxes test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_textboxes.moc"
