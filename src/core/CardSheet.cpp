@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -28,6 +29,29 @@ void forEachCell(Draw draw)
     for (int column = 0; column < SheetLayout::Columns; ++column)
         for (int row = 0; row < SheetLayout::Rows; ++row)
             draw(column, row);
+}
+
+// Shaping a caption costs more than drawing it; a sheet draws each caption
+// eight times a page, so it is shaped once and drawn as glyphs.
+QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaintDevice &device)
+{
+    if (text.isEmpty())
+        return {};
+    QTextLayout layout(text, font, &device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    QList<QGlyphRun> runs = line.glyphRuns();
+    for (QGlyphRun &run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF &p : positions)
+            p.ry() -= line.ascent();
+        run.setPositions(positions);
+    }
+    return runs;
 }
 
 } // namespace
@@ -73,18 +97,19 @@ CardSheet::PrintedImage CardSheet::prepareImage(const MoveImageRecord &record) c
 
 CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDevice &device) const
 {
-    BoxFont font = box.Font;
-    font.setHeight(m_layout.printerFontHeight(box.Font.height()));
+    BoxFont boxFont = box.Font;
+    boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
+    const QFont font = FontMapping::toQFont(boxFont);
+    const QFontMetrics metrics(font, &device);
+    // The same in every cell: the fit compares within the card.
+    const QString text = m_layout.fitCaption(box.Caption, box.bounds.Left,
+                                             [&](const QString &prefix) { return metrics.horizontalAdvance(prefix); });
 
     PrintedText printed;
     printed.bounds = box.bounds;
-    printed.font = FontMapping::toQFont(font);
-    printed.color = FontMapping::toQColor(font.color());
-    const QFontMetrics metrics(printed.font, &device);
-    // The same in every cell: the fit compares within the card.
-    printed.text = m_layout.fitCaption(box.Caption, box.bounds.Left,
-                                       [&](const QString &prefix) { return metrics.horizontalAdvance(prefix); });
-    printed.width = metrics.horizontalAdvance(printed.text);
+    printed.glyphs = shapedText(text, font, device);
+    printed.color = FontMapping::toQColor(boxFont.color());
+    printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
     return printed;
@@ -143,9 +168,8 @@ void CardSheet::PrintImageBox(QPainter &painter, const PrintedImage &image) cons
 
 void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
 {
-    if (text.text.isEmpty())
+    if (text.glyphs.isEmpty())
         return;
-    painter.setFont(text.font);
     painter.setPen(text.color);
     const int cellHeight = text.ascent + text.descent;
     forEachCell([&](int column, int row) {
@@ -154,6 +178,8 @@ void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
             return;
         // Opaque text: the character cells are white under the glyphs.
         painter.fillRect(QRect(at.x(), at.y(), text.width, cellHeight), Qt::white);
-        painter.drawText(QPoint(at.x(), at.y() + text.ascent), text.text);
+        const QPointF baseline(at.x(), at.y() + text.ascent);
+        for (const QGlyphRun &run : text.glyphs)
+            painter.drawGlyphRun(baseline, run);
     });
 }

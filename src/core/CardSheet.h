@@ -8,7 +8,7 @@
 #include "SheetLayout.h"
 
 #include <QColor>
-#include <QFont>
+#include <QGlyphRun>
 #include <QImage>
 #include <QSize>
 
@@ -38,10 +38,11 @@ private:
     };
     struct PrintedText {
         BoxBounds bounds;
-        QString text;   // the caption as far as it fits on the card
-        QFont font;
+        // The caption as far as it fits on the card, shaped once for all the
+        // cells and pages, with the baseline at y = 0.
+        QList<QGlyphRun> glyphs;
         QColor color;
-        int width = 0;   // advance of text
+        int width = 0;   // advance of the fitted caption
         int ascent = 0;
         int descent = 0;
     };
