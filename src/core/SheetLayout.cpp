@@ -3,8 +3,10 @@
 #include "BoxFont.h"
 #include "CardGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -38,11 +40,15 @@ std::int32_t toPage(long double sum)
                                                          : static_cast<std::int32_t>(v);
 }
 
-// Character boundaries of text: after every character, where a surrogate
-// pair counts as one character.
-bool endsCharacter(const QString &text, int length)
+// Where the characters of text end: a surrogate pair is one character.
+std::vector<int> characterEnds(const QString &text)
 {
-    return length == text.size() || !(text.at(length - 1).isHighSurrogate() && text.at(length).isLowSurrogate());
+    std::vector<int> ends;
+    for (int n = 1; n <= text.size(); ++n) {
+        if (n == text.size() || !(text.at(n - 1).isHighSurrogate() && text.at(n).isLowSurrogate()))
+            ends.push_back(n);
+    }
+    return ends;
 }
 
 } // namespace
@@ -112,14 +118,24 @@ QString SheetLayout::fitCaption(const QString &caption, std::int32_t left, const
         return {};
     const long double cardWidth = cardWidthPixels();
     const long double boxLeft = divide(left, m_screenPpi) * static_cast<long double>(m_dpiX);
-    int firstCharacter = caption.size();
-    for (int n = caption.size(); n > 0; --n) {
-        if (!endsCharacter(caption, n))
-            continue;
-        firstCharacter = n;
-        const QString prefix = caption.left(n);
-        if (cardWidth > boxLeft + static_cast<long double>(width(prefix)))
-            return prefix;
+    const std::vector<int> ends = characterEnds(caption);
+    const auto fits = [&](std::size_t characters) {
+        return cardWidth > boxLeft + static_cast<long double>(width(caption.left(ends[characters - 1])));
+    };
+    // A longer prefix is never narrower than a shorter one, so the longest
+    // one that fits is found by halving: stepping back one character at a
+    // time gives the same prefix, but costs a measurement per character.
+    if (fits(ends.size()))
+        return caption;   // the usual case: one measurement
+    std::size_t fitting = 0;             // characters known to fit (0: none known)
+    std::size_t tooLong = ends.size();   // characters known not to fit
+    while (tooLong - fitting > 1) {
+        const std::size_t middle = fitting + (tooLong - fitting) / 2;
+        if (fits(middle))
+            fitting = middle;
+        else
+            tooLong = middle;
     }
-    return caption.left(firstCharacter);
+    // When not even one character fits, the first one is printed.
+    return caption.left(ends[std::max<std::size_t>(fitting, 1) - 1]);
 }

@@ -177,6 +177,18 @@ private Q_SLOTS:
             QVERIFY2(!prefix.back().isHighSurrogate(), qPrintable(prefix));
     }
 
+    void longCaptionCutQuickly()
+    {
+        // Ten thousand characters one pixel each, from 1875: 274 of them fit.
+        QStringList measured;
+        const auto onePixelEach = [&](const QString &prefix) -> std::int64_t {
+            measured << prefix;
+            return prefix.size();
+        };
+        QCOMPARE(layout600().fitCaption(QString(10000, QLatin1Char('x')), 300, onePixelEach).size(), 274);
+        QVERIFY2(measured.size() <= 16, qPrintable(QString::number(measured.size())));
+    }
+
     void fitCaptionWithoutScreenDensity()
     {
         // Left ÷ 0 is infinite (or undefined at 0): no prefix fits, the first is printed.
