@@ -1,5 +1,5 @@
-// Where the card sheet puts things: cell origins, cross centres, box
-// positions, the printer font height and the caption fit.
+// Where the card sheet puts things: box positions, the printer font height
+// and the caption fit. The cross centres are read off the drawn sheet.
 #include "SheetLayout.h"
 
 #include <QTest>
@@ -32,28 +32,6 @@ class TestSheetLayout : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void crossCentres_data()
-    {
-        QTest::addColumn<int>("marginLeft");
-        QTest::addColumn<int>("marginTop");
-        QTest::addColumn<QList<int>>("xs");
-        QTest::addColumn<QList<int>>("ys");
-        QTest::newRow("margins 0") << 0 << 0 << QList<int>{10, 2160, 4309} << QList<int>{10, 1309, 2608, 3908, 5207};
-        QTest::newRow("margins 10, 15 mm")
-            << 10 << 15 << QList<int>{246, 2396, 4545} << QList<int>{364, 1664, 2963, 4262, 5561};
-    }
-    void crossCentres()
-    {
-        QFETCH(int, marginLeft);
-        QFETCH(int, marginTop);
-        QFETCH(QList<int>, xs);
-        QFETCH(QList<int>, ys);
-        const SheetLayout layout = layout600(marginLeft, marginTop);
-        for (int g = 0; g < SheetLayout::GuideColumns; ++g)
-            for (int h = 0; h < SheetLayout::GuideRows; ++h)
-                QCOMPARE(layout.crossCentre(g, h), QPoint(xs[g], ys[h]));
-    }
-
     void pagePoints_data()
     {
         QTest::addColumn<int>("marginLeft");
