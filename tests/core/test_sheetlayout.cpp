@@ -1,5 +1,6 @@
-// Where the card sheet puts things: box positions, the printer font height
-// and the caption fit. The cross centres are read off the drawn sheet.
+// The card sheet's arithmetic on the values a file may bring, the printer
+// font height and the caption fit. Positions on the sheet are read off the
+// drawn sheet in test_cardsheet.
 #include "SheetLayout.h"
 
 #include <QTest>
@@ -32,36 +33,6 @@ class TestSheetLayout : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void pagePoints_data()
-    {
-        QTest::addColumn<int>("marginLeft");
-        QTest::addColumn<int>("marginTop");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QPoint>("card");
-        QTest::addColumn<QPoint>("page");
-        // 2 × 600 ÷ 96 = 12.5 and so on: the whole sum rounds to even.
-        QTest::newRow("Left 2: 12.5 to 12") << 0 << 0 << 0 << 0 << QPoint(2, 0) << QPoint(22, 10);
-        QTest::newRow("Left 6: 37.5 to 38") << 0 << 0 << 0 << 0 << QPoint(6, 0) << QPoint(48, 10);
-        QTest::newRow("Left 10: 62.5 to 62") << 0 << 0 << 0 << 0 << QPoint(10, 0) << QPoint(72, 10);
-        QTest::newRow("text box, cell 0,0") << 10 << 15 << 0 << 0 << QPoint(20, 30) << QPoint(371, 552);
-        QTest::newRow("text box, cell 1,3") << 10 << 15 << 1 << 3 << QPoint(20, 30) << QPoint(2521, 4449);
-        QTest::newRow("image near corner, cell 0,0") << 0 << 0 << 0 << 0 << QPoint(20, 30) << QPoint(135, 198);
-        QTest::newRow("image far corner, cell 0,0") << 0 << 0 << 0 << 0 << QPoint(84, 94) << QPoint(535, 598);
-        QTest::newRow("image near corner, cell 1,1") << 0 << 0 << 1 << 1 << QPoint(20, 30) << QPoint(2285, 1497);
-        QTest::newRow("image far corner, cell 1,1") << 0 << 0 << 1 << 1 << QPoint(84, 94) << QPoint(2685, 1897);
-    }
-    void pagePoints()
-    {
-        QFETCH(int, marginLeft);
-        QFETCH(int, marginTop);
-        QFETCH(int, column);
-        QFETCH(int, row);
-        QFETCH(QPoint, card);
-        QFETCH(QPoint, page);
-        QCOMPARE(layout600(marginLeft, marginTop).pagePoint(column, row, card.x(), card.y()), page);
-    }
-
     // Values a card file or a command line may bring: nothing overflows, far
     // positions saturate instead of wrapping to the other side of the page.
     void extremeValues_data()
@@ -103,7 +74,6 @@ private Q_SLOTS:
         // 10.5 pt rounds to 11, which would come back as -15.
         QTest::newRow("same density keeps -14") << 96 << 96 << -14 << -14;
         QTest::newRow("-16 at 120 is 10 pt") << 120 << 600 << -16 << -83;
-        QTest::newRow("whole points at 300") << 96 << 300 << -28 << -88;
         QTest::newRow("screen density 0") << 0 << 600 << -13 << -8;
     }
     void printerFontHeight()
