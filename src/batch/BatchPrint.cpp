@@ -1,9 +1,230 @@
+// tavelo-batch print: reads a card as the Open command does and prints its
+// sheet into a PDF file or PNG files, with the print settings of the card or
+// those given on the command line.
 #include "BatchCommands.h"
 
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "CollectingSink.h"
+#include "SheetPrinter.h"
+#include "TaveloError.h"
+
+#include <QRegularExpression>
 #include <QTextStream>
 
-int runPrintCommand(const QStringList &)
+#include <limits>
+#include <optional>
+
+namespace {
+
+constexpr int MaxCopies = 10000;
+constexpr int MaxDpi = 100000;
+
+struct PrintOptions {
+    QString card;
+    QString output;
+    SheetJob job;
+    std::int32_t screenDpi = 96;
+    std::optional<std::int32_t> marginLeft;
+    std::optional<std::int32_t> marginTop;
+    std::optional<bool> guides;
+};
+
+std::optional<std::int32_t> parseInteger(const QString &text, std::int64_t lowest, std::int64_t highest)
 {
-    QTextStream(stderr) << "tavelo-batch: print is not available yet\n";
-    return 2;
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < lowest || value > highest)
+        return std::nullopt;
+    return std::int32_t(value);
+}
+
+// A paper size by the name people use for it: "A4", "Letter", "B5" (ISO),
+// "JIS B5", "Executive" …; case and blanks do not matter.
+std::optional<QPageSize> pageSizeNamed(const QString &name)
+{
+    const auto simplified = [](QString text) { return text.remove(QLatin1Char(' ')).toCaseFolded(); };
+    const QString wanted = simplified(name);
+    for (int n = 0; n <= QPageSize::LastPageSize; ++n) {
+        const auto id = QPageSize::PageSizeId(n);
+        if (id == QPageSize::Custom)
+            continue;
+        // Names such as "Letter / ANSI A" or "Executive (7.5 x 10 in)" also
+        // answer to their first word.
+        const QString fullName = QPageSize::name(id);
+        const QString shortName = fullName.section(QRegularExpression(QStringLiteral(" [/(]")), 0, 0);
+        for (const QString &candidate : {fullName, shortName, QPageSize::key(id)}) {
+            if (simplified(candidate) == wanted)
+                return QPageSize(id);
+        }
+    }
+    return std::nullopt;
+}
+
+class PrintOptionParser
+{
+public:
+    explicit PrintOptionParser(const QStringList &args) : m_args(args) {}
+
+    // The options, or nothing with problem() saying what is wrong.
+    std::optional<PrintOptions> parse()
+    {
+        PrintOptions options;
+        for (m_next = 0; m_next < m_args.size() && m_problem.isEmpty();) {
+            const QString arg = m_args.at(m_next++);
+            if (arg == QLatin1String("-o"))
+                options.output = value(arg);
+            else if (isOption(arg, "--copies"))
+                options.job.copies = integer(arg, 1, MaxCopies).value_or(1);
+            else if (isOption(arg, "--dpi"))
+                options.job.dpi = integer(arg, 1, MaxDpi).value_or(600);
+            else if (isOption(arg, "--screen-dpi"))
+                options.screenDpi = integer(arg, 1, MaxDpi).value_or(96);
+            else if (isOption(arg, "--page-size"))
+                options.job.pageSize = pageSize(arg);
+            else if (isOption(arg, "--margin-left"))
+                options.marginLeft = integer(arg, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+            else if (isOption(arg, "--margin-top"))
+                options.marginTop = integer(arg, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+            else if (isOption(arg, "--guides"))
+                options.guides = onOff(arg);
+            else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+                m_problem = QStringLiteral("unknown option '%1'").arg(arg);
+            else if (!options.card.isEmpty())
+                m_problem = QStringLiteral("only one card file can be printed");
+            else
+                options.card = arg;
+        }
+        if (m_problem.isEmpty() && options.card.isEmpty())
+            m_problem = QStringLiteral("print needs a card file");
+        if (m_problem.isEmpty() && !isPdf(options.output) && !isPng(options.output))
+            m_problem = QStringLiteral("-o needs a file name ending in .pdf or .png");
+        if (!m_problem.isEmpty())
+            return std::nullopt;
+        return options;
+    }
+
+    const QString &problem() const { return m_problem; }
+
+    static bool isPdf(const QString &path) { return path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive); }
+    static bool isPng(const QString &path) { return path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive); }
+
+private:
+    // "--name VALUE" and "--name=VALUE" both name the option.
+    bool isOption(const QString &arg, const char *name)
+    {
+        const QLatin1String option(name);
+        if (arg == option)
+            return true;
+        if (!arg.startsWith(option + QLatin1Char('=')))
+            return false;
+        m_inlineValue = arg.mid(option.size() + 1);
+        return true;
+    }
+
+    QString value(const QString &arg)
+    {
+        if (m_inlineValue) {
+            const QString v = *m_inlineValue;
+            m_inlineValue.reset();
+            return v;
+        }
+        if (m_next == m_args.size()) {
+            m_problem = QStringLiteral("%1 needs a value").arg(arg);
+            return {};
+        }
+        return m_args.at(m_next++);
+    }
+
+    std::optional<std::int32_t> integer(const QString &arg, std::int64_t lowest, std::int64_t highest)
+    {
+        const QString text = value(arg);
+        const std::optional<std::int32_t> number = parseInteger(text, lowest, highest);
+        if (!number && m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes a whole number from %2 to %3, not '%4'")
+                            .arg(optionName(arg)).arg(lowest).arg(highest).arg(text);
+        return number;
+    }
+
+    QPageSize pageSize(const QString &arg)
+    {
+        const QString text = value(arg);
+        const std::optional<QPageSize> size = pageSizeNamed(text);
+        if (!size && m_problem.isEmpty())
+            m_problem = QStringLiteral("unknown page size '%1'").arg(text);
+        return size.value_or(QPageSize(QPageSize::A4));
+    }
+
+    std::optional<bool> onOff(const QString &arg)
+    {
+        const QString text = value(arg);
+        if (text == QLatin1String("on"))
+            return true;
+        if (text == QLatin1String("off"))
+            return false;
+        if (m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes on or off, not '%2'").arg(optionName(arg), text);
+        return std::nullopt;
+    }
+
+    static QString optionName(const QString &arg) { return arg.section(QLatin1Char('='), 0, 0); }
+
+    const QStringList &m_args;
+    int m_next = 0;
+    std::optional<QString> m_inlineValue;
+    QString m_problem;
+};
+
+void applyOverrides(CardDocument &doc, const PrintOptions &options)
+{
+    PrintSettings settings = doc.printSettings();
+    if (options.marginLeft)
+        settings.MarginLeft = *options.marginLeft;
+    if (options.marginTop)
+        settings.MarginTop = *options.marginTop;
+    if (options.guides)
+        settings.PrintGuide = *options.guides ? 1 : 0;
+    doc.setPrintSettings(settings);
+}
+
+} // namespace
+
+int runPrintCommand(const QStringList &args)
+{
+    QTextStream err(stderr);
+    if (args.contains(QLatin1String("--help"))) {
+        QTextStream(stdout) << usageText();
+        return 0;
+    }
+    PrintOptionParser parser(args);
+    const std::optional<PrintOptions> options = parser.parse();
+    if (!options) {
+        err << "tavelo-batch print: " << parser.problem() << "\n\n" << usageText();
+        return 2;
+    }
+
+    CollectingSink sink;
+    CardDocument doc;
+    doc.setMessageSink(&sink);
+    doc.setScreenPpi(options->screenDpi);
+    doc.SetDocFileName(options->card);
+    try {
+        LoadCardFile(doc, options->card);
+    } catch (const TaveloError &e) {
+        sink.error(e.message());
+    }
+    for (const QString &message : sink.messages())
+        err << message << '\n';
+    err.flush();
+    applyOverrides(doc, *options);
+
+    QString error;
+    const bool written = PrintOptionParser::isPdf(options->output)
+                             ? SheetPrinter::writePdf(doc, options->job, options->output, &error)
+                             : SheetPrinter::writePng(doc, options->job, options->output, &error);
+    if (!written) {
+        err << "tavelo-batch print: " << error << '\n';
+        return 3;
+    }
+    return sink.messages().isEmpty() ? 0 : 1;
 }

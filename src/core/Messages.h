@@ -101,4 +101,15 @@ inline QString printSetLeft() { return QStringLiteral("左マージン(mm)"); }
 inline QString printSetTop() { return QStringLiteral("上マージン(mm)"); }
 inline QString printSetGuide() { return QStringLiteral("切り取りガイド印字"); }
 
+// Print jobs written to files (the command-line tool)
+inline QString cannotWriteOutput(const QString &path, const QString &reason)
+{
+    return QStringLiteral("cannot write %1: %2").arg(path, reason);
+}
+inline QString pageTooLarge(int width, int height)
+{
+    return QStringLiteral("a page of %1 x %2 pixels is too large for a picture file").arg(width).arg(height);
+}
+inline QString noCopies() { return QStringLiteral("the job has no pages (copies must be 1 or more)"); }
+
 } // namespace Msg

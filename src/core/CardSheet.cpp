@@ -1,0 +1,185 @@
+#include "CardSheet.h"
+
+#include "FontMapping.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Page coordinates beyond this lie metres off any real sheet; the drawing
+// engines keep coordinates in fixed point, so such items are left out rather
+// than handed over (a card file or the margins may bring any value).
+constexpr std::int64_t DrawableLimit = std::int64_t(1) << 24;
+
+bool drawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
+{
+    const auto inRange = [](std::int64_t v) { return v >= -DrawableLimit && v <= DrawableLimit; };
+    return inRange(left) && inRange(top) && inRange(right) && inRange(bottom);
+}
+
+// Column outer, row inner: the order in which the cells are printed.
+template <typename Draw>
+void forEachCell(Draw draw)
+{
+    for (int column = 0; column < SheetLayout::Columns; ++column)
+        for (int row = 0; row < SheetLayout::Rows; ++row)
+            draw(column, row);
+}
+
+// Shaping a caption costs more than drawing it; a sheet draws each caption
+// eight times a page, so it is shaped once and drawn as glyphs.
+QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaintDevice &device)
+{
+    if (text.isEmpty())
+        return {};
+    QTextLayout layout(text, font, &device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    QList<QGlyphRun> runs = line.glyphRuns();
+    for (QGlyphRun &run : runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF &p : positions)
+            p.ry() -= line.ascent();
+        run.setPositions(positions);
+    }
+    return runs;
+}
+
+} // namespace
+
+QImage pictureForPrint(const QImage &picture, QSize printedSize)
+{
+    const QSize size(std::min(picture.width(), std::max(printedSize.width(), 1)),
+                     std::min(picture.height(), std::max(printedSize.height(), 1)));
+    if (picture.isNull() || size == picture.size())
+        return picture;
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device)
+    : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop()),
+      m_guides(doc.PrintGuide() != 0)
+{
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const MoveImageRecord *record = doc.ImageBoxes(slot))
+            m_images.push_back(prepareImage(*record));
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const TextBox *box = doc.TextBoxes(slot))
+            m_texts.push_back(prepareText(*box, device));
+    }
+}
+
+CardSheet::PrintedImage CardSheet::prepareImage(const MoveImageRecord &record) const
+{
+    // The cells differ by a pixel at most through rounding; scale for the largest.
+    const BoxBounds &b = record.bounds;
+    QSize largest(0, 0);
+    forEachCell([&](int column, int row) {
+        const std::int64_t width = std::int64_t(m_layout.pageX(column, std::int64_t(b.Left) + b.Width))
+                                   - m_layout.pageX(column, b.Left);
+        const std::int64_t height = std::int64_t(m_layout.pageY(row, std::int64_t(b.Top) + b.Height))
+                                    - m_layout.pageY(row, b.Top);
+        largest = largest.expandedTo(QSize(int(std::clamp<std::int64_t>(width, 0, DrawableLimit)),
+                                           int(std::clamp<std::int64_t>(height, 0, DrawableLimit))));
+    });
+    return {record.bounds, pictureForPrint(record.Picture, largest)};
+}
+
+CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDevice &device) const
+{
+    BoxFont boxFont = box.Font;
+    boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
+    const QFont font = FontMapping::toQFont(boxFont);
+    const QFontMetrics metrics(font, &device);
+    // The same in every cell: the fit compares within the card.
+    const QString text = m_layout.fitCaption(box.Caption, box.bounds.Left,
+                                             [&](const QString &prefix) { return metrics.horizontalAdvance(prefix); });
+
+    PrintedText printed;
+    printed.bounds = box.bounds;
+    printed.glyphs = shapedText(text, font, device);
+    printed.color = FontMapping::toQColor(boxFont.color());
+    printed.width = metrics.horizontalAdvance(text);
+    printed.ascent = metrics.ascent();
+    printed.descent = metrics.descent();
+    return printed;
+}
+
+void CardSheet::draw(QPainter &painter) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // Logos must stay sharp: no lossy compression of pictures in a PDF.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
+    if (m_guides)
+        PrintGuides(painter);
+    for (const PrintedImage &image : m_images)
+        PrintImageBox(painter, image);
+    for (const PrintedText &text : m_texts)
+        PrintTextBox(painter, text);
+    painter.restore();
+}
+
+void CardSheet::PrintGuides(QPainter &painter) const
+{
+    // Each arm runs from centre − 10 to centre + 10 with the end point left
+    // out: 20 whole pixels, filled as a rectangle so every device gets exactly those.
+    constexpr int arm = SheetLayout::CrossHalfArm;
+    for (int g = 0; g < SheetLayout::GuideColumns; ++g) {
+        for (int h = 0; h < SheetLayout::GuideRows; ++h) {
+            const QPoint c = m_layout.crossCentre(g, h);
+            if (!drawable(std::int64_t(c.x()) - arm, std::int64_t(c.y()) - arm, std::int64_t(c.x()) + arm,
+                          std::int64_t(c.y()) + arm))
+                continue;
+            painter.fillRect(QRect(c.x() - arm, c.y(), 2 * arm, 1), Qt::black);
+            painter.fillRect(QRect(c.x(), c.y() - arm, 1, 2 * arm), Qt::black);
+        }
+    }
+}
+
+void CardSheet::PrintImageBox(QPainter &painter, const PrintedImage &image) const
+{
+    if (image.picture.isNull())
+        return;
+    const BoxBounds &b = image.bounds;
+    forEachCell([&](int column, int row) {
+        // The far corner is mapped like the near one, so boxes that touch on
+        // the screen touch on paper.
+        const std::int64_t x1 = m_layout.pageX(column, b.Left);
+        const std::int64_t y1 = m_layout.pageY(row, b.Top);
+        const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
+        const std::int64_t y2 = m_layout.pageY(row, std::int64_t(b.Top) + b.Height);
+        // A box with no area shows nothing on the card and prints nothing.
+        if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
+            return;
+        painter.drawImage(QRect(int(x1), int(y1), int(x2 - x1), int(y2 - y1)), image.picture);
+    });
+}
+
+void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
+{
+    if (text.glyphs.isEmpty())
+        return;
+    painter.setPen(text.color);
+    const int cellHeight = text.ascent + text.descent;
+    forEachCell([&](int column, int row) {
+        const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
+        if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
+            return;
+        // Opaque text: the character cells are white under the glyphs.
+        painter.fillRect(QRect(at.x(), at.y(), text.width, cellHeight), Qt::white);
+        const QPointF baseline(at.x(), at.y() + text.ascent);
+        for (const QGlyphRun &run : text.glyphs)
+            painter.drawGlyphRun(baseline, run);
+    });
+}

@@ -1,0 +1,66 @@
+#pragma once
+// One printed sheet of the card: the cut guides, then every image box, then
+// every text box, each in all eight card cells. The sheet is prepared once
+// for a device (its pixels per inch and its font metrics) and can then be
+// drawn on as many pages as the job has; every page draws the very same
+// picture objects, so a PDF embeds each picture once.
+#include "CardDocument.h"
+#include "SheetLayout.h"
+
+#include <QColor>
+#include <QGlyphRun>
+#include <QImage>
+#include <QSize>
+
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+class CardSheet
+{
+public:
+    // Lays the document out for device, using its logical pixels per inch.
+    // The print settings (guides, margins) are read from the document.
+    CardSheet(const CardDocument &doc, const QPaintDevice &device);
+
+    const SheetLayout &layout() const { return m_layout; }
+
+    // Draws one sheet with a painter open on the device given above, in the
+    // painter's coordinates: device pixels from the page's (or printable
+    // area's) top-left corner.
+    void draw(QPainter &painter) const;
+
+private:
+    struct PrintedImage {
+        BoxBounds bounds;
+        QImage picture;   // prepared once for the whole job
+    };
+    struct PrintedText {
+        BoxBounds bounds;
+        // The caption as far as it fits on the card, shaped once for all the
+        // cells and pages, with the baseline at y = 0.
+        QList<QGlyphRun> glyphs;
+        QColor color;
+        int width = 0;   // advance of the fitted caption
+        int ascent = 0;
+        int descent = 0;
+    };
+
+    PrintedImage prepareImage(const MoveImageRecord &record) const;
+    PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
+
+    void PrintGuides(QPainter &painter) const;
+    void PrintImageBox(QPainter &painter, const PrintedImage &image) const;
+    void PrintTextBox(QPainter &painter, const PrintedText &text) const;
+
+    SheetLayout m_layout;
+    bool m_guides = false;
+    std::vector<PrintedImage> m_images;   // in slot order
+    std::vector<PrintedText> m_texts;     // in slot order
+};
+
+// A picture to be printed no larger than printedSize: a bigger one is scaled
+// down to it, axis by axis (the printer cannot show more pixels than it has),
+// a smaller one is returned as it is, never enlarged.
+QImage pictureForPrint(const QImage &picture, QSize printedSize);

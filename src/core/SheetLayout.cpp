@@ -1,0 +1,141 @@
+#include "SheetLayout.h"
+
+#include "BoxFont.h"
+#include "CardGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// The product of two integers, exact and then converted to extended. Both
+// factors are exact in the 64-bit significand, so one rounded multiplication
+// gives the same value as converting the exact integer product, without any
+// integer overflow.
+long double integerProduct(std::int64_t a, std::int64_t b)
+{
+    return static_cast<long double>(a) * static_cast<long double>(b);
+}
+
+// Division as the floating-point unit does it, also by zero (±infinity, or
+// NaN for 0 ÷ 0), without relying on the language to allow it.
+long double divide(long double numerator, std::int32_t denominator)
+{
+    if (denominator != 0)
+        return numerator / static_cast<long double>(denominator);
+    if (numerator > 0)
+        return std::numeric_limits<long double>::infinity();
+    if (numerator < 0)
+        return -std::numeric_limits<long double>::infinity();
+    return std::numeric_limits<long double>::quiet_NaN();
+}
+
+// Round the whole sum, then add the sheet offset; saturated, never wrapped.
+std::int32_t toPage(long double sum)
+{
+    const std::int64_t v = std::int64_t(CardGeometry::roundTiesEven(sum)) + SheetLayout::SheetOffset;
+    return v > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                         : static_cast<std::int32_t>(v);
+}
+
+// Where the characters of text end: a surrogate pair is one character.
+std::vector<int> characterEnds(const QString &text)
+{
+    std::vector<int> ends;
+    for (int n = 1; n <= text.size(); ++n) {
+        if (n == text.size() || !(text.at(n - 1).isHighSurrogate() && text.at(n).isLowSurrogate()))
+            ends.push_back(n);
+    }
+    return ends;
+}
+
+} // namespace
+
+SheetLayout::SheetLayout(std::int32_t dpiX, std::int32_t dpiY, std::int32_t screenPpi,
+                         std::int32_t marginLeftMm, std::int32_t marginTopMm)
+    : m_dpiX(dpiX), m_dpiY(dpiY), m_screenPpi(screenPpi), m_marginLeft(marginLeftMm), m_marginTop(marginTopMm)
+{
+}
+
+long double SheetLayout::columnTerm(std::int64_t column) const
+{
+    return integerProduct(column, m_dpiX) * CardGeometry::CardWidthCm * CardGeometry::InchesPerCm;
+}
+
+long double SheetLayout::rowTerm(std::int64_t row) const
+{
+    return integerProduct(row, m_dpiY) * static_cast<long double>(CardGeometry::CardHeightCm)
+           * CardGeometry::InchesPerCm;
+}
+
+long double SheetLayout::leftMarginTerm() const
+{
+    return integerProduct(m_marginLeft, m_dpiX) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
+}
+
+long double SheetLayout::topMarginTerm() const
+{
+    return integerProduct(m_marginTop, m_dpiY) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
+}
+
+std::int32_t SheetLayout::pageX(int column, std::int64_t px) const
+{
+    return toPage((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm());
+}
+
+std::int32_t SheetLayout::pageY(int row, std::int64_t py) const
+{
+    return toPage((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm());
+}
+
+QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t py) const
+{
+    return QPoint(pageX(column, px), pageY(row, py));
+}
+
+QPoint SheetLayout::crossCentre(int guideColumn, int guideRow) const
+{
+    return QPoint(toPage(columnTerm(guideColumn) + leftMarginTerm()), toPage(rowTerm(guideRow) + topMarginTerm()));
+}
+
+long double SheetLayout::cardWidthPixels() const
+{
+    return static_cast<long double>(m_dpiX) * CardGeometry::CardWidthInches;
+}
+
+std::int32_t SheetLayout::printerFontHeight(std::int32_t boxFontHeight) const
+{
+    if (m_dpiY == m_screenPpi)
+        return boxFontHeight;
+    return BoxFont::heightFromSize(BoxFont::sizeFromHeight(boxFontHeight, m_screenPpi), m_dpiY);
+}
+
+QString SheetLayout::fitCaption(const QString &caption, std::int32_t left, const TextWidth &width) const
+{
+    if (caption.isEmpty())
+        return {};
+    const long double cardWidth = cardWidthPixels();
+    const long double boxLeft = divide(left, m_screenPpi) * static_cast<long double>(m_dpiX);
+    const std::vector<int> ends = characterEnds(caption);
+    const auto fits = [&](std::size_t characters) {
+        return cardWidth > boxLeft + static_cast<long double>(width(caption.left(ends[characters - 1])));
+    };
+    // A longer prefix is never narrower than a shorter one, so the longest
+    // one that fits is found by halving: stepping back one character at a
+    // time gives the same prefix, but costs a measurement per character.
+    if (fits(ends.size()))
+        return caption;   // the usual case: one measurement
+    std::size_t fitting = 0;             // characters known to fit (0: none known)
+    std::size_t tooLong = ends.size();   // characters known not to fit
+    while (tooLong - fitting > 1) {
+        const std::size_t middle = fitting + (tooLong - fitting) / 2;
+        if (fits(middle))
+            fitting = middle;
+        else
+            tooLong = middle;
+    }
+    // When not even one character fits, the first one is printed.
+    return caption.left(ends[std::max<std::size_t>(fitting, 1) - 1]);
+}
