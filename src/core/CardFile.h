@@ -9,6 +9,11 @@
 
 class CardDocument;
 
+// The longest text (caption, font name, picture path) read from a card file,
+// in characters: as much as the inline editor takes. A longer line keeps its
+// beginning and the user is told.
+constexpr int MaxCardTextLength = 32767;
+
 // Writes the document to path. The file is replaced only once the new content
 // is complete on disk; on failure the old file stays and a TaveloError with the
 // I/O message is thrown. Returns false without writing when the document holds
