@@ -20,6 +20,10 @@ constexpr int MaxCardTextLength = 32767;
 // text that code page 932 cannot store (the information box says which).
 bool WriteCardFile(const CardDocument &doc, const QString &path);
 
+// What WriteCardFile writes; nothing (after the same message) when the
+// document holds text that code page 932 cannot store.
+std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
+
 // Reads path into the (cleared) document: print settings, then one box per
 // record. A wrong header is reported through the document's message sink and
 // ends the read; a picture that cannot be loaded is reported as an error

@@ -67,18 +67,6 @@ private:
     unsigned m_found = 0;
 };
 
-// The longest prefix of bytes that does not end inside a double-byte character.
-qsizetype wholeCharacters(const QByteArray &bytes)
-{
-    qsizetype end = 0;
-    while (end < bytes.size()) {
-        const qsizetype next = end + (CodePage932::isLeadByte(static_cast<unsigned char>(bytes.at(end))) ? 2 : 1);
-        if (next > bytes.size())
-            break;
-        end = next;
-    }
-    return end;
-}
 
 class CardFileReader
 {
@@ -218,7 +206,7 @@ private:
         // Every character takes one or two bytes.
         CardLineReader::Head head = m_lines.readLineHead(2 * qsizetype(MaxCardTextLength));
         if (head.cut)
-            head.bytes.truncate(wholeCharacters(head.bytes));
+            head.bytes.truncate(CodePage932::wholeCharacterBytes(head.bytes));
         CodePage932::Decoded decoded = CodePage932::decode(head.bytes);
         if (head.cut || decoded.text.size() > MaxCardTextLength) {
             decoded.text.truncate(MaxCardTextLength);
