@@ -85,14 +85,17 @@ int lastImageSlot(const CardDocument &doc)
     return last;
 }
 
-// The file holds a font's size in points. A record cut short after its
-// bounds keeps the height that the font–height rule gave, which a size in
-// points may not reach; then only the size is the same.
-bool sameFont(const BoxFont &a, const BoxFont &b, std::int32_t ppi, bool complete)
+// The file holds a font's size in points, and some pixel heights are no
+// whole number of points at the screen's density: a height that the
+// font–height rule gave to a record cut short, or the one a size too large to
+// convert gives. Those come back as the nearest size; every other height
+// comes back as it was.
+bool sameFont(const BoxFont &a, const BoxFont &b, std::int32_t ppi)
 {
-    if (complete)
-        return a == b;
-    return a.name() == b.name() && a.size(ppi) == b.size(ppi) && a.color() == b.color() && a.style() == b.style();
+    const std::int32_t height = a.height();
+    const bool inPoints = BoxFont::heightFromSize(BoxFont::sizeFromHeight(height, ppi), ppi) == height;
+    return a.name() == b.name() && a.size(ppi) == b.size(ppi) && (!inPoints || height == b.height())
+        && a.color() == b.color() && a.style() == b.style();
 }
 
 // A record cut short by a bad number never got to load its picture nor to
@@ -109,7 +112,7 @@ bool sameDocument(const CardDocument &a, const CardDocument &b, bool complete)
         const TextBox *y = b.TextBoxes(slot);
         if (!x != !y)
             return false;
-        if (x && (x->Caption != y->Caption || x->bounds != y->bounds || x->Visible != y->Visible || !sameFont(x->Font, y->Font, a.screenPpi(), complete)))
+        if (x && (x->Caption != y->Caption || x->bounds != y->bounds || x->Visible != y->Visible || !sameFont(x->Font, y->Font, a.screenPpi())))
             return false;
         const MoveImageRecord *p = a.ImageBoxes(slot);
         const MoveImageRecord *q = b.ImageBoxes(slot);
