@@ -85,11 +85,11 @@ public:
         while (!m_lines.atEnd()) {
             const ByteSearch mark = readByteSearch("#$");
             if (mark.found('#')) {
-                const int slot = m_doc.AddTextBox();
+                const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
                 if (slot >= 0)
                     readTextRecord(slot);
             } else if (mark.found('$')) {
-                const int slot = m_doc.AddImageBox();
+                const int slot = addBox(m_doc.imageBoxCount(), [&] { return m_doc.AddImageBox(); });
                 if (slot >= 0)
                     readImageRecord(slot);
             }
@@ -106,6 +106,19 @@ private:
         m_doc.setPrintSettings(settings);
         settings.MarginTop = readNumber();
         m_doc.setPrintSettings(settings);
+    }
+
+    // The full-slots message is shown once per read: a file with a million
+    // surplus records would otherwise ask for a million clicks.
+    template <typename Add>
+    int addBox(int occupied, Add add)
+    {
+        if (occupied == CardDocument::SlotCount && m_toldFull)
+            return -1;
+        const int slot = add();
+        if (slot < 0)
+            m_toldFull = true;
+        return slot;
     }
 
     void readTextRecord(int slot)
@@ -236,6 +249,7 @@ private:
     CardLineReader &m_lines;
     bool m_toldUnreadableText = false;
     bool m_toldCutText = false;
+    bool m_toldFull = false;
 };
 
 } // namespace
