@@ -26,7 +26,8 @@ namespace {
 
 const QByteArray HeaderText = QByteArrayLiteral("Tavelo DataFile");
 
-// Whether a line holds a text, searched across the pieces it comes in.
+// Whether a line holds a text, searched across the pieces it comes in
+// without copying them.
 class TextSearch
 {
 public:
@@ -35,16 +36,18 @@ public:
     {
         if (m_found)
             return;
+        const QByteArrayView piece(bytes, qsizetype(size));
+        const qsizetype overlap = m_text.size() - 1;
         // The end of the previous piece may hold the start of the text.
-        m_window.append(bytes, qsizetype(size));
-        m_found = m_window.contains(m_text);
-        m_window = m_window.right(m_text.size() - 1);
+        const QByteArray joint = m_tail + piece.first(std::min(piece.size(), overlap)).toByteArray();
+        m_found = joint.contains(m_text) || piece.contains(m_text);
+        m_tail = piece.size() >= overlap ? piece.last(overlap).toByteArray() : joint.right(overlap);
     }
     bool found() const { return m_found; }
 
 private:
     QByteArray m_text;
-    QByteArray m_window;
+    QByteArray m_tail;   // the last bytes seen, fewer than the text has
     bool m_found = false;
 };
 

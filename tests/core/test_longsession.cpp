@@ -21,7 +21,8 @@
 #endif
 #endif
 #ifdef TAVELO_ASAN
-#include <sanitizer/allocator_interface.h>
+// From the AddressSanitizer run-time, which keeps the heap itself.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
