@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Starts the program from the build tree; without a desktop it says so.
+# Starts the program from the build tree. Without a desktop it prints the
+# bundled sample card to a PDF instead and says where.
 set -euo pipefail
 build=${1:-build}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Tavelo needs a desktop (neither DISPLAY nor WAYLAND_DISPLAY is set)."
+  "$build/src/batch/tavelo-batch" print "$build/samples/sample.tvl" -o "$build/sample.pdf"
+  echo "Printed the sample card to $build/sample.pdf instead."
   exit 0
 fi
 exec "$build/src/app/tavelo"
