@@ -3,6 +3,8 @@
 # bundled sample card to a PDF instead and says where.
 set -euo pipefail
 build=${1:-build}
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Tavelo needs a desktop (neither DISPLAY nor WAYLAND_DISPLAY is set)."
   "$build/src/batch/tavelo-batch" print "$build/samples/sample.tvl" -o "$build/sample.pdf"
