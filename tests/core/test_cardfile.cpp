@@ -21,17 +21,13 @@
 #include <unistd.h>
 
 using TestFiles::cardBytes;
+using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
 
 Q_DECLARE_METATYPE(FontStyles)
 
 namespace {
-
-QStringList fixedLines(int guide = 1, int left = 0, int top = 0)
-{
-    return {QStringLiteral("Tavelo DataFile"), QString::number(guide), QString::number(left), QString::number(top)};
-}
 
 // A document with a sink and a folder of its own.
 struct Card {
