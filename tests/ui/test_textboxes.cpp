@@ -28,21 +28,7 @@ void typeInto(QWidget *widget, const QString &text)
     }
 }
 
-struct Window {
-    RecordingPresenter presenter;
-    ScriptedFontChooser fonts;
-    ScriptedFileDialogs files;
-    TForm1 form{96};
-    Window()
-    {
-        form.setFontChooser(&fonts);
-        form.setFileDialogs(&files);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
-        form.activateWindow();
-    }
-    CardDocument &doc() { return form.document(); }
+struct Window : TestWindow {
     // A text box with a caption, not under edit.
     int box(const QString &caption, const BoxBounds &bounds)
     {
