@@ -2,11 +2,10 @@
 // holds as one JSON object.
 #include "BatchCommands.h"
 
+#include "BatchCard.h"
 #include "CardDocument.h"
-#include "CardFile.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
-#include "TaveloError.h"
 
 #include <QTextStream>
 
@@ -179,14 +178,7 @@ int runInfoCommand(const QStringList &args)
 
     CollectingSink sink;
     CardDocument doc;
-    doc.setMessageSink(&sink);
-    doc.setScreenPpi(options->screenDpi);
-    doc.SetDocFileName(options->file);
-    try {
-        LoadCardFile(doc, options->file);
-    } catch (const TaveloError &e) {
-        sink.error(e.message());
-    }
+    readCard(doc, sink, options->file, options->screenDpi);
 
     const QByteArray out = cardInfoJson(options->file, doc, sink.messages());
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);

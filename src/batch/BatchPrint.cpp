@@ -3,11 +3,10 @@
 // those given on the command line.
 #include "BatchCommands.h"
 
+#include "BatchCard.h"
 #include "CardDocument.h"
-#include "CardFile.h"
 #include "CollectingSink.h"
 #include "SheetPrinter.h"
-#include "TaveloError.h"
 
 #include <QRegularExpression>
 #include <QTextStream>
@@ -205,14 +204,7 @@ int runPrintCommand(const QStringList &args)
 
     CollectingSink sink;
     CardDocument doc;
-    doc.setMessageSink(&sink);
-    doc.setScreenPpi(options->screenDpi);
-    doc.SetDocFileName(options->card);
-    try {
-        LoadCardFile(doc, options->card);
-    } catch (const TaveloError &e) {
-        sink.error(e.message());
-    }
+    readCard(doc, sink, options->card, options->screenDpi);
     for (const QString &message : sink.messages())
         err << message << '\n';
     err.flush();

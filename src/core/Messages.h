@@ -55,6 +55,7 @@ inline QString readPastEnd() { return QStringLiteral("ﾌｧｲﾙの末尾以�
 inline QString diskFull() { return QStringLiteral("ﾃﾞｨｽｸがいっぱいです"); }
 inline QString invalidNumericInput() { return QStringLiteral("入力値が数値ではありません"); }
 inline QString invalidTypecast() { return QStringLiteral("ｸﾗｽ型のｷｬｽﾄが無効です"); }
+inline QString printerError() { return QStringLiteral("印刷できませんでした。プリンタの状態を確認してください"); }
 inline QString otherIoError(int code) { return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code); }
 
 // Main window

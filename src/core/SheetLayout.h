@@ -59,7 +59,7 @@ public:
     // Text widths in printer pixels, as the printer measures them.
     using TextWidth = std::function<std::int64_t(const QString &)>;
 
-    // The part of caption that is printed for a box at left (screen pixels):
+    // What is printed of caption for a box at left (screen pixels):
     // the longest prefix whose right end stays strictly inside the card,
     // shortened one whole character at a time (a double-byte character or a
     // surrogate pair is one step, never split). When not even one character

@@ -1,8 +1,10 @@
 #include "SheetPrinter.h"
 
+#include "AtomicFile.h"
 #include "CardDocument.h"
 #include "CardSheet.h"
 #include "Messages.h"
+#include "TaveloError.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -10,7 +12,6 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -27,12 +28,18 @@ void setError(QString *error, const QString &text)
         *error = text;
 }
 
-bool commit(QSaveFile &file, QString *error)
+// Replaces path as a whole, so a failed write leaves no half file behind. The
+// engines that draw the pages do not all report a failed write; the bytes are
+// therefore made in memory and written here, where every failure is seen.
+bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
 {
-    if (file.commit())
+    try {
+        AtomicFile::replace(path, bytes);
         return true;
-    setError(error, Msg::cannotWriteOutput(file.fileName(), file.errorString()));
-    return false;
+    } catch (const TaveloError &e) {
+        setError(error, Msg::cannotWriteOutput(path, e.message()));
+        return false;
+    }
 }
 
 } // namespace
@@ -56,30 +63,22 @@ bool writePdf(CardDocument &doc, const SheetJob &job, const QString &path, QStri
         setError(error, Msg::noCopies());
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, Msg::cannotWriteOutput(path, file.errorString()));
-        return false;
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(Msg::programTitle());
+        writer.setResolution(job.dpi);
+        writer.setPageSize(job.pageSize);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        if (!painter.isActive() || !printSheets(doc, painter, writer, job.copies)) {
+            setError(error, Msg::cannotWriteOutput(path, buffer.errorString()));
+            return false;
+        }
     }
-    QPdfWriter writer(&file);
-    writer.setCreator(Msg::programTitle());
-    writer.setResolution(job.dpi);
-    writer.setPageSize(job.pageSize);
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        file.cancelWriting();
-        setError(error, Msg::cannotWriteOutput(path, file.errorString()));
-        return false;
-    }
-    const bool printed = printSheets(doc, painter, writer, job.copies);
-    painter.end();
-    if (!printed) {
-        file.cancelWriting();
-        setError(error, Msg::cannotWriteOutput(path, file.errorString()));
-        return false;
-    }
-    return commit(file, error);
+    return saveFile(path, pdf, error);
 }
 
 bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
@@ -121,12 +120,7 @@ bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QStri
         }
     }
     for (int n = 1; n <= job.copies; ++n) {
-        QSaveFile file(pngPageName(path, n));
-        if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size()) {
-            setError(error, Msg::cannotWriteOutput(file.fileName(), file.errorString()));
-            return false;
-        }
-        if (!commit(file, error))
+        if (!saveFile(pngPageName(path, n), png, error))
             return false;
     }
     return true;

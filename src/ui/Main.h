@@ -19,6 +19,7 @@ class InlineEditor;
 class MessageSink;
 class QAction;
 class QMenu;
+class QPrinter;
 class QScrollArea;
 class QToolButton;
 class TAboutBox;
@@ -102,6 +103,8 @@ public:
     void MenuPrintOptionClick();
     void MenuPrintPreviewClick();
     void MenuPrintClick();
+    // Prints copies sheets on a printer already chosen.
+    void printSheets(QPrinter &printer, int copies);
 
     // Help
     void SearchforHelpOn1Click();

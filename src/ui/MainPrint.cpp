@@ -1,12 +1,68 @@
 // Printing: the print settings dialog, the preview and the print command.
 #include "Main.h"
 
+#include "Messages.h"
 #include "PrintOp.h"
+#include "SheetPrinter.h"
+#include "TaveloError.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 void TForm1::MenuPrintOptionClick()
 {
     PrintSet->exec();
 }
 
-void TForm1::MenuPrintPreviewClick() {}
-void TForm1::MenuPrintClick() {}
+void TForm1::MenuPrintPreviewClick()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) {
+        QPainter painter(p);
+        SheetPrinter::printSheets(m_doc, painter, *p, 1);
+    });
+    preview.exec();
+}
+
+void TForm1::MenuPrintClick()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printSheets(printer, printer.copyCount());
+}
+
+void TForm1::printSheets(QPrinter &printer, int copies)
+{
+    // The sheets are the copies: the printer must not multiply them again.
+    printer.setCopyCount(1);
+    m_doc.PrinterDpiX = printer.logicalDpiX();
+    m_doc.PrinterDpiY = printer.logicalDpiY();
+    if (copies <= 0)
+        return;
+    // The window takes no input while the job runs, so the card stays as it
+    // was when the job began.
+    setEnabled(false);
+    struct Reenable {
+        QWidget *w;
+        ~Reenable() { w->setEnabled(true); }
+    } reenable{this};
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw TaveloError(Msg::printerError());
+    if (!SheetPrinter::printSheets(m_doc, painter, printer, copies)) {
+        printer.abort();
+        painter.end();
+        throw TaveloError(Msg::printerError());
+    }
+    if (!painter.end())
+        throw TaveloError(Msg::printerError());
+}

@@ -2,9 +2,103 @@
 
 #include "Main.h"
 #include "Messages.h"
+#include "SpinEdit.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+constexpr int kMinMargin = 0;
+constexpr int kMaxMargin = 100;
+}
 
 TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindow)
 {
     setObjectName(QStringLiteral("PrintSet"));
     setWindowTitle(Msg::printSetCaption());
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setFixedSize(378, 176);
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPixelSize(12);
+    setFont(f);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 277, 158);
+    auto label = [this](const char *name, const QString &text, int x, int y, int w) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, y, w, 12);
+        return l;
+    };
+    Label1 = label("Label1", Msg::printSetMargins(), 16, 16, 68);
+    Label2 = label("Label2", Msg::printSetLeft(), 48, 40, 82);
+    Label3 = label("Label3", Msg::printSetTop(), 48, 72, 82);
+    // Japanese labels need a little more room than the 96 PPI layout gave them.
+    Label1->adjustSize();
+    Label2->adjustSize();
+    Label3->adjustSize();
+
+    OKBtn = new QPushButton(Msg::buttonOk(), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(295, 8, 75, 25);
+    OKBtn->setDefault(true);
+    OKBtn->setAutoDefault(true);
+    CancelBtn = new QPushButton(Msg::buttonCancel(), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(295, 38, 75, 24);
+    CancelBtn->setAutoDefault(false);
+
+    SpinEditLeft = new TSpinEdit(kMinMargin, kMaxMargin, this);
+    SpinEditLeft->setObjectName(QStringLiteral("SpinEditLeft"));
+    SpinEditLeft->setGeometry(136, 40, 49, 21);
+    SpinEditTop = new TSpinEdit(kMinMargin, kMaxMargin, this);
+    SpinEditTop->setObjectName(QStringLiteral("SpinEditTop"));
+    SpinEditTop->setGeometry(136, 72, 49, 21);
+    CheckBoxGuide = new QCheckBox(Msg::printSetGuide(), this);
+    CheckBoxGuide->setObjectName(QStringLiteral("CheckBoxGuide"));
+    CheckBoxGuide->setGeometry(16, 120, 257, 17);
+
+    setTabOrder(OKBtn, CancelBtn);
+    setTabOrder(CancelBtn, SpinEditLeft->lineEdit());
+    setTabOrder(SpinEditLeft->lineEdit(), SpinEditTop->lineEdit());
+    setTabOrder(SpinEditTop->lineEdit(), CheckBoxGuide);
+
+    connect(OKBtn, &QPushButton::clicked, this, [this] {
+        OKBtnClick();
+        accept();
+    });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TPrintSet::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+    OKBtn->setFocus();
+}
+
+void TPrintSet::FormActivate()
+{
+    const PrintSettings &s = m_main->document().printSettings();
+    SpinEditLeft->setValue(s.MarginLeft);
+    SpinEditTop->setValue(s.MarginTop);
+    CheckBoxGuide->setChecked(s.PrintGuide != 0);
+}
+
+void TPrintSet::OKBtnClick()
+{
+    // A value confirmed with Enter while its field still has the focus has not
+    // been brought into range yet: do it here so 0..100 is what gets stored.
+    PrintSettings s = m_main->document().printSettings();
+    s.MarginLeft = std::clamp(SpinEditLeft->value(), kMinMargin, kMaxMargin);
+    s.MarginTop = std::clamp(SpinEditTop->value(), kMinMargin, kMaxMargin);
+    s.PrintGuide = CheckBoxGuide->isChecked() ? 1 : 0;
+    m_main->document().setPrintSettings(s);
 }

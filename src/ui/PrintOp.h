@@ -1,14 +1,35 @@
 #pragma once
-// TPrintSet: the print settings dialog for the margins and the cut guides.
+// TPrintSet: the print settings dialog for the left and top margins (mm) and
+// the cut guides. It edits the main window's document directly: loaded when
+// shown, stored by OK.
 #include <QDialog>
 
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
 class TForm1;
+class TSpinEdit;
 
 class TPrintSet : public QDialog
 {
     Q_OBJECT
 public:
     explicit TPrintSet(TForm1 *mainWindow);
+
+    QFrame *Bevel1 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
+    TSpinEdit *SpinEditLeft = nullptr;
+    TSpinEdit *SpinEditTop = nullptr;
+    QCheckBox *CheckBoxGuide = nullptr;
+    QPushButton *OKBtn = nullptr;
+    QPushButton *CancelBtn = nullptr;
+
+    void FormActivate();
+    void OKBtnClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     TForm1 *m_main;

@@ -1,44 +1,25 @@
 // tavelo-batch info, run as the user runs it: the card as JSON, the messages
 // the read would have shown, and the exit status.
+#include "BatchRun.h"
 #include "Messages.h"
 #include "TestFiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using TestFiles::cardBytes;
+using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
-Run runBatch(const QStringList &args)
+QJsonObject jsonOf(const BatchRun &run)
 {
-    QProcess process;
-    process.start(QStringLiteral(TAVELO_BATCH), args);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-QStringList fixedLines(int guide, int left, int top)
-{
-    return {QStringLiteral("Tavelo DataFile"), QString::number(guide), QString::number(left), QString::number(top)};
+    return QJsonDocument::fromJson(run.out).object();
 }
 
 } // namespace
@@ -55,7 +36,7 @@ private Q_SLOTS:
                                   << textRecord("#2", "営業部", 20, 30, 120, 30, "ＭＳ Ｐ明朝", 21, 0, "B   ")
                                   << imageRecord("$0", "D:\\cards\\logo.bmp", 250, 10, 64, 64);
         QVERIFY(TestFiles::writeFile(path, cardBytes(lines)));
-        const Run run = runBatch({QStringLiteral("info"), path});
+        const BatchRun run = runBatch({QStringLiteral("info"), path});
         QCOMPARE(run.exitCode, 1);
 
         // Keys in their fixed order.
@@ -67,7 +48,7 @@ private Q_SLOTS:
             last = at;
         }
 
-        const QJsonObject json = run.json();
+        const QJsonObject json = jsonOf(run);
         QCOMPARE(json.value("file").toString(), path);
         QCOMPARE(json.value("printGuide").toInt(), 1);
         QCOMPARE(json.value("marginLeft").toInt(), 5);
@@ -114,9 +95,9 @@ private Q_SLOTS:
                                   << textRecord("#0", "say \"hi\"\\\ttab\nline", 0, 0, 100, 20, "Arial", 10, -2147483640, "BIUS")
                                   << imageRecord("$0", picture);
         QVERIFY(TestFiles::writeFile(path, cardBytes(lines)));
-        const Run run = runBatch({QStringLiteral("info"), path, QStringLiteral("--screen-dpi"), QStringLiteral("120")});
+        const BatchRun run = runBatch({QStringLiteral("info"), path, QStringLiteral("--screen-dpi"), QStringLiteral("120")});
         QCOMPARE(run.exitCode, 0);
-        const QJsonObject json = run.json();
+        const QJsonObject json = jsonOf(run);
         const QJsonObject text = json.value("textBoxes").toArray().at(0).toObject();
         QCOMPARE(text.value("caption").toString(), QStringLiteral("say \"hi\"\\\ttab\nline"));
         const QJsonObject font = text.value("font").toObject();
@@ -153,20 +134,20 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("card.tvl"));
         QVERIFY(TestFiles::writeFile(path, bytes));
-        const Run run = runBatch({QStringLiteral("info"), path});
+        const BatchRun run = runBatch({QStringLiteral("info"), path});
         QCOMPARE(run.exitCode, 1);
         QStringList shown;
-        for (const QJsonValue &message : run.json().value("messages").toArray())
+        for (const QJsonValue &message : jsonOf(run).value("messages").toArray())
             shown << message.toString();
         QCOMPARE(shown, messages);
     }
 
     void missingFile()
     {
-        const Run run = runBatch({QStringLiteral("info"), QStringLiteral("/no/such/card.tvl")});
+        const BatchRun run = runBatch({QStringLiteral("info"), QStringLiteral("/no/such/card.tvl")});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.json().value("messages").toArray(), QJsonArray{Msg::invalidFileName() + "."});
-        QCOMPARE(run.json().value("textBoxes").toArray(), QJsonArray());
+        QCOMPARE(jsonOf(run).value("messages").toArray(), QJsonArray{Msg::invalidFileName() + "."});
+        QCOMPARE(jsonOf(run).value("textBoxes").toArray(), QJsonArray());
     }
 
     void wrongCommandLine_data()
@@ -182,7 +163,7 @@ private Q_SLOTS:
     void wrongCommandLine()
     {
         QFETCH(QStringList, args);
-        const Run run = runBatch(args);
+        const BatchRun run = runBatch(args);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.out.isEmpty());
         QVERIFY(run.err.contains("Usage: tavelo-batch"));
@@ -190,7 +171,7 @@ private Q_SLOTS:
 
     void help()
     {
-        const Run run = runBatch({QStringLiteral("--help")});
+        const BatchRun run = runBatch({QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("info CARD.tvl [--screen-dpi N]"));
     }

@@ -1,40 +1,24 @@
 // tavelo-batch print, run as the user runs it: the options, the files it
 // writes, the messages of the card and the exit status.
+#include "BatchRun.h"
 #include "Messages.h"
 #include "TestFiles.h"
 
 #include <QImage>
 #include <QPageSize>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using TestFiles::cardBytes;
+using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString err;
-};
-
-Run runPrint(const QStringList &args)
+BatchRun runPrint(const QStringList &args)
 {
-    QProcess process;
-    process.start(QStringLiteral(TAVELO_BATCH), QStringList{QStringLiteral("print")} + args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QStringList fixedLines(int guide, int left, int top)
-{
-    return {QStringLiteral("Tavelo DataFile"), QString::number(guide), QString::number(left), QString::number(top)};
+    return runBatch(QStringList{QStringLiteral("print")} + args);
 }
 
 int pdfPageCount(const QByteArray &pdf)
@@ -86,9 +70,9 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         args.replaceInStrings(QStringLiteral("CARD"), m_card);
         args.replaceInStrings(QStringLiteral("out."), m_dir.filePath(QStringLiteral("out.")));
-        const Run run = runPrint(args);
+        const BatchRun run = runPrint(args);
         QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.err.contains(QLatin1String("Usage: tavelo-batch")));
+        QVERIFY(QString::fromUtf8(run.err).contains(QLatin1String("Usage: tavelo-batch")));
         QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("out*")}).isEmpty());
     }
 
@@ -99,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(1, 5, 10) << textRecord("#0", "営業部")
                                                                             << imageRecord("$0", bmp))));
         const QString out = m_dir.filePath(QStringLiteral("card.pdf"));
-        const Run run = runPrint({m_card, QStringLiteral("-o"), out, QStringLiteral("--copies"), QStringLiteral("3")});
+        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), out, QStringLiteral("--copies"), QStringLiteral("3")});
         QCOMPARE(run.exitCode, 0);
         const QByteArray pdf = TestFiles::readFile(out);
         QCOMPARE(pdfPageCount(pdf), 3);
@@ -111,17 +95,17 @@ private Q_SLOTS:
         // The read stops at the bad number; what was read is printed all the same.
         QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(1, 0, 0) << "#0" << "営業部" << "12 ")));
         const QString out = m_dir.filePath(QStringLiteral("card.pdf"));
-        const Run run = runPrint({m_card, QStringLiteral("-o"), out});
+        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), out});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains(Msg::notAnInteger(QStringLiteral("12 ")) + QLatin1String(".\n")), qPrintable(run.err));
+        QVERIFY2(QString::fromUtf8(run.err).contains(Msg::notAnInteger(QStringLiteral("12 ")) + QLatin1String(".\n")), run.err.constData());
         QCOMPARE(pdfPageCount(TestFiles::readFile(out)), 1);
     }
 
     void outputNotWritten()
     {
-        const Run run = runPrint({m_card, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("missing/card.pdf"))});
+        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("missing/card.pdf"))});
         QCOMPARE(run.exitCode, 3);
-        QVERIFY(run.err.contains(QLatin1String("missing/card.pdf")));
+        QVERIFY(QString::fromUtf8(run.err).contains(QLatin1String("missing/card.pdf")));
     }
 
     void pngPagesWithOverrides_data()
@@ -151,7 +135,7 @@ private Q_SLOTS:
         QFETCH(QPoint, crossCentre);
         QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(cardGuide, 0, 0))));
         const QString out = m_dir.filePath(QStringLiteral("sheet.png"));
-        const Run run = runPrint(QStringList{m_card, "-o", out, "--dpi", "100", "--copies", "2"} + options);
+        const BatchRun run = runPrint(QStringList{m_card, "-o", out, "--dpi", "100", "--copies", "2"} + options);
         QCOMPARE(run.exitCode, 0);
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("sheet-3.png"))));
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("sheet-2.png"))));

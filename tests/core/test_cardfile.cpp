@@ -3,6 +3,7 @@
 #include "CardDocument.h"
 #include "CardFile.h"
 #include "CardLineReader.h"
+#include "FileSizeLimit.h"
 #include "Messages.h"
 #include "RecordingSink.h"
 #include "RegularFile.h"
@@ -15,23 +16,17 @@
 #include <QTest>
 
 #include <climits>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using TestFiles::cardBytes;
+using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
 
 Q_DECLARE_METATYPE(FontStyles)
 
 namespace {
-
-QStringList fixedLines(int guide = 1, int left = 0, int top = 0)
-{
-    return {QStringLiteral("Tavelo DataFile"), QString::number(guide), QString::number(left), QString::number(top)};
-}
 
 // A document with a sink and a folder of its own.
 struct Card {
@@ -74,30 +69,6 @@ QStringList leftoverFiles(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral(".tavelo-save-*")}, QDir::Files | QDir::Hidden);
 }
-
-// Lowers the file size limit while it lives; a write beyond it fails with
-// EFBIG instead of ending the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 // The card of the example: cut guides on, margins 5 and 10, a bold text box
 // in slot 2 and an image box in slot 0.

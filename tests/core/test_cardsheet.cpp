@@ -2,9 +2,11 @@
 // jobs written to PDF and PNG files.
 #include "CardDocument.h"
 #include "CardSheet.h"
+#include "FileSizeLimit.h"
 #include "FontMapping.h"
 #include "SheetPrinter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
@@ -365,6 +367,35 @@ private Q_SLOTS:
         QVERIFY2(extraPerPage < 4096, qPrintable(QString::number(extraPerPage)));   // the picture is 120 KB
         QCOMPARE(pdf.count("/Subtype /Image"), 1);
         QVERIFY(!pdf.contains("/DCTDecode"));
+    }
+
+    void fullDiskKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pdf") << QStringLiteral("card.pdf");
+        QTest::newRow("png") << QStringLiteral("card.png");
+    }
+    void fullDiskKeepsTheOldFile()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const QString written = name.endsWith(QLatin1String(".png")) ? SheetPrinter::pngPageName(path, 1) : path;
+        QFile old(written);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        CardDocument doc;
+        addImageBox(doc, {20, 30, 64, 64}, noisePicture(QSize(200, 200)));
+        QString error;
+        {
+            const FileSizeLimit limit(20000);   // the picture alone is 120 KB
+            const SheetJob job{1, 300, QPageSize(QPageSize::A6)};
+            QVERIFY(!(name.endsWith(QLatin1String(".png")) ? SheetPrinter::writePng(doc, job, path, &error)
+                                                          : SheetPrinter::writePdf(doc, job, path, &error)));
+        }
+        QVERIFY(error.contains(written));
+        QCOMPARE(readFile(written), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void pngPages()

@@ -35,6 +35,12 @@ inline QByteArray cardBytes(const QStringList &lines)
     return bytes;
 }
 
+// The four fixed lines: header, cut guides, left and top margin.
+inline QStringList fixedLines(int guide = 1, int left = 0, int top = 0)
+{
+    return {QStringLiteral("Tavelo DataFile"), QString::number(guide), QString::number(left), QString::number(top)};
+}
+
 // The ten lines of a text box record.
 inline QStringList textRecord(const QString &mark, const QString &caption, int left = 10, int top = 20,
                               int width = 100, int height = 20, const QString &font = QStringLiteral("ＭＳ Ｐ明朝"),

@@ -1,0 +1,13 @@
+#pragma once
+// Reading the card for a command of tavelo-batch.
+#include <QString>
+
+#include <cstdint>
+
+class CardDocument;
+class CollectingSink;
+
+// Reads path into doc as the Open command does, laid out at screenDpi; every
+// message the program would have shown, the error that ended the read
+// included, is collected in sink.
+void readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi);

@@ -1,0 +1,102 @@
+#include "SpinEdit.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QToolButton>
+
+#include <algorithm>
+
+TSpinEdit::TSpinEdit(int minValue, int maxValue, QWidget *parent)
+    : QWidget(parent), m_min(minValue), m_max(maxValue), m_edit(new QLineEdit(this)),
+      m_up(new QToolButton(this)), m_down(new QToolButton(this))
+{
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    m_up->setFocusPolicy(Qt::NoFocus);
+    m_down->setFocusPolicy(Qt::NoFocus);
+    m_up->setAutoRepeat(true);
+    m_down->setAutoRepeat(true);
+    setFocusProxy(m_edit);
+    m_edit->installEventFilter(this);
+    connect(m_up, &QToolButton::clicked, this, [this] { step(+1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
+    setValue(minValue);
+}
+
+std::optional<int> TSpinEdit::parseWholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);   // optional sign, decimal digits, 32 bits
+    if (!ok || text.trimmed() != text)
+        return std::nullopt;
+    return v;
+}
+
+int TSpinEdit::value() const
+{
+    return parseWholeNumber(m_edit->text()).value_or(m_min);
+}
+
+void TSpinEdit::setValue(long long value)
+{
+    m_edit->setText(QString::number(std::clamp<long long>(value, m_min, m_max)));
+}
+
+QString TSpinEdit::text() const
+{
+    return m_edit->text();
+}
+
+void TSpinEdit::setText(const QString &text)
+{
+    m_edit->setText(text);
+}
+
+void TSpinEdit::step(int delta)
+{
+    setValue(static_cast<long long>(value()) + delta);
+}
+
+void TSpinEdit::clampText()
+{
+    if (const std::optional<int> v = parseWholeNumber(m_edit->text()); v && (*v < m_min || *v > m_max))
+        setValue(*v);
+}
+
+bool TSpinEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+            step(key->key() == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            return false;   // the dialog's default button takes it
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint()) {
+            const QChar c = text.at(0);
+            const QString separator = QLocale().decimalPoint();
+            const bool allowed = c.isDigit() && c.unicode() < 128;
+            if (!(allowed || c == QLatin1Char('+') || c == QLatin1Char('-') || QString(c) == separator)) {
+                QApplication::beep();
+                return true;
+            }
+        }
+    } else if (watched == m_edit && event->type() == QEvent::FocusOut) {
+        clampText();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TSpinEdit::resizeEvent(QResizeEvent *)
+{
+    const int buttons = 16;
+    const int half = height() / 2;
+    m_edit->setGeometry(0, 0, width() - buttons, height());
+    m_up->setGeometry(width() - buttons, 0, buttons, half);
+    m_down->setGeometry(width() - buttons, half, buttons, height() - half);
+}

@@ -1,0 +1,170 @@
+// The print settings dialog and the print command on a PDF printer.
+#include "ErrorGuard.h"
+#include "Main.h"
+#include "PrintOp.h"
+#include "SpinEdit.h"
+#include "TestFiles.h"
+#include "UiTestSupport.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+struct Window : TestWindow {
+    TPrintSet *dialog = form.PrintSet;
+    void open(const PrintSettings &settings)
+    {
+        form.document().setPrintSettings(settings);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    }
+    void retype(TSpinEdit *spin, const QString &text)
+    {
+        spin->lineEdit()->setFocus();
+        spin->lineEdit()->selectAll();
+        QTest::keyClick(spin->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(spin->lineEdit(), text);
+    }
+    PrintSettings stored() { return form.document().printSettings(); }
+};
+}
+
+class TestPrinting : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void okStoresTypedValues_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shownAfterLeaving");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("250 clamps to 100") << QStringLiteral("250") << QStringLiteral("100") << 100;
+        QTest::newRow("emptied stores 0") << QString() << QString() << 0;
+        QTest::newRow("007 reads 7") << QStringLiteral("007") << QStringLiteral("007") << 7;
+        QTest::newRow("+5 reads 5") << QStringLiteral("+5") << QStringLiteral("+5") << 5;
+        QTest::newRow("-5 clamps to 0") << QStringLiteral("-5") << QStringLiteral("0") << 0;
+        QTest::newRow("a fraction reads 0") << QStringLiteral("1.5") << QStringLiteral("1.5") << 0;
+        QTest::newRow("a sign alone reads 0") << QStringLiteral("-") << QStringLiteral("-") << 0;
+    }
+    void okStoresTypedValues()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shownAfterLeaving);
+        QFETCH(int, stored);
+        Window w;
+        w.open({1, 20, 30});
+        w.retype(w.dialog->SpinEditLeft, typed);
+        w.dialog->SpinEditTop->lineEdit()->setFocus();   // leaving the field
+        QCOMPARE(w.dialog->SpinEditLeft->text(), shownAfterLeaving);
+        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);
+        QCOMPARE(w.stored(), (PrintSettings{1, stored, 30}));
+        QVERIFY(!w.dialog->isVisible());
+    }
+
+    void enterWithFocusInFieldStillClamps()
+    {
+        Window w;
+        w.open({1, 0, 0});
+        w.retype(w.dialog->SpinEditTop, QStringLiteral("150"));
+        QTest::keyClick(w.dialog->SpinEditTop->lineEdit(), Qt::Key_Return);
+        QVERIFY(!w.dialog->isVisible());
+        QCOMPARE(w.stored().MarginTop, 100);
+    }
+
+    void storedOutOfRange()
+    {
+        Window w;
+        w.open({0, 150, -3});
+        QCOMPARE(w.dialog->SpinEditLeft->text(), QStringLiteral("100"));
+        QCOMPARE(w.dialog->SpinEditTop->text(), QStringLiteral("0"));
+        QVERIFY(!w.dialog->CheckBoxGuide->isChecked());
+        QTest::keyClick(w.dialog, Qt::Key_Escape);   // Cancel keeps the document's values
+        QCOMPARE(w.stored(), (PrintSettings{0, 150, -3}));
+        w.open({0, 150, -3});
+        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);
+        QCOMPARE(w.stored(), (PrintSettings{0, 100, 0}));
+    }
+
+    void cancelKeepsAndReopenReloads()
+    {
+        Window w;
+        w.open({1, 5, 6});
+        w.retype(w.dialog->SpinEditLeft, QStringLiteral("50"));
+        w.dialog->CheckBoxGuide->setChecked(false);
+        QTest::mouseClick(w.dialog->CancelBtn, Qt::LeftButton);
+        QCOMPARE(w.stored(), (PrintSettings{1, 5, 6}));
+        w.open({1, 5, 6});
+        QCOMPARE(w.dialog->SpinEditLeft->text(), QStringLiteral("5"));
+        QVERIFY(w.dialog->CheckBoxGuide->isChecked());
+    }
+
+    void typingFilterAndSteps()
+    {
+        Window w;
+        w.open({1, 99, 0});
+        QLineEdit *edit = w.dialog->SpinEditLeft->lineEdit();
+        edit->setFocus();
+        edit->end(false);
+        QTest::keyClicks(edit, QStringLiteral("a/x"));
+        QCOMPARE(edit->text(), QStringLiteral("99"));
+        QTest::keyClick(edit, Qt::Key_Up);
+        QTest::keyClick(edit, Qt::Key_Up);
+        QCOMPARE(edit->text(), QStringLiteral("100"));
+        QTest::mouseClick(w.dialog->SpinEditLeft->downButton(), Qt::LeftButton);
+        QCOMPARE(edit->text(), QStringLiteral("99"));
+        w.dialog->reject();
+    }
+
+    void okDoesNotModify()
+    {
+        Window w;
+        w.open({1, 0, 0});
+        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);
+        QVERIFY(!w.form.document().Modified());
+    }
+
+    void layout()
+    {
+        Window w;
+        QCOMPARE(w.dialog->windowTitle(), QStringLiteral("印刷設定"));
+        QCOMPARE(w.dialog->CancelBtn->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+        QCOMPARE(w.dialog->CheckBoxGuide->text(), QStringLiteral("切り取りガイド印字"));
+        QVERIFY(w.dialog->OKBtn->isDefault());
+        QCOMPARE(w.dialog->OKBtn->nextInFocusChain(), w.dialog->CancelBtn);
+        QCOMPARE(w.dialog->CancelBtn->nextInFocusChain(), static_cast<QWidget *>(w.dialog->SpinEditLeft));
+    }
+
+    void printsOneSheetPerCopy()
+    {
+        Window w;
+        QTemporaryDir dir;
+        CardDocument &doc = w.form.document();
+        const int slot = doc.AddTextBox();
+        doc.setTextCaption(slot, QStringLiteral("営業部"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("sheet.pdf")));
+        printer.setResolution(600);
+        printer.setCopyCount(3);
+        w.form.printSheets(printer, 3);
+        QCOMPARE(doc.PrinterDpiX, 600);
+        QCOMPARE(doc.PrinterDpiY, 600);
+        QCOMPARE(printer.copyCount(), 1);
+        QVERIFY(w.form.isEnabled());
+        const QByteArray pdf = TestFiles::readFile(dir.filePath(QStringLiteral("sheet.pdf")));
+        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 3);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TaveloApplication app(argc, argv);
+    TestPrinting test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_printing.moc"
