@@ -26,8 +26,8 @@ namespace {
 
 const QByteArray HeaderText = QByteArrayLiteral("Tavelo DataFile");
 
-// Whether a line holds a text, searched across the pieces it comes in
-// without copying them.
+// Whether a line holds a text, searched across the pieces it comes in; of
+// each piece only the last few bytes are kept.
 class TextSearch
 {
 public:
@@ -63,13 +63,16 @@ public:
                 m_found |= 1U << i;
         }
     }
-    bool found(char c) const { return m_found & (1U << m_wanted.indexOf(c)); }
+    bool found(char c) const
+    {
+        const qsizetype at = m_wanted.indexOf(c);
+        return at >= 0 && (m_found & (1U << at));
+    }
 
 private:
     QByteArray m_wanted;
     unsigned m_found = 0;
 };
-
 
 class CardFileReader
 {
