@@ -691,18 +691,6 @@ private Q_SLOTS:
         QCOMPARE(leftoverFiles(card.dir.path()), QStringList());
     }
 
-    void readOnlyFileIsNotReplaced()
-    {
-        if (::geteuid() == 0)
-            QSKIP("the superuser may write any file");
-        Card card;
-        buildExampleCard(card.doc);
-        QVERIFY(TestFiles::writeFile(card.path(), "old"));
-        QCOMPARE(::chmod(QFile::encodeName(card.path()).constData(), 0444), 0);
-        QCOMPARE(card.save(card.path()), Msg::accessDenied());
-        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("old"));
-    }
-
     void saveKeepsModeAndLinks()
     {
         Card card;
