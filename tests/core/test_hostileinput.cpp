@@ -28,11 +28,17 @@ using TestFiles::textRecord;
 const QByteArray Header = "Tavelo DataFile\r\n";
 const QByteArray Settings = "1\r\n0\r\n0\r\n";
 
+// The lines of a text record after its caption.
+QByteArray recordAfterCaption(const QByteArray &left = "10", const QByteArray &top = "20", const QByteArray &width = "100",
+                              const QByteArray &height = "20", const QByteArray &color = "0")
+{
+    return left + "\r\n" + top + "\r\n" + width + "\r\n" + height + "\r\nArial\r\n10\r\n" + color + "\r\n    \r\n";
+}
+
 QByteArray record(const QByteArray &caption, const QByteArray &left = "10", const QByteArray &top = "20",
                   const QByteArray &width = "100", const QByteArray &height = "20", const QByteArray &color = "0")
 {
-    return "#0\r\n" + caption + "\r\n" + left + "\r\n" + top + "\r\n" + width + "\r\n" + height + "\r\nArial\r\n10\r\n"
-        + color + "\r\n    \r\n";
+    return "#0\r\n" + caption + "\r\n" + recordAfterCaption(left, top, width, height, color);
 }
 
 struct Card {
@@ -105,9 +111,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::addColumn<QStringList>("infos");
         QTest::addColumn<int>("textBoxes");
-        const QByteArray after = "\r\n" + record("after").mid(4 + 7);   // the rest of a record whose caption is the gap
         QTest::newRow("caption keeps its first 32767 characters")
-            << Header + Settings + "#0\r\n" << after + record("next") << QString()
+            << Header + Settings + "#0\r\n" << "\r\n" + recordAfterCaption() + record("next") << QString()
             << QStringList{Msg::textCut(MaxCardTextLength)} << 2;
         QTest::newRow("number line is shown cut in the message")
             << Header << QByteArray("\r\n0\r\n0\r\n")
@@ -192,8 +197,8 @@ private Q_SLOTS:
             << QStringList{Msg::textCut(MaxCardTextLength)} << 2
             << QString(MaxCardTextLength, QLatin1Char('x')) + "|10,20,100,20|0" << false;
         QTest::newRow("double-byte caption cut between characters")
-            << Header + Settings + CodePage932::encode(QString(MaxCardTextLength + 1, QChar(0x540D))).prepend("#0\r\n")
-                   + record("").mid(4 + 0)
+            << Header + Settings + "#0\r\n" + CodePage932::encode(QString(MaxCardTextLength + 1, QChar(0x540D))) + "\r\n"
+                   + recordAfterCaption()
             << QString() << QStringList{Msg::textCut(MaxCardTextLength)} << 1
             << QString(MaxCardTextLength, QChar(0x540D)) + "|10,20,100,20|0" << false;
     }
