@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
