@@ -11,6 +11,7 @@
 #include "UniqueFd.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -189,17 +190,32 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("card.tvl"));
         const QByteArray oldCard = cardBytes(1500);
         const QByteArray newCard = cardBytes(2000);   // a quarter of a megabyte: the write takes a while
+        // The kills are spread over the time one save takes here, and a
+        // little past it.
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(replaceCatching(dir.filePath(QStringLiteral("timing.tvl")), newCard), QString());
+        const long saveMicroseconds = long(clock.nsecsElapsed() / 1000);
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("timing.tvl"))));
         int oldSeen = 0;
         int newSeen = 0;
-        for (int round = 0; round < 40; ++round) {
+        const int rounds = 40;
+        for (int round = 0; round < rounds; ++round) {
             QVERIFY(TestFiles::writeFile(path, oldCard));
+            int started[2];
+            QCOMPARE(::pipe(started), 0);
             const pid_t child = ::fork();
             if (child == 0) {
+                const bool told = ::write(started[1], "s", 1) == 1;   // the save starts now
                 const QString message = replaceCatching(path, newCard);
-                ::_exit(message.isEmpty() ? 0 : 1);
+                ::_exit(told && message.isEmpty() ? 0 : 1);
             }
             QVERIFY(child > 0);
-            sleepMicroseconds(long(round % 20) * round * 25);
+            ::close(started[1]);
+            char mark = 0;
+            QCOMPARE(::read(started[0], &mark, 1), ssize_t(1));
+            ::close(started[0]);
+            sleepMicroseconds(saveMicroseconds * round / (rounds - 8));
             ::kill(child, SIGKILL);
             int status = 0;
             QCOMPARE(::waitpid(child, &status, 0), child);
@@ -207,7 +223,8 @@ private Q_SLOTS:
             QVERIFY2(onDisk == oldCard || onDisk == newCard, qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(onDisk.size())));
             (onDisk == oldCard ? oldSeen : newSeen) += 1;
         }
-        qDebug("killed saves: old card kept %d times, new card complete %d times", oldSeen, newSeen);
+        qDebug("a save takes %ld us; killed saves: old card kept %d times, new card complete %d times", saveMicroseconds,
+               oldSeen, newSeen);
     }
 
     // Folders and files the user may not write. The superuser writes through
