@@ -135,8 +135,9 @@ void addImageBox(CardDocument &doc, int n, const QString &picture)
 {
     const int slot = doc.AddImageBox();
     doc.setImagePath(slot, picture);
-    // Five columns of four rows, 64 x 48 pixels each, filling the card.
-    doc.setImageBounds(slot, {8 + (n % 5) * 66, 8 + (n / 5) * 50, 64, 48});
+    // Five columns of four rows filling the card.
+    doc.setImageBounds(slot, {8 + (n % 5) * (ImageBoxWidth + 2), 8 + (n / 5) * (ImageBoxHeight + 2), ImageBoxWidth,
+                              ImageBoxHeight});
 }
 
 } // namespace

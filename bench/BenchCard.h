@@ -12,6 +12,12 @@ namespace BenchCard {
 
 constexpr int PictureWidth = 1600;
 constexpr int PictureHeight = 1200;
+// Every image box is this large in screen pixels at 96 pixels per inch.
+constexpr int ImageBoxWidth = 64;
+constexpr int ImageBoxHeight = 48;
+constexpr int ScreenPpi = 96;
+// The captions use this many faces.
+constexpr int FaceCount = 4;
 
 // Writes count different bitmaps into dir and returns their paths.
 QStringList writePictures(const QString &dir, int count);

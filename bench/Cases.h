@@ -12,7 +12,7 @@ struct BenchSetup {
     QStringList pictures;     // the 20 bitmaps
     QString largestCard;      // 20 text boxes, 20 image boxes
     QString halfCard;         // 10 and 10, for the growth checks
-    int runs = 5;             // each figure is the median of this many runs
+    int runs = 7;             // each figure is the median of this many runs
 };
 
 void printCases(const BenchSetup &setup, ResultTable &table);

@@ -5,6 +5,7 @@
 // the card where the box stood and stands.
 #include "Cases.h"
 
+#include "BenchCard.h"
 #include "CardPanel.h"
 #include "Dialogs.h"
 #include "Main.h"
@@ -46,7 +47,7 @@ void processEventsFor(int ms)
 // The main window as the user has it after opening the card.
 struct OpenedCard {
     CardChoice choice;
-    TForm1 form{96};
+    TForm1 form{BenchCard::ScreenPpi};
 
     explicit OpenedCard(const QString &card) : choice(card)
     {

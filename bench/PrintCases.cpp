@@ -3,17 +3,23 @@
 // and on the card with half its boxes.
 #include "Cases.h"
 
+#include "BenchCard.h"
 #include "ChildProcess.h"
 #include "Measure.h"
 #include "ResultTable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <map>
 
 namespace {
+
+constexpr int PdfDpi = 600;
+constexpr int PngDpi = 300;
 
 struct Job {
     QString card;
@@ -54,6 +60,34 @@ void runOnce(const BenchSetup &setup, const Job &job, JobFigures &figures)
     figures.outputKiB = double(QFileInfo(firstOutputFile(job)).size()) / 1024.0;
 }
 
+// What a PDF file embeds, read from its object dictionaries (the writer
+// keeps them uncompressed).
+struct PdfContents {
+    int pictures = 0;
+    int jpegPictures = 0;
+    int fontFiles = 0;
+    int widestPicture = 0;
+    int tallestPicture = 0;
+};
+
+PdfContents pdfContents(const QString &path)
+{
+    QFile file(path);
+    const QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    PdfContents contents;
+    contents.jpegPictures = int(pdf.count("/DCTDecode"));
+    contents.fontFiles = int(pdf.count("/FontFile2"));
+    static const QRegularExpression picture(QStringLiteral("/Subtype /Image\\s*/Width (\\d+)\\s*/Height (\\d+)"));
+    const QString text = QString::fromLatin1(pdf);
+    for (auto match = picture.globalMatch(text); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        ++contents.pictures;
+        contents.widestPicture = std::max(contents.widestPicture, m.captured(1).toInt());
+        contents.tallestPicture = std::max(contents.tallestPicture, m.captured(2).toInt());
+    }
+    return contents;
+}
+
 } // namespace
 
 void printCases(const BenchSetup &setup, ResultTable &table)
@@ -61,12 +95,12 @@ void printCases(const BenchSetup &setup, ResultTable &table)
     const QDir dir(setup.dir);
     enum JobName { Pdf1, Pdf50, Pdf100, PdfHalf, Png, PngHalf };
     const std::map<JobName, Job> jobs = {
-        {Pdf1, {setup.largestCard, dir.filePath(QStringLiteral("copies1.pdf")), 1, 600}},
-        {Pdf50, {setup.largestCard, dir.filePath(QStringLiteral("copies50.pdf")), 50, 600}},
-        {Pdf100, {setup.largestCard, dir.filePath(QStringLiteral("copies100.pdf")), 100, 600}},
-        {PdfHalf, {setup.halfCard, dir.filePath(QStringLiteral("half.pdf")), 1, 600}},
-        {Png, {setup.largestCard, dir.filePath(QStringLiteral("page.png")), 1, 300}},
-        {PngHalf, {setup.halfCard, dir.filePath(QStringLiteral("half.png")), 1, 300}},
+        {Pdf1, {setup.largestCard, dir.filePath(QStringLiteral("copies1.pdf")), 1, PdfDpi}},
+        {Pdf50, {setup.largestCard, dir.filePath(QStringLiteral("copies50.pdf")), 50, PdfDpi}},
+        {Pdf100, {setup.largestCard, dir.filePath(QStringLiteral("copies100.pdf")), 100, PdfDpi}},
+        {PdfHalf, {setup.halfCard, dir.filePath(QStringLiteral("half.pdf")), 1, PdfDpi}},
+        {Png, {setup.largestCard, dir.filePath(QStringLiteral("page.png")), 1, PngDpi}},
+        {PngHalf, {setup.halfCard, dir.filePath(QStringLiteral("half.png")), 1, PngDpi}},
     };
     std::map<JobName, JobFigures> figures;
     // One untimed round warms the file cache and the font cache. Then the
@@ -92,6 +126,15 @@ void printCases(const BenchSetup &setup, ResultTable &table)
     // Every picture and font once; each further page only refers to them.
     table.atMost(QStringLiteral("100 copies: PDF size"), kib(Pdf100), 1.1 * kib(Pdf1) + 20.0 * 99, kb, 1);
     table.atMost(QStringLiteral("100 copies: peak RSS"), peakMiB(Pdf100), 1.5 * peakMiB(Pdf1), mib, 1);
+    const PdfContents contents = pdfContents(jobs.at(Pdf100).output);
+    table.atMost(QStringLiteral("100 copies: pictures embedded"), contents.pictures, 20, {}, 0);
+    table.atMost(QStringLiteral("100 copies: fonts embedded (one per face used)"), contents.fontFiles, BenchCard::FaceCount, {}, 0);
+    table.atMost(QStringLiteral("100 copies: JPEG-compressed pictures"), contents.jpegPictures, 0, {}, 0);
+    // Pictures are scaled down to their printed size, never below it.
+    const int printedWidth = BenchCard::ImageBoxWidth * PdfDpi / BenchCard::ScreenPpi;
+    const int printedHeight = BenchCard::ImageBoxHeight * PdfDpi / BenchCard::ScreenPpi;
+    table.atMost(QStringLiteral("largest picture embedded: width"), contents.widestPicture, printedWidth, QStringLiteral(" px"), 0);
+    table.atMost(QStringLiteral("largest picture embedded: height"), contents.tallestPicture, printedHeight, QStringLiteral(" px"), 0);
 
     table.section(QStringLiteral("2. PNG at 300 dpi, 1 page, largest card, tavelo-batch print"));
     table.reference(QStringLiteral("wall time"), QString::number(seconds(Png), 'f', 3) + s);
