@@ -5,12 +5,22 @@
 #include "Messages.h"
 #include "ToolIcons.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 int main(int argc, char **argv)
 {
     TaveloApplication app(argc, argv);
     app.setWindowIcon(ToolIcons::program());
     app.setApplicationName(Msg::applicationTitle());
     FontMapping::installFaceSubstitutions();
+
+    // The program speaks Japanese, and so do the system dialogs it opens.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
 
     TForm1 form;   // creates the About box and the print settings dialog, hidden
     form.show();

@@ -6,7 +6,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -22,8 +22,14 @@ TFontDialog::TFontDialog(QWidget *parent, const BoxFont &initial, int screenPpi)
     : QDialog(parent), m_initial(initial), m_ppi(screenPpi > 0 ? screenPpi : 96)
 {
     setWindowTitle(QStringLiteral("フォント"));
-    m_face = new QFontComboBox(this);
+    // The Windows face names first: cards made here keep their look on the
+    // machines that made the format, and they are drawn with the IPA faces here.
+    m_face = new QComboBox(this);
     m_face->setEditable(true);
+    m_face->addItems({QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("ＭＳ 明朝"), QStringLiteral("ＭＳ Ｐゴシック"),
+                      QStringLiteral("ＭＳ ゴシック")});
+    m_face->insertSeparator(m_face->count());
+    m_face->addItems(QFontDatabase::families());
     m_face->setCurrentText(initial.name());
     m_style = new QComboBox(this);
     m_style->addItems({QStringLiteral("標準"), QStringLiteral("斜体"), QStringLiteral("太字"), QStringLiteral("太字 斜体")});
@@ -77,7 +83,7 @@ TFontDialog::TFontDialog(QWidget *parent, const BoxFont &initial, int screenPpi)
     layout->addWidget(m_preview);
     layout->addWidget(buttons);
 
-    connect(m_face, &QFontComboBox::currentTextChanged, this, &TFontDialog::updatePreview);
+    connect(m_face, &QComboBox::currentTextChanged, this, &TFontDialog::updatePreview);
     connect(m_style, &QComboBox::currentIndexChanged, this, &TFontDialog::updatePreview);
     connect(m_size, &QSpinBox::valueChanged, this, &TFontDialog::updatePreview);
     connect(m_underline, &QCheckBox::toggled, this, &TFontDialog::updatePreview);

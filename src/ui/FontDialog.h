@@ -7,7 +7,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QFontComboBox;
 class QLabel;
 class QSpinBox;
 
@@ -18,7 +17,7 @@ public:
     TFontDialog(QWidget *parent, const BoxFont &initial, int screenPpi);
     BoxFont selectedFont() const;
 
-    QFontComboBox *faceBox() const { return m_face; }
+    QComboBox *faceBox() const { return m_face; }
     QComboBox *styleBox() const { return m_style; }
     QSpinBox *sizeBox() const { return m_size; }
     QCheckBox *underlineBox() const { return m_underline; }
@@ -31,7 +30,7 @@ private:
 
     BoxFont m_initial;
     int m_ppi;
-    QFontComboBox *m_face = nullptr;
+    QComboBox *m_face = nullptr;
     QComboBox *m_style = nullptr;
     QSpinBox *m_size = nullptr;
     QCheckBox *m_underline = nullptr;

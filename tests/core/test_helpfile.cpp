@@ -34,7 +34,7 @@ private Q_SLOTS:
     void shippedFileExplainsEveryCommand()
     {
         HelpFile file;
-        QVERIFY(file.load(QStringLiteral(TAVELO_TEST_DATA "/../../resources/Tavelo.hlp")));
+        QVERIFY(file.load(QStringLiteral(TAVELO_SOURCE_DIR "/resources/Tavelo.hlp")));
         const QStringList commands = {
             QStringLiteral("新規作成"), QStringLiteral("開く"), QStringLiteral("上書き保存"),
             QStringLiteral("名前を付けて保存"), QStringLiteral("書式設定"), QStringLiteral("印刷プレビュー"),

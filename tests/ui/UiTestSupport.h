@@ -3,7 +3,10 @@
 // answers, file dialogs and a font chooser that answer from a queue.
 #include "Dialogs.h"
 #include "ErrorGuard.h"
+#include "Main.h"
 #include "MessageBoxes.h"
+
+#include <QTest>
 
 #include <QList>
 #include <QStringList>
@@ -54,4 +57,23 @@ public:
     }
     QList<std::optional<BoxFont>> answers;
     QList<BoxFont> offered;
+};
+
+// A main window at 96 PPI whose dialogs and messages the test answers, shown
+// and past its start-up New command.
+struct TestWindow {
+    RecordingPresenter presenter;
+    ScriptedFileDialogs files;
+    ScriptedFontChooser fonts;
+    TForm1 form{96};
+    TestWindow()
+    {
+        form.setFileDialogs(&files);
+        form.setFontChooser(&fonts);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
+        form.activateWindow();
+    }
+    CardDocument &doc() { return form.document(); }
 };

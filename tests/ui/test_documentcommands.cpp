@@ -15,19 +15,8 @@
 namespace {
 const QString kNewName = QStringLiteral("新規名刺.tvl");
 
-struct Window {
-    RecordingPresenter presenter;
-    ScriptedFileDialogs files;
-    TForm1 form{96};
+struct Window : TestWindow {
     QTemporaryDir dir;
-    Window()
-    {
-        form.setFileDialogs(&files);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_COMPARE(form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + kNewName);
-    }
-    CardDocument &doc() { return form.document(); }
     QString path(const QString &name) { return dir.filePath(name); }
     void addBox(const QString &caption)
     {

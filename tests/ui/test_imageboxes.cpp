@@ -14,19 +14,8 @@
 #include <QTest>
 
 namespace {
-struct Window {
-    RecordingPresenter presenter;
-    ScriptedFileDialogs files;
-    TForm1 form{96};
+struct Window : TestWindow {
     QTemporaryDir dir;
-    Window()
-    {
-        form.setFileDialogs(&files);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
-    }
-    CardDocument &doc() { return form.document(); }
     QString bitmap(const QString &name, int width, int height)
     {
         const QString path = dir.filePath(name);

@@ -15,15 +15,8 @@
 #include <QToolButton>
 
 namespace {
-struct Window {
-    RecordingPresenter presenter;
-    TForm1 form{96};
+struct Window : TestWindow {
     TPrintSet *dialog = form.PrintSet;
-    Window()
-    {
-        form.show();
-        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
-    }
     void open(const PrintSettings &settings)
     {
         form.document().setPrintSettings(settings);

@@ -1,6 +1,7 @@
 // Editing text boxes in place, driven by mouse and key events on the window.
 #include "CardPanel.h"
 #include "ErrorGuard.h"
+#include "FontDialog.h"
 #include "InlineEditor.h"
 #include "Main.h"
 #include "MovePanel.h"
@@ -8,7 +9,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
@@ -24,21 +28,7 @@ void typeInto(QWidget *widget, const QString &text)
     }
 }
 
-struct Window {
-    RecordingPresenter presenter;
-    ScriptedFontChooser fonts;
-    ScriptedFileDialogs files;
-    TForm1 form{96};
-    Window()
-    {
-        form.setFontChooser(&fonts);
-        form.setFileDialogs(&files);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
-        form.activateWindow();
-    }
-    CardDocument &doc() { return form.document(); }
+struct Window : TestWindow {
     // A text box with a caption, not under edit.
     int box(const QString &caption, const BoxBounds &bounds)
     {
@@ -302,6 +292,23 @@ private Q_SLOTS:
         QApplication::clipboard()->setText(QStringLiteral("営業"));
         w.form.Edit1->paste();
         QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜営業"));
+    }
+
+    void fontDialogReturnsWholeFont()
+    {
+        const BoxFont initial(QStringLiteral("ＭＳ Ｐ明朝"), -13, 0x0000FF, FontStyle::Bold | FontStyle::Underline);
+        TFontDialog dialog(nullptr, initial, 96);
+        QCOMPARE(dialog.selectedFont(), initial);   // nothing touched, nothing lost
+        dialog.sizeBox()->setValue(21);
+        dialog.styleBox()->setCurrentIndex(1);   // italic
+        dialog.strikeOutBox()->setChecked(true);
+        dialog.colorBox()->setCurrentIndex(dialog.colorBox()->findData(0x008000));
+        dialog.faceBox()->setCurrentText(QStringLiteral("ＭＳ ゴシック"));
+        const BoxFont chosen = dialog.selectedFont();
+        QCOMPARE(chosen.name(), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(chosen.height(), -28);
+        QCOMPARE(chosen.color(), 0x008000);
+        QCOMPARE(chosen.style(), FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut);
     }
 
     void fullSlotsLeaveEditorAlone()
