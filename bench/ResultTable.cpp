@@ -61,7 +61,7 @@ QString ResultTable::text() const
         return QStringLiteral("| %1 | %2 | %3 | %4 |\n")
             .arg(padded(a, widths[0]), padded(b, widths[1]), padded(c, widths[2]), padded(d, 4));
     };
-    QString out = line(header[0], header[1], header[2], QStringLiteral("     "));
+    QString out = line(header[0], header[1], header[2], QString());
     out += QStringLiteral("|%1|%2|%3|------|\n")
                .arg(QString(widths[0] + 2, QLatin1Char('-')), QString(widths[1] + 2, QLatin1Char('-')),
                     QString(widths[2] + 2, QLatin1Char('-')));

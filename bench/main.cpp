@@ -11,7 +11,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdio>
 #include <functional>
@@ -34,6 +37,28 @@ BenchSetup prepareInputs(const QString &dir)
         std::exit(1);
     }
     return setup;
+}
+
+// The first value of a "name : value" line in a /proc file.
+QString procValue(const char *file, const char *name)
+{
+    QFile proc(QString::fromLatin1(file));
+    if (!proc.open(QIODevice::ReadOnly))
+        return {};
+    const QRegularExpression line(QStringLiteral("^%1\\s*:\\s*(.*)$").arg(QLatin1String(name)),
+                                  QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(proc.readAll())).captured(1).trimmed();
+}
+
+// Cores, processor and memory, for the figures to be read against.
+QString machine()
+{
+    const double memoryGiB = procValue("/proc/meminfo", "MemTotal").section(QLatin1Char(' '), 0, 0).toDouble()
+                             / (1024.0 * 1024.0);
+    return QStringLiteral("%1 cores, %2, %3 GiB memory")
+        .arg(QThread::idealThreadCount())
+        .arg(procValue("/proc/cpuinfo", "model name"))
+        .arg(memoryGiB, 0, 'f', 1);
 }
 
 } // namespace
@@ -78,7 +103,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tavelo-bench: case %s\n", qPrintable(name));
         found->second(setup, table);
     }
-    std::printf("%s", qPrintable(table.text()));
+    std::printf("Machine: %s\n\n%s", qPrintable(machine()), qPrintable(table.text()));
     std::printf("%s\n", table.allPassed() ? "All targets met." : "Some targets missed.");
     return table.allPassed() ? 0 : 1;
 }
