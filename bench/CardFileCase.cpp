@@ -73,11 +73,12 @@ void cardFileCase(const BenchSetup &setup, ResultTable &table)
 {
     QTemporaryDir ram(ramFolderOr(setup.dir) + QStringLiteral("/tavelo-bench-XXXXXX"));
     const QString dir = ram.isValid() ? ram.path() : setup.dir;
-    Card bare(dir, QStringLiteral("bare.tvl"), 20, {});
-    Card bareHalf(dir, QStringLiteral("bare-half.tvl"), 10, {});
-    Card pictures(dir, QStringLiteral("pictures.tvl"), 20, setup.pictures);
-    Card picturesHalf(dir, QStringLiteral("pictures-half.tvl"), 10, setup.pictures);
-    Card onDisk(setup.dir, QStringLiteral("disk.tvl"), 20, {});
+    constexpr int Slots = CardDocument::SlotCount;
+    Card bare(dir, QStringLiteral("bare.tvl"), Slots, {});
+    Card bareHalf(dir, QStringLiteral("bare-half.tvl"), Slots / 2, {});
+    Card pictures(dir, QStringLiteral("pictures.tvl"), Slots, setup.pictures);
+    Card picturesHalf(dir, QStringLiteral("pictures-half.tvl"), Slots / 2, setup.pictures);
+    Card onDisk(setup.dir, QStringLiteral("disk.tvl"), Slots, {});
 
     for (int n = 0; n < setup.runs * OperationsPerRun; ++n) {
         for (Card *card : {&bare, &bareHalf, &pictures, &onDisk})

@@ -7,6 +7,7 @@
 #include "ChildProcess.h"
 #include "Measure.h"
 #include "ResultTable.h"
+#include "SheetPrinter.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,15 +38,14 @@ struct JobFigures {
 QStringList printArgs(const Job &job)
 {
     return {QStringLiteral("print"), job.card, QStringLiteral("-o"), job.output,
-            QStringLiteral("--copies"), QString::number(job.copies), QStringLiteral("--dpi"), QString::number(job.dpi)};
+            QStringLiteral("--copies"), QString::number(job.copies), QStringLiteral("--dpi"), QString::number(job.dpi),
+            QStringLiteral("--screen-dpi"), QString::number(BenchCard::ScreenPpi)};
 }
 
 // The first file a job writes: OUT.pdf, or OUT-1.png for PNG pages.
 QString firstOutputFile(const Job &job)
 {
-    if (!job.output.endsWith(QLatin1String(".png")))
-        return job.output;
-    return job.output.left(job.output.size() - 4) + QStringLiteral("-1.png");
+    return job.output.endsWith(QLatin1String(".png")) ? SheetPrinter::pngPageName(job.output, 1) : job.output;
 }
 
 void runOnce(const BenchSetup &setup, const Job &job, JobFigures &figures)

@@ -3,11 +3,11 @@
 // resize, startup) run only those; "inputs DIR" only makes the inputs in DIR,
 // to look at a case by hand. Exit status 1 when a target is missed.
 #include "BenchCard.h"
+#include "CardDocument.h"
 #include "Cases.h"
+#include "ErrorGuard.h"
 #include "FontMapping.h"
 #include "ResultTable.h"
-
-#include "ErrorGuard.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,11 +28,12 @@ BenchSetup prepareInputs(const QString &dir)
     setup.batchProgram = QStringLiteral(TAVELO_BATCH);
     setup.startupProgram = QStringLiteral(TAVELO_BENCH_STARTUP);
     setup.dir = dir;
-    setup.pictures = BenchCard::writePictures(dir, 20);
+    constexpr int Slots = CardDocument::SlotCount;
+    setup.pictures = BenchCard::writePictures(dir, Slots);
     setup.largestCard = QDir(dir).filePath(QStringLiteral("largest.tvl"));
     setup.halfCard = QDir(dir).filePath(QStringLiteral("half.tvl"));
-    if (setup.pictures.size() != 20 || !BenchCard::writeCard(setup.largestCard, 20, setup.pictures)
-        || !BenchCard::writeCard(setup.halfCard, 10, setup.pictures)) {
+    if (setup.pictures.size() != Slots || !BenchCard::writeCard(setup.largestCard, Slots, setup.pictures)
+        || !BenchCard::writeCard(setup.halfCard, Slots / 2, setup.pictures)) {
         std::fprintf(stderr, "tavelo-bench: cannot write the inputs into %s\n", qPrintable(dir));
         std::exit(1);
     }
