@@ -66,6 +66,8 @@ ChildRun runChild(const QString &program, const QStringList &args)
     }
     run.seconds = double(monotonicNs() - run.startNs) / 1e9;
     run.peakRssKiB = usage.ru_maxrss;
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }

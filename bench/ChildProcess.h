@@ -11,6 +11,7 @@
 struct ChildRun {
     bool ok = false;              // started and exited with status 0
     double seconds = 0;           // wall time, start to exit
+    double cpuSeconds = 0;        // the child's user and system time
     std::int64_t startNs = 0;     // CLOCK_MONOTONIC just before the start
     long peakRssKiB = 0;          // the child's largest resident set
     QByteArray output;            // what it wrote to stdout
