@@ -82,7 +82,7 @@ QByteArray bmp24(const QImage &image)
     return out;
 }
 
-struct TextSpec {
+struct SampleText {
     const char16_t *caption;
     const char16_t *face;
     int points;
@@ -91,7 +91,7 @@ struct TextSpec {
 
 // Captions of a real card: names, titles, addresses, numbers; some too long
 // for their place, so the printed caption is cut to the card.
-const std::array<TextSpec, CardDocument::SlotCount> Texts = {{
+const std::array<SampleText, CardDocument::SlotCount> Texts = {{
     {u"株式会社タベロ印刷", u"ＭＳ Ｐ明朝", 12, FontStyle::Bold},
     {u"代表取締役社長　山田太郎", u"ＭＳ 明朝", 11, {}},
     {u"営業本部　第一営業部　課長", u"ＭＳ ゴシック", 9, {}},
@@ -119,15 +119,15 @@ constexpr std::array<std::int32_t, 6> Colors = {0x000000, 0x800000, 0x008000, 0x
 void addTextBox(CardDocument &doc, int n)
 {
     const int slot = doc.AddTextBox();
-    const TextSpec &spec = Texts[std::size_t(n)];
-    doc.setTextCaption(slot, QString::fromUtf16(spec.caption));
+    const SampleText &sample = Texts[std::size_t(n)];
+    doc.setTextCaption(slot, QString::fromUtf16(sample.caption));
     // Two columns of ten rows over the whole card, over the pictures.
     doc.setTextBounds(slot, {4 + (n % 2) * 170, 4 + (n / 2) * 20, 160, 18});
     BoxFont font = doc.TextBoxes(slot)->Font;
-    font.setName(QString::fromUtf16(spec.face));
-    font.setSize(spec.points, doc.screenPpi());
+    font.setName(QString::fromUtf16(sample.face));
+    font.setSize(sample.points, doc.screenPpi());
     font.setColor(Colors[std::size_t(n) % Colors.size()]);
-    font.setStyle(spec.style);
+    font.setStyle(sample.style);
     doc.setTextFont(slot, font);
 }
 
