@@ -52,17 +52,19 @@ UniqueFd createTemporary(const QByteArray &folder, QByteArray &name)
     return UniqueFd();
 }
 
-int writeAll(int fd, const QByteArray &content)
+int writeAll(int fd, const QByteArray &content, const AtomicFile::SystemCalls &calls)
 {
     const char *p = content.constData();
     qsizetype left = content.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        const ssize_t n = calls.write(fd, p, static_cast<size_t>(left));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return errno;
         }
+        if (n == 0)
+            return EIO;   // no progress: do not wait for it forever
         p += n;
         left -= n;
     }
@@ -77,9 +79,9 @@ void copyMode(int fd, const QByteArray &target)
         ::fchmod(fd, st.st_mode & 07777);
 }
 
-int syncAndClose(UniqueFd &fd)
+int syncAndClose(UniqueFd &fd, const AtomicFile::SystemCalls &calls)
 {
-    if (::fsync(fd.get()) != 0)
+    if (calls.fsync(fd.get()) != 0)
         return errno;
     return fd.close();
 }
@@ -95,7 +97,7 @@ void syncFolder(const QByteArray &folder)
 
 namespace AtomicFile {
 
-void replace(const QString &path, const QByteArray &content)
+void replace(const QString &path, const QByteArray &content, const SystemCalls &calls)
 {
     if (QFileInfo(path).fileName().isEmpty())
         throw TaveloError(Msg::invalidFileName());
@@ -113,10 +115,10 @@ void replace(const QString &path, const QByteArray &content)
         throw TaveloError(openErrorMessage(QFile::decodeName(target), errno));
 
     copyMode(fd.get(), target);
-    int error = writeAll(fd.get(), content);
+    int error = writeAll(fd.get(), content, calls);
     if (error == 0)
-        error = syncAndClose(fd);
-    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+        error = syncAndClose(fd, calls);
+    if (error == 0 && calls.rename(temporary.constData(), target.constData()) != 0)
         error = errno;
     if (error != 0) {
         fd.reset();

@@ -6,8 +6,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
 namespace AtomicFile {
 
-void replace(const QString &path, const QByteArray &content);
+// The calls that write the new content and put it in place. Tests replace
+// them to fail at a chosen moment, as a full disk or a failing drive would.
+struct SystemCalls {
+    std::function<ssize_t(int fd, const void *bytes, size_t size)> write = ::write;
+    std::function<int(int fd)> fsync = ::fsync;
+    std::function<int(const char *from, const char *to)> rename = ::rename;
+};
+
+void replace(const QString &path, const QByteArray &content, const SystemCalls &calls = SystemCalls());
 
 } // namespace AtomicFile

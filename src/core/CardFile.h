@@ -9,11 +9,20 @@
 
 class CardDocument;
 
+// The longest text (caption, font name, picture path) read from a card file,
+// in characters: as much as the inline editor takes. A longer line keeps its
+// beginning and the user is told.
+constexpr int MaxCardTextLength = 32767;
+
 // Writes the document to path. The file is replaced only once the new content
 // is complete on disk; on failure the old file stays and a TaveloError with the
 // I/O message is thrown. Returns false without writing when the document holds
 // text that code page 932 cannot store (the information box says which).
 bool WriteCardFile(const CardDocument &doc, const QString &path);
+
+// What WriteCardFile writes; nothing (after the same message) when the
+// document holds text that code page 932 cannot store.
+std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
 
 // Reads path into the (cleared) document: print settings, then one box per
 // record. A wrong header is reported through the document's message sink and

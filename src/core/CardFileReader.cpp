@@ -1,9 +1,14 @@
 // LoadCardFile: the card file into a cleared document. Each value is applied
 // the moment it is read, through the document's own setters, so a read that
 // stops part-way leaves everything read so far.
+//
+// Lines are examined as they stream past: only a text's first characters and
+// a number's first bytes (for the message) are kept, so a line of gigabytes
+// costs the time to read it and no memory.
 #include "CardFile.h"
 
 #include "CardDocument.h"
+#include "CardInteger.h"
 #include "CardLineReader.h"
 #include "CodePage932.h"
 #include "FileErrors.h"
@@ -14,9 +19,60 @@
 #include "RegularFile.h"
 #include "TaveloError.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
-const char *const HeaderText = "Tavelo DataFile";
+const QByteArray HeaderText = QByteArrayLiteral("Tavelo DataFile");
+
+// Whether a line holds a text, searched across the pieces it comes in; of
+// each piece only the last few bytes are kept.
+class TextSearch
+{
+public:
+    explicit TextSearch(const QByteArray &text) : m_text(text) {}
+    void feed(const char *bytes, long long size)
+    {
+        if (m_found)
+            return;
+        const QByteArrayView piece(bytes, qsizetype(size));
+        const qsizetype overlap = m_text.size() - 1;
+        // The end of the previous piece may hold the start of the text.
+        const QByteArray joint = m_tail + piece.first(std::min(piece.size(), overlap)).toByteArray();
+        m_found = joint.contains(m_text) || piece.contains(m_text);
+        m_tail = piece.size() >= overlap ? piece.last(overlap).toByteArray() : joint.right(overlap);
+    }
+    bool found() const { return m_found; }
+
+private:
+    QByteArray m_text;
+    QByteArray m_tail;   // the last bytes seen, fewer than the text has
+    bool m_found = false;
+};
+
+// Which of a few single bytes a line holds.
+class ByteSearch
+{
+public:
+    explicit ByteSearch(const char *bytes) : m_wanted(bytes) {}
+    void feed(const char *bytes, long long size)
+    {
+        for (qsizetype i = 0; i < m_wanted.size(); ++i) {
+            if (!(m_found & (1U << i)) && std::memchr(bytes, m_wanted.at(i), size_t(size)))
+                m_found |= 1U << i;
+        }
+    }
+    bool found(char c) const
+    {
+        const qsizetype at = m_wanted.indexOf(c);
+        return at >= 0 && (m_found & (1U << at));
+    }
+
+private:
+    QByteArray m_wanted;
+    unsigned m_found = 0;
+};
 
 class CardFileReader
 {
@@ -25,19 +81,21 @@ public:
 
     void read()
     {
-        if (!m_lines.readLine().contains(HeaderText)) {
+        TextSearch header(HeaderText);
+        m_lines.readLine([&](const char *bytes, long long size) { header.feed(bytes, size); });
+        if (!header.found()) {
             information(Msg::badCardFile());
             return;
         }
         readSettings();
         while (!m_lines.atEnd()) {
-            const QByteArray mark = m_lines.readLine();
-            if (mark.contains('#')) {
-                const int slot = m_doc.AddTextBox();
+            const ByteSearch mark = readByteSearch("#$");
+            if (mark.found('#')) {
+                const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
                 if (slot >= 0)
                     readTextRecord(slot);
-            } else if (mark.contains('$')) {
-                const int slot = m_doc.AddImageBox();
+            } else if (mark.found('$')) {
+                const int slot = addBox(m_doc.imageBoxCount(), [&] { return m_doc.AddImageBox(); });
                 if (slot >= 0)
                     readImageRecord(slot);
             }
@@ -56,6 +114,19 @@ private:
         m_doc.setPrintSettings(settings);
     }
 
+    // The full-slots message is shown once per read: a file with a million
+    // surplus records would otherwise ask for a million clicks.
+    template <typename Add>
+    int addBox(int occupied, Add add)
+    {
+        if (occupied == CardDocument::SlotCount && m_toldFull)
+            return -1;
+        const int slot = add();
+        if (slot < 0)
+            m_toldFull = true;
+        return slot;
+    }
+
     void readTextRecord(int slot)
     {
         m_doc.setTextCaption(slot, readText());
@@ -69,7 +140,7 @@ private:
         m_doc.setTextFont(slot, font);
         font.setColor(readNumber());
         m_doc.setTextFont(slot, font);
-        font.setStyle(styleFromField(m_lines.readLine()));
+        font.setStyle(styleFromField(readByteSearch("BIUS")));
         m_doc.setTextFont(slot, font);
         m_doc.SetCurrentBox(BoxRef::text(slot));
     }
@@ -102,49 +173,76 @@ private:
         }
     }
 
-    static FontStyles styleFromField(const QByteArray &field)
+    static FontStyles styleFromField(const ByteSearch &field)
     {
         FontStyles style;
-        if (field.contains('B'))
+        if (field.found('B'))
             style |= FontStyle::Bold;
-        if (field.contains('I'))
+        if (field.found('I'))
             style |= FontStyle::Italic;
-        if (field.contains('U'))
+        if (field.found('U'))
             style |= FontStyle::Underline;
-        if (field.contains('S'))
+        if (field.found('S'))
             style |= FontStyle::StrikeOut;
         return style;
     }
 
+    ByteSearch readByteSearch(const char *bytes)
+    {
+        ByteSearch search(bytes);
+        m_lines.readLine([&](const char *piece, long long size) { search.feed(piece, size); });
+        return search;
+    }
+
     std::int32_t readNumber()
     {
-        const QByteArray line = m_lines.readLine();
-        if (const std::optional<std::int32_t> value = parseCardInteger(line))
+        // Enough bytes for the characters a message shows even when all are
+        // double-byte; one more character is kept so that the cut is noticed.
+        const long long bytesShown = (MaxTextShownInMessage + 1) * 2;
+        CardIntegerParser parser;
+        QByteArray head;
+        bool cut = false;
+        m_lines.readLine([&](const char *bytes, long long size) {
+            parser.feed(bytes, size);
+            const long long room = bytesShown - head.size();
+            cut = cut || size > room;
+            if (room > 0)
+                head.append(bytes, qsizetype(std::min(size, room)));
+        });
+        if (const std::optional<std::int32_t> value = parser.value())
             return *value;
-        throw TaveloError(Msg::notAnInteger(shownInMessage(line)));
-    }
-
-    static QString shownInMessage(const QByteArray &line)
-    {
-        // Enough bytes for the characters shown even when all are double-byte;
-        // one more character is decoded so that the cut is always noticed.
-        const qsizetype bytesNeeded = (MaxTextShownInMessage + 1) * 2;
-        QString text = CodePage932::decode(line.left(bytesNeeded)).text;
-        if (line.size() > bytesNeeded)
+        QString text = CodePage932::decode(head).text;
+        if (cut)
             text = text.left(MaxTextShownInMessage + 1);
-        return elideForMessage(text);
+        throw TaveloError(Msg::notAnInteger(elideForMessage(text)));
     }
 
-    // Bytes that are no code page 932 character become U+FFFD; the user is
-    // told once per file.
+    // Bytes that are no code page 932 character become U+FFFD, and a text
+    // longer than a box can hold keeps its beginning; the user is told once
+    // per file of each.
     QString readText()
     {
-        CodePage932::Decoded decoded = CodePage932::decode(m_lines.readLine());
-        if (!decoded.valid && !m_toldUnreadableText) {
-            m_toldUnreadableText = true;
-            information(Msg::unreadableCharacters());
+        // Every character takes one or two bytes.
+        CardLineReader::Head head = m_lines.readLineHead(2 * qsizetype(MaxCardTextLength));
+        if (head.cut)
+            head.bytes.truncate(CodePage932::wholeCharacterBytes(head.bytes));
+        CodePage932::Decoded decoded = CodePage932::decode(head.bytes);
+        if (head.cut || decoded.text.size() > MaxCardTextLength) {
+            decoded.text.truncate(MaxCardTextLength);
+            decoded.valid = !decoded.text.contains(QChar(QChar::ReplacementCharacter));
+            tellOnce(m_toldCutText, Msg::textCut(MaxCardTextLength));
         }
+        if (!decoded.valid)
+            tellOnce(m_toldUnreadableText, Msg::unreadableCharacters());
         return decoded.text;
+    }
+
+    void tellOnce(bool &told, const QString &text)
+    {
+        if (told)
+            return;
+        told = true;
+        information(text);
     }
 
     void information(const QString &text)
@@ -156,6 +254,8 @@ private:
     CardDocument &m_doc;
     CardLineReader &m_lines;
     bool m_toldUnreadableText = false;
+    bool m_toldCutText = false;
+    bool m_toldFull = false;
 };
 
 } // namespace

@@ -114,13 +114,21 @@ QByteArray cardFileContent(const CardDocument &doc)
 
 } // namespace
 
-bool WriteCardFile(const CardDocument &doc, const QString &path)
+std::optional<QByteArray> CardFileBytes(const CardDocument &doc)
 {
     if (const std::optional<UnstorableText> bad = findUnstorableText(doc)) {
         if (MessageSink *sink = doc.messageSink())
             sink->information(Msg::cannotSaveText(bad->boxName, elideForMessage(bad->text)), MsgButton::Ok);
-        return false;
+        return std::nullopt;
     }
-    AtomicFile::replace(path, cardFileContent(doc));
+    return cardFileContent(doc);
+}
+
+bool WriteCardFile(const CardDocument &doc, const QString &path)
+{
+    const std::optional<QByteArray> bytes = CardFileBytes(doc);
+    if (!bytes)
+        return false;
+    AtomicFile::replace(path, *bytes);
     return true;
 }

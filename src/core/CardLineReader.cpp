@@ -37,26 +37,46 @@ bool CardLineReader::atEnd()
     return peek() < 0;
 }
 
-QByteArray CardLineReader::readLine()
+void CardLineReader::readLine(const Pieces &take)
 {
-    QByteArray line;
     for (;;) {
         if (peek() < 0)
-            return line;
+            return;
         const char *begin = m_buffer.data() + m_pos;
         const char *end = m_buffer.data() + m_len;
         const char *stop = std::find_if(begin, end, [](char c) { return c == CR || c == EndOfFile; });
-        line.append(begin, stop - begin);
+        if (stop != begin)
+            take(begin, stop - begin);
         m_pos += stop - begin;
         if (stop == end)
             continue;
         if (*stop == EndOfFile) {
             peek();   // marks the end
-            return line;
+            return;
         }
         ++m_pos;   // the CR
         if (peek() == LF)
             ++m_pos;
-        return line;
+        return;
     }
+}
+
+QByteArray CardLineReader::readLine()
+{
+    QByteArray line;
+    readLine([&](const char *bytes, long long size) { line.append(bytes, qsizetype(size)); });
+    return line;
+}
+
+CardLineReader::Head CardLineReader::readLineHead(long long maxBytes)
+{
+    Head head;
+    readLine([&](const char *bytes, long long size) {
+        const long long room = maxBytes - head.bytes.size();
+        if (size > room)
+            head.cut = true;
+        if (room > 0)
+            head.bytes.append(bytes, qsizetype(std::min(size, room)));
+    });
+    return head;
 }

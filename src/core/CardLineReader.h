@@ -1,6 +1,7 @@
 #pragma once
-// Reads a card file line by line from an open file, through a small buffer so
-// that a line of any length is read once and nothing else is held.
+// Reads a card file line by line from an open file, through a small buffer.
+// A line is handed over piece by piece as it is read, so that a line of any
+// length costs no more memory than the buffer.
 //
 // A line is every byte up to the next CR; an LF right after the CR belongs to
 // the line end, a lone LF is an ordinary byte. Byte 26 (Ctrl-Z) ends the file.
@@ -9,14 +10,27 @@
 #include <QByteArray>
 
 #include <array>
+#include <functional>
 
 class CardLineReader
 {
 public:
+    using Pieces = std::function<void(const char *bytes, long long size)>;
+
     explicit CardLineReader(int fd) : m_fd(fd) {}
 
     bool atEnd();
+    // Reads one line and gives it to take in pieces; an empty line gives none.
+    void readLine(const Pieces &take);
+    // The whole line, for lines known to be short.
     QByteArray readLine();
+
+    // The first maxBytes bytes of a line, and whether there were more.
+    struct Head {
+        QByteArray bytes;
+        bool cut = false;
+    };
+    Head readLineHead(long long maxBytes);
 
 private:
     // The next byte without taking it, or −1 at the end of the file.

@@ -25,4 +25,8 @@ QString truncateToBytes(const QString &text, int maxBytes);
 // True when byte b opens a double-byte character.
 constexpr bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
+// The length of the longest prefix of bytes that does not end inside a
+// double-byte character.
+qsizetype wholeCharacterBytes(const QByteArray &bytes);
+
 } // namespace CodePage932

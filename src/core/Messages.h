@@ -35,6 +35,11 @@ inline QString unreadableCharacters()
 {
     return QStringLiteral("名刺ファイルに読み取れない文字がありました。その文字は「\uFFFD」に置き換えました。");
 }
+// A text in a card file was longer than a box holds; %1 is the length kept.
+inline QString textCut(int length)
+{
+    return QStringLiteral("名刺ファイルに長すぎる文字列がありました。先頭の %1 文字だけを読み込みました。").arg(length);
+}
 
 // Errors of the run-time layer
 inline QString notAnInteger(const QString &text) { return QStringLiteral("'%1' は整数ではありません").arg(text); }

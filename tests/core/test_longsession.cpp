@@ -1,0 +1,126 @@
+// A long day with one card: boxes added, edited and deleted, pictures
+// loaded, the card saved and opened again ten thousand times. Neither the
+// heap nor the open files may grow with it.
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "PictureLoader.h"
+#include "RecordingSink.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <malloc.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TAVELO_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAVELO_ASAN 1
+#endif
+#endif
+#ifdef TAVELO_ASAN
+// From the AddressSanitizer run-time, which keeps the heap itself.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+// Bytes the program holds on the heap now.
+std::size_t heapInUse()
+{
+#ifdef TAVELO_ASAN
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = ::mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+int openFileCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// One round of work on the card: it keeps six text boxes and two pictures.
+void workOnTheCard(CardDocument &doc, int round, const QString &picture)
+{
+    const int text = doc.AddTextBox();
+    doc.setTextCaption(text, QStringLiteral("営業部 ﾀﾍﾞﾛ %1").arg(round % 50).repeated(1 + round % 7));
+    doc.setTextBounds(text, {round % 300, round % 150, 100 + round % 40, 20 + round % 30});
+    BoxFont font = doc.TextBoxes(text)->Font;
+    font.setSize(8 + round % 20, doc.screenPpi());
+    font.setStyle(FontStyles(FontStyle(round % 16)));
+    doc.setTextFont(text, font);
+
+    if (round % 3 == 0) {
+        const int image = doc.AddImageBox();
+        doc.setImagePath(image, picture);
+        doc.setImagePicture(image, PictureLoader::load(picture));
+        doc.setImageBounds(image, {250, round % 100, 64, 48});
+    }
+    // Keep a handful of boxes: the oldest go.
+    for (int slot = 0; slot < CardDocument::SlotCount && doc.textBoxCount() > 6; ++slot)
+        doc.DeleteTextBox(slot);
+    for (int slot = 0; slot < CardDocument::SlotCount && doc.imageBoxCount() > 2; ++slot)
+        doc.DeleteImageBox(slot);
+}
+
+// Save, then open the file again as the Open command does.
+void saveAndOpen(CardDocument &doc, const QString &path)
+{
+    QVERIFY(WriteCardFile(doc, path));
+    doc.ClearBoxes();
+    LoadCardFile(doc, path);
+    doc.SetModified(false);
+}
+
+} // namespace
+
+class TestLongSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void tenThousandSaves()
+    {
+        // In memory where the system offers it: the test is about the
+        // program's memory, not about the disk's speed.
+        const QString shm = QStringLiteral("/dev/shm");
+        QTemporaryDir dir(QDir(shm).exists() ? shm + QStringLiteral("/tavelo-session-XXXXXX") : QString());
+        QVERIFY(dir.isValid());
+        const QString picture = dir.filePath(QStringLiteral("logo.bmp"));
+        QVERIFY(TestFiles::writeFile(picture, TestFiles::simpleBmp(40, 30)));
+        const QString path = dir.filePath(QStringLiteral("card.tvl"));
+
+        CardDocument doc;
+        RecordingSink sink;
+        doc.setMessageSink(&sink);
+        const int warmUp = 500;
+        const int rounds = 10000;
+        std::size_t heapAfterWarmUp = 0;
+        int filesAfterWarmUp = 0;
+        for (int round = 1; round <= rounds; ++round) {
+            workOnTheCard(doc, round, picture);
+            saveAndOpen(doc, path);
+            if (QTest::currentTestFailed())
+                return;
+            if (round == warmUp) {
+                heapAfterWarmUp = heapInUse();
+                filesAfterWarmUp = openFileCount();
+            }
+        }
+        const std::size_t heapAtEnd = heapInUse();
+        qDebug("heap after %d rounds: %zu bytes, after %d rounds: %zu bytes", warmUp, heapAfterWarmUp, rounds, heapAtEnd);
+        // The same card as after the warm-up; a little slack for the allocator.
+        QVERIFY2(heapAtEnd <= heapAfterWarmUp + 64 * 1024, qPrintable(QStringLiteral("the heap grew by %1 bytes").arg(qint64(heapAtEnd) - qint64(heapAfterWarmUp))));
+        QCOMPARE(openFileCount(), filesAfterWarmUp);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("card.tvl"), QStringLiteral("logo.bmp")}));
+        QVERIFY(sink.infos.isEmpty());
+        QVERIFY(sink.errors.isEmpty());
+        QCOMPARE(doc.textBoxCount(), 6);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLongSession)
+#include "test_longsession.moc"

@@ -1,0 +1,250 @@
+// Saving never costs the user the card already on disk: a save that fails at
+// any byte, or a program killed while it saves, leaves the old file or the
+// new one whole, never a mix and never an empty file; a folder or a file that
+// may not be written is told and changes nothing.
+#include "AtomicFile.h"
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "Messages.h"
+#include "TaveloError.h"
+#include "TestFiles.h"
+#include "UniqueFd.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+
+namespace {
+
+// A card of some size: every kind of line, captions in kanji and kana.
+void buildCard(CardDocument &doc, int captionLength)
+{
+    doc.setPrintSettings({1, 5, -3});
+    for (int i = 0; i < 6; ++i) {
+        const int slot = doc.AddTextBox();
+        doc.setTextCaption(slot, QStringLiteral("株式会社ﾀﾍﾞﾛ 営業部 %1 ").arg(i).repeated(captionLength));
+        doc.setTextBounds(slot, {10 * i, 5 * i, 200, 24});
+        BoxFont font = doc.TextBoxes(slot)->Font;
+        font.setSize(9 + i, doc.screenPpi());
+        font.setStyle(FontStyles(FontStyle(i % 16)));
+        doc.setTextFont(slot, font);
+    }
+    const int image = doc.AddImageBox();
+    doc.setImagePath(image, QStringLiteral("/home/user/ロゴ.bmp"));
+    doc.setImageBounds(image, {250, 10, 64, 64});
+}
+
+QByteArray cardBytes(int captionLength)
+{
+    CardDocument doc;
+    buildCard(doc, captionLength);
+    return CardFileBytes(doc).value_or(QByteArray());
+}
+
+QStringList folderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QString replaceCatching(const QString &path, const QByteArray &content, const AtomicFile::SystemCalls &calls = {})
+{
+    try {
+        AtomicFile::replace(path, content, calls);
+        return QString();
+    } catch (const TaveloError &e) {
+        return e.message();
+    }
+}
+
+// A write that the disk lets through up to a given byte of the file, then
+// fails with the given error, as a disk that fills up or breaks down does.
+AtomicFile::SystemCalls failingAt(qsizetype offset, int error)
+{
+    auto written = std::make_shared<qsizetype>(0);
+    AtomicFile::SystemCalls calls;
+    calls.write = [=](int fd, const void *bytes, size_t size) -> ssize_t {
+        const qsizetype room = offset - *written;
+        if (room <= 0) {
+            errno = error;
+            return -1;
+        }
+        const ssize_t n = ::write(fd, bytes, std::min(size, size_t(room)));
+        if (n > 0)
+            *written += n;
+        return n;
+    };
+    return calls;
+}
+
+void sleepMicroseconds(long microseconds)
+{
+    timespec pause {microseconds / 1000000, (microseconds % 1000000) * 1000};
+    while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
+}
+
+// Runs work in a child process without the superuser's rights, which would
+// write through any permission; returns what work returned, or a null string
+// when the rights cannot be dropped.
+QString asUnprivilegedUser(const std::function<QString()> &work)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        QByteArray answer = "\x01";   // could not drop the rights
+        if (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0))
+            answer = work().toUtf8();
+        const ssize_t n = ::write(channel[1], answer.constData(), size_t(answer.size()));
+        ::_exit(n == answer.size() ? 0 : 1);
+    }
+    ::close(channel[1]);
+    UniqueFd reading(channel[0]);
+    QByteArray answer;
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(reading.get(), buffer, sizeof buffer)) > 0)
+        answer.append(buffer, qsizetype(n));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (answer == "\x01")
+        return QString();
+    return QString::fromUtf8(answer);
+}
+
+} // namespace
+
+class TestSaveSafety : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Whichever call fails, at whichever byte: the old file stays whole, the
+    // temporary file is gone, and the message names the failure.
+    void failingCall_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("disk fills up at every byte") << QStringLiteral("write") << ENOSPC << Msg::diskFull();
+        QTest::newRow("drive fails at every byte") << QStringLiteral("write") << EIO << Msg::otherIoError(EIO);
+        QTest::newRow("sync fails") << QStringLiteral("fsync") << EIO << Msg::otherIoError(EIO);
+        QTest::newRow("sync finds the quota used up") << QStringLiteral("fsync") << EDQUOT << Msg::diskFull();
+        QTest::newRow("rename refused") << QStringLiteral("rename") << EACCES << Msg::accessDenied();
+    }
+    void failingCall()
+    {
+        QFETCH(QString, call);
+        QFETCH(int, error);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("card.tvl"));
+        const QByteArray oldCard = cardBytes(1);
+        const QByteArray newCard = cardBytes(2);
+        QVERIFY(TestFiles::writeFile(path, oldCard));
+
+        std::vector<qsizetype> offsets{newCard.size()};
+        if (call == QLatin1String("write")) {
+            offsets.clear();
+            for (qsizetype offset = 0; offset < newCard.size(); ++offset)
+                offsets.push_back(offset);
+        }
+        for (qsizetype offset : offsets) {
+            AtomicFile::SystemCalls calls = call == QLatin1String("write") ? failingAt(offset, error) : AtomicFile::SystemCalls();
+            if (call == QLatin1String("fsync"))
+                calls.fsync = [=](int) { errno = error; return -1; };
+            if (call == QLatin1String("rename"))
+                calls.rename = [=](const char *, const char *) { errno = error; return -1; };
+            QCOMPARE(replaceCatching(path, newCard, calls), message);
+            QVERIFY2(TestFiles::readFile(path) == oldCard, qPrintable(QStringLiteral("at byte %1").arg(offset)));
+            QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("card.tvl")});
+        }
+    }
+
+    // A disk that takes a byte at a time still gets the whole card.
+    void shortWrites()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(path, "old"));
+        const QByteArray newCard = cardBytes(2);
+        AtomicFile::SystemCalls calls;
+        calls.write = [](int fd, const void *bytes, size_t) { return ::write(fd, bytes, 1); };
+        QCOMPARE(replaceCatching(path, newCard, calls), QString());
+        QCOMPARE(TestFiles::readFile(path), newCard);
+    }
+
+    // The program killed at any moment of a save: the card on disk is the
+    // old one or the new one, whole.
+    void killedWhileSaving()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("card.tvl"));
+        const QByteArray oldCard = cardBytes(1500);
+        const QByteArray newCard = cardBytes(2000);   // a quarter of a megabyte: the write takes a while
+        int oldSeen = 0;
+        int newSeen = 0;
+        for (int round = 0; round < 40; ++round) {
+            QVERIFY(TestFiles::writeFile(path, oldCard));
+            const pid_t child = ::fork();
+            if (child == 0) {
+                const QString message = replaceCatching(path, newCard);
+                ::_exit(message.isEmpty() ? 0 : 1);
+            }
+            QVERIFY(child > 0);
+            sleepMicroseconds(long(round % 20) * round * 25);
+            ::kill(child, SIGKILL);
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            const QByteArray onDisk = TestFiles::readFile(path);
+            QVERIFY2(onDisk == oldCard || onDisk == newCard, qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(onDisk.size())));
+            (onDisk == oldCard ? oldSeen : newSeen) += 1;
+        }
+        qDebug("killed saves: old card kept %d times, new card complete %d times", oldSeen, newSeen);
+    }
+
+    // Folders and files the user may not write. The superuser writes through
+    // permissions, so the save runs in a child without those rights.
+    void notWritable_data()
+    {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileMode");
+        QTest::newRow("read-only folder") << 0555 << 0666;
+        QTest::newRow("read-only file") << 0777 << 0444;
+    }
+    void notWritable()
+    {
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(path, "the old card"));
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(fileMode)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(folderMode)), 0);
+        const QString message = asUnprivilegedUser([&] {
+            CardDocument doc;
+            buildCard(doc, 1);
+            try {
+                WriteCardFile(doc, path);
+                return QStringLiteral("saved");
+            } catch (const TaveloError &e) {
+                return e.message();
+            }
+        });
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+        if (message.isNull())
+            QSKIP("cannot run as an unprivileged user here");
+        QCOMPARE(message, Msg::accessDenied());
+        QCOMPARE(TestFiles::readFile(path), QByteArray("the old card"));
+        QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("card.tvl")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaveSafety)
+#include "test_savesafety.moc"
