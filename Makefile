@@ -20,6 +20,15 @@ build: configure
 run: build
 	@scripts/run.sh $(BUILD)
 
+# The benchmark (bench/README.md): a Release build of its own in
+# $(BENCH_BUILD), without the tests; the table goes to stdout.
+BENCH_BUILD ?= build-bench
+.PHONY: bench
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DTAVELO_WERROR=$(WERROR) -DTAVELO_TESTS=OFF -DTAVELO_BENCH=ON $(LAUNCHER) >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target tavelo-bench
+	@QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} $(BENCH_BUILD)/bench/tavelo-bench
+
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ctest --output-on-failure -j $(JOBS)
 

@@ -4,6 +4,7 @@
 #include "CardDocument.h"
 #include "CardSheet.h"
 #include "Messages.h"
+#include "SheetPrinterPdfPages.h"
 #include "TaveloError.h"
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <QPdfWriter>
 
 #include <cmath>
+#include <optional>
 
 namespace SheetPrinter {
 namespace {
@@ -42,6 +44,25 @@ bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
     }
 }
 
+// The job's pages drawn into a PDF in memory; nothing when the writer failed.
+std::optional<QByteArray> drawnPdf(CardDocument &doc, const SheetJob &job, int copies, QString *error, const QString &path)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setCreator(Msg::programTitle());
+    writer.setResolution(job.dpi);
+    writer.setPageSize(job.pageSize);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter(&writer);
+    if (!painter.isActive() || !printSheets(doc, painter, writer, copies) || !painter.end()) {
+        setError(error, Msg::cannotWriteOutput(path, buffer.errorString()));
+        return std::nullopt;
+    }
+    return pdf;
+}
+
 } // namespace
 
 bool printSheets(CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies)
@@ -63,22 +84,14 @@ bool writePdf(CardDocument &doc, const SheetJob &job, const QString &path, QStri
         setError(error, Msg::noCopies());
         return false;
     }
-    QByteArray pdf;
-    QBuffer buffer(&pdf);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setCreator(Msg::programTitle());
-        writer.setResolution(job.dpi);
-        writer.setPageSize(job.pageSize);
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&writer);
-        if (!painter.isActive() || !printSheets(doc, painter, writer, job.copies)) {
-            setError(error, Msg::cannotWriteOutput(path, buffer.errorString()));
-            return false;
-        }
+    // Every page is the same sheet: draw it once and let the other pages
+    // show it too. Only a PDF laid out unlike the writer's is drawn in full.
+    std::optional<QByteArray> pdf = drawnPdf(doc, job, 1, error, path);
+    if (pdf && job.copies > 1) {
+        std::optional<QByteArray> repeated = SheetPrinterPdfPages::repeatOnlyPage(*pdf, job.copies);
+        pdf = repeated ? std::move(repeated) : drawnPdf(doc, job, job.copies, error, path);
     }
-    return saveFile(path, pdf, error);
+    return pdf && saveFile(path, *pdf, error);
 }
 
 bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QString *error)

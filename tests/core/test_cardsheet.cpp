@@ -5,12 +5,17 @@
 #include "FileSizeLimit.h"
 #include "FontMapping.h"
 #include "SheetPrinter.h"
+#include "SheetPrinterPdfPages.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -114,6 +119,42 @@ QByteArray readFile(const QString &path)
 int pdfPageCount(const QByteArray &pdf)
 {
     return int(pdf.count("/Type /Page\n")) + int(pdf.count("/Type /Page ")) + int(pdf.count("/Type /Page/"));
+}
+
+// One page of a PDF as a PDF reader shows it (poppler's pdftoppm at 20 dpi),
+// with whatever the reader complained about.
+struct ReadPage {
+    QImage image;
+    QByteArray complaints;
+};
+
+ReadPage readPdfPage(const QString &pdf, int page)
+{
+    const QString prefix = pdf + QStringLiteral("-page");
+    QProcess reader;
+    reader.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+                 {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-f"), QString::number(page),
+                  QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), QStringLiteral("-png"),
+                  pdf, prefix});
+    reader.waitForFinished();
+    return {QImage(prefix + QStringLiteral(".png")), reader.readAllStandardError()};
+}
+
+// A PDF of pages pages, each with the number of its page drawn on it.
+QByteArray numberedPdf(int pages)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    QPainter painter(&writer);
+    for (int n = 1; n <= pages; ++n) {
+        if (n > 1)
+            writer.newPage();
+        painter.drawText(100, 100, QString::number(n));
+    }
+    painter.end();
+    return pdf;
 }
 
 using Setup = std::function<void(CardDocument &)>;
@@ -335,6 +376,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("copies");
         QTest::newRow("1 copy") << 1;
         QTest::newRow("3 copies, no blank page after") << 3;
+        QTest::newRow("100 copies") << 100;
     }
     void pdfPages()
     {
@@ -350,6 +392,34 @@ private Q_SLOTS:
         QCOMPARE(pdfPageCount(readFile(path)), copies);
         QCOMPARE(doc.PrinterDpiX, 600);
         QCOMPARE(doc.PrinterDpiY, 600);
+
+        // A PDF reader finds every page, and the last shows the sheet as the first does.
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        const ReadPage first = readPdfPage(path, 1);
+        const ReadPage last = readPdfPage(path, copies);
+        QCOMPARE(first.complaints + last.complaints, QByteArray());
+        QImage blank(first.image.size(), first.image.format());
+        blank.fill(Qt::white);
+        QVERIFY(!first.image.isNull());
+        QVERIFY(first.image != blank);
+        QCOMPARE(last.image, first.image);
+    }
+
+    // Only the writer's own one-page PDF is made into copies of its page;
+    // anything else is left to be drawn in full.
+    void repeatedPageNeedsOnePageFromTheWriter_data()
+    {
+        QTest::addColumn<QByteArray>("pdf");
+        QTest::newRow("two pages") << numberedPdf(2);
+        QTest::newRow("cut short") << numberedPdf(1).chopped(40);
+        QTest::newRow("no PDF") << QByteArray("startxref\n0\n%%EOF\n");
+    }
+    void repeatedPageNeedsOnePageFromTheWriter()
+    {
+        QFETCH(QByteArray, pdf);
+        QVERIFY(SheetPrinterPdfPages::repeatOnlyPage(numberedPdf(1), 2));
+        QCOMPARE(SheetPrinterPdfPages::repeatOnlyPage(pdf, 2), std::nullopt);
     }
 
     void pdfEmbedsEachPictureOnceAndLossless()

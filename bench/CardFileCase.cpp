@@ -1,0 +1,107 @@
+// The card file: the largest card written and read in this process, once
+// with its image boxes holding no picture (the file and its records alone)
+// and once with the 20 bitmaps, which the read decodes. Every operation is
+// timed on its own, the large and the half card taking turns, so that a busy
+// spell of the machine hits both alike; the figure is the median.
+//
+// A save syncs the file and its folder to the disk before and after the
+// rename; how long the disk takes to confirm that is the disk's, not the
+// program's, and varies with whatever else writes to it. The timed files
+// therefore lie in a RAM folder (the syncs are still made, they just do not
+// wait for a device); the same write to the disk is shown for reference.
+#include "Cases.h"
+
+#include "BenchCard.h"
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "Measure.h"
+#include "ResultTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr int OperationsPerRun = 200;   // on a card without pictures
+
+// A card in memory and in its file, and a document to read the file into.
+struct Card {
+    CardDocument doc;
+    QString path;
+    CardDocument reader;
+    bool pictureLess;
+    std::vector<double> writes, reads;
+
+    Card(const QString &dir, const QString &name, int boxes, const QStringList &pictures)
+        : path(QDir(dir).filePath(name)), pictureLess(pictures.isEmpty())
+    {
+        BenchCard::fill(doc, boxes, pictures);
+        BenchCard::loadPictures(doc);
+        WriteCardFile(doc, path);
+    }
+
+    void timeWrite() { writes.push_back(secondsPerCall(1, [&] { WriteCardFile(doc, path); })); }
+
+    // As the Open command does: the card is cleared, then read. A card with
+    // pictures frees so much that the read would find its pages in the heap
+    // or not by chance; every such read starts with the free memory given back.
+    void timeRead()
+    {
+        reader.ClearBoxes();
+        if (!pictureLess)
+            returnFreedMemory();
+        reads.push_back(secondsPerCall(1, [&] { LoadCardFile(reader, path); }));
+    }
+};
+
+// A folder in memory when the machine has one.
+QString ramFolderOr(const QString &fallback)
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    return shm.isDir() && shm.isWritable() ? shm.filePath() : fallback;
+}
+
+QString milliseconds(double seconds)
+{
+    return QString::number(seconds * 1000, 'f', 3) + QStringLiteral(" ms");
+}
+
+} // namespace
+
+void cardFileCase(const BenchSetup &setup, ResultTable &table)
+{
+    QTemporaryDir ram(ramFolderOr(setup.dir) + QStringLiteral("/tavelo-bench-XXXXXX"));
+    const QString dir = ram.isValid() ? ram.path() : setup.dir;
+    constexpr int Slots = CardDocument::SlotCount;
+    Card bare(dir, QStringLiteral("bare.tvl"), Slots, {});
+    Card bareHalf(dir, QStringLiteral("bare-half.tvl"), Slots / 2, {});
+    Card pictures(dir, QStringLiteral("pictures.tvl"), Slots, setup.pictures);
+    Card picturesHalf(dir, QStringLiteral("pictures-half.tvl"), Slots / 2, setup.pictures);
+    Card onDisk(setup.dir, QStringLiteral("disk.tvl"), Slots, {});
+
+    for (int n = 0; n < setup.runs * OperationsPerRun; ++n) {
+        for (Card *card : {&bare, &bareHalf, &pictures, &onDisk})
+            card->timeWrite();
+        for (Card *card : {&bare, &bareHalf})
+            card->timeRead();
+    }
+    for (int n = 0; n < setup.runs; ++n) {
+        for (Card *card : {&pictures, &picturesHalf})
+            card->timeRead();
+    }
+    pictures.reader.ClearBoxes();
+    picturesHalf.reader.ClearBoxes();
+
+    const double ms = 1000;
+    table.section(QStringLiteral("3. Card file, largest card, per operation"));
+    table.atMost(QStringLiteral("write, no pictures"), median(bare.writes) * ms, 1, QStringLiteral(" ms"), 3);
+    table.atMost(QStringLiteral("read, no pictures"), median(bare.reads) * ms, 1, QStringLiteral(" ms"), 3);
+    table.reference(QStringLiteral("write, 20 pictures held (only paths are written)"), milliseconds(median(pictures.writes)));
+    table.reference(QStringLiteral("read, 20 pictures decoded"), milliseconds(median(pictures.reads)));
+    table.reference(QStringLiteral("write, no pictures, to the disk (waits for its syncs)"), milliseconds(median(onDisk.writes)));
+    table.section(QStringLiteral("growth of the card file (twice the load; linear is x2)"));
+    table.doubling(QStringLiteral("write, no pictures, 10+10 -> 20+20 boxes"), median(bareHalf.writes), median(bare.writes));
+    table.doubling(QStringLiteral("read, no pictures, 10+10 -> 20+20 boxes"), median(bareHalf.reads), median(bare.reads));
+    table.doubling(QStringLiteral("read, pictures, 10+10 -> 20+20 boxes"), median(picturesHalf.reads), median(pictures.reads));
+}

@@ -1,0 +1,115 @@
+// Live resize: the main window with a card opened, offscreen, and a drag of a
+// text box's size handle made of real mouse events. Each step is the panel's
+// move handler, the document's resize (the font height follows the height),
+// the window's resize handler, the new font on the panel and the repaint of
+// the card where the box stood and stands.
+#include "Cases.h"
+
+#include "BenchCard.h"
+#include "CardPanel.h"
+#include "Dialogs.h"
+#include "Main.h"
+#include "Measure.h"
+#include "MovePanel.h"
+#include "ResultTable.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+
+#include <memory>
+
+namespace {
+
+constexpr int Steps = 1000;
+constexpr int DraggedSlot = 0;   // a Japanese caption in bold Mincho
+
+// Answers the open dialog with one card.
+class CardChoice : public FileDialogs
+{
+public:
+    explicit CardChoice(const QString &path) : m_path(path) {}
+    std::optional<QString> open(QWidget *, const FileDialogRequest &) override { return m_path; }
+    std::optional<QString> save(QWidget *, const FileDialogRequest &) override { return std::nullopt; }
+
+private:
+    QString m_path;
+};
+
+void processEventsFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, ms);
+}
+
+// The main window as the user has it after opening the card.
+struct OpenedCard {
+    CardChoice choice;
+    TForm1 form{BenchCard::ScreenPpi};
+
+    explicit OpenedCard(const QString &card) : choice(card)
+    {
+        form.setFileDialogs(&choice);
+        form.show();
+        processEventsFor(50);   // shown, first activation run
+        form.MenuOpenClick();
+        processEventsFor(50);   // painted
+    }
+};
+
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    const QPointF local = target->mapFromGlobal(QPointF(global));
+    QMouseEvent event(type, local, local, QPointF(global), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// Back and forth, 100 pixels higher and 50 wider and back, every step a new
+// size and so a new font height.
+QPoint dragOffset(int step)
+{
+    const int phase = step % 200;
+    const int grow = phase <= 100 ? phase : 200 - phase;
+    return {grow / 2 + (step % 2), grow == 0 ? 1 : grow};
+}
+
+// Seconds per step of one drag of Steps steps.
+double dragSeconds(OpenedCard &card)
+{
+    TMovePanel *panel = card.form.textPanel(DraggedSlot);
+    QWidget *surface = card.form.Panel1;
+    const QPoint handle = panel->mapToGlobal(QPoint(panel->width() - 2, panel->height() - 2));
+    sendMouse(panel, QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
+    QElapsedTimer timer;
+    timer.start();
+    for (int step = 1; step <= Steps; ++step) {
+        const QRect before = panel->geometry();
+        sendMouse(panel, QEvent::MouseMove, handle + dragOffset(step), Qt::NoButton, Qt::LeftButton);
+        surface->repaint(before.united(panel->geometry()));
+    }
+    const double seconds = double(timer.nsecsElapsed()) / 1e9 / Steps;
+    sendMouse(panel, QEvent::MouseButtonRelease, handle + dragOffset(Steps), Qt::LeftButton, Qt::NoButton);
+    return seconds;
+}
+
+} // namespace
+
+void liveResizeCase(const BenchSetup &setup, ResultTable &table)
+{
+    OpenedCard largest(setup.largestCard);
+    OpenedCard half(setup.halfCard);
+    dragSeconds(largest);   // untimed: the fonts of every height are made once
+    dragSeconds(half);
+    std::vector<double> largestSteps, halfSteps;
+    for (int run = 0; run < setup.runs; ++run) {
+        largestSteps.push_back(dragSeconds(largest));
+        halfSteps.push_back(dragSeconds(half));
+    }
+    const double ms = 1000;
+    table.section(QStringLiteral("4. Live resize, 1000 steps of a size-handle drag, offscreen"));
+    table.atMost(QStringLiteral("time per step"), median(largestSteps) * ms, 2, QStringLiteral(" ms"), 3);
+    table.section(QStringLiteral("growth of the live resize (twice the load; linear is x2)"));
+    table.doubling(QStringLiteral("step, 10+10 -> 20+20 boxes"), median(halfSteps), median(largestSteps));
+}

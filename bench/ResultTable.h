@@ -1,0 +1,35 @@
+#pragma once
+// The one table the benchmark prints: every figure beside its target.
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class ResultTable
+{
+public:
+    // A figure with no target of its own (the base of a ratio below).
+    void reference(const QString &what, const QString &figure);
+    // A figure that passes when it is at most limit.
+    void atMost(const QString &what, double value, double limit, const QString &unit, int decimals = 2);
+
+    // Growth of a figure when its load (boxes, copies) doubles: linear growth
+    // doubles it; the limit leaves 10 % for the noise of the machine, so a
+    // part that grows faster shows once it is a tenth of the figure.
+    void doubling(const QString &what, double atLoad, double atTwiceTheLoad);
+    static constexpr double LinearDoublingLimit = 2.2;
+
+    void section(const QString &title);
+    bool allPassed() const;
+    QString text() const;
+
+private:
+    struct Row {
+        QString what;
+        QString figure;
+        QString target;
+        std::optional<bool> passed;   // none for a reference figure or a heading
+        bool heading = false;
+    };
+    std::vector<Row> m_rows;
+};
