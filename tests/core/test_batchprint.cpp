@@ -4,27 +4,15 @@
 #include "Messages.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPageSize>
 #include <QTemporaryDir>
 #include <QTest>
 
-using TestFiles::cardBytes;
 using TestFiles::fixedLines;
-using TestFiles::imageRecord;
-using TestFiles::textRecord;
 
 namespace {
-
-BatchRun runPrint(const QStringList &args)
-{
-    return runBatch(QStringList{QStringLiteral("print")} + args);
-}
-
-int pdfPageCount(const QByteArray &pdf)
-{
-    return int(pdf.count("/Type /Page\n")) + int(pdf.count("/Type /Page ")) + int(pdf.count("/Type /Page/"));
-}
 
 int countBlack(const QImage &image)
 {
@@ -44,71 +32,73 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(m_dir.isValid());
-        m_card = m_dir.filePath(QStringLiteral("card.tvl"));
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(0, 0, 0))));
+        QVERIFY(TestFiles::writeFile(m_dir.filePath(QStringLiteral("logo.bmp")), TestFiles::simpleBmp(16, 16)));
     }
 
-    void wrongCommandLine_data()
+    // Arguments after "print"; "@": the test's folder, which holds the card
+    // (given by lines) and in which nothing else may be written.
+    void commandLine_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no card") << QStringList{"-o", "out.pdf"};
-        QTest::newRow("no output") << QStringList{"CARD"};
-        QTest::newRow("-o without a value") << QStringList{"CARD", "-o"};
-        QTest::newRow("output neither pdf nor png") << QStringList{"CARD", "-o", "out.jpg"};
-        QTest::newRow("two cards") << QStringList{"CARD", "CARD", "-o", "out.pdf"};
-        QTest::newRow("unknown option") << QStringList{"CARD", "-o", "out.pdf", "--colour"};
-        QTest::newRow("no copies") << QStringList{"CARD", "-o", "out.pdf", "--copies", "0"};
-        QTest::newRow("copies not a number") << QStringList{"CARD", "-o", "out.pdf", "--copies", "two"};
-        QTest::newRow("dpi 0") << QStringList{"CARD", "-o", "out.pdf", "--dpi=0"};
-        QTest::newRow("screen dpi 0") << QStringList{"CARD", "-o", "out.pdf", "--screen-dpi", "0"};
-        QTest::newRow("margin beyond 32 bits") << QStringList{"CARD", "-o", "out.pdf", "--margin-left", "2147483648"};
-        QTest::newRow("guides neither on nor off") << QStringList{"CARD", "-o", "out.pdf", "--guides", "yes"};
-        QTest::newRow("unknown page size") << QStringList{"CARD", "-o", "out.pdf", "--page-size", "A99"};
+        QTest::newRow("no card") << QStringList{"-o", "@/out.pdf"};
+        QTest::newRow("-o without a value") << QStringList{"@/card.tvl", "-o"};
+        QTest::newRow("output neither pdf nor png") << QStringList{"@/card.tvl", "-o", "@/out.jpg"};
+        QTest::newRow("two cards") << QStringList{"@/card.tvl", "@/card.tvl", "-o", "@/out.pdf"};
+        QTest::newRow("unknown option") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--colour"};
+        QTest::newRow("no copies") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--copies", "0"};
+        QTest::newRow("dpi 0") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--dpi=0"};
+        QTest::newRow("screen dpi 0") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--screen-dpi", "0"};
+        QTest::newRow("margin beyond 32 bits") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--margin-left", "2147483648"};
+        QTest::newRow("guides neither on nor off") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--guides", "yes"};
+        QTest::newRow("unknown page size") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--page-size", "A99"};
     }
-    void wrongCommandLine()
+    void commandLine()
     {
         QFETCH(QStringList, args);
-        args.replaceInStrings(QStringLiteral("CARD"), m_card);
-        args.replaceInStrings(QStringLiteral("out."), m_dir.filePath(QStringLiteral("out.")));
-        const BatchRun run = runPrint(args);
+        QVERIFY(TestFiles::writeFile(m_dir.filePath(QStringLiteral("card.tvl")), TestFiles::cardBytes(fixedLines())));
+        const BatchRun run = runBatch(QStringList{QStringLiteral("print")} + args.replaceInStrings("@", m_dir.path()));
         QCOMPARE(run.exitCode, 2);
-        QVERIFY(QString::fromUtf8(run.err).contains(QLatin1String("Usage: tavelo-batch")));
+        QVERIFY(run.err.contains("Usage: tavelo-batch"));
         QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("out*")}).isEmpty());
     }
 
-    void pdfOfCopies()
+    void pdf_data()
     {
-        const QString bmp = m_dir.filePath(QStringLiteral("logo.bmp"));
-        QVERIFY(TestFiles::writeFile(bmp, TestFiles::simpleBmp(16, 16)));
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(1, 5, 10) << textRecord("#0", "営業部")
-                                                                            << imageRecord("$0", bmp))));
-        const QString out = m_dir.filePath(QStringLiteral("card.pdf"));
-        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), out, QStringLiteral("--copies"), QStringLiteral("3")});
-        QCOMPARE(run.exitCode, 0);
-        const QByteArray pdf = TestFiles::readFile(out);
-        QCOMPARE(pdfPageCount(pdf), 3);
-        QCOMPARE(pdf.count("/Subtype /Image"), 1);
-    }
-
-    void cardMessagesGoToStderr()
-    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");   // on stderr
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("pictures");
+        QTest::newRow("copies, the picture embedded once")
+            << (fixedLines(1, 5, 10) << TestFiles::textRecord("#0", "営業部") << TestFiles::imageRecord("$0", "@/logo.bmp"))
+            << QStringList{"-o", "@/card.pdf", "--copies", "3"} << 0 << QString() << 3 << 1;
         // The read stops at the bad number; what was read is printed all the same.
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(1, 0, 0) << "#0" << "営業部" << "12 ")));
-        const QString out = m_dir.filePath(QStringLiteral("card.pdf"));
-        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), out});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(QString::fromUtf8(run.err).contains(Msg::notAnInteger(QStringLiteral("12 ")) + QLatin1String(".\n")), run.err.constData());
-        QCOMPARE(pdfPageCount(TestFiles::readFile(out)), 1);
+        QTest::newRow("card messages on stderr") << (fixedLines() << "#0" << "営業部" << "12 ")
+                                                 << QStringList{"-o", "@/card.pdf"} << 1
+                                                 << Msg::notAnInteger("12 ") + ".\n" << 1 << 0;
+        QTest::newRow("output not written") << fixedLines() << QStringList{"-o", "@/missing/card.pdf"} << 3
+                                            << QStringLiteral("missing/card.pdf") << 0 << 0;
     }
-
-    void outputNotWritten()
+    void pdf()
     {
-        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("missing/card.pdf"))});
-        QCOMPARE(run.exitCode, 3);
-        QVERIFY(QString::fromUtf8(run.err).contains(QLatin1String("missing/card.pdf")));
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QFETCH(int, pages);
+        QFETCH(int, pictures);
+        const QString card = m_dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(lines.replaceInStrings("@", m_dir.path()))));
+        const BatchRun run = runBatch(QStringList{QStringLiteral("print"), card} + args.replaceInStrings("@", m_dir.path()));
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(run.err).contains(said), run.err.constData());
+        const QByteArray pdf = TestFiles::readFile(args.at(1));
+        QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), pages);
+        QCOMPARE(pdf.count("/Subtype /Image"), pictures);
     }
 
-    void pngPagesWithOverrides_data()
+    void pngPages_data()
     {
         QTest::addColumn<int>("cardGuide");
         QTest::addColumn<QStringList>("options");
@@ -127,31 +117,29 @@ private Q_SLOTS:
         QTest::newRow("JIS B5") << 0 << QStringList{"--page-size", "JIS B5"}
                                 << QPageSize(QPageSize::JisB5).sizePixels(100) << QPoint(-1, -1);
     }
-    void pngPagesWithOverrides()
+    void pngPages()
     {
         QFETCH(int, cardGuide);
         QFETCH(QStringList, options);
         QFETCH(QSize, pageSize);
         QFETCH(QPoint, crossCentre);
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(cardGuide, 0, 0))));
+        const QString card = m_dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(fixedLines(cardGuide, 0, 0))));
         const QString out = m_dir.filePath(QStringLiteral("sheet.png"));
-        const BatchRun run = runPrint(QStringList{m_card, "-o", out, "--dpi", "100", "--copies", "2"} + options);
+        const BatchRun run = runBatch(QStringList{"print", card, "-o", out, "--dpi", "100", "--copies", "2"} + options);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("sheet-3.png"))));
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("sheet-2.png"))));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("sheet-3.png"))));
         const QImage page(m_dir.filePath(QStringLiteral("sheet-1.png")));
         QCOMPARE(page.size(), pageSize);
-        if (crossCentre.x() < 0) {
-            QCOMPARE(countBlack(page), 0);
-        } else {
+        QCOMPARE(page.dotsPerMeterX(), 3937);   // 100 dpi
+        QCOMPARE(countBlack(page), crossCentre.x() < 0 ? 0 : 15 * 39);
+        if (crossCentre.x() >= 0)
             QCOMPARE(qGray(page.pixel(crossCentre)), 0);
-            QCOMPARE(countBlack(page), 15 * 39);
-        }
     }
 
 private:
     QTemporaryDir m_dir;
-    QString m_card;
 };
 
 QTEST_GUILESS_MAIN(TestBatchPrint)
