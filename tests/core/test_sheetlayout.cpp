@@ -12,51 +12,35 @@ class TestSheetLayout : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Nothing overflows; far positions saturate instead of wrapping to the
-    // other side of the page.
-    void extremeValues_data()
+    // Each row: what the layout answers, and what it must answer. Nothing
+    // overflows; far positions saturate instead of wrapping to the other
+    // side of the page.
+    void arithmetic_data()
     {
         constexpr int IntMax = std::numeric_limits<int>::max();
-        QTest::addColumn<int>("ppi");
-        QTest::addColumn<int>("margin");
-        QTest::addColumn<qint64>("px");
-        QTest::addColumn<int>("pageX");
-        QTest::newRow("margin 1e9 mm") << 96 << 1000000000 << qint64(20) << IntMax;
-        QTest::newRow("margin -1e9 mm") << 96 << -1000000000 << qint64(20) << std::numeric_limits<int>::min() + 10;
-        QTest::newRow("far edge beyond 32 bits") << 96 << 0 << qint64(IntMax) + IntMax << IntMax;
-        QTest::newRow("screen density 0, positive") << 0 << 0 << qint64(20) << IntMax;
-        QTest::newRow("screen density 0, at 0 (0 / 0)") << 0 << 0 << qint64(0) << 10;
-    }
-    void extremeValues()
-    {
-        QFETCH(int, ppi);
-        QFETCH(int, margin);
-        QFETCH(qint64, px);
-        QFETCH(int, pageX);
-        const SheetLayout layout(600, 600, ppi, margin, margin);
-        QCOMPARE(layout.pageX(0, px), pageX);
-        QCOMPARE(layout.pageY(0, px), pageX);
-    }
+        const auto pageX = [](int ppi, int margin, qint64 px) { return SheetLayout(600, 600, ppi, margin, margin).pageX(0, px); };
+        const auto pageY = [](int ppi, int margin, qint64 py) { return SheetLayout(600, 600, ppi, margin, margin).pageY(0, py); };
+        const auto fontHeight = [](int ppi, int dpiY, int height) { return SheetLayout(600, dpiY, ppi, 0, 0).printerFontHeight(height); };
+        QTest::addColumn<int>("actual");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("x at a margin of 1e9 mm") << pageX(96, 1000000000, 20) << IntMax;
+        QTest::newRow("y at a margin of 1e9 mm") << pageY(96, 1000000000, 20) << IntMax;
+        QTest::newRow("x at a margin of -1e9 mm") << pageX(96, -1000000000, 20) << std::numeric_limits<int>::min() + 10;
+        QTest::newRow("far edge beyond 32 bits") << pageX(96, 0, qint64(IntMax) + IntMax) << IntMax;
+        QTest::newRow("screen density 0") << pageX(0, 0, 20) << IntMax;
+        QTest::newRow("screen density 0, at 0 (0 / 0)") << pageY(0, 0, 0) << 10;
 
-    void printerFontHeight_data()
-    {
-        QTest::addColumn<int>("screenPpi");
-        QTest::addColumn<int>("dpiY");
-        QTest::addColumn<int>("boxHeight");
-        QTest::addColumn<int>("printerHeight");
-        QTest::newRow("-13 at 96 is 10 pt: -83 at 600") << 96 << 600 << -13 << -83;
-        QTest::newRow("-16 at 120 is 10 pt") << 120 << 600 << -16 << -83;
+        QTest::newRow("font -13 at 96 is 10 pt: -83 at 600") << fontHeight(96, 600, -13) << -83;
+        QTest::newRow("font -16 at 120 is 10 pt") << fontHeight(120, 600, -16) << -83;
         // 10.5 pt rounds to 11, which would come back as -15.
-        QTest::newRow("same density keeps -14") << 96 << 96 << -14 << -14;
-        QTest::newRow("screen density 0") << 0 << 600 << -13 << -8;
+        QTest::newRow("font at the same density keeps -14") << fontHeight(96, 96, -14) << -14;
+        QTest::newRow("font at screen density 0") << fontHeight(0, 600, -13) << -8;
     }
-    void printerFontHeight()
+    void arithmetic()
     {
-        QFETCH(int, screenPpi);
-        QFETCH(int, dpiY);
-        QFETCH(int, boxHeight);
-        QFETCH(int, printerHeight);
-        QCOMPARE(SheetLayout(600, dpiY, screenPpi, 0, 0).printerFontHeight(boxHeight), printerHeight);
+        QFETCH(int, actual);
+        QFETCH(int, expected);
+        QCOMPARE(actual, expected);
     }
 
     // widths: of the caption's prefixes by their length in UTF-16 units;
