@@ -140,6 +140,7 @@ private Q_SLOTS:
         QTest::newRow("7 bits per pixel") << withU32(good, 28, 7) << invalid;
         QTest::newRow("run-length compression") << withU32(indexed, 30, 1) << invalid;
         QTest::newRow("bit fields on 24 bits") << withU32(good, 30, 3) << invalid;
+        QTest::newRow("100000 x 100000") << size(100000, 100000) << invalid;
         QTest::newRow("just over the pixel cap") << size(200000001, 1) << invalid;
         QTest::newRow("at the cap but no data") << size(20000, 10000) << endsEarly;
     }
@@ -167,11 +168,9 @@ private Q_SLOTS:
         QTest::newRow("png") << QStringLiteral("p.png") << QString();
         QTest::newRow("jpg") << QStringLiteral("p.jpg") << QString();
         QTest::newRow("JPEG") << QStringLiteral("p.JPEG") << QString();
-        QTest::newRow("bitmap cut short") << QStringLiteral("cut.bmp") << Msg::streamReadError();
         QTest::newRow("png cut short") << QStringLiteral("cut.png") << Msg::invalidBitmap();
         QTest::newRow("jpeg cut short") << QStringLiteral("cut.jpeg") << Msg::invalidBitmap();
-        QTest::newRow("missing gif") << QStringLiteral("logo.gif") << Msg::unknownPictureExtension(QStringLiteral("gif"));
-        QTest::newRow("ico, in lower case") << QStringLiteral("logo.ICO") << Msg::unknownPictureExtension(QStringLiteral("ico"));
+        QTest::newRow("missing ico, in lower case") << QStringLiteral("logo.ICO") << Msg::unknownPictureExtension(QStringLiteral("ico"));
         QTest::newRow("no extension") << QStringLiteral("a.b/logo") << Msg::unknownPictureExtension(QString());
         QTest::newRow("missing file") << QStringLiteral("missing.bmp") << cannotOpen;
         QTest::newRow("folder") << QStringLiteral("folder.bmp") << cannotOpen;
@@ -190,7 +189,7 @@ private Q_SLOTS:
         QImage source(5, 3, QImage::Format_RGB32);
         source.fill(QColor(10, 200, 30));
         for (const char *picture :
-             {"名刺ロゴ.BMP", "logo.png.bmp", "a.b/logo", "p.png", "p.jpg", "p.JPEG", "cut.bmp", "cut.png", "cut.jpeg"}) {
+             {"名刺ロゴ.BMP", "logo.png.bmp", "a.b/logo", "p.png", "p.jpg", "p.JPEG", "cut.png", "cut.jpeg"}) {
             const QString path = dir.filePath(QString::fromUtf8(picture));
             const QString suffix = QFileInfo(path).suffix().toLower();
             QVERIFY(source.save(path, suffix == QLatin1String("png") ? "png" : suffix.startsWith(QLatin1String("jp")) ? "jpeg" : "bmp"));
