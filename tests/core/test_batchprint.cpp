@@ -4,27 +4,15 @@
 #include "Messages.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPageSize>
 #include <QTemporaryDir>
 #include <QTest>
 
-using TestFiles::cardBytes;
 using TestFiles::fixedLines;
-using TestFiles::imageRecord;
-using TestFiles::textRecord;
 
 namespace {
-
-BatchRun runPrint(const QStringList &args)
-{
-    return runBatch(QStringList{QStringLiteral("print")} + args);
-}
-
-int pdfPageCount(const QByteArray &pdf)
-{
-    return int(pdf.count("/Type /Page\n")) + int(pdf.count("/Type /Page ")) + int(pdf.count("/Type /Page/"));
-}
 
 int countBlack(const QImage &image)
 {
@@ -41,74 +29,55 @@ class TestBatchPrint : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
+    // args: after "print"; "@": a folder that holds card.tvl (of lines) and
+    // nothing else, unless the sheet is printed to out.pdf (of pages pages).
+    void exitStatus_data()
     {
-        QVERIFY(m_dir.isValid());
-        m_card = m_dir.filePath(QStringLiteral("card.tvl"));
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(0, 0, 0))));
-    }
-
-    void wrongCommandLine_data()
-    {
+        QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no card") << QStringList{"-o", "out.pdf"};
-        QTest::newRow("no output") << QStringList{"CARD"};
-        QTest::newRow("-o without a value") << QStringList{"CARD", "-o"};
-        QTest::newRow("output neither pdf nor png") << QStringList{"CARD", "-o", "out.jpg"};
-        QTest::newRow("two cards") << QStringList{"CARD", "CARD", "-o", "out.pdf"};
-        QTest::newRow("unknown option") << QStringList{"CARD", "-o", "out.pdf", "--colour"};
-        QTest::newRow("no copies") << QStringList{"CARD", "-o", "out.pdf", "--copies", "0"};
-        QTest::newRow("copies not a number") << QStringList{"CARD", "-o", "out.pdf", "--copies", "two"};
-        QTest::newRow("dpi 0") << QStringList{"CARD", "-o", "out.pdf", "--dpi=0"};
-        QTest::newRow("screen dpi 0") << QStringList{"CARD", "-o", "out.pdf", "--screen-dpi", "0"};
-        QTest::newRow("margin beyond 32 bits") << QStringList{"CARD", "-o", "out.pdf", "--margin-left", "2147483648"};
-        QTest::newRow("guides neither on nor off") << QStringList{"CARD", "-o", "out.pdf", "--guides", "yes"};
-        QTest::newRow("unknown page size") << QStringList{"CARD", "-o", "out.pdf", "--page-size", "A99"};
-    }
-    void wrongCommandLine()
-    {
-        QFETCH(QStringList, args);
-        args.replaceInStrings(QStringLiteral("CARD"), m_card);
-        args.replaceInStrings(QStringLiteral("out."), m_dir.filePath(QStringLiteral("out.")));
-        const BatchRun run = runPrint(args);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY(QString::fromUtf8(run.err).contains(QLatin1String("Usage: tavelo-batch")));
-        QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("out*")}).isEmpty());
-    }
-
-    void pdfOfCopies()
-    {
-        const QString bmp = m_dir.filePath(QStringLiteral("logo.bmp"));
-        QVERIFY(TestFiles::writeFile(bmp, TestFiles::simpleBmp(16, 16)));
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(1, 5, 10) << textRecord("#0", "営業部")
-                                                                            << imageRecord("$0", bmp))));
-        const QString out = m_dir.filePath(QStringLiteral("card.pdf"));
-        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), out, QStringLiteral("--copies"), QStringLiteral("3")});
-        QCOMPARE(run.exitCode, 0);
-        const QByteArray pdf = TestFiles::readFile(out);
-        QCOMPARE(pdfPageCount(pdf), 3);
-        QCOMPARE(pdf.count("/Subtype /Image"), 1);
-    }
-
-    void cardMessagesGoToStderr()
-    {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");   // on stderr
+        QTest::addColumn<int>("pages");
+        const QStringList card = fixedLines();
+        const QString usage = QStringLiteral("Usage: tavelo-batch");
+        const auto wrong = [&](const char *name, const QStringList &args) {
+            QTest::newRow(name) << card << args << 2 << usage << 0;
+        };
+        wrong("no card", {"-o", "@/out.pdf"});
+        wrong("-o without a value", {"@/card.tvl", "-o"});
+        wrong("output neither pdf nor png", {"@/card.tvl", "-o", "@/out.jpg"});
+        wrong("two cards", {"@/card.tvl", "@/card.tvl", "-o", "@/out.pdf"});
+        wrong("unknown option", {"@/card.tvl", "-o", "@/out.pdf", "--colour"});
+        wrong("no copies", {"@/card.tvl", "-o", "@/out.pdf", "--copies", "0"});
+        wrong("dpi 0", {"@/card.tvl", "-o", "@/out.pdf", "--dpi=0"});
+        wrong("margin beyond 32 bits", {"@/card.tvl", "-o", "@/out.pdf", "--margin-left", "2147483648"});
+        wrong("guides neither on nor off", {"@/card.tvl", "-o", "@/out.pdf", "--guides", "yes"});
+        wrong("unknown page size", {"@/card.tvl", "-o", "@/out.pdf", "--page-size", "A99"});
         // The read stops at the bad number; what was read is printed all the same.
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(1, 0, 0) << "#0" << "営業部" << "12 ")));
-        const QString out = m_dir.filePath(QStringLiteral("card.pdf"));
-        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), out});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(QString::fromUtf8(run.err).contains(Msg::notAnInteger(QStringLiteral("12 ")) + QLatin1String(".\n")), run.err.constData());
-        QCOMPARE(pdfPageCount(TestFiles::readFile(out)), 1);
+        QTest::newRow("card messages on stderr")
+            << (fixedLines() << "#0" << "営業部" << "12 ") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--copies", "3"}
+            << 1 << Msg::notAnInteger("12 ") + ".\n" << 3;
+        QTest::newRow("output not written") << card << QStringList{"@/card.tvl", "-o", "@/missing/out.pdf"} << 3
+                                            << QStringLiteral("missing/out.pdf") << 0;
     }
-
-    void outputNotWritten()
+    void exitStatus()
     {
-        const BatchRun run = runPrint({m_card, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("missing/card.pdf"))});
-        QCOMPARE(run.exitCode, 3);
-        QVERIFY(QString::fromUtf8(run.err).contains(QLatin1String("missing/card.pdf")));
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QFETCH(int, pages);
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("card.tvl")), TestFiles::cardBytes(lines)));
+        const BatchRun run = runBatch(QStringList{QStringLiteral("print")} + args.replaceInStrings("@", dir.path()));
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(run.err).contains(said), run.err.constData());
+        const QByteArray pdf = TestFiles::readFile(dir.filePath(QStringLiteral("out.pdf")));
+        QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), pages);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), pages > 0 ? 2 : 1);
     }
 
-    void pngPagesWithOverrides_data()
+    void pngPages_data()
     {
         QTest::addColumn<int>("cardGuide");
         QTest::addColumn<QStringList>("options");
@@ -127,31 +96,26 @@ private Q_SLOTS:
         QTest::newRow("JIS B5") << 0 << QStringList{"--page-size", "JIS B5"}
                                 << QPageSize(QPageSize::JisB5).sizePixels(100) << QPoint(-1, -1);
     }
-    void pngPagesWithOverrides()
+    void pngPages()
     {
         QFETCH(int, cardGuide);
         QFETCH(QStringList, options);
         QFETCH(QSize, pageSize);
         QFETCH(QPoint, crossCentre);
-        QVERIFY(TestFiles::writeFile(m_card, cardBytes(fixedLines(cardGuide, 0, 0))));
-        const QString out = m_dir.filePath(QStringLiteral("sheet.png"));
-        const BatchRun run = runPrint(QStringList{m_card, "-o", out, "--dpi", "100", "--copies", "2"} + options);
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(fixedLines(cardGuide, 0, 0))));
+        const QString out = dir.filePath(QStringLiteral("sheet.png"));
+        const BatchRun run = runBatch(QStringList{"print", card, "-o", out, "--dpi", "100", "--copies", "2"} + options);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("sheet-3.png"))));
-        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("sheet-2.png"))));
-        const QImage page(m_dir.filePath(QStringLiteral("sheet-1.png")));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("sheet*")}), (QStringList{"sheet-1.png", "sheet-2.png"}));
+        const QImage page(dir.filePath(QStringLiteral("sheet-1.png")));
         QCOMPARE(page.size(), pageSize);
-        if (crossCentre.x() < 0) {
-            QCOMPARE(countBlack(page), 0);
-        } else {
+        QCOMPARE(page.dotsPerMeterX(), 3937);   // 100 dpi
+        QCOMPARE(countBlack(page), crossCentre.x() < 0 ? 0 : 15 * 39);
+        if (crossCentre.x() >= 0)
             QCOMPARE(qGray(page.pixel(crossCentre)), 0);
-            QCOMPARE(countBlack(page), 15 * 39);
-        }
     }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_card;
 };
 
 QTEST_GUILESS_MAIN(TestBatchPrint)
