@@ -35,8 +35,9 @@ QString bmpFailure(const QByteArray &bytes, QImage *image = nullptr)
     return failureOf([&] { return PictureLoader::loadFromBytes(bytes, QStringLiteral("a.bmp")); }, image);
 }
 
-BmpSpec spec(int width, int height, int bitCount, std::function<std::uint32_t(int, int)> pixel,
-             QVector<QRgb> palette = {}, std::uint32_t headerSize = 40)
+// A bitmap file's description; the palette's colours are all used.
+BmpSpec bitmap(int width, int height, int bitCount, std::function<std::uint32_t(int, int)> pixel,
+               QVector<QRgb> palette = {}, std::uint32_t headerSize = 40)
 {
     BmpSpec s;
     s.width = width;
@@ -90,25 +91,25 @@ private Q_SLOTS:
         QTest::addColumn<QImage>("expected");
         const auto pattern = [](int x, int y) { return std::uint32_t(0x102030 * (x + 1) + 0x400000 * y); };
         // Three pixels are nine bytes a row: padded to twelve.
-        bitmapRow("24-bit bottom-up, padded rows", spec(3, 2, 24, pattern));
-        bitmapRow("24-bit top-down", spec(3, -2, 24, pattern));
-        bitmapRow("32-bit, fourth byte ignored", spec(3, 2, 32, [&](int x, int y) { return pattern(x, y) | 0xAB000000U; }));
-        bitmapRow("version 5 header", spec(3, 2, 24, pattern, {}, 124));
-        BmpSpec fields = spec(3, 2, 32, [](int x, int y) { return 0x11223300U * std::uint32_t(x + 1) + 0x1000000U * std::uint32_t(y); });
+        bitmapRow("24-bit bottom-up, padded rows", bitmap(3, 2, 24, pattern));
+        bitmapRow("24-bit top-down", bitmap(3, -2, 24, pattern));
+        bitmapRow("32-bit, fourth byte ignored", bitmap(3, 2, 32, [&](int x, int y) { return pattern(x, y) | 0xAB000000U; }));
+        bitmapRow("version 5 header", bitmap(3, 2, 24, pattern, {}, 124));
+        BmpSpec fields = bitmap(3, 2, 32, [](int x, int y) { return 0x11223300U * std::uint32_t(x + 1) + 0x1000000U * std::uint32_t(y); });
         fields.compression = 3;
         fields.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
         bitmapRow("32-bit bit fields", fields);
-        bitmapRow("16-bit 5-5-5", spec(2, 2, 16, [](int x, int y) { return (x == 0 ? 0x7C00U : 0x001FU) | (y ? 0x03E0U : 0U); }));
+        bitmapRow("16-bit 5-5-5", bitmap(2, 2, 16, [](int x, int y) { return (x == 0 ? 0x7C00U : 0x001FU) | (y ? 0x03E0U : 0U); }));
 
         QVector<QRgb> sixteen;
         for (int i = 0; i < 16; ++i)
             sixteen << qRgb(i * 17, 255 - i * 17, i * 40 % 256);
-        bitmapRow("8-bit with a palette", spec(5, 3, 8, [](int x, int y) { return std::uint32_t((x + 5 * y) % 16); }, sixteen));
-        bitmapRow("4-bit, odd width", spec(5, 3, 4, [](int x, int y) { return std::uint32_t((3 * x + y) % 16); }, sixteen));
+        bitmapRow("8-bit with a palette", bitmap(5, 3, 8, [](int x, int y) { return std::uint32_t((x + 5 * y) % 16); }, sixteen));
+        bitmapRow("4-bit, odd width", bitmap(5, 3, 4, [](int x, int y) { return std::uint32_t((3 * x + y) % 16); }, sixteen));
         const auto checkers = [](int x, int y) { return std::uint32_t((x + y) % 2); };
         const QVector<QRgb> two = {qRgb(255, 255, 255), qRgb(0, 0, 200)};
-        bitmapRow("1-bit, width across bytes", spec(11, 3, 1, checkers, two));
-        bitmapRow("old core header", spec(11, 3, 1, checkers, two, 12));
+        bitmapRow("1-bit, width across bytes", bitmap(11, 3, 1, checkers, two));
+        bitmapRow("old core header", bitmap(11, 3, 1, checkers, two, 12));
     }
     void validBitmaps()
     {
@@ -127,7 +128,7 @@ private Q_SLOTS:
         const QString invalid = Msg::invalidBitmap();
         const QString endsEarly = Msg::streamReadError();
         const QByteArray good = TestFiles::simpleBmp(4, 4);
-        const QByteArray indexed = makeBmp(spec(4, 4, 8, [](int, int) { return 0U; }, QVector<QRgb>(16)));
+        const QByteArray indexed = makeBmp(bitmap(4, 4, 8, [](int, int) { return 0U; }, QVector<QRgb>(16)));
         const auto size = [&](std::uint32_t width, std::uint32_t height) { return withU32(withU32(good, 18, width), 22, height); };
         QTest::newRow("text named .bmp") << QByteArray("This is a letter, not a picture.\r\n") << invalid;
         QTest::newRow("empty file") << QByteArray() << endsEarly;
