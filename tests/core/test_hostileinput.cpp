@@ -242,8 +242,8 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         Card card;
         const QDir dir(card.dir.path());
-        QVERIFY(TestFiles::writeFile(card.path("huge.bmp"), TestFiles::makeBmp(TestFiles::BmpSpec()).replace(18, 8, QByteArray("\xA0\x86\x01\0\xA0\x86\x01\0", 8))));
-        TestFiles::BmpSpec indexed;
+        QVERIFY(TestFiles::writeFile(card.path("huge.bmp"), TestFiles::makeBmp(TestFiles::BmpLayout()).replace(18, 8, QByteArray("\xA0\x86\x01\0\xA0\x86\x01\0", 8))));
+        TestFiles::BmpLayout indexed;
         indexed.width = 2;
         indexed.bitCount = 8;
         indexed.palette = {qRgb(255, 0, 0)};

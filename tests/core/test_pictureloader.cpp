@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using TestFiles::BmpSpec;
+using TestFiles::BmpLayout;
 using TestFiles::makeBmp;
 
 namespace {
@@ -36,10 +36,10 @@ QString bmpFailure(const QByteArray &bytes, QImage *image = nullptr)
 }
 
 // A bitmap file's description; the palette's colours are all used.
-BmpSpec bitmap(int width, int height, int bitCount, std::function<std::uint32_t(int, int)> pixel,
+BmpLayout bitmap(int width, int height, int bitCount, std::function<std::uint32_t(int, int)> pixel,
                QVector<QRgb> palette = {}, std::uint32_t headerSize = 40)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = width;
     s.height = height;
     s.bitCount = bitCount;
@@ -51,7 +51,7 @@ BmpSpec bitmap(int width, int height, int bitCount, std::function<std::uint32_t(
 }
 
 // The colour a stored pixel value of s stands for.
-QRgb colourOf(const BmpSpec &s, std::uint32_t v)
+QRgb colourOf(const BmpLayout &s, std::uint32_t v)
 {
     if (!s.palette.isEmpty())
         return s.palette.at(int(v));
@@ -63,7 +63,7 @@ QRgb colourOf(const BmpSpec &s, std::uint32_t v)
 }
 
 // A row of the file made from s, and the picture it must give.
-void bitmapRow(const char *name, const BmpSpec &s)
+void bitmapRow(const char *name, const BmpLayout &s)
 {
     QImage image(s.width, s.height < 0 ? -s.height : s.height, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
@@ -95,7 +95,7 @@ private Q_SLOTS:
         bitmapRow("24-bit top-down", bitmap(3, -2, 24, pattern));
         bitmapRow("32-bit, fourth byte ignored", bitmap(3, 2, 32, [&](int x, int y) { return pattern(x, y) | 0xAB000000U; }));
         bitmapRow("version 5 header", bitmap(3, 2, 24, pattern, {}, 124));
-        BmpSpec fields = bitmap(3, 2, 32, [](int x, int y) { return 0x11223300U * std::uint32_t(x + 1) + 0x1000000U * std::uint32_t(y); });
+        BmpLayout fields = bitmap(3, 2, 32, [](int x, int y) { return 0x11223300U * std::uint32_t(x + 1) + 0x1000000U * std::uint32_t(y); });
         fields.compression = 3;
         fields.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
         bitmapRow("32-bit bit fields", fields);

@@ -58,7 +58,7 @@ inline QStringList imageRecord(const QString &mark, const QString &path, int lef
 
 // A bitmap file: pixel(x, y) gives the stored value of the pixel in picture
 // rows from the top (a palette index, or the packed 16/24/32-bit value).
-struct BmpSpec {
+struct BmpLayout {
     std::int32_t width = 1;
     std::int32_t height = 1;   // negative: rows stored from the top
     int bitCount = 24;
@@ -76,35 +76,35 @@ inline void putLE(QByteArray &out, std::uint32_t value, int bytes)
         out += char((value >> (8 * i)) & 0xFF);
 }
 
-inline QByteArray makeBmp(const BmpSpec &spec)
+inline QByteArray makeBmp(const BmpLayout &layout)
 {
-    const int rows = spec.height < 0 ? -spec.height : spec.height;
-    const int stride = (spec.width * spec.bitCount + 31) / 32 * 4;
-    const int entrySize = spec.headerSize == 12 ? 3 : 4;
+    const int rows = layout.height < 0 ? -layout.height : layout.height;
+    const int stride = (layout.width * layout.bitCount + 31) / 32 * 4;
+    const int entrySize = layout.headerSize == 12 ? 3 : 4;
     QByteArray header;
-    putLE(header, spec.headerSize, 4);
-    if (spec.headerSize == 12) {
-        putLE(header, std::uint32_t(spec.width), 2);
-        putLE(header, std::uint32_t(spec.height), 2);
+    putLE(header, layout.headerSize, 4);
+    if (layout.headerSize == 12) {
+        putLE(header, std::uint32_t(layout.width), 2);
+        putLE(header, std::uint32_t(layout.height), 2);
         putLE(header, 1, 2);
-        putLE(header, std::uint32_t(spec.bitCount), 2);
+        putLE(header, std::uint32_t(layout.bitCount), 2);
     } else {
-        putLE(header, std::uint32_t(spec.width), 4);
-        putLE(header, std::uint32_t(spec.height), 4);
+        putLE(header, std::uint32_t(layout.width), 4);
+        putLE(header, std::uint32_t(layout.height), 4);
         putLE(header, 1, 2);
-        putLE(header, std::uint32_t(spec.bitCount), 2);
-        putLE(header, spec.compression, 4);
+        putLE(header, std::uint32_t(layout.bitCount), 2);
+        putLE(header, layout.compression, 4);
         putLE(header, std::uint32_t(stride * rows), 4);
         putLE(header, 3780, 4);
         putLE(header, 3780, 4);
-        putLE(header, spec.colorsUsed, 4);
+        putLE(header, layout.colorsUsed, 4);
         putLE(header, 0, 4);
-        while (header.size() < int(spec.headerSize))
+        while (header.size() < int(layout.headerSize))
             header += char(0);
     }
-    for (std::uint32_t mask : spec.masks)
+    for (std::uint32_t mask : layout.masks)
         putLE(header, mask, 4);
-    for (QRgb c : spec.palette) {
+    for (QRgb c : layout.palette) {
         header += char(qBlue(c));
         header += char(qGreen(c));
         header += char(qRed(c));
@@ -113,17 +113,17 @@ inline QByteArray makeBmp(const BmpSpec &spec)
     }
     QByteArray pixels;
     for (int r = 0; r < rows; ++r) {
-        const int y = spec.height < 0 ? r : rows - 1 - r;
+        const int y = layout.height < 0 ? r : rows - 1 - r;
         QByteArray row(stride, char(0));
-        for (int x = 0; x < spec.width; ++x) {
-            const std::uint32_t v = spec.pixel(x, y);
-            switch (spec.bitCount) {
+        for (int x = 0; x < layout.width; ++x) {
+            const std::uint32_t v = layout.pixel(x, y);
+            switch (layout.bitCount) {
             case 1: row[x / 8] = char(row[x / 8] | char((v & 1) << (7 - x % 8))); break;
             case 4: row[x / 2] = char(row[x / 2] | char((v & 0xF) << (x % 2 == 0 ? 4 : 0))); break;
             case 8: row[x] = char(v); break;
             default:
-                for (int i = 0; i < spec.bitCount / 8; ++i)
-                    row[x * spec.bitCount / 8 + i] = char((v >> (8 * i)) & 0xFF);
+                for (int i = 0; i < layout.bitCount / 8; ++i)
+                    row[x * layout.bitCount / 8 + i] = char((v >> (8 * i)) & 0xFF);
             }
         }
         pixels += row;
@@ -138,11 +138,11 @@ inline QByteArray makeBmp(const BmpSpec &spec)
 // A plain 24-bit picture of the given size.
 inline QByteArray simpleBmp(int width, int height)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [](int x, int y) { return std::uint32_t((x * 40) << 16 | (y * 40) << 8 | 0x80); };
-    return makeBmp(spec);
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixel = [](int x, int y) { return std::uint32_t((x * 40) << 16 | (y * 40) << 8 | 0x80); };
+    return makeBmp(layout);
 }
 
 } // namespace TestFiles
