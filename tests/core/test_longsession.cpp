@@ -4,6 +4,7 @@
 #include "CardDocument.h"
 #include "CardFile.h"
 #include "PictureLoader.h"
+#include "ProcessUsage.h"
 #include "RecordingSink.h"
 #include "TestFiles.h"
 
@@ -11,37 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <malloc.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TAVELO_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TAVELO_ASAN 1
-#endif
-#endif
-#ifdef TAVELO_ASAN
-// From the AddressSanitizer run-time, which keeps the heap itself.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 namespace {
-
-// Bytes the program holds on the heap now.
-std::size_t heapInUse()
-{
-#ifdef TAVELO_ASAN
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 info = ::mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
-}
-
-int openFileCount()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-}
+using ProcessUsage::heapInUse;
+using ProcessUsage::openFileCount;
 
 // One round of work on the card: it keeps six text boxes and two pictures.
 void workOnTheCard(CardDocument &doc, int round, const QString &picture)

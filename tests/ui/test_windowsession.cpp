@@ -3,6 +3,7 @@
 // opened in turn. The widgets, the heap and the open files stay as they were.
 #include "InlineEditor.h"
 #include "Messages.h"
+#include "ProcessUsage.h"
 #include "TestFiles.h"
 #include "UiTestSupport.h"
 
@@ -10,36 +11,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <malloc.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TAVELO_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TAVELO_ASAN 1
-#endif
-#endif
-#ifdef TAVELO_ASAN
-// From the AddressSanitizer run-time, which keeps the heap itself.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 namespace {
-
-std::size_t heapInUse()
-{
-#ifdef TAVELO_ASAN
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 info = ::mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
-}
-
-int openFileCount()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-}
+using ProcessUsage::heapInUse;
+using ProcessUsage::openFileCount;
 
 struct Session : TestWindow {
     QTemporaryDir dir;
