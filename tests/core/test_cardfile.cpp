@@ -5,6 +5,7 @@
 #include "CardLineReader.h"
 #include "FileSizeLimit.h"
 #include "Messages.h"
+#include "CardFixture.h"
 #include "RecordingSink.h"
 #include "RegularFile.h"
 #include "TaveloError.h"
@@ -28,42 +29,7 @@ Q_DECLARE_METATYPE(FontStyles)
 
 namespace {
 
-// A document with a sink and a folder of its own.
-struct Card {
-    Card() { doc.setMessageSink(&sink); }
-
-    QString path(const QString &name = QStringLiteral("card.tvl")) const { return dir.filePath(name); }
-
-    // Reads the file; returns the message of the error that ended the read.
-    QString load(const QString &file)
-    {
-        try {
-            LoadCardFile(doc, file);
-            return QString();
-        } catch (const TaveloError &e) {
-            return e.message();
-        }
-    }
-    QString loadBytes(const QByteArray &bytes)
-    {
-        if (!TestFiles::writeFile(path(), bytes))
-            return QStringLiteral("test file not written");
-        return load(path());
-    }
-    // Writes the document; returns the message of the error, "refused" for false.
-    QString save(const QString &file)
-    {
-        try {
-            return WriteCardFile(doc, file) ? QString() : QStringLiteral("refused");
-        } catch (const TaveloError &e) {
-            return e.message();
-        }
-    }
-
-    QTemporaryDir dir;
-    CardDocument doc;
-    RecordingSink sink;
-};
+using Card = CardFixture;
 
 QStringList leftoverFiles(const QString &folder)
 {

@@ -7,6 +7,7 @@
 #include "CodePage932.h"
 #include "MessageText.h"
 #include "Messages.h"
+#include "CardFixture.h"
 #include "RecordingSink.h"
 #include "TaveloError.h"
 #include "TestFiles.h"
@@ -41,28 +42,7 @@ QByteArray record(const QByteArray &caption, const QByteArray &left = "10", cons
     return "#0\r\n" + caption + "\r\n" + recordAfterCaption(left, top, width, height, color);
 }
 
-struct Card {
-    Card() { doc.setMessageSink(&sink); }
-    QString path(const QString &name = QStringLiteral("card.tvl")) const { return dir.filePath(name); }
-    QString load(const QString &file)
-    {
-        try {
-            LoadCardFile(doc, file);
-            return QString();
-        } catch (const TaveloError &e) {
-            return e.message();
-        }
-    }
-    QString loadBytes(const QByteArray &bytes)
-    {
-        if (!TestFiles::writeFile(path(), bytes))
-            return QStringLiteral("test file not written");
-        return load(path());
-    }
-    QTemporaryDir dir;
-    CardDocument doc;
-    RecordingSink sink;
-};
+using Card = CardFixture;
 
 // The first text box in one line, to compare with what a row expects.
 QString firstTextBox(const CardDocument &doc)
