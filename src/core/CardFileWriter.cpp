@@ -56,6 +56,14 @@ public:
     void line(const QByteArray &bytes) { m_bytes += bytes + "\r\n"; }
     void line(const QString &text) { line(CodePage932::encode(text)); }
     void line(std::int32_t number) { line(QByteArray::number(number)); }
+    // Left, top, width and height, a line each.
+    void lines(const BoxBounds &b)
+    {
+        line(b.Left);
+        line(b.Top);
+        line(b.Width);
+        line(b.Height);
+    }
     const QByteArray &bytes() const { return m_bytes; }
 
 private:
@@ -89,10 +97,7 @@ QByteArray cardFileContent(const CardDocument &doc)
             continue;
         out.line("#" + QByteArray::number(slot));
         out.line(box->Caption);
-        out.line(box->bounds.Left);
-        out.line(box->bounds.Top);
-        out.line(box->bounds.Width);
-        out.line(box->bounds.Height);
+        out.lines(box->bounds);
         out.line(box->Font.name());
         out.line(box->Font.size(doc.screenPpi()));
         out.line(box->Font.color());
@@ -104,10 +109,7 @@ QByteArray cardFileContent(const CardDocument &doc)
             continue;
         out.line("$" + QByteArray::number(slot));
         out.line(record->ImagePath);
-        out.line(record->bounds.Left);
-        out.line(record->bounds.Top);
-        out.line(record->bounds.Width);
-        out.line(record->bounds.Height);
+        out.lines(record->bounds);
     }
     return out.bytes();
 }
