@@ -203,6 +203,41 @@ void CardDocument::setImagePicture(int slot, const QImage &picture)
     Q_EMIT imageBoxChanged(slot);
 }
 
+void CardDocument::restoreTextBox(int slot, const std::optional<TextBox> &box)
+{
+    if (!validSlot(slot))
+        return;
+    if (!box) {
+        DeleteTextBox(slot);
+        return;
+    }
+    const bool added = !m_text[slot];
+    m_text[slot] = *box;
+    m_text[slot]->Tag = slot;
+    m_text[slot]->Visible = true;
+    if (added)
+        Q_EMIT textBoxAdded(slot);
+    else
+        Q_EMIT textBoxChanged(slot);
+}
+
+void CardDocument::restoreImageBox(int slot, const std::optional<MoveImageRecord> &record)
+{
+    if (!validSlot(slot))
+        return;
+    if (!record) {
+        DeleteImageBox(slot);
+        return;
+    }
+    const bool added = !m_images[slot];
+    m_images[slot] = *record;
+    m_images[slot]->Tag = slot;
+    if (added)
+        Q_EMIT imageBoxAdded(slot);
+    else
+        Q_EMIT imageBoxChanged(slot);
+}
+
 void CardDocument::SetModified(bool modified)
 {
     if (m_modified == modified)

@@ -110,6 +110,11 @@ public:
     void setImagePath(int slot, const QString &path);
     void setImagePicture(int slot, const QImage &picture);
 
+    // Puts a slot back as it was (empty, or the box as given, shown), for undo
+    // and paste: no font-height rule, no modified flag.
+    void restoreTextBox(int slot, const std::optional<TextBox> &box);
+    void restoreImageBox(int slot, const std::optional<MoveImageRecord> &record);
+
     bool Modified() const { return m_modified; }
     void SetModified(bool modified = true);
 

@@ -30,6 +30,8 @@ std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
 // through the sink and the read goes on; a bad number or an I/O failure throws
 // a TaveloError and ends the read where it stands.
 void LoadCardFile(CardDocument &doc, const QString &path);
+// The same read from a file already open, from where it stands.
+void LoadCardStream(CardDocument &doc, int fd);
 
 // The card file's number rule: optional leading spaces, then an optional sign
 // and decimal digits, or "$" and hexadecimal digits; nothing after; 32 bits.

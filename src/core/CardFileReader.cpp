@@ -265,6 +265,11 @@ void LoadCardFile(CardDocument &doc, const QString &path)
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(openErrorMessage(path, file.error));
-    CardLineReader lines(file.fd.get());
+    LoadCardStream(doc, file.fd.get());
+}
+
+void LoadCardStream(CardDocument &doc, int fd)
+{
+    CardLineReader lines(fd);
     CardFileReader(doc, lines).read();
 }
