@@ -3,6 +3,7 @@
 #include "FontMapping.h"
 #include "Main.h"
 #include "Messages.h"
+#include "QuietQt.h"
 #include "ToolIcons.h"
 
 #include <QLibraryInfo>
@@ -11,6 +12,7 @@
 
 int main(int argc, char **argv)
 {
+    QuietQt::install();
     TaveloApplication app(argc, argv);
     app.setWindowIcon(ToolIcons::program());
     app.setApplicationName(Msg::applicationTitle());

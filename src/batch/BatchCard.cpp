@@ -5,14 +5,16 @@
 #include "CollectingSink.h"
 #include "TaveloError.h"
 
-void readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi)
+bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi)
 {
     doc.setMessageSink(&sink);
     doc.setScreenPpi(screenDpi);
     doc.SetDocFileName(path);
+    bool isCard = false;
     try {
-        LoadCardFile(doc, path);
+        LoadCardFile(doc, path, &isCard);
     } catch (const TaveloError &e) {
         sink.error(e.message());
     }
+    return isCard;
 }

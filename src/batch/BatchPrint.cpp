@@ -204,10 +204,12 @@ int runPrintCommand(const QStringList &args)
 
     CollectingSink sink;
     CardDocument doc;
-    readCard(doc, sink, options->card, options->screenDpi);
+    const bool isCard = readCard(doc, sink, options->card, options->screenDpi);
     for (const QString &message : sink.messages())
         err << message << '\n';
     err.flush();
+    if (!isCard)
+        return 1;   // nothing to print: a blank sheet would pass for the card
     applyOverrides(doc, *options);
 
     QString error;

@@ -2,6 +2,7 @@
 // core library alone.
 #include "BatchCommands.h"
 #include "FontMapping.h"
+#include "QuietQt.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
     // No window is ever shown: the offscreen platform unless the caller chose one.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QuietQt::install();
     QGuiApplication app(argc, argv);
     FontMapping::installFaceSubstitutions();
 

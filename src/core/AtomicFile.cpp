@@ -2,11 +2,11 @@
 
 #include "FileErrors.h"
 #include "Messages.h"
+#include "SaveTemporary.h"
 #include "TaveloError.h"
 #include "UniqueFd.h"
 
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <climits>
 #include <cstdlib>
@@ -35,21 +35,6 @@ QByteArray folderOf(const QByteArray &target)
     if (slash == 0)
         return QByteArrayLiteral("/");
     return target.left(slash);
-}
-
-// The temporary file beside the target, created with the usual permissions
-// of a new file; the caller owns the name once the descriptor is open.
-UniqueFd createTemporary(const QByteArray &folder, QByteArray &name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/.tavelo-save-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0)
-            return UniqueFd(fd);
-        if (errno != EEXIST)
-            break;
-    }
-    return UniqueFd();
 }
 
 int writeAll(int fd, const QByteArray &content, const AtomicFile::SystemCalls &calls)
@@ -109,10 +94,12 @@ void replace(const QString &path, const QByteArray &content, const SystemCalls &
     if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
         throwIoError(errno);
 
-    QByteArray temporary;
-    UniqueFd fd = createTemporary(folder, temporary);
-    if (!fd.isOpen())
+    SaveTemporary::removeStale(folder);   // what killed saves left behind
+    SaveTemporary::Locked locked = SaveTemporary::create(folder);
+    if (locked.name.isEmpty())
         throw TaveloError(openErrorMessage(QFile::decodeName(target), errno));
+    const QByteArray &temporary = locked.name;
+    UniqueFd &fd = locked.fd;
 
     copyMode(fd.get(), target);
     int error = writeAll(fd.get(), content, calls);

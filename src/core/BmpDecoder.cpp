@@ -3,12 +3,15 @@
 #include "Messages.h"
 #include "TaveloError.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <array>
 #include <vector>
 
 namespace {
 
-enum Compression : std::uint32_t { Rgb = 0, BitFields = 3, AlphaBitFields = 6 };
+enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
 
 [[noreturn]] void invalid() { throw TaveloError(Msg::invalidBitmap()); }
 [[noreturn]] void endsEarly() { throw TaveloError(Msg::streamReadError()); }
@@ -74,6 +77,7 @@ struct Header {
     int bitCount = 0;
     std::uint32_t compression = Rgb;
     std::uint32_t colorsUsed = 0;
+    std::uint32_t imageSize = 0;   // bytes of pixel data; what run-length data takes
     int paletteEntrySize = 4;
     std::int64_t end = 0;      // where the header and its masks end
     std::array<std::uint32_t, 3> masks {};
@@ -99,6 +103,7 @@ Header readInfoHeader(const Bytes &bytes)
         header.height = height < 0 ? -std::int64_t(height) : height;
         header.bitCount = bytes.u16(h + 14);
         header.compression = bytes.u32(h + 16);
+        header.imageSize = bytes.u32(h + 20);
         header.colorsUsed = bytes.u32(h + 32);
         if (headerSize == 64 && header.compression != Rgb)
             invalid();   // the other header of this size has compressions of its own
@@ -109,8 +114,12 @@ Header readInfoHeader(const Bytes &bytes)
     return header;
 }
 
+bool isRunLength(const Header &header) { return header.compression == Rle8 || header.compression == Rle4; }
+
 void readMasks(const Bytes &bytes, std::uint32_t headerSize, Header &header)
 {
+    if (isRunLength(header))
+        return;
     if (header.compression == Rgb) {
         header.masks = header.bitCount == 16 ? std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
                                              : std::array<std::uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
@@ -128,7 +137,16 @@ void validate(const Header &header)
     const int b = header.bitCount;
     const bool rgbDepth = b == 1 || b == 4 || b == 8 || b == 16 || b == 24 || b == 32;
     const bool fieldDepth = b == 16 || b == 32;
-    if (header.compression == Rgb ? !rgbDepth : !((header.compression == BitFields || header.compression == AlphaBitFields) && fieldDepth))
+    bool depthFits = false;
+    switch (header.compression) {
+    case Rgb: depthFits = rgbDepth; break;
+    case Rle8: depthFits = b == 8; break;
+    case Rle4: depthFits = b == 4; break;
+    case BitFields:
+    case AlphaBitFields: depthFits = fieldDepth; break;
+    default: break;
+    }
+    if (!depthFits)
         invalid();
     if (header.width <= 0 || header.height <= 0)
         invalid();
@@ -201,6 +219,79 @@ private:
     Channel m_red, m_green, m_blue;
 };
 
+
+// Where the pixels start: where the file header says, unless that points
+// back into the headers; then right after the palette.
+std::int64_t pixelStart(const Bytes &bytes, const Header &header, std::size_t paletteSize)
+{
+    const std::uint32_t pixelOffset = bytes.u32(10);
+    const std::int64_t paletteEnd = header.end + std::int64_t(paletteSize) * header.paletteEntrySize;
+    return pixelOffset >= paletteEnd ? std::int64_t(pixelOffset) : paletteEnd;
+}
+
+std::int64_t rowStride(const Header &header) { return (header.width * header.bitCount + 31) / 32 * 4; }
+
+// A file that ends before its pixels do is refused as cut short. Run-length
+// data is as long as the header says, when it says.
+void requirePixels(const Bytes &bytes, const Header &header, std::int64_t dataStart)
+{
+    if (isRunLength(header))
+        bytes.require(dataStart + header.imageSize);
+    else
+        bytes.require(dataStart + rowStride(header) * header.height);
+}
+
+// The pixels as Qt's own reader gives them; a null image when it does not
+// read this kind of bitmap. Run-length data may skip pixels or end early:
+// those are drawn in the palette's first colour, not left as they were in
+// memory.
+QImage readWithQt(const QByteArray &data, const Header &header)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    reader.setAllocationLimit(0);   // the header's size has been checked against MaxPixels
+    QImage image;
+    if (isRunLength(header)) {
+        image = QImage(int(header.width), int(header.height), QImage::Format_Indexed8);
+        if (image.isNull())
+            invalid();
+        image.fill(0);
+    }
+    if (!reader.read(&image) || image.width() != header.width || image.height() != header.height)
+        return QImage();
+    return image;
+}
+
+// The pixels of the bitmaps that Qt's reader leaves aside (the 52- and
+// 56-byte headers, alpha bit fields in an info header), read row by row.
+QImage readRows(const Bytes &bytes, const Header &header, std::vector<QRgb> palette, std::int64_t dataStart)
+{
+    QImage image(int(header.width), int(header.height), QImage::Format_RGB32);
+    if (image.isNull())
+        invalid();
+    const std::int64_t stride = rowStride(header);
+    const RowConverter converter(header, std::move(palette));
+    for (std::int64_t row = 0; row < header.height; ++row) {
+        const std::int64_t y = header.topDown ? row : header.height - 1 - row;
+        converter.convert(bytes.at(dataStart + row * stride), reinterpret_cast<QRgb *>(image.scanLine(int(y))));
+    }
+    return image;
+}
+
+// Indexed pictures become 32-bit ones; an index beyond the palette is black.
+QImage withoutPalette(QImage image)
+{
+    if (image.format() != QImage::Format_Indexed8 && image.format() != QImage::Format_Mono
+        && image.format() != QImage::Format_MonoLSB)
+        return image;
+    QList<QRgb> colours = image.colorTable();
+    colours.resize(image.format() == QImage::Format_Indexed8 ? 256 : 2, qRgb(0, 0, 0));
+    image.setColorTable(colours);
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace
 
 namespace BmpDecoder {
@@ -211,29 +302,21 @@ QImage decode(const QByteArray &data)
     bytes.require(FileHeaderSize);
     if (data[0] != 'B' || data[1] != 'M')
         invalid();
-    const std::uint32_t pixelOffset = bytes.u32(10);
 
     Header header = readInfoHeader(bytes);
     validate(header);
     readMasks(bytes, bytes.u32(FileHeaderSize), header);
     std::vector<QRgb> palette = readPalette(bytes, header);
+    const std::int64_t dataStart = pixelStart(bytes, header, palette.size());
+    requirePixels(bytes, header, dataStart);
 
-    // The pixels start where the file header says, unless that points back
-    // into the headers; then right after the palette.
-    const std::int64_t paletteEnd = header.end + std::int64_t(palette.size()) * header.paletteEntrySize;
-    const std::int64_t dataStart = pixelOffset >= paletteEnd ? std::int64_t(pixelOffset) : paletteEnd;
-    const std::int64_t stride = (header.width * header.bitCount + 31) / 32 * 4;
-    bytes.require(dataStart + stride * header.height);
-
-    QImage image(int(header.width), int(header.height), QImage::Format_RGB32);
-    if (image.isNull())
-        invalid();
-    const RowConverter converter(header, std::move(palette));
-    for (std::int64_t row = 0; row < header.height; ++row) {
-        const std::int64_t y = header.topDown ? row : header.height - 1 - row;
-        converter.convert(bytes.at(dataStart + row * stride), reinterpret_cast<QRgb *>(image.scanLine(int(y))));
+    QImage image = readWithQt(data, header);
+    if (image.isNull()) {
+        if (isRunLength(header))
+            invalid();
+        image = readRows(bytes, header, std::move(palette), dataStart);
     }
-    return image;
+    return withoutPalette(std::move(image));
 }
 
 } // namespace BmpDecoder

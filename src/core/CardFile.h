@@ -28,10 +28,12 @@ std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
 // record. A wrong header is reported through the document's message sink and
 // ends the read; a picture that cannot be loaded is reported as an error
 // through the sink and the read goes on; a bad number or an I/O failure throws
-// a TaveloError and ends the read where it stands.
-void LoadCardFile(CardDocument &doc, const QString &path);
+// a TaveloError and ends the read where it stands. *isCard, when given, is
+// set once the header has been accepted: false means nothing of the file was
+// read (it could not be opened, or it is not a card file).
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr);
 // The same read from a file already open, from where it stands.
-void LoadCardStream(CardDocument &doc, int fd);
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr);
 
 // The card file's number rule: optional leading spaces, then an optional sign
 // and decimal digits, or "$" and hexadecimal digits; nothing after; 32 bits.

@@ -79,7 +79,7 @@ class CardFileReader
 public:
     CardFileReader(CardDocument &doc, CardLineReader &lines) : m_doc(doc), m_lines(lines) {}
 
-    void read()
+    void read(bool *isCard)
     {
         TextSearch header(HeaderText);
         m_lines.readLine([&](const char *bytes, long long size) { header.feed(bytes, size); });
@@ -87,6 +87,8 @@ public:
             information(Msg::badCardFile());
             return;
         }
+        if (isCard)
+            *isCard = true;
         readSettings();
         while (!m_lines.atEnd()) {
             const ByteSearch mark = readByteSearch("#$");
@@ -260,16 +262,20 @@ private:
 
 } // namespace
 
-void LoadCardFile(CardDocument &doc, const QString &path)
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard)
 {
+    if (isCard)
+        *isCard = false;
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(openErrorMessage(path, file.error));
-    LoadCardStream(doc, file.fd.get());
+    LoadCardStream(doc, file.fd.get(), isCard);
 }
 
-void LoadCardStream(CardDocument &doc, int fd)
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard)
 {
+    if (isCard)
+        *isCard = false;
     CardLineReader lines(fd);
-    CardFileReader(doc, lines).read();
+    CardFileReader(doc, lines).read(isCard);
 }

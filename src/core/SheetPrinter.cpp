@@ -4,6 +4,7 @@
 #include "CardDocument.h"
 #include "CardSheet.h"
 #include "Messages.h"
+#include "PagePixels.h"
 #include "SheetPrinterPdfPages.h"
 #include "TaveloError.h"
 
@@ -100,7 +101,7 @@ bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QStri
         setError(error, Msg::noCopies());
         return false;
     }
-    const QSize pixels = job.pageSize.sizePixels(job.dpi);
+    const QSize pixels = PagePixels::of(job.pageSize, job.dpi);
     if (pixels.isEmpty() || qint64(pixels.width()) * pixels.height() > MaxPngPixels) {
         setError(error, Msg::pageTooLarge(pixels.width(), pixels.height()));
         return false;

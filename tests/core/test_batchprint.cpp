@@ -57,6 +57,15 @@ private Q_SLOTS:
         QTest::newRow("card messages on stderr")
             << (fixedLines() << "#0" << "営業部" << "12 ") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--copies", "3"}
             << 1 << Msg::notAnInteger("12 ") + ".\n" << 3;
+        // A card that cannot be read at all prints nothing, not a blank sheet.
+        QTest::newRow("missing card") << card << QStringList{"@/none.tvl", "-o", "@/out.pdf"} << 1
+                                      << Msg::fileNotFound() << 0;
+        QTest::newRow("card is a folder") << card << QStringList{"@", "-o", "@/out.pdf"} << 1 << QString() << 0;
+        QTest::newRow("not a card file") << QStringList{"Some other file"} << QStringList{"@/card.tvl", "-o", "@/out.pdf"}
+                                         << 1 << Msg::badCardFile() << 0;
+        QTest::newRow("not a card file, to png") << QStringList{"Some other file"}
+                                                 << QStringList{"@/card.tvl", "-o", "@/out.png"} << 1
+                                                 << Msg::badCardFile() << 0;
         QTest::newRow("output not written") << card << QStringList{"@/card.tvl", "-o", "@/missing/out.pdf"} << 3
                                             << QStringLiteral("missing/out.pdf") << 0;
     }
@@ -77,13 +86,35 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), pages > 0 ? 2 : 1);
     }
 
+    // Qt's own remarks (XDG_RUNTIME_DIR not set, platform notes) stay off
+    // stderr even in a bare environment: a clean card says nothing at all.
+    void quietOnStderr_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("print to pdf") << QStringList{"print", "@/card.tvl", "-o", "@/out.pdf"};
+        QTest::newRow("print to png") << QStringList{"print", "@/card.tvl", "-o", "@/out.png", "--dpi", "50"};
+        QTest::newRow("info") << QStringList{"info", "@/card.tvl"};
+    }
+    void quietOnStderr()
+    {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("card.tvl")), TestFiles::cardBytes(fixedLines())));
+        QProcessEnvironment bare;
+        bare.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+        bare.insert(QStringLiteral("HOME"), dir.path());
+        const BatchRun run = runBatch(args.replaceInStrings("@", dir.path()), bare);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+    }
+
     void pngPages_data()
     {
         QTest::addColumn<int>("cardGuide");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QSize>("pageSize");
         QTest::addColumn<QPoint>("crossCentre");   // (-1, -1): no cross at all
-        const QSize a4 = QPageSize(QPageSize::A4).sizePixels(100);
+        const QSize a4(827, 1169);
         // At 100 dpi the first cross stands at 10 + Round(margin × 3.937).
         QTest::newRow("the card's guides") << 1 << QStringList{} << a4 << QPoint(10, 10);
         QTest::newRow("guides turned off") << 1 << QStringList{"--guides", "off"} << a4 << QPoint(-1, -1);
@@ -92,9 +123,9 @@ private Q_SLOTS:
                                        << QPoint(49, 69);
         QTest::newRow("Letter") << 0 << QStringList{"--page-size", "Letter"} << QSize(850, 1100) << QPoint(-1, -1);
         QTest::newRow("B5 is ISO B5") << 0 << QStringList{"--page-size", "b5"}
-                                      << QPageSize(QPageSize::B5).sizePixels(100) << QPoint(-1, -1);
+                                      << QSize(693, 984) << QPoint(-1, -1);
         QTest::newRow("JIS B5") << 0 << QStringList{"--page-size", "JIS B5"}
-                                << QPageSize(QPageSize::JisB5).sizePixels(100) << QPoint(-1, -1);
+                                << QSize(717, 1012) << QPoint(-1, -1);
     }
     void pngPages()
     {

@@ -338,7 +338,7 @@ private Q_SLOTS:
         QTest::newRow("png in a missing folder") << QStringLiteral("missing/card.png") << 1 << 600 << false << QString();
         QTest::newRow("pdf without copies") << QStringLiteral("card.pdf") << 0 << 600 << false << Msg::noCopies();
         QTest::newRow("png without copies") << QStringLiteral("card.png") << 0 << 600 << false << Msg::noCopies();
-        const QSize huge = QPageSize(QPageSize::A6).sizePixels(100000);
+        const QSize huge(413386, 582677);   // A6 at 100000 dpi
         QTest::newRow("png page too large to hold") << QStringLiteral("card.png") << 1 << 100000 << false
                                                     << Msg::pageTooLarge(huge.width(), huge.height());
         QTest::newRow("pdf on a full disk") << QStringLiteral("card.pdf") << 1 << 300 << true << QString();

@@ -5,7 +5,9 @@
 #include "TaveloError.h"
 #include "TestFiles.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,8 +57,8 @@ QRgb colourOf(const BmpLayout &s, std::uint32_t v)
 {
     if (!s.palette.isEmpty())
         return s.palette.at(int(v));
-    if (s.bitCount == 16)   // 5-5-5, each channel full or empty
-        return qRgb(v & 0x7C00 ? 255 : 0, v & 0x03E0 ? 255 : 0, v & 0x001F ? 255 : 0);
+    if (s.bitCount == 16)   // 5-5-5, each channel full or empty; five bits shifted up, as Qt's reader does
+        return qRgb(v & 0x7C00 ? 0xF8 : 0, v & 0x03E0 ? 0xF8 : 0, v & 0x001F ? 0xF8 : 0);
     if (!s.masks.isEmpty())   // red in the top byte
         return qRgb(int(v >> 24), int(v >> 16 & 0xFF), int(v >> 8 & 0xFF));
     return 0xFF000000U | (v & 0xFFFFFF);
@@ -70,6 +72,36 @@ void bitmapRow(const char *name, const BmpLayout &s)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, colourOf(s, s.pixel(x, y)));
     QTest::newRow(name) << makeBmp(s) << image;
+}
+
+// Run-length data of s's pixels, bottom row first: runs of one index, an
+// end of line after each row, the end of the bitmap after the last.
+BmpLayout runLength(BmpLayout s)
+{
+    s.compression = s.bitCount == 4 ? 2 : 1;
+    for (int y = s.height - 1; y >= 0; --y) {
+        for (int x = 0; x < s.width;) {
+            const std::uint32_t v = s.pixel(x, y);
+            int run = 1;
+            while (x + run < s.width && run < 255 && s.pixel(x + run, y) == v)
+                ++run;
+            s.data += char(run);
+            s.data += char(s.bitCount == 4 ? (v << 4 | v) : v);
+            x += run;
+        }
+        s.data += QByteArray(2, '\0');
+    }
+    s.data += QByteArray("\0\1", 2);
+    return s;
+}
+
+// s with run-length data written by hand, and the indexes it must give.
+BmpLayout handMadeRuns(BmpLayout s, const char *data, int size, const QVector<std::uint32_t> &indexes)
+{
+    s.compression = s.bitCount == 4 ? 2 : 1;
+    s.data = QByteArray(data, size);
+    s.pixel = [=](int x, int y) { return indexes.at(y * s.width + x); };
+    return s;
 }
 
 QByteArray withU32(QByteArray bytes, int offset, std::uint32_t value)
@@ -110,6 +142,65 @@ private Q_SLOTS:
         const QVector<QRgb> two = {qRgb(255, 255, 255), qRgb(0, 0, 200)};
         bitmapRow("1-bit, width across bytes", bitmap(11, 3, 1, checkers, two));
         bitmapRow("old core header", bitmap(11, 3, 1, checkers, two, 12));
+        bitmapRow("old core header, 24-bit", bitmap(3, 2, 24, pattern, {}, 12));
+
+        const auto bands = [](int x, int y) { return std::uint32_t((x / 3 + 2 * y) % 16); };
+        bitmapRow("8-bit run-length", runLength(bitmap(8, 3, 8, bands, sixteen)));
+        bitmapRow("4-bit run-length, odd width", runLength(bitmap(7, 3, 4, bands, sixteen)));
+        // Bottom row: three pixels as they stand (padded to a whole word), a
+        // run of one. Top row: a jump of two pixels, a run of two; the
+        // pixels jumped over take the first colour.
+        static const char runs8[] = {0, 3, 5, 6, 7, 0, 1, 8, 0, 0, 0, 2, 2, 0, 2, 9, 0, 1};
+        bitmapRow("8-bit run-length, literal pixels and a jump",
+                  handMadeRuns(bitmap(4, 2, 8, {}, sixteen), runs8, sizeof runs8, {0, 0, 9, 9, 5, 6, 7, 8}));
+        static const char runs4[] = {0, 3, 0x12, 0x30, 1, 0x44, 0, 0, 4, 0x56, 0, 1};
+        bitmapRow("4-bit run-length, three literal pixels",
+                  handMadeRuns(bitmap(4, 2, 4, {}, sixteen), runs4, sizeof runs4, {5, 6, 5, 6, 1, 2, 3, 4}));
+        // The data ends without its end-of-bitmap mark: the rows not reached
+        // take the first colour too.
+        static const char unended[] = {4, 3};
+        bitmapRow("run-length data without an end mark",
+                  handMadeRuns(bitmap(4, 2, 8, {}, sixteen), unended, sizeof unended, {0, 0, 0, 0, 3, 3, 3, 3}));
+    }
+
+    // Every kind of bitmap gives the pixels Qt's own reader gives.
+    void sameAsQtReader_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const auto pattern = [](int x, int y) { return std::uint32_t(0x1F3A5C * (x + 1) + 0x4B0000 * y); };
+        const auto row = [](const char *name, const BmpLayout &s) { QTest::newRow(name) << makeBmp(s); };
+        QVector<QRgb> palette;
+        for (int i = 0; i < 256; ++i)
+            palette << qRgb(i, 255 - i, i * 7 % 256);
+        const auto bands = [](int x, int y) { return std::uint32_t((x / 2 + 3 * y) % 16); };
+        row("8-bit run-length", runLength(bitmap(9, 4, 8, bands, palette)));
+        row("4-bit run-length", runLength(bitmap(9, 4, 4, bands, palette.mid(0, 16))));
+        row("old core header, 1-bit", bitmap(10, 3, 1, [](int x, int y) { return std::uint32_t((x ^ y) & 1); }, palette.mid(0, 2), 12));
+        row("old core header, 8-bit", bitmap(5, 3, 8, bands, palette, 12));
+        row("OS/2 2.x header", bitmap(5, 3, 24, pattern, {}, 64));
+        BmpLayout v4 = bitmap(5, 3, 16, [](int x, int y) { return std::uint32_t(0x1234 * (x + 1) + 0x777 * y) & 0xFFFF; }, {}, 108);
+        v4.compression = 3;
+        v4.masks = {0xF800, 0x07E0, 0x001F};
+        row("version 4 header, 5-6-5 bit fields", v4);
+        BmpLayout alpha = bitmap(4, 2, 32, [](int x, int y) { return std::uint32_t(0x40 * x + 0x80 * y) << 24 | 0x336699U; }, {}, 108);
+        alpha.compression = 3;
+        alpha.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+        row("version 4 header, alpha", alpha);
+        row("version 5 header, 32-bit top-down", bitmap(3, -4, 32, pattern, {}, 124));
+        row("16-bit 5-5-5, top-down", bitmap(3, -2, 16, [](int x, int y) { return std::uint32_t(0x1234 * (x + 1) + 0x999 * y) & 0x7FFF; }));
+        row("24-bit", bitmap(7, 5, 24, pattern));
+    }
+    void sameAsQtReader()
+    {
+        QFETCH(QByteArray, bytes);
+        QImage image;
+        QCOMPARE(bmpFailure(bytes, &image), QString());
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer, "bmp");
+        const QImage qt = reader.read();
+        QVERIFY2(!qt.isNull(), qPrintable(reader.errorString()));
+        // Compared with alpha: a picture that lost its transparency differs.
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32), qt.convertToFormat(QImage::Format_ARGB32));
     }
     void validBitmaps()
     {
@@ -139,7 +230,10 @@ private Q_SLOTS:
         QTest::newRow("width 0") << size(0, 4) << invalid;
         QTest::newRow("most negative height") << size(4, 0x80000000U) << invalid;
         QTest::newRow("7 bits per pixel") << withU32(good, 28, 7) << invalid;
-        QTest::newRow("run-length compression") << withU32(indexed, 30, 1) << invalid;
+        QTest::newRow("run-length on 24 bits") << withU32(good, 30, 1) << invalid;
+        QTest::newRow("4-bit run-length on 8 bits") << withU32(indexed, 30, 2) << invalid;
+        const QByteArray runs = makeBmp(runLength(bitmap(40, 4, 8, [](int x, int) { return std::uint32_t(x % 3); }, QVector<QRgb>(4))));
+        QTest::newRow("run-length data cut short") << runs.chopped(3) << endsEarly;
         QTest::newRow("bit fields on 24 bits") << withU32(good, 30, 3) << invalid;
         QTest::newRow("100000 x 100000") << size(100000, 100000) << invalid;
         QTest::newRow("just over the pixel cap") << size(200000001, 1) << invalid;

@@ -16,6 +16,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <memory>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -199,6 +201,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(dir.filePath(QStringLiteral("timing.tvl"))));
         int oldSeen = 0;
         int newSeen = 0;
+        int leftBehind = 0;
         const int rounds = 40;
         for (int round = 0; round < rounds; ++round) {
             QVERIFY(TestFiles::writeFile(path, oldCard));
@@ -222,9 +225,66 @@ private Q_SLOTS:
             const QByteArray onDisk = TestFiles::readFile(path);
             QVERIFY2(onDisk == oldCard || onDisk == newCard, qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(onDisk.size())));
             (onDisk == oldCard ? oldSeen : newSeen) += 1;
+            // Each save clears away what the killed one before it left.
+            const int strays = int(folderEntries(dir.path()).size()) - 1;
+            QVERIFY2(strays <= 1, qPrintable(folderEntries(dir.path()).join(QLatin1Char(' '))));
+            leftBehind += strays;
         }
-        qDebug("a save takes %ld us; killed saves: old card kept %d times, new card complete %d times", saveMicroseconds,
-               oldSeen, newSeen);
+        qDebug("a save takes %ld us; killed saves: old card kept %d times, new card complete %d times, "
+               "a temporary file left %d times", saveMicroseconds, oldSeen, newSeen, leftBehind);
+        QCOMPARE(replaceCatching(path, oldCard), QString());
+        QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("card.tvl")});
+    }
+
+    // A save removes the temporary files of saves that were killed, and
+    // nothing else: not a temporary file another save holds locked, not a
+    // file that only looks a little like one.
+    void strayTemporaries_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("left by a killed save") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << false << false;
+        QTest::newRow("another save writing") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << true << true;
+        QTest::newRow("not hexadecimal") << QStringLiteral(".tavelo-save-notes.tmp") << false << true;
+        QTest::newRow("other extension") << QStringLiteral(".tavelo-save-1f2e.txt") << false << true;
+        QTest::newRow("a user's file") << QStringLiteral("card.tmp") << false << true;
+    }
+    void strayTemporaries()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, locked);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        const QString stray = dir.filePath(name);
+        QVERIFY(TestFiles::writeFile(stray, "half a card"));
+        // A lock on an open file of its own stands for another process's.
+        UniqueFd holder(::open(QFile::encodeName(stray).constData(), O_RDONLY | O_CLOEXEC));
+        QVERIFY(holder.isOpen());
+        if (locked)
+            QCOMPARE(::flock(holder.get(), LOCK_EX), 0);
+        QCOMPARE(replaceCatching(dir.filePath(QStringLiteral("card.tvl")), cardBytes(1)), QString());
+        QStringList expected{QStringLiteral("card.tvl")};
+        if (kept)
+            expected << name;
+        expected.sort();
+        QCOMPARE(folderEntries(dir.path()), expected);
+        if (kept)
+            QCOMPARE(TestFiles::readFile(stray), QByteArray("half a card"));
+    }
+
+    // A link named like a temporary file is no save's file: it stays, and
+    // so does what it points to.
+    void strayLinkKept()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("keep.txt"));
+        QVERIFY(TestFiles::writeFile(target, "mine"));
+        const QString link = dir.filePath(QStringLiteral(".tavelo-save-abc.tmp"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(replaceCatching(dir.filePath(QStringLiteral("card.tvl")), cardBytes(1)), QString());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::readFile(target), QByteArray("mine"));
     }
 
     // Folders and files the user may not write. The superuser writes through

@@ -1,6 +1,7 @@
 // The card sheet's arithmetic on the values a file may bring, the printer
 // font height and the caption fit. Positions on the sheet are read off the
 // drawn sheet in test_cardsheet.
+#include "PagePixels.h"
 #include "SheetLayout.h"
 
 #include <QTest>
@@ -12,6 +13,31 @@ class TestSheetLayout : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A page drawn as a picture is its size in millimetres at the dpi, each
+    // side rounded to the nearest pixel, not its size in whole points.
+    void pagePixels_data()
+    {
+        QTest::addColumn<QPageSize>("pageSize");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QSize>("pixels");
+        QTest::newRow("A4 at 600") << QPageSize(QPageSize::A4) << 600 << QSize(4961, 7016);
+        QTest::newRow("A4 at 300") << QPageSize(QPageSize::A4) << 300 << QSize(2480, 3508);
+        QTest::newRow("A3 at 600") << QPageSize(QPageSize::A3) << 600 << QSize(7016, 9921);
+        QTest::newRow("A3 at 300") << QPageSize(QPageSize::A3) << 300 << QSize(3508, 4961);
+        QTest::newRow("B5 at 600") << QPageSize(QPageSize::B5) << 600 << QSize(4157, 5906);
+        QTest::newRow("B5 at 300") << QPageSize(QPageSize::B5) << 300 << QSize(2079, 2953);
+        QTest::newRow("Letter at 600") << QPageSize(QPageSize::Letter) << 600 << QSize(5100, 6600);
+        QTest::newRow("Letter at 300") << QPageSize(QPageSize::Letter) << 300 << QSize(2550, 3300);
+        QTest::newRow("JIS B5 at 100") << QPageSize(QPageSize::JisB5) << 100 << QSize(717, 1012);
+    }
+    void pagePixels()
+    {
+        QFETCH(QPageSize, pageSize);
+        QFETCH(int, dpi);
+        QFETCH(QSize, pixels);
+        QCOMPARE(PagePixels::of(pageSize, dpi), pixels);
+    }
+
     // Each row: what the layout answers, and what it must answer. Nothing
     // overflows; far positions saturate instead of wrapping to the other
     // side of the page.

@@ -10,9 +10,10 @@ struct BatchRun {
     QByteArray err;
 };
 
-inline BatchRun runBatch(const QStringList &args)
+inline BatchRun runBatch(const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TAVELO_BATCH), args);
     BatchRun run;
     if (!process.waitForFinished(120000))

@@ -65,8 +65,9 @@ struct BmpLayout {
     std::uint32_t headerSize = 40;
     std::uint32_t compression = 0;
     QVector<QRgb> palette;
-    QVector<std::uint32_t> masks;   // written after a 40-byte header for compression 3
+    QVector<std::uint32_t> masks;   // after a 40-byte header for compression 3, inside a later one
     std::uint32_t colorsUsed = 0;
+    QByteArray data;                // the pixel data as it stands (run-length data), instead of pixel
     std::function<std::uint32_t(int x, int y)> pixel = [](int, int) { return 0U; };
 };
 
@@ -94,16 +95,22 @@ inline QByteArray makeBmp(const BmpLayout &layout)
         putLE(header, 1, 2);
         putLE(header, std::uint32_t(layout.bitCount), 2);
         putLE(header, layout.compression, 4);
-        putLE(header, std::uint32_t(stride * rows), 4);
+        putLE(header, std::uint32_t(layout.data.isEmpty() ? stride * rows : layout.data.size()), 4);
         putLE(header, 3780, 4);
         putLE(header, 3780, 4);
         putLE(header, layout.colorsUsed, 4);
         putLE(header, 0, 4);
+        if (layout.headerSize > 40) {
+            for (std::uint32_t mask : layout.masks)
+                putLE(header, mask, 4);
+        }
         while (header.size() < int(layout.headerSize))
             header += char(0);
     }
-    for (std::uint32_t mask : layout.masks)
-        putLE(header, mask, 4);
+    if (layout.headerSize <= 40) {
+        for (std::uint32_t mask : layout.masks)
+            putLE(header, mask, 4);
+    }
     for (QRgb c : layout.palette) {
         header += char(qBlue(c));
         header += char(qGreen(c));
@@ -111,8 +118,8 @@ inline QByteArray makeBmp(const BmpLayout &layout)
         if (entrySize == 4)
             header += char(0);
     }
-    QByteArray pixels;
-    for (int r = 0; r < rows; ++r) {
+    QByteArray pixels = layout.data;
+    for (int r = 0; r < rows && layout.data.isEmpty(); ++r) {
         const int y = layout.height < 0 ? r : rows - 1 - r;
         QByteArray row(stride, char(0));
         for (int x = 0; x < layout.width; ++x) {
