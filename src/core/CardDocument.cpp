@@ -75,7 +75,7 @@ void CardDocument::DeleteTextBox(int slot)
         return;
     m_text[slot].reset();
     if (m_currentBox == BoxRef::text(slot))
-        m_currentBox = {};
+        SetCurrentBox({});
     Q_EMIT textBoxRemoved(slot);
 }
 
@@ -85,7 +85,7 @@ void CardDocument::DeleteImageBox(int slot)
         return;
     m_images[slot].reset();
     if (m_currentBox == BoxRef::image(slot))
-        m_currentBox = {};
+        SetCurrentBox({});
     Q_EMIT imageBoxRemoved(slot);
 }
 
@@ -95,7 +95,7 @@ void CardDocument::ClearBoxes()
         DeleteTextBox(n);
         DeleteImageBox(n);
     }
-    m_currentBox = {};
+    SetCurrentBox({});
     SetModified(false);
 }
 

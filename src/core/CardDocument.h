@@ -119,7 +119,13 @@ public:
     void SetModified(bool modified = true);
 
     BoxRef CurrentBox() const { return m_currentBox; }
-    void SetCurrentBox(BoxRef box) { m_currentBox = box; }
+    void SetCurrentBox(BoxRef box)
+    {
+        if (m_currentBox == box)
+            return;
+        m_currentBox = box;
+        Q_EMIT currentBoxChanged();
+    }
 
     const QString &DocFileName() const { return m_docFileName; }
     void SetDocFileName(const QString &name);
@@ -144,6 +150,7 @@ Q_SIGNALS:
     void imageBoxChanged(int slot);
     void docFileNameChanged(const QString &name);
     void modifiedChanged(bool modified);
+    void currentBoxChanged();
 
 private:
     TextBox &text(int slot);

@@ -213,12 +213,6 @@ void CardHistory::beginStep(const QString &label)
         m_open = std::make_unique<BoxEditStep>(m_doc, label);
 }
 
-void CardHistory::setStepLabel(const QString &label)
-{
-    if (m_open)
-        m_open->label = label;
-}
-
 void CardHistory::endStep()
 {
     if (m_depth == 0 || --m_depth > 0)

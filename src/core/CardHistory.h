@@ -45,7 +45,20 @@ public:
     // Ends the open step without recording it; the changes stay.
     void abandonStep();
     bool inStep() const { return m_depth > 0; }
-    void setStepLabel(const QString &label);
+
+    // A step for the lifetime of the object; an error that ends the handler
+    // still leaves what was done as one step.
+    class Step
+    {
+    public:
+        Step(CardHistory &history, const QString &label) : m_history(history) { history.beginStep(label); }
+        ~Step() { m_history.endStep(); }
+        Step(const Step &) = delete;
+        Step &operator=(const Step &) = delete;
+
+    private:
+        CardHistory &m_history;
+    };
 
     // The operations, each one step. Both adds return the slot or −1 after
     // the full-slots message.
