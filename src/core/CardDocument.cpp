@@ -75,7 +75,7 @@ void CardDocument::DeleteTextBox(int slot)
         return;
     m_text[slot].reset();
     if (m_currentBox == BoxRef::text(slot))
-        m_currentBox = {};
+        SetCurrentBox({});
     Q_EMIT textBoxRemoved(slot);
 }
 
@@ -85,7 +85,7 @@ void CardDocument::DeleteImageBox(int slot)
         return;
     m_images[slot].reset();
     if (m_currentBox == BoxRef::image(slot))
-        m_currentBox = {};
+        SetCurrentBox({});
     Q_EMIT imageBoxRemoved(slot);
 }
 
@@ -95,7 +95,7 @@ void CardDocument::ClearBoxes()
         DeleteTextBox(n);
         DeleteImageBox(n);
     }
-    m_currentBox = {};
+    SetCurrentBox({});
     SetModified(false);
 }
 
@@ -201,6 +201,41 @@ void CardDocument::setImagePicture(int slot, const QImage &picture)
 {
     image(slot).Picture = picture;
     Q_EMIT imageBoxChanged(slot);
+}
+
+void CardDocument::restoreTextBox(int slot, const std::optional<TextBox> &box)
+{
+    if (!validSlot(slot))
+        return;
+    if (!box) {
+        DeleteTextBox(slot);
+        return;
+    }
+    const bool added = !m_text[slot];
+    m_text[slot] = *box;
+    m_text[slot]->Tag = slot;
+    m_text[slot]->Visible = true;
+    if (added)
+        Q_EMIT textBoxAdded(slot);
+    else
+        Q_EMIT textBoxChanged(slot);
+}
+
+void CardDocument::restoreImageBox(int slot, const std::optional<MoveImageRecord> &record)
+{
+    if (!validSlot(slot))
+        return;
+    if (!record) {
+        DeleteImageBox(slot);
+        return;
+    }
+    const bool added = !m_images[slot];
+    m_images[slot] = *record;
+    m_images[slot]->Tag = slot;
+    if (added)
+        Q_EMIT imageBoxAdded(slot);
+    else
+        Q_EMIT imageBoxChanged(slot);
 }
 
 void CardDocument::SetModified(bool modified)

@@ -110,11 +110,22 @@ public:
     void setImagePath(int slot, const QString &path);
     void setImagePicture(int slot, const QImage &picture);
 
+    // Puts a slot back as it was (empty, or the box as given, shown), for undo
+    // and paste: no font-height rule, no modified flag.
+    void restoreTextBox(int slot, const std::optional<TextBox> &box);
+    void restoreImageBox(int slot, const std::optional<MoveImageRecord> &record);
+
     bool Modified() const { return m_modified; }
     void SetModified(bool modified = true);
 
     BoxRef CurrentBox() const { return m_currentBox; }
-    void SetCurrentBox(BoxRef box) { m_currentBox = box; }
+    void SetCurrentBox(BoxRef box)
+    {
+        if (m_currentBox == box)
+            return;
+        m_currentBox = box;
+        Q_EMIT currentBoxChanged();
+    }
 
     const QString &DocFileName() const { return m_docFileName; }
     void SetDocFileName(const QString &name);
@@ -139,6 +150,7 @@ Q_SIGNALS:
     void imageBoxChanged(int slot);
     void docFileNameChanged(const QString &name);
     void modifiedChanged(bool modified);
+    void currentBoxChanged();
 
 private:
     TextBox &text(int slot);

@@ -34,6 +34,8 @@ std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
 // read (it could not be opened, or it is not a card file).
 // fit, when given, is applied to each picture as soon as it is loaded.
 void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr, const PictureFit &fit = {});
+// The same read from a file already open, from where it stands.
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr, const PictureFit &fit = {});
 
 // The card file's number rule: optional leading spaces, then an optional sign
 // and decimal digits, or "$" and hexadecimal digits; nothing after; 32 bits.

@@ -268,7 +268,14 @@ void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const Pi
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(openErrorMessage(path, file.error));
-    CardLineReader lines(file.fd.get());
+    LoadCardStream(doc, file.fd.get(), isCard, fit);
+}
+
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureFit &fit)
+{
+    if (isCard)
+        *isCard = false;
+    CardLineReader lines(fd);
     // The pictures load on the other cores while the file is read; their
     // messages come in the file's order, before an error that ends the read.
     PictureLoads pictures(doc, fit);

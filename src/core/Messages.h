@@ -82,6 +82,32 @@ inline QString hintExit() { return QStringLiteral("終了"); }
 inline QString hintNewBox() { return QStringLiteral("ﾃｷｽﾄﾎﾞｯｸｽ追加"); }
 inline QString hintNewImage() { return QStringLiteral("ｲﾒｰｼﾞﾎﾞｯｸｽ追加"); }
 
+// Undo history and box clipboard: the Edit menu and the names of the steps
+inline QString menuUndo() { return QStringLiteral("元に戻す(&U)"); }
+inline QString menuRedo() { return QStringLiteral("やり直し(&R)"); }
+// The undo and redo items name the step they act on: "元に戻す(&U): 移動".
+inline QString withStep(const QString &menuText, const QString &step)
+{
+    return step.isEmpty() ? menuText : QStringLiteral("%1: %2").arg(menuText, step);
+}
+inline QString menuCut() { return QStringLiteral("切り取り(&X)"); }
+inline QString menuCopy() { return QStringLiteral("コピー(&C)"); }
+inline QString menuPaste() { return QStringLiteral("貼り付け(&P)"); }
+inline QString menuDuplicate() { return QStringLiteral("複製(&L)"); }
+inline QString menuDeleteBox() { return QStringLiteral("削除(&D)"); }
+inline QString stepAdd() { return QStringLiteral("追加"); }
+inline QString stepDelete() { return QStringLiteral("削除"); }
+inline QString stepMove() { return QStringLiteral("移動"); }
+inline QString stepResize() { return QStringLiteral("サイズ変更"); }
+inline QString stepCaption() { return QStringLiteral("文字入力"); }
+inline QString stepFont() { return QStringLiteral("フォント"); }
+inline QString stepFit() { return QStringLiteral("サイズ調節"); }
+inline QString stepPicture() { return QStringLiteral("画像"); }
+inline QString stepPrintSettings() { return QStringLiteral("印刷設定"); }
+inline QString stepPaste() { return QStringLiteral("貼り付け"); }
+inline QString stepDuplicate() { return QStringLiteral("複製"); }
+inline QString stepCut() { return QStringLiteral("切り取り"); }
+
 // Context menus
 inline QString menuFont() { return QStringLiteral("フォント指定(&F)..."); }
 inline QString menuSize() { return QStringLiteral("現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)"); }

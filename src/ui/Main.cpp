@@ -4,6 +4,7 @@
 #include "CardGeometry.h"
 #include "CardPanel.h"
 #include "Dialogs.h"
+#include "EditActions.h"
 #include "ErrorGuard.h"
 #include "FontDialog.h"
 #include "FontMapping.h"
@@ -116,6 +117,7 @@ void TForm1::buildMenus()
     edit->setObjectName(QStringLiteral("MenuEdit"));
     add(edit, MenuNewBox, "MenuNewBox", Msg::menuNewBox(), &TForm1::MenuNewBoxClick);
     add(edit, MenuNewImage, "MenuNewImage", Msg::menuNewImage(), &TForm1::MenuNewImageClick);
+    Edit = new EditActions(*this, edit);
 
     QMenu *help = menuBar()->addMenu(Msg::menuHelp());
     help->setObjectName(QStringLiteral("MwnuHelp"));
@@ -217,6 +219,7 @@ void TForm1::connectDocument()
     connect(&m_doc, &CardDocument::imageBoxRemoved, this, &TForm1::onImageBoxRemoved);
     connect(&m_doc, &CardDocument::imageBoxChanged, this, &TForm1::syncImagePanel);
     connect(&m_doc, &CardDocument::docFileNameChanged, this, &TForm1::updateTitle);
+    Edit->connectDocument();
 }
 
 void TForm1::updateTitle()

@@ -5,6 +5,7 @@
 // (MenuSaveClick, Edit1Exit, ...); their bodies are grouped by subject in
 // Main*.cpp.
 #include "CardDocument.h"
+#include "CardHistory.h"
 
 #include <QMainWindow>
 
@@ -12,6 +13,7 @@
 #include <memory>
 
 class CardPanel;
+class EditActions;
 class FileDialogs;
 class FontChooser;
 class HelpViewer;
@@ -36,6 +38,8 @@ public:
     ~TForm1() override;
 
     CardDocument &document() { return m_doc; }
+    // Every change of the card goes through the history, to be undone.
+    CardHistory &history() { return m_history; }
     int PixelsPerInch() const { return m_ppi; }
 
     // The dialogs the commands run; tests put their own in.
@@ -51,6 +55,7 @@ public:
     InlineEditor *Edit1 = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
+    EditActions *Edit = nullptr;   // undo, redo, the clipboard and the arrow keys
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;
     QAction *MenuNew = nullptr, *MenuOpen = nullptr, *MenuSave = nullptr, *MenuSaveAs = nullptr,
@@ -138,6 +143,7 @@ private:
     void syncImagePanel(int slot);
 
     CardDocument m_doc;
+    CardHistory m_history{m_doc};
     std::unique_ptr<MessageSink> m_sink;
     int m_ppi = 96;
     bool m_activated = false;

@@ -41,6 +41,7 @@ int TForm1::askSaveQuestion()
 void TForm1::ResetDocument()
 {
     m_doc.ClearBoxes();
+    m_history.clear();
     m_doc.SetDocFileName(Msg::defaultDocumentName());
     updateTitle();
     m_doc.setPrintSettings({1, 0, 0});
@@ -86,6 +87,7 @@ void TForm1::MenuOpenClick()
         }
     }
     m_doc.ClearBoxes();
+    m_history.clear();
     m_doc.SetDocFileName(*chosen);
     updateTitle();
     EditorFollowsCurrentBox follow(m_doc, Edit1);

@@ -11,7 +11,7 @@
 
 void TForm1::MenuNewImageClick()
 {
-    const int n = m_doc.AddImageBox();
+    const int n = m_history.addImageBox();
     if (n >= 0)
         ImageClick(n);
 }
@@ -28,8 +28,7 @@ void TForm1::ImageClick(int slot)
     // The picture is replaced only when the whole file was read; a failure
     // leaves the box, its path and the modified flag as they were.
     const QImage picture = PictureLoader::load(*chosen);
-    m_doc.setImagePicture(slot, picture);
-    m_doc.setImagePath(slot, *chosen);
+    m_history.setPicture(slot, *chosen, picture);
     m_doc.SetModified();
 }
 
@@ -44,5 +43,5 @@ void TForm1::ImageMouseDown(int slot, Qt::MouseButton button)
 
 void TForm1::MenuImageDeleteClick()
 {
-    m_doc.DeleteImageBox(currentImageSlot());
+    m_history.deleteBox(BoxRef::image(currentImageSlot()));
 }

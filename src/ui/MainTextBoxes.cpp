@@ -52,7 +52,7 @@ void TForm1::MovePanelClick(int slot)
 void TForm1::Edit1Exit()
 {
     const int slot = currentTextSlot();
-    m_doc.setTextCaption(slot, Edit1->text());
+    m_history.setCaption(slot, Edit1->text());
     m_doc.setTextVisible(slot, true);
     m_doc.SetModified();
 }
@@ -72,7 +72,7 @@ void TForm1::Panel1Click()
     const BoxRef current = m_doc.CurrentBox();
     if (!current.isText() || !m_doc.TextBoxes(current.slot))
         return;
-    m_doc.setTextCaption(current.slot, Edit1->text());
+    m_history.setCaption(current.slot, Edit1->text());
     closeEditor();
     m_doc.setTextVisible(current.slot, true);
 }
@@ -96,7 +96,7 @@ void TForm1::MovePanelMouseDown(int slot, Qt::MouseButton button)
 
 void TForm1::MenuNewBoxClick()
 {
-    const int n = m_doc.AddTextBox();
+    const int n = m_history.addTextBox();
     if (n >= 0)
         MovePanelClick(n);
 }
@@ -107,18 +107,20 @@ void TForm1::MenuFontClick()
     const std::optional<BoxFont> chosen = fontChooser().choose(this, m_doc.TextBoxes(slot)->Font, m_ppi);
     if (!chosen)
         return;
-    m_doc.setTextFont(slot, *chosen);
+    const CardHistory::Step step(m_history, Msg::stepFont());
+    m_history.setFont(slot, *chosen);
     FitBoxToFont(slot);
 }
 
 void TForm1::MenuSizeClick()
 {
+    const CardHistory::Step step(m_history, Msg::stepFit());
     FitBoxToFont(currentTextSlot());
 }
 
 void TForm1::MenuDeleteClick()
 {
-    m_doc.DeleteTextBox(currentTextSlot());
+    m_history.deleteBox(BoxRef::text(currentTextSlot()));
 }
 
 void TForm1::FitBoxToFont(int slot)
@@ -145,7 +147,7 @@ void TForm1::Edit1DblClick()
     const std::optional<BoxFont> chosen = fontChooser().choose(this, m_doc.TextBoxes(slot)->Font, m_ppi);
     if (!chosen)
         return;
-    m_doc.setTextFont(slot, *chosen);
+    m_history.setFont(slot, *chosen);
     Edit1->setFont(FontMapping::toQFont(*chosen));
     QPalette palette = Edit1->palette();
     palette.setColor(QPalette::Text, FontMapping::toQColor(chosen->color()));

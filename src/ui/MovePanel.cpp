@@ -33,8 +33,10 @@ TMovePanel::TMovePanel(QWidget *parent) : QWidget(parent)
 
 TMovePanel::~TMovePanel()
 {
-    if (s_dragging == this)
+    if (s_dragging == this) {
         s_dragging = nullptr;
+        Q_EMIT dragFinished();
+    }
 }
 
 HitTestCode TMovePanel::hitTest(const QSize &size, const QPoint &client)
@@ -74,8 +76,29 @@ void TMovePanel::cancelActiveDrag()
     if (s_dragging) {
         s_dragging->m_drag = Drag::None;
         s_dragging->releaseMouse();
+        TMovePanel *ended = s_dragging;
         s_dragging = nullptr;
+        Q_EMIT ended->dragFinished();
     }
+}
+
+void TMovePanel::setFocusFrame(bool shown)
+{
+    if (shown == m_focusFrame)
+        return;
+    m_focusFrame = shown;
+    update();
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->update();
+}
+
+void TMovePanel::paintFocusFrame(QPainter &p, const QRect &insideBevel, const QPalette &palette)
+{
+    p.save();
+    p.setPen(QPen(palette.color(QPalette::Highlight), 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(insideBevel.adjusted(0, 0, -1, -1));
+    p.restore();
 }
 
 void TMovePanel::paintEvent(QPaintEvent *)
@@ -87,6 +110,8 @@ void TMovePanel::paintEvent(QPaintEvent *)
         p.setPen(m_textColor);
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, m_caption);
     }
+    if (m_focusFrame)
+        paintFocusFrame(p, rect().adjusted(1, 1, -1, -1), palette());
 }
 
 bool TMovePanel::startDrag(QMouseEvent *event)
@@ -100,6 +125,7 @@ bool TMovePanel::startDrag(QMouseEvent *event)
         m_pressScreen = event->globalPosition().toPoint();
         m_startGeometry = geometry();
         s_dragging = this;
+        Q_EMIT dragStarted(m_drag == Drag::Size);
     }
     return true;
 }
@@ -139,6 +165,7 @@ void TMovePanel::mouseReleaseEvent(QMouseEvent *event)
         if (event->button() == Qt::LeftButton) {
             m_drag = Drag::None;
             s_dragging = nullptr;
+            Q_EMIT dragFinished();
         }
         return;
     }
@@ -193,14 +220,16 @@ void TImage::setPicture(const QImage &picture)
 
 void TImage::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull())
-        return;
-    if (m_scaled.size() != size()) {
-        // Scale once per size: the picture may be large, the box is small.
-        m_scaled = QPixmap::fromImage(m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    }
     QPainter p(this);
-    p.drawPixmap(0, 0, m_scaled);
+    if (!m_picture.isNull()) {
+        if (m_scaled.size() != size()) {
+            // Scale once per size: the picture may be large, the box is small.
+            m_scaled = QPixmap::fromImage(m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+        p.drawPixmap(0, 0, m_scaled);
+    }
+    if (panel()->focusFrame())
+        TMovePanel::paintFocusFrame(p, rect(), panel()->palette());
 }
 
 bool TImage::inHandle(const QPoint &pos) const

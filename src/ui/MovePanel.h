@@ -10,6 +10,8 @@
 #include <QRect>
 #include <QWidget>
 
+class QPainter;
+
 enum HitTestCode { HTCLIENT = 1, HTCAPTION = 2, HTBOTTOMRIGHT = 17 };
 
 class TMovePanel : public QWidget
@@ -31,11 +33,19 @@ public:
     // Ends a drag in progress (the error guard calls this when a handler fails).
     static void cancelActiveDrag();
 
+    // The thin frame inside the bevel that marks the box the keys act on.
+    void setFocusFrame(bool shown);
+    bool focusFrame() const { return m_focusFrame; }
+    static void paintFocusFrame(QPainter &p, const QRect &insideBevel, const QPalette &palette);
+
 Q_SIGNALS:
     void clicked();
     void mouseDown(Qt::MouseButton button, const QPoint &pos);
     // The user moved or sized the box by a handle; the panel already stands there.
     void boundsDragged(const QRect &geometry);
+    // A drag by a handle begins (resizing: by the size handle) and ends.
+    void dragStarted(bool resizing);
+    void dragFinished();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -55,6 +65,7 @@ private:
     QPoint m_pressScreen;
     QRect m_startGeometry;
     bool m_clientPressLeft = false;
+    bool m_focusFrame = false;
     static TMovePanel *s_dragging;
 };
 

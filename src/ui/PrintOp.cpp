@@ -100,5 +100,5 @@ void TPrintSet::OKBtnClick()
     s.MarginLeft = std::clamp(SpinEditLeft->value(), kMinMargin, kMaxMargin);
     s.MarginTop = std::clamp(SpinEditTop->value(), kMinMargin, kMaxMargin);
     s.PrintGuide = CheckBoxGuide->isChecked() ? 1 : 0;
-    m_main->document().setPrintSettings(s);
+    m_main->history().setPrintSettings(s);
 }

@@ -12,6 +12,7 @@
 #include "UiTestSupport.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
@@ -108,12 +109,55 @@ private Q_SLOTS:
             titles << a->text();
         QCOMPARE(titles, (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
 
+        // Exactly these items have keys; every other action has none.
+        const QMap<QString, QList<QKeySequence>> keys = {
+            {QStringLiteral("MenuSave"), {QKeySequence(QStringLiteral("Ctrl+S"))}},
+            {QStringLiteral("MenuUndo"), {QKeySequence(QStringLiteral("Ctrl+Z"))}},
+            {QStringLiteral("MenuRedo"), {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}},
+            {QStringLiteral("MenuCut"), {QKeySequence(QStringLiteral("Ctrl+X"))}},
+            {QStringLiteral("MenuCopy"), {QKeySequence(QStringLiteral("Ctrl+C"))}},
+            {QStringLiteral("MenuPaste"), {QKeySequence(QStringLiteral("Ctrl+V"))}},
+            {QStringLiteral("MenuDuplicate"), {QKeySequence(QStringLiteral("Ctrl+D"))}},
+            {QStringLiteral("MenuDeleteBox"), {QKeySequence(QStringLiteral("Del"))}},
+        };
+        QStringList withKeys;
         const auto actions = form.findChildren<QAction *>();
         for (QAction *a : actions) {
-            if (a == form.MenuSave)
-                QCOMPARE(a->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-            else
-                QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->objectName()));
+            QCOMPARE(a->shortcuts(), keys.value(a->objectName()));
+            if (!a->shortcuts().isEmpty())
+                withKeys << a->objectName();
+        }
+        withKeys.sort();
+        QStringList expected = keys.keys();
+        expected.sort();
+        QCOMPARE(withKeys, expected);
+    }
+
+    // The Edit menu: the two items, a separator, undo and redo, a separator,
+    // the clipboard items; and in every menu no access key twice.
+    void editMenuAndAccessKeys()
+    {
+        TForm1 form(96);
+        QMenu *edit = form.menuBar()->findChild<QMenu *>(QStringLiteral("MenuEdit"));
+        QVERIFY(edit);
+        QStringList names;
+        for (QAction *a : edit->actions())
+            names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+        QCOMPARE(names.mid(0, 11), (QStringList{QStringLiteral("MenuNewBox"), QStringLiteral("MenuNewImage"), QStringLiteral("-"),
+                                                QStringLiteral("MenuUndo"), QStringLiteral("MenuRedo"), QStringLiteral("-"),
+                                                QStringLiteral("MenuCut"), QStringLiteral("MenuCopy"), QStringLiteral("MenuPaste"),
+                                                QStringLiteral("MenuDuplicate"), QStringLiteral("MenuDeleteBox")}));
+        QList<QMenu *> menus = form.findChildren<QMenu *>();
+        for (QMenu *menu : menus) {
+            QStringList seen;
+            for (QAction *a : menu->actions()) {
+                const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+                if (a->isSeparator() || amp < 0)
+                    continue;
+                const QString key = a->text().mid(amp + 1, 1).toUpper();
+                QVERIFY2(!seen.contains(key), qPrintable(menu->objectName() + QLatin1Char(' ') + a->text()));
+                seen << key;
+            }
         }
     }
 

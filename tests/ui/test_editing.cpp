@@ -1,0 +1,324 @@
+// Undo and redo, the arrow keys, the clipboard and the focus frame, driven by
+// mouse and key events on the window.
+#include "CardFile.h"
+#include "CardSheet.h"
+#include "EditActions.h"
+#include "InlineEditor.h"
+#include "Main.h"
+#include "Messages.h"
+#include "MovePanel.h"
+#include "UiTestSupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+struct Window : TestWindow {
+    int box(const QString &caption, const BoxBounds &bounds)
+    {
+        const int slot = form.history().addTextBox();
+        doc().setTextBounds(slot, bounds);
+        form.history().setCaption(slot, caption);
+        form.closeEditor();
+        return slot;
+    }
+    QByteArray bytes() { return CardFileBytes(doc()).value_or(QByteArrayLiteral("refused")); }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(&form, Qt::Key(key), modifiers);
+    }
+    QUndoStack &stack() { return form.history().stack(); }
+    EditActions &edit() { return *form.Edit; }
+};
+
+QImage grabbed(QWidget *w)
+{
+    return w->grab().toImage();
+}
+
+} // namespace
+
+class TestEditing : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QGuiApplication::clipboard()->clear(); }
+
+    // A whole drag by either handle is one step; undone, the card is as before.
+    void dragIsOneStep_data()
+    {
+        QTest::addColumn<QPoint>("press");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("move handle") << QPoint(3, 3) << Msg::stepMove();
+        QTest::newRow("size handle") << QPoint(95, 15) << Msg::stepResize();
+    }
+    void dragIsOneStep()
+    {
+        QFETCH(QPoint, press);
+        QFETCH(QString, label);
+        Window w;
+        const int slot = w.box(QStringLiteral("abc"), {50, 50, 100, 20});
+        w.stack().clear();
+        const QByteArray before = w.bytes();
+        TMovePanel *panel = w.form.textPanel(slot);
+        QTest::mousePress(panel, Qt::LeftButton, {}, press);
+        for (int step = 1; step <= 5; ++step)
+            QTest::mouseMove(panel, press + QPoint(4 * step, 2 * step));
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, press + QPoint(20, 10));
+        QVERIFY(w.bytes() != before);
+        QCOMPARE(w.stack().count(), 1);
+        QCOMPARE(w.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), label));
+        w.edit().MenuUndo->trigger();
+        QCOMPARE(w.bytes(), before);
+        QVERIFY(!w.edit().MenuUndo->isEnabled());
+    }
+
+    // The user's road: add a box, type, drag it, undo twice, redo once.
+    void undoTwiceRedoOnce()
+    {
+        Window w;
+        w.form.MenuNewBoxClick();
+        const QByteArray afterAdd = w.bytes();   // the editor's text is not yet the card's
+        QTest::keyClicks(w.form.Edit1, QStringLiteral("Sato"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        const QByteArray afterTyping = w.bytes();
+        TMovePanel *panel = w.form.textPanel(0);
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseMove(panel, QPoint(43, 33));
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(43, 33));
+        QCOMPARE(w.stack().count(), 3);
+        w.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.bytes(), afterTyping);
+        w.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.bytes(), afterAdd);
+        QCOMPARE(w.form.Edit1->text(), QString());   // the editor follows the caption
+        w.key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w.bytes(), afterTyping);
+        QCOMPARE(w.edit().MenuRedo->text(), Msg::withStep(Msg::menuRedo(), Msg::stepMove()));
+        QVERIFY(w.doc().Modified());
+    }
+
+    // With the editor open the keys act on its text, never on boxes.
+    void keysInsideTheEditor_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("undo takes back the typing") << QKeySequence(QKeySequence::Undo) << QString();
+        QTest::newRow("cut and paste back") << QKeySequence(QStringLiteral("Ctrl+A, Ctrl+X, Ctrl+V, Ctrl+V"))
+                                            << QStringLiteral("abcabc");
+        QTest::newRow("copy and paste") << QKeySequence(QStringLiteral("Ctrl+A, Ctrl+C, End, Ctrl+V"))
+                                        << QStringLiteral("abcabc");
+        QTest::newRow("arrows and delete") << QKeySequence(QStringLiteral("Left, Left, Del, Up, Down"))
+                                           << QStringLiteral("ac");
+        QTest::newRow("duplicate") << QKeySequence(QStringLiteral("Ctrl+D")) << QStringLiteral("abc");
+    }
+    void keysInsideTheEditor()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, text);
+        Window w;
+        const int slot = w.box(QStringLiteral("xy"), {50, 50, 100, 20});
+        QTest::mouseClick(w.form.textPanel(slot), Qt::LeftButton, {}, QPoint(50, 10));
+        QVERIFY(w.form.editorOpen());
+        w.form.Edit1->setFocus();
+        w.form.Edit1->clear();
+        QTest::keyClicks(w.form.Edit1, QStringLiteral("ab"));
+        QTest::keyClicks(w.form.Edit1, QStringLiteral("c"));
+        const int steps = w.stack().count();
+        const BoxBounds bounds = w.doc().TextBoxes(slot)->bounds;
+        for (int i = 0; i < keys.count(); ++i)
+            QTest::keySequence(w.form.Edit1, QKeySequence(keys[i]));
+        QCOMPARE(w.form.Edit1->text(), text);
+        QCOMPARE(w.stack().count(), steps);
+        QCOMPARE(w.doc().textBoxCount(), 1);
+        QCOMPARE(w.doc().TextBoxes(slot)->bounds, bounds);
+        QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("xy"));
+    }
+
+    // With the editor closed the arrows move the current box: 1 pixel, 10
+    // with Shift; presses of one key in a row are one step.
+    void arrowKeys_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QPoint>("moved");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("right three times") << QKeySequence(QStringLiteral("Right, Right, Right")) << QPoint(3, 0) << 1;
+        QTest::newRow("shift down twice") << QKeySequence(QStringLiteral("Shift+Down, Shift+Down")) << QPoint(0, 20) << 1;
+        QTest::newRow("left, up, left") << QKeySequence(QStringLiteral("Left, Up, Left")) << QPoint(-2, -1) << 3;
+        QTest::newRow("right, shift right") << QKeySequence(QStringLiteral("Right, Shift+Right")) << QPoint(11, 0) << 2;
+        QTest::newRow("ctrl arrow is no move") << QKeySequence(QStringLiteral("Ctrl+Right")) << QPoint(0, 0) << 0;
+    }
+    void arrowKeys()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QPoint, moved);
+        QFETCH(int, steps);
+        Window w;
+        const int slot = w.box(QStringLiteral("abc"), {50, 50, 100, 20});
+        QTest::mouseClick(w.form.textPanel(slot), Qt::RightButton, {}, QPoint(50, 10));
+        w.form.PopupMenu1->close();
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(slot));
+        w.stack().clear();
+        const QByteArray before = w.bytes();
+        for (int i = 0; i < keys.count(); ++i)
+            QTest::keyClick(&w.form, keys[i].key(), keys[i].keyboardModifiers());
+        QCOMPARE(w.doc().TextBoxes(slot)->bounds, (BoxBounds{50 + moved.x(), 50 + moved.y(), 100, 20}));
+        QCOMPARE(w.stack().count(), steps);
+        while (w.stack().canUndo())
+            w.stack().undo();
+        QCOMPARE(w.bytes(), before);
+    }
+
+    // Copy in one window, paste in another: the box arrives at the lowest
+    // free slot, 10 pixels right and down, with its font and colour.
+    void pasteBetweenWindows()
+    {
+        Window from;
+        const int slot = from.box(QStringLiteral("株式会社"), {30, 40, 120, 24});
+        BoxFont font(QStringLiteral("ＭＳ ゴシック"), -22, 0x00FF00, FontStyle::Italic);
+        from.form.history().setFont(slot, font);
+        from.doc().SetCurrentBox(BoxRef::text(slot));
+        from.edit().MenuCopyClick();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("株式会社"));
+
+        Window to;
+        to.box(QStringLiteral("x"), {0, 0, 10, 10});
+        QVERIFY(to.edit().MenuPaste->isEnabled());
+        to.edit().MenuPaste->trigger();
+        QVERIFY(to.doc().TextBoxes(1));
+        QCOMPARE(to.doc().TextBoxes(1)->bounds, (BoxBounds{40, 50, 120, 24}));
+        QCOMPARE(to.doc().TextBoxes(1)->Font, font);
+        QCOMPARE(to.doc().TextBoxes(1)->Caption, QStringLiteral("株式会社"));
+        QCOMPARE(to.doc().CurrentBox(), BoxRef::text(1));
+        QCOMPARE(to.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), Msg::stepPaste()));
+    }
+
+    // Duplicate, cut and delete, each one step that undo takes back whole.
+    void boxCommands_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("boxesAfter");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("duplicate") << QStringLiteral("MenuDuplicate") << 2 << Msg::stepDuplicate();
+        QTest::newRow("cut") << QStringLiteral("MenuCut") << 0 << Msg::stepCut();
+        QTest::newRow("delete") << QStringLiteral("MenuDeleteBox") << 0 << Msg::stepDelete();
+    }
+    void boxCommands()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, boxesAfter);
+        QFETCH(QString, label);
+        Window w;
+        w.doc().setPrintSettings({1, 0, 0});
+        const int slot = w.form.history().addImageBox();
+        w.doc().setImagePath(slot, QStringLiteral(TAVELO_TEST_DATA "/logo24.bmp"));
+        QTest::mouseClick(w.form.imageControl(slot), Qt::RightButton, {}, QPoint(30, 30));
+        w.form.PopupMenu2->close();
+        w.stack().clear();
+        const QByteArray before = w.bytes();
+        w.form.findChild<QAction *>(item)->trigger();
+        QCOMPARE(w.doc().imageBoxCount(), boxesAfter);
+        QCOMPARE(w.stack().count(), 1);
+        QCOMPARE(w.stack().undoText(), label);
+        w.stack().undo();
+        QCOMPARE(w.bytes(), before);
+    }
+
+    void pasteAtTheLimit()
+    {
+        Window w;
+        const int slot = w.box(QStringLiteral("a"), {0, 0, 50, 20});
+        w.doc().SetCurrentBox(BoxRef::text(slot));
+        w.edit().MenuCopyClick();
+        for (int n = 1; n < CardDocument::SlotCount; ++n)
+            w.doc().AddTextBox();
+        const int steps = w.stack().count();
+        w.edit().MenuPasteClick();
+        QCOMPARE(w.presenter.infos, QStringList{Msg::tooManyBoxes()});
+        QCOMPARE(w.stack().count(), steps);
+    }
+
+    // New and Open start an empty history.
+    void newAndOpenEmptyTheHistory()
+    {
+        Window w;
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("a.tvl"));
+        w.box(QStringLiteral("a"), {0, 0, 50, 20});
+        w.files.saveAnswers << card;
+        w.form.SaveDocumentAs();
+        QVERIFY(w.stack().canUndo());
+        w.presenter.answers << mrNo;
+        w.form.MenuNewClick();
+        QVERIFY(!w.stack().canUndo());
+        QVERIFY(!w.edit().MenuUndo->isEnabled());
+        w.box(QStringLiteral("b"), {0, 0, 50, 20});
+        w.presenter.answers << mrNo;
+        w.files.openAnswers << card;
+        w.form.MenuOpenClick();
+        QCOMPARE(w.doc().textBoxCount(), 1);
+        QVERIFY(!w.stack().canUndo());
+        QCOMPARE(w.edit().MenuUndo->text(), Msg::menuUndo());
+    }
+
+    // The current box shows a frame on screen, and only there.
+    void focusFrame_data()
+    {
+        QTest::addColumn<bool>("image");
+        QTest::newRow("text box") << false;
+        QTest::newRow("image box") << true;
+    }
+    void focusFrame()
+    {
+        QFETCH(bool, image);
+        Window w;
+        const int slot = image ? w.form.history().addImageBox() : w.box(QStringLiteral("abc"), {10, 10, 100, 20});
+        TMovePanel *panel = image ? w.form.imagePanel(slot) : w.form.textPanel(slot);
+        const BoxRef ref = image ? BoxRef::image(slot) : BoxRef::text(slot);
+        w.doc().SetCurrentBox({});
+        const QImage plainPanel = grabbed(panel);
+        QImage plainSheet(800, 1200, QImage::Format_RGB32);
+        plainSheet.fill(Qt::white);
+        {
+            QPainter p(&plainSheet);
+            CardSheet(w.doc(), plainSheet).draw(p);
+        }
+        w.doc().SetCurrentBox(ref);
+        QVERIFY(panel->focusFrame());
+        const QImage framed = grabbed(panel);
+        QVERIFY(framed != plainPanel);
+        // The frame lies inside the bevel: the bevel ring itself is unchanged.
+        for (int x = 0; x < framed.width(); ++x)
+            QCOMPARE(framed.pixel(x, 0), plainPanel.pixel(x, 0));
+        int framePixels = 0;
+        for (int y = 1; y < framed.height() - 1; ++y)
+            framePixels += framed.pixel(1, y) == panel->palette().color(QPalette::Highlight).rgb() ? 1 : 0;
+        QVERIFY(framePixels >= (framed.height() - 2) / 3);
+        QImage framedSheet(800, 1200, QImage::Format_RGB32);
+        framedSheet.fill(Qt::white);
+        {
+            QPainter p(&framedSheet);
+            CardSheet(w.doc(), framedSheet).draw(p);
+        }
+        QCOMPARE(framedSheet, plainSheet);
+
+        w.doc().SetCurrentBox({});
+        QCOMPARE(grabbed(panel), plainPanel);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TaveloApplication app(argc, argv);
+    TestEditing test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_editing.moc"
