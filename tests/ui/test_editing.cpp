@@ -10,6 +10,7 @@
 #include "UiTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -31,9 +32,12 @@ struct Window : TestWindow {
         return slot;
     }
     QByteArray bytes() { return CardFileBytes(doc()).value_or(QByteArrayLiteral("refused")); }
+    // A key goes where the window system would send it: to the widget with
+    // the focus, or to the window.
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(&form, Qt::Key(key), modifiers);
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &form, Qt::Key(key), modifiers);
     }
     QUndoStack &stack() { return form.history().stack(); }
     EditActions &edit() { return *form.Edit; }
@@ -173,7 +177,7 @@ private Q_SLOTS:
         w.stack().clear();
         const QByteArray before = w.bytes();
         for (int i = 0; i < keys.count(); ++i)
-            QTest::keyClick(&w.form, keys[i].key(), keys[i].keyboardModifiers());
+            w.key(keys[i].key(), keys[i].keyboardModifiers());
         QCOMPARE(w.doc().TextBoxes(slot)->bounds, (BoxBounds{50 + moved.x(), 50 + moved.y(), 100, 20}));
         QCOMPARE(w.stack().count(), steps);
         while (w.stack().canUndo())
