@@ -98,7 +98,8 @@ void cardFileCase(const BenchSetup &setup, ResultTable &table)
     table.atMost(QStringLiteral("write, no pictures"), median(bare.writes) * ms, 1, QStringLiteral(" ms"), 3);
     table.atMost(QStringLiteral("read, no pictures"), median(bare.reads) * ms, 1, QStringLiteral(" ms"), 3);
     table.reference(QStringLiteral("write, 20 pictures held (only paths are written)"), milliseconds(median(pictures.writes)));
-    table.reference(QStringLiteral("read, 20 pictures decoded"), milliseconds(median(pictures.reads)));
+    table.atMost(QStringLiteral("read, 20 pictures decoded (the Open command)"), median(pictures.reads) * ms, 80,
+                 QStringLiteral(" ms"), 1);
     table.reference(QStringLiteral("write, no pictures, to the disk (waits for its syncs)"), milliseconds(median(onDisk.writes)));
     table.section(QStringLiteral("growth of the card file (twice the load; linear is x2)"));
     table.doubling(QStringLiteral("write, no pictures, 10+10 -> 20+20 boxes"), median(bareHalf.writes), median(bare.writes));

@@ -1,14 +1,17 @@
 #pragma once
 // Reading the card for a command of tavelo-batch.
+#include "PictureLoads.h"
+
 #include <QString>
 
 #include <cstdint>
 
-class CardDocument;
 class CollectingSink;
 
 // Reads path into doc as the Open command does, laid out at screenDpi; every
 // message the program would have shown, the error that ended the read
 // included, is collected in sink. Returns false when nothing of the card
 // could be read: the file could not be opened or is not a card file.
-bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi);
+// Each picture is scaled to fit, when given, as soon as it is loaded.
+bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi,
+              const PictureFit &fit = {});

@@ -5,6 +5,7 @@
 
 #include "BatchCard.h"
 #include "CardDocument.h"
+#include "CardSheet.h"
 #include "CollectingSink.h"
 #include "SheetPrinter.h"
 
@@ -204,7 +205,14 @@ int runPrintCommand(const QStringList &args)
 
     CollectingSink sink;
     CardDocument doc;
-    const bool isCard = readCard(doc, sink, options->card, options->screenDpi);
+    // The job prints each picture at one size: it is scaled to that as soon
+    // as it is loaded, and the full-size picture is not kept.
+    const PictureFit printedSize = [&](const BoxBounds &bounds) {
+        const SheetLayout layout(options->job.dpi, options->job.dpi, options->screenDpi,
+                                 options->marginLeft.value_or(doc.MarginLeft()), options->marginTop.value_or(doc.MarginTop()));
+        return CardSheet::printedPictureSize(layout, bounds);
+    };
+    const bool isCard = readCard(doc, sink, options->card, options->screenDpi, printedSize);
     for (const QString &message : sink.messages())
         err << message << '\n';
     err.flush();

@@ -1,12 +1,14 @@
 #include "BmpDecoder.h"
 
 #include "Messages.h"
+#include "PictureMemory.h"
 #include "TaveloError.h"
 
 #include <QBuffer>
 #include <QImageReader>
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -264,6 +266,35 @@ QImage readWithQt(const QByteArray &data, const Header &header)
     return image;
 }
 
+// The common 24-bit bitmap, converted by Qt's image conversion (several
+// pixels at a time) instead of its reader's pixel-by-pixel loop, row by row
+// straight into the picture's place: the same pixels, a few times faster.
+QImage convert24Bit(const Bytes &bytes, const Header &header, std::int64_t dataStart)
+{
+    QImage image = PictureMemory::newImage(int(header.width), int(header.height), QImage::Format_RGB32);
+    if (image.isNull())
+        invalid();
+    const qsizetype stride = qsizetype(rowStride(header));
+    const size_t rowBytes = size_t(image.width()) * 4;
+    // Qt wants rows that start on whole words: a row that does not is read
+    // from a copy.
+    QByteArray aligned(stride, Qt::Uninitialized);
+    for (std::int64_t row = 0; row < header.height; ++row) {
+        const unsigned char *pixels = bytes.at(dataStart + row * stride);
+        if (reinterpret_cast<quintptr>(pixels) % 4 != 0) {
+            std::memcpy(aligned.data(), pixels, size_t(stride));
+            pixels = reinterpret_cast<const unsigned char *>(aligned.constData());
+        }
+        const QImage converted =
+            QImage(pixels, image.width(), 1, stride, QImage::Format_BGR888).convertToFormat(QImage::Format_RGB32);
+        if (converted.isNull())
+            invalid();
+        const std::int64_t y = header.topDown ? row : header.height - 1 - row;
+        std::memcpy(image.scanLine(int(y)), converted.constBits(), rowBytes);
+    }
+    return image;
+}
+
 // The pixels of the bitmaps that Qt's reader leaves aside (the 52- and
 // 56-byte headers, alpha bit fields in an info header), read row by row.
 QImage readRows(const Bytes &bytes, const Header &header, std::vector<QRgb> palette, std::int64_t dataStart)
@@ -310,7 +341,8 @@ QImage decode(const QByteArray &data)
     const std::int64_t dataStart = pixelStart(bytes, header, palette.size());
     requirePixels(bytes, header, dataStart);
 
-    QImage image = readWithQt(data, header);
+    QImage image = header.compression == Rgb && header.bitCount == 24 ? convert24Bit(bytes, header, dataStart)
+                                                                      : readWithQt(data, header);
     if (image.isNull()) {
         if (isRunLength(header))
             invalid();

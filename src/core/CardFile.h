@@ -1,13 +1,14 @@
 #pragma once
 // The card data file (.tvl): four fixed lines, then ten-line text box records
 // and six-line image box records; CR LF line ends, text in code page 932.
+#include "PictureLoads.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
 
-class CardDocument;
 
 // The longest text (caption, font name, picture path) read from a card file,
 // in characters: as much as the inline editor takes. A longer line keeps its
@@ -31,9 +32,10 @@ std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
 // a TaveloError and ends the read where it stands. *isCard, when given, is
 // set once the header has been accepted: false means nothing of the file was
 // read (it could not be opened, or it is not a card file).
-void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr);
+// fit, when given, is applied to each picture as soon as it is loaded.
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr, const PictureFit &fit = {});
 // The same read from a file already open, from where it stands.
-void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr);
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr, const PictureFit &fit = {});
 
 // The card file's number rule: optional leading spaces, then an optional sign
 // and decimal digits, or "$" and hexadecimal digits; nothing after; 32 bits.

@@ -15,7 +15,7 @@
 #include "MessageSink.h"
 #include "Messages.h"
 #include "MessageText.h"
-#include "PictureLoader.h"
+#include "PictureLoads.h"
 #include "RegularFile.h"
 #include "TaveloError.h"
 
@@ -77,7 +77,10 @@ private:
 class CardFileReader
 {
 public:
-    CardFileReader(CardDocument &doc, CardLineReader &lines) : m_doc(doc), m_lines(lines) {}
+    CardFileReader(CardDocument &doc, CardLineReader &lines, PictureLoads &pictures)
+        : m_doc(doc), m_lines(lines), m_pictures(pictures)
+    {
+    }
 
     void read(bool *isCard)
     {
@@ -157,12 +160,7 @@ private:
             return;
         // A picture that cannot be loaded is reported, and the box stays with
         // its path and bounds: the rest of the card is still read.
-        try {
-            m_doc.setImagePicture(slot, PictureLoader::load(path));
-        } catch (const TaveloError &e) {
-            if (MessageSink *sink = m_doc.messageSink())
-                sink->error(e.message());
-        }
+        m_pictures.load(slot, path, m_doc.ImageBoxes(slot)->bounds);
     }
 
     // Left, top, width and height, each applied as soon as it is read.
@@ -255,6 +253,7 @@ private:
 
     CardDocument &m_doc;
     CardLineReader &m_lines;
+    PictureLoads &m_pictures;
     bool m_toldUnreadableText = false;
     bool m_toldCutText = false;
     bool m_toldFull = false;
@@ -262,20 +261,29 @@ private:
 
 } // namespace
 
-void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard)
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const PictureFit &fit)
 {
     if (isCard)
         *isCard = false;
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(openErrorMessage(path, file.error));
-    LoadCardStream(doc, file.fd.get(), isCard);
+    LoadCardStream(doc, file.fd.get(), isCard, fit);
 }
 
-void LoadCardStream(CardDocument &doc, int fd, bool *isCard)
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureFit &fit)
 {
     if (isCard)
         *isCard = false;
     CardLineReader lines(fd);
-    CardFileReader(doc, lines).read(isCard);
+    // The pictures load on the other cores while the file is read; their
+    // messages come in the file's order, before an error that ends the read.
+    PictureLoads pictures(doc, fit);
+    try {
+        CardFileReader(doc, lines, pictures).read(isCard);
+    } catch (...) {
+        pictures.finish();
+        throw;
+    }
+    pictures.finish();
 }

@@ -6,6 +6,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextLayout>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 
@@ -69,30 +70,35 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device)
     : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop()),
       m_guides(doc.PrintGuide() != 0)
 {
+    // Scaling the pictures is most of the preparation: on every core.
+    std::vector<const MoveImageRecord *> records;
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const MoveImageRecord *record = doc.ImageBoxes(slot))
-            m_images.push_back(prepareImage(*record));
+            records.push_back(record);
     }
+    m_images.resize(records.size());
+    QtConcurrent::blockingMap(records, [&](const MoveImageRecord *&record) {
+        const size_t at = size_t(&record - records.data());
+        m_images[at] = {record->bounds, pictureForPrint(record->Picture, printedPictureSize(m_layout, record->bounds))};
+    });
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = doc.TextBoxes(slot))
             m_texts.push_back(prepareText(*box, device));
     }
 }
 
-CardSheet::PrintedImage CardSheet::prepareImage(const MoveImageRecord &record) const
+QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &b)
 {
-    // The cells differ by a pixel at most through rounding; scale for the largest.
-    const BoxBounds &b = record.bounds;
     QSize largest(0, 0);
     forEachCell([&](int column, int row) {
-        const std::int64_t width = std::int64_t(m_layout.pageX(column, std::int64_t(b.Left) + b.Width))
-                                   - m_layout.pageX(column, b.Left);
-        const std::int64_t height = std::int64_t(m_layout.pageY(row, std::int64_t(b.Top) + b.Height))
-                                    - m_layout.pageY(row, b.Top);
+        const std::int64_t width = std::int64_t(layout.pageX(column, std::int64_t(b.Left) + b.Width))
+                                   - layout.pageX(column, b.Left);
+        const std::int64_t height = std::int64_t(layout.pageY(row, std::int64_t(b.Top) + b.Height))
+                                    - layout.pageY(row, b.Top);
         largest = largest.expandedTo(QSize(int(std::clamp<std::int64_t>(width, 0, DrawableLimit)),
                                            int(std::clamp<std::int64_t>(height, 0, DrawableLimit))));
     });
-    return {record.bounds, pictureForPrint(record.Picture, largest)};
+    return largest;
 }
 
 CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDevice &device) const

@@ -26,6 +26,10 @@ public:
 
     const SheetLayout &layout() const { return m_layout; }
 
+    // The size a box's picture is printed at with layout: the largest of its
+    // eight cells (they differ by a pixel at most through rounding).
+    static QSize printedPictureSize(const SheetLayout &layout, const BoxBounds &bounds);
+
     // Draws one sheet with a painter open on the device given above, in the
     // painter's coordinates: device pixels from the page's (or printable
     // area's) top-left corner.
@@ -47,7 +51,6 @@ private:
         int descent = 0;
     };
 
-    PrintedImage prepareImage(const MoveImageRecord &record) const;
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
 
     void PrintGuides(QPainter &painter) const;

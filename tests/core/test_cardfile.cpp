@@ -418,6 +418,58 @@ private Q_SLOTS:
         QCOMPARE(card.doc.CurrentBox(), BoxRef::text(19));
     }
 
+    // The pictures load beside the read, but every message comes in the
+    // order of the file, a picture's before the error that ends the read;
+    // the pictures that load reach their boxes.
+    void messageOrder_data()
+    {
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<QStringList>("told");
+        QTest::addColumn<int>("pictures");   // boxes that got their picture
+        const QString missingA = QStringLiteral("@/a.bmp");
+        const QString missingB = QStringLiteral("@/b.bmp");
+        const QString good = QStringLiteral("@/logo.bmp");
+        const QString longCaption(MaxCardTextLength + 5, QLatin1Char('x'));
+        const auto cannotOpen = [](const QString &path) { return errorBoxText(Msg::cannotOpenFile(path)); };
+        QTest::newRow("pictures around a cut caption")
+            << (imageRecord("$0", missingA) + imageRecord("$1", good) + textRecord("#0", longCaption)
+                + imageRecord("$2", missingB) + imageRecord("$3", good))
+            << QStringList{cannotOpen(missingA), Msg::textCut(MaxCardTextLength), cannotOpen(missingB)} << 2;
+        QTest::newRow("pictures before the number that ends the read")
+            << (imageRecord("$0", good) + imageRecord("$1", missingA) + imageRecord("$2", missingB)
+                + QStringList{"#0", "caption", "12 "})
+            << QStringList{cannotOpen(missingA), cannotOpen(missingB), errorBoxText(Msg::notAnInteger("12 "))} << 1;
+        QTest::newRow("a surplus box after pictures")
+            << (imageRecord("$0", missingA) + [&] {
+                   QStringList many;
+                   for (int i = 0; i < 21; ++i)
+                       many += textRecord("#0", QString::number(i));
+                   return many;
+               }())
+            << QStringList{cannotOpen(missingA), Msg::tooManyBoxes()} << 0;
+    }
+    void messageOrder()
+    {
+        QFETCH(QStringList, records);
+        QFETCH(QStringList, told);
+        QFETCH(int, pictures);
+        Card card;
+        QVERIFY(TestFiles::writeFile(card.path("logo.bmp"), TestFiles::simpleBmp(40, 30)));
+        records.replaceInStrings(QStringLiteral("@"), card.dir.path());
+        told.replaceInStrings(QStringLiteral("@"), card.dir.path());
+        const QString ended = card.loadBytes(cardBytes(fixedLines() + records));
+        if (!ended.isEmpty())
+            card.sink.told << errorBoxText(ended);
+        QCOMPARE(card.sink.told, told);
+        int loaded = 0;
+        for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+            if (const MoveImageRecord *record = card.doc.ImageBoxes(slot))
+                loaded += record->Picture.isNull() ? 0 : 1;
+        }
+        QCOMPARE(loaded, pictures);
+        QCOMPARE(card.doc.messageSink(), &card.sink);
+    }
+
     // A picture that cannot be loaded is reported and the read goes on; a
     // box without a picture is read without a message.
     void imageRecords_data()

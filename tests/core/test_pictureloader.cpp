@@ -189,6 +189,10 @@ private Q_SLOTS:
         row("version 5 header, 32-bit top-down", bitmap(3, -4, 32, pattern, {}, 124));
         row("16-bit 5-5-5, top-down", bitmap(3, -2, 16, [](int x, int y) { return std::uint32_t(0x1234 * (x + 1) + 0x999 * y) & 0x7FFF; }));
         row("24-bit", bitmap(7, 5, 24, pattern));
+        row("24-bit, rows padded", bitmap(5, 3, 24, pattern));
+        row("24-bit top-down", bitmap(6, -3, 24, pattern));
+        BmpLayout later = bitmap(3, 4, 24, pattern, {}, 108);   // pixels start at no whole word
+        row("24-bit, version 4 header", later);
     }
     void sameAsQtReader()
     {

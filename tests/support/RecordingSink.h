@@ -13,12 +13,18 @@ public:
     {
         infos << text;
         infoButtons << buttons;
+        told << text;
         return answers.isEmpty() ? int(mrOk) : answers.takeFirst();
     }
-    void error(const QString &message) override { errors << message; }
+    void error(const QString &message) override
+    {
+        errors << message;
+        told << errorBoxText(message);
+    }
 
     QStringList infos;
     QList<MsgButtons> infoButtons;
     QStringList errors;
+    QStringList told;   // every message in the order it came: errors as the error box shows them
     QList<int> answers;
 };
