@@ -106,6 +106,11 @@ public:
     {
         return m_textSlots.empty() && m_imageSlots.empty() && m_before.print == m_after.print;
     }
+    // A new text box opens for typing at once: the first caption committed
+    // into it, right after, belongs to adding it.
+    void takeFirstCaptionOf(int slot) { m_captionSlot = slot; }
+    int id() const override { return m_captionSlot >= 0 ? CardHistory::FirstCaptionId : -1; }
+    bool mergeWith(const QUndoCommand *other) override;
 
 protected:
     void apply(bool forward) override
@@ -124,6 +129,7 @@ private:
     CardSnapshot m_after;
     std::vector<int> m_textSlots;
     std::vector<int> m_imageSlots;
+    int m_captionSlot = -1;
 };
 
 class CaptionCommand : public AppliedCommand
@@ -133,6 +139,9 @@ public:
         : AppliedCommand(doc, Msg::stepCaption()), m_slot(slot), m_before(before), m_after(after)
     {
     }
+    int id() const override { return CardHistory::FirstCaptionId; }
+    int slot() const { return m_slot; }
+    const QString &caption() const { return m_after; }
 
 protected:
     void apply(bool forward) override { m_doc.setTextCaption(m_slot, forward ? m_after : m_before); }
@@ -142,6 +151,16 @@ private:
     QString m_before;
     QString m_after;
 };
+
+bool SnapshotCommand::mergeWith(const QUndoCommand *other)
+{
+    const auto *caption = dynamic_cast<const CaptionCommand *>(other);
+    if (!caption || caption->slot() != m_captionSlot || !m_after.text[m_captionSlot])
+        return false;
+    m_after.text[m_captionSlot]->Caption = caption->caption();
+    m_captionSlot = -1;
+    return true;
+}
 
 class KeyMoveCommand : public AppliedCommand
 {
@@ -199,6 +218,7 @@ void CardHistory::clear()
 {
     m_open.reset();
     m_depth = 0;
+    m_addedText = -1;
     m_stack.clear();
 }
 
@@ -219,6 +239,9 @@ void CardHistory::endStep()
         return;
     const std::unique_ptr<BoxEditStep> step = std::move(m_open);
     auto command = std::make_unique<SnapshotCommand>(m_doc, step->label, step->before, CardSnapshot(m_doc));
+    if (m_addedText >= 0)
+        command->takeFirstCaptionOf(m_addedText);
+    m_addedText = -1;
     if (!command->changesNothing())
         push(command.release());
 }
@@ -228,12 +251,15 @@ void CardHistory::abandonStep()
     if (m_depth == 0 || --m_depth > 0)
         return;
     m_open.reset();
+    m_addedText = -1;
 }
 
 int CardHistory::addTextBox()
 {
     beginStep(Msg::stepAdd());
     const int slot = m_doc.AddTextBox();
+    if (m_depth == 1)
+        m_addedText = slot;
     slot >= 0 ? endStep() : abandonStep();
     return slot;
 }

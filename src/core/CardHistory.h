@@ -65,7 +65,8 @@ public:
     int addTextBox();
     int addImageBox();
     void deleteBox(BoxRef box);
-    // A committed caption: a step of its own even while a drag is collected.
+    // A committed caption: a step of its own even while a drag is collected;
+    // the first one into a text box just added is part of adding it.
     void setCaption(int slot, const QString &caption);
     void setFont(int slot, const BoxFont &font);
     void setPicture(int slot, const QString &path, const QImage &picture);
@@ -80,6 +81,7 @@ public:
     void breakKeyRun() { ++m_keyRun; }
 
     static constexpr int KeyMoveId = 1;
+    static constexpr int FirstCaptionId = 2;
 
 private:
     void push(QUndoCommand *command);
@@ -88,5 +90,6 @@ private:
     QUndoStack m_stack;
     int m_depth = 0;
     int m_keyRun = 0;
+    int m_addedText = -1;   // the text box the step being ended adds
     std::unique_ptr<BoxEditStep> m_open;
 };

@@ -265,6 +265,7 @@ void TForm1::onTextBoxRemoved(int slot)
     // closes without committing, so nothing reaches a box that is gone.
     if (editorOpen() && !m_doc.CurrentBox().isText()) {
         Edit1->hide();
+        Edit1->clearFocus();
         Edit1->clear();
     }
     delete m_textPanels[slot];

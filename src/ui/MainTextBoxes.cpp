@@ -25,6 +25,9 @@ void TForm1::closeEditor()
     // Closing is the commit: the exit handler runs before the editor hides.
     Edit1Exit();
     Edit1->hide();
+    // The keys go to the window again (the arrows, the Edit menu's keys),
+    // not to the hidden editor.
+    Edit1->clearFocus();
 }
 
 void TForm1::MovePanelClick(int slot)

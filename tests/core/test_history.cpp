@@ -133,6 +133,8 @@ private Q_SLOTS:
         QList<QByteArray> written{cardBytes(card.doc)};
         const int slot = history.addTextBox();
         written << cardBytes(card.doc);
+        history.setPrintSettings({1, 2, 3});
+        written << cardBytes(card.doc);
         history.setCaption(slot, QStringLiteral("abc"));
         written << cardBytes(card.doc);
         history.beginStep(Msg::stepMove());
@@ -244,6 +246,40 @@ private Q_SLOTS:
         history.stack().undo();
         QCOMPARE(card.doc.TextBoxes(1)->bounds, afterFirstUndo);
         QCOMPARE(card.doc.TextBoxes(1)->Font, font);   // a move is no resize
+    }
+
+    // The first caption typed into a new box is part of adding it; later
+    // ones, or one after another step, are steps of their own.
+    void firstCaptionJoinsTheAdd_data()
+    {
+        QTest::addColumn<Change>("between");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("right after") << Change([](CardHistory &) {}) << 1;
+        QTest::newRow("after another step") << Change([](CardHistory &h) { h.setPrintSettings({0, 1, 1}); }) << 3;
+        QTest::newRow("after an image box was added") << Change([](CardHistory &h) { h.addImageBox(); }) << 3;
+    }
+    void firstCaptionJoinsTheAdd()
+    {
+        QFETCH(Change, between);
+        QFETCH(int, steps);
+        CardFixture card;
+        CardHistory history(card.doc);
+        const QByteArray empty = cardBytes(card.doc);
+        const int slot = history.addTextBox();
+        between(history);
+        history.setCaption(slot, QStringLiteral("佐藤"));
+        const QByteArray typed = cardBytes(card.doc);
+        QCOMPARE(history.stack().count(), steps);
+        history.setCaption(slot, QStringLiteral("佐藤 一郎"));
+        QCOMPARE(history.stack().count(), steps + 1);
+        history.stack().undo();
+        QCOMPARE(cardBytes(card.doc), typed);
+        while (history.stack().canUndo())
+            history.stack().undo();
+        QCOMPARE(cardBytes(card.doc), empty);
+        for (int n = 0; n < steps; ++n)
+            history.stack().redo();
+        QCOMPARE(cardBytes(card.doc), typed);
     }
 
     // A caption committed while a drag is collected (the resize closed the
