@@ -119,6 +119,21 @@ private Q_SLOTS:
         QVERIFY(w.doc().Modified());
     }
 
+    // Keys typed after the editor closed reach no hidden text that a later
+    // click on the card would write into the box.
+    void typingAfterEnterLeavesTheCaption()
+    {
+        Window w;
+        w.form.MenuNewBoxClick();
+        QTest::keyClicks(w.form.Edit1, QStringLiteral("Sato"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        for (const char c : QByteArray("xyz"))
+            w.key(Qt::Key_X + (c - 'x'));
+        w.form.Panel1Click();
+        QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("Sato"));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Sato"));
+    }
+
     // With the editor open the keys act on its text, never on boxes.
     void keysInsideTheEditor_data()
     {
