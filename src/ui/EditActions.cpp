@@ -76,6 +76,13 @@ QAction *EditActions::addItem(QMenu *menu, const char *name, const QString &capt
     return action;
 }
 
+bool EditActions::dragging()
+{
+    // A drag collects its step until the button is released; nothing else
+    // changes the card meanwhile.
+    return m_form.history().inStep();
+}
+
 void EditActions::updateUndoItems()
 {
     QUndoStack &stack = m_form.history().stack();
@@ -105,6 +112,8 @@ void EditActions::updateBoxItems()
 
 void EditActions::MenuUndoClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen()) {
         m_form.Edit1->undo();
         return;
@@ -115,6 +124,8 @@ void EditActions::MenuUndoClick()
 
 void EditActions::MenuRedoClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen()) {
         m_form.Edit1->redo();
         return;
@@ -144,6 +155,8 @@ bool EditActions::copyCurrentBox()
 
 void EditActions::MenuCopyClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen()) {
         m_form.Edit1->copy();
         return;
@@ -153,6 +166,8 @@ void EditActions::MenuCopyClick()
 
 void EditActions::MenuCutClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen()) {
         m_form.Edit1->cut();
         return;
@@ -185,6 +200,8 @@ void EditActions::pasteFromClipboard(const QString &step)
 
 void EditActions::MenuPasteClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen()) {
         m_form.Edit1->paste();
         return;
@@ -194,6 +211,8 @@ void EditActions::MenuPasteClick()
 
 void EditActions::MenuDuplicateClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen() || !copyCurrentBox())
         return;
     pasteFromClipboard(Msg::stepDuplicate());
@@ -201,6 +220,8 @@ void EditActions::MenuDuplicateClick()
 
 void EditActions::MenuDeleteBoxClick()
 {
+    if (dragging())
+        return;
     if (m_form.editorOpen()) {
         m_form.Edit1->del();
         return;
@@ -245,6 +266,8 @@ bool EditActions::moveByKey(int key, Qt::KeyboardModifiers modifiers)
     const BoxRef current = m_form.document().CurrentBox();
     if (current.kind == BoxRef::None)
         return false;
+    if (dragging())
+        return true;
     m_form.history().moveByKey(current, QKeyCombination(modifiers, Qt::Key(key)).toCombined(), dx, dy);
     return true;
 }

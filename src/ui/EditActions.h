@@ -41,6 +41,7 @@ protected:
 
 private:
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, void (EditActions::*handler)());
+    bool dragging();
     bool moveByKey(int key, Qt::KeyboardModifiers modifiers);
     bool copyCurrentBox();
     void pasteFromClipboard(const QString &step);

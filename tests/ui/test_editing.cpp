@@ -70,19 +70,24 @@ private Q_SLOTS:
         QFETCH(QString, label);
         Window w;
         const int slot = w.box(QStringLiteral("abc"), {50, 50, 100, 20});
-        w.stack().clear();
+        w.doc().SetCurrentBox(BoxRef::text(slot));
         const QByteArray before = w.bytes();
         TMovePanel *panel = w.form.textPanel(slot);
         QTest::mousePress(panel, Qt::LeftButton, {}, press);
-        for (int step = 1; step <= 5; ++step)
+        for (int step = 1; step <= 5; ++step) {
             QTest::mouseMove(panel, press + QPoint(4 * step, 2 * step));
+            // Keys pressed during the drag change nothing.
+            w.edit().MenuUndo->trigger();
+            w.key(Qt::Key_Left);
+            w.edit().MenuDeleteBox->trigger();
+        }
         QTest::mouseRelease(panel, Qt::LeftButton, {}, press + QPoint(20, 10));
         QVERIFY(w.bytes() != before);
-        QCOMPARE(w.stack().count(), 1);
+        QCOMPARE(w.stack().count(), 2);
         QCOMPARE(w.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), label));
         w.edit().MenuUndo->trigger();
         QCOMPARE(w.bytes(), before);
-        QVERIFY(!w.edit().MenuUndo->isEnabled());
+        QCOMPARE(w.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), Msg::stepAdd()));
     }
 
     // The user's road: add a box and type into it (one step), drag it,
@@ -112,6 +117,21 @@ private Q_SLOTS:
         w.key(Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
         QVERIFY(w.bytes() != afterTyping);
         QVERIFY(w.doc().Modified());
+    }
+
+    // Keys typed after the editor closed reach no hidden text that a later
+    // click on the card would write into the box.
+    void typingAfterEnterLeavesTheCaption()
+    {
+        Window w;
+        w.form.MenuNewBoxClick();
+        QTest::keyClicks(w.form.Edit1, QStringLiteral("Sato"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        for (const char c : QByteArray("xyz"))
+            w.key(Qt::Key_X + (c - 'x'));
+        w.form.Panel1Click();
+        QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("Sato"));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Sato"));
     }
 
     // With the editor open the keys act on its text, never on boxes.
