@@ -6,7 +6,7 @@ WERROR  ?= ON
 JOBS    ?= $(shell nproc)
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure build run test test-sanitize fuzz clean
+.PHONY: deps configure build run test test-sanitize fuzz clean install package
 
 deps:
 	@scripts/install-deps.sh
@@ -19,6 +19,15 @@ build: configure
 
 run: build
 	@scripts/run.sh $(BUILD)
+
+# Installs into $(PREFIX) (DESTDIR, when set, is put in front of every path).
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the program, in $(BUILD)/.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 # The benchmark (bench/README.md): a Release build of its own in
 # $(BENCH_BUILD), without the tests; the table goes to stdout.
