@@ -25,6 +25,14 @@ int main(int argc, char **argv)
         app.installTranslator(&qtTexts);
 
     TForm1 form;   // creates the About box and the print settings dialog, hidden
+    // Card files named on the command line (Qt has taken its own options out
+    // of the arguments); anything that looks like an option is left alone.
+    QStringList paths;
+    for (const QString &argument : app.arguments().mid(1)) {
+        if (!argument.startsWith(QLatin1Char('-')))
+            paths << argument;
+    }
+    form.openAtStart(paths);
     form.show();
     return app.exec();
 }

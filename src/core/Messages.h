@@ -2,6 +2,7 @@
 // Every text the program shows, in one place. Half-width katakana are kept as
 // the users of earlier versions know them.
 #include <QString>
+#include <QStringList>
 
 namespace Msg {
 
@@ -119,6 +120,13 @@ inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.
 inline QString cardFileExtension() { return QStringLiteral("tvl"); }
 inline QString bitmapFilter() { return QStringLiteral("BMP files (*.BMP)|*.bmp"); }
 inline QString bitmapExtension() { return QStringLiteral("bmp"); }
+
+// Opening from outside: paths given after the first one on the command line.
+inline QString notOpenedPaths(const QStringList &paths)
+{
+    return QStringLiteral("開くファイルは 1 つだけです。次のファイルは開きませんでした:\n") + paths.join(QLatin1Char('\n'));
+}
+inline QString stepDropPicture() { return QStringLiteral("画像の追加"); }
 
 // About box
 inline QString aboutCaption() { return QStringLiteral("Taveloについて"); }

@@ -75,6 +75,7 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
 
     buildMenus();
     buildCentralArea();
+    setAcceptDrops(true);
     connectDocument();
     FormCreate();
 
@@ -385,6 +386,7 @@ void TForm1::runFirstActivation()
         return;
     m_activated = true;
     guarded([this] { FormActivate(); })();
+    guarded([this] { openStartPaths(); })();
 }
 
 void TForm1::FormActivate()

@@ -103,6 +103,17 @@ public:
     void ResetDocument();
     bool SaveDocument();
     bool SaveDocumentAs();
+    // Opens path as the Open command opens the file it was given (the save
+    // question, then the read with its messages).
+    void openCardFile(const QString &path);
+
+    // Opening from outside: the program's command line and files dropped on
+    // the window. The first path is opened once the first activation's New
+    // has run; further paths are named in a message and not opened.
+    void openAtStart(const QStringList &paths);
+    // A card file (by its extension .tvl, any case) is opened; any other
+    // file is a picture for a new image box at cardPos on the card.
+    void openDroppedFile(const QString &path, QPoint cardPos);
 
     // Printing
     void MenuPrintOptionClick();
@@ -123,6 +134,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildMenus();
@@ -130,6 +143,7 @@ private:
     void buildCentralArea();
     void connectDocument();
     void runFirstActivation();
+    void openStartPaths();
     void updateTitle();
     int askSaveQuestion();
     int currentTextSlot() const;    // CurrentBox as a text box, or an error
@@ -147,6 +161,7 @@ private:
     std::unique_ptr<MessageSink> m_sink;
     int m_ppi = 96;
     bool m_activated = false;
+    QStringList m_startPaths;   // from the command line, opened after the first New
     QScrollArea *m_scroll = nullptr;
     std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};
     std::array<TMovePanel *, CardDocument::SlotCount> m_imagePanels{};

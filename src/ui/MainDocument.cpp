@@ -73,7 +73,12 @@ void TForm1::MenuOpenClick()
     if (!chosen)
         return;
     m_openDialogFile = *chosen;
-    if (*chosen == m_doc.DocFileName()) {
+    openCardFile(*chosen);
+}
+
+void TForm1::openCardFile(const QString &path)
+{
+    if (path == m_doc.DocFileName()) {
         ErrorGuard::presenter()->information(this, m_doc.DocFileName() + Msg::nowEditing(), MsgButton::Yes);
         return;
     }
@@ -88,7 +93,7 @@ void TForm1::MenuOpenClick()
     }
     m_doc.ClearBoxes();
     m_history.clear();
-    m_doc.SetDocFileName(*chosen);
+    m_doc.SetDocFileName(path);
     updateTitle();
     EditorFollowsCurrentBox follow(m_doc, Edit1);
     LoadCardFile(m_doc, m_doc.DocFileName());

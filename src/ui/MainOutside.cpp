@@ -1,0 +1,106 @@
+// Opening from outside the window: the command line and dropped files.
+#include "Main.h"
+
+#include "CardFile.h"
+#include "CardPanel.h"
+#include "ErrorGuard.h"
+#include "MessageBoxes.h"
+#include "Messages.h"
+#include "PictureLoader.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+bool isCardFileName(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(Msg::cardFileExtension(), Qt::CaseInsensitive) == 0;
+}
+
+// The first local file among the dropped ones; empty when there is none.
+QString droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+} // namespace
+
+void TForm1::openAtStart(const QStringList &paths)
+{
+    m_startPaths = paths;
+    if (m_activated)
+        openStartPaths();
+}
+
+void TForm1::openStartPaths()
+{
+    const QStringList paths = std::exchange(m_startPaths, {});
+    if (paths.isEmpty())
+        return;
+    if (paths.size() > 1)
+        ErrorGuard::presenter()->information(this, Msg::notOpenedPaths(paths.mid(1)), MsgButton::Ok);
+    const QString path = QFileInfo(paths.first()).absoluteFilePath();
+    if (!QFileInfo::exists(path)) {
+        // The Open command's message for a file that is not there, read into a
+        // card of its own: the new empty card stays as it is.
+        CardDocument scratch;
+        scratch.setMessageSink(m_doc.messageSink());
+        LoadCardFile(scratch, path);
+        return;
+    }
+    openCardFile(path);
+}
+
+void TForm1::openDroppedFile(const QString &path, QPoint cardPos)
+{
+    if (isCardFileName(path)) {
+        openCardFile(path);
+        return;
+    }
+    // The picture is read before the box is added, so a file that cannot be
+    // read leaves the card as it was, with the picture dialog's messages.
+    const QImage picture = PictureLoader::load(path);
+    CardHistory::Step step(m_history, Msg::stepDropPicture());
+    const int slot = m_history.addImageBox();
+    if (slot < 0)
+        return;
+    BoxBounds bounds = m_doc.ImageBoxes(slot)->bounds;
+    bounds.Left = std::max(0, cardPos.x());
+    bounds.Top = std::max(0, cardPos.y());
+    m_doc.setImageBounds(slot, bounds);
+    m_history.setPicture(slot, path, picture);
+    m_doc.SetModified();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    const QPoint cardPos = Panel1->mapFrom(this, event->position().toPoint());
+    try {
+        openDroppedFile(path, cardPos);
+    } catch (const std::exception &e) {
+        ErrorGuard::report(e);
+    }
+}

@@ -1,0 +1,178 @@
+// Opening from outside the window: paths on the command line, card files and
+// pictures dropped on the window.
+#include "CardPanel.h"
+#include "Main.h"
+#include "Messages.h"
+#include "TestFiles.h"
+#include "UiTestSupport.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+const QString kNewName = QStringLiteral("新規名刺.tvl");
+
+// A card file with one text box, in dir.
+QString writeCard(const QTemporaryDir &dir, const QString &name, const QString &caption)
+{
+    QStringList lines = TestFiles::fixedLines();
+    lines << TestFiles::textRecord(QStringLiteral("#0"), caption);
+    const QString path = dir.filePath(name);
+    TestFiles::writeFile(path, TestFiles::cardBytes(lines));
+    return path;
+}
+
+// A window started as `tavelo paths...`.
+struct StartedWindow {
+    RecordingPresenter presenter;
+    ScriptedFileDialogs files;
+    TForm1 form{96};
+    explicit StartedWindow(const QStringList &paths)
+    {
+        form.setFileDialogs(&files);
+        form.openAtStart(paths);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::qWait(20);
+    }
+    CardDocument &doc() { return form.document(); }
+};
+
+// Drops the local file path on the window at pos (window coordinates).
+void drop(TForm1 &form, const QString &path, QPoint pos)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent event(QPointF(pos), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &event);
+}
+} // namespace
+
+class TestOpening : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("names");   // "" marks a file that is not there
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<int>("notOpenedNamed");
+        QTest::newRow("one card") << QStringList{QStringLiteral("a.tvl")} << true << 0;
+        QTest::newRow("missing") << QStringList{QStringLiteral("!gone.tvl")} << false << 0;
+        QTest::newRow("two cards") << QStringList{QStringLiteral("a.tvl"), QStringLiteral("b.tvl")} << true << 1;
+        QTest::newRow("three, the first missing")
+            << QStringList{QStringLiteral("!gone.tvl"), QStringLiteral("a.tvl"), QStringLiteral("b.tvl")} << false << 2;
+        QTest::newRow("none") << QStringList{} << false << 0;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(bool, opened);
+        QFETCH(int, notOpenedNamed);
+        QTemporaryDir dir;
+        QStringList paths;
+        for (const QString &name : names) {
+            if (name.startsWith(QLatin1Char('!')))
+                paths << dir.filePath(name.mid(1));
+            else
+                paths << writeCard(dir, name, QStringLiteral("カード ") + name);
+        }
+        StartedWindow w(paths);
+        if (opened) {
+            QTRY_COMPARE(w.doc().DocFileName(), paths.first());
+            QVERIFY(w.form.windowTitle().endsWith(paths.first()));
+            QVERIFY(w.doc().TextBoxes(0));
+            QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("カード ") + names.first());
+        } else {
+            // The new empty card of the first activation stays.
+            QTRY_VERIFY(w.form.windowTitle().endsWith(kNewName));
+            QCOMPARE(w.doc().textBoxCount(), 0);
+        }
+        const QStringList shown = w.presenter.infos + w.presenter.errors;
+        if (!names.isEmpty() && names.first().startsWith(QLatin1Char('!')))
+            QCOMPARE(w.presenter.errors.size(), 1);   // the Open command's message
+        if (notOpenedNamed > 0) {
+            QCOMPARE(w.presenter.infos.first(), Msg::notOpenedPaths(paths.mid(1)));
+        } else if (opened || names.isEmpty()) {
+            QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QLatin1Char('|'))));
+        }
+    }
+
+    void droppedCardIsOpenedAfterTheSaveQuestion_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("unchanged card") << false << int(mrOk) << true;
+        QTest::newRow("modified, no") << true << int(mrNo) << true;
+        QTest::newRow("modified, cancel") << true << int(mrCancel) << false;
+    }
+    void droppedCardIsOpenedAfterTheSaveQuestion()
+    {
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        const QString card = writeCard(dir, QStringLiteral("落とした.TVL"), QStringLiteral("落とした"));
+        TestWindow w;
+        if (modified) {
+            w.doc().AddTextBox();
+            w.doc().SetModified();
+        }
+        w.presenter.answers << answer;
+        drop(w.form, card, {50, 80});
+        QCOMPARE(w.presenter.infos.size(), modified ? 1 : 0);
+        QCOMPARE(w.doc().DocFileName() == card, opened);
+        if (opened)
+            QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("落とした"));
+    }
+
+    void droppedPictureMakesAnImageBoxWhereItFell()
+    {
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(QStringLiteral("photo.bmp"));
+        TestFiles::writeFile(picture, TestFiles::simpleBmp(12, 7));
+        TestWindow w;
+        const QPoint onCard = w.form.Panel1->mapTo(&w.form, QPoint(30, 40));
+        drop(w.form, picture, onCard);
+        QCOMPARE(w.doc().imageBoxCount(), 1);
+        const MoveImageRecord *box = w.doc().ImageBoxes(0);
+        QCOMPARE(box->ImagePath, picture);
+        QCOMPARE(box->Picture.size(), QSize(12, 7));
+        QCOMPARE(box->bounds.Left, 30);
+        QCOMPARE(box->bounds.Top, 40);
+        QVERIFY(w.doc().Modified());
+        QVERIFY(w.presenter.errors.isEmpty());
+        // One step: undo takes the whole drop back.
+        w.form.history().stack().undo();
+        QCOMPARE(w.doc().imageBoxCount(), 0);
+    }
+
+    void droppedFileThatIsNoPictureLeavesTheCard_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("not a bitmap") << QByteArray("hello, not a picture");
+        QTest::newRow("cut short") << TestFiles::simpleBmp(40, 40).left(80);
+    }
+    void droppedFileThatIsNoPictureLeavesTheCard()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(QStringLiteral("broken.bmp"));
+        TestFiles::writeFile(picture, bytes);
+        TestWindow w;
+        drop(w.form, picture, {40, 60});
+        QCOMPARE(w.doc().imageBoxCount(), 0);
+        QCOMPARE(w.presenter.errors.size(), 1);
+        QVERIFY(!w.doc().Modified());
+    }
+};
+
+QTEST_MAIN(TestOpening)
+#include "test_opening.moc"
