@@ -126,6 +126,11 @@ inline QString notOpenedPaths(const QStringList &paths)
 {
     return QStringLiteral("開くファイルは 1 つだけです。次のファイルは開きませんでした:\n") + paths.join(QLatin1Char('\n'));
 }
+inline QString menuRecent() { return QStringLiteral("最近使ったファイル(&R)"); }
+inline QString recentEntry(int number, const QString &path)
+{
+    return QStringLiteral("&%1 %2").arg(number).arg(path);
+}
 inline QString stepDropPicture() { return QStringLiteral("画像の追加"); }
 
 // About box

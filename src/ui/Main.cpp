@@ -111,6 +111,10 @@ void TForm1::buildMenus()
     add(file, MenuPrintOption, "MenuPrintOption", Msg::menuPrintOption(), &TForm1::MenuPrintOptionClick);
     add(file, MenuPrintPreview, "MenuPrintPreview", Msg::menuPrintPreview(), &TForm1::MenuPrintPreviewClick);
     add(file, MenuPrint, "MenuPrint", Msg::menuPrint(), &TForm1::MenuPrintClick);
+    MenuRecent = file->addMenu(Msg::menuRecent());
+    MenuRecent->setObjectName(QStringLiteral("MenuRecent"));
+    connect(MenuRecent, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+    fillRecentMenu();
     file->addSeparator()->setObjectName(QStringLiteral("N2"));
     add(file, MenuExit, "MenuExit", Msg::menuExit(), &TForm1::MenuExitClick);
 

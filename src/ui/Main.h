@@ -6,6 +6,7 @@
 // Main*.cpp.
 #include "CardDocument.h"
 #include "CardHistory.h"
+#include "RecentCards.h"
 
 #include <QMainWindow>
 
@@ -115,6 +116,12 @@ public:
     // file is a picture for a new image box at cardPos on the card.
     void openDroppedFile(const QString &path, QPoint cardPos);
 
+    // File menu: the recent cards submenu. A card that is no longer there
+    // gives the Open command's message and leaves the list.
+    QMenu *MenuRecent = nullptr;
+    void openRecentCard(const QString &path);
+    RecentCards &recentCards() { return m_recent; }
+
     // Printing
     void MenuPrintOptionClick();
     void MenuPrintPreviewClick();
@@ -144,6 +151,10 @@ private:
     void connectDocument();
     void runFirstActivation();
     void openStartPaths();
+    void fillRecentMenu();
+    bool writeDocument();   // Save's write; false when the card was not written
+    // Shows the Open command's message for a file that is not there.
+    void reportMissingCard(const QString &path);
     void updateTitle();
     int askSaveQuestion();
     int currentTextSlot() const;    // CurrentBox as a text box, or an error
@@ -161,6 +172,7 @@ private:
     std::unique_ptr<MessageSink> m_sink;
     int m_ppi = 96;
     bool m_activated = false;
+    RecentCards m_recent;
     QStringList m_startPaths;   // from the command line, opened after the first New
     QScrollArea *m_scroll = nullptr;
     std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};

@@ -96,7 +96,10 @@ void TForm1::openCardFile(const QString &path)
     m_doc.SetDocFileName(path);
     updateTitle();
     EditorFollowsCurrentBox follow(m_doc, Edit1);
-    LoadCardFile(m_doc, m_doc.DocFileName());
+    bool isCard = false;
+    LoadCardFile(m_doc, m_doc.DocFileName(), &isCard);
+    if (isCard)
+        m_recent.add(path);
 }
 
 void TForm1::MenuSaveClick()
@@ -115,7 +118,7 @@ bool TForm1::SaveDocument()
         return SaveDocumentAs();
     // A card the file cannot hold is not written (the message says why), and
     // the command that asked for the save does not go on as if it were.
-    return WriteCardFile(m_doc, m_doc.DocFileName());
+    return writeDocument();
 }
 
 bool TForm1::SaveDocumentAs()
@@ -125,7 +128,15 @@ bool TForm1::SaveDocumentAs()
         return false;
     m_doc.SetDocFileName(*chosen);
     updateTitle();
-    return WriteCardFile(m_doc, m_doc.DocFileName());
+    return writeDocument();
+}
+
+bool TForm1::writeDocument()
+{
+    if (!WriteCardFile(m_doc, m_doc.DocFileName()))
+        return false;
+    m_recent.add(m_doc.DocFileName());
+    return true;
 }
 
 bool TForm1::FormCloseQuery()

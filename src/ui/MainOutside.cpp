@@ -1,4 +1,5 @@
-// Opening from outside the window: the command line and dropped files.
+// Opening from outside the window: the command line, dropped files and the
+// recent cards of the File menu.
 #include "Main.h"
 
 #include "CardFile.h"
@@ -10,7 +11,9 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QAction>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 
@@ -54,11 +57,49 @@ void TForm1::openStartPaths()
         ErrorGuard::presenter()->information(this, Msg::notOpenedPaths(paths.mid(1)), MsgButton::Ok);
     const QString path = QFileInfo(paths.first()).absoluteFilePath();
     if (!QFileInfo::exists(path)) {
-        // The Open command's message for a file that is not there, read into a
-        // card of its own: the new empty card stays as it is.
-        CardDocument scratch;
-        scratch.setMessageSink(m_doc.messageSink());
+        reportMissingCard(path);
+        return;
+    }
+    openCardFile(path);
+}
+
+void TForm1::reportMissingCard(const QString &path)
+{
+    // Read into a card of its own, so the card on the window stays as it is.
+    CardDocument scratch;
+    scratch.setMessageSink(m_doc.messageSink());
+    try {
         LoadCardFile(scratch, path);
+    } catch (const std::exception &e) {
+        ErrorGuard::report(e);
+    }
+}
+
+void TForm1::fillRecentMenu()
+{
+    MenuRecent->clear();
+    const QStringList paths = m_recent.paths();
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString path = paths[i];
+        QAction *entry = MenuRecent->addAction(Msg::recentEntry(i + 1, path));
+        entry->setObjectName(QStringLiteral("MenuRecent%1").arg(i + 1));
+        connect(entry, &QAction::triggered, this, [this, path] {
+            try {
+                openRecentCard(path);
+            } catch (const std::exception &e) {
+                ErrorGuard::report(e);
+            }
+        });
+    }
+    MenuRecent->setEnabled(!paths.isEmpty());
+}
+
+void TForm1::openRecentCard(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        m_recent.remove(path);
+        fillRecentMenu();
+        reportMissingCard(path);
         return;
     }
     openCardFile(path);

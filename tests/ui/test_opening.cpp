@@ -6,7 +6,10 @@
 #include "TestFiles.h"
 #include "UiTestSupport.h"
 
+#include <QAction>
 #include <QDropEvent>
+#include <QFile>
+#include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -171,6 +174,34 @@ private Q_SLOTS:
         QCOMPARE(w.doc().imageBoxCount(), 0);
         QCOMPARE(w.presenter.errors.size(), 1);
         QVERIFY(!w.doc().Modified());
+    }
+
+    // Opened and saved cards come first in the recent cards submenu; one
+    // that is gone gives Open's message and leaves the list.
+    void recentCards()
+    {
+        QTemporaryDir dir;
+        const QString a = writeCard(dir, QStringLiteral("a.tvl"), QStringLiteral("A"));
+        const QString b = writeCard(dir, QStringLiteral("b.tvl"), QStringLiteral("B"));
+        TestWindow w;
+        w.form.recentCards().remove(a);
+        w.form.recentCards().remove(b);
+        w.form.openAtStart({a});
+        w.files.saveAnswers << dir.filePath(QStringLiteral("saved.tvl"));
+        w.form.SaveDocumentAs();
+        w.presenter.answers << int(mrNo);   // to the save question, should it come
+        w.form.openCardFile(b);
+        const QStringList recent = w.form.recentCards().paths();
+        QCOMPARE(recent.mid(0, 3), (QStringList{b, dir.filePath(QStringLiteral("saved.tvl")), a}));
+        Q_EMIT w.form.MenuRecent->aboutToShow();
+        QCOMPARE(w.form.MenuRecent->actions().first()->text(), QStringLiteral("&1 ") + b);
+
+        QFile::remove(a);
+        const int before = w.presenter.errors.size();
+        w.form.openRecentCard(a);
+        QCOMPARE(w.presenter.errors.size(), before + 1);
+        QVERIFY(!w.form.recentCards().paths().contains(a));
+        QCOMPARE(w.doc().DocFileName(), b);   // the card on the window stays
     }
 };
 
