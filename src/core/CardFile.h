@@ -24,6 +24,8 @@ bool WriteCardFile(const CardDocument &doc, const QString &path);
 // What WriteCardFile writes; nothing (after the same message) when the
 // document holds text that code page 932 cannot store.
 std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
+// The same without the message: nothing when the text cannot be stored.
+std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);
 
 // Reads path into the (cleared) document: print settings, then one box per
 // record. A wrong header is reported through the document's message sink and

@@ -126,6 +126,13 @@ std::optional<QByteArray> CardFileBytes(const CardDocument &doc)
     return cardFileContent(doc);
 }
 
+std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc)
+{
+    if (findUnstorableText(doc))
+        return std::nullopt;
+    return cardFileContent(doc);
+}
+
 bool WriteCardFile(const CardDocument &doc, const QString &path)
 {
     const std::optional<QByteArray> bytes = CardFileBytes(doc);

@@ -131,6 +131,13 @@ inline QString recentEntry(int number, const QString &path)
 {
     return QStringLiteral("&%1 %2").arg(number).arg(path);
 }
+// Recovery copies of unsaved work
+inline QString askRecover() { return QStringLiteral("保存されずに終了した名刺があります。復元しますか？"); }
+// %1 is the recovery folder, %2 the reason.
+inline QString recoveryCopyFailed(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("復元用のコピーを %1 に保存できません（%2）。作業中の名刺はこまめに保存してください。").arg(folder, reason);
+}
 inline QString stepDropPicture() { return QStringLiteral("画像の追加"); }
 
 // About box

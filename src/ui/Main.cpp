@@ -77,6 +77,8 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
     buildCentralArea();
     setAcceptDrops(true);
     connectDocument();
+    m_recovery = std::make_unique<RecoverySession>();
+    m_autosave = std::make_unique<CardAutosave>(m_doc, &m_history.stack(), *m_recovery);
     FormCreate();
 
     AboutBox = new TAboutBox(this);
@@ -390,6 +392,7 @@ void TForm1::runFirstActivation()
         return;
     m_activated = true;
     guarded([this] { FormActivate(); })();
+    guarded([this] { offerRecovery(); })();
     guarded([this] { openStartPaths(); })();
 }
 
@@ -412,6 +415,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
+    m_autosave->stop();   // closed cleanly: nothing to recover
     m_doc.ClearBoxes();
     if (m_help)
         m_help->close();   // help is no longer needed

@@ -5,7 +5,9 @@
 // (MenuSaveClick, Edit1Exit, ...); their bodies are grouped by subject in
 // Main*.cpp.
 #include "CardDocument.h"
+#include "CardAutosave.h"
 #include "CardHistory.h"
+#include "RecoveryCopies.h"
 #include "RecentCards.h"
 
 #include <QMainWindow>
@@ -122,6 +124,12 @@ public:
     void openRecentCard(const QString &path);
     RecentCards &recentCards() { return m_recent; }
 
+    // Unsaved work survives a crash: a recovery copy follows every change,
+    // and at start-up the copies of programs that did not close are offered.
+    RecoverySession &recovery() { return *m_recovery; }
+    CardAutosave &autosave() { return *m_autosave; }
+    void offerRecovery();
+
     // Printing
     void MenuPrintOptionClick();
     void MenuPrintPreviewClick();
@@ -152,6 +160,7 @@ private:
     void runFirstActivation();
     void openStartPaths();
     void fillRecentMenu();
+    void restoreLeftCopy(const LeftCopy &copy);
     bool writeDocument();   // Save's write; false when the card was not written
     // Shows the Open command's message for a file that is not there.
     void reportMissingCard(const QString &path);
@@ -173,6 +182,8 @@ private:
     int m_ppi = 96;
     bool m_activated = false;
     RecentCards m_recent;
+    std::unique_ptr<RecoverySession> m_recovery;
+    std::unique_ptr<CardAutosave> m_autosave;
     QStringList m_startPaths;   // from the command line, opened after the first New
     QScrollArea *m_scroll = nullptr;
     std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};

@@ -30,6 +30,17 @@ private:
     CardDocument &m_doc;
     InlineEditor *m_editor;
 };
+
+// After a read, finished or not, the card is what its file holds.
+class CardMatchesFileAfterRead
+{
+public:
+    explicit CardMatchesFileAfterRead(CardAutosave &autosave) : m_autosave(autosave) {}
+    ~CardMatchesFileAfterRead() { m_autosave.cardMatchesFile(); }
+
+private:
+    CardAutosave &m_autosave;
+};
 }
 
 int TForm1::askSaveQuestion()
@@ -45,6 +56,7 @@ void TForm1::ResetDocument()
     m_doc.SetDocFileName(Msg::defaultDocumentName());
     updateTitle();
     m_doc.setPrintSettings({1, 0, 0});
+    m_autosave->cardMatchesFile();
 }
 
 void TForm1::MenuNewClick()
@@ -96,10 +108,22 @@ void TForm1::openCardFile(const QString &path)
     m_doc.SetDocFileName(path);
     updateTitle();
     EditorFollowsCurrentBox follow(m_doc, Edit1);
+    CardMatchesFileAfterRead matches(*m_autosave);
     bool isCard = false;
     LoadCardFile(m_doc, m_doc.DocFileName(), &isCard);
     if (isCard)
         m_recent.add(path);
+}
+
+void TForm1::restoreLeftCopy(const LeftCopy &copy)
+{
+    m_doc.ClearBoxes();
+    m_history.clear();
+    m_doc.SetDocFileName(copy.docFileName.isEmpty() ? Msg::defaultDocumentName() : copy.docFileName);
+    updateTitle();
+    EditorFollowsCurrentBox follow(m_doc, Edit1);
+    LoadCardFile(m_doc, copy.cardPath);
+    m_doc.SetModified(true);   // the work is in no file of its own
 }
 
 void TForm1::MenuSaveClick()
@@ -135,6 +159,7 @@ bool TForm1::writeDocument()
 {
     if (!WriteCardFile(m_doc, m_doc.DocFileName()))
         return false;
+    m_autosave->cardMatchesFile();
     m_recent.add(m_doc.DocFileName());
     return true;
 }

@@ -1,0 +1,168 @@
+// Recovery copies: which copies a starting program may take, and when the
+// autosave writes, keeps and removes the copy of the card.
+#include "CardAutosave.h"
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "RecordingSink.h"
+#include "RecoveryCopies.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUndoStack>
+
+#include <memory>
+
+namespace {
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+// What a program that was killed leaves: a card, its name, maybe a lock
+// file nobody holds.
+void leaveCopy(const QString &folder, const QString &id, const QByteArray &card, const QString &name, bool withLock,
+               const QDateTime &when)
+{
+    QDir().mkpath(folder);
+    QVERIFY(TestFiles::writeFile(folder + "/" + id + ".tvl", card));
+    QVERIFY(TestFiles::writeFile(folder + "/" + id + ".name", name.toUtf8()));
+    if (withLock)
+        QVERIFY(TestFiles::writeFile(folder + "/" + id + ".lock", "12345\n"));
+    QFile file(folder + "/" + id + ".tvl");
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+QStringList idsOf(const std::vector<LeftCopy> &copies)
+{
+    QStringList ids;
+    for (const LeftCopy &copy : copies)
+        ids << copy.id;
+    return ids;
+}
+}
+
+class TestRecovery : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aRunningProgramsCopyIsNeverTaken()
+    {
+        QTemporaryDir dir;
+        auto running = std::make_unique<RecoverySession>(dir.path());
+        running->write("card", QStringLiteral("/home/me/名刺.tvl"));
+        RecoverySession starting(dir.path());
+        QVERIFY(starting.claimLeftCopies().empty());
+        // Closed cleanly: nothing of it stays.
+        running.reset();
+        QVERIFY(starting.claimLeftCopies().empty());
+        QCOMPARE(filesIn(dir.path()), QStringList{starting.id() + ".lock"});
+    }
+
+    void leftCopiesAreTakenByOneProgramOnly_data()
+    {
+        QTest::addColumn<bool>("withLock");
+        QTest::newRow("lock file left") << true;
+        QTest::newRow("no lock file") << false;
+    }
+    void leftCopiesAreTakenByOneProgramOnly()
+    {
+        QFETCH(bool, withLock);
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        leaveCopy(dir.path(), "100-old", "older card", QStringLiteral("/a/古い.tvl"), withLock, now.addSecs(-60));
+        leaveCopy(dir.path(), "200-new", "newer card", QStringLiteral("/a/新しい.tvl"), withLock, now);
+
+        RecoverySession first(dir.path());
+        const std::vector<LeftCopy> &claimed = first.claimLeftCopies();
+        QCOMPARE(idsOf(claimed), (QStringList{"200-new", "100-old"}));
+        QCOMPARE(claimed.front().docFileName, QStringLiteral("/a/新しい.tvl"));
+        QCOMPARE(TestFiles::readFile(claimed.front().cardPath), QByteArray("newer card"));
+
+        RecoverySession second(dir.path());
+        QVERIFY(second.claimLeftCopies().empty());
+
+        // Taking one lets the others go for a later start.
+        first.deleteClaimed("200-new");
+        first.releaseClaimed();
+        QCOMPARE(idsOf(second.claimLeftCopies()), QStringList{"100-old"});
+        second.deleteClaimed();
+        QStringList locks{first.id() + ".lock", second.id() + ".lock"};
+        locks.sort();
+        QCOMPARE(filesIn(dir.path()), locks);
+    }
+
+    void aLockWithoutCopyIsCleanedAway()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::writeFile(dir.filePath("300-x.lock"), "300\n"));
+        RecoverySession session(dir.path());
+        QVERIFY(session.claimLeftCopies().empty());
+        QCOMPARE(filesIn(dir.path()), QStringList{session.id() + ".lock"});
+    }
+
+    void theCopyFollowsTheCard()
+    {
+        QTemporaryDir dir;
+        RecordingSink sink;
+        CardDocument doc;
+        doc.setMessageSink(&sink);
+        doc.SetDocFileName(QStringLiteral("/home/me/card.tvl"));
+        QUndoStack history;
+        RecoverySession session(dir.path());
+        CardAutosave autosave(doc, &history, session);
+        autosave.setDelays(20, 20);
+        autosave.cardMatchesFile();
+
+        const int slot = doc.AddTextBox();
+        doc.setTextCaption(slot, QStringLiteral("営業部"));
+        QTRY_VERIFY(session.hasCopy());
+        QCOMPARE(TestFiles::readFile(session.cardPath()), *CardFileBytes(doc));
+        QCOMPARE(TestFiles::readFile(dir.filePath(session.id() + ".name")), QByteArray("/home/me/card.tvl"));
+
+        // Changed again: the copy holds the new card.
+        doc.setTextCaption(slot, QStringLiteral("総務部"));
+        QTRY_COMPARE(TestFiles::readFile(session.cardPath()), *CardFileBytes(doc));
+
+        // Saved: the card is in its file.
+        autosave.cardMatchesFile();
+        QVERIFY(!session.hasCopy());
+
+        // Changed and changed back to what the file holds: no copy needed.
+        doc.setTextCaption(slot, QStringLiteral("人事部"));
+        QTRY_VERIFY(session.hasCopy());
+        doc.setTextCaption(slot, QStringLiteral("総務部"));
+        QTRY_VERIFY(!session.hasCopy());
+        QVERIFY(sink.told.isEmpty());
+
+        doc.setTextCaption(slot, QStringLiteral("人事部"));
+        autosave.stop();
+        QTest::qWait(60);
+        QVERIFY(!session.hasCopy());
+    }
+
+    void failedCopiesAreRetriedAndToldOnce()
+    {
+        QTemporaryDir dir;
+        // A folder below a plain file cannot be made, whoever runs the test.
+        QVERIFY(TestFiles::writeFile(dir.filePath("file"), "x"));
+        RecordingSink sink;
+        CardDocument doc;
+        doc.setMessageSink(&sink);
+        RecoverySession session(dir.filePath("file/recovery"));
+        CardAutosave autosave(doc, nullptr, session);
+        autosave.setDelays(10, 10);
+        autosave.cardMatchesFile();
+        doc.AddTextBox();
+        QTRY_VERIFY(autosave.failures() >= CardAutosave::FailuresBeforeMessage + 2);
+        QCOMPARE(sink.infos.size(), 1);
+        QVERIFY(sink.infos.first().contains(dir.filePath("file/recovery")));
+        autosave.stop();
+    }
+};
+
+QTEST_MAIN(TestRecovery)
+#include "test_recovery.moc"
