@@ -42,6 +42,11 @@ update-mime-database "$root/share/mime" >/dev/null 2>&1 || fail "mime package"
 [ -f "$root/share/mime/application/x-tavelo-card.xml" ] || fail "mime type not registered"
 grep -q '\*\.tvl' "$root/share/mime/globs2" || fail "mime glob"
 grep -aq 'Tavelo DataFile' "$root/share/mime/magic" || fail "mime magic"
+# A double click (xdg-open) on a card starts the program.
+update-desktop-database "$root/share/applications" || fail "desktop database"
+default=$(XDG_DATA_HOME="$tmp/none" XDG_DATA_DIRS="$root/share" XDG_CONFIG_HOME="$tmp/none" \
+          xdg-mime query default application/x-tavelo-card)
+[ "$default" = "$id.desktop" ] || fail "cards do not open in the program: '$default'"
 
 # 2. Installed into a prefix of its own, the tool runs from there and reads
 #    the installed sample card without a message.
