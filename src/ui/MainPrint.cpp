@@ -44,8 +44,6 @@ void TForm1::printSheets(QPrinter &printer, int copies)
 {
     // The sheets are the copies: the printer must not multiply them again.
     printer.setCopyCount(1);
-    m_doc.PrinterDpiX = printer.logicalDpiX();
-    m_doc.PrinterDpiY = printer.logicalDpiY();
     if (copies <= 0)
         return;
     // The window takes no input while the job runs, so the card stays as it
