@@ -4,6 +4,7 @@
 // settings. Widgets show the document and change it only through this class;
 // the card file, the sheet renderer and the command-line tool read it here.
 #include "BoxFont.h"
+#include "PrintSettings.h"
 
 #include <QImage>
 #include <QObject>
@@ -59,15 +60,6 @@ struct BoxRef {
     bool operator!=(const BoxRef &o) const { return !(*this == o); }
 };
 
-struct PrintSettings {
-    std::uint8_t PrintGuide = 0;   // 0 off, anything else on
-    std::int32_t MarginLeft = 0;   // millimetres
-    std::int32_t MarginTop = 0;    // millimetres
-    bool operator==(const PrintSettings &o) const
-    {
-        return PrintGuide == o.PrintGuide && MarginLeft == o.MarginLeft && MarginTop == o.MarginTop;
-    }
-};
 
 class CardDocument : public QObject
 {
