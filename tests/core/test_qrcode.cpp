@@ -7,7 +7,13 @@
 #include "CardSheet.h"
 #include "QrCaption.h"
 #include "QrDrawing.h"
+#include "BatchRun.h"
+#include "Messages.h"
 #include "TestFiles.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QPainter>
 #include <QProcess>
@@ -91,6 +97,7 @@ private Q_SLOTS:
     void screenShowsWhatCannotBeDrawn();
     void tooLongPrintsNothing();
     void cardFileKeepsTheCaption();
+    void batchToolNamesCodesAndRefusals();
 };
 
 void TestQrCode::captions_data()
@@ -286,6 +293,33 @@ void TestQrCode::cardFileKeepsTheCaption()
     const std::optional<QByteArray> written = CardFileBytes(doc);
     QVERIFY(written);
     QCOMPARE(*written, bytes);
+}
+
+void TestQrCode::batchToolNamesCodesAndRefusals()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("qr.tvl"));
+    const QString tooLong = QStringLiteral("QR:(H)") + QString(1274, QLatin1Char('a'));
+    QVERIFY(TestFiles::writeFile(
+        path, TestFiles::cardBytes(TestFiles::fixedLines()
+                                   + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + Japanese)
+                                   + TestFiles::textRecord(QStringLiteral("#1"), QStringLiteral("名刺"))
+                                   + TestFiles::textRecord(QStringLiteral("#2"), tooLong))));
+
+    const BatchRun info = runBatch({QStringLiteral("info"), path});
+    QCOMPARE(info.exitCode, 1);
+    const QJsonObject card = QJsonDocument::fromJson(info.out).object();
+    const QJsonArray boxes = card.value(QStringLiteral("textBoxes")).toArray();
+    QCOMPARE(boxes.size(), 3);
+    QCOMPARE(boxes[0].toObject().value(QStringLiteral("qr")).toBool(), true);
+    QCOMPARE(boxes[0].toObject().value(QStringLiteral("content")).toString(), Japanese);
+    QCOMPARE(boxes[0].toObject().value(QStringLiteral("level")).toString(), QStringLiteral("Q"));
+    QVERIFY(!boxes[1].toObject().contains(QStringLiteral("qr")));
+    QCOMPARE(card.value(QStringLiteral("messages")).toArray(), QJsonArray{Msg::qrTooLong()});
+
+    const BatchRun print = runBatch({QStringLiteral("print"), path, QStringLiteral("-o"), dir.filePath(QStringLiteral("out.pdf"))});
+    QCOMPARE(print.exitCode, 1);
+    QVERIFY(QString::fromUtf8(print.err).contains(Msg::qrTooLong()));
 }
 
 QTEST_MAIN(TestQrCode)
