@@ -4,6 +4,7 @@
 // settings. Widgets show the document and change it only through this class;
 // the card file, the sheet renderer and the command-line tool read it here.
 #include "BoxFont.h"
+#include "PaperLayout.h"
 
 #include <QImage>
 #include <QObject>
@@ -60,12 +61,20 @@ struct BoxRef {
 };
 
 struct PrintSettings {
+    PrintSettings() = default;
+    PrintSettings(std::uint8_t guide, std::int32_t left, std::int32_t top, const PaperLayout &layout = {})
+        : PrintGuide(guide), MarginLeft(left), MarginTop(top), Layout(layout)
+    {
+    }
+
     std::uint8_t PrintGuide = 0;   // 0 off, anything else on
     std::int32_t MarginLeft = 0;   // millimetres
     std::int32_t MarginTop = 0;    // millimetres
+    PaperLayout Layout;            // the paper the sheet is printed on
     bool operator==(const PrintSettings &o) const
     {
-        return PrintGuide == o.PrintGuide && MarginLeft == o.MarginLeft && MarginTop == o.MarginTop;
+        return PrintGuide == o.PrintGuide && MarginLeft == o.MarginLeft && MarginTop == o.MarginTop
+               && Layout == o.Layout;
     }
 };
 
