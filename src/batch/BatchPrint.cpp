@@ -83,9 +83,9 @@ public:
             else if (isOption(arg, "--page-size"))
                 options.job.pageSize = pageSize(arg);
             else if (isOption(arg, "--margin-left"))
-                options.marginLeft = integer(arg, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+                options.marginLeft = integer(arg, PrintSettings::MarginMin, PrintSettings::MarginMax);
             else if (isOption(arg, "--margin-top"))
-                options.marginTop = integer(arg, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+                options.marginTop = integer(arg, PrintSettings::MarginMin, PrintSettings::MarginMax);
             else if (isOption(arg, "--guides"))
                 options.guides = onOff(arg);
             else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)

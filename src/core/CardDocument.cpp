@@ -69,31 +69,45 @@ int CardDocument::AddImageBox()
     return n;
 }
 
-void CardDocument::DeleteTextBox(int slot)
+bool CardDocument::removeTextBox(int slot)
 {
     if (!validSlot(slot) || !m_text[slot])
-        return;
+        return false;
     m_text[slot].reset();
     if (m_currentBox == BoxRef::text(slot))
         SetCurrentBox({});
     Q_EMIT textBoxRemoved(slot);
+    return true;
 }
 
-void CardDocument::DeleteImageBox(int slot)
+bool CardDocument::removeImageBox(int slot)
 {
     if (!validSlot(slot) || !m_images[slot])
-        return;
+        return false;
     m_images[slot].reset();
     if (m_currentBox == BoxRef::image(slot))
         SetCurrentBox({});
     Q_EMIT imageBoxRemoved(slot);
+    return true;
+}
+
+void CardDocument::DeleteTextBox(int slot)
+{
+    if (removeTextBox(slot))
+        SetModified();
+}
+
+void CardDocument::DeleteImageBox(int slot)
+{
+    if (removeImageBox(slot))
+        SetModified();
 }
 
 void CardDocument::ClearBoxes()
 {
     for (int n = 0; n < SlotCount; ++n) {
-        DeleteTextBox(n);
-        DeleteImageBox(n);
+        removeTextBox(n);
+        removeImageBox(n);
     }
     SetCurrentBox({});
     SetModified(false);
@@ -149,10 +163,9 @@ void CardDocument::setTextBounds(int slot, const BoxBounds &bounds)
     if (resized)
         box.Font.setHeight(twoMinus(bounds.Height));
     Q_EMIT textBoxChanged(slot);
-    if (resized) {
-        SetModified();
+    SetModified();
+    if (resized)
         Q_EMIT textBoxResized(slot);
-    }
 }
 
 void CardDocument::setTextCaption(int slot, const QString &caption)
@@ -162,6 +175,7 @@ void CardDocument::setTextCaption(int slot, const QString &caption)
         return;
     box.Caption = caption;
     Q_EMIT textBoxChanged(slot);
+    SetModified();
 }
 
 void CardDocument::setTextFont(int slot, const BoxFont &font)
@@ -171,6 +185,7 @@ void CardDocument::setTextFont(int slot, const BoxFont &font)
         return;
     box.Font = font;
     Q_EMIT textBoxChanged(slot);
+    SetModified();
 }
 
 void CardDocument::setTextVisible(int slot, bool visible)
@@ -182,6 +197,18 @@ void CardDocument::setTextVisible(int slot, bool visible)
     Q_EMIT textBoxChanged(slot);
 }
 
+void CardDocument::beginEditing(int slot)
+{
+    setTextVisible(slot, false);
+    SetModified();
+}
+
+void CardDocument::commitEditing(int slot)
+{
+    setTextVisible(slot, true);
+    SetModified();
+}
+
 void CardDocument::setImageBounds(int slot, const BoxBounds &bounds)
 {
     MoveImageRecord &record = image(slot);
@@ -189,18 +216,24 @@ void CardDocument::setImageBounds(int slot, const BoxBounds &bounds)
         return;
     record.bounds = bounds;
     Q_EMIT imageBoxChanged(slot);
+    SetModified();
 }
 
 void CardDocument::setImagePath(int slot, const QString &path)
 {
-    image(slot).ImagePath = path;
+    MoveImageRecord &record = image(slot);
+    if (record.ImagePath == path)
+        return;
+    record.ImagePath = path;
     Q_EMIT imageBoxChanged(slot);
+    SetModified();
 }
 
 void CardDocument::setImagePicture(int slot, const QImage &picture)
 {
     image(slot).Picture = picture;
     Q_EMIT imageBoxChanged(slot);
+    SetModified();   // a picture loaded, even the same file again
 }
 
 void CardDocument::restoreTextBox(int slot, const std::optional<TextBox> &box)
@@ -208,7 +241,7 @@ void CardDocument::restoreTextBox(int slot, const std::optional<TextBox> &box)
     if (!validSlot(slot))
         return;
     if (!box) {
-        DeleteTextBox(slot);
+        removeTextBox(slot);
         return;
     }
     const bool added = !m_text[slot];
@@ -226,7 +259,7 @@ void CardDocument::restoreImageBox(int slot, const std::optional<MoveImageRecord
     if (!validSlot(slot))
         return;
     if (!record) {
-        DeleteImageBox(slot);
+        removeImageBox(slot);
         return;
     }
     const bool added = !m_images[slot];
@@ -244,6 +277,14 @@ void CardDocument::SetModified(bool modified)
         return;
     m_modified = modified;
     Q_EMIT modifiedChanged(modified);
+}
+
+void CardDocument::setPrintSettings(const PrintSettings &settings)
+{
+    if (m_print == settings)
+        return;
+    m_print = settings;
+    SetModified();
 }
 
 void CardDocument::SetDocFileName(const QString &name)

@@ -4,7 +4,7 @@
 // settings. Widgets show the document and change it only through this class;
 // the card file, the sheet renderer and the command-line tool read it here.
 #include "BoxFont.h"
-#include "PaperLayout.h"
+#include "PrintSettings.h"
 
 #include <QImage>
 #include <QObject>
@@ -60,23 +60,6 @@ struct BoxRef {
     bool operator!=(const BoxRef &o) const { return !(*this == o); }
 };
 
-struct PrintSettings {
-    PrintSettings() = default;
-    PrintSettings(std::uint8_t guide, std::int32_t left, std::int32_t top, const PaperLayout &layout = {})
-        : PrintGuide(guide), MarginLeft(left), MarginTop(top), Layout(layout)
-    {
-    }
-
-    std::uint8_t PrintGuide = 0;   // 0 off, anything else on
-    std::int32_t MarginLeft = 0;   // millimetres
-    std::int32_t MarginTop = 0;    // millimetres
-    PaperLayout Layout;            // the paper the sheet is printed on
-    bool operator==(const PrintSettings &o) const
-    {
-        return PrintGuide == o.PrintGuide && MarginLeft == o.MarginLeft && MarginTop == o.MarginTop
-               && Layout == o.Layout;
-    }
-};
 
 class CardDocument : public QObject
 {
@@ -124,8 +107,26 @@ public:
     void restoreTextBox(int slot, const std::optional<TextBox> &box);
     void restoreImageBox(int slot, const std::optional<MoveImageRecord> &record);
 
+    // The modified flag: the card holds changes that its file does not.
+    // One rule, kept by the operations of this class, the history and the
+    // card file's read and save (nothing else sets or clears it):
+    // - set by every change of the card: adding or deleting a box, a change of
+    //   a box's bounds (a move or a resize), caption, font, picture or picture
+    //   path, a change of the print settings, an undo or redo;
+    // - set when the inline editor opens over a box and when it is committed
+    //   into the box, whether or not the text changed (beginEditing,
+    //   commitEditing);
+    // - cleared by ClearBoxes (New, Open, closing), by a read (LoadCardFile)
+    //   and by a successful save (SaveCardFile).
+    // restoreTextBox and restoreImageBox (undo, paste) leave the flag to the
+    // history that calls them. Showing or hiding a box is no change.
     bool Modified() const { return m_modified; }
     void SetModified(bool modified = true);
+
+    // The inline editor stands over the box (the box is hidden) / was
+    // committed into it (the box is shown again).
+    void beginEditing(int slot);
+    void commitEditing(int slot);
 
     BoxRef CurrentBox() const { return m_currentBox; }
     void SetCurrentBox(BoxRef box)
@@ -140,14 +141,10 @@ public:
     void SetDocFileName(const QString &name);
 
     const PrintSettings &printSettings() const { return m_print; }
-    void setPrintSettings(const PrintSettings &settings) { m_print = settings; }
+    void setPrintSettings(const PrintSettings &settings);
     std::uint8_t PrintGuide() const { return m_print.PrintGuide; }
     std::int32_t MarginLeft() const { return m_print.MarginLeft; }
     std::int32_t MarginTop() const { return m_print.MarginTop; }
-
-    // The printer's density, taken when a print job starts.
-    std::int32_t PrinterDpiX = 0;
-    std::int32_t PrinterDpiY = 0;
 
 Q_SIGNALS:
     void textBoxAdded(int slot);
@@ -163,6 +160,8 @@ Q_SIGNALS:
 
 private:
     TextBox &text(int slot);
+    bool removeTextBox(int slot);
+    bool removeImageBox(int slot);
     MoveImageRecord &image(int slot);
     void tooManyBoxes();
 

@@ -20,6 +20,9 @@ constexpr int MaxCardTextLength = 32767;
 // I/O message is thrown. Returns false without writing when the document holds
 // text that code page 932 cannot store (the information box says which).
 bool WriteCardFile(const CardDocument &doc, const QString &path);
+// Save: WriteCardFile to the document's own file name; once the card is in
+// its file the modified flag is cleared.
+bool SaveCardFile(CardDocument &doc);
 
 // What WriteCardFile writes; nothing (after the same message) when the
 // document holds text that code page 932 cannot store.
@@ -35,6 +38,8 @@ std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);
 // set once the header has been accepted: false means nothing of the file was
 // read (it could not be opened, or it is not a card file).
 // fit, when given, is applied to each picture as soon as it is loaded.
+// A read, finished or not, leaves the modified flag clear: the card is as
+// its file holds it (or as far as it could be read).
 void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr, const PictureFit &fit = {});
 // The same read from a file already open, from where it stands.
 void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr, const PictureFit &fit = {});

@@ -283,7 +283,10 @@ void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureFit &f
         CardFileReader(doc, lines, pictures).read(isCard);
     } catch (...) {
         pictures.finish();
+        doc.SetModified(false);
         throw;
     }
     pictures.finish();
+    // Reading is no change of the card, finished or ended early.
+    doc.SetModified(false);
 }

@@ -141,3 +141,11 @@ bool WriteCardFile(const CardDocument &doc, const QString &path)
     AtomicFile::replace(path, *bytes);
     return true;
 }
+
+bool SaveCardFile(CardDocument &doc)
+{
+    if (!WriteCardFile(doc, doc.DocFileName()))
+        return false;
+    doc.SetModified(false);
+    return true;
+}

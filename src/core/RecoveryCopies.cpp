@@ -1,6 +1,8 @@
 #include "RecoveryCopies.h"
 
 #include "AtomicFile.h"
+#include "CardDocument.h"
+#include "CardFile.h"
 #include "FileErrors.h"
 #include "TaveloError.h"
 
@@ -62,6 +64,15 @@ QString defaultPath()
 }
 
 } // namespace RecoveryFolder
+
+void LoadLeftCopy(CardDocument &doc, const LeftCopy &copy)
+{
+    struct MarkModified {
+        CardDocument &doc;
+        ~MarkModified() { doc.SetModified(); }
+    } mark{doc};
+    LoadCardFile(doc, copy.cardPath);
+}
 
 RecoverySession::RecoverySession(const QString &folder) : m_folder(folder), m_id(newSessionId())
 {

@@ -32,6 +32,12 @@ struct LeftCopy {
     QDateTime written;
 };
 
+class CardDocument;
+
+// Reads a left copy into the (cleared) document, which keeps its file name;
+// the card is then modified: the work is in no file of its own.
+void LoadLeftCopy(CardDocument &doc, const LeftCopy &copy);
+
 class RecoverySession
 {
 public:

@@ -49,7 +49,7 @@ bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
 }
 
 // The job's pages drawn into a PDF in memory; nothing when the writer failed.
-std::optional<QByteArray> drawnPdf(CardDocument &doc, const SheetJob &job, int copies, QString *error, const QString &path)
+std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job, int copies, QString *error, const QString &path)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -69,10 +69,8 @@ std::optional<QByteArray> drawnPdf(CardDocument &doc, const SheetJob &job, int c
 
 } // namespace
 
-bool printSheets(CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset)
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset)
 {
-    doc.PrinterDpiX = device.logicalDpiX();
-    doc.PrinterDpiY = device.logicalDpiY();
     const CardSheet sheet(doc, device, offset);
     for (int page = 0; page < copies; ++page) {
         if (page > 0 && !device.newPage())
@@ -99,7 +97,7 @@ std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &page
     return Msg::layoutDoesNotFit(extent.width(), extent.height(), pageMm.width(), pageMm.height());
 }
 
-bool writePdf(CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
+bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
 {
     if (const std::optional<QString> problem = fileJobProblem(doc, job)) {
         setError(error, *problem);
@@ -115,7 +113,7 @@ bool writePdf(CardDocument &doc, const SheetJob &job, const QString &path, QStri
     return pdf && saveFile(path, *pdf, error);
 }
 
-bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
+bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
 {
     if (const std::optional<QString> problem = fileJobProblem(doc, job)) {
         setError(error, *problem);
@@ -135,8 +133,6 @@ bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QStri
     page.setDotsPerMeterX(dotsPerMeter);
     page.setDotsPerMeterY(dotsPerMeter);
     page.fill(Qt::white);
-    doc.PrinterDpiX = page.logicalDpiX();
-    doc.PrinterDpiY = page.logicalDpiY();
     {
         QPainter painter(&page);
         CardSheet(doc, page, job.offset).draw(painter);

@@ -23,11 +23,11 @@ namespace SheetPrinter {
 
 // Prints copies sheets with a painter already open on device (a printer or a
 // PDF writer), whose first page is the current one: a new page between
-// sheets, none after the last. Takes PrinterDpiX/Y from the device. Returns
+// sheets, none after the last. The sheet is laid out at the device's resolution. Returns
 // false when the device refused a new page (the job should then be aborted).
 // A layout other than the standard one is measured from the paper's corner:
 // the painter's origin must be there (a printer printing its full page).
-bool printSheets(CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies,
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies,
                  SheetOffset offset = {});
 
 // Why the document's layout cannot be printed on a paper of pageMm, or
@@ -39,12 +39,12 @@ std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &page
 // Writes job.copies pages to a PDF file at job.dpi, the page's top-left
 // corner as origin. The file is replaced only when complete; on failure
 // *error says why and false is returned.
-bool writePdf(CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
+bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
 
 // Writes job.copies PNG files at job.dpi on a white page: "card.png" gives
 // "card-1.png", "card-2.png", … On failure *error says why and false is
 // returned; the pages written before stay.
-bool writePng(CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
+bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
 
 // The name of page (from 1) of a PNG job written to path.
 QString pngPageName(const QString &path, int page);

@@ -51,11 +51,13 @@ int TForm1::askSaveQuestion()
 
 void TForm1::ResetDocument()
 {
+    // The settings of a new card first: clearing the boxes then leaves the
+    // new card unmodified.
+    m_doc.setPrintSettings({1, 0, 0});
     m_doc.ClearBoxes();
     m_history.clear();
     m_doc.SetDocFileName(Msg::defaultDocumentName());
     updateTitle();
-    m_doc.setPrintSettings({1, 0, 0});
     m_autosave->cardMatchesFile();
 }
 
@@ -122,8 +124,7 @@ void TForm1::restoreLeftCopy(const LeftCopy &copy)
     m_doc.SetDocFileName(copy.docFileName.isEmpty() ? Msg::defaultDocumentName() : copy.docFileName);
     updateTitle();
     EditorFollowsCurrentBox follow(m_doc, Edit1);
-    LoadCardFile(m_doc, copy.cardPath);
-    m_doc.SetModified(true);   // the work is in no file of its own
+    LoadLeftCopy(m_doc, copy);
 }
 
 void TForm1::MenuSaveClick()
@@ -157,7 +158,7 @@ bool TForm1::SaveDocumentAs()
 
 bool TForm1::writeDocument()
 {
-    if (!WriteCardFile(m_doc, m_doc.DocFileName()))
+    if (!SaveCardFile(m_doc))
         return false;
     m_autosave->cardMatchesFile();
     m_recent.add(m_doc.DocFileName());

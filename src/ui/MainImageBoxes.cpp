@@ -29,7 +29,6 @@ void TForm1::ImageClick(int slot)
     // leaves the box, its path and the modified flag as they were.
     const QImage picture = PictureLoader::load(*chosen);
     m_history.setPicture(slot, *chosen, picture);
-    m_doc.SetModified();
 }
 
 void TForm1::ImageMouseDown(int slot, Qt::MouseButton button)

@@ -123,7 +123,6 @@ void TForm1::openDroppedFile(const QString &path, QPoint cardPos)
     bounds.Top = std::max(0, cardPos.y());
     m_doc.setImageBounds(slot, bounds);
     m_history.setPicture(slot, path, picture);
-    m_doc.SetModified();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent *event)

@@ -46,8 +46,6 @@ void TForm1::printSheets(QPrinter &printer, int copies)
 {
     // The sheets are the copies: the printer must not multiply them again.
     printer.setCopyCount(1);
-    m_doc.PrinterDpiX = printer.logicalDpiX();
-    m_doc.PrinterDpiY = printer.logicalDpiY();
     if (copies <= 0)
         return;
     if (const std::optional<QString> problem =

@@ -48,16 +48,14 @@ void TForm1::MovePanelClick(int slot)
     Edit1->setFocus(Qt::OtherFocusReason);
     Edit1->deselect();
     Edit1->raise();
-    m_doc.setTextVisible(slot, false);
-    m_doc.SetModified();
+    m_doc.beginEditing(slot);
 }
 
 void TForm1::Edit1Exit()
 {
     const int slot = currentTextSlot();
     m_history.setCaption(slot, Edit1->text());
-    m_doc.setTextVisible(slot, true);
-    m_doc.SetModified();
+    m_doc.commitEditing(slot);
 }
 
 void TForm1::Edit1KeyDown(int key)
@@ -68,10 +66,8 @@ void TForm1::Edit1KeyDown(int key)
 
 void TForm1::Panel1Click()
 {
-    if (!m_doc.Modified())
-        return;
     // With no text box current this click has nothing to commit: it ends
-    // quietly.
+    // quietly (on a new or just cleared card no box is current).
     const BoxRef current = m_doc.CurrentBox();
     if (!current.isText() || !m_doc.TextBoxes(current.slot))
         return;
@@ -82,9 +78,9 @@ void TForm1::Panel1Click()
 
 void TForm1::MovePanelResize(int)
 {
-    // The document has already set the font height to 2 − Height.
+    // The document has already set the font height to 2 − Height (and
+    // marked the card modified).
     closeEditor();
-    m_doc.SetModified();
 }
 
 void TForm1::MovePanelMouseDown(int slot, Qt::MouseButton button)
@@ -155,5 +151,4 @@ void TForm1::Edit1DblClick()
     QPalette palette = Edit1->palette();
     palette.setColor(QPalette::Text, FontMapping::toQColor(chosen->color()));
     Edit1->setPalette(palette);
-    m_doc.SetModified();
 }

@@ -12,11 +12,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr int kMinMargin = 0;
-constexpr int kMaxMargin = 100;
-}
-
 TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindow)
 {
     setObjectName(QStringLiteral("PrintSet"));
@@ -55,10 +50,10 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
     CancelBtn->setGeometry(295, 38, 75, 24);
     CancelBtn->setAutoDefault(false);
 
-    SpinEditLeft = new TSpinEdit(kMinMargin, kMaxMargin, this);
+    SpinEditLeft = new TSpinEdit(PrintSettings::MarginMin, PrintSettings::MarginMax, this);
     SpinEditLeft->setObjectName(QStringLiteral("SpinEditLeft"));
     SpinEditLeft->setGeometry(136, 40, 49, 21);
-    SpinEditTop = new TSpinEdit(kMinMargin, kMaxMargin, this);
+    SpinEditTop = new TSpinEdit(PrintSettings::MarginMin, PrintSettings::MarginMax, this);
     SpinEditTop->setObjectName(QStringLiteral("SpinEditTop"));
     SpinEditTop->setGeometry(136, 72, 49, 21);
     CheckBoxGuide = new QCheckBox(Msg::printSetGuide(), this);
@@ -97,8 +92,8 @@ void TPrintSet::OKBtnClick()
     // A value confirmed with Enter while its field still has the focus has not
     // been brought into range yet: do it here so 0..100 is what gets stored.
     PrintSettings s = m_main->document().printSettings();
-    s.MarginLeft = std::clamp(SpinEditLeft->value(), kMinMargin, kMaxMargin);
-    s.MarginTop = std::clamp(SpinEditTop->value(), kMinMargin, kMaxMargin);
+    s.MarginLeft = PrintSettings::clampMargin(SpinEditLeft->value());
+    s.MarginTop = PrintSettings::clampMargin(SpinEditTop->value());
     s.PrintGuide = CheckBoxGuide->isChecked() ? 1 : 0;
     m_main->history().setPrintSettings(s);
 }

@@ -45,7 +45,7 @@ private Q_SLOTS:
             << (fixedLines(1, 5, 10) << textRecord("#2", "営業部", 20, 30, 120, 30, "ＭＳ Ｐ明朝", 21, 0, "B   ")
                                      << imageRecord("$0", "D:\\cards\\logo.bmp", 250, 10, 64, 64))
             << QStringList() << 1 << QStringLiteral(R"({"file": "@/営業.tvl", "printGuide": 1, "marginLeft": 5, "marginTop": 10,
-                "modified": true, "textBoxes": [{"slot": 0, "name": "box0", "caption": "営業部",
+                "modified": false, "textBoxes": [{"slot": 0, "name": "box0", "caption": "営業部",
                 "left": 20, "top": 30, "width": 120, "height": 30,
                 "font": {"name": "ＭＳ Ｐ明朝", "size": 21, "height": -28, "color": 0, "style": ["bold"]}}],
                 "imageBoxes": [{"slot": 0, "name": "img0", "path": "D:\\cards\\logo.bmp",

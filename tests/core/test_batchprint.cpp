@@ -51,6 +51,8 @@ private Q_SLOTS:
         wrong("no copies", {"@/card.tvl", "-o", "@/out.pdf", "--copies", "0"});
         wrong("dpi 0", {"@/card.tvl", "-o", "@/out.pdf", "--dpi=0"});
         wrong("margin beyond 32 bits", {"@/card.tvl", "-o", "@/out.pdf", "--margin-left", "2147483648"});
+        wrong("margin beyond the dialog's 100 mm", {"@/card.tvl", "-o", "@/out.pdf", "--margin-top", "101"});
+        wrong("negative margin", {"@/card.tvl", "-o", "@/out.pdf", "--margin-left", "-1"});
         wrong("guides neither on nor off", {"@/card.tvl", "-o", "@/out.pdf", "--guides", "yes"});
         wrong("unknown page size", {"@/card.tvl", "-o", "@/out.pdf", "--page-size", "A99"});
         // The read stops at the bad number; what was read is printed all the same.

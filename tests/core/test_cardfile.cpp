@@ -308,7 +308,7 @@ private Q_SLOTS:
         QVERIFY(box);
         QCOMPARE(box->Caption, QStringLiteral("名刺"));
         QCOMPARE(box->bounds, (BoxBounds{11, 22, 130, 20}));
-        QVERIFY(card.doc.Modified());
+        QVERIFY(!card.doc.Modified());   // a read, even one that ended early, is no change
     }
 
     // The bounds run the font–height rule; the size read after them wins.
@@ -335,7 +335,7 @@ private Q_SLOTS:
                                     FontStyle::Bold | FontStyle::Italic | FontStyle::StrikeOut));
         QVERIFY(box->Visible);
         QCOMPARE(card.doc.CurrentBox(), BoxRef::text(0));
-        QVERIFY(card.doc.Modified());
+        QVERIFY(!card.doc.Modified());
     }
 
     void styleField_data()
@@ -796,7 +796,7 @@ private Q_SLOTS:
                 QCOMPARE(back.ImageBoxes(slot)->bounds, doc.ImageBoxes(slot)->bounds);
             }
             QCOMPARE(back.CurrentBox(), n > 0 ? BoxRef::text(n - 1) : BoxRef());
-            QCOMPARE(back.Modified(), n + imageCount > 0);
+            QVERIFY(!back.Modified());
             QVERIFY(backSink.infos.isEmpty());
             QCOMPARE(backSink.errors.size(), picturePaths);
         }

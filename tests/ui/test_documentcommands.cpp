@@ -9,8 +9,14 @@
 #include "UiTestSupport.h"
 
 #include <QAction>
+#include <QUndoStack>
+
+#include <functional>
 #include <QTemporaryDir>
 #include <QTest>
+
+using WindowAction = std::function<void(TForm1 &)>;
+Q_DECLARE_METATYPE(WindowAction)
 
 namespace {
 const QString kNewName = QStringLiteral("新規名刺.tvl");
@@ -82,7 +88,7 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(w.path(QStringLiteral("card.tvl"))), saveAsChoice);
     }
 
-    void saveDoesNotClearModified()
+    void saveClearsModified()
     {
         Window w;
         w.addBox(QStringLiteral("A"));
@@ -92,12 +98,46 @@ private Q_SLOTS:
         QCOMPARE(w.files.saveRequests.at(0).filter, QStringLiteral("名刺 files (*.tvl)|*.tvl"));
         QCOMPARE(w.files.saveRequests.at(0).defaultExtension, QStringLiteral("tvl"));
         QCOMPARE(w.form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + w.path(QStringLiteral("a.tvl")));
+        QVERIFY(!w.doc().Modified());
+        w.doc().setTextCaption(0, QStringLiteral("B"));
         QVERIFY(w.doc().Modified());
         w.form.MenuSave->trigger();   // named now: no dialog
         QCOMPARE(w.files.saveRequests.size(), 1);
-        w.presenter.answers << mrNo;
+        QVERIFY(!w.doc().Modified());
+        // Nothing changed since the save: New asks nothing.
         w.form.MenuNew->trigger();
-        QCOMPARE(w.presenter.infos.size(), 1);
+        QCOMPARE(w.presenter.infos, QStringList());
+        QCOMPARE(w.doc().textBoxCount(), 0);
+    }
+
+    // Right after a card was opened, the close query asks exactly when the
+    // user did something to the card.
+    void closeQueryAsksAfterAChange_data()
+    {
+        QTest::addColumn<WindowAction>("action");
+        QTest::addColumn<bool>("asks");
+        const auto row = [](const char *name, WindowAction action, bool asks) { QTest::newRow(name) << action << asks; };
+        row("nothing", [](TForm1 &) {}, false);
+        row("a box clicked and left unchanged", [](TForm1 &f) { f.MovePanelClick(0); f.closeEditor(); }, true);
+        row("a box moved", [](TForm1 &f) { f.history().beginStep("m"); f.document().setTextBounds(0, {30, 30, 100, 20}); f.history().endStep(); }, true);
+        row("a box deleted", [](TForm1 &f) { f.document().SetCurrentBox(BoxRef::text(0)); f.MenuDelete->trigger(); }, true);
+        row("print settings changed", [](TForm1 &f) { f.history().setPrintSettings({1, 2, 3}); }, true);
+        row("print settings kept", [](TForm1 &f) { f.history().setPrintSettings(f.document().printSettings()); }, false);
+        row("a change undone", [](TForm1 &f) { f.history().setPrintSettings({1, 2, 3}); f.history().stack().undo(); }, true);
+        row("a change saved", [](TForm1 &f) { f.history().setPrintSettings({1, 2, 3}); f.MenuSave->trigger(); }, false);
+        row("the current box chosen", [](TForm1 &f) { f.document().SetCurrentBox(BoxRef::text(0)); }, false);
+    }
+    void closeQueryAsksAfterAChange()
+    {
+        QFETCH(WindowAction, action);
+        QFETCH(bool, asks);
+        Window w;
+        w.files.openAnswers << w.card(QStringLiteral("c.tvl"), QStringLiteral("名前"));
+        w.form.MenuOpen->trigger();
+        action(w.form);
+        w.presenter.answers << mrCancel;
+        QCOMPARE(w.form.FormCloseQuery(), !asks);
+        QCOMPARE(w.presenter.infos, asks ? QStringList{w.question()} : QStringList());
     }
 
     void saveAsCancelledChangesNothing()
@@ -120,7 +160,7 @@ private Q_SLOTS:
         QCOMPARE(w.doc().textBoxCount(), 1);
         QCOMPARE(w.doc().printSettings(), (PrintSettings{0, 7, 9}));
         QCOMPARE(w.form.Edit1->text(), QStringLiteral("読み込み"));
-        QVERIFY(w.doc().Modified());   // a card with boxes counts as modified
+        QVERIFY(!w.doc().Modified());   // just read: nothing to save
 
         // The same file again: the message, nothing else.
         w.files.openAnswers << card;

@@ -316,12 +316,12 @@ private Q_SLOTS:
         QSignalSpy clicks(panel, &TMovePanel::clicked);
         QSignalSpy downs(panel, &TMovePanel::mouseDown);
 
-        // Move handle: the box follows, keeps its size, Modified stays clear.
+        // Move handle: the box follows and keeps its size; a move is a change.
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(3, 3));
         QTest::mouseMove(panel, QPoint(23, 13));
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(23, 13));
         QCOMPARE(doc.TextBoxes(slot)->bounds, (BoxBounds{70, 60, 100, 20}));
-        QVERIFY(!doc.Modified());
+        QVERIFY(doc.Modified());
 
         // Size handle: bottom-right corner follows; the font follows the height.
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(95, 15));

@@ -1,4 +1,5 @@
 // The print settings dialog and the print command on a PDF printer.
+#include "CardFile.h"
 #include "ErrorGuard.h"
 #include "Main.h"
 #include "PrintOp.h"
@@ -151,9 +152,12 @@ private Q_SLOTS:
         printer.setOutputFileName(dir.filePath(QStringLiteral("sheet.pdf")));
         printer.setResolution(600);
         printer.setCopyCount(3);
+        const QByteArray before = *CardFileBytes(doc);
+        const bool modifiedBefore = doc.Modified();
         w.form.printSheets(printer, 3);
-        QCOMPARE(doc.PrinterDpiX, 600);
-        QCOMPARE(doc.PrinterDpiY, 600);
+        // Printing leaves the card as it was.
+        QCOMPARE(*CardFileBytes(doc), before);
+        QCOMPARE(doc.Modified(), modifiedBefore);
         QCOMPARE(printer.copyCount(), 1);
         QVERIFY(w.form.isEnabled());
         const QByteArray pdf = TestFiles::readFile(dir.filePath(QStringLiteral("sheet.pdf")));

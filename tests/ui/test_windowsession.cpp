@@ -54,13 +54,12 @@ struct Session : TestWindow {
             }
         }
     }
-    // Save As one name, then open the other, declining the save question.
+    // Save As one name, then open the other: just saved, no save question.
     void saveAndOpenTheOther(int round)
     {
         files.saveAnswers << card[round % 2];
         form.MenuSaveAs->trigger();
         files.openAnswers << card[(round + 1) % 2];
-        presenter.answers << mrNo;
         form.MenuOpen->trigger();
     }
     void round(int n)
