@@ -26,10 +26,10 @@ bool drawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int6
 
 // Column outer, row inner: the order in which the cells are printed.
 template <typename Draw>
-void forEachCell(Draw draw)
+void forEachCell(const SheetLayout &layout, Draw draw)
 {
-    for (int column = 0; column < SheetLayout::Columns; ++column)
-        for (int row = 0; row < SheetLayout::Rows; ++row)
+    for (int column = 0; column < layout.columns(); ++column)
+        for (int row = 0; row < layout.rows(); ++row)
             draw(column, row);
 }
 
@@ -67,8 +67,9 @@ QImage pictureForPrint(const QImage &picture, QSize printedSize)
     return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device)
-    : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop()),
+CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset)
+    : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop(),
+               doc.printSettings().Layout, offset),
       m_guides(doc.PrintGuide() != 0)
 {
     // Scaling the pictures is most of the preparation: on every core.
@@ -91,7 +92,7 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device)
 QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &b)
 {
     QSize largest(0, 0);
-    forEachCell([&](int column, int row) {
+    forEachCell(layout, [&](int column, int row) {
         const std::int64_t width = std::int64_t(layout.pageX(column, std::int64_t(b.Left) + b.Width))
                                    - layout.pageX(column, b.Left);
         const std::int64_t height = std::int64_t(layout.pageY(row, std::int64_t(b.Top) + b.Height))
@@ -144,8 +145,8 @@ void CardSheet::PrintGuides(QPainter &painter) const
     // Each arm runs from centre − 10 to centre + 10 with the end point left
     // out: 20 whole pixels, filled as a rectangle so every device gets exactly those.
     constexpr int arm = SheetLayout::CrossHalfArm;
-    for (int g = 0; g < SheetLayout::GuideColumns; ++g) {
-        for (int h = 0; h < SheetLayout::GuideRows; ++h) {
+    for (int g = 0; g < m_layout.guideColumns(); ++g) {
+        for (int h = 0; h < m_layout.guideRows(); ++h) {
             const QPoint c = m_layout.crossCentre(g, h);
             if (!drawable(std::int64_t(c.x()) - arm, std::int64_t(c.y()) - arm, std::int64_t(c.x()) + arm,
                           std::int64_t(c.y()) + arm))
@@ -161,7 +162,7 @@ void CardSheet::PrintImageBox(QPainter &painter, const PrintedImage &image) cons
     if (image.picture.isNull())
         return;
     const BoxBounds &b = image.bounds;
-    forEachCell([&](int column, int row) {
+    forEachCell(m_layout, [&](int column, int row) {
         // The far corner is mapped like the near one, so boxes that touch on
         // the screen touch on paper.
         const std::int64_t x1 = m_layout.pageX(column, b.Left);
@@ -185,7 +186,7 @@ void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
         return;
     painter.setPen(text.color);
     const int cellHeight = text.ascent + text.descent;
-    forEachCell([&](int column, int row) {
+    forEachCell(m_layout, [&](int column, int row) {
         const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
         if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
             return;

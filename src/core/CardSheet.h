@@ -1,6 +1,6 @@
 #pragma once
 // One printed sheet of the card: the cut guides, then every image box, then
-// every text box, each in all eight card cells. The sheet is prepared once
+// every text box, each in every card cell of the paper layout. The sheet is prepared once
 // for a device (its pixels per inch and its font metrics) and can then be
 // drawn on as many pages as the job has; every page draws the very same
 // picture objects, so a PDF embeds each picture once.
@@ -22,18 +22,20 @@ class CardSheet
 {
 public:
     // Lays the document out for device, using its logical pixels per inch.
-    // The print settings (guides, margins) are read from the document.
-    CardSheet(const CardDocument &doc, const QPaintDevice &device);
+    // The print settings (guides, margins, layout) are read from the
+    // document; offset shifts the whole sheet.
+    CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {});
 
     const SheetLayout &layout() const { return m_layout; }
 
     // The size a box's picture is printed at with layout: the largest of its
-    // eight cells (they differ by a pixel at most through rounding).
+    // cells (they differ by a pixel at most through rounding).
     static QSize printedPictureSize(const SheetLayout &layout, const BoxBounds &bounds);
 
     // Draws one sheet with a painter open on the device given above, in the
-    // painter's coordinates: device pixels from the page's (or printable
-    // area's) top-left corner.
+    // painter's coordinates: device pixels from the printable area's
+    // top-left corner for the standard layout, from the paper's for the
+    // others (layout().fromPaperCorner()).
     void draw(QPainter &painter) const;
 
 private:

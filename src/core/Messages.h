@@ -156,6 +156,22 @@ inline QString printSetLeft() { return QStringLiteral("左マージン(mm)"); }
 inline QString printSetTop() { return QStringLiteral("上マージン(mm)"); }
 inline QString printSetGuide() { return QStringLiteral("切り取りガイド印字"); }
 
+// Paper layouts
+// Lengths in millimetres as the program shows them: one decimal.
+inline QString millimetres(double mm) { return QString::number(mm, 'f', 1); }
+// The cards of a layout reach past the paper: %1 × %2 the cards' extent,
+// %3 × %4 the paper, both in millimetres.
+inline QString layoutDoesNotFit(double width, double height, double paperWidth, double paperHeight)
+{
+    return QStringLiteral("カードの配置 (%1 × %2 mm) が用紙 (%3 × %4 mm) に収まりません。列数、行数、位置と間隔を見直してください。")
+        .arg(millimetres(width), millimetres(height), millimetres(paperWidth), millimetres(paperHeight));
+}
+// A card file's layout line that cannot be read: %1 the line number, %2 its text.
+inline QString badLayoutLine(int line, const QString &text)
+{
+    return QStringLiteral("名刺ファイルの %1 行目「%2」は用紙の指定として読めません。標準の 8 面で印刷します。").arg(line).arg(text);
+}
+
 // Print jobs written to files (the command-line tool)
 inline QString cannotWriteOutput(const QString &path, const QString &reason)
 {

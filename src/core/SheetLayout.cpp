@@ -33,11 +33,34 @@ long double divide(long double numerator, std::int32_t denominator)
 }
 
 // Round the whole sum, then add the sheet offset; saturated, never wrapped.
-std::int32_t toPage(long double sum)
+std::int32_t toPage(long double sum, std::int32_t sheetOffset)
 {
-    const std::int64_t v = std::int64_t(CardGeometry::roundTiesEven(sum)) + SheetLayout::SheetOffset;
+    const std::int64_t v = std::int64_t(CardGeometry::roundTiesEven(sum)) + sheetOffset;
     return v > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
                                                          : static_cast<std::int32_t>(v);
+}
+
+constexpr long double CmPerTenthMm = 0.01L;
+
+// A length in tenths of a millimetre as printer pixels, unrounded.
+long double tenthsTerm(std::int64_t tenths, std::int32_t dpi)
+{
+    return integerProduct(tenths, dpi) * CardGeometry::InchesPerCm * CmPerTenthMm;
+}
+
+// The lines through the card edges of a grid, in tenths: each cell's near
+// and far edge, once each where cards touch.
+std::vector<std::int64_t> gridEdges(std::int32_t origin, std::int32_t pitch, int count, std::int32_t cardSize)
+{
+    std::vector<std::int64_t> edges;
+    for (int n = 0; n < count; ++n) {
+        const std::int64_t near = std::int64_t(origin) + std::int64_t(n) * pitch;
+        edges.push_back(near);
+        edges.push_back(near + cardSize);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    return edges;
 }
 
 // Where the characters of text end: a surrogate pair is one character.
@@ -54,20 +77,48 @@ std::vector<int> characterEnds(const QString &text)
 } // namespace
 
 SheetLayout::SheetLayout(std::int32_t dpiX, std::int32_t dpiY, std::int32_t screenPpi,
-                         std::int32_t marginLeftMm, std::int32_t marginTopMm)
-    : m_dpiX(dpiX), m_dpiY(dpiY), m_screenPpi(screenPpi), m_marginLeft(marginLeftMm), m_marginTop(marginTopMm)
+                         std::int32_t marginLeftMm, std::int32_t marginTopMm, const PaperLayout &paper,
+                         SheetOffset offset)
+    : m_dpiX(dpiX), m_dpiY(dpiY), m_screenPpi(screenPpi), m_marginLeft(marginLeftMm), m_marginTop(marginTopMm),
+      m_paper(paper.isValid() ? paper : PaperLayout::standard()), m_offset(offset),
+      m_sheetOffset(m_paper.isStandard() ? StandardSheetOffset : 0)
 {
+    if (m_paper.isStandard()) {
+        for (int g = 0; g <= columns(); ++g)
+            m_guideX.push_back(columnTerm(g));
+        for (int h = 0; h <= rows(); ++h)
+            m_guideY.push_back(rowTerm(h));
+        return;
+    }
+    for (const std::int64_t edge : gridEdges(m_paper.originX, m_paper.pitchX, columns(), PaperLayout::CardWidthTenths))
+        m_guideX.push_back(tenthsTerm(edge, m_dpiX));
+    for (const std::int64_t edge : gridEdges(m_paper.originY, m_paper.pitchY, rows(), PaperLayout::CardHeightTenths))
+        m_guideY.push_back(tenthsTerm(edge, m_dpiY));
 }
 
 long double SheetLayout::columnTerm(std::int64_t column) const
 {
+    if (!m_paper.isStandard())
+        return tenthsTerm(m_paper.originX + column * m_paper.pitchX, m_dpiX);
     return integerProduct(column, m_dpiX) * CardGeometry::CardWidthCm * CardGeometry::InchesPerCm;
 }
 
 long double SheetLayout::rowTerm(std::int64_t row) const
 {
+    if (!m_paper.isStandard())
+        return tenthsTerm(m_paper.originY + row * m_paper.pitchY, m_dpiY);
     return integerProduct(row, m_dpiY) * static_cast<long double>(CardGeometry::CardHeightCm)
            * CardGeometry::InchesPerCm;
+}
+
+long double SheetLayout::offsetXTerm() const
+{
+    return tenthsTerm(m_offset.x, m_dpiX);
+}
+
+long double SheetLayout::offsetYTerm() const
+{
+    return tenthsTerm(m_offset.y, m_dpiY);
 }
 
 long double SheetLayout::leftMarginTerm() const
@@ -82,12 +133,16 @@ long double SheetLayout::topMarginTerm() const
 
 std::int32_t SheetLayout::pageX(int column, std::int64_t px) const
 {
-    return toPage((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm());
+    return toPage(((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm())
+                      + offsetXTerm(),
+                  m_sheetOffset);
 }
 
 std::int32_t SheetLayout::pageY(int row, std::int64_t py) const
 {
-    return toPage((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm());
+    return toPage(((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm())
+                      + offsetYTerm(),
+                  m_sheetOffset);
 }
 
 QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t py) const
@@ -97,7 +152,8 @@ QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t
 
 QPoint SheetLayout::crossCentre(int guideColumn, int guideRow) const
 {
-    return QPoint(toPage(columnTerm(guideColumn) + leftMarginTerm()), toPage(rowTerm(guideRow) + topMarginTerm()));
+    return QPoint(toPage((m_guideX.at(size_t(guideColumn)) + leftMarginTerm()) + offsetXTerm(), m_sheetOffset),
+                  toPage((m_guideY.at(size_t(guideRow)) + topMarginTerm()) + offsetYTerm(), m_sheetOffset));
 }
 
 long double SheetLayout::cardWidthPixels() const

@@ -60,7 +60,7 @@ std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job,
     writer.setPageSize(job.pageSize);
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter(&writer);
-    if (!painter.isActive() || !printSheets(doc, painter, writer, copies) || !painter.end()) {
+    if (!painter.isActive() || !printSheets(doc, painter, writer, copies, job.offset) || !painter.end()) {
         setError(error, Msg::cannotWriteOutput(path, buffer.errorString()));
         return std::nullopt;
     }
@@ -69,9 +69,9 @@ std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job,
 
 } // namespace
 
-bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies)
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset)
 {
-    const CardSheet sheet(doc, device);
+    const CardSheet sheet(doc, device, offset);
     for (int page = 0; page < copies; ++page) {
         if (page > 0 && !device.newPage())
             return false;
@@ -80,10 +80,27 @@ bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &
     return true;
 }
 
+// What keeps a file job from being made, or nothing.
+std::optional<QString> fileJobProblem(const CardDocument &doc, const SheetJob &job)
+{
+    if (job.copies < 1)
+        return Msg::noCopies();
+    return layoutProblem(doc, job.pageSize.size(QPageSize::Millimeter));
+}
+
+std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &pageMm)
+{
+    const PaperLayout &layout = doc.printSettings().Layout;
+    if (layout.fitsOn(pageMm))
+        return std::nullopt;
+    const QSizeF extent = layout.extentMm();
+    return Msg::layoutDoesNotFit(extent.width(), extent.height(), pageMm.width(), pageMm.height());
+}
+
 bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
 {
-    if (job.copies < 1) {
-        setError(error, Msg::noCopies());
+    if (const std::optional<QString> problem = fileJobProblem(doc, job)) {
+        setError(error, *problem);
         return false;
     }
     // Every page is the same sheet: draw it once and let the other pages
@@ -98,8 +115,8 @@ bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path,
 
 bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
 {
-    if (job.copies < 1) {
-        setError(error, Msg::noCopies());
+    if (const std::optional<QString> problem = fileJobProblem(doc, job)) {
+        setError(error, *problem);
         return false;
     }
     const QSize pixels = PagePixels::of(job.pageSize, job.dpi);
@@ -118,7 +135,7 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
     page.fill(Qt::white);
     {
         QPainter painter(&page);
-        CardSheet(doc, page).draw(painter);
+        CardSheet(doc, page, job.offset).draw(painter);
     }
 
     // Every page is the same sheet: encode it once, write it copies times.

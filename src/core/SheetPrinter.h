@@ -1,8 +1,12 @@
 #pragma once
 // Print jobs of the card sheet: one sheet per page, as many pages as copies,
 // on a printer, into a PDF file or into PNG files.
+#include "SheetLayout.h"
+
 #include <QPageSize>
 #include <QString>
+
+#include <optional>
 
 class CardDocument;
 class QPagedPaintDevice;
@@ -12,6 +16,7 @@ struct SheetJob {
     int copies = 1;
     int dpi = 600;   // files only; a printer has its own
     QPageSize pageSize = QPageSize(QPageSize::A4);
+    SheetOffset offset;   // shifts the whole sheet
 };
 
 namespace SheetPrinter {
@@ -20,7 +25,14 @@ namespace SheetPrinter {
 // PDF writer), whose first page is the current one: a new page between
 // sheets, none after the last. The sheet is laid out at the device's resolution. Returns
 // false when the device refused a new page (the job should then be aborted).
-bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies);
+// A layout other than the standard one is measured from the paper's corner:
+// the painter's origin must be there (a printer printing its full page).
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies,
+                 SheetOffset offset = {});
+
+// Why the document's layout cannot be printed on a paper of pageMm, or
+// nothing when it can.
+std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &pageMm);
 
 // Both file jobs need at least one copy; fewer is reported as a failure.
 

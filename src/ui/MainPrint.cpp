@@ -19,6 +19,8 @@ void TForm1::MenuPrintOptionClick()
 void TForm1::MenuPrintPreviewClick()
 {
     QPrinter printer(QPrinter::HighResolution);
+    // Layouts other than the standard one are measured from the paper's corner.
+    printer.setFullPage(!m_doc.printSettings().Layout.isStandard());
     QPrintPreviewDialog preview(&printer, this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) {
         QPainter painter(p);
@@ -46,6 +48,10 @@ void TForm1::printSheets(QPrinter &printer, int copies)
     printer.setCopyCount(1);
     if (copies <= 0)
         return;
+    if (const std::optional<QString> problem =
+            SheetPrinter::layoutProblem(m_doc, printer.pageLayout().fullRect(QPageLayout::Millimeter).size()))
+        throw TaveloError(*problem);
+    printer.setFullPage(!m_doc.printSettings().Layout.isStandard());
     // The window takes no input while the job runs, so the card stays as it
     // was when the job began.
     setEnabled(false);

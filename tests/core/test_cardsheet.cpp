@@ -288,7 +288,7 @@ private Q_SLOTS:
         QList<qint64> sizes;
         for (const int copies : {1, 100}) {
             QString error;
-            QVERIFY(SheetPrinter::writePdf(doc, {copies, 600, QPageSize(QPageSize::A4)}, path, &error));
+            QVERIFY(SheetPrinter::writePdf(doc, {copies, 600, QPageSize(QPageSize::A4), {}}, path, &error));
             const QByteArray pdf = TestFiles::readFile(path);
             QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), copies);
             QCOMPARE(pdf.count("/Subtype /Image"), 1);
@@ -363,7 +363,7 @@ private Q_SLOTS:
             std::optional<FileSizeLimit> limit;
             if (diskFull)
                 limit.emplace(20000);   // the picture alone is 120 KB
-            const SheetJob job{copies, dpi, QPageSize(QPageSize::A6)};
+            const SheetJob job{copies, dpi, QPageSize(QPageSize::A6), {}};
             QVERIFY(!(name.endsWith(QLatin1String(".png")) ? SheetPrinter::writePng(doc, job, path, &error)
                                                           : SheetPrinter::writePdf(doc, job, path, &error)));
         }
