@@ -3,6 +3,8 @@
 #include "CardDocument.h"
 #include "CardFile.h"
 #include "CollectingSink.h"
+#include "Messages.h"
+#include "QrCaption.h"
 #include "TaveloError.h"
 
 bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi,
@@ -16,6 +18,13 @@ bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std:
         LoadCardFile(doc, path, &isCard, fit);
     } catch (const TaveloError &e) {
         sink.error(e.message());
+    }
+    // A QR code no symbol can carry is left off the sheet: the user is told.
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const TextBox *box = doc.TextBoxes(slot);
+        const std::optional<QrCaption> qr = box ? qrCaption(box->Caption) : std::nullopt;
+        if (qr && qr->symbol().status() == QrSymbol::Status::TooLong)
+            sink.information(Msg::qrTooLong(), MsgButton::Ok);
     }
     return isCard;
 }

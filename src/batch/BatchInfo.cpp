@@ -6,6 +6,7 @@
 #include "CardDocument.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
+#include "QrCaption.h"
 
 #include <QTextStream>
 
@@ -108,6 +109,11 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
         json.key(QStringLiteral("slot")).value(std::int64_t(slot));
         json.key(QStringLiteral("name")).value(box->Name());
         json.key(QStringLiteral("caption")).value(box->Caption);
+        if (const std::optional<QrCaption> qr = qrCaption(box->Caption)) {
+            json.key(QStringLiteral("qr")).value(true);
+            json.key(QStringLiteral("content")).value(qr->content);
+            json.key(QStringLiteral("level")).value(QString(QLatin1Char(qrLevelLetter(qr->level))));
+        }
         writeBounds(json, box->bounds);
         json.key(QStringLiteral("font"));
         writeFont(json, box->Font, doc.screenPpi());

@@ -1,6 +1,7 @@
 #include "CardSheet.h"
 
 #include "FontMapping.h"
+#include "QrDrawing.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -104,6 +105,8 @@ QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &
 
 CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDevice &device) const
 {
+    if (const std::optional<QrCaption> qr = qrCaption(box.Caption))
+        return prepareQr(box, *qr);
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
     const QFont font = FontMapping::toQFont(boxFont);
@@ -175,6 +178,10 @@ void CardSheet::PrintImageBox(QPainter &painter, const PrintedImage &image) cons
 
 void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
 {
+    if (text.isQr) {
+        PrintQrBox(painter, text);
+        return;
+    }
     if (text.glyphs.isEmpty())
         return;
     painter.setPen(text.color);
@@ -188,5 +195,49 @@ void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
             painter.drawGlyphRun(baseline, run);
+    });
+}
+
+CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption &qr) const
+{
+    PrintedText printed;
+    printed.bounds = box.bounds;
+    printed.isQr = true;
+    // The module size comes from the smallest of the eight cells (they differ
+    // by a pixel at most), so the symbol fits every one of them.
+    const BoxBounds &b = box.bounds;
+    const int limit = int(DrawableLimit);
+    QSize smallest(limit, limit);
+    forEachCell([&](int column, int row) {
+        const std::int64_t width = std::int64_t(m_layout.pageX(column, std::int64_t(b.Left) + b.Width))
+                                   - m_layout.pageX(column, b.Left);
+        const std::int64_t height = std::int64_t(m_layout.pageY(row, std::int64_t(b.Top) + b.Height))
+                                    - m_layout.pageY(row, b.Top);
+        smallest = smallest.boundedTo(QSize(int(std::clamp<std::int64_t>(width, 0, DrawableLimit)),
+                                            int(std::clamp<std::int64_t>(height, 0, DrawableLimit))));
+    });
+    const QrSymbol symbol = qr.symbol();
+    printed.qr = QrDrawing::render(symbol, QrDrawing::moduleSize(symbol.width(), smallest),
+                                   FontMapping::toQColor(box.Font.color()));
+    return printed;
+}
+
+void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text) const
+{
+    // Content no symbol holds, or a box too small for one: nothing is printed.
+    if (text.qr.isNull())
+        return;
+    const BoxBounds &b = text.bounds;
+    forEachCell([&](int column, int row) {
+        const std::int64_t x1 = m_layout.pageX(column, b.Left);
+        const std::int64_t y1 = m_layout.pageY(row, b.Top);
+        const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
+        const std::int64_t y2 = m_layout.pageY(row, std::int64_t(b.Top) + b.Height);
+        if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
+            return;
+        const QRect cell(int(x1), int(y1), int(x2 - x1), int(y2 - y1));
+        // White under the whole box, as under a caption's characters.
+        painter.fillRect(cell, Qt::white);
+        painter.drawImage(QrDrawing::centredIn(cell, text.qr.width()), text.qr);
     });
 }

@@ -5,6 +5,7 @@
 // drawn on as many pages as the job has; every page draws the very same
 // picture objects, so a PDF embeds each picture once.
 #include "CardDocument.h"
+#include "QrCaption.h"
 #include "SheetLayout.h"
 
 #include <QColor>
@@ -51,13 +52,17 @@ private:
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
         int descent = 0;
+        bool isQr = false;   // a QR code box: qr is drawn instead of the glyphs
+        QImage qr;           // the symbol, null when it cannot be printed
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
+    PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
 
     void PrintGuides(QPainter &painter) const;
     void PrintImageBox(QPainter &painter, const PrintedImage &image) const;
     void PrintTextBox(QPainter &painter, const PrintedText &text) const;
+    void PrintQrBox(QPainter &painter, const PrintedText &text) const;
 
     SheetLayout m_layout;
     bool m_guides = false;

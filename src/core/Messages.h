@@ -109,6 +109,9 @@ inline QString stepPaste() { return QStringLiteral("貼り付け"); }
 inline QString stepDuplicate() { return QStringLiteral("複製"); }
 inline QString stepCut() { return QStringLiteral("切り取り"); }
 
+// QR codes
+inline QString qrTooLong() { return QStringLiteral("QRコードが長すぎます"); }
+
 // Context menus
 inline QString menuFont() { return QStringLiteral("フォント指定(&F)..."); }
 inline QString menuSize() { return QStringLiteral("現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)"); }

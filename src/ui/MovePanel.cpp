@@ -1,5 +1,8 @@
 #include "MovePanel.h"
 
+#include "QrCaption.h"
+#include "QrDrawing.h"
+
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -60,6 +63,9 @@ void TMovePanel::setCaption(const QString &caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
+    m_qr.reset();
+    if (const std::optional<QrCaption> qr = qrCaption(caption))
+        m_qr = qr->symbol();
     update();
 }
 
@@ -105,7 +111,10 @@ void TMovePanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     drawRaisedBevel(p, rect(), palette());
-    if (!m_caption.isEmpty()) {
+    if (m_qr) {
+        p.setFont(font());
+        QrDrawing::drawOnScreen(p, rect().adjusted(1, 1, -1, -1), *m_qr, m_textColor);
+    } else if (!m_caption.isEmpty()) {
         p.setFont(font());
         p.setPen(m_textColor);
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, m_caption);

@@ -3,12 +3,16 @@
 // is a move handle and its bottom-right corner a size handle; dragging either
 // with the left button moves or sizes the box inside the card panel. Presses in
 // a handle raise no mouse-down and no click of the box.
+#include "QrSymbol.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+
+#include <optional>
 
 class QPainter;
 
@@ -60,6 +64,7 @@ private:
     void updateCursor(const QPoint &client);
 
     QString m_caption;
+    std::optional<QrSymbol> m_qr;   // the code a "QR:" caption asks for
     QColor m_textColor = Qt::black;
     Drag m_drag = Drag::None;
     QPoint m_pressScreen;

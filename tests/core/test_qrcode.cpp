@@ -1,0 +1,326 @@
+// QR code boxes: the symbol drawn on screen and printed at 300 and 600 dpi is
+// read back by a real reader (zbar's zbarimg) to the exact content; its
+// modules are whole pixels inside a quiet zone; content too long for any
+// symbol, boxes too small for one.
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "CardSheet.h"
+#include "QrCaption.h"
+#include "QrDrawing.h"
+#include "BatchRun.h"
+#include "Messages.h"
+#include "TestFiles.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr QRgb White = 0xffffffff;
+
+const QString Japanese = QStringLiteral("山田 太郎／株式会社サンプル 営業部 ﾃｽﾄ");
+const QString VCard = QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nN:山田;太郎;;;\nFN:山田 太郎\n"
+                                     "ORG:株式会社サンプル;営業部\nTEL;TYPE=CELL:090-1234-5678\n"
+                                     "EMAIL:taro@example.jp\nURL:https://example.jp/\nEND:VCARD");
+
+// What zbarimg reads in image, which holds one symbol at most: its bytes
+// exactly as they are coded (zbar's own guess of the character set is left out).
+QString decode(const QImage &image)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("code.png"));
+    if (!image.save(path))
+        return QStringLiteral("(not saved)");
+    QProcess reader;
+    reader.start(QStandardPaths::findExecutable(QStringLiteral("zbarimg")),
+                 {QStringLiteral("--quiet"), QStringLiteral("--raw"), QStringLiteral("-Sbinary"), path});
+    if (!reader.waitForFinished(60000))
+        return QStringLiteral("(zbarimg did not finish)");
+    return QString::fromUtf8(reader.readAllStandardOutput());
+}
+
+void addQrBox(CardDocument &doc, const QString &caption, BoxBounds bounds = {20, 20, 80, 80}, std::int32_t color = 0)
+{
+    doc.setScreenPpi(96);
+    const int slot = doc.AddTextBox();
+    doc.setTextCaption(slot, caption);
+    doc.setTextBounds(slot, bounds);
+    BoxFont font = doc.TextBoxes(slot)->Font;
+    font.setColor(color);
+    doc.setTextFont(slot, font);
+}
+
+QImage printed(const CardDocument &doc, int dpi, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(White);
+    QPainter painter(&image);
+    CardSheet(doc, image).draw(painter);
+    return image;
+}
+
+// The smallest rectangle holding every pixel that is not white.
+QRect inkExtent(const QImage &image, const QRect &area)
+{
+    QRect extent;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != White)
+                extent |= QRect(x, y, 1, 1);
+    return extent;
+}
+
+} // namespace
+
+class TestQrCode : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void captions_data();
+    void captions();
+    void capacityIsTheLibrarys();
+    void readsBack_data();
+    void readsBack();
+    void modulesAreWholePixelsInsideTheQuietZone_data();
+    void modulesAreWholePixelsInsideTheQuietZone();
+    void screenShowsWhatCannotBeDrawn_data();
+    void screenShowsWhatCannotBeDrawn();
+    void tooLongPrintsNothing();
+    void cardFileKeepsTheCaption();
+    void batchToolNamesCodesAndRefusals();
+};
+
+void TestQrCode::captions_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("isQr");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<char>("level");
+    QTest::newRow("url") << "QR:https://example.jp/" << true << "https://example.jp/" << 'M';
+    QTest::newRow("empty") << "QR:" << true << "" << 'M';
+    QTest::newRow("level H") << "QR:(H)abc" << true << "abc" << 'H';
+    QTest::newRow("level L") << "QR:(L)" << true << "" << 'L';
+    QTest::newRow("mark kept after explicit M") << "QR:(M)(Q)x" << true << "(Q)x" << 'M';
+    QTest::newRow("no mark") << "QR:(X)x" << true << "(X)x" << 'M';
+    QTest::newRow("lower case prefix") << "qr:abc" << false << "" << 'M';
+    QTest::newRow("plain text") << "QRコード" << false << "" << 'M';
+}
+
+void TestQrCode::captions()
+{
+    QFETCH(QString, caption);
+    QFETCH(bool, isQr);
+    QFETCH(QString, content);
+    QFETCH(char, level);
+    const std::optional<QrCaption> qr = qrCaption(caption);
+    QCOMPARE(qr.has_value(), isQr);
+    QCOMPARE(isQrCaption(caption), isQr);
+    if (!qr)
+        return;
+    QCOMPARE(qr->content, content);
+    QCOMPARE(qrLevelLetter(qr->level), level);
+    // Composing the caption again gives back the same code.
+    const std::optional<QrCaption> again = qrCaption(qr->captionText());
+    QVERIFY(again);
+    QCOMPARE(again->content, content);
+    QCOMPARE(again->level, qr->level);
+}
+
+void TestQrCode::capacityIsTheLibrarys()
+{
+    for (const QrLevel level : {QrLevel::L, QrLevel::M, QrLevel::Q, QrLevel::H}) {
+        const int capacity = QrSymbol::byteCapacity(level);
+        const QrSymbol full = QrSymbol::encode(QByteArray(capacity, 'a'), level);
+        QVERIFY(full.isValid());
+        QCOMPARE(full.version(), 40);
+        QCOMPARE(QrSymbol::encode(QByteArray(capacity + 1, 'a'), level).status(), QrSymbol::Status::TooLong);
+    }
+    QCOMPARE(QrSymbol::encode(QByteArray(), QrLevel::M).status(), QrSymbol::Status::Empty);
+}
+
+void TestQrCode::readsBack_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("dpi");   // 0: on screen
+    for (const int dpi : {0, 300, 600}) {
+        const QByteArray where = dpi ? QByteArray::number(dpi) + " dpi" : QByteArray("screen");
+        QTest::newRow("url, " + where) << "QR:https://example.jp/staff/0042" << dpi;
+        QTest::newRow("japanese, level H, " + where) << "QR:(H)" + Japanese << dpi;
+        QTest::newRow("vcard, " + where) << "QR:" + VCard << dpi;
+    }
+}
+
+void TestQrCode::readsBack()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, dpi);
+    const QrCaption qr = *qrCaption(caption);
+    if (dpi == 0) {
+        // The card panel's box: 80 × 80 pixels.
+        QImage screen(100, 100, QImage::Format_RGB32);
+        screen.fill(White);
+        QPainter painter(&screen);
+        QrDrawing::drawOnScreen(painter, QRect(10, 10, 80, 80), qr.symbol(), Qt::black);
+        painter.end();
+        QCOMPARE(decode(screen), qr.content);
+        return;
+    }
+    CardDocument doc;
+    addQrBox(doc, caption);
+    // Two columns, four rows of cards at 91 × 55 mm.
+    const QImage sheet = printed(doc, dpi, QSize(dpi * 190 / 25, dpi * 230 / 25));
+    const SheetLayout &layout = CardSheet(doc, sheet).layout();
+    for (int column = 0; column < SheetLayout::Columns; ++column)
+        for (int row = 0; row < SheetLayout::Rows; ++row) {
+            const QRect card(layout.pagePoint(column, row, 0, 0), layout.pagePoint(column, row, 344, 208));
+            QCOMPARE(decode(sheet.copy(card)), qr.content);
+        }
+}
+
+void TestQrCode::modulesAreWholePixelsInsideTheQuietZone_data()
+{
+    QTest::addColumn<int>("dpi");
+    QTest::newRow("300 dpi") << 300;
+    QTest::newRow("600 dpi") << 600;
+}
+
+void TestQrCode::modulesAreWholePixelsInsideTheQuietZone()
+{
+    QFETCH(int, dpi);
+    const QString content = QStringLiteral("https://example.jp/");
+    // A red font: the modules take the box's colour (the file keeps it as BGR).
+    CardDocument doc;
+    addQrBox(doc, QStringLiteral("QR:") + content, {0, 0, 60, 60}, 0x0000ff);
+    const QImage sheet = printed(doc, dpi, QSize(dpi * 100 / 25, dpi * 60 / 25));
+    const CardSheet layoutOnly(doc, sheet);
+    const SheetLayout &layout = layoutOnly.layout();
+    const QRect cell(QPoint(layout.pageX(0, 0), layout.pageY(0, 0)),
+                     QPoint(layout.pageX(0, 60) - 1, layout.pageY(0, 60) - 1));
+    const QrSymbol symbol = QrSymbol::encode(content.toUtf8(), QrLevel::M);
+    const int module = std::min(cell.width(), cell.height()) / (symbol.width() + 8);
+    QVERIFY(module >= 2);
+    const QRect ink = inkExtent(sheet, cell);
+    QCOMPARE(ink.size(), QSize(symbol.width() * module, symbol.width() * module));
+    // Four modules of white at least on every side within the box.
+    QVERIFY(ink.left() - cell.left() >= 4 * module);
+    QVERIFY(ink.top() - cell.top() >= 4 * module);
+    QVERIFY(cell.right() - ink.right() >= 4 * module);
+    QVERIFY(cell.bottom() - ink.bottom() >= 4 * module);
+    // Every module a solid square of red or white.
+    for (int y = 0; y < symbol.width(); ++y) {
+        for (int x = 0; x < symbol.width(); ++x) {
+            const QRgb expected = symbol.dark(x, y) ? qRgb(255, 0, 0) : White;
+            for (int py = 0; py < module; ++py)
+                for (int px = 0; px < module; ++px)
+                    if (sheet.pixel(ink.left() + x * module + px, ink.top() + y * module + py) != expected)
+                        QFAIL(qPrintable(QStringLiteral("module %1,%2 is not one colour").arg(x).arg(y)));
+        }
+    }
+}
+
+void TestQrCode::screenShowsWhatCannotBeDrawn_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<int>("side");
+    QTest::addColumn<bool>("message");
+    // A version 1 symbol with its quiet zone is 29 modules wide.
+    QTest::newRow("too small") << "abc" << 28 << false;
+    QTest::newRow("just fits") << "abc" << 29 << false;
+    QTest::newRow("empty") << "" << 80 << false;
+    QTest::newRow("too long") << QString(2332, QLatin1Char('a')) << 200 << true;
+}
+
+void TestQrCode::screenShowsWhatCannotBeDrawn()
+{
+    QFETCH(QString, content);
+    QFETCH(int, side);
+    QFETCH(bool, message);
+    const QrSymbol symbol = QrSymbol::encode(content.toUtf8(), QrLevel::M);
+    QImage screen(side, side, QImage::Format_RGB32);
+    screen.fill(Qt::blue);
+    QPainter painter(&screen);
+    painter.setFont(QFont(QStringLiteral("IPAGothic"), 9));
+    QrDrawing::drawOnScreen(painter, screen.rect(), symbol, Qt::red);
+    painter.end();
+    int red = 0, grey = 0;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            red += c.red() > c.green() + 64 && c.red() > c.blue() + 64 ? 1 : 0;   // the text is smoothed
+            grey += c.red() == c.green() && c.green() == c.blue() && c != Qt::white ? 1 : 0;
+        }
+    const bool fits = symbol.isValid() && QrDrawing::moduleSize(symbol.width(), screen.size()) > 0;
+    if (fits) {
+        QVERIFY(red > 0);
+        QCOMPARE(decode(screen), content);
+        return;
+    }
+    // The crossed box: both diagonals at least, in grey; the message in the
+    // box's colour only when the content is too long.
+    QVERIFY(grey >= 2 * side - 2);
+    QCOMPARE(red > 0, message);
+}
+
+void TestQrCode::tooLongPrintsNothing()
+{
+    CardDocument doc;
+    addQrBox(doc, QStringLiteral("QR:(H)") + QString(1274, QLatin1Char('a')), {0, 0, 300, 200});
+    const QImage sheet = printed(doc, 300, QSize(1200, 800));
+    QCOMPARE(inkExtent(sheet, sheet.rect()), QRect());
+}
+
+void TestQrCode::cardFileKeepsTheCaption()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("qr.tvl"));
+    const QByteArray bytes = TestFiles::cardBytes(
+        TestFiles::fixedLines()
+        + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + Japanese, 10, 20, 80, 80));
+    QVERIFY(TestFiles::writeFile(path, bytes));
+    CardDocument doc;
+    LoadCardFile(doc, path);
+    QCOMPARE(qrCaption(doc.TextBoxes(0)->Caption)->content, Japanese);
+    const std::optional<QByteArray> written = CardFileBytes(doc);
+    QVERIFY(written);
+    QCOMPARE(*written, bytes);
+}
+
+void TestQrCode::batchToolNamesCodesAndRefusals()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("qr.tvl"));
+    const QString tooLong = QStringLiteral("QR:(H)") + QString(1274, QLatin1Char('a'));
+    QVERIFY(TestFiles::writeFile(
+        path, TestFiles::cardBytes(TestFiles::fixedLines()
+                                   + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + Japanese)
+                                   + TestFiles::textRecord(QStringLiteral("#1"), QStringLiteral("名刺"))
+                                   + TestFiles::textRecord(QStringLiteral("#2"), tooLong))));
+
+    const BatchRun info = runBatch({QStringLiteral("info"), path});
+    QCOMPARE(info.exitCode, 1);
+    const QJsonObject card = QJsonDocument::fromJson(info.out).object();
+    const QJsonArray boxes = card.value(QStringLiteral("textBoxes")).toArray();
+    QCOMPARE(boxes.size(), 3);
+    QCOMPARE(boxes[0].toObject().value(QStringLiteral("qr")).toBool(), true);
+    QCOMPARE(boxes[0].toObject().value(QStringLiteral("content")).toString(), Japanese);
+    QCOMPARE(boxes[0].toObject().value(QStringLiteral("level")).toString(), QStringLiteral("Q"));
+    QVERIFY(!boxes[1].toObject().contains(QStringLiteral("qr")));
+    QCOMPARE(card.value(QStringLiteral("messages")).toArray(), QJsonArray{Msg::qrTooLong()});
+
+    const BatchRun print = runBatch({QStringLiteral("print"), path, QStringLiteral("-o"), dir.filePath(QStringLiteral("out.pdf"))});
+    QCOMPARE(print.exitCode, 1);
+    QVERIFY(QString::fromUtf8(print.err).contains(Msg::qrTooLong()));
+}
+
+QTEST_MAIN(TestQrCode)
+#include "test_qrcode.moc"
