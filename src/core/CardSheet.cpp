@@ -203,12 +203,12 @@ CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption 
     PrintedText printed;
     printed.bounds = box.bounds;
     printed.isQr = true;
-    // The module size comes from the smallest of the eight cells (they differ
+    // The module size comes from the smallest of the cells (they differ
     // by a pixel at most), so the symbol fits every one of them.
     const BoxBounds &b = box.bounds;
     const int limit = int(DrawableLimit);
     QSize smallest(limit, limit);
-    forEachCell([&](int column, int row) {
+    forEachCell(m_layout, [&](int column, int row) {
         const std::int64_t width = std::int64_t(m_layout.pageX(column, std::int64_t(b.Left) + b.Width))
                                    - m_layout.pageX(column, b.Left);
         const std::int64_t height = std::int64_t(m_layout.pageY(row, std::int64_t(b.Top) + b.Height))
@@ -228,7 +228,7 @@ void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text) const
     if (text.qr.isNull())
         return;
     const BoxBounds &b = text.bounds;
-    forEachCell([&](int column, int row) {
+    forEachCell(m_layout, [&](int column, int row) {
         const std::int64_t x1 = m_layout.pageX(column, b.Left);
         const std::int64_t y1 = m_layout.pageY(row, b.Top);
         const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
