@@ -28,7 +28,11 @@ struct PrintOptions {
     std::optional<std::int32_t> marginLeft;
     std::optional<std::int32_t> marginTop;
     std::optional<bool> guides;
+    std::optional<PaperLayout> layout;
 };
+
+// A shift of the sheet from the command line: a metre either way at most.
+constexpr std::int32_t MaxOffsetTenths = 10000;
 
 std::optional<std::int32_t> parseInteger(const QString &text, std::int64_t lowest, std::int64_t highest)
 {
@@ -88,6 +92,12 @@ public:
                 options.marginTop = integer(arg, PrintSettings::MarginMin, PrintSettings::MarginMax);
             else if (isOption(arg, "--guides"))
                 options.guides = onOff(arg);
+            else if (isOption(arg, "--layout"))
+                options.layout = layout(arg);
+            else if (isOption(arg, "--offset-x"))
+                options.job.offset.x = offset(arg);
+            else if (isOption(arg, "--offset-y"))
+                options.job.offset.y = offset(arg);
             else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
                 m_problem = QStringLiteral("unknown option '%1'").arg(arg);
             else if (!options.card.isEmpty())
@@ -155,6 +165,27 @@ private:
         return size.value_or(QPageSize(QPageSize::A4));
     }
 
+    std::optional<PaperLayout> layout(const QString &arg)
+    {
+        const QString text = value(arg);
+        const std::optional<PaperLayout> layout = parsePaperLayoutMm(text);
+        if (!layout && m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes 8, 10 or C,R,OX,OY,PX,PY (columns 1-4, rows 1-8, origin and pitch "
+                                       "in millimetres with at most one decimal, pitch at least 91 by 55), not '%2'")
+                            .arg(optionName(arg), text);
+        return layout;
+    }
+
+    std::int32_t offset(const QString &arg)
+    {
+        const QString text = value(arg);
+        const std::optional<std::int32_t> tenths = parseTenthsOfMm(text);
+        if ((!tenths || *tenths < -MaxOffsetTenths || *tenths > MaxOffsetTenths) && m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes millimetres from -1000 to 1000 with at most one decimal, not '%2'")
+                            .arg(optionName(arg), text);
+        return tenths.value_or(0);
+    }
+
     std::optional<bool> onOff(const QString &arg)
     {
         const QString text = value(arg);
@@ -184,6 +215,8 @@ void applyOverrides(CardDocument &doc, const PrintOptions &options)
         settings.MarginTop = *options.marginTop;
     if (options.guides)
         settings.PrintGuide = *options.guides ? 1 : 0;
+    if (options.layout)
+        settings.Layout = *options.layout;
     doc.setPrintSettings(settings);
 }
 
@@ -208,8 +241,10 @@ int runPrintCommand(const QStringList &args)
     // The job prints each picture at one size: it is scaled to that as soon
     // as it is loaded, and the full-size picture is not kept.
     const PictureFit printedSize = [&](const BoxBounds &bounds) {
+        // The card's settings are read before its boxes.
         const SheetLayout layout(options->job.dpi, options->job.dpi, options->screenDpi,
-                                 options->marginLeft.value_or(doc.MarginLeft()), options->marginTop.value_or(doc.MarginTop()));
+                                 options->marginLeft.value_or(doc.MarginLeft()), options->marginTop.value_or(doc.MarginTop()),
+                                 options->layout.value_or(doc.printSettings().Layout), options->job.offset);
         return CardSheet::printedPictureSize(layout, bounds);
     };
     const bool isCard = readCard(doc, sink, options->card, options->screenDpi, printedSize);

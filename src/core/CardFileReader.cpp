@@ -25,6 +25,8 @@
 namespace {
 
 const QByteArray HeaderText = QByteArrayLiteral("Tavelo DataFile");
+// The layout line follows the header and the three settings lines.
+constexpr int LayoutLineNumber = 5;
 
 // Whether a line holds a text, searched across the pieces it comes in; of
 // each piece only the last few bytes are kept.
@@ -93,24 +95,64 @@ public:
         if (isCard)
             *isCard = true;
         readSettings();
-        while (!m_lines.atEnd()) {
-            const ByteSearch mark = readByteSearch("#$");
-            if (mark.found('#')) {
-                const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
-                if (slot >= 0)
-                    readTextRecord(slot);
-            } else if (mark.found('$')) {
-                const int slot = addBox(m_doc.imageBoxCount(), [&] { return m_doc.AddImageBox(); });
-                if (slot >= 0)
-                    readImageRecord(slot);
-            }
-        }
+        if (!m_lines.atEnd())
+            examineLayoutLine();
+        while (!m_lines.atEnd())
+            examine(readByteSearch("#$"));
     }
 
 private:
+    // A line that starts a record, or else one that is skipped.
+    void examine(const ByteSearch &mark)
+    {
+        if (mark.found('#')) {
+            const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
+            if (slot >= 0)
+                readTextRecord(slot);
+        } else if (mark.found('$')) {
+            const int slot = addBox(m_doc.imageBoxCount(), [&] { return m_doc.AddImageBox(); });
+            if (slot >= 0)
+                readImageRecord(slot);
+        }
+    }
+
+    // The line after the settings may give the paper layout. It is one only
+    // when it carries no record mark: a mark line stays a mark line.
+    void examineLayoutLine()
+    {
+        constexpr qsizetype HeadBytes = 64;   // more than any layout line holds
+        ByteSearch mark("#$");
+        QByteArray head;
+        bool cut = false;
+        m_lines.readLine([&](const char *bytes, long long size) {
+            mark.feed(bytes, size);
+            const qsizetype room = HeadBytes - head.size();
+            cut = cut || size > room;
+            if (room > 0)
+                head.append(bytes, qsizetype(std::min<long long>(size, room)));
+        });
+        if (mark.found('#') || mark.found('$')) {
+            examine(mark);
+            return;
+        }
+        if (!PaperLayoutLine::isLayoutLine(head))
+            return;
+        const std::optional<PaperLayout> layout = cut ? std::nullopt : PaperLayoutLine::parse(head);
+        if (!layout) {
+            const QString text = CodePage932::decode(head).text;
+            information(Msg::badLayoutLine(LayoutLineNumber, cut ? text + QChar(0x2026) : text));
+            return;
+        }
+        PrintSettings settings = m_doc.printSettings();
+        settings.Layout = *layout;
+        m_doc.setPrintSettings(settings);
+    }
+
     void readSettings()
     {
         PrintSettings settings = m_doc.printSettings();
+        // A card without a layout line is printed on the standard sheet.
+        settings.Layout = PaperLayout::standard();
         settings.PrintGuide = static_cast<std::uint8_t>(static_cast<std::uint32_t>(readNumber()));
         m_doc.setPrintSettings(settings);
         settings.MarginLeft = readNumber();

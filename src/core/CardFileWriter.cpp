@@ -91,6 +91,10 @@ QByteArray cardFileContent(const CardDocument &doc)
     out.line(std::int32_t(doc.PrintGuide()));
     out.line(doc.MarginLeft());
     out.line(doc.MarginTop());
+    // Any paper but the standard sheet: one line that carries neither record
+    // mark, which readers knowing nothing of it skip.
+    if (const QByteArray layout = PaperLayoutLine::format(doc.printSettings().Layout); !layout.isEmpty())
+        out.line(layout);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const TextBox *box = doc.TextBoxes(slot);
         if (!box)

@@ -55,6 +55,14 @@ private Q_SLOTS:
         wrong("negative margin", {"@/card.tvl", "-o", "@/out.pdf", "--margin-left", "-1"});
         wrong("guides neither on nor off", {"@/card.tvl", "-o", "@/out.pdf", "--guides", "yes"});
         wrong("unknown page size", {"@/card.tvl", "-o", "@/out.pdf", "--page-size", "A99"});
+        wrong("layout 11", {"@/card.tvl", "-o", "@/out.pdf", "--layout", "11"});
+        wrong("layout of seven numbers", {"@/card.tvl", "-o", "@/out.pdf", "--layout", "2,5,14,11,91,55,1"});
+        wrong("layout of five columns", {"@/card.tvl", "-o", "@/out.pdf", "--layout=5,1,0,0,91,55"});
+        wrong("layout of overlapping cards", {"@/card.tvl", "-o", "@/out.pdf", "--layout", "2,5,14,11,90.9,55"});
+        wrong("layout in hundredths", {"@/card.tvl", "-o", "@/out.pdf", "--layout", "2,5,14.05,11,91,55"});
+        wrong("offset in hundredths", {"@/card.tvl", "-o", "@/out.pdf", "--offset-x", "1.25"});
+        wrong("offset not a number", {"@/card.tvl", "-o", "@/out.pdf", "--offset-y", "up"});
+        wrong("offset beyond a metre", {"@/card.tvl", "-o", "@/out.pdf", "--offset-y", "1000.1"});
         // The read stops at the bad number; what was read is printed all the same.
         QTest::newRow("card messages on stderr")
             << (fixedLines() << "#0" << "営業部" << "12 ") << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--copies", "3"}
@@ -68,6 +76,9 @@ private Q_SLOTS:
         QTest::newRow("not a card file, to png") << QStringList{"Some other file"}
                                                  << QStringList{"@/card.tvl", "-o", "@/out.png"} << 1
                                                  << Msg::badCardFile() << 0;
+        QTest::newRow("ten-up does not fit on Letter")
+            << card << QStringList{"@/card.tvl", "-o", "@/out.pdf", "--layout", "10", "--page-size", "Letter"} << 3
+            << QStringLiteral("286.0") << 0;
         QTest::newRow("output not written") << card << QStringList{"@/card.tvl", "-o", "@/missing/out.pdf"} << 3
                                             << QStringLiteral("missing/out.pdf") << 0;
     }
@@ -148,6 +159,52 @@ private Q_SLOTS:
         QCOMPARE(countBlack(page), crossCentre.x() < 0 ? 0 : 15 * 39);
         if (crossCentre.x() >= 0)
             QCOMPARE(qGray(page.pixel(crossCentre)), 0);
+    }
+
+    // The layout and the offsets of the job, read off a page at 100 dpi:
+    // how many crosses, and where the top-left one stands.
+    void layoutAndOffsets_data()
+    {
+        QTest::addColumn<QStringList>("cardLines");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("crosses");
+        QTest::addColumn<QPoint>("firstCross");
+        const QStringList card = fixedLines(1, 0, 0);
+        const QStringList tenUpCard = fixedLines(1, 0, 0) << QStringLiteral("Layout=10");
+        QTest::newRow("the card's standard sheet") << card << QStringList{} << 15 << QPoint(10, 10);
+        // 14 mm and 11 mm are 55.1 and 43.3 pixels.
+        QTest::newRow("the card's ten-up") << tenUpCard << QStringList{} << 18 << QPoint(55, 43);
+        QTest::newRow("ten-up given") << card << QStringList{"--layout", "10"} << 18 << QPoint(55, 43);
+        QTest::newRow("standard given") << tenUpCard << QStringList{"--layout=8"} << 15 << QPoint(10, 10);
+        // 13.5 mm and 12.2 mm: 53.1 and 48.0.
+        QTest::newRow("ten-up, offsets -0.5 and 1.2")
+            << tenUpCard << QStringList{"--offset-x", "-0.5", "--offset-y=1.2"} << 18 << QPoint(53, 48);
+        // 0.5 mm and 1.2 mm are 2.0 and 4.7 pixels, before the sheet's 10.
+        QTest::newRow("standard, offsets 0.5 and 1.2")
+            << card << QStringList{"--offset-x", "0.5", "--offset-y", "1.2"} << 15 << QPoint(12, 15);
+        // Gaps of 9 and 5 mm: two crosses on every line between cards.
+        // 10 mm and 20.5 mm are 39.4 and 80.7 pixels.
+        QTest::newRow("custom with gaps") << card << QStringList{"--layout", "2,3,10,20.5,100,60"} << 4 * 6
+                                          << QPoint(39, 81);
+    }
+    void layoutAndOffsets()
+    {
+        QFETCH(QStringList, cardLines);
+        QFETCH(QStringList, options);
+        QFETCH(int, crosses);
+        QFETCH(QPoint, firstCross);
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(cardLines)));
+        const QString out = dir.filePath(QStringLiteral("sheet.png"));
+        const BatchRun run = runBatch(QStringList{"print", card, "-o", out, "--dpi", "100"} + options);
+        QCOMPARE(run.exitCode, 0);
+        const QImage page(dir.filePath(QStringLiteral("sheet-1.png")));
+        QCOMPARE(countBlack(page), crosses * 39);
+        QCOMPARE(qGray(page.pixel(firstCross)), 0);
+        QCOMPARE(qGray(page.pixel(firstCross + QPoint(-10, -1))), 255);   // the centre, not an arm
+        QCOMPARE(qGray(page.pixel(firstCross + QPoint(-10, 0))), 0);
+        QCOMPARE(qGray(page.pixel(firstCross + QPoint(0, -10))), 0);
     }
 };
 

@@ -1,0 +1,206 @@
+// The paper layout in the card file: the line after the settings, its round
+// trip, its malformed forms, and what a reader that knows only the records
+// makes of a card that has one.
+#include "CardFixture.h"
+#include "CodePage932.h"
+#include "Messages.h"
+#include "PaperLayout.h"
+
+#include <QTest>
+
+using TestFiles::cardBytes;
+using TestFiles::fixedLines;
+using TestFiles::imageRecord;
+using TestFiles::textRecord;
+
+Q_DECLARE_METATYPE(PaperLayout)
+
+using Card = CardFixture;
+
+namespace {
+
+struct OldReaderBox {
+    char kind;
+    QByteArray caption;   // or picture path
+    QList<QByteArray> numbers;
+    bool operator==(const OldReaderBox &o) const
+    {
+        return kind == o.kind && caption == o.caption && numbers == o.numbers;
+    }
+};
+
+// The card file's records as a reader sees them that knows nothing but the
+// four fixed lines and the two record marks: every other line is skipped.
+QList<OldReaderBox> readAsOldReader(const QByteArray &bytes)
+{
+    QList<QByteArray> lines = bytes.split('\r');
+    for (QByteArray &line : lines) {
+        if (line.startsWith('\n'))
+            line.remove(0, 1);
+    }
+    QList<OldReaderBox> boxes;
+    for (qsizetype n = 4; n < lines.size(); ++n) {
+        const QByteArray &line = lines.at(n);
+        const bool text = line.contains('#');
+        if (!text && !line.contains('$'))
+            continue;
+        const qsizetype fields = text ? 9 : 5;
+        OldReaderBox box{text ? '#' : '$', lines.value(n + 1), lines.mid(n + 2, fields - 1)};
+        boxes << box;
+        n += fields;
+    }
+    return boxes;
+}
+
+QList<OldReaderBox> boxesOf(const CardDocument &doc)
+{
+    const std::optional<QByteArray> bytes = CardFileBytes(doc);
+    return bytes ? readAsOldReader(*bytes) : QList<OldReaderBox>();
+}
+
+} // namespace
+
+class TestLayoutLine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Only a layout other than the standard one writes a line, right after
+    // the settings; reading the card back gives the same layout and boxes.
+    void roundTrip_data()
+    {
+        QTest::addColumn<PaperLayout>("layout");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("standard") << PaperLayout::standard() << QByteArray();
+        QTest::newRow("ten-up") << PaperLayout::tenUp() << QByteArray("Layout=10");
+        QTest::newRow("custom") << PaperLayout::custom(3, 7, 5, 25, 955, 600) << QByteArray("Layout=3,7,5,25,955,600");
+        QTest::newRow("custom, the ten-up numbers")
+            << PaperLayout::custom(2, 5, 140, 110, 910, 550) << QByteArray("Layout=2,5,140,110,910,550");
+        QTest::newRow("custom, largest") << PaperLayout::custom(4, 8, 10000, 10000, 10000, 10000)
+                                         << QByteArray("Layout=4,8,10000,10000,10000,10000");
+    }
+    void roundTrip()
+    {
+        QFETCH(PaperLayout, layout);
+        QFETCH(QByteArray, line);
+        Card card;
+        card.doc.setPrintSettings({1, 5, 10, layout});
+        const int text = card.doc.AddTextBox();
+        card.doc.setTextCaption(text, QStringLiteral("営業部"));
+        card.doc.AddImageBox();
+        QCOMPARE(card.save(card.path()), QString());
+
+        // The bytes of the same card on the standard sheet, the line inserted.
+        CardDocument plain;
+        plain.setPrintSettings({1, 5, 10});
+        plain.restoreTextBox(0, *card.doc.TextBoxes(text));
+        plain.restoreImageBox(0, *card.doc.ImageBoxes(0));
+        const QByteArray plainBytes = CardFileBytes(plain).value_or(QByteArray());
+        const qsizetype settingsEnd = cardBytes(fixedLines(1, 5, 10)).size();
+        const QByteArray expected = plainBytes.left(settingsEnd) + (line.isEmpty() ? line : line + "\r\n")
+                                    + plainBytes.mid(settingsEnd);
+        const QByteArray written = TestFiles::readFile(card.path());
+        QCOMPARE(written, expected);
+
+        Card back;
+        QCOMPARE(back.load(card.path()), QString());
+        QVERIFY(back.sink.told.isEmpty());
+        QCOMPARE(back.doc.printSettings().Layout, layout);
+        QCOMPARE(back.doc.printSettings().MarginLeft, 5);
+        QCOMPARE(boxesOf(back.doc), boxesOf(card.doc));
+        // A reader that skips unmarked lines finds the very same records.
+        QCOMPARE(readAsOldReader(written), boxesOf(card.doc));
+        QCOMPARE(readAsOldReader(written).size(), 2);
+    }
+
+    // A line that means to be the layout line but cannot be read gives the
+    // standard sheet and a message naming line 5; the card is read on.
+    void malformed_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("no value") << QStringLiteral("Layout=");
+        QTest::newRow("nine") << QStringLiteral("Layout=9");
+        QTest::newRow("five numbers") << QStringLiteral("Layout=2,5,140,110,910");
+        QTest::newRow("seven numbers") << QStringLiteral("Layout=2,5,140,110,910,550,0");
+        QTest::newRow("five columns") << QStringLiteral("Layout=5,1,0,0,910,550");
+        QTest::newRow("no columns") << QStringLiteral("Layout=0,1,0,0,910,550");
+        QTest::newRow("nine rows") << QStringLiteral("Layout=1,9,0,0,910,550");
+        QTest::newRow("negative origin") << QStringLiteral("Layout=2,5,-1,110,910,550");
+        QTest::newRow("cards overlap") << QStringLiteral("Layout=2,5,140,110,909,550");
+        QTest::newRow("beyond a metre") << QStringLiteral("Layout=2,5,10001,110,910,550");
+        QTest::newRow("a blank inside") << QStringLiteral("Layout=2, 5,140,110,910,550");
+        QTest::newRow("a blank after") << QStringLiteral("Layout=10 ");
+        QTest::newRow("a sign") << QStringLiteral("Layout=+10");
+        QTest::newRow("decimals") << QStringLiteral("Layout=2,5,14.0,110,910,550");
+        QTest::newRow("huge number") << QStringLiteral("Layout=2,5,99999999999999999999,110,910,550");
+        QTest::newRow("very long") << QStringLiteral("Layout=10") + QString(100000, QLatin1Char('0'));
+        QTest::newRow("kanji") << QStringLiteral("Layout=十面");
+    }
+    void malformed()
+    {
+        QFETCH(QString, line);
+        Card card;
+        card.doc.setPrintSettings({1, 0, 0, PaperLayout::tenUp()});   // from an earlier card: not kept
+        QCOMPARE(card.loadBytes(cardBytes(fixedLines() + QStringList{line} + textRecord(QStringLiteral("#0"), QStringLiteral("a")))),
+                 QString());
+        QCOMPARE(card.doc.printSettings().Layout, PaperLayout::standard());
+        QCOMPARE(card.doc.textBoxCount(), 1);
+        QCOMPARE(card.sink.infos.size(), 1);
+        const QString shown = line.size() > 64 ? line.left(64) + QChar(0x2026) : line;
+        QCOMPARE(card.sink.infos.first(), Msg::badLayoutLine(5, shown));
+    }
+
+    // Only line 5 is the layout line, only without a record mark; elsewhere
+    // such a line is skipped like any unmarked line, and a mark line keeps
+    // starting its record.
+    void placement_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<PaperLayout>("layout");
+        QTest::addColumn<int>("textBoxes");
+        QTest::addColumn<int>("imageBoxes");
+        const QStringList text = textRecord(QStringLiteral("#0"), QStringLiteral("a"));
+        const QStringList image = imageRecord(QStringLiteral("$0"), QString());
+        QTest::newRow("no line") << fixedLines() + text << PaperLayout::standard() << 1 << 0;
+        QTest::newRow("line 5") << fixedLines() + QStringList{QStringLiteral("Layout=10")} + text
+                                << PaperLayout::tenUp() << 1 << 0;
+        QTest::newRow("line 5, nothing after") << fixedLines() + QStringList{QStringLiteral("Layout=10")}
+                                               << PaperLayout::tenUp() << 0 << 0;
+        QTest::newRow("line 6: skipped") << fixedLines() + QStringList{QString(), QStringLiteral("Layout=10")} + text
+                                         << PaperLayout::standard() << 1 << 0;
+        QTest::newRow("after a record: skipped") << fixedLines() + text + QStringList{QStringLiteral("Layout=10")}
+                                                 << PaperLayout::standard() << 1 << 0;
+        QTest::newRow("with # it is a text record")
+            << fixedLines() + QStringList{QStringLiteral("Layout=10#")} + text.mid(1) << PaperLayout::standard() << 1 << 0;
+        QTest::newRow("with $ it is an image record")
+            << fixedLines() + QStringList{QStringLiteral("Layout=$")} + image.mid(1) << PaperLayout::standard() << 0 << 1;
+        QTest::newRow("other text on line 5: skipped") << fixedLines() + QStringList{QStringLiteral("layout=10")} + image
+                                                      << PaperLayout::standard() << 0 << 1;
+    }
+    void placement()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(PaperLayout, layout);
+        QFETCH(int, textBoxes);
+        QFETCH(int, imageBoxes);
+        Card card;
+        QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
+        QVERIFY(card.sink.told.isEmpty());
+        QCOMPARE(card.doc.printSettings().Layout, layout);
+        QCOMPARE(card.doc.textBoxCount(), textBoxes);
+        QCOMPARE(card.doc.imageBoxCount(), imageBoxes);
+    }
+
+    // The line written never holds a record mark, whatever the layout.
+    void neverAMark()
+    {
+        for (int columns = 1; columns <= 4; ++columns)
+            for (int rows = 1; rows <= 8; ++rows) {
+                const QByteArray line = PaperLayoutLine::format(PaperLayout::custom(columns, rows, 12, 34, 999, 777));
+                QVERIFY(!line.contains('#') && !line.contains('$'));
+                QCOMPARE(PaperLayoutLine::parse(line), PaperLayout::custom(columns, rows, 12, 34, 999, 777));
+            }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLayoutLine)
+#include "test_layoutline.moc"
