@@ -286,11 +286,11 @@ void TestQrCode::cardFileKeepsTheCaption()
     const QString path = dir.filePath(QStringLiteral("qr.tvl"));
     const QByteArray bytes = TestFiles::cardBytes(
         TestFiles::fixedLines()
-        + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + Japanese, 10, 20, 80, 80));
+        + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + VCard, 10, 20, 80, 80));
     QVERIFY(TestFiles::writeFile(path, bytes));
     CardDocument doc;
     LoadCardFile(doc, path);
-    QCOMPARE(qrCaption(doc.TextBoxes(0)->Caption)->content, Japanese);
+    QCOMPARE(qrCaption(doc.TextBoxes(0)->Caption)->content, VCard);
     const std::optional<QByteArray> written = CardFileBytes(doc);
     QVERIFY(written);
     QCOMPARE(*written, bytes);
