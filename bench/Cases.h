@@ -1,5 +1,5 @@
 #pragma once
-// The five cases of the benchmark; each adds its rows to the table.
+// The cases of the benchmark; each adds its rows to the table.
 #include <QString>
 #include <QStringList>
 
@@ -19,3 +19,4 @@ void printCases(const BenchSetup &setup, ResultTable &table);
 void cardFileCase(const BenchSetup &setup, ResultTable &table);
 void liveResizeCase(const BenchSetup &setup, ResultTable &table);
 void startupCase(const BenchSetup &setup, ResultTable &table);
+void qrCase(const BenchSetup &setup, ResultTable &table);

@@ -1,6 +1,6 @@
 // tavelo-bench: makes its own inputs, runs the cases and prints one table of
 // figures and targets. Names of cases on the command line (print, cardfile,
-// resize, startup) run only those; "inputs DIR" only makes the inputs in DIR,
+// resize, startup, qr) run only those; "inputs DIR" only makes the inputs in DIR,
 // to look at a case by hand. Exit status 1 when a target is missed.
 #include "BenchCard.h"
 #include "CardDocument.h"
@@ -76,6 +76,7 @@ int main(int argc, char **argv)
         {QStringLiteral("cardfile"), cardFileCase},
         {QStringLiteral("resize"), liveResizeCase},
         {QStringLiteral("startup"), startupCase},
+        {QStringLiteral("qr"), qrCase},
     };
     QStringList chosen = app.arguments().mid(1);
     if (chosen.size() == 2 && chosen.at(0) == QLatin1String("inputs")) {
@@ -84,7 +85,8 @@ int main(int argc, char **argv)
         return 0;
     }
     if (chosen.isEmpty())
-        chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup")};
+        chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
+                  QStringLiteral("qr")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

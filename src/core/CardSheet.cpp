@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 #include <QtConcurrent/QtConcurrentMap>
@@ -106,7 +107,7 @@ QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &
 CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDevice &device) const
 {
     if (const std::optional<QrCaption> qr = qrCaption(box.Caption))
-        return prepareQr(box, *qr);
+        return prepareQr(box, *qr, device);
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
     const QFont font = FontMapping::toQFont(boxFont);
@@ -198,7 +199,7 @@ void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
     });
 }
 
-CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption &qr) const
+CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const
 {
     PrintedText printed;
     printed.bounds = box.bounds;
@@ -217,8 +218,12 @@ CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption 
                                             int(std::clamp<std::int64_t>(height, 0, DrawableLimit))));
     });
     const QrSymbol symbol = qr.symbol();
-    printed.qr = QrDrawing::render(symbol, QrDrawing::moduleSize(symbol.width(), smallest),
-                                   FontMapping::toQColor(box.Font.color()));
+    const int module = QrDrawing::moduleSize(symbol.width(), smallest);
+    const QColor color = FontMapping::toQColor(box.Font.color());
+    const QPaintEngine *engine = device.paintEngine();
+    const bool pdf = engine && engine->type() == QPaintEngine::Pdf;
+    printed.qr = pdf && color.rgb() == qRgb(0, 0, 0) ? QrDrawing::renderBlackForPdf(symbol, module)
+                                                     : QrDrawing::render(symbol, module, color);
     return printed;
 }
 

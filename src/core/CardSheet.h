@@ -57,7 +57,7 @@ private:
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
-    PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
+    PrintedText prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const;
 
     void PrintGuides(QPainter &painter) const;
     void PrintImageBox(QPainter &painter, const PrintedImage &image) const;

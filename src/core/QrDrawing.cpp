@@ -40,6 +40,17 @@ QImage render(const QrSymbol &symbol, int module, const QColor &colour)
     return image;
 }
 
+QImage renderBlackForPdf(const QrSymbol &symbol, int module)
+{
+    QImage image = render(symbol, module, Qt::black);
+    if (image.isNull())
+        return image;
+    // The bits are inverted with the table: the same picture.
+    image.invertPixels();
+    image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    return image;
+}
+
 QPoint centredIn(const QRect &box, int side)
 {
     return {box.left() + (box.width() - side) / 2, box.top() + (box.height() - side) / 2};

@@ -23,6 +23,11 @@ int moduleSize(int symbolWidth, QSize box);
 // (width + 8) × module pixels, white with dark modules in colour.
 QImage render(const QrSymbol &symbol, int module, const QColor &colour);
 
+// A black symbol as a PDF keeps it at one bit a pixel (its colour table black,
+// then white); an image of any other colours is stored at 24 bits a pixel,
+// which costs a print job more than all its captions.
+QImage renderBlackForPdf(const QrSymbol &symbol, int module);
+
 // Where the rendered symbol stands in box: centred, on whole pixels.
 QPoint centredIn(const QRect &box, int side);
 

@@ -8,6 +8,7 @@
 #include "ContactCard.h"
 #include "QrCaption.h"
 #include "QrDrawing.h"
+#include "SheetPrinter.h"
 #include "BatchRun.h"
 #include "Messages.h"
 #include "TestFiles.h"
@@ -92,6 +93,8 @@ private Q_SLOTS:
     void capacityIsTheLibrarys();
     void readsBack_data();
     void readsBack();
+    void printedPdfReadsBack_data();
+    void printedPdfReadsBack();
     void modulesAreWholePixelsInsideTheQuietZone_data();
     void modulesAreWholePixelsInsideTheQuietZone();
     void screenShowsWhatCannotBeDrawn_data();
@@ -190,6 +193,48 @@ void TestQrCode::readsBack()
             const QRect card(layout.pagePoint(column, row, 0, 0), layout.pagePoint(column, row, 344, 208));
             QCOMPARE(decode(sheet.copy(card)), qr.content);
         }
+}
+
+void TestQrCode::printedPdfReadsBack_data()
+{
+    QTest::addColumn<std::int32_t>("color");   // as the card file keeps it: BGR
+    QTest::addColumn<QRgb>("seen");
+    // Black codes take the one-bit way through the PDF, others their colour.
+    QTest::newRow("black") << std::int32_t(0) << qRgb(0, 0, 0);
+    QTest::newRow("red") << std::int32_t(0x0000ff) << qRgb(255, 0, 0);
+}
+
+void TestQrCode::printedPdfReadsBack()
+{
+    QFETCH(std::int32_t, color);
+    QFETCH(QRgb, seen);
+    CardDocument doc;
+    addQrBox(doc, QStringLiteral("QR:") + VCard, {20, 20, 80, 80}, color);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    QString error;
+    QVERIFY2(SheetPrinter::writePdf(doc, SheetJob{}, pdf, &error), qPrintable(error));
+    // The first card as a PDF reader shows it at 600 dpi.
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(23622);
+    probe.setDotsPerMeterY(23622);
+    const CardSheet prepared(doc, probe);
+    const QRect card(prepared.layout().pagePoint(0, 0, 0, 0), prepared.layout().pagePoint(0, 0, 344, 208));
+    QProcess reader;
+    reader.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+                 {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-x"), QString::number(card.x()),
+                  QStringLiteral("-y"), QString::number(card.y()), QStringLiteral("-W"), QString::number(card.width()),
+                  QStringLiteral("-H"), QString::number(card.height()), QStringLiteral("-singlefile"),
+                  QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("card"))});
+    QVERIFY(reader.waitForFinished(60000));
+    const QImage shown(dir.filePath(QStringLiteral("card.png")));
+    QVERIFY(!shown.isNull());
+    QCOMPARE(decode(shown), VCard);
+    int dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            dark += shown.pixel(x, y) == (seen | 0xff000000u) ? 1 : 0;
+    QVERIFY(dark > 1000);
 }
 
 void TestQrCode::modulesAreWholePixelsInsideTheQuietZone_data()
