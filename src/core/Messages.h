@@ -111,6 +111,34 @@ inline QString stepCut() { return QStringLiteral("切り取り"); }
 
 // QR codes
 inline QString qrTooLong() { return QStringLiteral("QRコードが長すぎます"); }
+inline QString menuAddQr() { return QStringLiteral("QRコード追加(&Q)..."); }
+inline QString menuEditQr() { return QStringLiteral("QRコードの編集(&Q)..."); }
+inline QString stepQr() { return QStringLiteral("QRコード"); }
+inline QString qrDialogTitle() { return QStringLiteral("QRコード"); }
+inline QString qrTextPage() { return QStringLiteral("テキスト / URL(&T)"); }
+inline QString qrContactPage() { return QStringLiteral("連絡先(&C)"); }
+inline QString qrLevel() { return QStringLiteral("誤り訂正レベル(&E):"); }
+inline QStringList qrLevels()
+{
+    return {QStringLiteral("L (7%)"), QStringLiteral("M (15%)"), QStringLiteral("Q (25%)"), QStringLiteral("H (30%)")};
+}
+inline QStringList qrContactFields()
+{
+    return {QStringLiteral("氏名"), QStringLiteral("ふりがな"), QStringLiteral("会社"), QStringLiteral("部署"),
+            QStringLiteral("役職"), QStringLiteral("電話"), QStringLiteral("携帯"), QStringLiteral("メール"),
+            QStringLiteral("URL"), QStringLiteral("住所")};
+}
+inline QString qrContentBytes(int bytes, int capacity)
+{
+    return QStringLiteral("%1 / %2 バイト").arg(bytes).arg(capacity);
+}
+// Content longer than a version 40 symbol holds at the chosen level.
+inline QString qrTooLongFor(QChar level, int capacity, int bytes)
+{
+    return QStringLiteral("QRコードが長すぎます。誤り訂正レベル %1 では %2 バイトまでです（いまは %3 バイト）。")
+        .arg(level).arg(capacity).arg(bytes);
+}
+inline QString qrEmpty() { return QStringLiteral("内容を入力してください。"); }
 
 // Context menus
 inline QString menuFont() { return QStringLiteral("フォント指定(&F)..."); }

@@ -1,21 +1,8 @@
 #include "InlineEditor.h"
 
-#include "CodePage932.h"
+#include "CodePage932Validator.h"
 
 #include <QKeyEvent>
-#include <QValidator>
-
-namespace {
-class CodePage932Validator : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        return CodePage932::canEncode(input) ? Acceptable : Invalid;
-    }
-};
-}
 
 InlineEditor::InlineEditor(QWidget *parent) : QLineEdit(parent)
 {

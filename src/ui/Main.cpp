@@ -12,6 +12,7 @@
 #include "InlineEditor.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
+#include "QrActions.h"
 #include "MovePanel.h"
 #include "PrintOp.h"
 #include "TaveloError.h"
@@ -143,6 +144,8 @@ void TForm1::buildMenus()
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     add(PopupMenu2, MenuImageDelete, "MenuImageDelete", Msg::menuImageDelete(), &TForm1::MenuImageDeleteClick);
+
+    new QrActions(*this, edit, PopupMenu1);
 }
 
 void TForm1::buildToolBar()

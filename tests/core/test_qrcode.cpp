@@ -5,6 +5,7 @@
 #include "CardDocument.h"
 #include "CardFile.h"
 #include "CardSheet.h"
+#include "ContactCard.h"
 #include "QrCaption.h"
 #include "QrDrawing.h"
 #include "BatchRun.h"
@@ -98,6 +99,9 @@ private Q_SLOTS:
     void tooLongPrintsNothing();
     void cardFileKeepsTheCaption();
     void batchToolNamesCodesAndRefusals();
+    void contactComposesAVCard();
+    void contactReadsBackOnlyItsOwnVCards_data();
+    void contactReadsBackOnlyItsOwnVCards();
 };
 
 void TestQrCode::captions_data()
@@ -286,11 +290,11 @@ void TestQrCode::cardFileKeepsTheCaption()
     const QString path = dir.filePath(QStringLiteral("qr.tvl"));
     const QByteArray bytes = TestFiles::cardBytes(
         TestFiles::fixedLines()
-        + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + Japanese, 10, 20, 80, 80));
+        + TestFiles::textRecord(QStringLiteral("#0"), QStringLiteral("QR:(Q)") + VCard, 10, 20, 80, 80));
     QVERIFY(TestFiles::writeFile(path, bytes));
     CardDocument doc;
     LoadCardFile(doc, path);
-    QCOMPARE(qrCaption(doc.TextBoxes(0)->Caption)->content, Japanese);
+    QCOMPARE(qrCaption(doc.TextBoxes(0)->Caption)->content, VCard);
     const std::optional<QByteArray> written = CardFileBytes(doc);
     QVERIFY(written);
     QCOMPARE(*written, bytes);
@@ -321,6 +325,60 @@ void TestQrCode::batchToolNamesCodesAndRefusals()
     const BatchRun print = runBatch({QStringLiteral("print"), path, QStringLiteral("-o"), dir.filePath(QStringLiteral("out.pdf"))});
     QCOMPARE(print.exitCode, 1);
     QVERIFY(QString::fromUtf8(print.err).contains(Msg::qrTooLong()));
+}
+
+void TestQrCode::contactComposesAVCard()
+{
+    ContactCard c;
+    c.name = QStringLiteral("山田　太郎");
+    c.kana = QStringLiteral("やまだ たろう");
+    c.company = QStringLiteral("株式会社サンプル");
+    c.department = QStringLiteral("営業部");
+    c.title = QStringLiteral("課長");
+    c.phone = QStringLiteral("03-1234-5678");
+    c.mobile = QStringLiteral("090-1234-5678");
+    c.email = QStringLiteral("taro@example.jp");
+    c.url = QStringLiteral("https://example.jp/");
+    c.address = QStringLiteral("東京都千代田区1-1, 2F");
+    QCOMPARE(c.toVCard(), QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nN:山田;太郎;;;\nFN:山田　太郎\n"
+                                         "X-PHONETIC-LAST-NAME:やまだ\nX-PHONETIC-FIRST-NAME:たろう\n"
+                                         "ORG:株式会社サンプル;営業部\nTITLE:課長\nTEL;TYPE=WORK,VOICE:03-1234-5678\n"
+                                         "TEL;TYPE=CELL:090-1234-5678\nEMAIL;TYPE=INTERNET:taro@example.jp\n"
+                                         "URL:https://example.jp/\nADR;TYPE=WORK:;;東京都千代田区1-1\\, 2F;;;;\nEND:VCARD"));
+    // The phone's reader gets the same text.
+    const QrSymbol symbol = QrSymbol::encode(c.toVCard().toUtf8(), QrLevel::M);
+    QImage screen(200, 200, QImage::Format_RGB32);
+    QPainter painter(&screen);
+    QrDrawing::drawOnScreen(painter, screen.rect(), symbol, Qt::black);
+    painter.end();
+    QCOMPARE(decode(screen), c.toVCard());
+}
+
+void TestQrCode::contactReadsBackOnlyItsOwnVCards_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isContact");
+    ContactCard c;
+    c.name = QStringLiteral("山田 太郎");
+    c.company = QStringLiteral("サンプル");
+    c.mobile = QStringLiteral("090");
+    QTest::newRow("composed") << c.toVCard() << true;
+    ContactCard nameOnly;
+    nameOnly.name = QStringLiteral("太郎");
+    QTest::newRow("name only") << nameOnly.toVCard() << true;
+    QTest::newRow("hand-written") << "BEGIN:VCARD\nVERSION:3.0\nFN:太郎\nNOTE:x\nEND:VCARD" << false;
+    QTest::newRow("crlf lines") << c.toVCard().replace(QStringLiteral("\n"), QStringLiteral("\r\n")) << false;
+    QTest::newRow("plain text") << "太郎" << false;
+}
+
+void TestQrCode::contactReadsBackOnlyItsOwnVCards()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isContact);
+    const std::optional<ContactCard> card = ContactCard::fromVCard(text);
+    QCOMPARE(card.has_value(), isContact);
+    if (card)
+        QCOMPARE(card->toVCard(), text);
 }
 
 QTEST_MAIN(TestQrCode)
