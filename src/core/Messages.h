@@ -194,6 +194,49 @@ inline QString layoutDoesNotFit(double width, double height, double paperWidth, 
     return QStringLiteral("カードの配置 (%1 × %2 mm) が用紙 (%3 × %4 mm) に収まりません。列数、行数、位置と間隔を見直してください。")
         .arg(millimetres(width), millimetres(height), millimetres(paperWidth), millimetres(paperHeight));
 }
+inline QString paperLabel() { return QStringLiteral("用紙"); }
+inline QString paperStandard() { return QStringLiteral("8面 (標準)"); }
+inline QString paperTenUp() { return QStringLiteral("10面 (A4 2×5 中央)"); }
+inline QString paperCustom() { return QStringLiteral("カスタム"); }
+inline QString paperColumns() { return QStringLiteral("列数"); }
+inline QString paperRows() { return QStringLiteral("行数"); }
+inline QString paperOriginX() { return QStringLiteral("左端(mm)"); }
+inline QString paperOriginY() { return QStringLiteral("上端(mm)"); }
+inline QString paperPitchX() { return QStringLiteral("横の間隔(mm)"); }
+inline QString paperPitchY() { return QStringLiteral("縦の間隔(mm)"); }
+inline QString paperStandardNote() { return QStringLiteral("2列×4行、印刷できる範囲の左上から並べます。"); }
+// %1 cards taking %2 × %3 mm from the paper's corner.
+inline QString paperFits(int cards, double width, double height)
+{
+    return QStringLiteral("%1 枚、用紙の左上から %2 × %3 mm (A4 に収まります)。")
+        .arg(cards)
+        .arg(millimetres(width), millimetres(height));
+}
+// Print position calibration
+inline QString menuCalibration() { return QStringLiteral("印刷位置の補正(&C)..."); }
+inline QString calibrationCaption() { return QStringLiteral("印刷位置の補正"); }
+inline QString calibrationPrinter() { return QStringLiteral("プリンタ"); }
+inline QString calibrationOffsetX() { return QStringLiteral("横の補正(mm)"); }
+inline QString calibrationOffsetY() { return QStringLiteral("縦の補正(mm)"); }
+inline QString calibrationRight() { return QStringLiteral("＋で右へ"); }
+inline QString calibrationDown() { return QStringLiteral("＋で下へ"); }
+inline QString calibrationPrintPage() { return QStringLiteral("補正ページを印刷(&P)"); }
+inline QString calibrationHelp()
+{
+    return QStringLiteral("補正ページを名刺用紙に印刷し、印刷された枠が用紙のミシン目から何 mm ずれたかを"
+                          "定規で読み取ってください。右にずれたときは横にマイナスの値を、下にずれたときは縦に"
+                          "マイナスの値を入れます。補正はプリンタごとに記憶され、PDF や PNG には使われません。");
+}
+inline QString calibrationNoPrinter() { return QStringLiteral("プリンタが見つかりません。"); }
+// Signed millimetres: "+1.2", "-0.5", "+0.0".
+inline QString signedMillimetres(double mm) { return (mm < 0 ? QString() : QStringLiteral("+")) + millimetres(mm); }
+// The calibration page's own line: the printer and the offset it printed with.
+inline QString calibrationNote(const QString &printer, double x, double y)
+{
+    return QStringLiteral("印刷位置の補正ページ  プリンタ: %1  横 %2 mm  縦 %3 mm")
+        .arg(printer, signedMillimetres(x), signedMillimetres(y));
+}
+
 // A card file's layout line that cannot be read: %1 the line number, %2 its text.
 inline QString badLayoutLine(int line, const QString &text)
 {

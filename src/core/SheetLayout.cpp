@@ -156,6 +156,32 @@ QPoint SheetLayout::crossCentre(int guideColumn, int guideRow) const
                   toPage((m_guideY.at(size_t(guideRow)) + topMarginTerm()) + offsetYTerm(), m_sheetOffset));
 }
 
+std::int32_t SheetLayout::cardRightX(int column) const
+{
+    const long double edge = m_paper.isStandard()
+                                 ? columnTerm(std::int64_t(column) + 1)
+                                 : tenthsTerm(m_paper.originX + std::int64_t(column) * m_paper.pitchX
+                                                  + PaperLayout::CardWidthTenths,
+                                              m_dpiX);
+    return toPage((edge + leftMarginTerm()) + offsetXTerm(), m_sheetOffset);
+}
+
+std::int32_t SheetLayout::cardBottomY(int row) const
+{
+    const long double edge = m_paper.isStandard()
+                                 ? rowTerm(std::int64_t(row) + 1)
+                                 : tenthsTerm(m_paper.originY + std::int64_t(row) * m_paper.pitchY
+                                                  + PaperLayout::CardHeightTenths,
+                                              m_dpiY);
+    return toPage((edge + topMarginTerm()) + offsetYTerm(), m_sheetOffset);
+}
+
+QPoint SheetLayout::sheetPoint(std::int64_t tenthsX, std::int64_t tenthsY) const
+{
+    return QPoint(toPage(tenthsTerm(tenthsX, m_dpiX) + offsetXTerm(), m_sheetOffset),
+                  toPage(tenthsTerm(tenthsY, m_dpiY) + offsetYTerm(), m_sheetOffset));
+}
+
 long double SheetLayout::cardWidthPixels() const
 {
     return static_cast<long double>(m_dpiX) * CardGeometry::CardWidthInches;

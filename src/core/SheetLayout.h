@@ -70,6 +70,16 @@ public:
     std::int32_t pageY(int row, std::int64_t py) const;
     QPoint pagePoint(int column, int row, std::int64_t px, std::int64_t py) const;
 
+    // The far (right, bottom) edge of the cards in a column or row, on the
+    // page: for touching cards the next cell's origin.
+    std::int32_t cardRightX(int column) const;
+    std::int32_t cardBottomY(int row) const;
+
+    // A point given in tenths of a millimetre from the sheet's origin (the
+    // paper's corner, or the standard sheet's first cross at margins 0),
+    // shifted by the offset but not by the margins: what a ruler marks.
+    QPoint sheetPoint(std::int64_t tenthsX, std::int64_t tenthsY) const;
+
     // The centre of the cut-guide cross at the card corner (guideColumn, guideRow).
     QPoint crossCentre(int guideColumn, int guideRow) const;
 

@@ -112,6 +112,7 @@ void TForm1::buildMenus()
     add(file, MenuSaveAs, "MenuSaveAs", Msg::menuSaveAs(), &TForm1::MenuSaveAsClick);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     add(file, MenuPrintOption, "MenuPrintOption", Msg::menuPrintOption(), &TForm1::MenuPrintOptionClick);
+    add(file, MenuCalibration, "MenuCalibration", Msg::menuCalibration(), &TForm1::MenuCalibrationClick);
     add(file, MenuPrintPreview, "MenuPrintPreview", Msg::menuPrintPreview(), &TForm1::MenuPrintPreviewClick);
     add(file, MenuPrint, "MenuPrint", Msg::menuPrint(), &TForm1::MenuPrintClick);
     MenuRecent = file->addMenu(Msg::menuRecent());

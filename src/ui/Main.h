@@ -61,6 +61,7 @@ public:
     EditActions *Edit = nullptr;   // undo, redo, the clipboard and the arrow keys
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;
+    QAction *MenuCalibration = nullptr;   // after MenuPrintOption
     QAction *MenuNew = nullptr, *MenuOpen = nullptr, *MenuSave = nullptr, *MenuSaveAs = nullptr,
             *MenuPrintOption = nullptr, *MenuPrintPreview = nullptr, *MenuPrint = nullptr, *MenuExit = nullptr,
             *MenuNewBox = nullptr, *MenuNewImage = nullptr, *SearchforHelpOn1 = nullptr, *MenuAbout = nullptr,
@@ -132,6 +133,7 @@ public:
 
     // Printing
     void MenuPrintOptionClick();
+    void MenuCalibrationClick();
     void MenuPrintPreviewClick();
     void MenuPrintClick();
     // Prints copies sheets on a printer already chosen.

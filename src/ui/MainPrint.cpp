@@ -1,6 +1,7 @@
 // Printing: the print settings dialog, the preview and the print command.
 #include "Main.h"
 
+#include "CalibrationDialog.h"
 #include "Messages.h"
 #include "PrintOp.h"
 #include "SheetPrinter.h"
@@ -10,10 +11,21 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 void TForm1::MenuPrintOptionClick()
 {
     PrintSet->exec();
+}
+
+void TForm1::MenuCalibrationClick()
+{
+    PrinterCalibration calibration;
+    CalibrationDialog dialog(this, calibration, QPrinterInfo::availablePrinterNames(),
+                             QPrinterInfo::defaultPrinterName(), [this](const QString &printer, SheetOffset offset) {
+                                 printCalibrationPage(m_doc, printer, offset);
+                             });
+    dialog.exec();
 }
 
 void TForm1::MenuPrintPreviewClick()
@@ -62,7 +74,11 @@ void TForm1::printSheets(QPrinter &printer, int copies)
     QPainter painter;
     if (!painter.begin(&printer))
         throw TaveloError(Msg::printerError());
-    if (!SheetPrinter::printSheets(m_doc, painter, printer, copies)) {
+    // A printer's own calibration; a file printed through the dialog has none.
+    const SheetOffset offset = printer.outputFormat() == QPrinter::NativeFormat
+                                   ? PrinterCalibration().offsetFor(printer.printerName())
+                                   : SheetOffset{};
+    if (!SheetPrinter::printSheets(m_doc, painter, printer, copies, offset)) {
         printer.abort();
         painter.end();
         throw TaveloError(Msg::printerError());

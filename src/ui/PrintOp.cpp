@@ -1,10 +1,14 @@
 #include "PrintOp.h"
 
+#include "ErrorGuard.h"
 #include "Main.h"
+#include "MessageBoxes.h"
 #include "Messages.h"
+#include "PaperLayoutBox.h"
 #include "SpinEdit.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +21,8 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
     setObjectName(QStringLiteral("PrintSet"));
     setWindowTitle(Msg::printSetCaption());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
-    setFixedSize(378, 176);
+    // The paper choice lies below the margin controls: the dialog grows downward.
+    setFixedSize(378, 176 + PaperLayoutBox::BoxHeight + 8);
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);
     setFont(f);
@@ -64,8 +69,13 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
     setTabOrder(CancelBtn, SpinEditLeft->lineEdit());
     setTabOrder(SpinEditLeft->lineEdit(), SpinEditTop->lineEdit());
     setTabOrder(SpinEditTop->lineEdit(), CheckBoxGuide);
+    PaperBox = new PaperLayoutBox(this);
+    PaperBox->setGeometry(8, 176, 362, PaperLayoutBox::BoxHeight);
+    setTabOrder(CheckBoxGuide, PaperBox->Choice);
 
     connect(OKBtn, &QPushButton::clicked, this, [this] {
+        if (!paperAccepted())
+            return;
         OKBtnClick();
         accept();
     });
@@ -85,6 +95,17 @@ void TPrintSet::FormActivate()
     SpinEditLeft->setValue(s.MarginLeft);
     SpinEditTop->setValue(s.MarginTop);
     CheckBoxGuide->setChecked(s.PrintGuide != 0);
+    PaperBox->setPaperLayout(s.Layout);
+}
+
+bool TPrintSet::paperAccepted()
+{
+    const std::optional<QString> problem = PaperBox->problem();
+    if (!problem)
+        return true;
+    ErrorGuard::presenter()->information(this, *problem, MsgButton::Ok);
+    PaperBox->Choice->setFocus();
+    return false;
 }
 
 void TPrintSet::OKBtnClick()
@@ -95,5 +116,6 @@ void TPrintSet::OKBtnClick()
     s.MarginLeft = PrintSettings::clampMargin(SpinEditLeft->value());
     s.MarginTop = PrintSettings::clampMargin(SpinEditTop->value());
     s.PrintGuide = CheckBoxGuide->isChecked() ? 1 : 0;
+    s.Layout = PaperBox->paperLayout();
     m_main->history().setPrintSettings(s);
 }

@@ -8,6 +8,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class PaperLayoutBox;
 class TForm1;
 class TSpinEdit;
 
@@ -24,9 +25,12 @@ public:
     QCheckBox *CheckBoxGuide = nullptr;
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
+    PaperLayoutBox *PaperBox = nullptr;   // below the controls above
 
     void FormActivate();
     void OKBtnClick();
+    // Whether the paper chosen can be stored; says why not when it cannot.
+    bool paperAccepted();
 
 protected:
     void showEvent(QShowEvent *event) override;
