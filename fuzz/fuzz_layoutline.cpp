@@ -1,6 +1,7 @@
 // The card file's layout line and the command line's layout in millimetres:
 // whatever they accept is a layout that fits the rules, and a layout line
-// written back reads as the same layout and never holds a record mark.
+// written back (or shown in millimetres) reads as the same layout and never
+// holds a record mark.
 #include "FuzzCheck.h"
 #include "PaperLayout.h"
 
@@ -14,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QByteArray written = PaperLayoutLine::format(*layout);
         FUZZ_CHECK(!written.contains('#') && !written.contains('$'));
         FUZZ_CHECK(layout->isStandard() ? written.isEmpty() : PaperLayoutLine::parse(written) == layout);
+        // What tavelo-batch info shows, print --layout takes back.
+        FUZZ_CHECK(parsePaperLayoutMm(formatPaperLayoutMm(*layout)) == layout);
     }
     const QString text = QString::fromLatin1(line);
     if (const std::optional<PaperLayout> layout = parsePaperLayoutMm(text))

@@ -156,6 +156,8 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const QStr
     json.key(QStringLiteral("printGuide")).value(std::int64_t(doc.PrintGuide()));
     json.key(QStringLiteral("marginLeft")).value(std::int64_t(doc.MarginLeft()));
     json.key(QStringLiteral("marginTop")).value(std::int64_t(doc.MarginTop()));
+    // As print --layout takes it.
+    json.key(QStringLiteral("layout")).value(formatPaperLayoutMm(doc.printSettings().Layout));
     json.key(QStringLiteral("modified")).value(doc.Modified());
     writeTextBoxes(json, doc);
     writeImageBoxes(json, doc);

@@ -157,3 +157,20 @@ std::optional<PaperLayout> parsePaperLayoutMm(const QString &text)
     }
     return customLayout(n);
 }
+
+QString formatPaperLayoutMm(const PaperLayout &layout)
+{
+    switch (layout.kind) {
+    case PaperLayout::Kind::Standard:
+        return QStringLiteral("8");
+    case PaperLayout::Kind::TenUp:
+        return QStringLiteral("10");
+    case PaperLayout::Kind::Custom:
+        break;
+    }
+    const auto mm = [](std::int32_t tenths) { return QString::number(tenths / 10.0, 'f', 1); };
+    return QStringLiteral("%1,%2,%3,%4,%5,%6")
+        .arg(layout.columns)
+        .arg(layout.rows)
+        .arg(mm(layout.originX), mm(layout.originY), mm(layout.pitchX), mm(layout.pitchY));
+}

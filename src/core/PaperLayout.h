@@ -82,6 +82,10 @@ std::optional<PaperLayout> parse(const QByteArray &line);
 // malformed or not a layout.
 std::optional<PaperLayout> parsePaperLayoutMm(const QString &text);
 
+// The layout as parsePaperLayoutMm takes it: "8", "10" or
+// "C,R,OX,OY,PX,PY" with one decimal.
+QString formatPaperLayoutMm(const PaperLayout &layout);
+
 // A length in millimetres with at most one decimal ("-0.5", "1.2", "3") as
 // tenths; nothing when malformed.
 std::optional<std::int32_t> parseTenthsOfMm(const QString &text);

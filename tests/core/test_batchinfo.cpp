@@ -63,6 +63,10 @@ private Q_SLOTS:
                 "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}], "messages": []})");
         // Information texts stand as they are, error texts get the full stop
         // of the error box.
+        QTest::newRow("paper layout") << (fixedLines(1, 0, 0) << "Layout=2,5,140,115,915,550") << QStringList() << 0
+                                      << QStringLiteral(R"({"layout": "2,5,14.0,11.5,91.5,55.0", "messages": []})");
+        QTest::newRow("standard sheet") << fixedLines(1, 0, 0) << QStringList() << 0
+                                        << QStringLiteral(R"({"layout": "8", "messages": []})");
         QTest::newRow("wrong header") << QStringList{"Kadoru"} << QStringList() << 1 << messagesOnly({Msg::badCardFile()});
         QTest::newRow("bad number") << QStringList{"Tavelo DataFile", "1 "} << QStringList() << 1
                                     << messagesOnly({Msg::notAnInteger("1 ") + "."});
@@ -90,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
 
         int last = -1;   // keys in their fixed order
-        for (const char *key : {"\"file\"", "\"printGuide\"", "\"marginLeft\"", "\"marginTop\"", "\"modified\"",
+        for (const char *key : {"\"file\"", "\"printGuide\"", "\"marginLeft\"", "\"marginTop\"", "\"layout\"", "\"modified\"",
                                 "\"textBoxes\"", "\"imageBoxes\"", "\"messages\""}) {
             QVERIFY2(run.out.indexOf(key) > last, key);
             last = int(run.out.indexOf(key));

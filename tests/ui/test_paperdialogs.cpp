@@ -14,7 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -153,6 +156,40 @@ private Q_SLOTS:
         QCOMPARE(w.paper->OriginX->isEnabled(), editable);
         QCOMPARE(w.paper->OriginX->text(), originX);
         QCOMPARE(w.paper->paperLayout(), layout);
+    }
+
+    // A printer job on the ten-up paper is placed from the paper's corner,
+    // not from the printable area: with 10 mm page margins the first cross
+    // still stands at 14 mm, 11 mm (331, 260 at 600 dpi).
+    void printerJobFromThePapersCorner()
+    {
+        const QString reader = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (reader.isEmpty())
+            QSKIP("pdftoppm is not installed");
+        Window w;
+        QTemporaryDir dir;
+        w.doc().setPrintSettings({1, 0, 0, PaperLayout::tenUp()});
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("sheet.pdf")));
+        printer.setResolution(600);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        w.form.printSheets(printer, 1);
+        QProcess render;
+        render.start(reader, {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-x"), QStringLiteral("300"),
+                              QStringLiteral("-y"), QStringLiteral("230"), QStringLiteral("-W"), QStringLiteral("60"),
+                              QStringLiteral("-H"), QStringLiteral("60"), QStringLiteral("-gray"), QStringLiteral("-aa"),
+                              QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
+                              QStringLiteral("-singlefile"), QStringLiteral("-png"), dir.filePath(QStringLiteral("sheet.pdf")),
+                              dir.filePath(QStringLiteral("corner"))});
+        QVERIFY(render.waitForFinished(60000));
+        const QImage corner(dir.filePath(QStringLiteral("corner.png")));
+        QCOMPARE(corner.size(), QSize(60, 60));
+        const auto dark = [&](int x, int y) { return qGray(corner.pixel(x - 300, y - 230)) < 128; };
+        QVERIFY(dark(331, 260));
+        QVERIFY(dark(321, 260) && dark(340, 260) && !dark(319, 260) && !dark(342, 260));
+        QVERIFY(dark(331, 250) && dark(331, 269) && !dark(331, 248) && !dark(331, 271));
     }
 
     // The calibration item follows the format settings in the File menu, and
