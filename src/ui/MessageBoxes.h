@@ -52,6 +52,7 @@ public:
     explicit PresenterSink(QWidget *parent) : m_parent(parent) {}
     int information(const QString &text, MsgButtons buttons) override;
     void error(const QString &message) override;
+    void pictureError(const QString &message, const QString &path) override;
 
 private:
     QWidget *m_parent;

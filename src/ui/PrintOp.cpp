@@ -61,6 +61,8 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
     SpinEditTop = new TSpinEdit(PrintSettings::MarginMin, PrintSettings::MarginMax, this);
     SpinEditTop->setObjectName(QStringLiteral("SpinEditTop"));
     SpinEditTop->setGeometry(136, 72, 49, 21);
+    SpinEditLeft->setToolTip(Msg::printSetMarginHint());
+    SpinEditTop->setToolTip(Msg::printSetMarginHint());
     CheckBoxGuide = new QCheckBox(Msg::printSetGuide(), this);
     CheckBoxGuide->setObjectName(QStringLiteral("CheckBoxGuide"));
     CheckBoxGuide->setGeometry(16, 120, 257, 17);
