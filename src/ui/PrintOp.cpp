@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -87,8 +88,17 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
 void TPrintSet::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_place.beforeShow(this);
     FormActivate();
     OKBtn->setFocus();
+}
+
+void TPrintSet::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        m_place.beforeHide(this);
+    QDialog::hideEvent(event);
 }
 
 void TPrintSet::FormActivate()
