@@ -1,6 +1,8 @@
 #pragma once
 // Where the core's messages go: message boxes in the program, a list in the
 // command-line tool and in tests.
+#include <QDir>
+#include <QFileInfo>
 #include <QFlags>
 #include <QString>
 
@@ -19,7 +21,23 @@ public:
     virtual int information(const QString &text, MsgButtons buttons) = 0;
     // The error box; the text is the error's message, without the final ".".
     virtual void error(const QString &message) = 0;
+    // The error box for a picture that could not be loaded from path. Sinks
+    // that list the path elsewhere keep the message alone.
+    virtual void pictureError(const QString &message, const QString &path)
+    {
+        (void)path;
+        error(message);
+    }
 };
 
 // The error box always adds a full stop, also after one that is already there.
 inline QString errorBoxText(const QString &message) { return message + QLatin1Char('.'); }
+
+// A picture's error box: the message as above and, on a line of its own, the
+// full path of the picture (with so many pictures on a card, the message alone
+// does not say which one failed). A relative path is shown as the file that
+// was tried: from the current folder.
+inline QString pictureErrorBoxText(const QString &message, const QString &path)
+{
+    return errorBoxText(message) + QLatin1Char('\n') + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}

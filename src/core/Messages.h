@@ -183,6 +183,11 @@ inline QString printSetMargins() { return QStringLiteral("マージン設定"); 
 inline QString printSetLeft() { return QStringLiteral("左マージン(mm)"); }
 inline QString printSetTop() { return QStringLiteral("上マージン(mm)"); }
 inline QString printSetGuide() { return QStringLiteral("切り取りガイド印字"); }
+inline QString printSetMarginHint()
+{
+    return QStringLiteral("マージンは 1 mm 単位の整数で入力します。1 mm より細かいずれは、"
+                          "ファイル メニューの「印刷位置の補正」でプリンタごとに補正してください。");
+}
 
 // Paper layouts
 // Lengths in millimetres as the program shows them: one decimal.

@@ -89,16 +89,20 @@ namespace PictureLoader {
 
 QImage load(const QString &path)
 {
-    // The kind is chosen before the file is opened, as the name alone tells it.
-    const PictureKind kind = kindOf(path);
-    // One buffer per thread, as pictures are loaded on several at once. It
-    // must not be shared when it is read into again: nothing decoded keeps it.
-    thread_local QByteArray buffer;
-    readWholeFile(path, buffer);
-    QImage picture = decode(buffer, kind);
-    if (buffer.capacity() > KeptBufferBytes)
-        buffer = QByteArray();
-    return picture;
+    try {
+        // The kind is chosen before the file is opened, as the name alone tells it.
+        const PictureKind kind = kindOf(path);
+        // One buffer per thread, as pictures are loaded on several at once. It
+        // must not be shared when it is read into again: nothing decoded keeps it.
+        thread_local QByteArray buffer;
+        readWholeFile(path, buffer);
+        QImage picture = decode(buffer, kind);
+        if (buffer.capacity() > KeptBufferBytes)
+            buffer = QByteArray();
+        return picture;
+    } catch (const TaveloError &e) {
+        throw PictureError(e.message(), path);
+    }
 }
 
 QImage loadFromBytes(const QByteArray &bytes, const QString &fileName)

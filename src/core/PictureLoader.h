@@ -1,7 +1,8 @@
 #pragma once
 // Loads the picture of an image box. The kind of picture is chosen by the file
 // name's extension in lower case; the picture is returned only when the whole
-// file was read. Failures throw a TaveloError with the system's messages.
+// file was read. Failures throw a PictureError with the system's messages and
+// the file's path.
 #include <QImage>
 #include <QString>
 
@@ -9,7 +10,8 @@ namespace PictureLoader {
 
 QImage load(const QString &path);
 
-// The same for bytes already in memory, named by fileName for the extension.
+// The same for bytes already in memory, named by fileName for the extension;
+// failures throw a plain TaveloError.
 QImage loadFromBytes(const QByteArray &bytes, const QString &fileName);
 
 } // namespace PictureLoader

@@ -24,7 +24,7 @@ PictureLoads::~PictureLoads()
 void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
 {
     const std::optional<QSize> fitted = m_fit ? std::optional<QSize>(m_fit(bounds)) : std::nullopt;
-    m_pending.push_back({slot, QtConcurrent::run([path, fitted] {
+    m_pending.push_back({slot, path, QtConcurrent::run([path, fitted] {
                              Loaded loaded;
                              try {
                                  loaded.picture = PictureLoader::load(path);
@@ -47,7 +47,7 @@ void PictureLoads::finish()
         if (loaded.error.isEmpty())
             m_doc.setImagePicture(p.slot, loaded.picture);
         else if (m_sink)
-            m_sink->error(loaded.error);
+            m_sink->pictureError(loaded.error, p.path);
     }
 }
 
@@ -62,4 +62,11 @@ void PictureLoads::error(const QString &message)
     finish();
     if (m_sink)
         m_sink->error(message);
+}
+
+void PictureLoads::pictureError(const QString &message, const QString &path)
+{
+    finish();
+    if (m_sink)
+        m_sink->pictureError(message, path);
 }

@@ -35,6 +35,7 @@ public:
 
     int information(const QString &text, MsgButtons buttons) override;
     void error(const QString &message) override;
+    void pictureError(const QString &message, const QString &path) override;
 
 private:
     struct Loaded {
@@ -43,6 +44,7 @@ private:
     };
     struct Pending {
         int slot;
+        QString path;
         QFuture<Loaded> result;
     };
 

@@ -17,6 +17,18 @@ private:
     QString m_message;
 };
 
+// A picture that could not be loaded: the loader's message, and the file it
+// was loaded from so that the error box can say which picture failed.
+class PictureError : public TaveloError
+{
+public:
+    PictureError(const QString &message, const QString &path) : TaveloError(message), m_path(path) {}
+    const QString &path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
 // Ends a handler without any message, like a cancelled operation.
 class SilentAbort : public std::exception
 {

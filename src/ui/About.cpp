@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 
 TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 {
@@ -59,5 +60,14 @@ void TAboutBox::keyPressEvent(QKeyEvent *event)
 void TAboutBox::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_place.beforeShow(this);
     OKButton->setFocus();
+}
+
+void TAboutBox::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        m_place.beforeHide(this);
+    QDialog::hideEvent(event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 // TAboutBox: the program's name, version and icon.
+#include "WindowPlacement.h"
+
 #include <QDialog>
 
 class QPushButton;
@@ -14,4 +16,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    RememberedPlace m_place;
 };

@@ -4,11 +4,11 @@
 // answer them without a real dialog.
 #include "BoxFont.h"
 
+#include <QFileDialog>
 #include <QString>
 
 #include <optional>
 
-class QWidget;
 
 struct FileDialogRequest {
     QString defaultExtension;   // "tvl": appended to a name typed without one
@@ -43,3 +43,8 @@ public:
 
 // Adds the default extension to a name typed without one, as the dialogs do.
 QString withDefaultExtension(const QString &path, const QString &extension);
+
+// The filter as Qt's file dialog takes it: the shown text with its patterns.
+QString qtNameFilter(const QString &filter);
+// Sets up the file dialog that SystemFileDialogs runs.
+void setUpFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode);

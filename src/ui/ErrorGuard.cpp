@@ -40,12 +40,14 @@ void report(const std::exception &error)
     endMouseCapture();
     if (dynamic_cast<const SilentAbort *>(&error))
         return;
-    QString message;
-    if (auto *e = dynamic_cast<const TaveloError *>(&error))
-        message = e->message();
+    QString text;
+    if (auto *e = dynamic_cast<const PictureError *>(&error))
+        text = pictureErrorBoxText(e->message(), e->path());
+    else if (auto *e = dynamic_cast<const TaveloError *>(&error))
+        text = errorBoxText(e->message());
     else
-        message = QString::fromLocal8Bit(error.what());
-    presenter()->error(QApplication::activeWindow(), errorBoxText(message));
+        text = errorBoxText(QString::fromLocal8Bit(error.what()));
+    presenter()->error(QApplication::activeWindow(), text);
 }
 
 void reportUnknown()

@@ -4,33 +4,43 @@
 #include <QFileInfo>
 
 namespace {
-QString qtFilter(const QString &filter)
-{
-    // "名刺 files (*.tvl)|*.tvl": the part before "|" is shown, the part after matches.
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    if (parts.size() < 2)
-        return filter;
-    return QStringLiteral("%1 (%2)").arg(parts.at(0).section(QLatin1String(" ("), 0, 0), parts.at(1));
-}
-
 std::optional<QString> run(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent);
+    setUpFileDialog(dialog, request, mode);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
+}
+}
+
+QString qtNameFilter(const QString &filter)
+{
+    // "BMP files (*.BMP)|*.bmp": the part before "|" is shown as it stands;
+    // Qt matches the patterns in its parentheses, in any letter case.
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2 || parts.at(0).endsWith(QLatin1Char(')')))
+        return parts.at(0);
+    return QStringLiteral("%1 (%2)").arg(parts.at(0), parts.at(1));
+}
+
+void setUpFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    // Qt's own dialog: a platform dialog may show the filter in words of its
+    // own and match its pattern in one letter case only, hiding "LOGO.BMP".
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::AnyFile : QFileDialog::AnyFile);
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(request.defaultExtension);
-    dialog.setNameFilter(qtFilter(request.filter));
+    dialog.setNameFilter(qtNameFilter(request.filter));
     if (!request.initialFile.isEmpty()) {
         const QFileInfo info(request.initialFile);
         if (info.isAbsolute())
             dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
-}
 }
 
 QString withDefaultExtension(const QString &path, const QString &extension)

@@ -1,11 +1,13 @@
 #include "HelpViewer.h"
 
 #include "Messages.h"
+#include "WindowPlacement.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -22,7 +24,7 @@ HelpViewer::HelpViewer(const QString &helpFilePath, QWidget *parent)
     : QWidget(parent, Qt::Window), m_path(helpFilePath)
 {
     setWindowTitle(QStringLiteral("Tavelo ヘルプ"));
-    resize(640, 420);
+    resize(m_openSize);
     m_search = new QLineEdit(this);
     m_search->setPlaceholderText(QStringLiteral("キーワードを入力してください"));
     m_index = new QListWidget(this);
@@ -34,7 +36,10 @@ HelpViewer::HelpViewer(const QString &helpFilePath, QWidget *parent)
     auto *left = new QWidget(splitter);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(new QLabel(QStringLiteral("キーワード(&K):"), left));
+    // With its buddy the label underlines K, and Alt+K goes to the field.
+    m_searchLabel = new QLabel(QStringLiteral("キーワード(&K):"), left);
+    m_searchLabel->setBuddy(m_search);
+    leftLayout->addWidget(m_searchLabel);
     leftLayout->addWidget(m_search);
     leftLayout->addWidget(m_index);
     splitter->addWidget(left);
@@ -70,10 +75,26 @@ void HelpViewer::showPartialKey(const QString &key)
     reload();
     m_search->setText(key);
     fillIndex(key);
+    if (!isVisible())
+        placeBesideMainWindow();
     show();
     raise();
     activateWindow();
     m_search->setFocus();
+}
+
+void HelpViewer::placeBesideMainWindow()
+{
+    if (!m_mainWindow || !m_mainWindow->isVisible())
+        return;
+    const QScreen *screen = m_mainWindow->screen();
+    if (!screen)
+        return;
+    const QMargins margins = WindowPlacement::frameMargins(this, m_mainWindow);
+    const QRect frame = WindowPlacement::beside(m_mainWindow->frameGeometry(), m_openSize.grownBy(margins),
+                                                screen->availableGeometry());
+    resize(frame.size().shrunkBy(margins));
+    move(frame.topLeft());
 }
 
 void HelpViewer::fillIndex(const QString &key)

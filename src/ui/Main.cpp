@@ -360,8 +360,10 @@ void TForm1::MenuExitClick()
 
 void TForm1::SearchforHelpOn1Click()
 {
-    if (!m_help)
+    if (!m_help) {
         m_help = new HelpViewer(helpFilePathFor(QCoreApplication::applicationDirPath()));
+        m_help->setMainWindow(this);
+    }
     m_help->showPartialKey(QString());
 }
 

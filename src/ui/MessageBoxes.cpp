@@ -2,6 +2,7 @@
 
 #include "ErrorGuard.h"
 #include "Messages.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -22,6 +24,7 @@ InformationBox::InformationBox(QWidget *parent, const QString &text, MsgButtons 
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     auto *label = new QLabel(text, this);
     label->setObjectName(QStringLiteral("text"));
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -88,6 +91,13 @@ void InformationBox::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+void InformationBox::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        WindowPlacement::centreOnScreen(this);
+}
+
 void InformationBox::closeEvent(QCloseEvent *event)
 {
     event->ignore();
@@ -104,6 +114,8 @@ int DialogMessagePresenter::information(QWidget *parent, const QString &text, Ms
 void DialogMessagePresenter::error(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, Msg::applicationTitle(), text, QMessageBox::Ok, parent);
+    // File names and card text come into messages: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
@@ -116,4 +128,9 @@ int PresenterSink::information(const QString &text, MsgButtons buttons)
 void PresenterSink::error(const QString &message)
 {
     ErrorGuard::presenter()->error(m_parent, errorBoxText(message));
+}
+
+void PresenterSink::pictureError(const QString &message, const QString &path)
+{
+    ErrorGuard::presenter()->error(m_parent, pictureErrorBoxText(message, path));
 }

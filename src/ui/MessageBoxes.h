@@ -21,6 +21,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     MsgButtons m_buttons;
@@ -52,6 +53,7 @@ public:
     explicit PresenterSink(QWidget *parent) : m_parent(parent) {}
     int information(const QString &text, MsgButtons buttons) override;
     void error(const QString &message) override;
+    void pictureError(const QString &message, const QString &path) override;
 
 private:
     QWidget *m_parent;

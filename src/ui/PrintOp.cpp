@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -61,6 +62,8 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
     SpinEditTop = new TSpinEdit(PrintSettings::MarginMin, PrintSettings::MarginMax, this);
     SpinEditTop->setObjectName(QStringLiteral("SpinEditTop"));
     SpinEditTop->setGeometry(136, 72, 49, 21);
+    SpinEditLeft->setToolTip(Msg::printSetMarginHint());
+    SpinEditTop->setToolTip(Msg::printSetMarginHint());
     CheckBoxGuide = new QCheckBox(Msg::printSetGuide(), this);
     CheckBoxGuide->setObjectName(QStringLiteral("CheckBoxGuide"));
     CheckBoxGuide->setGeometry(16, 120, 257, 17);
@@ -85,8 +88,17 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
 void TPrintSet::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_place.beforeShow(this);
     FormActivate();
     OKBtn->setFocus();
+}
+
+void TPrintSet::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        m_place.beforeHide(this);
+    QDialog::hideEvent(event);
 }
 
 void TPrintSet::FormActivate()

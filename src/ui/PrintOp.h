@@ -2,6 +2,8 @@
 // TPrintSet: the print settings dialog for the left and top margins (mm) and
 // the cut guides. It edits the main window's document directly: loaded when
 // shown, stored by OK.
+#include "WindowPlacement.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -34,7 +36,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     TForm1 *m_main;
+    RememberedPlace m_place;
 };

@@ -4,10 +4,20 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 #include <algorithm>
+
+namespace {
+// An optional sign, then decimal digits: all that a whole number is made of.
+const QRegularExpression &wholeNumberPrefix()
+{
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("[+-]?[0-9]*")));
+    return pattern;
+}
+}
 
 TSpinEdit::TSpinEdit(int minValue, int maxValue, QWidget *parent)
     : QWidget(parent), m_min(minValue), m_max(maxValue), m_edit(new QLineEdit(this)),
@@ -20,6 +30,9 @@ TSpinEdit::TSpinEdit(int minValue, int maxValue, QWidget *parent)
     m_up->setAutoRepeat(true);
     m_down->setAutoRepeat(true);
     setFocusProxy(m_edit);
+    // The field holds whole numbers only: a fraction would be read as the
+    // minimum without a word. Pasted and dropped text is held to it too.
+    m_edit->setValidator(new QRegularExpressionValidator(wholeNumberPrefix(), m_edit));
     m_edit->installEventFilter(this);
     connect(m_up, &QToolButton::clicked, this, [this] { step(+1); });
     connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
@@ -33,6 +46,19 @@ std::optional<int> TSpinEdit::parseWholeNumber(const QString &text)
     if (!ok || text.trimmed() != text)
         return std::nullopt;
     return v;
+}
+
+bool TSpinEdit::canBecomeWholeNumber(const QString &text)
+{
+    return wholeNumberPrefix().match(text).hasMatch();
+}
+
+QString TSpinEdit::textAfterTyping(const QString &typed) const
+{
+    QString text = m_edit->text();
+    if (m_edit->hasSelectedText())
+        return text.replace(m_edit->selectionStart(), m_edit->selectedText().size(), typed);
+    return text.insert(m_edit->cursorPosition(), typed);
 }
 
 int TSpinEdit::value() const
@@ -76,15 +102,10 @@ bool TSpinEdit::eventFilter(QObject *watched, QEvent *event)
         }
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             return false;   // the dialog's default button takes it
-        const QString text = key->text();
-        if (!text.isEmpty() && text.at(0).isPrint()) {
-            const QChar c = text.at(0);
-            const QString separator = QLocale().decimalPoint();
-            const bool allowed = c.isDigit() && c.unicode() < 128;
-            if (!(allowed || c == QLatin1Char('+') || c == QLatin1Char('-') || QString(c) == separator)) {
-                QApplication::beep();
-                return true;
-            }
+        const QString typed = key->text();
+        if (!typed.isEmpty() && typed.at(0).isPrint() && !canBecomeWholeNumber(textAfterTyping(typed))) {
+            QApplication::beep();
+            return true;
         }
     } else if (watched == m_edit && event->type() == QEvent::FocusOut) {
         clampText();

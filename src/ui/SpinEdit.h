@@ -2,6 +2,7 @@
 // TSpinEdit: an integer field with up and down buttons. Unlike QSpinBox it
 // keeps whatever the user typed until the field is left, then brings a whole
 // number into range; text that is not a whole number reads as the minimum.
+// Only what can make a whole number can be typed or pasted into it.
 #include <QWidget>
 
 #include <optional>
@@ -28,6 +29,9 @@ public:
 
     // Parses text as a whole, optionally signed, 32-bit decimal number.
     static std::optional<int> parseWholeNumber(const QString &text);
+    // Whether typing on can still make text a whole number: a sign first,
+    // digits after it. Keys that would break this are refused with a beep.
+    static bool canBecomeWholeNumber(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -35,6 +39,7 @@ protected:
 
 private:
     void step(int delta);
+    QString textAfterTyping(const QString &typed) const;
     void clampText();
 
     int m_min;

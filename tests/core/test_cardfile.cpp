@@ -599,6 +599,7 @@ private Q_SLOTS:
         QCOMPARE(back.doc.ImageBoxes(0)->ImagePath, QStringLiteral("D:\\cards\\logo.bmp"));
         QCOMPARE(back.doc.ImageBoxes(0)->bounds, (BoxBounds{250, 10, 64, 64}));
         QCOMPARE(back.sink.errors, QStringList{Msg::cannotOpenFile(QStringLiteral("D:\\cards\\logo.bmp"))});
+        QCOMPARE(back.sink.picturePaths, QStringList{QStringLiteral("D:\\cards\\logo.bmp")});
     }
 
     void emptyCardIsFourLines()

@@ -21,10 +21,16 @@ public:
         errors << message;
         told << errorBoxText(message);
     }
+    void pictureError(const QString &message, const QString &path) override
+    {
+        picturePaths << path;
+        error(message);
+    }
 
     QStringList infos;
     QList<MsgButtons> infoButtons;
     QStringList errors;
+    QStringList picturePaths;   // of the errors that were a picture's
     QStringList told;   // every message in the order it came: errors as the error box shows them
     QList<int> answers;
 };

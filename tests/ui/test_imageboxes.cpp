@@ -97,7 +97,8 @@ private Q_SLOTS:
             message = Msg::cannotOpenFile(bad);
         w.files.openAnswers << bad;
         QTest::mouseClick(w.form.imageControl(0), Qt::LeftButton, {}, QPoint(30, 30));
-        QCOMPARE(w.presenter.errors, QStringList{message + QLatin1Char('.')});
+        // The message as it stands, and below it the picture that failed.
+        QCOMPARE(w.presenter.errors, QStringList{message + QStringLiteral(".\n") + bad});
         QCOMPARE(w.doc().ImageBoxes(0)->ImagePath, good);
         QCOMPARE(w.doc().ImageBoxes(0)->Picture.size(), QSize(8, 8));
         QVERIFY(!w.doc().Modified());

@@ -173,6 +173,35 @@ private Q_SLOTS:
         drop(w.form, picture, {40, 60});
         QCOMPARE(w.doc().imageBoxCount(), 0);
         QCOMPARE(w.presenter.errors.size(), 1);
+        QVERIFY(w.presenter.errors.first().endsWith(QStringLiteral(".\n") + picture));
+        QVERIFY(!w.doc().Modified());
+    }
+
+    // Of the many pictures a card can name, each error box says which one
+    // failed: the loader's message, then the picture's path on its own line.
+    void cardPicturesThatFailAreNamed()
+    {
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.bmp"));
+        const QString broken = dir.filePath(QStringLiteral("broken.bmp"));
+        const QString cut = dir.filePath(QStringLiteral("cut.bmp"));
+        const QString gone = dir.filePath(QStringLiteral("gone.bmp"));
+        TestFiles::writeFile(good, TestFiles::simpleBmp(8, 8));
+        TestFiles::writeFile(broken, QByteArray("hello, not a picture"));
+        TestFiles::writeFile(cut, TestFiles::simpleBmp(40, 40).left(200));
+        QStringList lines = TestFiles::fixedLines();
+        for (const QString &picture : {good, broken, cut, gone})
+            lines << TestFiles::imageRecord(QStringLiteral("$0"), picture);
+        const QString card = dir.filePath(QStringLiteral("card.tvl"));
+        TestFiles::writeFile(card, TestFiles::cardBytes(lines));
+        TestWindow w;
+        w.form.openCardFile(card);
+        QCOMPARE(w.doc().imageBoxCount(), 4);
+        QCOMPARE(w.presenter.errors, (QStringList{
+                                         QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です.\n") + broken,
+                                         QStringLiteral("ｽﾄﾘｰﾑからの読み込みｴﾗｰ.\n") + cut,
+                                         QStringLiteral("ﾌｧｲﾙ %1 は開けません.\n%1").arg(gone),
+                                     }));
         QVERIFY(!w.doc().Modified());
     }
 

@@ -29,7 +29,12 @@ struct Window : TestWindow {
         spin->lineEdit()->setFocus();
         spin->lineEdit()->selectAll();
         QTest::keyClick(spin->lineEdit(), Qt::Key_Backspace);
-        QTest::keyClicks(spin->lineEdit(), text);
+        for (const QChar c : text) {
+            if (c.unicode() < 128)
+                QTest::keyClick(spin->lineEdit(), char(c.unicode()));
+            else
+                QTest::sendKeyEvent(QTest::Click, spin->lineEdit(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
     }
     PrintSettings stored() { return form.document().printSettings(); }
 };
@@ -49,8 +54,13 @@ private Q_SLOTS:
         QTest::newRow("007 reads 7") << QStringLiteral("007") << QStringLiteral("007") << 7;
         QTest::newRow("+5 reads 5") << QStringLiteral("+5") << QStringLiteral("+5") << 5;
         QTest::newRow("-5 clamps to 0") << QStringLiteral("-5") << QStringLiteral("0") << 0;
-        QTest::newRow("a fraction reads 0") << QStringLiteral("1.5") << QStringLiteral("1.5") << 0;
         QTest::newRow("a sign alone reads 0") << QStringLiteral("-") << QStringLiteral("-") << 0;
+        // Keys that cannot make a whole number do not reach the text.
+        QTest::newRow("decimal point refused") << QStringLiteral("1.5") << QStringLiteral("15") << 15;
+        QTest::newRow("decimal comma refused") << QStringLiteral("2,5") << QStringLiteral("25") << 25;
+        QTest::newRow("sign after a digit refused") << QStringLiteral("5-") << QStringLiteral("5") << 5;
+        QTest::newRow("second sign refused") << QStringLiteral("+-3") << QStringLiteral("+3") << 3;
+        QTest::newRow("full-width digit refused") << QStringLiteral("1２") << QStringLiteral("1") << 1;
     }
     void okStoresTypedValues()
     {
@@ -119,6 +129,39 @@ private Q_SLOTS:
         QTest::mouseClick(w.dialog->SpinEditLeft->downButton(), Qt::LeftButton);
         QCOMPARE(edit->text(), QStringLiteral("99"));
         w.dialog->reject();
+    }
+
+    // Pasted text is held to whole numbers as typed text is; a sign can
+    // still go in front of the digits.
+    void pasteAndSignBeforeDigits()
+    {
+        Window w;
+        w.open({1, 5, 0});
+        QLineEdit *edit = w.dialog->SpinEditLeft->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        edit->insert(QStringLiteral("1.2"));
+        QCOMPARE(edit->text(), QStringLiteral("5"));
+        edit->home(false);
+        QTest::keyClick(edit, Qt::Key_Minus);
+        QCOMPARE(edit->text(), QStringLiteral("-5"));
+        edit->selectAll();
+        edit->insert(QStringLiteral("42"));
+        QCOMPARE(edit->text(), QStringLiteral("42"));
+        w.dialog->reject();
+    }
+
+    void marginHintNamesTheCalibration()
+    {
+        Window w;
+        // The menu item the hint sends the user to, by its caption as shown.
+        QString calibration = w.form.MenuCalibration->text();
+        calibration.remove(QStringLiteral("(&C)..."));
+        QCOMPARE(calibration, QStringLiteral("印刷位置の補正"));
+        for (TSpinEdit *field : {w.dialog->SpinEditLeft, w.dialog->SpinEditTop}) {
+            QVERIFY(field->toolTip().contains(QStringLiteral("1 mm")));
+            QVERIFY(field->toolTip().contains(QStringLiteral("「%1」").arg(calibration)));
+        }
     }
 
     void okDoesNotModify()

@@ -1,0 +1,75 @@
+// The program's file dialogs as the user sees them: the filter text as the
+// program gives it, and the files it lists whatever the letter case of their
+// extensions.
+#include "Dialogs.h"
+#include "Messages.h"
+#include "TestFiles.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// The files the dialog lists in its folder, sorted.
+QStringList listed(QFileDialog &dialog)
+{
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    if (!model)
+        return {QStringLiteral("no model")};
+    const QModelIndex folder = model->index(dialog.directory().absolutePath());
+    QStringList names;
+    for (int row = 0; row < model->rowCount(folder); ++row) {
+        const QModelIndex item = model->index(row, 0, folder);
+        if (model->flags(item).testFlag(Qt::ItemIsEnabled) && !model->isDir(item))
+            names << item.data().toString();
+    }
+    names.sort();
+    return names;
+}
+}
+
+class TestFileDialogs : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void filterShownAndMatched_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("pictures") << Msg::bitmapFilter() << QStringLiteral("BMP files (*.BMP)")
+                                  << QStringList{QStringLiteral("LOGO.BMP"), QStringLiteral("Photo.Bmp"),
+                                                 QStringLiteral("logo.bmp")};
+        QTest::newRow("cards") << Msg::cardFileFilter() << QStringLiteral("名刺 files (*.tvl)")
+                               << QStringList{QStringLiteral("OLD.TVL"), QStringLiteral("card.tvl")};
+        QTest::newRow("patterns not shown") << QStringLiteral("Pictures|*.bmp") << QStringLiteral("Pictures (*.bmp)")
+                                            << QStringList{QStringLiteral("LOGO.BMP"), QStringLiteral("Photo.Bmp"),
+                                                           QStringLiteral("logo.bmp")};
+    }
+    void filterShownAndMatched()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        for (const char *name : {"logo.bmp", "LOGO.BMP", "Photo.Bmp", "logo.bmp.txt", "logo.png", "card.tvl",
+                                 "OLD.TVL"})
+            QVERIFY(TestFiles::writeFile(dir.filePath(QLatin1String(name)), QByteArray("x")));
+
+        QFileDialog dialog;
+        setUpFileDialog(dialog, {QStringLiteral("bmp"), filter, dir.filePath(QStringLiteral("new"))},
+                        QFileDialog::AcceptOpen);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        QCOMPARE(types->currentText(), shown);
+        QTRY_COMPARE(::listed(dialog), listed);
+        dialog.reject();
+    }
+};
+
+QTEST_MAIN(TestFileDialogs)
+#include "test_filedialogs.moc"
