@@ -45,20 +45,33 @@ TMovePanel *BoxPanels::addPanel(const QString &name)
     return panel;
 }
 
+template <typename Control>
+void BoxPanels::wire(TMovePanel *panel, Control *control, BoxRef box)
+{
+    panel->show();
+    m_keepOnTop->raise();
+    connect(control, &Control::clicked, this, [this, box] { Q_EMIT clicked(box); });
+    connect(control, &Control::mouseDown, this,
+            [this, box](Qt::MouseButton button, const QPoint &) { Q_EMIT mouseDown(box, button); });
+    connect(panel, &TMovePanel::boundsDragged, this,
+            [this, box](const QRect &g) { ErrorGuard::guarded([this, box, g] { setBounds(box, g); })(); });
+}
+
+void BoxPanels::setBounds(BoxRef box, const QRect &g)
+{
+    const BoxBounds bounds{g.x(), g.y(), g.width(), g.height()};
+    if (box.isText())
+        m_doc.setTextBounds(box.slot, bounds);
+    else
+        m_doc.setImageBounds(box.slot, bounds);
+}
+
 void BoxPanels::onTextBoxAdded(int slot)
 {
     TMovePanel *panel = addPanel(m_doc.TextBoxes(slot)->Name());
     m_textPanels[std::size_t(slot)] = panel;
     syncTextPanel(slot);
-    panel->show();
-    m_keepOnTop->raise();
-    connect(panel, &TMovePanel::clicked, this, [this, slot] { Q_EMIT textClicked(slot); });
-    connect(panel, &TMovePanel::mouseDown, this,
-            [this, slot](Qt::MouseButton button, const QPoint &) { Q_EMIT textMouseDown(slot, button); });
-    connect(panel, &TMovePanel::boundsDragged, this,
-            [this, slot](const QRect &g) {
-                ErrorGuard::guarded([this, slot, g] { m_doc.setTextBounds(slot, {g.x(), g.y(), g.width(), g.height()}); })();
-            });
+    wire(panel, panel, BoxRef::text(slot));
 }
 
 void BoxPanels::onTextBoxRemoved(int slot)
@@ -90,15 +103,7 @@ void BoxPanels::onImageBoxAdded(int slot)
     m_imagePanels[std::size_t(slot)] = panel;
     m_images[std::size_t(slot)] = image;
     syncImagePanel(slot);
-    panel->show();
-    m_keepOnTop->raise();
-    connect(image, &TImage::clicked, this, [this, slot] { Q_EMIT imageClicked(slot); });
-    connect(image, &TImage::mouseDown, this,
-            [this, slot](Qt::MouseButton button, const QPoint &) { Q_EMIT imageMouseDown(slot, button); });
-    connect(panel, &TMovePanel::boundsDragged, this,
-            [this, slot](const QRect &g) {
-                ErrorGuard::guarded([this, slot, g] { m_doc.setImageBounds(slot, {g.x(), g.y(), g.width(), g.height()}); })();
-            });
+    wire(panel, image, BoxRef::image(slot));
 }
 
 void BoxPanels::onImageBoxRemoved(int slot)

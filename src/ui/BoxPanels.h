@@ -26,13 +26,16 @@ public:
     TImage *imageControl(int slot) const;
 
 Q_SIGNALS:
-    void textClicked(int slot);
-    void textMouseDown(int slot, Qt::MouseButton button);
-    void imageClicked(int slot);
-    void imageMouseDown(int slot, Qt::MouseButton button);
+    void clicked(BoxRef box);
+    void mouseDown(BoxRef box, Qt::MouseButton button);
 
 private:
     TMovePanel *addPanel(const QString &name);
+    // Shows a new panel and passes on what is done to it; control is the
+    // panel itself or the picture on it.
+    template <typename Control>
+    void wire(TMovePanel *panel, Control *control, BoxRef box);
+    void setBounds(BoxRef box, const QRect &geometry);
     void onTextBoxAdded(int slot);
     void onTextBoxRemoved(int slot);
     void syncTextPanel(int slot);

@@ -225,13 +225,13 @@ void TForm1::connectDocument()
 {
     m_editor = std::make_unique<EditorSession>(m_doc, m_history, *Edit1);
     m_panels = new BoxPanels(m_doc, Panel1, Edit1);
-    connect(m_panels, &BoxPanels::textClicked, this, [this](int slot) { guarded([this, slot] { MovePanelClick(slot); })(); });
-    connect(m_panels, &BoxPanels::textMouseDown, this, [this](int slot, Qt::MouseButton button) {
-        guarded([this, slot, button] { MovePanelMouseDown(slot, button); })();
+    connect(m_panels, &BoxPanels::clicked, this, [this](BoxRef box) {
+        guarded([this, box] { box.isText() ? MovePanelClick(box.slot) : ImageClick(box.slot); })();
     });
-    connect(m_panels, &BoxPanels::imageClicked, this, [this](int slot) { guarded([this, slot] { ImageClick(slot); })(); });
-    connect(m_panels, &BoxPanels::imageMouseDown, this, [this](int slot, Qt::MouseButton button) {
-        guarded([this, slot, button] { ImageMouseDown(slot, button); })();
+    connect(m_panels, &BoxPanels::mouseDown, this, [this](BoxRef box, Qt::MouseButton button) {
+        guarded([this, box, button] {
+            box.isText() ? MovePanelMouseDown(box.slot, button) : ImageMouseDown(box.slot, button);
+        })();
     });
     connect(&m_doc, &CardDocument::textBoxResized, this, &TForm1::MovePanelResize);
     connect(&m_doc, &CardDocument::docFileNameChanged, this, &TForm1::updateTitle);
