@@ -319,4 +319,35 @@ inline QString mergeTooManyPages(qint64 pages, qint64 limit)
 }
 inline QString mergeNoRows() { return QStringLiteral("印刷する行がありません。"); }
 
+// Merge printing: the program
+inline QString menuMerge() { return QStringLiteral("差し込み印刷(&M)..."); }
+inline QString menuInsertField() { return QStringLiteral("差し込みフィールド挿入(&M)"); }
+inline QString menuNoMergeList() { return QStringLiteral("（差し込みデータが読み込まれていません）"); }
+inline QString mergeDialogTitle() { return QStringLiteral("差し込み印刷"); }
+inline QString mergeListLabel() { return QStringLiteral("差し込みデータ(&L):"); }
+inline QString mergeBrowse() { return QStringLiteral("参照(&B)..."); }
+inline QString mergeListFilter() { return QStringLiteral("CSV/テキスト (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt"); }
+inline QString mergeNoList() { return QStringLiteral("差し込みデータを選んでください。"); }
+inline QString mergeListInfo(const QString &encoding, bool tab, int rows)
+{
+    return QStringLiteral("文字コード: %1　区切り: %2　%3 行").arg(encoding, tab ? QStringLiteral("タブ") : QStringLiteral("カンマ")).arg(rows);
+}
+inline QString mergePrintColumn() { return QStringLiteral("印刷"); }
+inline QString mergeTickAll() { return QStringLiteral("すべて選択(&A)"); }
+inline QString mergeTickNone() { return QStringLiteral("すべて解除(&N)"); }
+inline QString mergeFieldsLabel() { return QStringLiteral("カードの項目:"); }
+inline QString mergeNoFields() { return QStringLiteral("（カードに差し込みフィールドがありません）"); }
+inline QString mergeMissingMark() { return QStringLiteral("（データにない）"); }
+inline QString mergeModeLabel() { return QStringLiteral("印刷方法(&T):"); }
+inline QString mergeModeSheet() { return QStringLiteral("1人1シート"); }
+inline QString mergeModeCard() { return QStringLiteral("1人1枚"); }
+inline QString mergeCopiesLabel() { return QStringLiteral("部数(&K):"); }
+inline QString mergePages(qint64 pages) { return QStringLiteral("ページ数: %1").arg(pages); }
+inline QString mergeShowRowLabel() { return QStringLiteral("カードに表示する行(&R):"); }
+inline QString mergeShowNoRow() { return QStringLiteral("なし"); }
+inline QString mergePreview() { return QStringLiteral("プレビュー(&V)..."); }
+inline QString mergePrint() { return QStringLiteral("印刷(&P)..."); }
+inline QString mergeClose() { return QStringLiteral("閉じる(&C)"); }
+inline QString mergeGoOn() { return QStringLiteral("このまま印刷しますか？"); }
+
 } // namespace Msg

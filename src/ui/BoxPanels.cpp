@@ -90,8 +90,15 @@ void BoxPanels::syncTextPanel(int slot)
     panel->setGeometry(b.Left, b.Top, b.Width, b.Height);
     panel->setFont(FontMapping::toQFont(box->Font));
     panel->setTextColor(FontMapping::toQColor(box->Font.color()));
-    panel->setCaption(box->Caption);
+    panel->setCaption(m_captionView ? m_captionView(box->Caption) : box->Caption);
     panel->setVisible(box->Visible);
+}
+
+void BoxPanels::setCaptionView(CaptionView view)
+{
+    m_captionView = std::move(view);
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot)
+        syncTextPanel(slot);
 }
 
 void BoxPanels::onImageBoxAdded(int slot)

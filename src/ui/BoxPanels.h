@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class QWidget;
 class TImage;
@@ -24,6 +25,12 @@ public:
     TMovePanel *textPanel(int slot) const;
     TMovePanel *imagePanel(int slot) const;
     TImage *imageControl(int slot) const;
+
+    // What a text panel shows for its box's caption: the caption itself
+    // unless a view is set (a merge row's values). The document keeps its
+    // captions either way.
+    using CaptionView = std::function<QString(const QString &caption)>;
+    void setCaptionView(CaptionView view);
 
 Q_SIGNALS:
     void clicked(BoxRef box);
@@ -49,4 +56,5 @@ private:
     std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};
     std::array<TMovePanel *, CardDocument::SlotCount> m_imagePanels{};
     std::array<TImage *, CardDocument::SlotCount> m_images{};
+    CaptionView m_captionView;
 };

@@ -14,6 +14,7 @@
 #include "InlineEditor.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
+#include "MergeActions.h"
 #include "QrActions.h"
 #include "MovePanel.h"
 #include "PrintOp.h"
@@ -147,6 +148,7 @@ void TForm1::buildMenus()
     add(PopupMenu2, MenuImageDelete, "MenuImageDelete", Msg::menuImageDelete(), &TForm1::MenuImageDeleteClick);
 
     new QrActions(*this, edit, PopupMenu1);
+    new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
 }
 
 void TForm1::buildToolBar()

@@ -46,6 +46,7 @@ public:
     // Every change of the card goes through the history, to be undone.
     CardHistory &history() { return m_history; }
     int PixelsPerInch() const { return m_ppi; }
+    BoxPanels &boxPanels() const { return *m_panels; }
 
     // The dialogs the commands run; tests put their own in.
     void setFileDialogs(FileDialogs *dialogs);

@@ -1,0 +1,106 @@
+#include "MergeActions.h"
+
+#include "BoxPanels.h"
+#include "ErrorGuard.h"
+#include "InlineEditor.h"
+#include "Main.h"
+#include "MergeDialog.h"
+#include "MergeFields.h"
+#include "Messages.h"
+
+#include <QMenu>
+
+#include <exception>
+
+MergeActions::MergeActions(TForm1 &form, QMenu *fileMenu, QAction *before, QMenu *textBoxMenu)
+    : QObject(&form), m_form(form)
+{
+    setObjectName(QStringLiteral("MergeActions"));
+    MenuMerge = new QAction(Msg::menuMerge(), fileMenu);
+    MenuMerge->setObjectName(QStringLiteral("MenuMerge"));
+    fileMenu->insertAction(before, MenuMerge);
+    connect(MenuMerge, &QAction::triggered, this, [this] {
+        try {
+            mergeClick();
+        } catch (const std::exception &e) {
+            ErrorGuard::report(e);
+        }
+    });
+
+    MenuInsertField = textBoxMenu->addMenu(Msg::menuInsertField());
+    MenuInsertField->setObjectName(QStringLiteral("MenuInsertField"));
+    connect(textBoxMenu, &QMenu::aboutToShow, this, &MergeActions::fillFieldMenu);
+    fillFieldMenu();
+}
+
+void MergeActions::setList(MergeList list, const QString &path)
+{
+    m_list = std::move(list);
+    m_listPath = path;
+    m_ticks.assign(size_t(m_list->rowCount()), true);
+    showRow(-1);
+    fillFieldMenu();
+}
+
+std::vector<int> MergeActions::tickedRows() const
+{
+    std::vector<int> rows;
+    for (size_t row = 0; row < m_ticks.size(); ++row) {
+        if (m_ticks[row])
+            rows.push_back(int(row));
+    }
+    return rows;
+}
+
+void MergeActions::showRow(int row)
+{
+    if (!m_list || row < 0 || row >= m_list->rowCount())
+        row = -1;
+    m_shownRow = row;
+    if (row < 0) {
+        m_form.boxPanels().setCaptionView({});
+        return;
+    }
+    const MergeList &list = *m_list;
+    m_form.boxPanels().setCaptionView(
+        [&list, row](const QString &caption) { return MergeFields::fill(caption, MergeFields::rowLookup(list, row)); });
+}
+
+void MergeActions::insertField(const QString &name)
+{
+    const BoxRef current = m_form.document().CurrentBox();
+    if (!current.isText() || !m_form.document().TextBoxes(current.slot))
+        return;
+    if (!m_form.editorOpen()) {
+        m_form.MovePanelClick(current.slot);
+        m_form.Edit1->end(false);
+    }
+    m_form.Edit1->insert(QLatin1Char('{') + name + QLatin1Char('}'));
+}
+
+void MergeActions::mergeClick()
+{
+    m_form.closeEditor();
+    MergeDialog dialog(*this);
+    dialog.exec();
+}
+
+void MergeActions::fillFieldMenu()
+{
+    MenuInsertField->clear();
+    if (!m_list) {
+        QAction *none = MenuInsertField->addAction(Msg::menuNoMergeList());
+        none->setEnabled(false);
+        return;
+    }
+    for (const QString &column : m_list->columns()) {
+        QAction *item = MenuInsertField->addAction(QString(column).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        connect(item, &QAction::triggered, this, [this, column] {
+            try {
+                insertField(column);
+            } catch (const std::exception &e) {
+                ErrorGuard::report(e);
+            }
+        });
+    }
+}

@@ -1,0 +1,187 @@
+// Merge printing in the program, driven as a user drives it: the File menu
+// item, the merge dialog with a list saved in code page 932, a row shown on
+// the card without changing it, printing into a PDF, and the text box menu's
+// field item.
+#include "CodePage932.h"
+#include "InlineEditor.h"
+#include "MergeActions.h"
+#include "MergeDialog.h"
+#include "MergeRowsModel.h"
+#include "Messages.h"
+#include "MovePanel.h"
+#include "TestFiles.h"
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+MergeActions &mergeActions(TForm1 &form)
+{
+    return *form.findChild<MergeActions *>(QStringLiteral("MergeActions"));
+}
+
+// Runs the File menu item; drive works the dialog it opens, which is then closed.
+bool runDialog(TForm1 &form, const std::function<void(MergeDialog &)> &drive)
+{
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<MergeDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        opened = true;
+        drive(*dialog);
+        dialog->CloseButton->click();
+    });
+    mergeActions(form).MenuMerge->trigger();
+    return opened;
+}
+
+QChar accessKey(const QString &text)
+{
+    const qsizetype at = text.indexOf(QLatin1Char('&'));
+    return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+}
+
+void checkAccessKeysUnique(const QMenu *menu)
+{
+    QList<QChar> keys;
+    for (const QAction *action : menu->actions()) {
+        const QChar key = accessKey(action->text());
+        if (key.isNull())
+            continue;
+        QVERIFY2(!keys.contains(key), qPrintable(QStringLiteral("%1 in %2").arg(key).arg(action->text())));
+        keys << key;
+    }
+}
+
+} // namespace
+
+class TestMergeDialog : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString m_list;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_list = m_dir.filePath(QStringLiteral("社員.csv"));
+        QVERIFY(TestFiles::writeFile(m_list, CodePage932::encode(QStringLiteral(
+                                                 "氏名,電話\r\n山田 太郎,03-1111\r\n佐藤 花子,03-2222\r\n鈴木 一郎,03-3333\r\n"))));
+    }
+
+    void menuItems()
+    {
+        TestWindow w;
+        QMenu *file = w.form.menuBar()->findChild<QMenu *>(QStringLiteral("MenuFile"));
+        const QList<QAction *> items = file->actions();
+        const qsizetype print = items.indexOf(w.form.MenuPrint);
+        QCOMPARE(items.at(print + 1), mergeActions(w.form).MenuMerge);
+        QCOMPARE(mergeActions(w.form).MenuMerge->text(), QStringLiteral("差し込み印刷(&M)..."));
+        QCOMPARE(items.at(print + 2), w.form.MenuRecent->menuAction());
+        checkAccessKeysUnique(file);
+        checkAccessKeysUnique(w.form.PopupMenu1);
+        // Without a list the field item says so and offers nothing.
+        QCOMPARE(mergeActions(w.form).MenuInsertField->actions().size(), 1);
+        QVERIFY(!mergeActions(w.form).MenuInsertField->actions().first()->isEnabled());
+    }
+
+    void dialogLoadsShowsAndPrints()
+    {
+        TestWindow w;
+        const int slot = w.form.history().addTextBox();
+        w.doc().setTextCaption(slot, QStringLiteral("{氏名} {役職}"));
+        w.doc().SetModified(false);
+        const QString pdf = m_dir.filePath(QStringLiteral("merged.pdf"));
+        w.files.openAnswers << m_list;
+        w.presenter.answers << int(mrYes);   // go on without 役職
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            QVERIFY(!dialog.PrintButton->isEnabled());
+            dialog.BrowseButton->click();
+            QCOMPARE(w.files.openRequests.last().filter, QStringLiteral("CSV/テキスト (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt"));
+            QCOMPARE(dialog.ListPath->text(), m_list);
+            QCOMPARE(dialog.ListInfo->text(), QStringLiteral("文字コード: シフトJIS (CP932)　区切り: カンマ　3 行"));
+            QCOMPARE(dialog.Rows->model()->rowCount(), 3);
+            QCOMPARE(dialog.Rows->model()->data(dialog.Rows->model()->index(1, 1)).toString(), QStringLiteral("佐藤 花子"));
+            QVERIFY(dialog.Fields->text().contains(QStringLiteral("役職（データにない）")));
+            QCOMPARE(dialog.Pages->text(), QStringLiteral("ページ数: 3"));
+            // One row unticked, card mode, two copies: four cards on one sheet.
+            QVERIFY(dialog.Rows->model()->setData(dialog.Rows->model()->index(2, 0), Qt::Unchecked, Qt::CheckStateRole));
+            dialog.Mode->setCurrentIndex(1);
+            dialog.Copies->setValue(2);
+            QCOMPARE(dialog.Pages->text(), QStringLiteral("ページ数: 1"));
+            dialog.Mode->setCurrentIndex(0);
+            QCOMPARE(dialog.Pages->text(), QStringLiteral("ページ数: 4"));
+
+            // The second row on the card; the card keeps its fields.
+            dialog.Rows->selectRow(1);
+            QCOMPARE(dialog.ShownRow->value(), 2);
+            QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}"));
+            QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("{氏名} {役職}"));
+
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            dialog.printOn(printer);
+        });
+        QVERIFY(opened);
+        const QByteArray bytes = TestFiles::readFile(pdf);
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 4);
+        QVERIFY(!w.doc().Modified());
+
+        // The row stays on the card; editing shows the field text again.
+        QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}"));
+        w.form.MovePanelClick(slot);
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("{氏名} {役職}"));
+        w.form.closeEditor();
+
+        // Fields from the text box menu: at the editor's cursor.
+        MergeActions &merge = mergeActions(w.form);
+        const QList<QAction *> columns = merge.MenuInsertField->actions();
+        QCOMPARE(columns.size(), 2);
+        QCOMPARE(columns.at(1)->text(), QStringLiteral("電話"));
+        w.doc().SetCurrentBox(BoxRef::text(slot));
+        columns.at(1)->trigger();
+        QVERIFY(w.form.editorOpen());
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("{氏名} {役職}{電話}"));
+        w.form.closeEditor();
+        QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("{氏名} {役職}{電話}"));
+        QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}03-2222"));
+    }
+
+    void badListKeepsTheOneBefore()
+    {
+        TestWindow w;
+        const QString bad = m_dir.filePath(QStringLiteral("bad.csv"));
+        QVERIFY(TestFiles::writeFile(bad, "a,a\n"));
+        w.files.openAnswers << m_list << bad;
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            dialog.BrowseButton->click();
+            dialog.BrowseButton->click();
+            QCOMPARE(dialog.ListPath->text(), m_list);
+            QCOMPARE(w.presenter.infos.size(), 1);
+            QVERIFY(w.presenter.infos.first().contains(QStringLiteral("2 列目の項目名「a」")));
+            // No fields on the card: it can still print the list's rows.
+            QVERIFY(dialog.Fields->text().contains(QStringLiteral("差し込みフィールドがありません")));
+        });
+        QVERIFY(opened);
+    }
+};
+
+QTEST_MAIN(TestMergeDialog)
+#include "test_mergedialog.moc"
