@@ -242,19 +242,12 @@ private:
         // double-byte; one more character is kept so that the cut is noticed.
         const long long bytesShown = (MaxTextShownInMessage + 1) * 2;
         CardIntegerParser parser;
-        QByteArray head;
-        bool cut = false;
-        m_lines.readLine([&](const char *bytes, long long size) {
-            parser.feed(bytes, size);
-            const long long room = bytesShown - head.size();
-            cut = cut || size > room;
-            if (room > 0)
-                head.append(bytes, qsizetype(std::min(size, room)));
-        });
+        const CardLineReader::Head head =
+            m_lines.readLineHead(bytesShown, [&](const char *bytes, long long size) { parser.feed(bytes, size); });
         if (const std::optional<std::int32_t> value = parser.value())
             return *value;
-        QString text = CodePage932::decode(head).text;
-        if (cut)
+        QString text = CodePage932::decode(head.bytes).text;
+        if (head.cut)
             text = text.left(MaxTextShownInMessage + 1);
         throw TaveloError(Msg::notAnInteger(elideForMessage(text)));
     }

@@ -68,10 +68,12 @@ QByteArray CardLineReader::readLine()
     return line;
 }
 
-CardLineReader::Head CardLineReader::readLineHead(long long maxBytes)
+CardLineReader::Head CardLineReader::readLineHead(long long maxBytes, const Pieces &alsoTake)
 {
     Head head;
     readLine([&](const char *bytes, long long size) {
+        if (alsoTake)
+            alsoTake(bytes, size);
         const long long room = maxBytes - head.bytes.size();
         if (size > room)
             head.cut = true;

@@ -30,7 +30,8 @@ public:
         QByteArray bytes;
         bool cut = false;
     };
-    Head readLineHead(long long maxBytes);
+    // alsoTake, when given, sees every piece of the whole line as well.
+    Head readLineHead(long long maxBytes, const Pieces &alsoTake = nullptr);
 
 private:
     // The next byte without taking it, or −1 at the end of the file.

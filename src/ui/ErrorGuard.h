@@ -18,6 +18,20 @@ void setPresenter(MessagePresenter *presenter);   // null restores the dialogs
 void report(const std::exception &error);
 void reportUnknown();
 
+// Wraps a command or a handler so that an error it raises reaches the error
+// box and ends only that command, never unwinding through Qt's signal code.
+template <typename F>
+auto guarded(F f)
+{
+    return [f](auto &&...) {
+        try {
+            f();
+        } catch (const std::exception &e) {
+            report(e);
+        }
+    };
+}
+
 } // namespace ErrorGuard
 
 class TaveloApplication : public QApplication

@@ -13,7 +13,7 @@ InlineEditor::InlineEditor(QWidget *parent) : QLineEdit(parent)
 void InlineEditor::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        Q_EMIT keyDown(13);
+        Q_EMIT keyDown(EnterKey);
     QLineEdit::keyPressEvent(event);
 }
 

@@ -10,8 +10,11 @@ class InlineEditor : public QLineEdit
 public:
     explicit InlineEditor(QWidget *parent = nullptr);
 
+    // The Windows key code keyDown reports for Enter (Return or the keypad's).
+    static constexpr int EnterKey = 13;
+
 Q_SIGNALS:
-    void keyDown(int key);      // Windows key code: 13 for Enter
+    void keyDown(int key);      // a Windows key code: EnterKey
     void doubleClicked();
 
 protected:

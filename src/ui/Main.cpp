@@ -1,10 +1,12 @@
 #include "Main.h"
 
 #include "About.h"
+#include "BoxPanels.h"
 #include "CardGeometry.h"
 #include "CardPanel.h"
 #include "Dialogs.h"
 #include "EditActions.h"
+#include "EditorSession.h"
 #include "ErrorGuard.h"
 #include "FontDialog.h"
 #include "FontMapping.h"
@@ -21,6 +23,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -32,21 +35,17 @@
 #include <cmath>
 
 namespace {
+// The window layout's geometry, in pixels.
+constexpr QPoint kFormPosition(162, 165);
+constexpr int kFormFontPixels = 13;
 constexpr int kToolBarHeight = 33;
+constexpr int kToolButtonTop = 4;
+constexpr int kToolButtonSide = 25;
+constexpr int kToolIconSide = 16;
+constexpr QRect kEdit1Geometry(104, 88, 121, 21);   // until a box is edited
+constexpr QPoint kBoxMenuOffset(10, 10);             // from the pointer, up and left
 
-// Runs a command so that an error it raises reaches the error box and ends
-// only that command.
-template <typename F>
-auto guarded(F f)
-{
-    return [f](auto &&...) {
-        try {
-            f();
-        } catch (const std::exception &e) {
-            ErrorGuard::report(e);
-        }
-    };
-}
+using ErrorGuard::guarded;
 
 int screenPixelsPerInch(const QWidget *w)
 {
@@ -60,9 +59,9 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Msg::programTitle());
     setWindowIcon(ToolIcons::program());
-    move(162, 165);
+    move(kFormPosition);
     QFont font(QStringLiteral("System"));
-    font.setPixelSize(13);
+    font.setPixelSize(kFormFontPixels);
     setFont(font);
 
     m_ppi = screenPpi > 0 ? screenPpi : screenPixelsPerInch(this);
@@ -90,8 +89,10 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
 
 TForm1::~TForm1()
 {
-    // The boxes go before the document they show.
+    // The boxes go before the document they show, and the history's last
+    // signals reach no part of the window.
     m_doc.disconnect(this);
+    m_history.stack().disconnect(Edit);
     delete m_help;
 }
 
@@ -162,9 +163,9 @@ void TForm1::buildToolBar()
     for (int i = 0; i < 6; ++i) {
         auto *b = new QToolButton(ToolBar);
         b->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
-        b->setGeometry(buttons[i].left, 4, 25, 25);
+        b->setGeometry(buttons[i].left, kToolButtonTop, kToolButtonSide, kToolButtonSide);
         b->setIcon(buttons[i].icon);
-        b->setIconSize(QSize(16, 16));
+        b->setIconSize(QSize(kToolIconSide, kToolIconSide));
         b->setToolTip(buttons[i].hint);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);   // the editor keeps the focus
@@ -204,11 +205,11 @@ void TForm1::buildCentralArea()
     Edit1 = new InlineEditor(Panel1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     QFont editFont(QStringLiteral("ＭＳ 明朝"));
-    editFont.setPixelSize(13);
+    editFont.setPixelSize(kFormFontPixels);
     Edit1->setFont(editFont);
-    Edit1->setGeometry(104, 88, 121, 21);
+    Edit1->setGeometry(kEdit1Geometry);
     Edit1->hide();
-    connect(Edit1, &InlineEditor::keyDown, this, guarded([this] { Edit1KeyDown(13); }));
+    connect(Edit1, &InlineEditor::keyDown, this, [this](int key) { guarded([this, key] { Edit1KeyDown(key); })(); });
     connect(Edit1, &InlineEditor::doubleClicked, this, guarded([this] { Edit1DblClick(); }));
 }
 
@@ -222,13 +223,17 @@ void TForm1::FormCreate()
 
 void TForm1::connectDocument()
 {
-    connect(&m_doc, &CardDocument::textBoxAdded, this, &TForm1::onTextBoxAdded);
-    connect(&m_doc, &CardDocument::textBoxRemoved, this, &TForm1::onTextBoxRemoved);
-    connect(&m_doc, &CardDocument::textBoxChanged, this, &TForm1::syncTextPanel);
+    m_editor = std::make_unique<EditorSession>(m_doc, m_history, *Edit1);
+    m_panels = new BoxPanels(m_doc, Panel1, Edit1);
+    connect(m_panels, &BoxPanels::clicked, this, [this](BoxRef box) {
+        guarded([this, box] { box.isText() ? MovePanelClick(box.slot) : ImageClick(box.slot); })();
+    });
+    connect(m_panels, &BoxPanels::mouseDown, this, [this](BoxRef box, Qt::MouseButton button) {
+        guarded([this, box, button] {
+            box.isText() ? MovePanelMouseDown(box.slot, button) : ImageMouseDown(box.slot, button);
+        })();
+    });
     connect(&m_doc, &CardDocument::textBoxResized, this, &TForm1::MovePanelResize);
-    connect(&m_doc, &CardDocument::imageBoxAdded, this, &TForm1::onImageBoxAdded);
-    connect(&m_doc, &CardDocument::imageBoxRemoved, this, &TForm1::onImageBoxRemoved);
-    connect(&m_doc, &CardDocument::imageBoxChanged, this, &TForm1::syncImagePanel);
     connect(&m_doc, &CardDocument::docFileNameChanged, this, &TForm1::updateTitle);
     Edit->connectDocument();
 }
@@ -240,101 +245,22 @@ void TForm1::updateTitle()
 
 TMovePanel *TForm1::textPanel(int slot) const
 {
-    return slot >= 0 && slot < CardDocument::SlotCount ? m_textPanels[slot] : nullptr;
+    return m_panels->textPanel(slot);
 }
 
 TMovePanel *TForm1::imagePanel(int slot) const
 {
-    return slot >= 0 && slot < CardDocument::SlotCount ? m_imagePanels[slot] : nullptr;
+    return m_panels->imagePanel(slot);
 }
 
 TImage *TForm1::imageControl(int slot) const
 {
-    return slot >= 0 && slot < CardDocument::SlotCount ? m_images[slot] : nullptr;
+    return m_panels->imageControl(slot);
 }
 
-void TForm1::onTextBoxAdded(int slot)
+void TForm1::showBoxMenu(QMenu *menu)
 {
-    auto *panel = new TMovePanel(Panel1);
-    panel->setObjectName(m_doc.TextBoxes(slot)->Name());
-    m_textPanels[slot] = panel;
-    syncTextPanel(slot);
-    panel->show();
-    Edit1->raise();
-    connect(panel, &TMovePanel::clicked, this, guarded([this, slot] { MovePanelClick(slot); }));
-    connect(panel, &TMovePanel::mouseDown, this, [this, slot](Qt::MouseButton button, const QPoint &) {
-        guarded([this, slot, button] { MovePanelMouseDown(slot, button); })();
-    });
-    connect(panel, &TMovePanel::boundsDragged, this, [this, slot](const QRect &g) {
-        guarded([this, slot, g] { m_doc.setTextBounds(slot, {g.x(), g.y(), g.width(), g.height()}); })();
-    });
-}
-
-void TForm1::onTextBoxRemoved(int slot)
-{
-    // A box removed under the open editor takes the edit with it: the editor
-    // closes without committing, so nothing reaches a box that is gone.
-    if (editorOpen() && !m_doc.CurrentBox().isText()) {
-        Edit1->hide();
-        Edit1->clearFocus();
-        Edit1->clear();
-    }
-    delete m_textPanels[slot];
-    m_textPanels[slot] = nullptr;
-}
-
-void TForm1::syncTextPanel(int slot)
-{
-    const TextBox *box = m_doc.TextBoxes(slot);
-    TMovePanel *panel = textPanel(slot);
-    if (!box || !panel)
-        return;
-    const BoxBounds &b = box->bounds;
-    panel->setGeometry(b.Left, b.Top, b.Width, b.Height);
-    panel->setFont(FontMapping::toQFont(box->Font));
-    panel->setTextColor(FontMapping::toQColor(box->Font.color()));
-    panel->setCaption(box->Caption);
-    panel->setVisible(box->Visible);
-}
-
-void TForm1::onImageBoxAdded(int slot)
-{
-    const MoveImageRecord *record = m_doc.ImageBoxes(slot);
-    auto *panel = new TMovePanel(Panel1);
-    panel->setObjectName(record->PanelName());
-    auto *image = new TImage(panel);
-    image->setObjectName(record->ImageName());
-    m_imagePanels[slot] = panel;
-    m_images[slot] = image;
-    syncImagePanel(slot);
-    panel->show();
-    Edit1->raise();
-    connect(image, &TImage::clicked, this, guarded([this, slot] { ImageClick(slot); }));
-    connect(image, &TImage::mouseDown, this, [this, slot](Qt::MouseButton button, const QPoint &) {
-        guarded([this, slot, button] { ImageMouseDown(slot, button); })();
-    });
-    connect(panel, &TMovePanel::boundsDragged, this, [this, slot](const QRect &g) {
-        guarded([this, slot, g] { m_doc.setImageBounds(slot, {g.x(), g.y(), g.width(), g.height()}); })();
-    });
-}
-
-void TForm1::onImageBoxRemoved(int slot)
-{
-    delete m_imagePanels[slot];   // the picture control goes with its panel
-    m_imagePanels[slot] = nullptr;
-    m_images[slot] = nullptr;
-}
-
-void TForm1::syncImagePanel(int slot)
-{
-    const MoveImageRecord *record = m_doc.ImageBoxes(slot);
-    TMovePanel *panel = imagePanel(slot);
-    if (!record || !panel)
-        return;
-    const BoxBounds &b = record->bounds;
-    panel->setGeometry(b.Left, b.Top, b.Width, b.Height);
-    if (m_images[slot]->picture().cacheKey() != record->Picture.cacheKey())
-        m_images[slot]->setPicture(record->Picture);
+    menu->popup(QCursor::pos() - kBoxMenuOffset);
 }
 
 int TForm1::currentTextSlot() const

@@ -15,8 +15,10 @@
 #include <array>
 #include <memory>
 
+class BoxPanels;
 class CardPanel;
 class EditActions;
+class EditorSession;
 class FileDialogs;
 class FontChooser;
 class HelpViewer;
@@ -168,15 +170,10 @@ private:
     void reportMissingCard(const QString &path);
     void updateTitle();
     int askSaveQuestion();
+    void showBoxMenu(QMenu *menu);  // a box's context menu, just up-left of the pointer
     int currentTextSlot() const;    // CurrentBox as a text box, or an error
     int currentImageSlot() const;   // CurrentBox as a picture, or an error
 
-    void onTextBoxAdded(int slot);
-    void onTextBoxRemoved(int slot);
-    void syncTextPanel(int slot);
-    void onImageBoxAdded(int slot);
-    void onImageBoxRemoved(int slot);
-    void syncImagePanel(int slot);
 
     CardDocument m_doc;
     CardHistory m_history{m_doc};
@@ -188,9 +185,8 @@ private:
     std::unique_ptr<CardAutosave> m_autosave;
     QStringList m_startPaths;   // from the command line, opened after the first New
     QScrollArea *m_scroll = nullptr;
-    std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};
-    std::array<TMovePanel *, CardDocument::SlotCount> m_imagePanels{};
-    std::array<TImage *, CardDocument::SlotCount> m_images{};
+    BoxPanels *m_panels = nullptr;                // the box widgets, in step with m_doc
+    std::unique_ptr<EditorSession> m_editor;      // Edit1 over the box being edited
     std::unique_ptr<FileDialogs> m_systemFileDialogs;
     std::unique_ptr<FontChooser> m_systemFontChooser;
     FileDialogs *m_fileDialogs = nullptr;

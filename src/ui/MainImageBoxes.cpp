@@ -6,7 +6,6 @@
 #include "MovePanel.h"
 #include "PictureLoader.h"
 
-#include <QCursor>
 #include <QMenu>
 
 void TForm1::MenuNewImageClick()
@@ -37,7 +36,7 @@ void TForm1::ImageMouseDown(int slot, Qt::MouseButton button)
         return;
     closeEditor();
     m_doc.SetCurrentBox(BoxRef::image(slot));
-    PopupMenu2->popup(QCursor::pos() - QPoint(10, 10));
+    showBoxMenu(PopupMenu2);
 }
 
 void TForm1::MenuImageDeleteClick()

@@ -3,31 +3,24 @@
 
 #include "CardPanel.h"
 #include "Dialogs.h"
+#include "EditorSession.h"
 #include "FontMapping.h"
 #include "InlineEditor.h"
 #include "MovePanel.h"
 #include "Messages.h"
 #include "TaveloError.h"
 
-#include <QCursor>
 #include <QFontMetrics>
 #include <QMenu>
 
 bool TForm1::editorOpen() const
 {
-    return !Edit1->isHidden();
+    return m_editor->isOpen();
 }
 
 void TForm1::closeEditor()
 {
-    if (!editorOpen())
-        return;
-    // Closing is the commit: the exit handler runs before the editor hides.
-    Edit1Exit();
-    Edit1->hide();
-    // The keys go to the window again (the arrows, the Edit menu's keys),
-    // not to the hidden editor.
-    Edit1->clearFocus();
+    m_editor->close();
 }
 
 void TForm1::MovePanelClick(int slot)
@@ -37,30 +30,17 @@ void TForm1::MovePanelClick(int slot)
     closeEditor();
     m_doc.setTextVisible(slot, true);
     m_doc.SetCurrentBox(BoxRef::text(slot));
-    const TextBox *box = m_doc.TextBoxes(slot);
-    Edit1->setFont(FontMapping::toQFont(box->Font));
-    QPalette palette = Edit1->palette();
-    palette.setColor(QPalette::Text, FontMapping::toQColor(box->Font.color()));
-    Edit1->setPalette(palette);
-    Edit1->setText(box->Caption);
-    Edit1->setGeometry(box->bounds.Left, box->bounds.Top, box->bounds.Width, box->bounds.Height);
-    Edit1->show();
-    Edit1->setFocus(Qt::OtherFocusReason);
-    Edit1->deselect();
-    Edit1->raise();
-    m_doc.beginEditing(slot);
+    m_editor->open(slot);
 }
 
 void TForm1::Edit1Exit()
 {
-    const int slot = currentTextSlot();
-    m_history.setCaption(slot, Edit1->text());
-    m_doc.commitEditing(slot);
+    m_editor->commit();
 }
 
 void TForm1::Edit1KeyDown(int key)
 {
-    if (key == 13)
+    if (key == InlineEditor::EnterKey)
         closeEditor();
 }
 
@@ -71,7 +51,7 @@ void TForm1::Panel1Click()
     const BoxRef current = m_doc.CurrentBox();
     if (!current.isText() || !m_doc.TextBoxes(current.slot))
         return;
-    m_history.setCaption(current.slot, Edit1->text());
+    m_history.setCaption(current.slot, m_editor->text());
     closeEditor();
     m_doc.setTextVisible(current.slot, true);
 }
@@ -89,8 +69,8 @@ void TForm1::MovePanelMouseDown(int slot, Qt::MouseButton button)
         return;
     closeEditor();
     m_doc.SetCurrentBox(BoxRef::text(slot));
-    Edit1->setText(m_doc.TextBoxes(slot)->Caption);
-    PopupMenu1->popup(QCursor::pos() - QPoint(10, 10));
+    m_editor->setText(m_doc.TextBoxes(slot)->Caption);
+    showBoxMenu(PopupMenu1);
 }
 
 void TForm1::MenuNewBoxClick()
@@ -147,8 +127,5 @@ void TForm1::Edit1DblClick()
     if (!chosen)
         return;
     m_history.setFont(slot, *chosen);
-    Edit1->setFont(FontMapping::toQFont(*chosen));
-    QPalette palette = Edit1->palette();
-    palette.setColor(QPalette::Text, FontMapping::toQColor(chosen->color()));
-    Edit1->setPalette(palette);
+    m_editor->showFont(*chosen);
 }

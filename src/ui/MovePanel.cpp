@@ -12,7 +12,9 @@
 TMovePanel *TMovePanel::s_dragging = nullptr;
 
 namespace {
-constexpr int kHandle = 10;
+constexpr int kHandle = 10;       // each handle is this many pixels from its corner
+constexpr int kHandleMark = 5;    // side of the square that shows a handle
+constexpr int kHandleInset = 2;   // from the panel's edge to the square
 
 void drawRaisedBevel(QPainter &p, const QRect &r, const QPalette &palette)
 {
@@ -98,13 +100,50 @@ void TMovePanel::setFocusFrame(bool shown)
         child->update();
 }
 
-void TMovePanel::paintFocusFrame(QPainter &p, const QRect &insideBevel, const QPalette &palette)
+QRect TMovePanel::moveHandleMark(const QSize &)
+{
+    return QRect(kHandleInset, kHandleInset, kHandleMark, kHandleMark);
+}
+
+QRect TMovePanel::sizeHandleMark(const QSize &panelSize)
+{
+    return QRect(panelSize.width() - kHandleInset - kHandleMark, panelSize.height() - kHandleInset - kHandleMark,
+                 kHandleMark, kHandleMark);
+}
+
+void TMovePanel::paintCurrentMarks(QPainter &p, const QSize &panelSize, const QPoint &origin, const QPalette &palette)
 {
     p.save();
-    p.setPen(QPen(palette.color(QPalette::Highlight), 1, Qt::DotLine));
+    p.translate(origin);
+    const QColor mark = palette.color(QPalette::Highlight);
+    p.setPen(QPen(mark, 1, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(insideBevel.adjusted(0, 0, -1, -1));
+    p.drawRect(QRect(QPoint(0, 0), panelSize).adjusted(1, 1, -2, -2));
+    p.fillRect(moveHandleMark(panelSize), mark);
+    p.fillRect(sizeHandleMark(panelSize), mark);
     p.restore();
+}
+
+Qt::CursorShape TMovePanel::cursorShape(const QSize &size, const QPoint &client)
+{
+    switch (hitTest(size, client)) {
+    case HTCAPTION:
+        return Qt::SizeAllCursor;
+    case HTBOTTOMRIGHT:
+        return Qt::SizeFDiagCursor;
+    case HTCLIENT:
+        break;
+    }
+    return Qt::ArrowCursor;
+}
+
+void TMovePanel::showCursorFor(QWidget *widget, const QPoint &panelPoint) const
+{
+    const Qt::CursorShape shape = cursorShape(size(), panelPoint);
+    if (shape == Qt::ArrowCursor)
+        widget->unsetCursor();
+    else
+        widget->setCursor(shape);
 }
 
 void TMovePanel::paintEvent(QPaintEvent *)
@@ -120,7 +159,7 @@ void TMovePanel::paintEvent(QPaintEvent *)
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, m_caption);
     }
     if (m_focusFrame)
-        paintFocusFrame(p, rect().adjusted(1, 1, -1, -1), palette());
+        paintCurrentMarks(p, size(), QPoint(0, 0), palette());
 }
 
 bool TMovePanel::startDrag(QMouseEvent *event)
@@ -144,14 +183,14 @@ void TMovePanel::mousePressEvent(QMouseEvent *event)
     event->accept();
     if (m_drag != Drag::None || startDrag(event))
         return;
-    m_clientPressLeft = event->button() == Qt::LeftButton;
+    m_click.press(event->button());
     Q_EMIT mouseDown(event->button(), event->position().toPoint());
 }
 
 void TMovePanel::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_drag == Drag::None) {
-        updateCursor(event->position().toPoint());
+        showCursorFor(this, event->position().toPoint());
         return;
     }
     const QPoint delta = event->globalPosition().toPoint() - m_pressScreen;
@@ -178,19 +217,8 @@ void TMovePanel::mouseReleaseEvent(QMouseEvent *event)
         }
         return;
     }
-    const bool click = m_clientPressLeft && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
-    m_clientPressLeft = false;
-    if (click)
+    if (m_click.release(event->button(), rect().contains(event->position().toPoint())))
         Q_EMIT clicked();
-}
-
-void TMovePanel::updateCursor(const QPoint &client)
-{
-    if (hitTest(size(), client) == HTBOTTOMRIGHT)
-        setCursor(Qt::SizeFDiagCursor);
-    else
-        unsetCursor();
 }
 
 // ---------------------------------------------------------------------------
@@ -238,7 +266,7 @@ void TImage::paintEvent(QPaintEvent *)
         p.drawPixmap(0, 0, m_scaled);
     }
     if (panel()->focusFrame())
-        TMovePanel::paintFocusFrame(p, rect(), panel()->palette());
+        TMovePanel::paintCurrentMarks(p, panel()->size(), -pos(), panel()->palette());
 }
 
 bool TImage::inHandle(const QPoint &pos) const
@@ -252,30 +280,25 @@ void TImage::mousePressEvent(QMouseEvent *event)
         event->ignore();   // the panel takes it, as a handle press
         return;
     }
-    m_leftPressed = event->button() == Qt::LeftButton;
+    m_click.press(event->button());
     Q_EMIT mouseDown(event->button(), event->position().toPoint());
 }
 
 void TImage::mouseMoveEvent(QMouseEvent *event)
 {
-    if (panel()->m_drag != TMovePanel::Drag::None) {
+    if (panel()->dragging()) {
         event->ignore();   // a drag that started in a handle goes on in the panel
         return;
     }
-    if (TMovePanel::hitTest(panel()->size(), mapToParent(event->position().toPoint())) == HTBOTTOMRIGHT)
-        setCursor(Qt::SizeFDiagCursor);
-    else
-        unsetCursor();
+    panel()->showCursorFor(this, mapToParent(event->position().toPoint()));
 }
 
 void TImage::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (panel()->m_drag != TMovePanel::Drag::None) {
+    if (panel()->dragging()) {
         event->ignore();
         return;
     }
-    const bool click = m_leftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_leftPressed = false;
-    if (click)
+    if (m_click.release(event->button(), rect().contains(event->position().toPoint())))
         Q_EMIT clicked();
 }

@@ -2,7 +2,9 @@
 // TMovePanel: the panel every box on the card is made of. Its top-left corner
 // is a move handle and its bottom-right corner a size handle; dragging either
 // with the left button moves or sizes the box inside the card panel. Presses in
-// a handle raise no mouse-down and no click of the box.
+// a handle raise no mouse-down and no click of the box. The pointer takes the
+// move or size shape over a handle, and the current box shows its handles as
+// small filled squares.
 #include "QrSymbol.h"
 
 #include <QColor>
@@ -17,6 +19,23 @@
 class QPainter;
 
 enum HitTestCode { HTCLIENT = 1, HTCAPTION = 2, HTBOTTOMRIGHT = 17 };
+
+// A left press in the body of a box and its release inside make a click.
+class ClickTracker
+{
+public:
+    void press(Qt::MouseButton button) { m_leftPressed = button == Qt::LeftButton; }
+    // True when this release completes a click.
+    bool release(Qt::MouseButton button, bool inside)
+    {
+        const bool click = m_leftPressed && button == Qt::LeftButton && inside;
+        m_leftPressed = false;
+        return click;
+    }
+
+private:
+    bool m_leftPressed = false;
+};
 
 class TMovePanel : public QWidget
 {
@@ -36,11 +55,24 @@ public:
 
     // Ends a drag in progress (the error guard calls this when a handler fails).
     static void cancelActiveDrag();
+    bool dragging() const { return m_drag != Drag::None; }
 
-    // The thin frame inside the bevel that marks the box the keys act on.
+    // The pointer shape over a point of a box of the given size.
+    static Qt::CursorShape cursorShape(const QSize &size, const QPoint &client);
+    // Gives widget (this panel or a control on it) the shape for a point in
+    // this panel's coordinates.
+    void showCursorFor(QWidget *widget, const QPoint &panelPoint) const;
+
+    // The current box, the one the keys act on: a thin frame inside the bevel
+    // and its two handles. Only the screen shows them.
     void setFocusFrame(bool shown);
     bool focusFrame() const { return m_focusFrame; }
-    static void paintFocusFrame(QPainter &p, const QRect &insideBevel, const QPalette &palette);
+    // Paints the frame and the handles of a box of panelSize; origin is the
+    // panel's top-left corner in the painter's coordinates.
+    static void paintCurrentMarks(QPainter &p, const QSize &panelSize, const QPoint &origin, const QPalette &palette);
+    // The filled squares drawn inside the move and the size handle.
+    static QRect moveHandleMark(const QSize &panelSize);
+    static QRect sizeHandleMark(const QSize &panelSize);
 
 Q_SIGNALS:
     void clicked();
@@ -58,10 +90,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    friend class TImage;
     enum class Drag { None, Move, Size };
     bool startDrag(QMouseEvent *event);
-    void updateCursor(const QPoint &client);
 
     QString m_caption;
     std::optional<QrSymbol> m_qr;   // the code a "QR:" caption asks for
@@ -69,7 +99,7 @@ private:
     Drag m_drag = Drag::None;
     QPoint m_pressScreen;
     QRect m_startGeometry;
-    bool m_clientPressLeft = false;
+    ClickTracker m_click;
     bool m_focusFrame = false;
     static TMovePanel *s_dragging;
 };
@@ -105,5 +135,5 @@ private:
 
     QImage m_picture;
     QPixmap m_scaled;   // the picture at the current size, made once per size
-    bool m_leftPressed = false;
+    ClickTracker m_click;
 };

@@ -330,6 +330,16 @@ private Q_SLOTS:
         for (int y = 1; y < framed.height() - 1; ++y)
             framePixels += framed.pixel(1, y) == panel->palette().color(QPalette::Highlight).rgb() ? 1 : 0;
         QVERIFY(framePixels >= (framed.height() - 2) / 3);
+        // Both handles show as filled squares inside their corners.
+        const QRgb mark = panel->palette().color(QPalette::Highlight).rgb();
+        for (const QRect &square : {TMovePanel::moveHandleMark(panel->size()), TMovePanel::sizeHandleMark(panel->size())}) {
+            QVERIFY(TMovePanel::hitTest(panel->size(), square.topLeft()) != HTCLIENT);
+            QVERIFY(TMovePanel::hitTest(panel->size(), square.bottomRight()) != HTCLIENT);
+            for (const QPoint &corner : {square.topLeft(), square.bottomRight(), square.center()}) {
+                QCOMPARE(framed.pixel(corner), mark);
+                QVERIFY(plainPanel.pixel(corner) != mark);
+            }
+        }
         QImage framedSheet(800, 1200, QImage::Format_RGB32);
         framedSheet.fill(Qt::white);
         {
@@ -340,6 +350,41 @@ private Q_SLOTS:
 
         w.doc().SetCurrentBox({});
         QCOMPARE(grabbed(panel), plainPanel);
+    }
+
+    // Over a handle the pointer takes the move or the size shape, on text
+    // boxes and over the picture of image boxes alike.
+    void handlePointer_data()
+    {
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<int>("shape");
+        for (const bool image : {false, true}) {
+            const char *kind = image ? "image " : "text ";
+            QTest::addRow("%smove handle", kind) << image << QPoint(5, 5) << int(Qt::SizeAllCursor);
+            QTest::addRow("%ssize handle", kind) << image << QPoint(95, 55) << int(Qt::SizeFDiagCursor);
+            QTest::addRow("%sbody", kind) << image << QPoint(50, 30) << int(Qt::ArrowCursor);
+        }
+    }
+    void handlePointer()
+    {
+        QFETCH(bool, image);
+        QFETCH(QPoint, point);
+        QFETCH(int, shape);
+        Window w;
+        const BoxBounds bounds{10, 10, 100, 60};
+        int slot = 0;
+        if (image) {
+            slot = w.form.history().addImageBox();
+            w.doc().setImageBounds(slot, bounds);
+        } else {
+            slot = w.box(QStringLiteral("abc"), bounds);
+        }
+        TMovePanel *panel = image ? w.form.imagePanel(slot) : w.form.textPanel(slot);
+        QWidget *under = panel->childAt(point) ? panel->childAt(point) : panel;
+        QCOMPARE(under == panel, !image);
+        QTest::mouseMove(under, under->mapFrom(panel, point));
+        QCOMPARE(int(under->cursor().shape()), shape);
     }
 };
 

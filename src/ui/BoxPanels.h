@@ -1,0 +1,52 @@
+#pragma once
+// BoxPanels: the box widgets on the card panel, kept in step with the
+// document. A panel is made when a box is added, follows the box's bounds,
+// font, caption, visibility and picture, and goes when the box is removed.
+// What the user does to a panel comes out as the signals below; a drag by a
+// handle goes straight to the document's bounds.
+#include "CardDocument.h"
+
+#include <QObject>
+
+#include <array>
+
+class QWidget;
+class TImage;
+class TMovePanel;
+
+class BoxPanels : public QObject
+{
+    Q_OBJECT
+public:
+    // Panels are made on cardPanel; keepOnTop (the inline editor) stays above them.
+    BoxPanels(CardDocument &doc, QWidget *cardPanel, QWidget *keepOnTop);
+
+    TMovePanel *textPanel(int slot) const;
+    TMovePanel *imagePanel(int slot) const;
+    TImage *imageControl(int slot) const;
+
+Q_SIGNALS:
+    void clicked(BoxRef box);
+    void mouseDown(BoxRef box, Qt::MouseButton button);
+
+private:
+    TMovePanel *addPanel(const QString &name);
+    // Shows a new panel and passes on what is done to it; control is the
+    // panel itself or the picture on it.
+    template <typename Control>
+    void wire(TMovePanel *panel, Control *control, BoxRef box);
+    void setBounds(BoxRef box, const QRect &geometry);
+    void onTextBoxAdded(int slot);
+    void onTextBoxRemoved(int slot);
+    void syncTextPanel(int slot);
+    void onImageBoxAdded(int slot);
+    void onImageBoxRemoved(int slot);
+    void syncImagePanel(int slot);
+
+    CardDocument &m_doc;
+    QWidget *m_cardPanel;
+    QWidget *m_keepOnTop;
+    std::array<TMovePanel *, CardDocument::SlotCount> m_textPanels{};
+    std::array<TMovePanel *, CardDocument::SlotCount> m_imagePanels{};
+    std::array<TImage *, CardDocument::SlotCount> m_images{};
+};
