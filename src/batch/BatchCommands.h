@@ -5,4 +5,5 @@
 
 int runInfoCommand(const QStringList &args);
 int runPrintCommand(const QStringList &args);
+int runMergeInfoCommand(const QStringList &args);
 QString usageText();

@@ -7,7 +7,13 @@
 #include "CardDocument.h"
 #include "CardSheet.h"
 #include "CollectingSink.h"
+#include "MergeFields.h"
+#include "MergeList.h"
+#include "MergePrinter.h"
 #include "SheetPrinter.h"
+
+#include "Messages.h"
+#include "TaveloError.h"
 
 #include <QRegularExpression>
 #include <QTextStream>
@@ -29,6 +35,11 @@ struct PrintOptions {
     std::optional<std::int32_t> marginTop;
     std::optional<bool> guides;
     std::optional<PaperLayout> layout;
+    // Merge printing: the list, the mode and the rows as given.
+    QString mergeList;
+    MergeMode mergeMode = MergeMode::Sheet;
+    std::optional<QString> rows;
+    bool mergeOnly = false;   // an option that needs --merge was given
 };
 
 // A shift of the sheet from the command line: a metre either way at most.
@@ -98,6 +109,14 @@ public:
                 options.job.offset.x = offset(arg);
             else if (isOption(arg, "--offset-y"))
                 options.job.offset.y = offset(arg);
+            else if (isOption(arg, "--merge"))
+                options.mergeList = value(arg);
+            else if (isOption(arg, "--merge-mode"))
+                options.mergeMode = mergeMode(arg, options.mergeOnly);
+            else if (isOption(arg, "--rows")) {
+                options.rows = value(arg);
+                options.mergeOnly = true;
+            }
             else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
                 m_problem = QStringLiteral("unknown option '%1'").arg(arg);
             else if (!options.card.isEmpty())
@@ -107,6 +126,8 @@ public:
         }
         if (m_problem.isEmpty() && options.card.isEmpty())
             m_problem = QStringLiteral("print needs a card file");
+        if (m_problem.isEmpty() && options.mergeOnly && options.mergeList.isEmpty())
+            m_problem = QStringLiteral("--merge-mode and --rows need --merge LIST");
         if (m_problem.isEmpty() && !isPdf(options.output) && !isPng(options.output))
             m_problem = QStringLiteral("-o needs a file name ending in .pdf or .png");
         if (!m_problem.isEmpty())
@@ -186,6 +207,17 @@ private:
         return tenths.value_or(0);
     }
 
+    MergeMode mergeMode(const QString &arg, bool &mergeOnly)
+    {
+        mergeOnly = true;
+        const QString text = value(arg);
+        if (text == QLatin1String("card"))
+            return MergeMode::Card;
+        if (text != QLatin1String("sheet") && m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes sheet or card, not '%2'").arg(optionName(arg), text);
+        return MergeMode::Sheet;
+    }
+
     std::optional<bool> onOff(const QString &arg)
     {
         const QString text = value(arg);
@@ -220,6 +252,57 @@ void applyOverrides(CardDocument &doc, const PrintOptions &options)
     doc.setPrintSettings(settings);
 }
 
+// A picture path with fields names no file until the fields are filled: the
+// card's own attempt to load it is no problem of a merge job.
+void forgetFieldPictureMessages(const CardDocument &doc, QStringList &messages)
+{
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const MoveImageRecord *record = doc.ImageBoxes(slot);
+        if (record && MergeFields::hasFields(record->ImagePath))
+            messages.removeAll(errorBoxText(Msg::cannotOpenFile(record->ImagePath)));
+    }
+}
+
+// The merge part of the print command; the exit status.
+int printMerged(const CardDocument &doc, const PrintOptions &options, bool cardHadMessages)
+{
+    QStringList warnings;
+    QTextStream err(stderr);
+    std::optional<MergeList> list;
+    try {
+        list = MergeList::read(options.mergeList);
+    } catch (const TaveloError &e) {
+        err << options.mergeList << ": " << e.message() << '\n';
+        return 1;   // nothing printed
+    }
+    std::vector<int> rows = allRows(list->rowCount());
+    if (options.rows) {
+        QString problem;
+        const std::optional<std::vector<int>> chosen = parseRowSelection(*options.rows, list->rowCount(), &problem);
+        if (!chosen) {
+            err << "tavelo-batch print: --rows: " << problem << "\n\n" << usageText();
+            return 2;
+        }
+        rows = *chosen;
+    }
+    const QStringList missing = MergeFields::missingOnCard(doc, *list);
+    if (!missing.isEmpty())
+        warnings << Msg::mergeMissingFields(missing);
+
+    const MergePlan plan = MergePrinter::planFor(doc, options.mergeMode, std::move(rows), options.job.copies);
+    QString error;
+    const bool written = PrintOptionParser::isPdf(options.output)
+                             ? MergePrinter::writePdf(doc, *list, plan, options.job, options.output, &error, &warnings)
+                             : MergePrinter::writePng(doc, *list, plan, options.job, options.output, &error, &warnings);
+    for (const QString &warning : warnings)
+        err << warning << '\n';
+    if (!written) {
+        err << "tavelo-batch print: " << error << '\n';
+        return 3;
+    }
+    return warnings.isEmpty() && !cardHadMessages ? 0 : 1;
+}
+
 } // namespace
 
 int runPrintCommand(const QStringList &args)
@@ -248,12 +331,17 @@ int runPrintCommand(const QStringList &args)
         return CardSheet::printedPictureSize(layout, bounds);
     };
     const bool isCard = readCard(doc, sink, options->card, options->screenDpi, printedSize);
-    for (const QString &message : sink.messages())
+    QStringList messages = sink.messages();
+    if (!options->mergeList.isEmpty() && isCard)
+        forgetFieldPictureMessages(doc, messages);
+    for (const QString &message : messages)
         err << message << '\n';
     err.flush();
     if (!isCard)
         return 1;   // nothing to print: a blank sheet would pass for the card
     applyOverrides(doc, *options);
+    if (!options->mergeList.isEmpty())
+        return printMerged(doc, *options, !messages.isEmpty());
 
     QString error;
     const bool written = PrintOptionParser::isPdf(options->output)

@@ -34,6 +34,8 @@ int main(int argc, char **argv)
         return runInfoCommand(args);
     if (command == QLatin1String("print"))
         return runPrintCommand(args);
+    if (command == QLatin1String("merge-info"))
+        return runMergeInfoCommand(args);
     err << "tavelo-batch: unknown command '" << command << "'\n\n" << usageText();
     return 2;
 }

@@ -128,16 +128,21 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
 
 void CardSheet::draw(QPainter &painter) const
 {
+    drawCells(painter, [this](int, int) { return this; });
+}
+
+void CardSheet::drawCells(QPainter &painter, const CellCards &cards) const
+{
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Logos must stay sharp: no lossy compression of pictures in a PDF.
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
     if (m_guides)
         PrintGuides(painter);
-    for (const PrintedImage &image : m_images)
-        PrintImageBox(painter, image);
-    for (const PrintedText &text : m_texts)
-        PrintTextBox(painter, text);
+    for (size_t n = 0; n < m_images.size(); ++n)
+        PrintImageBox(painter, n, cards);
+    for (size_t n = 0; n < m_texts.size(); ++n)
+        PrintTextBox(painter, n, cards);
     painter.restore();
 }
 
@@ -158,12 +163,16 @@ void CardSheet::PrintGuides(QPainter &painter) const
     }
 }
 
-void CardSheet::PrintImageBox(QPainter &painter, const PrintedImage &image) const
+void CardSheet::PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const
 {
-    if (image.picture.isNull())
-        return;
-    const BoxBounds &b = image.bounds;
     forEachCell(m_layout, [&](int column, int row) {
+        const CardSheet *card = cards(column, row);
+        if (!card || index >= card->m_images.size())
+            return;
+        const PrintedImage &image = card->m_images[index];
+        if (image.picture.isNull())
+            return;
+        const BoxBounds &b = image.bounds;
         // The far corner is mapped like the near one, so boxes that touch on
         // the screen touch on paper.
         const std::int64_t x1 = m_layout.pageX(column, b.Left);
@@ -177,22 +186,26 @@ void CardSheet::PrintImageBox(QPainter &painter, const PrintedImage &image) cons
     });
 }
 
-void CardSheet::PrintTextBox(QPainter &painter, const PrintedText &text) const
+void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &cards) const
 {
-    if (text.isQr) {
-        PrintQrBox(painter, text);
-        return;
-    }
-    if (text.glyphs.isEmpty())
-        return;
-    painter.setPen(text.color);
-    const int cellHeight = text.ascent + text.descent;
     forEachCell(m_layout, [&](int column, int row) {
+        const CardSheet *card = cards(column, row);
+        if (!card || index >= card->m_texts.size())
+            return;
+        const PrintedText &text = card->m_texts[index];
+        if (text.isQr) {
+            PrintQrBox(painter, text, column, row);
+            return;
+        }
+        if (text.glyphs.isEmpty())
+            return;
+        const int cellHeight = text.ascent + text.descent;
         const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
         if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
             return;
         // Opaque text: the character cells are white under the glyphs.
         painter.fillRect(QRect(at.x(), at.y(), text.width, cellHeight), Qt::white);
+        painter.setPen(text.color);
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
             painter.drawGlyphRun(baseline, run);
@@ -227,22 +240,20 @@ CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption 
     return printed;
 }
 
-void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text) const
+void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const
 {
     // Content no symbol holds, or a box too small for one: nothing is printed.
     if (text.qr.isNull())
         return;
     const BoxBounds &b = text.bounds;
-    forEachCell(m_layout, [&](int column, int row) {
-        const std::int64_t x1 = m_layout.pageX(column, b.Left);
-        const std::int64_t y1 = m_layout.pageY(row, b.Top);
-        const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
-        const std::int64_t y2 = m_layout.pageY(row, std::int64_t(b.Top) + b.Height);
-        if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
-            return;
-        const QRect cell(int(x1), int(y1), int(x2 - x1), int(y2 - y1));
-        // White under the whole box, as under a caption's characters.
-        painter.fillRect(cell, Qt::white);
-        painter.drawImage(QrDrawing::centredIn(cell, text.qr.width()), text.qr);
-    });
+    const std::int64_t x1 = m_layout.pageX(column, b.Left);
+    const std::int64_t y1 = m_layout.pageY(row, b.Top);
+    const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
+    const std::int64_t y2 = m_layout.pageY(row, std::int64_t(b.Top) + b.Height);
+    if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
+        return;
+    const QRect cell(int(x1), int(y1), int(x2 - x1), int(y2 - y1));
+    // White under the whole box, as under a caption's characters.
+    painter.fillRect(cell, Qt::white);
+    painter.drawImage(QrDrawing::centredIn(cell, text.qr.width()), text.qr);
 }

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -38,6 +39,14 @@ public:
     // others (layout().fromPaperCorner()).
     void draw(QPainter &painter) const;
 
+    // The sheet whose card a cell shows, or null for a cell left empty.
+    using CellCards = std::function<const CardSheet *(int column, int row)>;
+    // Draws one sheet whose cells show different cards of the same design
+    // (the same boxes, laid out for the same device as this one), in the
+    // order draw() keeps: this sheet's guides, then each image box, then
+    // each text box, every one in every cell.
+    void drawCells(QPainter &painter, const CellCards &cards) const;
+
 private:
     struct PrintedImage {
         BoxBounds bounds;
@@ -60,9 +69,9 @@ private:
     PrintedText prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const;
 
     void PrintGuides(QPainter &painter) const;
-    void PrintImageBox(QPainter &painter, const PrintedImage &image) const;
-    void PrintTextBox(QPainter &painter, const PrintedText &text) const;
-    void PrintQrBox(QPainter &painter, const PrintedText &text) const;
+    void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const;
+    void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards) const;
+    void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const;
 
     SheetLayout m_layout;
     bool m_guides = false;

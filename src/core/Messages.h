@@ -259,4 +259,64 @@ inline QString pageTooLarge(int width, int height)
 }
 inline QString noCopies() { return QStringLiteral("the job has no pages (copies must be 1 or more)"); }
 
+// Merge printing: the list file
+inline QString mergeListTooLarge(qint64 megabytes)
+{
+    return QStringLiteral("差し込みデータが大きすぎます（%1 MB まで）。").arg(megabytes);
+}
+inline QString mergeListBadEncoding(const QString &encoding, int line)
+{
+    return QStringLiteral("差し込みデータの %1 行目に %2 として読めない文字があります。").arg(line).arg(encoding);
+}
+inline QString mergeListUnknownEncoding(int line)
+{
+    return QStringLiteral("差し込みデータの %1 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。").arg(line);
+}
+inline QString mergeListNoHeader() { return QStringLiteral("差し込みデータに項目名の行がありません。"); }
+inline QString mergeListEmptyName(int column)
+{
+    return QStringLiteral("差し込みデータの %1 列目の項目名が空です。").arg(column);
+}
+inline QString mergeListDuplicateName(int column, const QString &name)
+{
+    return QStringLiteral("差し込みデータの %1 列目の項目名「%2」はほかの列と同じです。").arg(column).arg(name);
+}
+inline QString mergeListTooManyColumns(int limit)
+{
+    return QStringLiteral("差し込みデータの項目が多すぎます（%1 列まで）。").arg(limit);
+}
+inline QString mergeListTooManyRows(int limit)
+{
+    return QStringLiteral("差し込みデータの行が多すぎます（%1 行まで）。").arg(limit);
+}
+inline QString mergeListTooManyFields(int line, int columns)
+{
+    return QStringLiteral("差し込みデータの %1 行目は項目名（%2 列）より項目が多すぎます。").arg(line).arg(columns);
+}
+inline QString mergeListOpenQuote(int line)
+{
+    return QStringLiteral("差し込みデータの %1 行目で始まる引用符 (\") が閉じられていません。").arg(line);
+}
+inline QString mergeListAfterQuote(int line)
+{
+    return QStringLiteral("差し込みデータの %1 行目で、閉じた引用符 (\") の後に区切り文字でない文字があります。").arg(line);
+}
+
+// Merge printing: the job
+inline QString mergePictureNotLoaded(const QString &path, const QString &reason)
+{
+    // The reason names the file itself when it could not be opened.
+    const QString what = reason.contains(path) ? reason : QStringLiteral("%1: %2").arg(path, reason);
+    return QStringLiteral("差し込みの画像を読み込めませんでした（%1）。そのカードは画像なしで印刷しました。").arg(what);
+}
+inline QString mergeMissingFields(const QStringList &names)
+{
+    return QStringLiteral("差し込みデータにない項目: ") + names.join(QStringLiteral(", "));
+}
+inline QString mergeTooManyPages(qint64 pages, qint64 limit)
+{
+    return QStringLiteral("差し込み印刷が %1 ページになります。%2 ページまでにしてください。").arg(pages).arg(limit);
+}
+inline QString mergeNoRows() { return QStringLiteral("印刷する行がありません。"); }
+
 } // namespace Msg

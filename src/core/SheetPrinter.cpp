@@ -48,8 +48,9 @@ bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
     }
 }
 
-// The job's pages drawn into a PDF in memory; nothing when the writer failed.
-std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job, int copies, QString *error, const QString &path)
+} // namespace
+
+std::optional<QByteArray> pdfBytes(const SheetJob &job, const PdfDrawing &draw, const QString &path, QString *error)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -60,11 +61,21 @@ std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job,
     writer.setPageSize(job.pageSize);
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter(&writer);
-    if (!painter.isActive() || !printSheets(doc, painter, writer, copies, job.offset) || !painter.end()) {
+    if (!painter.isActive() || !draw(painter, writer) || !painter.end()) {
         setError(error, Msg::cannotWriteOutput(path, buffer.errorString()));
         return std::nullopt;
     }
     return pdf;
+}
+
+namespace {
+
+// The job's pages drawn into a PDF in memory; nothing when the writer failed.
+std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job, int copies, QString *error, const QString &path)
+{
+    return pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+        return printSheets(doc, painter, device, copies, job.offset);
+    }, path, error);
 }
 
 } // namespace
@@ -80,12 +91,17 @@ bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &
     return true;
 }
 
+std::optional<QString> pageProblem(const CardDocument &doc, const SheetJob &job)
+{
+    return layoutProblem(doc, job.pageSize.size(QPageSize::Millimeter));
+}
+
 // What keeps a file job from being made, or nothing.
 std::optional<QString> fileJobProblem(const CardDocument &doc, const SheetJob &job)
 {
     if (job.copies < 1)
         return Msg::noCopies();
-    return layoutProblem(doc, job.pageSize.size(QPageSize::Millimeter));
+    return pageProblem(doc, job);
 }
 
 std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &pageMm)
@@ -96,6 +112,25 @@ std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &page
     const QSizeF extent = layout.extentMm();
     return Msg::layoutDoesNotFit(extent.width(), extent.height(), pageMm.width(), pageMm.height());
 }
+
+namespace {
+
+bool encodePng(const QImage &page, QByteArray &png, const QString &path, QString *error)
+{
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    // Measured on a sheet at 300 dpi: a third faster than the default
+    // level and no larger (PNG stays lossless at every level).
+    writer.setQuality(PngQuality);
+    if (!writer.write(page)) {
+        setError(error, Msg::cannotWriteOutput(path, writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
 {
@@ -119,20 +154,9 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
         setError(error, *problem);
         return false;
     }
-    const QSize pixels = PagePixels::of(job.pageSize, job.dpi);
-    if (pixels.isEmpty() || qint64(pixels.width()) * pixels.height() > MaxPngPixels) {
-        setError(error, Msg::pageTooLarge(pixels.width(), pixels.height()));
+    QImage page = blankPngPage(job, error);
+    if (page.isNull())
         return false;
-    }
-    QImage page(pixels, QImage::Format_RGB32);
-    if (page.isNull()) {
-        setError(error, Msg::pageTooLarge(pixels.width(), pixels.height()));
-        return false;
-    }
-    const int dotsPerMeter = int(std::lround(job.dpi / 0.0254));
-    page.setDotsPerMeterX(dotsPerMeter);
-    page.setDotsPerMeterY(dotsPerMeter);
-    page.fill(Qt::white);
     {
         QPainter painter(&page);
         CardSheet(doc, page, job.offset).draw(painter);
@@ -140,23 +164,38 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
 
     // Every page is the same sheet: encode it once, write it copies times.
     QByteArray png;
-    {
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        // Measured on a sheet at 300 dpi: a third faster than the default
-        // level and no larger (PNG stays lossless at every level).
-        writer.setQuality(PngQuality);
-        if (!writer.write(page)) {
-            setError(error, Msg::cannotWriteOutput(path, writer.errorString()));
-            return false;
-        }
-    }
+    if (!encodePng(page, png, path, error))
+        return false;
     for (int n = 1; n <= job.copies; ++n) {
         if (!saveFile(pngPageName(path, n), png, error))
             return false;
     }
     return true;
+}
+
+QImage blankPngPage(const SheetJob &job, QString *error)
+{
+    const QSize pixels = PagePixels::of(job.pageSize, job.dpi);
+    if (pixels.isEmpty() || qint64(pixels.width()) * pixels.height() > MaxPngPixels) {
+        setError(error, Msg::pageTooLarge(pixels.width(), pixels.height()));
+        return {};
+    }
+    QImage page(pixels, QImage::Format_RGB32);
+    if (page.isNull()) {
+        setError(error, Msg::pageTooLarge(pixels.width(), pixels.height()));
+        return {};
+    }
+    const int dotsPerMeter = int(std::lround(job.dpi / 0.0254));
+    page.setDotsPerMeterX(dotsPerMeter);
+    page.setDotsPerMeterY(dotsPerMeter);
+    page.fill(Qt::white);
+    return page;
+}
+
+bool savePngPage(const QImage &page, const QString &file, QString *error)
+{
+    QByteArray png;
+    return encodePng(page, png, file, error) && saveFile(file, png, error);
 }
 
 QString pngPageName(const QString &path, int page)

@@ -6,6 +6,10 @@
 #include <QPageSize>
 #include <QString>
 
+#include <QByteArray>
+#include <QImage>
+
+#include <functional>
 #include <optional>
 
 class CardDocument;
@@ -48,5 +52,23 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
 
 // The name of page (from 1) of a PNG job written to path.
 QString pngPageName(const QString &path, int page);
+
+// The pieces the file jobs are made of, for jobs of other pages (merge
+// printing).
+
+// What keeps a file job from being made on the document's layout and the
+// job's paper (the copies aside), or nothing.
+std::optional<QString> pageProblem(const CardDocument &doc, const SheetJob &job);
+
+// A PDF at job.dpi on job.pageSize drawn in memory by draw (a painter open
+// on the writer at the first page; false when the writer refused a page);
+// nothing, with *error naming path, when the writer failed.
+using PdfDrawing = std::function<bool(QPainter &painter, QPagedPaintDevice &device)>;
+std::optional<QByteArray> pdfBytes(const SheetJob &job, const PdfDrawing &draw, const QString &path, QString *error);
+
+// A white page of job.pageSize at job.dpi; null with *error set when it is too large.
+QImage blankPngPage(const SheetJob &job, QString *error);
+// The page encoded as PNG and written to file (replacing it whole).
+bool savePngPage(const QImage &page, const QString &file, QString *error);
 
 } // namespace SheetPrinter

@@ -1,0 +1,34 @@
+// The merge list reader: whatever bytes it is given, it either refuses them
+// with a message or gives a list within its limits, with named columns, each
+// once, and values that hold no carriage return (a caption never may).
+#include "FuzzCheck.h"
+#include "MergeFields.h"
+#include "MergeList.h"
+#include "TaveloError.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    try {
+        const MergeList list = MergeList::fromBytes(bytes, size % 2 ? QStringLiteral("list.tsv") : QString());
+        FUZZ_CHECK(!list.columns().isEmpty() && list.columns().size() <= MergeList::MaxColumns);
+        FUZZ_CHECK(list.rowCount() <= MergeList::MaxRows);
+        FUZZ_CHECK(QSet<QString>(list.columns().begin(), list.columns().end()).size() == list.columns().size());
+        for (int row = 0; row < list.rowCount(); ++row) {
+            for (int column = 0; column < list.columns().size(); ++column)
+                FUZZ_CHECK(!list.value(row, column).contains(QLatin1Char('\r')));
+            // A field naming the first column takes its value as it stands.
+            const QString name = list.columns().first();
+            if (!name.contains(QRegularExpression(QStringLiteral("[{}｛｝]"))))
+                FUZZ_CHECK(MergeFields::fill(QLatin1Char('{') + name + QLatin1Char('}'), MergeFields::rowLookup(list, row))
+                           == list.value(row, 0));
+        }
+        FUZZ_CHECK(list.value(list.rowCount(), 0).isEmpty());
+    } catch (const TaveloError &e) {
+        FUZZ_CHECK(!e.message().isEmpty());
+    }
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Merge fields: a column name between braces, ASCII "{氏名}" or full-width
+// "｛氏名｝", in a caption, a picture path or a QR code's content. A field
+// whose name the list has is replaced by the row's value; any other brace
+// pair (an unknown name, empty braces) stays as it stands.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class CardDocument;
+class MergeList;
+
+namespace MergeFields {
+
+// The value for a field name, or nothing when there is no such column.
+using Lookup = std::function<std::optional<QString>(const QString &name)>;
+
+// The names of the fields in text, in their order, each once.
+QStringList namesIn(const QString &text);
+bool hasFields(const QString &text);
+
+// text with every field that lookup knows replaced by its value.
+QString fill(const QString &text, const Lookup &lookup);
+
+// The fields the card uses: in its captions (QR contents included), then in
+// its picture paths, each once, in slot order.
+QStringList namesOnCard(const CardDocument &doc);
+// Those of them that are no column of list.
+QStringList missingOnCard(const CardDocument &doc, const MergeList &list);
+
+// The lookup of a list's row (from 0).
+Lookup rowLookup(const MergeList &list, int row);
+
+} // namespace MergeFields
