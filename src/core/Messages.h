@@ -185,8 +185,8 @@ inline QString printSetTop() { return QStringLiteral("上マージン(mm)"); }
 inline QString printSetGuide() { return QStringLiteral("切り取りガイド印字"); }
 inline QString printSetMarginHint()
 {
-    return QStringLiteral("マージンは 1 mm 単位の整数で入力します。1 mm より細かいずれは、"
-                          "ファイル メニューの「印刷位置の補正」でプリンタごとに補正してください。");
+    return QStringLiteral("マージンは 1 mm 単位の整数で入力します。\n1 mm より細かいずれは、"
+                          "ファイル メニューの「印刷位置の補正」で\nプリンタごとに補正してください。");
 }
 
 // Paper layouts

@@ -130,6 +130,11 @@ QrDialog::QrDialog(QWidget *parent, const QString &caption) : QDialog(parent)
     connect(m_pages, &QTabWidget::currentChanged, this, &QrDialog::update);
     connect(m_level, &QComboBox::currentIndexChanged, this, &QrDialog::update);
     update();
+    // The user types straight away, into the page the dialog opens on.
+    if (m_pages->currentIndex() == ContactPage)
+        m_fields.front()->setFocus();
+    else
+        m_text->setFocus();
 }
 
 void QrDialog::textEdited()

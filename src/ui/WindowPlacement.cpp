@@ -70,7 +70,8 @@ void centreOnScreen(QWidget *window)
 
 void RememberedPlace::beforeShow(QWidget *dialog)
 {
-    if (m_last)
+    // A place on a screen that has gone since is no place: centre again.
+    if (m_last && QGuiApplication::screenAt(*m_last))
         dialog->move(*m_last);
     else
         WindowPlacement::centreOnScreen(dialog);

@@ -37,7 +37,8 @@ void centreOnScreen(QWidget *window);
 } // namespace WindowPlacement
 
 // A dialog's place for the session: centred on the screen the first time it
-// is shown, afterwards where it stood when it was last closed.
+// is shown, afterwards where it stood when it was last closed (while that
+// place is on a screen).
 class RememberedPlace
 {
 public:
