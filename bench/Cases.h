@@ -20,3 +20,4 @@ void cardFileCase(const BenchSetup &setup, ResultTable &table);
 void liveResizeCase(const BenchSetup &setup, ResultTable &table);
 void startupCase(const BenchSetup &setup, ResultTable &table);
 void qrCase(const BenchSetup &setup, ResultTable &table);
+void mergeCase(const BenchSetup &setup, ResultTable &table);

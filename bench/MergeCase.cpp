@@ -1,0 +1,150 @@
+// Merge printing through tavelo-batch, each job a process of its own: a card
+// of 8 text boxes with fields and one 1600 x 1200 logo, lists of 10, 500 and
+// 1000 rows saved in code page 932, to PDF at 600 dpi in both modes.
+#include "Cases.h"
+
+#include "BenchCard.h"
+#include "CardDocument.h"
+#include "CardFile.h"
+#include "ChildProcess.h"
+#include "CodePage932.h"
+#include "Measure.h"
+#include "ResultTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+constexpr int Runs = 3;
+constexpr int CardsPerSheet = 8;
+
+struct Figures {
+    std::vector<double> seconds;
+    std::vector<double> cpuSeconds;
+    std::vector<double> peakMiB;
+    double outputKiB = 0;
+    int pictures = 0;
+};
+
+bool writeMergeCard(const QString &path, const QString &logo)
+{
+    CardDocument doc;
+    doc.setScreenPpi(BenchCard::ScreenPpi);
+    const QStringList captions{QStringLiteral("{氏名}"), QStringLiteral("{ふりがな}"), QStringLiteral("{部署} {役職}"),
+                               QStringLiteral("TEL {電話}"), QStringLiteral("携帯 {携帯}"), QStringLiteral("{メール}"),
+                               QStringLiteral("〒{郵便番号} {住所}"), QStringLiteral("社員番号 {社員番号}")};
+    for (int n = 0; n < captions.size(); ++n) {
+        const int slot = doc.AddTextBox();
+        doc.setTextBounds(slot, {10, 70 + n * 16, 320, n == 0 ? 22 : 15});
+        doc.setTextCaption(slot, captions[n]);
+    }
+    const int image = doc.AddImageBox();
+    doc.setImageBounds(image, {230, 8, 100, 60});
+    doc.setImagePath(image, logo);
+    try {
+        return WriteCardFile(doc, path);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool writeList(const QString &path, int rows)
+{
+    QString text = QStringLiteral("社員番号,氏名,ふりがな,部署,役職,電話,携帯,メール,郵便番号,住所\r\n");
+    for (int n = 1; n <= rows; ++n)
+        text += QStringLiteral("%1,山田 太郎%1,やまだ たろう,営業第%2部,課長,03-1234-%3,090-1234-%3,staff%1@example.jp,105-0011,"
+                               "\"東京都港区芝公園 %1-%2\"\r\n")
+                    .arg(n).arg(n % 9 + 1).arg(n % 10000, 4, 10, QLatin1Char('0'));
+    QFile file(path);
+    const QByteArray bytes = CodePage932::encode(text);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+void mergeCase(const BenchSetup &setup, ResultTable &table)
+{
+    const QDir dir(setup.dir);
+    const QString card = dir.filePath(QStringLiteral("merge.tvl"));
+    if (setup.pictures.isEmpty() || !writeMergeCard(card, setup.pictures.first())) {
+        std::fprintf(stderr, "tavelo-bench: cannot write the merge card\n");
+        std::exit(1);
+    }
+    const std::vector<int> sizes{10, 500, 1000};
+    for (int rows : sizes) {
+        if (!writeList(dir.filePath(QStringLiteral("list%1.csv").arg(rows)), rows)) {
+            std::fprintf(stderr, "tavelo-bench: cannot write the merge lists\n");
+            std::exit(1);
+        }
+    }
+    // "plain": the card's own sheet, one copy, for the size of one sheet.
+    std::map<QString, QStringList> jobs;
+    const auto common = [&](const QString &out) {
+        return QStringList{QStringLiteral("print"), card, QStringLiteral("-o"), dir.filePath(out), QStringLiteral("--dpi"),
+                           QStringLiteral("600")};
+    };
+    jobs[QStringLiteral("plain")] = common(QStringLiteral("merge-plain.pdf"));
+    for (const QString mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
+        for (int rows : sizes) {
+            jobs[QStringLiteral("%1%2").arg(mode).arg(rows)] =
+                common(QStringLiteral("merge-%1-%2.pdf").arg(mode).arg(rows))
+                << QStringLiteral("--merge") << dir.filePath(QStringLiteral("list%1.csv").arg(rows))
+                << QStringLiteral("--merge-mode") << mode;
+        }
+    }
+    std::map<QString, Figures> figures;
+    for (int round = 0; round <= Runs; ++round) {
+        for (const auto &[name, args] : jobs) {
+            const ChildRun run = runChild(setup.batchProgram, args);
+            if (!run.ok) {
+                std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(args.join(u' ')));
+                std::exit(1);
+            }
+            if (round == 0)
+                continue;   // warms the file and font caches
+            Figures &f = figures[name];
+            f.seconds.push_back(run.seconds);
+            f.cpuSeconds.push_back(run.cpuSeconds);
+            f.peakMiB.push_back(double(run.peakRssKiB) / 1024.0);
+            QFile out(args.at(3));
+            const QByteArray pdf = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+            f.outputKiB = double(pdf.size()) / 1024.0;
+            f.pictures = int(pdf.count("/Subtype /Image"));
+        }
+    }
+    const auto seconds = [&](const QString &name) { return median(figures[name].seconds); };
+    const auto cpu = [&](const QString &name) { return median(figures[name].cpuSeconds); };
+    const auto peak = [&](const QString &name) { return median(figures[name].peakMiB); };
+    const auto kib = [&](const QString &name) { return figures[name].outputKiB; };
+    const QString s = QStringLiteral(" s"), mib = QStringLiteral(" MiB"), kb = QStringLiteral(" KiB");
+    const double sheetKiB = kib(QStringLiteral("plain"));
+
+    table.section(QStringLiteral("merge printing: PDF at 600 dpi, 8 text boxes with fields and a 1600 x 1200 logo, tavelo-batch print --merge"));
+    table.reference(QStringLiteral("one sheet of the card, no merge: PDF size"), QString::number(sheetKiB, 'f', 1) + kb);
+    // Card mode: 1000 rows are 125 sheets.
+    table.atMost(QStringLiteral("card mode, 1000 rows: wall time"), seconds(QStringLiteral("card1000")), 3.0, s, 3);
+    table.atMost(QStringLiteral("card mode, 1000 rows: logos embedded"), figures[QStringLiteral("card1000")].pictures, 1, {}, 0);
+    table.atMost(QStringLiteral("card mode, 1000 rows: PDF size"), kib(QStringLiteral("card1000")), sheetKiB + 3.0 * 1000, kb, 1);
+    table.atMost(QStringLiteral("card mode, 1000 rows: peak RSS"), peak(QStringLiteral("card1000")),
+                 1.3 * peak(QStringLiteral("card10")), mib, 1);
+    table.reference(QStringLiteral("card mode, 10 rows: peak RSS"), QString::number(peak(QStringLiteral("card10")), 'f', 1) + mib);
+    // Sheet mode: a sheet a row, 1000 sheets; the bounds per sheet are those
+    // of card mode's 125 sheets.
+    const double sheets = 1000;
+    table.atMost(QStringLiteral("sheet mode, 1000 rows (1000 sheets): wall time"), seconds(QStringLiteral("sheet1000")),
+                 3.0 * sheets / (1000.0 / CardsPerSheet), s, 3);
+    table.atMost(QStringLiteral("sheet mode, 1000 rows: logos embedded"), figures[QStringLiteral("sheet1000")].pictures, 1, {}, 0);
+    table.atMost(QStringLiteral("sheet mode, 1000 rows: PDF size"), kib(QStringLiteral("sheet1000")), sheetKiB + 3.0 * sheets, kb, 1);
+    table.atMost(QStringLiteral("sheet mode, 1000 rows: peak RSS"), peak(QStringLiteral("sheet1000")),
+                 1.3 * peak(QStringLiteral("sheet10")), mib, 1);
+    table.doubling(QStringLiteral("card mode CPU time, 500 -> 1000 rows"), cpu(QStringLiteral("card500")), cpu(QStringLiteral("card1000")));
+    table.doubling(QStringLiteral("card mode PDF size, 500 -> 1000 rows"), kib(QStringLiteral("card500")), kib(QStringLiteral("card1000")));
+    table.doubling(QStringLiteral("sheet mode CPU time, 500 -> 1000 rows"), cpu(QStringLiteral("sheet500")), cpu(QStringLiteral("sheet1000")));
+    table.doubling(QStringLiteral("sheet mode PDF size, 500 -> 1000 rows"), kib(QStringLiteral("sheet500")), kib(QStringLiteral("sheet1000")));
+}
