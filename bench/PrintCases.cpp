@@ -62,8 +62,8 @@ void runOnce(const BenchSetup &setup, const Job &job, JobFigures &figures)
     figures.outputKiB = double(QFileInfo(firstOutputFile(job)).size()) / 1024.0;
 }
 
-// What a PDF file embeds, read from its object dictionaries (the writer
-// keeps them uncompressed).
+// What a PDF file embeds, read from its object dictionaries (the writers
+// keep them uncompressed).
 struct PdfContents {
     int pictures = 0;
     int jpegPictures = 0;
@@ -79,13 +79,16 @@ PdfContents pdfContents(const QString &path)
     PdfContents contents;
     contents.jpegPictures = int(pdf.count("/DCTDecode"));
     contents.fontFiles = int(pdf.count("/FontFile2"));
-    static const QRegularExpression picture(QStringLiteral("/Subtype /Image\\s*/Width (\\d+)\\s*/Height (\\d+)"));
+    // A picture's dictionary, its keys in any order.
+    static const QRegularExpression picture(QStringLiteral("<<[^<>]*/Subtype\\s*/Image\\b[^<>]*>>"));
+    static const QRegularExpression width(QStringLiteral("/Width\\s+(\\d+)"));
+    static const QRegularExpression height(QStringLiteral("/Height\\s+(\\d+)"));
     const QString text = QString::fromLatin1(pdf);
     for (auto match = picture.globalMatch(text); match.hasNext();) {
-        const QRegularExpressionMatch m = match.next();
+        const QString dictionary = match.next().captured(0);
         ++contents.pictures;
-        contents.widestPicture = std::max(contents.widestPicture, m.captured(1).toInt());
-        contents.tallestPicture = std::max(contents.tallestPicture, m.captured(2).toInt());
+        contents.widestPicture = std::max(contents.widestPicture, width.match(dictionary).captured(1).toInt());
+        contents.tallestPicture = std::max(contents.tallestPicture, height.match(dictionary).captured(1).toInt());
     }
     return contents;
 }

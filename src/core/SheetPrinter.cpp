@@ -139,7 +139,7 @@ bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path,
         return false;
     }
     // Every page is the same sheet: draw it once and let the other pages
-    // show it too. Only a PDF laid out unlike the writer's is drawn in full.
+    // show it too. Only a PDF that cannot be read back is drawn in full.
     std::optional<QByteArray> pdf = drawnPdf(doc, job, 1, error, path);
     if (pdf && job.copies > 1) {
         std::optional<QByteArray> repeated = SheetPrinterPdfPages::repeatOnlyPage(*pdf, job.copies);
