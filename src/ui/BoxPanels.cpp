@@ -129,6 +129,14 @@ void BoxPanels::syncImagePanel(int slot)
     const BoxBounds &b = record->bounds;
     panel->setGeometry(b.Left, b.Top, b.Width, b.Height);
     TImage *image = imageControl(slot);
-    if (image->picture().cacheKey() != record->Picture.cacheKey())
-        image->setPicture(record->Picture);
+    const QImage picture = m_pictureView ? m_pictureView(*record) : record->Picture;
+    if (image->picture().cacheKey() != picture.cacheKey())
+        image->setPicture(picture);
+}
+
+void BoxPanels::setPictureView(PictureView view)
+{
+    m_pictureView = std::move(view);
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot)
+        syncImagePanel(slot);
 }

@@ -31,6 +31,9 @@ public:
     // captions either way.
     using CaptionView = std::function<QString(const QString &caption)>;
     void setCaptionView(CaptionView view);
+    // The same for an image box's picture.
+    using PictureView = std::function<QImage(const MoveImageRecord &record)>;
+    void setPictureView(PictureView view);
 
 Q_SIGNALS:
     void clicked(BoxRef box);
@@ -57,4 +60,5 @@ private:
     std::array<TMovePanel *, CardDocument::SlotCount> m_imagePanels{};
     std::array<TImage *, CardDocument::SlotCount> m_images{};
     CaptionView m_captionView;
+    PictureView m_pictureView;
 };

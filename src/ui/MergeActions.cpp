@@ -7,6 +7,8 @@
 #include "MergeDialog.h"
 #include "MergeFields.h"
 #include "Messages.h"
+#include "PictureLoader.h"
+#include "TaveloError.h"
 
 #include <QMenu>
 
@@ -38,6 +40,7 @@ void MergeActions::setList(MergeList list, const QString &path)
     m_list = std::move(list);
     m_listPath = path;
     m_ticks.assign(size_t(m_list->rowCount()), true);
+    m_shownPictures.clear();
     showRow(-1);
     fillFieldMenu();
 }
@@ -59,11 +62,35 @@ void MergeActions::showRow(int row)
     m_shownRow = row;
     if (row < 0) {
         m_form.boxPanels().setCaptionView({});
+        m_form.boxPanels().setPictureView({});
         return;
     }
     const MergeList &list = *m_list;
     m_form.boxPanels().setCaptionView(
         [&list, row](const QString &caption) { return MergeFields::fill(caption, MergeFields::rowLookup(list, row)); });
+    m_form.boxPanels().setPictureView([this, &list, row](const MoveImageRecord &record) {
+        if (!MergeFields::hasFields(record.ImagePath))
+            return record.Picture;
+        return shownPicture(MergeFields::fill(record.ImagePath, MergeFields::rowLookup(list, row)));
+    });
+}
+
+QImage MergeActions::shownPicture(const QString &path)
+{
+    // Looking through many rows keeps only a few dozen photos.
+    constexpr size_t Kept = 32;
+    if (const auto found = m_shownPictures.find(path); found != m_shownPictures.end())
+        return found->second;
+    if (m_shownPictures.size() >= Kept)
+        m_shownPictures.clear();
+    QImage picture;
+    try {
+        picture = PictureLoader::load(path);
+    } catch (const TaveloError &) {
+        // The card shows the box empty; the print job names the path.
+    }
+    m_shownPictures.emplace(path, picture);
+    return picture;
 }
 
 void MergeActions::insertField(const QString &name)

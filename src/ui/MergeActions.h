@@ -7,8 +7,10 @@
 #include "MergeList.h"
 #include "MergePlan.h"
 
+#include <QImage>
 #include <QObject>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -55,8 +57,13 @@ private:
     void mergeClick();
     void fillFieldMenu();
 
+    // The picture of a merged path for the card panel, loaded once; null
+    // when it cannot be loaded.
+    QImage shownPicture(const QString &path);
+
     TForm1 &m_form;
     std::optional<MergeList> m_list;
+    std::map<QString, QImage> m_shownPictures;   // by path, for the rows looked at
     QString m_listPath;
     std::vector<bool> m_ticks;
     int m_shownRow = -1;

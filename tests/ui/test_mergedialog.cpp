@@ -164,6 +164,26 @@ private Q_SLOTS:
         QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}03-2222"));
     }
 
+    // A row's own photo on the card, and the card's picture again without a row.
+    void rowPicturesOnTheCard()
+    {
+        TestWindow w;
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(m_dir.filePath(QStringLiteral("7.png"))));
+        const int slot = w.form.history().addImageBox();
+        w.doc().setImagePath(slot, m_dir.filePath(QStringLiteral("{番号}.png")));
+        MergeActions &merge = mergeActions(w.form);
+        merge.setList(MergeList::fromBytes(QStringLiteral("番号\n7\n8\n").toUtf8()), QStringLiteral("list.csv"));
+        merge.showRow(0);
+        QCOMPARE(w.form.imageControl(slot)->picture().pixel(0, 0), qRgb(255, 0, 0));
+        merge.showRow(1);   // 8.png is not there: the box shows empty
+        QVERIFY(w.form.imageControl(slot)->picture().isNull());
+        merge.showRow(-1);
+        QVERIFY(w.form.imageControl(slot)->picture().isNull());
+        QCOMPARE(w.doc().ImageBoxes(slot)->Picture.isNull(), true);
+    }
+
     void badListKeepsTheOneBefore()
     {
         TestWindow w;
