@@ -9,8 +9,10 @@
 #include "Messages.h"
 #include "PictureLoader.h"
 #include "TaveloError.h"
+#include "WindowPlacement.h"
 
 #include <QMenu>
+#include <QScreen>
 
 #include <exception>
 
@@ -109,7 +111,21 @@ void MergeActions::mergeClick()
 {
     m_form.closeEditor();
     MergeDialog dialog(*this);
+    placeBesideCard(dialog);
     dialog.exec();
+}
+
+void MergeActions::placeBesideCard(QWidget &dialog) const
+{
+    const QScreen *screen = m_form.screen();
+    if (!screen)
+        return;
+    dialog.adjustSize();
+    const QMargins margins = WindowPlacement::frameMargins(&dialog, &m_form);
+    const QRect frame = WindowPlacement::beside(m_form.frameGeometry(), dialog.size().grownBy(margins),
+                                                screen->availableGeometry());
+    dialog.resize(frame.size().shrunkBy(margins));
+    dialog.move(frame.topLeft());
 }
 
 void MergeActions::fillFieldMenu()

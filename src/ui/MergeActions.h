@@ -55,6 +55,9 @@ public:
 
 private:
     void mergeClick();
+    // The dialog opens beside the main window, so that the row it shows on
+    // the card stays in sight.
+    void placeBesideCard(QWidget &dialog) const;
     void fillFieldMenu();
 
     // The picture of a merged path for the card panel, loaded once; null

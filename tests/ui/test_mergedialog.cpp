@@ -110,7 +110,10 @@ private Q_SLOTS:
         const QString pdf = m_dir.filePath(QStringLiteral("merged.pdf"));
         w.files.openAnswers << m_list;
         w.presenter.answers << int(mrYes);   // go on without 役職
+        w.form.move(0, 0);   // room beside it on the test screen
         const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            // Beside the card, not over it: the row it shows must stay in sight.
+            QVERIFY(!dialog.frameGeometry().intersects(w.form.frameGeometry()));
             QVERIFY(!dialog.PrintButton->isEnabled());
             dialog.BrowseButton->click();
             QCOMPARE(w.files.openRequests.last().filter, QStringLiteral("CSV/テキスト (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt"));
