@@ -100,7 +100,8 @@ void mergeCase(const BenchSetup &setup, ResultTable &table)
     std::map<QString, Figures> figures;
     for (int round = 0; round <= Runs; ++round) {
         for (const auto &[name, args] : jobs) {
-            const ChildRun run = runChild(setup.batchProgram, args);
+            // Through the small launcher, which reports the job's own peak memory.
+            const ChildRun run = runChild(QStringLiteral(TAVELO_BENCH_PEAK), QStringList{setup.batchProgram} + args);
             if (!run.ok) {
                 std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(args.join(u' ')));
                 std::exit(1);
@@ -110,7 +111,8 @@ void mergeCase(const BenchSetup &setup, ResultTable &table)
             Figures &f = figures[name];
             f.seconds.push_back(run.seconds);
             f.cpuSeconds.push_back(run.cpuSeconds);
-            f.peakMiB.push_back(double(run.peakRssKiB) / 1024.0);
+            const QList<QByteArray> lines = run.output.trimmed().split('\n');
+            f.peakMiB.push_back(lines.last().toDouble() / 1024.0);
             QFile out(args.at(3));
             const QByteArray pdf = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
             f.outputKiB = double(pdf.size()) / 1024.0;

@@ -87,7 +87,7 @@ int main(int argc, char **argv)
     }
     if (chosen.isEmpty())
         chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
-                  QStringLiteral("qr")};
+                  QStringLiteral("qr"), QStringLiteral("merge")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {
