@@ -11,6 +11,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -23,6 +24,20 @@ bool drawable(std::int64_t left, std::int64_t top, std::int64_t right, std::int6
 {
     const auto inRange = [](std::int64_t v) { return v >= -DrawableLimit && v <= DrawableLimit; };
     return inRange(left) && inRange(top) && inRange(right) && inRange(bottom);
+}
+
+// Where a box of a cell lands on the page: its near and far corners mapped
+// alike, so boxes that touch on the screen touch on paper. Nothing for a box
+// with no area (it shows nothing on the card) or one off any real sheet.
+std::optional<QRect> boxOnPage(const SheetLayout &layout, int column, int row, const BoxBounds &b)
+{
+    const std::int64_t x1 = layout.pageX(column, b.Left);
+    const std::int64_t y1 = layout.pageY(row, b.Top);
+    const std::int64_t x2 = layout.pageX(column, std::int64_t(b.Left) + b.Width);
+    const std::int64_t y2 = layout.pageY(row, std::int64_t(b.Top) + b.Height);
+    if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
+        return std::nullopt;
+    return QRect(int(x1), int(y1), int(x2 - x1), int(y2 - y1));
 }
 
 // Column outer, row inner: the order in which the cells are printed.
@@ -172,17 +187,8 @@ void CardSheet::PrintImageBox(QPainter &painter, size_t index, const CellCards &
         const PrintedImage &image = card->m_images[index];
         if (image.picture.isNull())
             return;
-        const BoxBounds &b = image.bounds;
-        // The far corner is mapped like the near one, so boxes that touch on
-        // the screen touch on paper.
-        const std::int64_t x1 = m_layout.pageX(column, b.Left);
-        const std::int64_t y1 = m_layout.pageY(row, b.Top);
-        const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
-        const std::int64_t y2 = m_layout.pageY(row, std::int64_t(b.Top) + b.Height);
-        // A box with no area shows nothing on the card and prints nothing.
-        if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
-            return;
-        painter.drawImage(QRect(int(x1), int(y1), int(x2 - x1), int(y2 - y1)), image.picture);
+        if (const std::optional<QRect> target = boxOnPage(m_layout, column, row, image.bounds))
+            painter.drawImage(*target, image.picture);
     });
 }
 
@@ -245,14 +251,10 @@ void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int colum
     // Content no symbol holds, or a box too small for one: nothing is printed.
     if (text.qr.isNull())
         return;
-    const BoxBounds &b = text.bounds;
-    const std::int64_t x1 = m_layout.pageX(column, b.Left);
-    const std::int64_t y1 = m_layout.pageY(row, b.Top);
-    const std::int64_t x2 = m_layout.pageX(column, std::int64_t(b.Left) + b.Width);
-    const std::int64_t y2 = m_layout.pageY(row, std::int64_t(b.Top) + b.Height);
-    if (x2 <= x1 || y2 <= y1 || !drawable(x1, y1, x2, y2))
+    const std::optional<QRect> target = boxOnPage(m_layout, column, row, text.bounds);
+    if (!target)
         return;
-    const QRect cell(int(x1), int(y1), int(x2 - x1), int(y2 - y1));
+    const QRect cell = *target;
     // White under the whole box, as under a caption's characters.
     painter.fillRect(cell, Qt::white);
     painter.drawImage(QrDrawing::centredIn(cell, text.qr.width()), text.qr);

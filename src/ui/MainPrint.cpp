@@ -4,11 +4,11 @@
 #include "CalibrationDialog.h"
 #include "Messages.h"
 #include "PrintOp.h"
+#include "PrinterChoice.h"
 #include "SheetPrinter.h"
 #include "TaveloError.h"
 
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -44,12 +44,7 @@ void TForm1::MenuPrintPreviewClick()
 void TForm1::MenuPrintClick()
 {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!choosePrinter(printer, this))
         return;
     printSheets(printer, printer.copyCount());
 }

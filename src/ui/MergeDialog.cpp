@@ -10,6 +10,7 @@
 #include "MessageBoxes.h"
 #include "Messages.h"
 #include "PrinterCalibration.h"
+#include "PrinterChoice.h"
 #include "SheetPrinter.h"
 #include "TaveloError.h"
 
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -277,12 +277,7 @@ void MergeDialog::printClick()
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setCopyCount(m_session.copies);
-    QPrintDialog dialog(&printer, this);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!choosePrinter(printer, this))
         return;
     // The copies are the merge's own: each row's, as the plan places them.
     Copies->setValue(std::clamp(printer.copyCount(), 1, MaxCopies));
