@@ -55,10 +55,7 @@ void TForm1::printSheets(QPrinter &printer, int copies)
     printer.setCopyCount(1);
     if (copies <= 0)
         return;
-    if (const std::optional<QString> problem =
-            SheetPrinter::layoutProblem(m_doc, printer.pageLayout().fullRect(QPageLayout::Millimeter).size()))
-        throw TaveloError(*problem);
-    printer.setFullPage(!m_doc.printSettings().Layout.isStandard());
+    const SheetOffset offset = readyPrinterFor(m_doc, printer);
     // The window takes no input while the job runs, so the card stays as it
     // was when the job began.
     setEnabled(false);
@@ -66,18 +63,7 @@ void TForm1::printSheets(QPrinter &printer, int copies)
         QWidget *w;
         ~Reenable() { w->setEnabled(true); }
     } reenable{this};
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw TaveloError(Msg::printerError());
-    // A printer's own calibration; a file printed through the dialog has none.
-    const SheetOffset offset = printer.outputFormat() == QPrinter::NativeFormat
-                                   ? PrinterCalibration().offsetFor(printer.printerName())
-                                   : SheetOffset{};
-    if (!SheetPrinter::printSheets(m_doc, painter, printer, copies, offset)) {
-        printer.abort();
-        painter.end();
-        throw TaveloError(Msg::printerError());
-    }
-    if (!painter.end())
-        throw TaveloError(Msg::printerError());
+    runPrinterJob(printer, [&](QPainter &painter) {
+        return SheetPrinter::printSheets(m_doc, painter, printer, copies, offset);
+    });
 }

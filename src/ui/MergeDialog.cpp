@@ -9,7 +9,6 @@
 #include "MergeRowsModel.h"
 #include "MessageBoxes.h"
 #include "Messages.h"
-#include "PrinterCalibration.h"
 #include "PrinterChoice.h"
 #include "SheetPrinter.h"
 #include "TaveloError.h"
@@ -288,24 +287,10 @@ void MergeDialog::printOn(QPrinter &printer)
 {
     const CardDocument &doc = m_session.form().document();
     printer.setCopyCount(1);
-    if (const std::optional<QString> problem =
-            SheetPrinter::layoutProblem(doc, printer.pageLayout().fullRect(QPageLayout::Millimeter).size()))
-        throw TaveloError(*problem);
-    printer.setFullPage(!doc.printSettings().Layout.isStandard());
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw TaveloError(Msg::printerError());
-    // A printer's own calibration; a file printed through the dialog has none.
-    const SheetOffset offset = printer.outputFormat() == QPrinter::NativeFormat
-                                   ? PrinterCalibration().offsetFor(printer.printerName())
-                                   : SheetOffset{};
+    const SheetOffset offset = readyPrinterFor(doc, printer);
     QStringList problems;
-    if (!MergePrinter::printPages(doc, *m_session.list(), plan(), painter, printer, offset, &problems)) {
-        printer.abort();
-        painter.end();
-        throw TaveloError(Msg::printerError());
-    }
-    if (!painter.end())
-        throw TaveloError(Msg::printerError());
+    runPrinterJob(printer, [&](QPainter &painter) {
+        return MergePrinter::printPages(doc, *m_session.list(), plan(), painter, printer, offset, &problems);
+    });
     tellPictureProblems(problems);
 }

@@ -1,5 +1,12 @@
 #include "PrinterChoice.h"
 
+#include "CardDocument.h"
+#include "Messages.h"
+#include "PrinterCalibration.h"
+#include "SheetPrinter.h"
+#include "TaveloError.h"
+
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -11,4 +18,29 @@ bool choosePrinter(QPrinter &printer, QWidget *parent)
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
     return dialog.exec() == QDialog::Accepted;
+}
+
+SheetOffset readyPrinterFor(const CardDocument &doc, QPrinter &printer)
+{
+    if (const std::optional<QString> problem =
+            SheetPrinter::layoutProblem(doc, printer.pageLayout().fullRect(QPageLayout::Millimeter).size()))
+        throw TaveloError(*problem);
+    printer.setFullPage(!doc.printSettings().Layout.isStandard());
+    // A printer's own calibration; a file printed through the dialog has none.
+    return printer.outputFormat() == QPrinter::NativeFormat ? PrinterCalibration().offsetFor(printer.printerName())
+                                                            : SheetOffset{};
+}
+
+void runPrinterJob(QPrinter &printer, const std::function<bool(QPainter &)> &draw)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw TaveloError(Msg::printerError());
+    if (!draw(painter)) {
+        printer.abort();
+        painter.end();
+        throw TaveloError(Msg::printerError());
+    }
+    if (!painter.end())
+        throw TaveloError(Msg::printerError());
 }
