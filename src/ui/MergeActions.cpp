@@ -120,7 +120,6 @@ void MergeActions::placeBesideCard(QWidget &dialog) const
     const QScreen *screen = m_form.screen();
     if (!screen)
         return;
-    dialog.adjustSize();
     const QMargins margins = WindowPlacement::frameMargins(&dialog, &m_form);
     const QRect frame = WindowPlacement::beside(m_form.frameGeometry(), dialog.size().grownBy(margins),
                                                 screen->availableGeometry());
