@@ -40,6 +40,16 @@ std::optional<QRect> boxOnPage(const SheetLayout &layout, int column, int row, c
     return QRect(int(x1), int(y1), int(x2 - x1), int(y2 - y1));
 }
 
+// The size a box prints at in one cell, in page pixels, none below zero.
+QSize boxSizeInCell(const SheetLayout &layout, int column, int row, const BoxBounds &b)
+{
+    const std::int64_t width = std::int64_t(layout.pageX(column, std::int64_t(b.Left) + b.Width))
+                               - layout.pageX(column, b.Left);
+    const std::int64_t height = std::int64_t(layout.pageY(row, std::int64_t(b.Top) + b.Height)) - layout.pageY(row, b.Top);
+    return QSize(int(std::clamp<std::int64_t>(width, 0, DrawableLimit)),
+                 int(std::clamp<std::int64_t>(height, 0, DrawableLimit)));
+}
+
 // Column outer, row inner: the order in which the cells are printed.
 template <typename Draw>
 void forEachCell(const SheetLayout &layout, Draw draw)
@@ -108,14 +118,7 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
 QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &b)
 {
     QSize largest(0, 0);
-    forEachCell(layout, [&](int column, int row) {
-        const std::int64_t width = std::int64_t(layout.pageX(column, std::int64_t(b.Left) + b.Width))
-                                   - layout.pageX(column, b.Left);
-        const std::int64_t height = std::int64_t(layout.pageY(row, std::int64_t(b.Top) + b.Height))
-                                    - layout.pageY(row, b.Top);
-        largest = largest.expandedTo(QSize(int(std::clamp<std::int64_t>(width, 0, DrawableLimit)),
-                                           int(std::clamp<std::int64_t>(height, 0, DrawableLimit))));
-    });
+    forEachCell(layout, [&](int column, int row) { largest = largest.expandedTo(boxSizeInCell(layout, column, row, b)); });
     return largest;
 }
 
@@ -228,14 +231,7 @@ CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption 
     const BoxBounds &b = box.bounds;
     const int limit = int(DrawableLimit);
     QSize smallest(limit, limit);
-    forEachCell(m_layout, [&](int column, int row) {
-        const std::int64_t width = std::int64_t(m_layout.pageX(column, std::int64_t(b.Left) + b.Width))
-                                   - m_layout.pageX(column, b.Left);
-        const std::int64_t height = std::int64_t(m_layout.pageY(row, std::int64_t(b.Top) + b.Height))
-                                    - m_layout.pageY(row, b.Top);
-        smallest = smallest.boundedTo(QSize(int(std::clamp<std::int64_t>(width, 0, DrawableLimit)),
-                                            int(std::clamp<std::int64_t>(height, 0, DrawableLimit))));
-    });
+    forEachCell(m_layout, [&](int column, int row) { smallest = smallest.boundedTo(boxSizeInCell(m_layout, column, row, b)); });
     const QrSymbol symbol = qr.symbol();
     const int module = QrDrawing::moduleSize(symbol.width(), smallest);
     const QColor color = FontMapping::toQColor(box.Font.color());
