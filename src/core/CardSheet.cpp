@@ -115,6 +115,21 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
     }
 }
 
+std::vector<QImage> CardSheet::printedPictures() const
+{
+    std::vector<QImage> pictures;
+    pictures.reserve(m_images.size());
+    for (const PrintedImage &image : m_images)
+        pictures.push_back(image.picture);
+    return pictures;
+}
+
+void CardSheet::replacePictures(const std::vector<QImage> &pictures)
+{
+    for (size_t n = 0; n < m_images.size() && n < pictures.size(); ++n)
+        m_images[n].picture = pictures[n];
+}
+
 QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &b)
 {
     QSize largest(0, 0);

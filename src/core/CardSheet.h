@@ -33,6 +33,12 @@ public:
     // cells (they differ by a pixel at most through rounding).
     static QSize printedPictureSize(const SheetLayout &layout, const BoxBounds &bounds);
 
+    // The pictures as prepared for the device, one per image box in slot order.
+    std::vector<QImage> printedPictures() const;
+    // Draws pictures[n] for the n-th image box from now on (one of the same
+    // size, in place of the one printedPictures() gave).
+    void replacePictures(const std::vector<QImage> &pictures);
+
     // Draws one sheet with a painter open on the device given above, in the
     // painter's coordinates: device pixels from the printable area's
     // top-left corner for the standard layout, from the paper's for the

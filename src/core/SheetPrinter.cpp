@@ -5,6 +5,7 @@
 #include "CardSheet.h"
 #include "Messages.h"
 #include "PagePixels.h"
+#include "PdfPictureStreams.h"
 #include "SheetPrinterPdfPages.h"
 #include "TaveloError.h"
 
@@ -78,6 +79,24 @@ std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job,
     }, path, error);
 }
 
+// The job drawn once with stand-ins for its pictures, which are compressed
+// on every core meanwhile and put in afterwards, the page repeated for the
+// copies. Nothing when that cannot be done: the job is then drawn as it is.
+std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJob &job)
+{
+    std::optional<PdfPictureStreams> pictures;
+    const std::optional<QByteArray> drawn = pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+        CardSheet sheet(doc, device, job.offset);
+        pictures.emplace(sheet.printedPictures());
+        sheet.replacePictures(pictures->drawn());
+        sheet.draw(painter);
+        return true;
+    }, QString(), nullptr);
+    if (!drawn || !pictures)
+        return std::nullopt;
+    return SheetPrinterPdfPages::finishedSheet(*drawn, job.copies, *pictures);
+}
+
 } // namespace
 
 bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset)
@@ -140,10 +159,13 @@ bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path,
     }
     // Every page is the same sheet: draw it once and let the other pages
     // show it too. Only a PDF that cannot be read back is drawn in full.
-    std::optional<QByteArray> pdf = drawnPdf(doc, job, 1, error, path);
-    if (pdf && job.copies > 1) {
-        std::optional<QByteArray> repeated = SheetPrinterPdfPages::repeatOnlyPage(*pdf, job.copies);
-        pdf = repeated ? std::move(repeated) : drawnPdf(doc, job, job.copies, error, path);
+    std::optional<QByteArray> pdf = pdfWithStandIns(doc, job);
+    if (!pdf) {
+        pdf = drawnPdf(doc, job, 1, error, path);
+        if (pdf && job.copies > 1) {
+            std::optional<QByteArray> repeated = SheetPrinterPdfPages::repeatOnlyPage(*pdf, job.copies);
+            pdf = repeated ? std::move(repeated) : drawnPdf(doc, job, job.copies, error, path);
+        }
     }
     return pdf && saveFile(path, *pdf, error);
 }

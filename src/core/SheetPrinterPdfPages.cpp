@@ -1,5 +1,7 @@
 #include "SheetPrinterPdfPages.h"
 
+#include "PdfPictureStreams.h"
+
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -14,13 +16,11 @@ namespace {
 // Far beyond any real job.
 constexpr int MaxPages = 1'000'000;
 
-} // namespace
-
-std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
+std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPictureStreams *pictures)
 {
     if (pages < 1 || pages > MaxPages)
         return std::nullopt;
-    if (pages == 1)
+    if (pages == 1 && (!pictures || pictures->empty()))
         return pdf;
     try {
         QPDF document;
@@ -30,6 +30,8 @@ std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
         QPDFPageDocumentHelper pageTree(document);
         const std::vector<QPDFPageObjectHelper> drawn = pageTree.getAllPages();
         if (drawn.size() != 1)
+            return std::nullopt;
+        if (pictures && !pictures->empty() && !pictures->replaceStandIns(document))
             return std::nullopt;
         // A page of the document added again goes in as a shallow copy: a
         // page object of its own that refers to the same content and resources.
@@ -45,6 +47,18 @@ std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
     } catch (const std::exception &) {
         return std::nullopt;
     }
+}
+
+} // namespace
+
+std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
+{
+    return rewritten(pdf, pages, nullptr);
+}
+
+std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures)
+{
+    return rewritten(pdf, pages, &pictures);
 }
 
 } // namespace SheetPrinterPdfPages

@@ -7,10 +7,16 @@
 
 #include <optional>
 
+class PdfPictureStreams;
+
 namespace SheetPrinterPdfPages {
 
 // The PDF with pages pages that all show its only page. Nothing when the
 // PDF cannot be read, has more than one page, or pages is below 1.
 std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages);
+
+// The same, with the pictures' own streams put in place of the stand-ins the
+// page was drawn with. Nothing also when a stand-in is missing.
+std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures);
 
 } // namespace SheetPrinterPdfPages
