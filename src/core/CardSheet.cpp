@@ -93,7 +93,8 @@ QImage pictureForPrint(const QImage &picture, QSize printedSize)
     return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset)
+CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset,
+                     const PictureHook &pictureHook)
     : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop(),
                doc.printSettings().Layout, offset),
       m_guides(doc.PrintGuide() != 0)
@@ -109,25 +110,18 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
         const size_t at = size_t(&record - records.data());
         m_images[at] = {record->bounds, pictureForPrint(record->Picture, printedPictureSize(m_layout, record->bounds))};
     });
+    if (pictureHook) {
+        std::vector<QImage> pictures;
+        for (const PrintedImage &image : m_images)
+            pictures.push_back(image.picture);
+        pictureHook(pictures);
+        for (size_t n = 0; n < m_images.size() && n < pictures.size(); ++n)
+            m_images[n].picture = pictures[n];
+    }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = doc.TextBoxes(slot))
             m_texts.push_back(prepareText(*box, device));
     }
-}
-
-std::vector<QImage> CardSheet::printedPictures() const
-{
-    std::vector<QImage> pictures;
-    pictures.reserve(m_images.size());
-    for (const PrintedImage &image : m_images)
-        pictures.push_back(image.picture);
-    return pictures;
-}
-
-void CardSheet::replacePictures(const std::vector<QImage> &pictures)
-{
-    for (size_t n = 0; n < m_images.size() && n < pictures.size(); ++n)
-        m_images[n].picture = pictures[n];
 }
 
 QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &b)

@@ -22,22 +22,22 @@ class QPaintDevice;
 class CardSheet
 {
 public:
+    // Given the pictures as prepared for the device, one per image box in
+    // slot order, before the captions are laid out; what it leaves in
+    // pictures is drawn.
+    using PictureHook = std::function<void(std::vector<QImage> &pictures)>;
+
     // Lays the document out for device, using its logical pixels per inch.
     // The print settings (guides, margins, layout) are read from the
     // document; offset shifts the whole sheet.
-    CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {});
+    CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {},
+              const PictureHook &pictureHook = {});
 
     const SheetLayout &layout() const { return m_layout; }
 
     // The size a box's picture is printed at with layout: the largest of its
     // cells (they differ by a pixel at most through rounding).
     static QSize printedPictureSize(const SheetLayout &layout, const BoxBounds &bounds);
-
-    // The pictures as prepared for the device, one per image box in slot order.
-    std::vector<QImage> printedPictures() const;
-    // Draws pictures[n] for the n-th image box from now on (one of the same
-    // size, in place of the one printedPictures() gave).
-    void replacePictures(const std::vector<QImage> &pictures);
 
     // Draws one sheet with a painter open on the device given above, in the
     // painter's coordinates: device pixels from the printable area's

@@ -86,9 +86,11 @@ std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJo
 {
     std::optional<PdfPictureStreams> pictures;
     const std::optional<QByteArray> drawn = pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
-        CardSheet sheet(doc, device, job.offset);
-        pictures.emplace(sheet.printedPictures());
-        sheet.replacePictures(pictures->drawn());
+        // The compression starts before the captions are laid out.
+        const CardSheet sheet(doc, device, job.offset, [&](std::vector<QImage> &printed) {
+            pictures.emplace(printed);
+            printed = pictures->drawn();
+        });
         sheet.draw(painter);
         return true;
     }, QString(), nullptr);
