@@ -9,6 +9,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -16,10 +18,19 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QuietQt::install();
-    QGuiApplication app(argc, argv);
-    FontMapping::installFaceSubstitutions();
+    // Only printing draws text. Reading a card (info, merge-info) needs
+    // neither fonts nor a platform: a core application starts faster and
+    // leaves no font database to be set up just to be torn down at the end.
+    const bool prints = argc > 1 && std::strcmp(argv[1], "print") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (prints) {
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        FontMapping::installFaceSubstitutions();
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
 
-    QStringList args = app.arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     QTextStream err(stderr);
     if (args.isEmpty()) {
         err << usageText();
