@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // The largest picture file read: a bitmap of MaxPixels at 32 bits and more.
@@ -61,26 +64,52 @@ QImage decode(const QByteArray &bytes, PictureKind kind)
     return BmpDecoder::decode(bytes);
 }
 
+// A bitmap's header says where its pixels start (bytes 10 to 13).
+constexpr qsizetype BitmapHeadBytes = 14;
+
+// How far into the buffer a file is put so that its pixels start on a whole
+// word, as Qt's image conversion wants them: a bitmap's rows are then
+// converted where they lie, not from a copy.
+qsizetype leadFor(const char *head, qsizetype length, PictureKind kind)
+{
+    if (kind != PictureKind::Bitmap || length < BitmapHeadBytes || head[0] != 'B' || head[1] != 'M')
+        return 0;
+    const auto byte = [&](int at) { return std::uint32_t(static_cast<unsigned char>(head[at])); };
+    const std::uint32_t pixelsAt = byte(10) | (byte(11) << 8) | (byte(12) << 16) | (byte(13) << 24);
+    return qsizetype((4 - pixelsAt % 4) % 4);
+}
+
 // Reads the whole file into bytes, which keeps its memory from one picture to
-// the next: fresh memory costs the system a page fault every 4 KiB.
-void readWholeFile(const QString &path, QByteArray &bytes)
+// the next: fresh memory costs the system a page fault every 4 KiB. Returns
+// the file's bytes, a view into bytes.
+QByteArray readWholeFile(const QString &path, PictureKind kind, QByteArray &bytes)
 {
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(Msg::cannotOpenFile(path));
     if (file.size > MaxFileBytes)
         throw TaveloError(Msg::invalidBitmap());
-    bytes.resize(qsizetype(file.size));
-    qsizetype filled = 0;
-    while (filled < bytes.size()) {
-        const long long n = readSome(file.fd.get(), bytes.data() + filled, bytes.size() - filled);
-        if (n < 0)
-            throw TaveloError(Msg::streamReadError());
-        if (n == 0)
-            break;   // the file became shorter while it was read
-        filled += qsizetype(n);
-    }
-    bytes.truncate(filled);
+    const auto readInto = [&](char *to, qsizetype wanted) {
+        qsizetype filled = 0;
+        while (filled < wanted) {
+            const long long n = readSome(file.fd.get(), to + filled, wanted - filled);
+            if (n < 0)
+                throw TaveloError(Msg::streamReadError());
+            if (n == 0)
+                break;   // the file became shorter while it was read
+            filled += qsizetype(n);
+        }
+        return filled;
+    };
+    char head[BitmapHeadBytes];
+    const qsizetype headLength = readInto(head, std::min<qsizetype>(BitmapHeadBytes, qsizetype(file.size)));
+    const qsizetype lead = leadFor(head, headLength, kind);
+    bytes.resize(lead + qsizetype(file.size));
+    std::memcpy(bytes.data() + lead, head, size_t(headLength));
+    qsizetype length = headLength;
+    if (headLength == std::min<qsizetype>(BitmapHeadBytes, qsizetype(file.size)))
+        length += readInto(bytes.data() + lead + headLength, qsizetype(file.size) - headLength);
+    return QByteArray::fromRawData(bytes.constData() + lead, length);
 }
 
 } // namespace
@@ -95,8 +124,7 @@ QImage load(const QString &path)
         // One buffer per thread, as pictures are loaded on several at once. It
         // must not be shared when it is read into again: nothing decoded keeps it.
         thread_local QByteArray buffer;
-        readWholeFile(path, buffer);
-        QImage picture = decode(buffer, kind);
+        QImage picture = decode(readWholeFile(path, kind, buffer), kind);
         if (buffer.capacity() > KeptBufferBytes)
             buffer = QByteArray();
         return picture;

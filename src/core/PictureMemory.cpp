@@ -2,7 +2,11 @@
 
 #include <sys/mman.h>
 
+#include <QMutex>
+
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace PictureMemory {
 namespace {
@@ -11,15 +15,65 @@ constexpr std::size_t HugePage = std::size_t(2) << 20;
 // Below this a picture takes ordinary memory: a huge page would be mostly empty.
 constexpr std::size_t SmallestMapped = HugePage;
 
+// Memory given back kept for the next pictures: enough for the pictures in
+// flight in a print job (one per core) of a few megapixels each.
+constexpr std::size_t KeptBytes = std::size_t(32) << 20;
+
 struct Mapping {
     void *start;
     std::size_t length;
 };
 
+class KeptMemory
+{
+public:
+    // The smallest kept mapping of at least length bytes and at most twice
+    // that, or nothing.
+    std::optional<Mapping> take(std::size_t length)
+    {
+        const QMutexLocker lock(&m_mutex);
+        auto best = m_kept.end();
+        for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+            if (it->length >= length && it->length / 2 <= length && (best == m_kept.end() || it->length < best->length))
+                best = it;
+        }
+        if (best == m_kept.end())
+            return std::nullopt;
+        const Mapping found = *best;
+        m_kept.erase(best);
+        m_keptBytes -= found.length;
+        return found;
+    }
+    // Keeps mapping for later, or gives it back to the system.
+    void giveBack(Mapping mapping)
+    {
+        {
+            const QMutexLocker lock(&m_mutex);
+            if (m_keptBytes + mapping.length <= KeptBytes) {
+                m_kept.push_back(mapping);
+                m_keptBytes += mapping.length;
+                return;
+            }
+        }
+        ::munmap(mapping.start, mapping.length);
+    }
+
+private:
+    QMutex m_mutex;
+    std::vector<Mapping> m_kept;
+    std::size_t m_keptBytes = 0;
+};
+
+KeptMemory &keptMemory()
+{
+    static KeptMemory *kept = new KeptMemory;   // outlives every picture
+    return *kept;
+}
+
 void unmap(void *info)
 {
     const Mapping *mapping = static_cast<Mapping *>(info);
-    ::munmap(mapping->start, mapping->length);
+    keptMemory().giveBack(*mapping);
     delete mapping;
 }
 
@@ -54,11 +108,12 @@ QImage newImage(int width, int height, QImage::Format format)
     if (bytes < SmallestMapped)
         return QImage(width, height, format);
     const std::size_t length = (bytes + HugePage - 1) / HugePage * HugePage;
-    void *start = mapAligned(length);
-    if (!start)
+    const std::optional<Mapping> kept = keptMemory().take(length);
+    const Mapping memory = kept ? *kept : Mapping{mapAligned(length), length};
+    if (!memory.start)
         return QImage(width, height, format);
-    auto *mapping = new Mapping{start, length};
-    QImage image(static_cast<uchar *>(start), width, height, qsizetype(bytesPerLine), format, unmap, mapping);
+    auto *mapping = new Mapping(memory);
+    QImage image(static_cast<uchar *>(memory.start), width, height, qsizetype(bytesPerLine), format, unmap, mapping);
     if (image.isNull())
         unmap(mapping);
     return image;
