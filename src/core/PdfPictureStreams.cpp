@@ -117,6 +117,15 @@ PdfPictureStreams::~PdfPictureStreams()
     m_compressed.waitForFinished();
 }
 
+qsizetype PdfPictureStreams::compressedBytes()
+{
+    m_compressed.waitForFinished();
+    qsizetype bytes = 0;
+    for (const Stream &stream : m_streams)
+        bytes += stream.deflated.size();
+    return bytes;
+}
+
 bool PdfPictureStreams::replaceStandIns(QPDF &document)
 {
     m_compressed.waitForFinished();

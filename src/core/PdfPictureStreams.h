@@ -29,6 +29,8 @@ public:
     // What to draw in place of each picture, in the order given.
     const std::vector<QImage> &drawn() const { return m_drawn; }
     bool empty() const { return m_streams.empty(); }
+    // The size of the compressed pictures, once the compression is done.
+    qsizetype compressedBytes();
 
     // Puts each picture's stream in place of its stand-in in the drawn
     // document, once the compression is done. False, with the document unusable, when any stand-in is

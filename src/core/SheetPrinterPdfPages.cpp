@@ -2,7 +2,7 @@
 
 #include "PdfPictureStreams.h"
 
-#include <qpdf/Buffer.hh>
+#include <qpdf/Pl_Function.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -15,6 +15,8 @@ namespace {
 
 // Far beyond any real job.
 constexpr int MaxPages = 1'000'000;
+// About what each further page adds to the file.
+constexpr qsizetype PageObjectBytes = 256;
 
 std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPictureStreams *pictures)
 {
@@ -37,13 +39,19 @@ std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPicture
         // page object of its own that refers to the same content and resources.
         for (int n = 1; n < pages; ++n)
             pageTree.addPage(drawn.front(), false);
+        // Written straight into memory reserved for the whole file: the
+        // pictures are most of it and need not be copied again.
+        QByteArray written;
+        written.reserve(pdf.size() + (pictures ? pictures->compressedBytes() : 0) + qsizetype(pages) * PageObjectBytes);
+        Pl_Function output("sheet", nullptr, [&written](const unsigned char *data, size_t length) {
+            written.append(reinterpret_cast<const char *>(data), qsizetype(length));
+        });
         QPDFWriter writer(document);
-        writer.setOutputMemory();
+        writer.setOutputPipeline(&output);
         // The drawn streams are written as the PDF writer compressed them.
         writer.setStreamDataMode(qpdf_s_preserve);
         writer.write();
-        const std::shared_ptr<Buffer> bytes = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char *>(bytes->getBuffer()), qsizetype(bytes->getSize()));
+        return written;
     } catch (const std::exception &) {
         return std::nullopt;
     }
