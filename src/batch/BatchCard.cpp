@@ -8,14 +8,14 @@
 #include "TaveloError.h"
 
 bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi,
-              const PictureFit &fit)
+              const PictureUse &use)
 {
     doc.setMessageSink(&sink);
     doc.setScreenPpi(screenDpi);
     doc.SetDocFileName(path);
     bool isCard = false;
     try {
-        LoadCardFile(doc, path, &isCard, fit);
+        LoadCardFile(doc, path, &isCard, use);
     } catch (const TaveloError &e) {
         sink.error(e.message());
     }

@@ -12,6 +12,6 @@ class CollectingSink;
 // message the program would have shown, the error that ended the read
 // included, is collected in sink. Returns false when nothing of the card
 // could be read: the file could not be opened or is not a card file.
-// Each picture is scaled to fit, when given, as soon as it is loaded.
+// use says what is kept of each picture loaded.
 bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi,
-              const PictureFit &fit = {});
+              const PictureUse &use = {});

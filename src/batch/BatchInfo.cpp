@@ -10,6 +10,7 @@
 
 #include <QTextStream>
 
+#include <array>
 #include <cstdio>
 #include <optional>
 
@@ -122,7 +123,10 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
     json.endArray();
 }
 
-void writeImageBoxes(JsonWriter &json, const CardDocument &doc)
+// The size of each image box's picture, when it was loaded.
+using PictureSizeTable = std::array<std::optional<QSize>, CardDocument::SlotCount>;
+
+void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSizeTable &pictureSizes)
 {
     json.key(QStringLiteral("imageBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
@@ -135,12 +139,12 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc)
         json.key(QStringLiteral("path")).value(record->ImagePath);
         writeBounds(json, record->bounds);
         json.key(QStringLiteral("picture"));
-        if (record->Picture.isNull()) {
+        if (const std::optional<QSize> &size = pictureSizes[size_t(slot)]; !size) {
             json.null();
         } else {
             json.beginObject();
-            json.key(QStringLiteral("width")).value(std::int64_t(record->Picture.width()));
-            json.key(QStringLiteral("height")).value(std::int64_t(record->Picture.height()));
+            json.key(QStringLiteral("width")).value(std::int64_t(size->width()));
+            json.key(QStringLiteral("height")).value(std::int64_t(size->height()));
             json.endObject();
         }
         json.endObject();
@@ -148,7 +152,8 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc)
     json.endArray();
 }
 
-QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const QStringList &messages)
+QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const PictureSizeTable &pictureSizes,
+                        const QStringList &messages)
 {
     JsonWriter json;
     json.beginObject();
@@ -160,7 +165,7 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const QStr
     json.key(QStringLiteral("layout")).value(formatPaperLayoutMm(doc.printSettings().Layout));
     json.key(QStringLiteral("modified")).value(doc.Modified());
     writeTextBoxes(json, doc);
-    writeImageBoxes(json, doc);
+    writeImageBoxes(json, doc, pictureSizes);
     json.key(QStringLiteral("messages")).beginArray();
     for (const QString &message : messages)
         json.value(message);
@@ -186,9 +191,13 @@ int runInfoCommand(const QStringList &args)
 
     CollectingSink sink;
     CardDocument doc;
-    readCard(doc, sink, options->file, options->screenDpi);
+    // Only the pictures' sizes are told: the card is read without keeping them.
+    PictureSizeTable pictureSizes;
+    PictureUse sizesOnly;
+    sizesOnly.sizesOnly = [&](int slot, QSize size) { pictureSizes[size_t(slot)] = size; };
+    readCard(doc, sink, options->file, options->screenDpi, sizesOnly);
 
-    const QByteArray out = cardInfoJson(options->file, doc, sink.messages());
+    const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, sink.messages());
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     std::fflush(stdout);
     return sink.messages().isEmpty() ? 0 : 1;

@@ -60,7 +60,10 @@ int runMergeInfoCommand(const QStringList &args)
     }
     CollectingSink sink;
     CardDocument doc;
-    const bool isCard = readCard(doc, sink, args.at(0), 96);
+    // The pictures are read for their messages alone.
+    PictureUse noPictures;
+    noPictures.sizesOnly = [](int, QSize) {};
+    const bool isCard = readCard(doc, sink, args.at(0), 96, noPictures);
     QStringList warnings = sink.messages();
     // A picture path with fields is no file until it is filled.
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {

@@ -323,7 +323,8 @@ int runPrintCommand(const QStringList &args)
     CardDocument doc;
     // The job prints each picture at one size: it is scaled to that as soon
     // as it is loaded, and the full-size picture is not kept.
-    const PictureFit printedSize = [&](const BoxBounds &bounds) {
+    PictureUse printedSize;
+    printedSize.fit = [&](const BoxBounds &bounds) {
         // The card's settings are read before its boxes.
         const SheetLayout layout(options->job.dpi, options->job.dpi, options->screenDpi,
                                  options->marginLeft.value_or(doc.MarginLeft()), options->marginTop.value_or(doc.MarginTop()),

@@ -37,12 +37,12 @@ std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);
 // a TaveloError and ends the read where it stands. *isCard, when given, is
 // set once the header has been accepted: false means nothing of the file was
 // read (it could not be opened, or it is not a card file).
-// fit, when given, is applied to each picture as soon as it is loaded.
+// use says what is kept of each picture loaded.
 // A read, finished or not, leaves the modified flag clear: the card is as
 // its file holds it (or as far as it could be read).
-void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr, const PictureFit &fit = {});
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr, const PictureUse &use = {});
 // The same read from a file already open, from where it stands.
-void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr, const PictureFit &fit = {});
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr, const PictureUse &use = {});
 
 // The card file's number rule: optional leading spaces, then an optional sign
 // and decimal digits, or "$" and hexadecimal digits; nothing after; 32 bits.

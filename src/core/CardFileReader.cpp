@@ -296,24 +296,24 @@ private:
 
 } // namespace
 
-void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const PictureFit &fit)
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const PictureUse &use)
 {
     if (isCard)
         *isCard = false;
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(openErrorMessage(path, file.error));
-    LoadCardStream(doc, file.fd.get(), isCard, fit);
+    LoadCardStream(doc, file.fd.get(), isCard, use);
 }
 
-void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureFit &fit)
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureUse &use)
 {
     if (isCard)
         *isCard = false;
     CardLineReader lines(fd);
     // The pictures load on the other cores while the file is read; their
     // messages come in the file's order, before an error that ends the read.
-    PictureLoads pictures(doc, fit);
+    PictureLoads pictures(doc, use);
     try {
         CardFileReader(doc, lines, pictures).read(isCard);
     } catch (...) {

@@ -8,8 +8,8 @@
 
 #include <optional>
 
-PictureLoads::PictureLoads(CardDocument &doc, PictureFit fit)
-    : m_doc(doc), m_sink(doc.messageSink()), m_fit(std::move(fit))
+PictureLoads::PictureLoads(CardDocument &doc, PictureUse use)
+    : m_doc(doc), m_sink(doc.messageSink()), m_use(std::move(use))
 {
     m_doc.setMessageSink(this);
 }
@@ -23,12 +23,16 @@ PictureLoads::~PictureLoads()
 
 void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
 {
-    const std::optional<QSize> fitted = m_fit ? std::optional<QSize>(m_fit(bounds)) : std::nullopt;
-    m_pending.push_back({slot, path, QtConcurrent::run([path, fitted] {
+    const std::optional<QSize> fitted = m_use.fit ? std::optional<QSize>(m_use.fit(bounds)) : std::nullopt;
+    const bool sizeOnly = bool(m_use.sizesOnly);
+    m_pending.push_back({slot, path, QtConcurrent::run([path, fitted, sizeOnly] {
                              Loaded loaded;
                              try {
                                  loaded.picture = PictureLoader::load(path);
-                                 if (fitted)
+                                 loaded.size = loaded.picture.size();
+                                 if (sizeOnly)
+                                     loaded.picture = QImage();
+                                 else if (fitted)
                                      loaded.picture = pictureForPrint(loaded.picture, *fitted);
                              } catch (const TaveloError &e) {
                                  loaded.error = e.message();
@@ -44,10 +48,14 @@ void PictureLoads::finish()
     pending.swap(m_pending);
     for (Pending &p : pending) {
         Loaded loaded = p.result.result();
-        if (loaded.error.isEmpty())
+        if (!loaded.error.isEmpty()) {
+            if (m_sink)
+                m_sink->pictureError(loaded.error, p.path);
+        } else if (m_use.sizesOnly) {
+            m_use.sizesOnly(p.slot, loaded.size);
+        } else {
             m_doc.setImagePicture(p.slot, loaded.picture);
-        else if (m_sink)
-            m_sink->pictureError(loaded.error, p.path);
+        }
     }
 }
 

@@ -20,10 +20,26 @@
 // picture is not kept.
 using PictureFit = std::function<QSize(const BoxBounds &bounds)>;
 
+// The size of the picture loaded for the image box in slot.
+using PictureSizes = std::function<void(int slot, QSize size)>;
+
+// What a read keeps of the pictures it loads. By default every picture at
+// full size, as the program's document holds it: a box enlarged later still
+// prints at full quality.
+struct PictureUse {
+    // A print job: each picture scaled down as soon as it is loaded.
+    PictureFit fit;
+    // A job that only reports on the card (tavelo-batch info): the document is
+    // given no picture. Each picture is still loaded whole, so every message
+    // is the same; its size is told here, on the reading thread and in the
+    // card's order, and its memory goes to the next picture at once.
+    PictureSizes sizesOnly;
+};
+
 class PictureLoads : public MessageSink
 {
 public:
-    PictureLoads(CardDocument &doc, PictureFit fit);
+    PictureLoads(CardDocument &doc, PictureUse use);
     ~PictureLoads() override;   // waits for what is still loading, tells nothing
     PictureLoads(const PictureLoads &) = delete;
     PictureLoads &operator=(const PictureLoads &) = delete;
@@ -40,6 +56,7 @@ public:
 private:
     struct Loaded {
         QImage picture;
+        QSize size;
         QString error;   // empty when the picture was loaded
     };
     struct Pending {
@@ -50,6 +67,6 @@ private:
 
     CardDocument &m_doc;
     MessageSink *m_sink;
-    PictureFit m_fit;
+    PictureUse m_use;
     std::vector<Pending> m_pending;
 };

@@ -61,6 +61,16 @@ private Q_SLOTS:
                 "style": ["bold", "italic", "underline", "strikeout"]}}],
                 "imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "left": 100, "top": 0,
                 "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}], "messages": []})");
+        // Each size is the one of the box's own picture, however the loads end.
+        QTest::newRow("sizes of several pictures")
+            << (fixedLines(0, 0, 0) << imageRecord("$0", "@/small.bmp", 0, 0, 10, 10) << imageRecord("$0", "@/none.bmp", 0, 0, 10, 10)
+                                    << imageRecord("$0", "@/logo.bmp", 0, 0, 10, 10) << imageRecord("$0", "", 0, 0, 10, 10))
+            << QStringList() << 1 << QStringLiteral(R"({"imageBoxes": [
+                {"slot": 0, "name": "img0", "path": "@/small.bmp", "left": 0, "top": 0, "width": 10, "height": 10, "picture": {"width": 20, "height": 10}},
+                {"slot": 1, "name": "img1", "path": "@/none.bmp", "left": 0, "top": 0, "width": 10, "height": 10, "picture": null},
+                {"slot": 2, "name": "img2", "path": "@/logo.bmp", "left": 0, "top": 0, "width": 10, "height": 10, "picture": {"width": 48, "height": 32}},
+                {"slot": 3, "name": "img3", "path": "", "left": 0, "top": 0, "width": 10, "height": 10, "picture": null}],
+                "messages": ["ﾌｧｲﾙ @/none.bmp は開けません."]})");
         // Information texts stand as they are, error texts get the full stop
         // of the error box.
         QTest::newRow("paper layout") << (fixedLines(1, 0, 0) << "Layout=2,5,140,115,915,550") << QStringList() << 0
@@ -88,6 +98,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("営業.tvl"));
         QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("logo.bmp")), TestFiles::simpleBmp(48, 32)));
+        QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("small.bmp")), TestFiles::simpleBmp(20, 10)));
         if (!lines.isEmpty())
             QVERIFY(TestFiles::writeFile(path, TestFiles::cardBytes(lines.replaceInStrings("@", dir.path()))));
         const BatchRun run = runBatch(QStringList{QStringLiteral("info"), path} + options);
