@@ -48,7 +48,8 @@ class TestHistory : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // Each change, undone, gives the card file written before it; redone,
-    // the one written after it; and both mark the card modified.
+    // the one written after it; both mark the card modified, and a box
+    // brought back is shown. A row without a label is no step.
     void undoRedo_data()
     {
         QTest::addColumn<Change>("change");
@@ -98,6 +99,31 @@ private Q_SLOTS:
             for (int i = 0; i < 3; ++i)
                 h.moveByKey(BoxRef::image(0), Qt::Key_Down, 0, 10);
         }) << Msg::stepMove();
+        // What is no change of the card is no step.
+        QTest::newRow("same caption") << Change([](CardHistory &h) { h.setCaption(0, QStringLiteral("山田 太郎")); })
+                                      << QString();
+        QTest::newRow("same print settings") << Change([](CardHistory &h) { h.setPrintSettings({1, 5, 7}); }) << QString();
+        QTest::newRow("drag back to the start") << Change([](CardHistory &h) {
+            h.beginStep(Msg::stepMove());
+            h.document().setTextBounds(0, {5, 5, 100, 20});
+            h.document().setTextBounds(0, {0, 0, 100, 20});
+            h.endStep();
+        }) << QString();
+        QTest::newRow("editor hides a box") << Change([](CardHistory &h) {
+            h.beginStep(Msg::stepMove());
+            h.document().setTextVisible(0, false);
+            h.endStep();
+        }) << QString();
+        QTest::newRow("21st text box") << Change([](CardHistory &h) {
+            for (int n = 0; n < CardDocument::SlotCount; ++n)
+                h.document().AddTextBox();
+            h.addTextBox();
+            h.stack().clear();
+            h.addTextBox();
+        }) << QString();
+        QTest::newRow("key move of an empty slot") << Change([](CardHistory &h) {
+            h.moveByKey(BoxRef::text(7), Qt::Key_Left, -1, 0);
+        }) << QString();
     }
     void undoRedo()
     {
@@ -108,6 +134,11 @@ private Q_SLOTS:
         CardHistory history(card.doc);
         const QByteArray before = cardBytes(card.doc);
         change(history);
+        if (label.isEmpty()) {
+            QCOMPARE(history.stack().count(), 0);
+            QVERIFY(!history.stack().canUndo());
+            return;
+        }
         const QByteArray after = cardBytes(card.doc);
         QVERIFY(after != before);
         QCOMPARE(history.stack().count(), 1);
@@ -117,6 +148,7 @@ private Q_SLOTS:
         history.stack().undo();
         QCOMPARE(cardBytes(card.doc), before);
         QVERIFY(card.doc.Modified());
+        QVERIFY(card.doc.TextBoxes(0)->Visible && card.doc.TextBoxes(1)->Visible);
 
         card.doc.SetModified(false);
         history.stack().redo();
@@ -151,45 +183,6 @@ private Q_SLOTS:
             history.stack().redo();
             QCOMPARE(cardBytes(card.doc), written[n]);
         }
-    }
-
-    // What is no change of the card is no step.
-    void noStep_data()
-    {
-        QTest::addColumn<Change>("change");
-        QTest::newRow("same caption") << Change([](CardHistory &h) { h.setCaption(0, QStringLiteral("山田 太郎")); });
-        QTest::newRow("same print settings") << Change([](CardHistory &h) { h.setPrintSettings({1, 5, 7}); });
-        QTest::newRow("drag back to the start") << Change([](CardHistory &h) {
-            h.beginStep(Msg::stepMove());
-            h.document().setTextBounds(0, {5, 5, 100, 20});
-            h.document().setTextBounds(0, {0, 0, 100, 20});
-            h.endStep();
-        });
-        QTest::newRow("editor hides a box") << Change([](CardHistory &h) {
-            h.beginStep(Msg::stepMove());
-            h.document().setTextVisible(0, false);
-            h.endStep();
-        });
-        QTest::newRow("21st text box") << Change([](CardHistory &h) {
-            for (int n = 0; n < CardDocument::SlotCount; ++n)
-                h.document().AddTextBox();
-            h.addTextBox();
-            h.stack().clear();
-            h.addTextBox();
-        });
-        QTest::newRow("key move of an empty slot") << Change([](CardHistory &h) {
-            h.moveByKey(BoxRef::text(7), Qt::Key_Left, -1, 0);
-        });
-    }
-    void noStep()
-    {
-        QFETCH(Change, change);
-        CardFixture card;
-        fillCard(card);
-        CardHistory history(card.doc);
-        change(history);
-        QCOMPARE(history.stack().count(), 0);
-        QVERIFY(!history.stack().canUndo());
     }
 
     // Presses of one key on one box in a row are one step; another key,
@@ -301,22 +294,6 @@ private Q_SLOTS:
         QCOMPARE(card.doc.TextBoxes(0)->Caption, QStringLiteral("新しい名前"));
         history.stack().undo();
         QCOMPARE(cardBytes(card.doc), before);
-    }
-
-    void undoOfDeleteBringsBoxBack()
-    {
-        CardFixture card;
-        fillCard(card);
-        CardHistory history(card.doc);
-        card.doc.SetCurrentBox(BoxRef::text(1));
-        const TextBox box = *card.doc.TextBoxes(1);
-        history.deleteBox(BoxRef::text(1));
-        QCOMPARE(card.doc.CurrentBox(), BoxRef());
-        history.stack().undo();
-        QVERIFY(card.doc.TextBoxes(1));
-        QCOMPARE(card.doc.TextBoxes(1)->Font, box.Font);
-        QCOMPARE(card.doc.TextBoxes(1)->Caption, box.Caption);
-        QVERIFY(card.doc.TextBoxes(1)->Visible);
     }
 
     // Paste takes the lowest free slot and stands 10 pixels right and down;

@@ -238,53 +238,47 @@ private Q_SLOTS:
 
     // A save removes the temporary files of saves that were killed, and
     // nothing else: not a temporary file another save holds locked, not a
-    // file that only looks a little like one.
+    // file that only looks a little like one, not a link named like one
+    // (nor what it points to).
     void strayTemporaries_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("kind");   // file, locked (by another save) or link
         QTest::addColumn<bool>("kept");
-        QTest::newRow("left by a killed save") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << false << false;
-        QTest::newRow("another save writing") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << true << true;
-        QTest::newRow("not hexadecimal") << QStringLiteral(".tavelo-save-notes.tmp") << false << true;
-        QTest::newRow("other extension") << QStringLiteral(".tavelo-save-1f2e.txt") << false << true;
-        QTest::newRow("a user's file") << QStringLiteral("card.tmp") << false << true;
+        QTest::newRow("left by a killed save") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << "file" << false;
+        QTest::newRow("another save writing") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << "locked" << true;
+        QTest::newRow("not hexadecimal") << QStringLiteral(".tavelo-save-notes.tmp") << "file" << true;
+        QTest::newRow("other extension") << QStringLiteral(".tavelo-save-1f2e.txt") << "file" << true;
+        QTest::newRow("a user's file") << QStringLiteral("card.tmp") << "file" << true;
+        QTest::newRow("a link") << QStringLiteral(".tavelo-save-abc.tmp") << "link" << true;
     }
     void strayTemporaries()
     {
         QFETCH(QString, name);
-        QFETCH(bool, locked);
+        QFETCH(QString, kind);
         QFETCH(bool, kept);
         QTemporaryDir dir;
         const QString stray = dir.filePath(name);
-        QVERIFY(TestFiles::writeFile(stray, "half a card"));
+        const QString data = kind == QLatin1String("link") ? dir.filePath(QStringLiteral("keep.txt")) : stray;
+        QVERIFY(TestFiles::writeFile(data, "half a card"));
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(data, stray));
         // A lock on an open file of its own stands for another process's.
         UniqueFd holder(::open(QFile::encodeName(stray).constData(), O_RDONLY | O_CLOEXEC));
         QVERIFY(holder.isOpen());
-        if (locked)
+        if (kind == QLatin1String("locked"))
             QCOMPARE(::flock(holder.get(), LOCK_EX), 0);
         QCOMPARE(replaceCatching(dir.filePath(QStringLiteral("card.tvl")), cardBytes(1)), QString());
         QStringList expected{QStringLiteral("card.tvl")};
         if (kept)
             expected << name;
+        if (data != stray)
+            expected << QFileInfo(data).fileName();
         expected.sort();
         QCOMPARE(folderEntries(dir.path()), expected);
         if (kept)
-            QCOMPARE(TestFiles::readFile(stray), QByteArray("half a card"));
-    }
-
-    // A link named like a temporary file is no save's file: it stays, and
-    // so does what it points to.
-    void strayLinkKept()
-    {
-        QTemporaryDir dir;
-        const QString target = dir.filePath(QStringLiteral("keep.txt"));
-        QVERIFY(TestFiles::writeFile(target, "mine"));
-        const QString link = dir.filePath(QStringLiteral(".tavelo-save-abc.tmp"));
-        QVERIFY(QFile::link(target, link));
-        QCOMPARE(replaceCatching(dir.filePath(QStringLiteral("card.tvl")), cardBytes(1)), QString());
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(TestFiles::readFile(target), QByteArray("mine"));
+            QCOMPARE(TestFiles::readFile(data), QByteArray("half a card"));
+        QCOMPARE(QFileInfo(stray).isSymLink(), kept && kind == QLatin1String("link"));
     }
 
     // Folders and files the user may not write. The superuser writes through
