@@ -105,6 +105,7 @@ struct TestWindow {
             item->trigger();
         form.PopupMenu1->hide();
         form.PopupMenu2->hide();
+        QTest::mouseRelease(box, Qt::RightButton, {}, at);
     }
     // A drag with the left button, from and to in the panel's coordinates.
     static void drag(QWidget *panel, QPoint from, QPoint to)
