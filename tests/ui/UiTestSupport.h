@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QPrinter>
 #include <QTest>
 #include <QTimer>
@@ -100,12 +101,13 @@ struct TestWindow {
     // A right press on a box, then its context menu runs item (when given) and closes.
     void boxMenu(QWidget *box, QPoint at, QAction *item = nullptr)
     {
+        QPointer<QWidget> pressed(box);
         QTest::mousePress(box, Qt::RightButton, {}, at);
         if (item)
             item->trigger();
         form.PopupMenu1->hide();
         form.PopupMenu2->hide();
-        QTest::mouseRelease(box, Qt::RightButton, {}, at);
+        QTest::mouseRelease(pressed ? pressed.data() : &form, Qt::RightButton, {}, at);
     }
     // A drag with the left button, from and to in the panel's coordinates.
     static void drag(QWidget *panel, QPoint from, QPoint to)
