@@ -7,14 +7,17 @@
 #include "ErrorGuard.h"
 #include "Main.h"
 #include "MessageBoxes.h"
+#include "Messages.h"
 #include "MovePanel.h"
 #include "PrintOp.h"
 #include "TestFiles.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 

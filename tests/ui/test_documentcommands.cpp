@@ -1,19 +1,10 @@
 // New, Open, Save, Save As and closing, with the save question answered by
 // the test and file dialogs that answer from a script.
 #include "CardFile.h"
-#include "ErrorGuard.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
 #include <QUndoStack>
-
-#include <functional>
-#include <QTemporaryDir>
-#include <QTest>
 
 using WindowAction = std::function<void(TForm1 &)>;
 Q_DECLARE_METATYPE(WindowAction)

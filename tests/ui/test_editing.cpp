@@ -4,23 +4,13 @@
 #include "CardSheet.h"
 #include "EditActions.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "MovePanel.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <functional>
 
 Q_DECLARE_METATYPE(BoxBounds)
 

@@ -1,17 +1,7 @@
 // Image boxes in the main window: adding, choosing and replacing pictures,
 // failed loads, the context menu and the handles over the picture.
-#include "ErrorGuard.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "MovePanel.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
-
-#include <QAction>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 struct Window : TestWindow {

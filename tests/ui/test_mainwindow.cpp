@@ -2,23 +2,13 @@
 // the movable boxes' handles.
 #include "About.h"
 #include "CardPanel.h"
-#include "ErrorGuard.h"
 #include "HelpViewer.h"
-#include "Main.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
-#include "MovePanel.h"
 #include "TaveloError.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 namespace {

@@ -6,21 +6,14 @@
 #include "MergeActions.h"
 #include "MergeDialog.h"
 #include "MergeRowsModel.h"
-#include "Messages.h"
-#include "MovePanel.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTemporaryDir>
-
-#include <functional>
 
 namespace {
 

@@ -1,18 +1,11 @@
 // Opening from outside the window: paths on the command line, card files and
 // pictures dropped on the window.
 #include "CardPanel.h"
-#include "Main.h"
-#include "Messages.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
 #include <QDropEvent>
 #include <QFile>
-#include <QMenu>
 #include <QMimeData>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 
 namespace {

@@ -5,7 +5,6 @@
 #include "SpinEdit.h"
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -16,8 +15,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <QTest>
 
 Q_DECLARE_METATYPE(PaperLayout)
 Q_DECLARE_METATYPE(SheetOffset)

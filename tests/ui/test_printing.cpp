@@ -1,18 +1,11 @@
 // The print settings dialog and the print command on a PDF printer.
 #include "CardFile.h"
-#include "ErrorGuard.h"
-#include "Main.h"
-#include "PrintOp.h"
 #include "SpinEdit.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 namespace {

@@ -3,23 +3,17 @@
 // contact form, the level, and the refusals. (The menu items' places and
 // the full card are checked with the other menus and boxes.)
 #include "ContactCard.h"
-#include "MovePanel.h"
-#include "Messages.h"
 #include "QrActions.h"
 #include "QrDialog.h"
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-
-#include <functional>
 
 namespace {
 
@@ -158,7 +152,6 @@ private Q_SLOTS:
         QCOMPARE(qrCaption(w.doc().TextBoxes(qr)->Caption)->content.contains(QStringLiteral("090")), false);
     }
 };
-
 
 QTEST_MAIN(TestQrBoxes)
 #include "test_qrboxes.moc"

@@ -1,23 +1,14 @@
 // Editing text boxes in place, driven by mouse and key events on the window.
 #include "CardPanel.h"
-#include "ErrorGuard.h"
 #include "FontDialog.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "MovePanel.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QSpinBox>
-#include <QMenu>
-#include <QTest>
 #include <QToolButton>
-
-#include <functional>
 
 namespace {
 struct Window;
