@@ -171,3 +171,13 @@ inline QString writeCard(const QString &path, const QString &caption,
     TestFiles::writeFile(path, TestFiles::cardBytes(fixed + TestFiles::textRecord(QStringLiteral("#0"), caption)));
     return path;
 }
+
+// The test's main: as QTEST_MAIN, on the program's own application, whose
+// error guard turns exceptions in event handlers into error boxes.
+#define TAVELO_UI_TEST_MAIN(TestClass)                                                                                 \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        TaveloApplication app(argc, argv);                                                                             \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
+    }

@@ -33,16 +33,6 @@ class TestDocumentCommands : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void startUpAsksNothing()
-    {
-        Window w;
-        QVERIFY(!w.doc().Modified());
-        w.form.MenuNewClick();
-        QVERIFY(w.presenter.infos.isEmpty());
-        QVERIFY(w.form.FormCloseQuery());
-        QVERIFY(w.presenter.infos.isEmpty());
-    }
-
     // New, Open and closing ask whether to save a changed card: Yes saves
     // first (and stops when Save As is cancelled), No goes on, Cancel stops.
     void saveQuestion_data()
@@ -210,10 +200,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestDocumentCommands test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestDocumentCommands)
 #include "test_documentcommands.moc"

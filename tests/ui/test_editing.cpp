@@ -395,10 +395,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestEditing test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestEditing)
 #include "test_editing.moc"

@@ -119,10 +119,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestImageBoxes test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestImageBoxes)
 #include "test_imageboxes.moc"

@@ -58,6 +58,9 @@ private Q_SLOTS:
         const CardDocument &doc = form.document();
         QCOMPARE(doc.printSettings(), (PrintSettings{1, 0, 0}));
         QVERIFY(!doc.Modified());
+        // Nothing to save yet: New and the close query ask nothing.
+        form.MenuNewClick();
+        QVERIFY(form.FormCloseQuery());
 
         form.document().AddTextBox();
         QTimer::singleShot(0, form.AboutBox, [&] { form.AboutBox->OKButton->click(); });
@@ -261,10 +264,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"
