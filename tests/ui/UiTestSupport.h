@@ -1,15 +1,30 @@
 #pragma once
 // Test doubles for the main window: a message presenter that records and
-// answers, file dialogs and a font chooser that answer from a queue.
+// answers, file dialogs and a font chooser that answer from a queue; the
+// window itself, and the few steps many tests take on it.
+#include "CardHistory.h"
 #include "Dialogs.h"
 #include "ErrorGuard.h"
 #include "Main.h"
 #include "MessageBoxes.h"
+#include "Messages.h"
+#include "MovePanel.h"
+#include "PrintOp.h"
+#include "TestFiles.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <QList>
 #include <QStringList>
+
+#include <functional>
 
 class RecordingPresenter : public MessagePresenter
 {
@@ -76,4 +91,93 @@ struct TestWindow {
         form.activateWindow();
     }
     CardDocument &doc() { return form.document(); }
+    CardHistory &history() { return form.history(); }
+    // A text box added as the Edit menu adds it (one step), the editor closed.
+    int textBox(const QString &caption, const BoxBounds &bounds)
+    {
+        const int slot = history().addTextBox();
+        doc().setTextBounds(slot, bounds);
+        history().setCaption(slot, caption);
+        form.closeEditor();
+        return slot;
+    }
+    // A right press on a box, then its context menu runs item (when given) and closes.
+    void boxMenu(QWidget *box, QPoint at, QAction *item = nullptr)
+    {
+        QPointer<QWidget> pressed(box);
+        QTest::mousePress(box, Qt::RightButton, {}, at);
+        if (item)
+            item->trigger();
+        form.PopupMenu1->hide();
+        form.PopupMenu2->hide();
+        QTest::mouseRelease(pressed ? pressed.data() : &form, Qt::RightButton, {}, at);
+    }
+    // A drag with the left button, from and to in the panel's coordinates.
+    static void drag(QWidget *panel, QPoint from, QPoint to)
+    {
+        QTest::mousePress(panel, Qt::LeftButton, {}, from);
+        QTest::mouseMove(panel, to);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
+    }
 };
+
+// The print settings dialog of a test window, opened on the card's settings.
+struct PrintSetWindow : TestWindow {
+    TPrintSet *dialog = form.PrintSet;
+    void open(const PrintSettings &settings)
+    {
+        doc().setPrintSettings(settings);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    }
+    PrintSettings stored() { return doc().printSettings(); }
+};
+
+// Triggers item; once the modal dialog D it opens is up, drive works it (and
+// closes it). False when no such dialog came.
+template <typename D>
+bool runModal(QAction *item, const std::function<void(D &)> &drive)
+{
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget())) {
+            opened = true;
+            drive(*dialog);
+        }
+    });
+    item->trigger();
+    return opened;
+}
+
+// A printer that writes a PDF file, and the pages such a file holds.
+struct PdfPrinter : QPrinter {
+    explicit PdfPrinter(const QString &path) : QPrinter(QPrinter::HighResolution)
+    {
+        setOutputFormat(QPrinter::PdfFormat);
+        setOutputFileName(path);
+        setResolution(600);
+    }
+    static qsizetype pages(const QString &path)
+    {
+        const QByteArray pdf = TestFiles::readFile(path);
+        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page ");
+    }
+};
+
+// A card file at path with one text box; the fixed lines as given.
+inline QString writeCard(const QString &path, const QString &caption,
+                         const QStringList &fixed = TestFiles::fixedLines())
+{
+    TestFiles::writeFile(path, TestFiles::cardBytes(fixed + TestFiles::textRecord(QStringLiteral("#0"), caption)));
+    return path;
+}
+
+// The test's main: as QTEST_MAIN, on the program's own application, whose
+// error guard turns exceptions in event handlers into error boxes.
+#define TAVELO_UI_TEST_MAIN(TestClass)                                                                                 \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        TaveloApplication app(argc, argv);                                                                             \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
+    }

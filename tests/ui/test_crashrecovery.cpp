@@ -2,14 +2,10 @@
 // card and is killed; the next start offers the card back whole. The same
 // executable is the child when started with --child.
 #include "CardFile.h"
-#include "Messages.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <cstdio>
 #include <memory>

@@ -1,19 +1,10 @@
 // New, Open, Save, Save As and closing, with the save question answered by
 // the test and file dialogs that answer from a script.
 #include "CardFile.h"
-#include "ErrorGuard.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
 #include <QUndoStack>
-
-#include <functional>
-#include <QTemporaryDir>
-#include <QTest>
 
 using WindowAction = std::function<void(TForm1 &)>;
 Q_DECLARE_METATYPE(WindowAction)
@@ -32,10 +23,7 @@ struct Window : TestWindow {
     // A card file on disk with one text box.
     QString card(const QString &name, const QString &caption)
     {
-        QStringList lines{QStringLiteral("Tavelo DataFile"), QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("9")};
-        lines << TestFiles::textRecord(QStringLiteral("#0"), caption);
-        TestFiles::writeFile(path(name), TestFiles::cardBytes(lines));
-        return path(name);
+        return writeCard(path(name), caption, TestFiles::fixedLines(0, 7, 9));
     }
     QString question() { return form.document().DocFileName() + Msg::askSave(); }
 };
@@ -45,56 +33,72 @@ class TestDocumentCommands : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void startUpAsksNothing()
+    // New, Open and closing ask whether to save a changed card: Yes saves
+    // first (and stops when Save As is cancelled), No goes on, Cancel stops.
+    void saveQuestion_data()
     {
-        Window w;
-        QVERIFY(!w.doc().Modified());
-        w.form.MenuNewClick();
-        QVERIFY(w.presenter.infos.isEmpty());
-        QVERIFY(w.form.FormCloseQuery());
-        QVERIFY(w.presenter.infos.isEmpty());
-    }
-
-    void newAsksWhileModified_data()
-    {
+        QTest::addColumn<QString>("command");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("saveAsChoice");
-        QTest::addColumn<bool>("reset");
-        QTest::newRow("yes, saved") << int(mrYes) << true << true;
-        QTest::newRow("yes, Save As cancelled") << int(mrYes) << false << false;
-        QTest::newRow("no") << int(mrNo) << false << true;
-        QTest::newRow("cancel") << int(mrCancel) << false << false;
+        QTest::addColumn<bool>("goesOn");
+        for (const char *command : {"new", "open", "close"}) {
+            QTest::addRow("%s: yes, saved", command) << command << int(mrYes) << true << true;
+            QTest::addRow("%s: yes, Save As cancelled", command) << command << int(mrYes) << false << false;
+            QTest::addRow("%s: no", command) << command << int(mrNo) << false << true;
+            QTest::addRow("%s: cancel", command) << command << int(mrCancel) << false << false;
+        }
     }
-    void newAsksWhileModified()
+    void saveQuestion()
     {
+        QFETCH(QString, command);
         QFETCH(int, answer);
         QFETCH(bool, saveAsChoice);
-        QFETCH(bool, reset);
+        QFETCH(bool, goesOn);
         Window w;
         w.addBox(QStringLiteral("営業部"));
         w.doc().setPrintSettings({0, 5, 5});
+        const QString card = w.card(QStringLiteral("c.tvl"), QStringLiteral("theirs"));
         w.presenter.answers << answer;
         if (saveAsChoice)
             w.files.saveAnswers << w.path(QStringLiteral("card.tvl"));
         const QString question = w.question();
-        w.form.MenuNew->trigger();
+        if (command == QLatin1String("new")) {
+            w.form.MenuNew->trigger();
+        } else if (command == QLatin1String("open")) {
+            w.files.openAnswers << card;
+            w.form.MenuOpen->trigger();
+        } else {
+            QCOMPARE(w.form.close(), goesOn);
+        }
         QCOMPARE(w.presenter.infos, QStringList{question});
         QCOMPARE(w.presenter.infoButtons.value(0), MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
-        QCOMPARE(w.doc().textBoxCount(), reset ? 0 : 1);
-        if (reset) {
-            QCOMPARE(w.doc().DocFileName(), kNewName);
-            QCOMPARE(w.doc().printSettings(), (PrintSettings{1, 0, 0}));
-        }
         QCOMPARE(QFile::exists(w.path(QStringLiteral("card.tvl"))), saveAsChoice);
+        QCOMPARE(w.doc().Modified(), !goesOn);
+        if (!goesOn) {
+            QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("営業部"));
+            QCOMPARE(w.doc().DocFileName(), kNewName);
+        } else if (command == QLatin1String("open")) {
+            QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("theirs"));
+            QCOMPARE(w.doc().DocFileName(), card);
+        } else {
+            QCOMPARE(w.doc().textBoxCount(), 0);
+            if (command == QLatin1String("new")) {
+                QCOMPARE(w.doc().DocFileName(), kNewName);
+                QCOMPARE(w.doc().printSettings(), (PrintSettings{1, 0, 0}));
+            }
+        }
     }
 
     void saveClearsModified()
     {
         Window w;
         w.addBox(QStringLiteral("A"));
+        w.form.MenuSave->trigger();   // Save As cancelled: nothing written, no name
+        QCOMPARE(w.doc().DocFileName(), kNewName);
+        QVERIFY(w.dir.isValid() && QDir(w.dir.path()).isEmpty());
         w.files.saveAnswers << w.path(QStringLiteral("a.tvl"));
         w.form.MenuSave->trigger();   // unnamed: Save As
-        QCOMPARE(w.files.saveRequests.size(), 1);
+        QCOMPARE(w.files.saveRequests.size(), 2);
         QCOMPARE(w.files.saveRequests.at(0).filter, QStringLiteral("名刺 files (*.tvl)|*.tvl"));
         QCOMPARE(w.files.saveRequests.at(0).defaultExtension, QStringLiteral("tvl"));
         QCOMPARE(w.form.windowTitle(), QStringLiteral("Tavelo 2.0 - ") + w.path(QStringLiteral("a.tvl")));
@@ -102,7 +106,7 @@ private Q_SLOTS:
         w.doc().setTextCaption(0, QStringLiteral("B"));
         QVERIFY(w.doc().Modified());
         w.form.MenuSave->trigger();   // named now: no dialog
-        QCOMPARE(w.files.saveRequests.size(), 1);
+        QCOMPARE(w.files.saveRequests.size(), 2);
         QVERIFY(!w.doc().Modified());
         // Nothing changed since the save: New asks nothing.
         w.form.MenuNew->trigger();
@@ -140,15 +144,6 @@ private Q_SLOTS:
         QCOMPARE(w.presenter.infos, asks ? QStringList{w.question()} : QStringList());
     }
 
-    void saveAsCancelledChangesNothing()
-    {
-        Window w;
-        w.addBox(QStringLiteral("A"));
-        w.form.MenuSave->trigger();
-        QCOMPARE(w.doc().DocFileName(), kNewName);
-        QVERIFY(w.dir.isValid() && QDir(w.dir.path()).isEmpty());
-    }
-
     void openReadsCard()
     {
         Window w;
@@ -170,28 +165,6 @@ private Q_SLOTS:
         QCOMPARE(w.doc().textBoxCount(), 1);
     }
 
-    void openAnswers_data()
-    {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("opened");
-        QTest::newRow("no") << int(mrNo) << true;
-        QTest::newRow("cancel") << int(mrCancel) << false;
-        QTest::newRow("yes, Save As cancelled") << int(mrYes) << false;
-    }
-    void openAnswers()
-    {
-        QFETCH(int, answer);
-        QFETCH(bool, opened);
-        Window w;
-        w.addBox(QStringLiteral("mine"));
-        const QString card = w.card(QStringLiteral("c.tvl"), QStringLiteral("theirs"));
-        w.files.openAnswers << card;
-        w.presenter.answers << answer;
-        w.form.MenuOpen->trigger();
-        QCOMPARE(w.doc().TextBoxes(0)->Caption, opened ? QStringLiteral("theirs") : QStringLiteral("mine"));
-        QCOMPARE(w.doc().DocFileName(), opened ? card : kNewName);
-    }
-
     void openMissingAndBadFiles()
     {
         Window w;
@@ -205,26 +178,6 @@ private Q_SLOTS:
         w.files.openAnswers << w.path(QStringLiteral("bad.tvl"));
         w.form.MenuOpen->trigger();
         QCOMPARE(w.presenter.infos, QStringList{Msg::badCardFile()});
-    }
-
-    void closeQuery_data()
-    {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("no") << int(mrNo) << true;
-        QTest::newRow("cancel") << int(mrCancel) << false;
-        QTest::newRow("yes, Save As cancelled") << int(mrYes) << false;
-    }
-    void closeQuery()
-    {
-        QFETCH(int, answer);
-        QFETCH(bool, closes);
-        Window w;
-        w.addBox(QStringLiteral("A"));
-        w.presenter.answers << answer;
-        QCOMPARE(w.form.close(), closes);
-        QCOMPARE(w.doc().textBoxCount(), closes ? 0 : 1);
-        QCOMPARE(w.doc().Modified(), !closes);
     }
 
     void failedSaveKeepsOldFile()
@@ -247,10 +200,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestDocumentCommands test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestDocumentCommands)
 #include "test_documentcommands.moc"

@@ -4,33 +4,19 @@
 #include "CardSheet.h"
 #include "EditActions.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "MovePanel.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QPainter>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QSignalSpy>
 
-#include <functional>
+Q_DECLARE_METATYPE(BoxBounds)
 
 namespace {
 
 struct Window : TestWindow {
-    int box(const QString &caption, const BoxBounds &bounds)
-    {
-        const int slot = form.history().addTextBox();
-        doc().setTextBounds(slot, bounds);
-        form.history().setCaption(slot, caption);
-        form.closeEditor();
-        return slot;
-    }
     QByteArray bytes() { return CardFileBytes(doc()).value_or(QByteArrayLiteral("refused")); }
     // A key goes where the window system would send it: to the widget with
     // the focus, or to the window.
@@ -48,6 +34,16 @@ QImage grabbed(QWidget *w)
     return w->grab().toImage();
 }
 
+// The card as printed, on a white sheet.
+QImage sheet(const CardDocument &doc)
+{
+    QImage image(800, 1200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    CardSheet(doc, image).draw(p);
+    return image;
+}
+
 } // namespace
 
 class TestEditing : public QObject
@@ -56,23 +52,33 @@ class TestEditing : public QObject
 private Q_SLOTS:
     void init() { QGuiApplication::clipboard()->clear(); }
 
-    // A whole drag by either handle is one step; undone, the card is as before.
+    // The move handle moves the box, the size handle its bottom-right corner
+    // (the font follows the height). A whole drag is one step; undone, the
+    // card is as before. Presses in a handle raise no click or mouse-down.
     void dragIsOneStep_data()
     {
         QTest::addColumn<QPoint>("press");
         QTest::addColumn<QString>("label");
-        QTest::newRow("move handle") << QPoint(3, 3) << Msg::stepMove();
-        QTest::newRow("size handle") << QPoint(95, 15) << Msg::stepResize();
+        QTest::addColumn<BoxBounds>("after");
+        QTest::addColumn<int>("fontHeight");
+        // The moves are given on the panel, which follows: 4 + 8 + ... + 20 pixels right.
+        QTest::newRow("move handle") << QPoint(3, 3) << Msg::stepMove() << BoxBounds{110, 80, 100, 20} << -13;
+        QTest::newRow("size handle") << QPoint(95, 15) << Msg::stepResize() << BoxBounds{50, 50, 120, 30} << -28;
     }
     void dragIsOneStep()
     {
         QFETCH(QPoint, press);
         QFETCH(QString, label);
+        QFETCH(BoxBounds, after);
+        QFETCH(int, fontHeight);
         Window w;
-        const int slot = w.box(QStringLiteral("abc"), {50, 50, 100, 20});
+        const int slot = w.textBox(QStringLiteral("abc"), {50, 50, 100, 20});
         w.doc().SetCurrentBox(BoxRef::text(slot));
+        w.doc().SetModified(false);
         const QByteArray before = w.bytes();
         TMovePanel *panel = w.form.textPanel(slot);
+        QSignalSpy clicks(panel, &TMovePanel::clicked);
+        QSignalSpy downs(panel, &TMovePanel::mouseDown);
         QTest::mousePress(panel, Qt::LeftButton, {}, press);
         for (int step = 1; step <= 5; ++step) {
             QTest::mouseMove(panel, press + QPoint(4 * step, 2 * step));
@@ -82,7 +88,13 @@ private Q_SLOTS:
             w.edit().MenuDeleteBox->trigger();
         }
         QTest::mouseRelease(panel, Qt::LeftButton, {}, press + QPoint(20, 10));
-        QVERIFY(w.bytes() != before);
+        QCOMPARE(w.doc().TextBoxes(slot)->bounds, after);
+        QCOMPARE(w.doc().TextBoxes(slot)->Font.height(), fontHeight);
+        QVERIFY(w.doc().Modified());
+        QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(2, 2));
+        QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(panel->width() - 2, panel->height() - 2));
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(downs.count(), 0);
         QCOMPARE(w.stack().count(), 2);
         QCOMPARE(w.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), label));
         w.edit().MenuUndo->trigger();
@@ -91,7 +103,9 @@ private Q_SLOTS:
     }
 
     // The user's road: add a box and type into it (one step), drag it,
-    // undo twice, redo once: the card after the first step.
+    // undo twice, redo once: the card after the first step. Keys typed after
+    // the editor closed reach no hidden text that a click on the card would
+    // write into the box.
     void undoTwiceRedoOnce()
     {
         Window w;
@@ -99,12 +113,14 @@ private Q_SLOTS:
         w.form.MenuNewBoxClick();
         QTest::keyClicks(w.form.Edit1, QStringLiteral("Sato"));
         QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        for (const int key : {Qt::Key_X, Qt::Key_Y, Qt::Key_Z})
+            w.key(key);
+        w.form.Panel1Click();
+        QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("Sato"));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Sato"));
         const QByteArray afterTyping = w.bytes();
         QVERIFY(afterTyping.contains("Sato"));
-        TMovePanel *panel = w.form.textPanel(0);
-        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(3, 3));
-        QTest::mouseMove(panel, QPoint(43, 33));
-        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(43, 33));
+        w.drag(w.form.textPanel(0), QPoint(3, 3), QPoint(43, 33));
         QCOMPARE(w.stack().count(), 2);
         w.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.bytes(), afterTyping);
@@ -117,21 +133,6 @@ private Q_SLOTS:
         w.key(Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
         QVERIFY(w.bytes() != afterTyping);
         QVERIFY(w.doc().Modified());
-    }
-
-    // Keys typed after the editor closed reach no hidden text that a later
-    // click on the card would write into the box.
-    void typingAfterEnterLeavesTheCaption()
-    {
-        Window w;
-        w.form.MenuNewBoxClick();
-        QTest::keyClicks(w.form.Edit1, QStringLiteral("Sato"));
-        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
-        for (const char c : QByteArray("xyz"))
-            w.key(Qt::Key_X + (c - 'x'));
-        w.form.Panel1Click();
-        QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("Sato"));
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Sato"));
     }
 
     // With the editor open the keys act on its text, never on boxes.
@@ -153,7 +154,7 @@ private Q_SLOTS:
         QFETCH(QKeySequence, keys);
         QFETCH(QString, text);
         Window w;
-        const int slot = w.box(QStringLiteral("xy"), {50, 50, 100, 20});
+        const int slot = w.textBox(QStringLiteral("xy"), {50, 50, 100, 20});
         QTest::mouseClick(w.form.textPanel(slot), Qt::LeftButton, {}, QPoint(50, 10));
         QVERIFY(w.form.editorOpen());
         w.form.Edit1->setFocus();
@@ -190,9 +191,8 @@ private Q_SLOTS:
         QFETCH(QPoint, moved);
         QFETCH(int, steps);
         Window w;
-        const int slot = w.box(QStringLiteral("abc"), {50, 50, 100, 20});
-        QTest::mouseClick(w.form.textPanel(slot), Qt::RightButton, {}, QPoint(50, 10));
-        w.form.PopupMenu1->close();
+        const int slot = w.textBox(QStringLiteral("abc"), {50, 50, 100, 20});
+        w.boxMenu(w.form.textPanel(slot), QPoint(50, 10));
         QCOMPARE(w.doc().CurrentBox(), BoxRef::text(slot));
         w.stack().clear();
         const QByteArray before = w.bytes();
@@ -210,15 +210,15 @@ private Q_SLOTS:
     void pasteBetweenWindows()
     {
         Window from;
-        const int slot = from.box(QStringLiteral("株式会社"), {30, 40, 120, 24});
+        const int slot = from.textBox(QStringLiteral("株式会社"), {30, 40, 120, 24});
         BoxFont font(QStringLiteral("ＭＳ ゴシック"), -22, 0x00FF00, FontStyle::Italic);
-        from.form.history().setFont(slot, font);
+        from.history().setFont(slot, font);
         from.doc().SetCurrentBox(BoxRef::text(slot));
         from.edit().MenuCopyClick();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("株式会社"));
 
         Window to;
-        to.box(QStringLiteral("x"), {0, 0, 10, 10});
+        to.textBox(QStringLiteral("x"), {0, 0, 10, 10});
         QVERIFY(to.edit().MenuPaste->isEnabled());
         to.edit().MenuPaste->trigger();
         QVERIFY(to.doc().TextBoxes(1));
@@ -246,10 +246,9 @@ private Q_SLOTS:
         QFETCH(QString, label);
         Window w;
         w.doc().setPrintSettings({1, 0, 0});
-        const int slot = w.form.history().addImageBox();
+        const int slot = w.history().addImageBox();
         w.doc().setImagePath(slot, QStringLiteral(TAVELO_TEST_DATA "/logo24.bmp"));
-        QTest::mouseClick(w.form.imageControl(slot), Qt::RightButton, {}, QPoint(30, 30));
-        w.form.PopupMenu2->close();
+        w.boxMenu(w.form.imageControl(slot), QPoint(30, 30));
         w.stack().clear();
         const QByteArray before = w.bytes();
         w.form.findChild<QAction *>(item)->trigger();
@@ -260,18 +259,37 @@ private Q_SLOTS:
         QCOMPARE(w.bytes(), before);
     }
 
-    void pasteAtTheLimit()
+    // On a full card a new box is refused with the message, and nothing
+    // else changes: no step, no dialog, the editor left open on its box.
+    void fullCardRefusesNewBoxes_data()
     {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("paste") << "MenuPaste" << false;
+        QTest::newRow("new text box while editing") << "MenuNewBox" << true;
+        QTest::newRow("QR code") << "MenuAddQr" << false;
+    }
+    void fullCardRefusesNewBoxes()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, editing);
         Window w;
-        const int slot = w.box(QStringLiteral("a"), {0, 0, 50, 20});
+        const int slot = w.textBox(QStringLiteral("a"), {0, 0, 50, 20});
         w.doc().SetCurrentBox(BoxRef::text(slot));
         w.edit().MenuCopyClick();
         for (int n = 1; n < CardDocument::SlotCount; ++n)
             w.doc().AddTextBox();
+        w.form.closeEditor();
+        if (editing)
+            QTest::mouseClick(w.form.textPanel(5), Qt::LeftButton, {}, QPoint(50, 10));
         const int steps = w.stack().count();
-        w.edit().MenuPasteClick();
+        QVERIFY(!runModal<QDialog>(w.form.findChild<QAction *>(item), [](QDialog &d) { d.reject(); }));
         QCOMPARE(w.presenter.infos, QStringList{Msg::tooManyBoxes()});
         QCOMPARE(w.stack().count(), steps);
+        QCOMPARE(w.doc().textBoxCount(), int(CardDocument::SlotCount));
+        QCOMPARE(w.form.editorOpen(), editing);
+        if (editing)
+            QCOMPARE(w.doc().CurrentBox(), BoxRef::text(5));
     }
 
     // New and Open start an empty history.
@@ -280,7 +298,7 @@ private Q_SLOTS:
         Window w;
         QTemporaryDir dir;
         const QString card = dir.filePath(QStringLiteral("a.tvl"));
-        w.box(QStringLiteral("a"), {0, 0, 50, 20});
+        w.textBox(QStringLiteral("a"), {0, 0, 50, 20});
         w.files.saveAnswers << card;
         w.form.SaveDocumentAs();
         QVERIFY(w.stack().canUndo());
@@ -288,7 +306,7 @@ private Q_SLOTS:
         w.form.MenuNewClick();
         QVERIFY(!w.stack().canUndo());
         QVERIFY(!w.edit().MenuUndo->isEnabled());
-        w.box(QStringLiteral("b"), {0, 0, 50, 20});
+        w.textBox(QStringLiteral("b"), {0, 0, 50, 20});
         w.presenter.answers << mrNo;
         w.files.openAnswers << card;
         w.form.MenuOpenClick();
@@ -308,17 +326,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, image);
         Window w;
-        const int slot = image ? w.form.history().addImageBox() : w.box(QStringLiteral("abc"), {10, 10, 100, 20});
+        const int slot = image ? w.history().addImageBox() : w.textBox(QStringLiteral("abc"), {10, 10, 100, 20});
         TMovePanel *panel = image ? w.form.imagePanel(slot) : w.form.textPanel(slot);
         const BoxRef ref = image ? BoxRef::image(slot) : BoxRef::text(slot);
         w.doc().SetCurrentBox({});
         const QImage plainPanel = grabbed(panel);
-        QImage plainSheet(800, 1200, QImage::Format_RGB32);
-        plainSheet.fill(Qt::white);
-        {
-            QPainter p(&plainSheet);
-            CardSheet(w.doc(), plainSheet).draw(p);
-        }
+        const QImage plainSheet = sheet(w.doc());
         w.doc().SetCurrentBox(ref);
         QVERIFY(panel->focusFrame());
         const QImage framed = grabbed(panel);
@@ -340,13 +353,7 @@ private Q_SLOTS:
                 QVERIFY(plainPanel.pixel(corner) != mark);
             }
         }
-        QImage framedSheet(800, 1200, QImage::Format_RGB32);
-        framedSheet.fill(Qt::white);
-        {
-            QPainter p(&framedSheet);
-            CardSheet(w.doc(), framedSheet).draw(p);
-        }
-        QCOMPARE(framedSheet, plainSheet);
+        QCOMPARE(sheet(w.doc()), plainSheet);   // the printed card has no frame
 
         w.doc().SetCurrentBox({});
         QCOMPARE(grabbed(panel), plainPanel);
@@ -375,10 +382,10 @@ private Q_SLOTS:
         const BoxBounds bounds{10, 10, 100, 60};
         int slot = 0;
         if (image) {
-            slot = w.form.history().addImageBox();
+            slot = w.history().addImageBox();
             w.doc().setImageBounds(slot, bounds);
         } else {
-            slot = w.box(QStringLiteral("abc"), bounds);
+            slot = w.textBox(QStringLiteral("abc"), bounds);
         }
         TMovePanel *panel = image ? w.form.imagePanel(slot) : w.form.textPanel(slot);
         QWidget *under = panel->childAt(point) ? panel->childAt(point) : panel;
@@ -388,10 +395,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestEditing test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestEditing)
 #include "test_editing.moc"

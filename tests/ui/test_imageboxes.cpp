@@ -1,17 +1,7 @@
 // Image boxes in the main window: adding, choosing and replacing pictures,
 // failed loads, the context menu and the handles over the picture.
-#include "ErrorGuard.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "MovePanel.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
-
-#include <QAction>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 struct Window : TestWindow {
@@ -59,16 +49,6 @@ private Q_SLOTS:
         QCOMPARE(w.files.openRequests.size(), 1);   // the handle press opened no dialog
     }
 
-    void cancelLeavesEmptyBox()
-    {
-        Window w;
-        w.form.MenuNewImage->trigger();
-        QVERIFY(w.doc().ImageBoxes(0));
-        QVERIFY(w.doc().ImageBoxes(0)->ImagePath.isEmpty());
-        QVERIFY(w.doc().ImageBoxes(0)->Picture.isNull());
-        QVERIFY(w.presenter.errors.isEmpty());
-    }
-
     void failedLoadKeepsPicture_data()
     {
         QTest::addColumn<QString>("name");
@@ -105,10 +85,19 @@ private Q_SLOTS:
         QCOMPARE(w.files.openRequests.last().initialFile, good);   // the last file chosen
     }
 
+    // The picture dialog cancelled leaves an empty box. A right press in its
+    // handle opens no menu; on the picture it commits the edit, then the
+    // menu deletes the box.
     void rightPressCommitsEditThenMenu()
     {
         Window w;
         w.form.MenuNewImage->trigger();
+        QVERIFY(w.doc().ImageBoxes(0)->ImagePath.isEmpty());
+        QVERIFY(w.doc().ImageBoxes(0)->Picture.isNull());
+        QVERIFY(w.presenter.errors.isEmpty());
+        QTest::mouseClick(w.form.imageControl(0), Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(!w.form.PopupMenu2->isVisible());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef());
         w.form.MenuNewBox->trigger();
         QTest::sendKeyEvent(QTest::Click, w.form.Edit1, Qt::Key_unknown, QStringLiteral("名"), Qt::NoModifier);
         // A left click on the picture leaves the editor open.
@@ -128,21 +117,7 @@ private Q_SLOTS:
         QCOMPARE(w.doc().AddImageBox(), 0);
         QVERIFY(w.doc().ImageBoxes(0)->ImagePath.isEmpty());
     }
-
-    void rightPressInHandleOpensNoMenu()
-    {
-        Window w;
-        w.form.MenuNewImage->trigger();
-        QTest::mouseClick(w.form.imageControl(0), Qt::RightButton, {}, QPoint(2, 2));
-        QVERIFY(!w.form.PopupMenu2->isVisible());
-        QCOMPARE(w.doc().CurrentBox(), BoxRef());
-    }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestImageBoxes test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestImageBoxes)
 #include "test_imageboxes.moc"

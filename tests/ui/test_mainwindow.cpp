@@ -2,23 +2,13 @@
 // the movable boxes' handles.
 #include "About.h"
 #include "CardPanel.h"
-#include "ErrorGuard.h"
 #include "HelpViewer.h"
-#include "Main.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
-#include "MovePanel.h"
 #include "TaveloError.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -51,15 +41,10 @@ private Q_SLOTS:
         QCOMPARE(form.centralWidget()->size(), QSize(card.width(), card.height() + 33));
         QCOMPARE(form.Panel1->mapTo(form.centralWidget(), QPoint(0, 0)), QPoint(0, 33));
         QCOMPARE(form.document().screenPpi(), ppi);
-    }
-
-    void enlargingKeepsTheCard()
-    {
-        TForm1 form(96);
-        form.show();
+        // A larger window keeps the card's size; the tool bar spans the window.
         form.resize(800, 600);
         QCoreApplication::processEvents();
-        QCOMPARE(form.Panel1->size(), QSize(344, 208));
+        QCOMPARE(form.Panel1->size(), card);
         QCOMPARE(form.ToolBar->width(), form.centralWidget()->width());
     }
 
@@ -73,6 +58,9 @@ private Q_SLOTS:
         const CardDocument &doc = form.document();
         QCOMPARE(doc.printSettings(), (PrintSettings{1, 0, 0}));
         QVERIFY(!doc.Modified());
+        // Nothing to save yet: New and the close query ask nothing.
+        form.MenuNewClick();
+        QVERIFY(form.FormCloseQuery());
 
         form.document().AddTextBox();
         QTimer::singleShot(0, form.AboutBox, [&] { form.AboutBox->OKButton->click(); });
@@ -82,34 +70,50 @@ private Q_SLOTS:
         QVERIFY(presenter.infos.isEmpty());
     }
 
-    void menusAndShortcut()
+    // Every menu's items in order as shown ("-" a separator), and no access
+    // key twice in one menu.
+    void menuItems_data()
     {
+        QTest::addColumn<QString>("menu");   // empty: the menu bar
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("bar") << QString() << QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "ﾍﾙﾌﾟ(&H)"};
+        QTest::newRow("file") << "MenuFile"
+                              << QStringList{"新規作成(&N)", "開く(&O)...", "上書き保存(&S)", "名前を付けて保存(&A)...", "-",
+                                             "書式設定(&F)...", "印刷位置の補正(&C)...", "印刷プレビュー(&V)...", "印刷(&P)...",
+                                             "差し込み印刷(&M)...", "最近使ったファイル(&R)", "-", "終了(&X)"};
+        QTest::newRow("edit") << "MenuEdit"
+                              << QStringList{"新規ﾃｷｽﾄﾎﾞｯｸｽ追加(&T)", "新規ｲﾒｰｼﾞﾎﾞｯｸｽ追加(&I)", "-", "元に戻す(&U)",
+                                             "やり直し(&R)", "-", "切り取り(&X)", "コピー(&C)", "貼り付け(&P)", "複製(&L)",
+                                             "削除(&D)", "QRコード追加(&Q)..."};
+        QTest::newRow("help") << "MwnuHelp" << QStringList{"ﾄﾋﾟｯｸの検索(&H)...", "-", "ｼﾞｰｼﾞｮﾝ情報(&A)..."};
+        QTest::newRow("text box") << "PopupMenu1"
+                                  << QStringList{"フォント指定(&F)...", "現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)", "-", "このﾎﾞｯｸｽを削除(&D)",
+                                                 "QRコードの編集(&Q)...", "差し込みフィールド挿入(&M)"};
+        QTest::newRow("image box") << "PopupMenu2" << QStringList{"このボックスを削除(&D)"};
+    }
+    void menuItems()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
         TForm1 form(96);
-        const QList<QPair<QAction *, QString>> items = {
-            {form.MenuNew, QStringLiteral("新規作成(&N)")},
-            {form.MenuOpen, QStringLiteral("開く(&O)...")},
-            {form.MenuSave, QStringLiteral("上書き保存(&S)")},
-            {form.MenuSaveAs, QStringLiteral("名前を付けて保存(&A)...")},
-            {form.MenuPrintOption, QStringLiteral("書式設定(&F)...")},
-            {form.MenuPrint, QStringLiteral("印刷(&P)...")},
-            {form.MenuExit, QStringLiteral("終了(&X)")},
-            {form.MenuNewBox, QStringLiteral("新規ﾃｷｽﾄﾎﾞｯｸｽ追加(&T)")},
-            {form.MenuNewImage, QStringLiteral("新規ｲﾒｰｼﾞﾎﾞｯｸｽ追加(&I)")},
-            {form.SearchforHelpOn1, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)...")},
-            {form.MenuAbout, QStringLiteral("ｼﾞｰｼﾞｮﾝ情報(&A)...")},
-            {form.MenuFont, QStringLiteral("フォント指定(&F)...")},
-            {form.MenuSize, QStringLiteral("現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)")},
-            {form.MenuDelete, QStringLiteral("このﾎﾞｯｸｽを削除(&D)")},
-            {form.MenuImageDelete, QStringLiteral("このボックスを削除(&D)")},
-        };
-        for (const auto &item : items)
-            QCOMPARE(item.first->text(), item.second);
-        QStringList titles;
-        for (QAction *a : form.menuBar()->actions())
-            titles << a->text();
-        QCOMPARE(titles, (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+        QWidget *shown = menu.isEmpty() ? static_cast<QWidget *>(form.menuBar()) : form.findChild<QMenu *>(menu);
+        QVERIFY(shown);
+        QStringList captions, keys;
+        for (QAction *a : shown->actions()) {
+            captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            if (amp >= 0) {
+                QVERIFY2(!keys.contains(a->text().mid(amp + 1, 1).toUpper()), qPrintable(a->text()));
+                keys << a->text().mid(amp + 1, 1).toUpper();
+            }
+        }
+        QCOMPARE(captions, items);
+    }
 
+    void shortcuts()
+    {
         // Exactly these items have keys; every other action has none.
+        TForm1 form(96);
         const QMap<QString, QList<QKeySequence>> keys = {
             {QStringLiteral("MenuSave"), {QKeySequence(QStringLiteral("Ctrl+S"))}},
             {QStringLiteral("MenuUndo"), {QKeySequence(QStringLiteral("Ctrl+Z"))}},
@@ -121,44 +125,20 @@ private Q_SLOTS:
             {QStringLiteral("MenuDeleteBox"), {QKeySequence(QStringLiteral("Del"))}},
         };
         QStringList withKeys;
-        const auto actions = form.findChildren<QAction *>();
-        for (QAction *a : actions) {
+        for (QAction *a : form.findChildren<QAction *>()) {
             QCOMPARE(a->shortcuts(), keys.value(a->objectName()));
             if (!a->shortcuts().isEmpty())
                 withKeys << a->objectName();
         }
         withKeys.sort();
-        QStringList expected = keys.keys();
-        expected.sort();
-        QCOMPARE(withKeys, expected);
-    }
-
-    // The Edit menu: the two items, a separator, undo and redo, a separator,
-    // the clipboard items; and in every menu no access key twice.
-    void editMenuAndAccessKeys()
-    {
-        TForm1 form(96);
-        QMenu *edit = form.menuBar()->findChild<QMenu *>(QStringLiteral("MenuEdit"));
-        QVERIFY(edit);
-        QStringList names;
-        for (QAction *a : edit->actions())
-            names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-        QCOMPARE(names.mid(0, 11), (QStringList{QStringLiteral("MenuNewBox"), QStringLiteral("MenuNewImage"), QStringLiteral("-"),
-                                                QStringLiteral("MenuUndo"), QStringLiteral("MenuRedo"), QStringLiteral("-"),
-                                                QStringLiteral("MenuCut"), QStringLiteral("MenuCopy"), QStringLiteral("MenuPaste"),
-                                                QStringLiteral("MenuDuplicate"), QStringLiteral("MenuDeleteBox")}));
-        QList<QMenu *> menus = form.findChildren<QMenu *>();
-        for (QMenu *menu : menus) {
-            QStringList seen;
-            for (QAction *a : menu->actions()) {
-                const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
-                if (a->isSeparator() || amp < 0)
-                    continue;
-                const QString key = a->text().mid(amp + 1, 1).toUpper();
-                QVERIFY2(!seen.contains(key), qPrintable(menu->objectName() + QLatin1Char(' ') + a->text()));
-                seen << key;
-            }
-        }
+        QCOMPARE(withKeys, keys.keys());
+        // Ctrl+S saves on the shown window; Ctrl+O is no key of the program.
+        TestWindow w;
+        QSignalSpy saves(w.form.MenuSave, &QAction::triggered);
+        QTest::keyClick(&w.form, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(saves.count(), 1);
+        QTest::keyClick(&w.form, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(w.files.openRequests.size(), 0);
     }
 
     void toolBarButtons()
@@ -173,23 +153,6 @@ private Q_SLOTS:
             QCOMPARE(b->geometry(), QRect(lefts[i], 4, 25, 25));
             QCOMPARE(b->focusPolicy(), Qt::NoFocus);
         }
-    }
-
-    void ctrlSRunsSave()
-    {
-        RecordingPresenter presenter;
-        ScriptedFileDialogs dialogs;
-        TForm1 form(96);
-        form.setFileDialogs(&dialogs);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
-        form.activateWindow();
-        QSignalSpy saves(form.MenuSave, &QAction::triggered);
-        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(saves.count(), 1);
-        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(dialogs.openRequests.size(), 0);
     }
 
     void informationBoxAnswers_data()
@@ -299,50 +262,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         QCOMPARE(int(TMovePanel::hitTest(size, point)), code);
     }
-
-    void dragHandles()
-    {
-        RecordingPresenter presenter;
-        TForm1 form(96);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.windowTitle().endsWith(QStringLiteral("新規名刺.tvl")));
-        CardDocument &doc = form.document();
-        const int slot = doc.AddTextBox();
-        doc.setTextBounds(slot, {50, 50, 100, 20});
-        form.closeEditor();
-        doc.SetModified(false);
-        TMovePanel *panel = form.textPanel(slot);
-        QSignalSpy clicks(panel, &TMovePanel::clicked);
-        QSignalSpy downs(panel, &TMovePanel::mouseDown);
-
-        // Move handle: the box follows and keeps its size; a move is a change.
-        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(3, 3));
-        QTest::mouseMove(panel, QPoint(23, 13));
-        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(23, 13));
-        QCOMPARE(doc.TextBoxes(slot)->bounds, (BoxBounds{70, 60, 100, 20}));
-        QVERIFY(doc.Modified());
-
-        // Size handle: bottom-right corner follows; the font follows the height.
-        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(95, 15));
-        QTest::mouseMove(panel, QPoint(105, 25));
-        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(105, 25));
-        QCOMPARE(doc.TextBoxes(slot)->bounds, (BoxBounds{70, 60, 110, 30}));
-        QCOMPARE(doc.TextBoxes(slot)->Font.height(), -28);
-        QVERIFY(doc.Modified());
-
-        // Presses in a handle, with either button, raise no click or mouse-down.
-        QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(2, 2));
-        QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(105, 25));
-        QCOMPARE(clicks.count(), 0);
-        QCOMPARE(downs.count(), 0);
-    }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"

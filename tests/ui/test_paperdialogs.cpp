@@ -2,40 +2,35 @@
 // calibration dialog, driven offscreen.
 #include "CalibrationDialog.h"
 #include "PaperLayoutBox.h"
-#include "PrintOp.h"
 #include "SpinEdit.h"
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <QTest>
 
 Q_DECLARE_METATYPE(PaperLayout)
 Q_DECLARE_METATYPE(SheetOffset)
 
 namespace {
 
-struct Window : TestWindow {
-    TPrintSet *dialog = form.PrintSet;
-    PaperLayoutBox *paper = form.PrintSet->PaperBox;
-    void open(const PrintSettings &settings)
-    {
-        form.document().setPrintSettings(settings);
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
-    }
+struct Window : PrintSetWindow {
+    PaperLayoutBox *paper = dialog->PaperBox;
+};
+
+// Calibration offsets kept in a settings file of the test's own; messages recorded.
+struct Calibrations {
+    RecordingPresenter presenter;
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+    PrinterCalibration calibration{&settings};
 };
 
 template <typename Spin>
@@ -169,20 +164,14 @@ private Q_SLOTS:
         Window w;
         QTemporaryDir dir;
         w.doc().setPrintSettings({1, 0, 0, PaperLayout::tenUp()});
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(QStringLiteral("sheet.pdf")));
-        printer.setResolution(600);
+        PdfPrinter printer(dir.filePath(QStringLiteral("sheet.pdf")));
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
         w.form.printSheets(printer, 1);
         QProcess render;
-        render.start(reader, {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-x"), QStringLiteral("300"),
-                              QStringLiteral("-y"), QStringLiteral("230"), QStringLiteral("-W"), QStringLiteral("60"),
-                              QStringLiteral("-H"), QStringLiteral("60"), QStringLiteral("-gray"), QStringLiteral("-aa"),
-                              QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
-                              QStringLiteral("-singlefile"), QStringLiteral("-png"), dir.filePath(QStringLiteral("sheet.pdf")),
-                              dir.filePath(QStringLiteral("corner"))});
+        render.start(reader, QStringLiteral("-r 600 -x 300 -y 230 -W 60 -H 60 -gray -aa no -aaVector no -singlefile -png")
+                                     .split(QLatin1Char(' '))
+                                 << dir.filePath(QStringLiteral("sheet.pdf")) << dir.filePath(QStringLiteral("corner")));
         QVERIFY(render.waitForFinished(60000));
         const QImage corner(dir.filePath(QStringLiteral("corner.png")));
         QCOMPARE(corner.size(), QSize(60, 60));
@@ -192,38 +181,12 @@ private Q_SLOTS:
         QVERIFY(dark(331, 250) && dark(331, 269) && !dark(331, 248) && !dark(331, 271));
     }
 
-    // The calibration item follows the format settings in the File menu, and
-    // no two items of that menu share an access key.
-    void calibrationMenuItem()
-    {
-        TForm1 form(96);
-        QCOMPARE(form.MenuCalibration->text(), QStringLiteral("印刷位置の補正(&C)..."));
-        const QList<QAction *> items = form.MenuPrintOption->associatedObjects().isEmpty()
-                                           ? QList<QAction *>()
-                                           : qobject_cast<QMenu *>(form.MenuPrintOption->associatedObjects().first())->actions();
-        const qsizetype at = items.indexOf(form.MenuPrintOption);
-        QVERIFY(at >= 0);
-        QCOMPARE(items.value(at + 1), form.MenuCalibration);
-        QCOMPARE(items.value(at + 2), form.MenuPrintPreview);
-        QStringList keys;
-        for (QAction *item : items) {
-            const qsizetype amp = item->text().indexOf(QLatin1Char('&'));
-            if (amp >= 0)
-                keys << item->text().mid(amp + 1, 1).toUpper();
-        }
-        QStringList unique = keys;
-        unique.removeDuplicates();
-        QCOMPARE(keys, unique);
-    }
-
     // Offsets typed for two printers are both stored on OK, each under its
     // printer; a printer shows its stored offset when chosen.
     void calibrationPerPrinter()
     {
-        RecordingPresenter presenter;
-        QTemporaryDir dir;
-        QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-        PrinterCalibration calibration(&settings);
+        Calibrations c;
+        PrinterCalibration &calibration = c.calibration;
         calibration.setOffset(QStringLiteral("A"), {3, 4});
         CalibrationDialog dialog(nullptr, calibration, {QStringLiteral("A"), QStringLiteral("B")}, QStringLiteral("B"), {});
         dialog.show();
@@ -245,9 +208,8 @@ private Q_SLOTS:
 
     void calibrationFields()
     {
-        QTemporaryDir dir;
-        QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-        PrinterCalibration calibration(&settings);
+        Calibrations c;
+        PrinterCalibration &calibration = c.calibration;
         QStringList printed;
         CalibrationDialog dialog(nullptr, calibration, {QStringLiteral("A")}, QString(),
                                  [&](const QString &printer, SheetOffset offset) {
@@ -275,15 +237,14 @@ private Q_SLOTS:
 
     void calibrationWithoutPrinters()
     {
-        QTemporaryDir dir;
-        QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-        PrinterCalibration calibration(&settings);
+        Calibrations c;
+        PrinterCalibration &calibration = c.calibration;
         CalibrationDialog dialog(nullptr, calibration, {}, QString(), {});
         QVERIFY(!dialog.PrintPageBtn->isEnabled());
         QVERIFY(!dialog.OffsetX->isEnabled());
         QCOMPARE(dialog.Help->text(), QStringLiteral("プリンタが見つかりません。"));
         QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
-        QVERIFY(settings.allKeys().isEmpty());
+        QVERIFY(c.settings.allKeys().isEmpty());
     }
 };
 

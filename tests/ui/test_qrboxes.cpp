@@ -1,26 +1,19 @@
 // Adding and editing QR code boxes through the QR dialog, driven as a user
 // drives it: the Edit menu item, the context menu item on a QR box, the
-// contact form, the level, and the refusals.
+// contact form, the level, and the refusals. (The menu items' places and
+// the full card are checked with the other menus and boxes.)
 #include "ContactCard.h"
-#include "MovePanel.h"
-#include "Messages.h"
 #include "QrActions.h"
 #include "QrDialog.h"
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
-
-#include <functional>
 
 namespace {
 
@@ -35,20 +28,13 @@ QPushButton *okButton(QrDialog &dialog)
 // when it is offered (Cancel otherwise).
 bool runDialog(QAction *trigger, const Fill &fill)
 {
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<QrDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        opened = true;
-        fill(*dialog);
-        if (okButton(*dialog)->isEnabled())
-            okButton(*dialog)->click();
+    return runModal<QrDialog>(trigger, [&](QrDialog &dialog) {
+        fill(dialog);
+        if (okButton(dialog)->isEnabled())
+            okButton(dialog)->click();
         else
-            dialog->reject();
+            dialog.reject();
     });
-    trigger->trigger();
-    return opened;
 }
 
 QrActions &qrActions(TForm1 &form)
@@ -67,139 +53,105 @@ class TestQrBoxes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void menuItemsComeAfterTheExistingOnes();
-    void addsFromTheEditMenu_data();
-    void addsFromTheEditMenu();
-    void refusesWhatNoCodeOrCardCanHold();
-    void editsFromTheContextMenu();
-    void fullCardSaysSoFirst();
-};
-
-void TestQrBoxes::menuItemsComeAfterTheExistingOnes()
-{
-    TestWindow w;
-    QMenu *edit = w.form.menuBar()->findChild<QMenu *>(QStringLiteral("MenuEdit"));
-    QVERIFY(edit);
-    QCOMPARE(edit->actions().last()->text(), Msg::menuAddQr());
-    const QList<QAction *> items = w.form.PopupMenu1->actions();
-    QCOMPARE(items.at(items.indexOf(w.form.MenuDelete) + 1)->text(), Msg::menuEditQr());
-    // The new access key collides with none in either menu.
-    for (QMenu *menu : {edit, w.form.PopupMenu1}) {
-        int q = 0;
-        for (const QAction *action : menu->actions())
-            q += action->text().contains(QStringLiteral("(&Q)")) ? 1 : 0;
-        QCOMPARE(q, 1);
+    void addsFromTheEditMenu_data()
+    {
+        QTest::addColumn<Fill>("fill");
+        QTest::addColumn<QString>("caption");
+        // Typed as a user types: the dialog opens with the focus in its text.
+        QTest::newRow("url at M") << Fill([](QrDialog &d) {
+            QTRY_COMPARE(QApplication::activeWindow(), &d);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("https://example.jp/"));
+        })
+                                  << "QR:https://example.jp/";
+        QTest::newRow("japanese text at H") << Fill([](QrDialog &d) {
+            typeText(d, QStringLiteral("山田 太郎"));
+            d.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(3);
+        }) << "QR:(H)山田 太郎";
+        ContactCard contact;
+        contact.name = QStringLiteral("山田 太郎");
+        contact.email = QStringLiteral("taro@example.jp");
+        QTest::newRow("contact") << Fill([](QrDialog &d) {
+            d.findChild<QTabWidget *>(QStringLiteral("QrPages"))->setCurrentIndex(1);
+            d.findChild<QLineEdit *>(QStringLiteral("QrField0"))->setText(QStringLiteral("山田 太郎"));
+            d.findChild<QLineEdit *>(QStringLiteral("QrField7"))->setText(QStringLiteral("taro@example.jp"));
+        }) << "QR:" + contact.toVCard();
     }
-}
 
-void TestQrBoxes::addsFromTheEditMenu_data()
-{
-    QTest::addColumn<Fill>("fill");
-    QTest::addColumn<QString>("caption");
-    // Typed as a user types: the dialog opens with the focus in its text.
-    QTest::newRow("url at M") << Fill([](QrDialog &d) {
-        QTRY_COMPARE(QApplication::activeWindow(), &d);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("https://example.jp/"));
-    })
-                              << "QR:https://example.jp/";
-    QTest::newRow("japanese text at H") << Fill([](QrDialog &d) {
-        typeText(d, QStringLiteral("山田 太郎"));
-        d.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(3);
-    }) << "QR:(H)山田 太郎";
-    ContactCard contact;
-    contact.name = QStringLiteral("山田 太郎");
-    contact.email = QStringLiteral("taro@example.jp");
-    QTest::newRow("contact") << Fill([](QrDialog &d) {
-        d.findChild<QTabWidget *>(QStringLiteral("QrPages"))->setCurrentIndex(1);
-        d.findChild<QLineEdit *>(QStringLiteral("QrField0"))->setText(QStringLiteral("山田 太郎"));
-        d.findChild<QLineEdit *>(QStringLiteral("QrField7"))->setText(QStringLiteral("taro@example.jp"));
-    }) << "QR:" + contact.toVCard();
-}
+    void addsFromTheEditMenu()
+    {
+        QFETCH(Fill, fill);
+        QFETCH(QString, caption);
+        TestWindow w;
+        w.doc().AddTextBox();   // slot 0 taken: the code goes to slot 1
+        QVERIFY(runDialog(qrActions(w.form).MenuAddQr, fill));
+        const TextBox *box = w.doc().TextBoxes(1);
+        QVERIFY(box);
+        QCOMPARE(box->Caption, caption);
+        QCOMPARE(box->bounds.Width, QrActions::NewSide);
+        QCOMPARE(box->bounds.Height, QrActions::NewSide);
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(1));
+        QVERIFY(w.form.textPanel(1)->isVisible());
+        // One step: undo takes the whole code away.
+        w.form.history().stack().undo();
+        QVERIFY(!w.doc().TextBoxes(1));
+    }
 
-void TestQrBoxes::addsFromTheEditMenu()
-{
-    QFETCH(Fill, fill);
-    QFETCH(QString, caption);
-    TestWindow w;
-    w.doc().AddTextBox();   // slot 0 taken: the code goes to slot 1
-    QVERIFY(runDialog(qrActions(w.form).MenuAddQr, fill));
-    const TextBox *box = w.doc().TextBoxes(1);
-    QVERIFY(box);
-    QCOMPARE(box->Caption, caption);
-    QCOMPARE(box->bounds.Width, QrActions::NewSide);
-    QCOMPARE(box->bounds.Height, QrActions::NewSide);
-    QCOMPARE(w.doc().CurrentBox(), BoxRef::text(1));
-    QVERIFY(w.form.textPanel(1)->isVisible());
-    // One step: undo takes the whole code away.
-    w.form.history().stack().undo();
-    QVERIFY(!w.doc().TextBoxes(1));
-}
+    void refusesWhatNoCodeOrCardCanHold()
+    {
+        QrDialog dialog(nullptr);
+        auto *status = dialog.findChild<QLabel *>(QStringLiteral("QrStatus"));
+        QVERIFY(!okButton(dialog)->isEnabled());   // nothing to code yet
 
-void TestQrBoxes::refusesWhatNoCodeOrCardCanHold()
-{
-    QrDialog dialog(nullptr);
-    auto *status = dialog.findChild<QLabel *>(QStringLiteral("QrStatus"));
-    QVERIFY(!okButton(dialog)->isEnabled());   // nothing to code yet
+        typeText(dialog, QStringLiteral("名刺"));
+        QVERIFY(okButton(dialog)->isEnabled());
+        // A character code page 932 has no form for is not taken.
+        typeText(dialog, QStringLiteral("\u00F1"));
+        QCOMPARE(dialog.code().content, QStringLiteral("名刺"));
 
-    typeText(dialog, QStringLiteral("名刺"));
-    QVERIFY(okButton(dialog)->isEnabled());
-    // A character code page 932 has no form for is not taken.
-    typeText(dialog, QStringLiteral("\u00F1"));
-    QCOMPARE(dialog.code().content, QStringLiteral("名刺"));
+        dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(3);
+        typeText(dialog, QString(1300, QLatin1Char('a')));
+        QVERIFY(!okButton(dialog)->isEnabled());
+        QCOMPARE(status->text(), Msg::qrTooLongFor(QLatin1Char('H'), 1273, 1306));
+        // A level with more room takes the same content.
+        dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(0);
+        QVERIFY(okButton(dialog)->isEnabled());
+        QVERIFY(dialog.findChild<QrPreview *>()->symbol().isValid());
+    }
 
-    dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(3);
-    typeText(dialog, QString(1300, QLatin1Char('a')));
-    QVERIFY(!okButton(dialog)->isEnabled());
-    QCOMPARE(status->text(), Msg::qrTooLongFor(QLatin1Char('H'), 1273, 1306));
-    // A level with more room takes the same content.
-    dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(0);
-    QVERIFY(okButton(dialog)->isEnabled());
-    QVERIFY(dialog.findChild<QrPreview *>()->symbol().isValid());
-}
+    void editsFromTheContextMenu()
+    {
+        TestWindow w;
+        ContactCard contact;
+        contact.name = QStringLiteral("山田 太郎");
+        contact.phone = QStringLiteral("03-1234-5678");
+        const int plain = w.doc().AddTextBox();
+        const int qr = w.doc().AddTextBox();
+        w.doc().setTextCaption(qr, QStringLiteral("QR:(Q)") + contact.toVCard());
 
-void TestQrBoxes::editsFromTheContextMenu()
-{
-    TestWindow w;
-    ContactCard contact;
-    contact.name = QStringLiteral("山田 太郎");
-    contact.phone = QStringLiteral("03-1234-5678");
-    const int plain = w.doc().AddTextBox();
-    const int qr = w.doc().AddTextBox();
-    w.doc().setTextCaption(qr, QStringLiteral("QR:(Q)") + contact.toVCard());
+        QrActions &actions = qrActions(w.form);
+        w.doc().SetCurrentBox(BoxRef::text(plain));
+        Q_EMIT w.form.PopupMenu1->aboutToShow();
+        QVERIFY(!actions.MenuEditQr->isVisible());
+        w.doc().SetCurrentBox(BoxRef::text(qr));
+        Q_EMIT w.form.PopupMenu1->aboutToShow();
+        QVERIFY(actions.MenuEditQr->isVisible());
 
-    QrActions &actions = qrActions(w.form);
-    w.doc().SetCurrentBox(BoxRef::text(plain));
-    Q_EMIT w.form.PopupMenu1->aboutToShow();
-    QVERIFY(!actions.MenuEditQr->isVisible());
-    w.doc().SetCurrentBox(BoxRef::text(qr));
-    Q_EMIT w.form.PopupMenu1->aboutToShow();
-    QVERIFY(actions.MenuEditQr->isVisible());
-
-    // The dialog opens on the contact form with the box's fields and level.
-    QString shownName;
-    int shownLevel = -1;
-    QVERIFY(runDialog(actions.MenuEditQr, [&](QrDialog &d) {
-        shownName = d.findChild<QLineEdit *>(QStringLiteral("QrField0"))->text();
-        shownLevel = d.findChild<QComboBox *>(QStringLiteral("QrLevel"))->currentIndex();
-        d.findChild<QLineEdit *>(QStringLiteral("QrField6"))->setText(QStringLiteral("090-0000-1111"));
-    }));
-    QCOMPARE(shownName, contact.name);
-    QCOMPARE(shownLevel, 2);
-    contact.mobile = QStringLiteral("090-0000-1111");
-    QCOMPARE(w.doc().TextBoxes(qr)->Caption, QStringLiteral("QR:(Q)") + contact.toVCard());
-    w.form.history().stack().undo();
-    QCOMPARE(qrCaption(w.doc().TextBoxes(qr)->Caption)->content.contains(QStringLiteral("090")), false);
-}
-
-void TestQrBoxes::fullCardSaysSoFirst()
-{
-    TestWindow w;
-    for (int i = 0; i < CardDocument::SlotCount; ++i)
-        w.doc().AddTextBox();
-    w.presenter.infos.clear();
-    QVERIFY(!runDialog(qrActions(w.form).MenuAddQr, [](QrDialog &) {}));
-    QCOMPARE(w.presenter.infos, QStringList{Msg::tooManyBoxes()});
-}
+        // The dialog opens on the contact form with the box's fields and level.
+        QString shownName;
+        int shownLevel = -1;
+        QVERIFY(runDialog(actions.MenuEditQr, [&](QrDialog &d) {
+            shownName = d.findChild<QLineEdit *>(QStringLiteral("QrField0"))->text();
+            shownLevel = d.findChild<QComboBox *>(QStringLiteral("QrLevel"))->currentIndex();
+            d.findChild<QLineEdit *>(QStringLiteral("QrField6"))->setText(QStringLiteral("090-0000-1111"));
+        }));
+        QCOMPARE(shownName, contact.name);
+        QCOMPARE(shownLevel, 2);
+        contact.mobile = QStringLiteral("090-0000-1111");
+        QCOMPARE(w.doc().TextBoxes(qr)->Caption, QStringLiteral("QR:(Q)") + contact.toVCard());
+        w.form.history().stack().undo();
+        QCOMPARE(qrCaption(w.doc().TextBoxes(qr)->Caption)->content.contains(QStringLiteral("090")), false);
+    }
+};
 
 QTEST_MAIN(TestQrBoxes)
 #include "test_qrboxes.moc"

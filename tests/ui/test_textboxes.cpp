@@ -1,21 +1,20 @@
 // Editing text boxes in place, driven by mouse and key events on the window.
 #include "CardPanel.h"
-#include "ErrorGuard.h"
 #include "FontDialog.h"
 #include "InlineEditor.h"
-#include "Main.h"
-#include "MovePanel.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QSpinBox>
-#include <QMenu>
-#include <QTest>
 #include <QToolButton>
+
+namespace {
+struct Window;
+}
+using WindowAction = std::function<void(Window &)>;
+Q_DECLARE_METATYPE(WindowAction)
 
 namespace {
 // Types any text, one character (or surrogate pair) per key press.
@@ -29,15 +28,6 @@ void typeInto(QWidget *widget, const QString &text)
 }
 
 struct Window : TestWindow {
-    // A text box with a caption, not under edit.
-    int box(const QString &caption, const BoxBounds &bounds)
-    {
-        const int slot = doc().AddTextBox();
-        doc().setTextBounds(slot, bounds);
-        doc().setTextCaption(slot, caption);
-        form.closeEditor();
-        return slot;
-    }
     void click(int slot) { QTest::mouseClick(form.textPanel(slot), Qt::LeftButton, {}, QPoint(50, 15)); }
     void type(const QString &text) { typeInto(form.Edit1, text); }
     QString caption(int slot) { return doc().TextBoxes(slot)->Caption; }
@@ -59,7 +49,7 @@ private Q_SLOTS:
         QFETCH(int, existing);
         Window w;
         for (int i = 0; i < existing; ++i)
-            w.box(QStringLiteral("x"), {0, 100, 50, 20});
+            w.textBox(QStringLiteral("x"), {0, 100, 50, 20});
         QTest::mouseClick(w.form.SpeedButtons[4], Qt::LeftButton);
         const int n = existing;
         QVERIFY(w.form.editorOpen());
@@ -72,98 +62,108 @@ private Q_SLOTS:
         QVERIFY(w.form.Edit1->hasFocus());
     }
 
-    void clickOtherBoxCommitsFirst()
+    // Typing stays in the editor until it closes or moves to another box;
+    // Escape, menu commands and tool buttons leave it open with the focus.
+    void whatCommitsTheEditor_data()
     {
+        QTest::addColumn<WindowAction>("action");
+        QTest::addColumn<bool>("committed");
+        QTest::addColumn<bool>("open");
+        const auto row = [](const char *name, WindowAction action, bool committed, bool open) {
+            QTest::newRow(name) << action << committed << open;
+        };
+        row("nothing", [](Window &) {}, false, true);
+        row("Escape", [](Window &w) { QTest::keyClick(w.form.Edit1, Qt::Key_Escape); }, false, true);
+        row("Enter", [](Window &w) { QTest::keyClick(w.form.Edit1, Qt::Key_Return); }, true, false);
+        row("a click on the other box", [](Window &w) { w.click(1); }, true, true);
+        row("a click on the card", [](Window &w) { QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150)); },
+            true, false);
+        row("a right press on the other box", [](Window &w) { w.boxMenu(w.form.textPanel(1), QPoint(50, 10)); }, true, false);
+        // Adds an image box; its dialog is cancelled.
+        row("a tool button", [](Window &w) { QTest::mouseClick(w.form.SpeedButtons[5], Qt::LeftButton); }, false, true);
+    }
+    void whatCommitsTheEditor()
+    {
+        QFETCH(WindowAction, action);
+        QFETCH(bool, committed);
+        QFETCH(bool, open);
         Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
-        const int b = w.box(QStringLiteral("B"), {0, 50, 100, 30});
-        BoxFont big(QStringLiteral("ＭＳ ゴシック"), -24, 255);
-        w.doc().setTextFont(b, big);
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
+        w.textBox(QStringLiteral("B"), {0, 50, 100, 30});
         w.click(a);
         QVERIFY(!w.form.Edit1->hasSelectedText());
-        w.type(QStringLiteral("xy"));
-        QCOMPARE(w.caption(a), QStringLiteral("A"));   // not committed while open
+        w.type(QStringLiteral("1"));
+        action(w);
+        QCOMPARE(w.caption(a), committed ? QStringLiteral("A1") : QStringLiteral("A"));
+        QCOMPARE(w.caption(1), QStringLiteral("B"));
+        QCOMPARE(w.form.editorOpen(), open);
+        QCOMPARE(w.form.textPanel(a)->isVisible(), committed);
+        if (committed)
+            QCOMPARE(w.form.textPanel(a)->caption(), QStringLiteral("A1"));
+        else
+            QCOMPARE(w.form.Edit1->text(), QStringLiteral("A1"));
+        if (open)
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.Edit1));
+        QVERIFY(w.presenter.errors.isEmpty());
+    }
+
+    // The editor moves to the other box with its text, place and font.
+    void clickOnAnotherBoxMovesTheEditor()
+    {
+        Window w;
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
+        const int b = w.textBox(QStringLiteral("B"), {0, 50, 100, 30});
+        w.doc().setTextFont(b, BoxFont(QStringLiteral("ＭＳ ゴシック"), -24, 255));
+        w.click(a);
         w.click(b);
-        QCOMPARE(w.caption(a), QStringLiteral("Axy"));
-        QVERIFY(w.form.textPanel(a)->isVisible());
-        QCOMPARE(w.form.textPanel(a)->caption(), QStringLiteral("Axy"));
         QVERIFY(!w.form.textPanel(b)->isVisible());
         QCOMPARE(w.form.Edit1->text(), QStringLiteral("B"));
         QCOMPARE(w.form.Edit1->geometry(), QRect(0, 50, 100, 30));
         QCOMPARE(w.form.Edit1->font().pixelSize(), 24);
     }
 
-    void enterCommitsEscapeDoesNot()
+    // A click on the card with the editor closed changes nothing and says
+    // nothing: before any box was clicked, after a box's menu, after a delete.
+    void cardClickWithTheEditorClosed_data()
     {
-        Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
-        w.click(a);
-        w.type(QStringLiteral("1"));
-        QTest::keyClick(w.form.Edit1, Qt::Key_Escape);
-        QVERIFY(w.form.editorOpen());
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("A1"));
-        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
-        QVERIFY(!w.form.editorOpen());
-        QCOMPARE(w.caption(a), QStringLiteral("A1"));
-        QVERIFY(w.form.textPanel(a)->isVisible());
+        QTest::addColumn<bool>("menuFirst");
+        QTest::addColumn<bool>("deleteFirst");
+        QTest::newRow("nothing before") << false << false;
+        QTest::newRow("after a box's menu") << true << false;
+        QTest::newRow("after a delete") << true << true;
     }
-
-    void backgroundClick()
+    void cardClickWithTheEditorClosed()
     {
+        QFETCH(bool, menuFirst);
+        QFETCH(bool, deleteFirst);
         Window w;
-        // Before any box was clicked: nothing happens and nothing is shown.
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
-        const int b = w.box(QStringLiteral("B"), {0, 40, 100, 20});
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
+        const int b = w.textBox(QStringLiteral("B"), {0, 40, 100, 20});
+        if (menuFirst)
+            w.boxMenu(w.form.textPanel(a), QPoint(50, 10), deleteFirst ? w.form.MenuDelete : nullptr);
         QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
-        QCOMPARE(w.caption(a), QStringLiteral("A"));
-        QVERIFY(w.presenter.errors.isEmpty());
-
-        // With the editor open it commits.
-        w.click(a);
-        w.type(QStringLiteral("!"));
-        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
-        QVERIFY(!w.form.editorOpen());
-        QCOMPARE(w.caption(a), QStringLiteral("A!"));
-
-        // With the editor closed, after a menu on another box, captions stay.
-        QTest::mousePress(w.form.textPanel(b), Qt::RightButton, {}, QPoint(50, 10));
-        w.form.PopupMenu1->hide();
-        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
-        QCOMPARE(w.caption(a), QStringLiteral("A!"));
+        QCOMPARE(!w.doc().TextBoxes(a), deleteFirst);
+        if (!deleteFirst)
+            QCOMPARE(w.caption(a), QStringLiteral("A"));
         QCOMPARE(w.caption(b), QStringLiteral("B"));
-        QVERIFY(w.presenter.errors.isEmpty());
-    }
-
-    void backgroundClickAfterDeleteIsSilent()
-    {
-        Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
-        w.box(QStringLiteral("B"), {0, 40, 100, 20});
-        QTest::mousePress(w.form.textPanel(a), Qt::RightButton, {}, QPoint(50, 10));
-        w.form.MenuDelete->trigger();
-        w.form.PopupMenu1->hide();
-        QVERIFY(!w.doc().TextBoxes(a));
-        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
-        QVERIFY(w.presenter.errors.isEmpty());
-        QCOMPARE(w.caption(1), QStringLiteral("B"));
-    }
-
-    void rightPressCommitsBeforeMenu()
-    {
-        Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
-        const int b = w.box(QStringLiteral("B"), {0, 40, 100, 20});
-        w.click(a);
-        w.type(QStringLiteral("2"));
-        QTest::mousePress(w.form.textPanel(b), Qt::RightButton, {}, QPoint(50, 10));
-        QCOMPARE(w.caption(a), QStringLiteral("A2"));
-        QVERIFY(w.form.textPanel(a)->isVisible());
         QVERIFY(!w.form.editorOpen());
+        QVERIFY(w.presenter.errors.isEmpty());
+    }
+
+    // The right press commits, then the menu comes up on the box pressed.
+    void rightPressMenuActsOnTheBoxPressed()
+    {
+        Window w;
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
+        const int b = w.textBox(QStringLiteral("B"), {0, 40, 100, 20});
+        w.click(a);
+        QTest::mousePress(w.form.textPanel(b), Qt::RightButton, {}, QPoint(50, 10));
         QTRY_VERIFY(w.form.PopupMenu1->isVisible());
         QCOMPARE(w.doc().CurrentBox(), BoxRef::text(b));
         QCOMPARE(w.form.Edit1->text(), QStringLiteral("B"));
-        w.form.MenuDelete->trigger();   // the menu acts on B
+        w.form.MenuDelete->trigger();
         w.form.PopupMenu1->hide();
+        QTest::mouseRelease(&w.form, Qt::RightButton);
         QVERIFY(w.doc().TextBoxes(a));
         QVERIFY(!w.doc().TextBoxes(b));
     }
@@ -182,14 +182,12 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QFETCH(int, height);
         Window w;
-        const int a = w.box(QString(), {0, 0, 100, 20});
+        const int a = w.textBox(QString(), {0, 0, 100, 20});
         w.doc().setTextFont(a, BoxFont(QStringLiteral("ＭＳ Ｐ明朝"), -13));
         w.click(a);
         w.type(QStringLiteral("名刺"));
         TMovePanel *panel = w.form.textPanel(a);
-        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(95, 15));
-        QTest::mouseMove(panel, to);
-        QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
+        w.drag(panel, QPoint(95, 15), to);
         QCOMPARE(panel->size(), size);
         QCOMPARE(w.doc().TextBoxes(a)->Font.height(), height);
         QCOMPARE(panel->font().pixelSize(), -height);
@@ -200,7 +198,7 @@ private Q_SLOTS:
     void fitBoxToFont()
     {
         Window w;
-        const int a = w.box(QString(), {5, 5, 100, 20});
+        const int a = w.textBox(QString(), {5, 5, 100, 20});
         w.doc().setTextFont(a, BoxFont(QStringLiteral("ＭＳ Ｐ明朝"), -20));
         w.form.FitBoxToFont(a);
         QCOMPARE(w.doc().TextBoxes(a)->bounds, (BoxBounds{5, 5, 4, 22}));
@@ -215,21 +213,17 @@ private Q_SLOTS:
     void contextMenuFontRefits()
     {
         Window w;
-        const int a = w.box(QStringLiteral("営業部"), {0, 0, 100, 20});
+        const int a = w.textBox(QStringLiteral("営業部"), {0, 0, 100, 20});
         BoxFont chosen(QStringLiteral("ＭＳ ゴシック"), -28, 0x0000FF, FontStyle::Bold);
         w.fonts.answers << chosen;
-        QTest::mousePress(w.form.textPanel(a), Qt::RightButton, {}, QPoint(50, 10));
-        w.form.MenuFont->trigger();
-        w.form.PopupMenu1->hide();
+        w.boxMenu(w.form.textPanel(a), QPoint(50, 10), w.form.MenuFont);
         const TextBox *box = w.doc().TextBoxes(a);
         QCOMPARE(box->Font, chosen);
         QCOMPARE(box->bounds.Height, 30);
         QVERIFY(box->bounds.Width != 100);
         // Cancel changes nothing.
         const BoxBounds before = box->bounds;
-        QTest::mousePress(w.form.textPanel(a), Qt::RightButton, {}, QPoint(5, 15));
-        w.form.MenuFont->trigger();
-        w.form.PopupMenu1->hide();
+        w.boxMenu(w.form.textPanel(a), QPoint(5, 15), w.form.MenuFont);
         QCOMPARE(w.doc().TextBoxes(a)->bounds, before);
         QCOMPARE(w.doc().TextBoxes(a)->Font, chosen);
     }
@@ -237,7 +231,7 @@ private Q_SLOTS:
     void doubleClickFontKeepsBounds()
     {
         Window w;
-        const int a = w.box(QStringLiteral("営業部"), {0, 0, 100, 20});
+        const int a = w.textBox(QStringLiteral("営業部"), {0, 0, 100, 20});
         w.click(a);
         BoxFont chosen(QStringLiteral("ＭＳ Ｐ明朝"), -30, 0xFF0000);
         w.fonts.answers << chosen;
@@ -250,23 +244,10 @@ private Q_SLOTS:
         QVERIFY(!w.form.textPanel(a)->isVisible());
     }
 
-    void commandsLeaveEditorOpen()
-    {
-        Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
-        w.click(a);
-        w.type(QStringLiteral("3"));
-        // A menu command or a tool button does not take the focus from the editor.
-        QTest::mouseClick(w.form.SpeedButtons[5], Qt::LeftButton);   // add an image box; dialog cancelled
-        QVERIFY(w.form.editorOpen());
-        QVERIFY(w.form.Edit1->hasFocus());
-        QCOMPARE(w.caption(a), QStringLiteral("A"));
-    }
-
     void clearingTheCardCommitsNothing()
     {
         Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
         w.click(a);
         w.type(QStringLiteral("lost"));
         w.doc().ClearBoxes();
@@ -280,7 +261,7 @@ private Q_SLOTS:
     void editorRefusesTextTheFileCannotHold()
     {
         Window w;
-        const int a = w.box(QStringLiteral("A"), {0, 0, 100, 20});
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
         w.click(a);
         w.type(QStringLiteral("ｱ亜"));
         typeInto(w.form.Edit1, QString::fromUtf8("\xF0\x9F\x98\x80"));   // emoji
@@ -310,24 +291,7 @@ private Q_SLOTS:
         QCOMPARE(chosen.color(), 0x008000);
         QCOMPARE(chosen.style(), FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut);
     }
-
-    void fullSlotsLeaveEditorAlone()
-    {
-        Window w;
-        for (int i = 0; i < 20; ++i)
-            w.box(QStringLiteral("%1").arg(i), {0, 0, 100, 20});
-        w.click(5);
-        w.form.MenuNewBox->trigger();
-        QCOMPARE(w.presenter.infos.size(), 1);
-        QVERIFY(w.form.editorOpen());
-        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(5));
-    }
 };
 
-int main(int argc, char **argv)
-{
-    TaveloApplication app(argc, argv);
-    TestTextBoxes test;
-    return QTest::qExec(&test, argc, argv);
-}
+TAVELO_UI_TEST_MAIN(TestTextBoxes)
 #include "test_textboxes.moc"

@@ -3,18 +3,13 @@
 // centred on the screen, the help window beside the main window.
 #include "About.h"
 #include "HelpViewer.h"
-#include "Main.h"
-#include "MessageBoxes.h"
-#include "PrintOp.h"
 #include "UiTestSupport.h"
 #include "WindowPlacement.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
-#include <QTest>
 #include <QWindow>
 
 namespace {

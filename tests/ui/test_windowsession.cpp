@@ -2,14 +2,10 @@
 // place, given pictures, deleted, the card saved under two names and each
 // opened in turn. The widgets, the heap and the open files stay as they were.
 #include "InlineEditor.h"
-#include "Messages.h"
 #include "ProcessUsage.h"
-#include "TestFiles.h"
 #include "UiTestSupport.h"
 
-#include <QAction>
 #include <QDir>
-#include <QTemporaryDir>
 
 namespace {
 using ProcessUsage::heapInUse;
