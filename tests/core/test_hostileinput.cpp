@@ -149,10 +149,6 @@ private Q_SLOTS:
             << Header + Settings + record("\x80\xA0\xFD") + record("kept") << QString()
             << QStringList{Msg::unreadableCharacters()} << 2 << replaced.repeated(3) + "|10,20,100,20|0" << false;
 
-        QTest::newRow("caption longer than a box holds")
-            << Header + Settings + record(QByteArray(MaxCardTextLength + 1, 'x')) + record("kept") << QString()
-            << QStringList{Msg::textCut(MaxCardTextLength)} << 2
-            << QString(MaxCardTextLength, QLatin1Char('x')) + "|10,20,100,20|0" << false;
         QTest::newRow("double-byte caption cut between characters")
             << Header + Settings + "#0\r\n" + CodePage932::encode(QString(MaxCardTextLength + 1, QChar(0x540D))) + "\r\n"
                    + RecordAfterCaption
