@@ -406,13 +406,8 @@ private Q_SLOTS:
         QFETCH(QString, info);
         QFETCH(QString, error);
         RecordingSink sink;
-        QString thrown;
         std::optional<ClipBox> read;
-        try {
-            read = BoxClipboard::decodeBytes(bytes, 96, &sink);
-        } catch (const TaveloError &e) {
-            thrown = e.message();
-        }
+        const QString thrown = thrownMessage([&] { read = BoxClipboard::decodeBytes(bytes, 96, &sink); });
         QCOMPARE(bool(read), box);
         QCOMPARE(sink.infos, info.isEmpty() ? QStringList() : QStringList{info});
         QCOMPARE(thrown.isEmpty() ? sink.errors.value(0) : thrown, error);

@@ -8,8 +8,8 @@
 #include "MergePrinter.h"
 #include "MergedSheets.h"
 #include "SheetLayout.h"
-#include "TaveloError.h"
 #include "TestFiles.h"
+#include "Thrown.h"
 
 #include <QPainter>
 #include <QStringDecoder>
@@ -40,17 +40,6 @@ QString shape(const MergeList &list)
         rows << fields.join(QLatin1Char('|'));
     }
     return rows.join(QLatin1Char(';'));
-}
-
-// The message of the error that read threw, or an empty string.
-QString failure(const std::function<void()> &read)
-{
-    try {
-        read();
-        return {};
-    } catch (const TaveloError &e) {
-        return e.message();
-    }
 }
 
 void addText(CardDocument &doc, const QString &caption, BoxBounds bounds = {10, 10, 200, 20})
@@ -149,7 +138,7 @@ private Q_SLOTS:
         QFETCH(MergeList::Encoding, encoding);
         QFETCH(QString, delimiter);
         if (delimiter.isEmpty()) {
-            QCOMPARE(failure([&] { MergeList::fromBytes(bytes, name); }), shape);
+            QCOMPARE(thrownMessage([&] { MergeList::fromBytes(bytes, name); }), shape);
             return;
         }
         const MergeList list = MergeList::fromBytes(bytes, name);
@@ -171,7 +160,7 @@ private Q_SLOTS:
     void fileErrorsAreTheCardFileMessages()
     {
         QTemporaryDir dir;
-        const auto messageFor = [](const QString &path) { return failure([&] { MergeList::read(path); }); };
+        const auto messageFor = [](const QString &path) { return thrownMessage([&] { MergeList::read(path); }); };
         QCOMPARE(messageFor(dir.filePath(QStringLiteral("none.csv"))), QStringLiteral("ﾌｧｲﾙが見つかりません"));
         QCOMPARE(messageFor(dir.path()), QStringLiteral("ﾌｧｲﾙへのｱｸｾｽが拒否されました"));
         const QString path = dir.filePath(QStringLiteral("list.tsv"));

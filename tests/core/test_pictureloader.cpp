@@ -2,8 +2,8 @@
 // extension and the messages of every way a picture file can be wrong.
 #include "Messages.h"
 #include "PictureLoader.h"
-#include "TaveloError.h"
 #include "TestFiles.h"
+#include "Thrown.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -20,21 +20,13 @@ using TestFiles::makeBmp;
 namespace {
 
 // The message of the failure, or an empty string when the load succeeded.
-QString failureOf(const std::function<QImage()> &load, QImage *image = nullptr)
-{
-    try {
-        const QImage loaded = load();
-        if (image)
-            *image = loaded;
-        return QString();
-    } catch (const TaveloError &e) {
-        return e.message();
-    }
-}
-
 QString bmpFailure(const QByteArray &bytes, QImage *image = nullptr)
 {
-    return failureOf([&] { return PictureLoader::loadFromBytes(bytes, QStringLiteral("a.bmp")); }, image);
+    QImage loaded;
+    const QString message = thrownMessage([&] { loaded = PictureLoader::loadFromBytes(bytes, QStringLiteral("a.bmp")); });
+    if (image)
+        *image = loaded;
+    return message;
 }
 
 // A bitmap file's description; the palette's colours are all used.
@@ -295,7 +287,7 @@ private Q_SLOTS:
         }
         const QString path = dir.filePath(name);
         QImage image;
-        QCOMPARE(failureOf([&] { return PictureLoader::load(path); }, &image), message.replace(QLatin1Char('@'), path));
+        QCOMPARE(thrownMessage([&] { image = PictureLoader::load(path); }), message.replace(QLatin1Char('@'), path));
         if (message.isEmpty())
             QCOMPARE(image.size(), source.size());
     }

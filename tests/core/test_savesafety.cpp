@@ -6,8 +6,8 @@
 #include "CardDocument.h"
 #include "CardFile.h"
 #include "Messages.h"
-#include "TaveloError.h"
 #include "TestFiles.h"
+#include "Thrown.h"
 #include "UniqueFd.h"
 
 #include <QDir>
@@ -57,12 +57,7 @@ QStringList folderEntries(const QString &folder)
 
 QString replaceCatching(const QString &path, const QByteArray &content, const AtomicFile::SystemCalls &calls = {})
 {
-    try {
-        AtomicFile::replace(path, content, calls);
-        return QString();
-    } catch (const TaveloError &e) {
-        return e.message();
-    }
+    return thrownMessage([&] { AtomicFile::replace(path, content, calls); });
 }
 
 // A write that the disk lets through up to a given byte of the file, then
@@ -302,12 +297,8 @@ private Q_SLOTS:
         const QString message = asUnprivilegedUser([&] {
             CardDocument doc;
             buildCard(doc, 1);
-            try {
-                WriteCardFile(doc, path);
-                return QStringLiteral("saved");
-            } catch (const TaveloError &e) {
-                return e.message();
-            }
+            const QString failed = thrownMessage([&] { WriteCardFile(doc, path); });
+            return failed.isEmpty() ? QStringLiteral("saved") : failed;
         });
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
         if (message.isNull())

@@ -4,8 +4,8 @@
 #include "CardDocument.h"
 #include "CardFile.h"
 #include "RecordingSink.h"
-#include "TaveloError.h"
 #include "TestFiles.h"
+#include "Thrown.h"
 
 #include <QTemporaryDir>
 
@@ -17,12 +17,7 @@ struct CardFixture {
     // Reads the file; returns the message of the error that ended the read.
     QString load(const QString &file)
     {
-        try {
-            LoadCardFile(doc, file);
-            return QString();
-        } catch (const TaveloError &e) {
-            return e.message();
-        }
+        return thrownMessage([&] { LoadCardFile(doc, file); });
     }
     QString loadBytes(const QByteArray &bytes)
     {
@@ -33,11 +28,9 @@ struct CardFixture {
     // Writes the document; returns the message of the error, "refused" for false.
     QString save(const QString &file)
     {
-        try {
-            return WriteCardFile(doc, file) ? QString() : QStringLiteral("refused");
-        } catch (const TaveloError &e) {
-            return e.message();
-        }
+        bool written = true;
+        const QString message = thrownMessage([&] { written = WriteCardFile(doc, file); });
+        return written ? message : QStringLiteral("refused");
     }
 
     QTemporaryDir dir;
