@@ -1,6 +1,6 @@
 #pragma once
 // Files that tests write for themselves: card files from lines of text, and
-// Windows bitmaps built byte by byte.
+// Windows bitmaps built byte by byte; and the pages of a PDF file written.
 #include "CodePage932.h"
 
 #include <QByteArray>
@@ -24,6 +24,12 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The pages of a PDF file as the program's PDF writer makes it.
+inline qsizetype pdfPageCount(const QByteArray &pdf)
+{
+    return pdf.count("/Type /Page") - pdf.count("/Type /Pages");
 }
 
 // Lines in code page 932, each ended by CR LF.

@@ -157,11 +157,7 @@ struct PdfPrinter : QPrinter {
         setOutputFileName(path);
         setResolution(600);
     }
-    static qsizetype pages(const QString &path)
-    {
-        const QByteArray pdf = TestFiles::readFile(path);
-        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page ");
-    }
+    static qsizetype pages(const QString &path) { return TestFiles::pdfPageCount(TestFiles::readFile(path)); }
 };
 
 // A card file at path with one text box; the fixed lines as given.
