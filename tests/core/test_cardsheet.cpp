@@ -6,6 +6,7 @@
 #include "FontMapping.h"
 #include "Messages.h"
 #include "SheetPrinter.h"
+#include "SheetImages.h"
 #include "SheetPrinterPdfPages.h"
 #include "TestFiles.h"
 
@@ -14,15 +15,15 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 #include <limits>
 #include <optional>
+
+using SheetImages::pixelCount;
+using SheetImages::solid;
 
 namespace {
 
@@ -44,33 +45,10 @@ struct Probe {
 };
 using Probes = QList<Probe>;
 
-QImage draw(const CardDocument &doc, QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.setDotsPerMeterX(23622);   // 600 dpi
-    image.setDotsPerMeterY(23622);
-    image.fill(Background);
-    QPainter painter(&image);
-    CardSheet(doc, image).draw(painter);
-    return image;
-}
-
-QImage solid(QSize size, QRgb color)
-{
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(color);
-    return picture;
-}
-
 // A picture that no compression can shrink much (120 KB).
 QImage noise()
 {
-    QImage picture(200, 200, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, 0xff000000 | random.bounded(0x1000000));
-    return picture;
+    return SheetImages::noise(QSize(200, 200), 7);
 }
 
 void addImageBox(CardDocument &doc, BoxBounds bounds, const QImage &picture)
@@ -89,31 +67,6 @@ int addTextBox(CardDocument &doc, QPoint at, const QString &caption, std::int32_
     font.setColor(color);
     doc.setTextFont(slot, font);
     return slot;
-}
-
-int countPixels(const QImage &image, QRgb color, const QRect &area)
-{
-    int count = 0;
-    const QRect r = area.isNull() ? image.rect() : area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            count += image.pixel(x, y) == color ? 1 : 0;
-    return count;
-}
-
-// One page of a PDF as a PDF reader shows it (poppler's pdftoppm at 20 dpi),
-// and whatever the reader complained about.
-QImage readPdfPage(const QString &pdf, int page, QByteArray &complaints)
-{
-    const QString prefix = pdf + QStringLiteral("-page");
-    QProcess reader;
-    reader.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-                 {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-f"), QString::number(page),
-                  QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), QStringLiteral("-png"),
-                  pdf, prefix});
-    reader.waitForFinished();
-    complaints += reader.readAllStandardError();
-    return QImage(prefix + QStringLiteral(".png"));
 }
 
 // A PDF of blank pages as the PDF writer makes it.
@@ -193,7 +146,7 @@ private Q_SLOTS:
         // the glyphs are in the box's colour.
         const QString caption = QStringLiteral("営業部");
         const BoxFont printerFont(QStringLiteral("ＭＳ Ｐ明朝"), -83);
-        const QImage device = draw(CardDocument(), QSize(1, 1));
+        const QImage device = SheetImages::drawnSheet(CardDocument(), QSize(1, 1), 600);
         const QFontMetrics metrics(FontMapping::toQFont(printerFont), &device);
         for (const QPoint topLeft : {QPoint(371, 552), QPoint(2521, 4449)}) {
             const QRect cell(topLeft, QSize(metrics.horizontalAdvance(caption), metrics.ascent() + metrics.descent()));
@@ -243,9 +196,9 @@ private Q_SLOTS:
         QFETCH(Probes, probes);
         CardDocument doc;
         setup(doc);
-        const QImage image = draw(doc, page);
+        const QImage image = SheetImages::drawnSheet(doc, page, 600, Background);
         for (const Probe &p : probes) {
-            const int count = countPixels(image, p.colour, p.area);
+            const int count = pixelCount(image, p.colour, p.area);
             const QString where = QStringLiteral("%1 of colour %2 at (%3, %4) %5 x %6, not %7")
                                       .arg(count).arg(p.colour, 0, 16).arg(p.area.x()).arg(p.area.y())
                                       .arg(p.area.width()).arg(p.area.height()).arg(p.count);
@@ -302,11 +255,11 @@ private Q_SLOTS:
         QVERIFY2((sizes[1] - sizes[0]) / 99 < 4096, qPrintable(QString::number((sizes[1] - sizes[0]) / 99)));
 
         // A PDF reader finds every page, and the last shows the sheet as the first does.
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        if (!SheetImages::pdfReaderInstalled())
             QSKIP("pdftoppm (poppler-utils) is not installed");
         QByteArray complaints;
-        const QImage first = readPdfPage(path, 1, complaints);
-        const QImage last = readPdfPage(path, 100, complaints);
+        const QImage first = SheetImages::shownPdfPage(path, {"-r", "20", "-f", "1", "-l", "1"}, &complaints);
+        const QImage last = SheetImages::shownPdfPage(path, {"-r", "20", "-f", "100", "-l", "100"}, &complaints);
         QCOMPARE(complaints, QByteArray());
         QVERIFY(!first.isNull());
         QVERIFY(first != solid(first.size(), White).convertToFormat(first.format()));

@@ -7,6 +7,7 @@
 #include "MergePlan.h"
 #include "MergePrinter.h"
 #include "MergedSheets.h"
+#include "SheetImages.h"
 #include "SheetLayout.h"
 #include "TestFiles.h"
 #include "Thrown.h"
@@ -55,13 +56,6 @@ int addImage(CardDocument &doc, const QString &path, BoxBounds bounds)
     doc.setImageBounds(slot, bounds);
     doc.setImagePath(slot, path);
     return slot;
-}
-
-QImage solid(QRgb colour)
-{
-    QImage picture(16, 16, QImage::Format_RGB32);
-    picture.fill(colour);
-    return picture;
 }
 
 } // namespace
@@ -275,7 +269,7 @@ private Q_SLOTS:
         const QList<QRgb> colours{0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00, 0xffff00ff, 0xff00ffff, 0xff800000, 0xff008000, 0xff000080};
         QByteArray csv = "番号\n";
         for (int n = 0; n < colours.size(); ++n) {
-            QVERIFY(solid(colours[n]).save(dir.filePath(QStringLiteral("%1.png").arg(n + 1))));
+            QVERIFY(SheetImages::solid(QSize(16, 16), colours[n]).save(dir.filePath(QStringLiteral("%1.png").arg(n + 1))));
             csv += QByteArray::number(n + 1) + "\n";
         }
         csv += "404\n";

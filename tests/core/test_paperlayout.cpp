@@ -3,6 +3,7 @@
 // sheet drawn and read back.
 #include "CardDocument.h"
 #include "PaperLayout.h"
+#include "SheetImages.h"
 #include "SheetLayout.h"
 #include "SheetPrinter.h"
 
@@ -13,18 +14,7 @@
 Q_DECLARE_METATYPE(PaperLayout)
 Q_DECLARE_METATYPE(SheetOffset)
 
-namespace {
-
-int countPixels(const QImage &image, QRgb color)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == color ? 1 : 0;
-    return count;
-}
-
-} // namespace
+using SheetImages::pixelCount;
 
 class TestPaperLayout : public QObject
 {
@@ -184,9 +174,7 @@ private Q_SLOTS:
         doc.setPrintSettings({1, 0, 0, PaperLayout::tenUp()});
         const int slot = doc.AddImageBox();
         doc.setImageBounds(slot, {100, 100, 4, 4});   // from 312.5 printer pixels, 12 or 13 wide
-        QImage red(4, 4, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        doc.setImagePicture(slot, red);
+        doc.setImagePicture(slot, SheetImages::solid(QSize(4, 4), qRgb(255, 0, 0)));
 
         SheetJob job;
         job.dpi = 300;
@@ -197,15 +185,15 @@ private Q_SLOTS:
         QCOMPARE(page.size(), QSize(2480, 3508));
         const QRgb black = qRgb(0, 0, 0);
         const QRgb redPixel = qRgb(255, 0, 0);
-        QCOMPARE(countPixels(page, black), 18 * 39);
+        QCOMPARE(pixelCount(page, black), 18 * 39);
         for (const int x : {165, 1240, 2315})
             for (const int y : {130, 780, 1429, 2079, 2728, 3378})
                 QCOMPARE(page.pixel(x, y), black);
         for (const int x : {165, 1240})
             for (const int y : {130, 780, 1429, 2079, 2728})
                 QCOMPARE(page.pixel(x + 315, y + 315), redPixel);
-        QVERIFY(countPixels(page, redPixel) >= 10 * 12 * 12);
-        QVERIFY(countPixels(page, redPixel) <= 10 * 13 * 13);
+        QVERIFY(pixelCount(page, redPixel) >= 10 * 12 * 12);
+        QVERIFY(pixelCount(page, redPixel) <= 10 * 13 * 13);
     }
 };
 

@@ -4,19 +4,19 @@
 // with the pictures themselves.
 #include "CardDocument.h"
 #include "CardSheet.h"
+#include "SheetImages.h"
 #include "SheetPrinter.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include <QPainter>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+
+using SheetImages::noise;
 
 namespace {
 
@@ -57,17 +57,6 @@ QByteArray rgbSamples(const QImage &picture)
             samples += char(qBlue(p));
         }
     return samples;
-}
-
-QImage noise(QSize size, quint32 seed, QImage::Format format = QImage::Format_RGB32)
-{
-    QImage picture(size, format);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, format == QImage::Format_RGB32 ? 0xff000000 | random.bounded(0x1000000)
-                                                                  : random.generate());
-    return picture;
 }
 
 // Pictures of their printed size in the boxes below at 300 dpi (64 x 48
@@ -115,12 +104,7 @@ QImage shownPage(const QByteArray &pdf, const QTemporaryDir &dir, const QString 
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
         return {};
     file.close();
-    QProcess reader;
-    reader.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-                 {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-singlefile"), QStringLiteral("-png"), path,
-                  dir.filePath(name)});
-    reader.waitForFinished();
-    return QImage(dir.filePath(name + QStringLiteral(".png")));
+    return SheetImages::shownPdfPage(path, {QStringLiteral("-r"), QStringLiteral("150")});
 }
 
 } // namespace
@@ -177,7 +161,7 @@ private Q_SLOTS:
     void readersShowTheDrawnSheet_data() { cases_data(); }
     void readersShowTheDrawnSheet()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        if (!SheetImages::pdfReaderInstalled())
             QSKIP("pdftoppm (poppler-utils) is not installed");
         QFETCH(QList<Box>, boxes);
         CardDocument doc;

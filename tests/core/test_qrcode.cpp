@@ -7,6 +7,7 @@
 #include "ContactCard.h"
 #include "QrCaption.h"
 #include "QrDrawing.h"
+#include "SheetImages.h"
 #include "SheetPrinter.h"
 #include "BatchRun.h"
 #include "Messages.h"
@@ -21,6 +22,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+using SheetImages::drawnSheet;
 
 namespace {
 
@@ -56,18 +59,6 @@ void addQrBox(CardDocument &doc, const QString &caption, BoxBounds bounds = {20,
     BoxFont font = doc.TextBoxes(slot)->Font;
     font.setColor(color);
     doc.setTextFont(slot, font);
-}
-
-QImage printed(const CardDocument &doc, int dpi, QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    const int dotsPerMeter = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    image.fill(White);
-    QPainter painter(&image);
-    CardSheet(doc, image).draw(painter);
-    return image;
 }
 
 // The smallest rectangle holding every pixel that is not white.
@@ -163,7 +154,7 @@ private Q_SLOTS:
         CardDocument doc;
         addQrBox(doc, caption);
         // Two columns, four rows of cards at 91 × 55 mm.
-        const QImage sheet = printed(doc, dpi, QSize(dpi * 190 / 25, dpi * 230 / 25));
+        const QImage sheet = drawnSheet(doc, QSize(dpi * 190 / 25, dpi * 230 / 25), dpi, White);
         const CardSheet cardSheet(doc, sheet);
         const SheetLayout &layout = cardSheet.layout();
         for (int column = 0; column < layout.columns(); ++column)
@@ -197,14 +188,10 @@ private Q_SLOTS:
         probe.setDotsPerMeterY(23622);
         const CardSheet prepared(doc, probe);
         const QRect card(prepared.layout().pagePoint(0, 0, 0, 0), prepared.layout().pagePoint(0, 0, 344, 208));
-        QProcess reader;
-        reader.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-                     {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-x"), QString::number(card.x()),
-                      QStringLiteral("-y"), QString::number(card.y()), QStringLiteral("-W"), QString::number(card.width()),
-                      QStringLiteral("-H"), QString::number(card.height()), QStringLiteral("-singlefile"),
-                      QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("card"))});
-        QVERIFY(reader.waitForFinished(60000));
-        const QImage shown(dir.filePath(QStringLiteral("card.png")));
+        const QImage shown = SheetImages::shownPdfPage(
+            pdf, {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-x"), QString::number(card.x()),
+                  QStringLiteral("-y"), QString::number(card.y()), QStringLiteral("-W"), QString::number(card.width()),
+                  QStringLiteral("-H"), QString::number(card.height())});
         QVERIFY(!shown.isNull());
         QCOMPARE(decode(shown), VCard);
         int dark = 0;
@@ -227,7 +214,7 @@ private Q_SLOTS:
         // A red font: the modules take the box's colour (the file keeps it as BGR).
         CardDocument doc;
         addQrBox(doc, QStringLiteral("QR:") + content, {0, 0, 60, 60}, 0x0000ff);
-        const QImage sheet = printed(doc, dpi, QSize(dpi * 100 / 25, dpi * 60 / 25));
+        const QImage sheet = drawnSheet(doc, QSize(dpi * 100 / 25, dpi * 60 / 25), dpi, White);
         const CardSheet layoutOnly(doc, sheet);
         const SheetLayout &layout = layoutOnly.layout();
         const QRect cell(QPoint(layout.pageX(0, 0), layout.pageY(0, 0)),
@@ -300,7 +287,7 @@ private Q_SLOTS:
     {
         CardDocument doc;
         addQrBox(doc, QStringLiteral("QR:(H)") + QString(1274, QLatin1Char('a')), {0, 0, 300, 200});
-        const QImage sheet = printed(doc, 300, QSize(1200, 800));
+        const QImage sheet = drawnSheet(doc, QSize(1200, 800), 300, White);
         QCOMPARE(inkExtent(sheet, sheet.rect()), QRect());
     }
 

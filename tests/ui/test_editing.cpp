@@ -1,15 +1,14 @@
 // Undo and redo, the arrow keys, the clipboard and the focus frame, driven by
 // mouse and key events on the window.
 #include "CardFile.h"
-#include "CardSheet.h"
 #include "EditActions.h"
 #include "InlineEditor.h"
+#include "SheetImages.h"
 #include "UiTestSupport.h"
 
 #include <QClipboard>
 #include <QDialog>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QSignalSpy>
 
 Q_DECLARE_METATYPE(BoxBounds)
@@ -37,11 +36,7 @@ QImage grabbed(QWidget *w)
 // The card as printed, on a white sheet.
 QImage sheet(const CardDocument &doc)
 {
-    QImage image(800, 1200, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    CardSheet(doc, image).draw(p);
-    return image;
+    return SheetImages::drawnSheet(doc, QSize(800, 1200), 96);
 }
 
 } // namespace
