@@ -137,7 +137,8 @@ private Q_SLOTS:
     }
 
     // The modified flag: which operations count as a change of the card.
-    // The card starts with text box 0 and image box 0, saved.
+    // The card starts with text box 0 and image box 0, saved. (A read leaves
+    // the card unchanged: test_cardfile checks it after every read.)
     void modifiedFlagRule_data()
     {
         QTest::addColumn<CardOperation>("operation");
@@ -169,8 +170,6 @@ private Q_SLOTS:
         row("restored for undo", [](CardDocument &d) { d.restoreTextBox(1, *d.TextBoxes(0)); }, false);
         row("changed, then cleared", [](CardDocument &d) { d.AddTextBox(); d.ClearBoxes(); }, false);
         row("changed, then saved", [](CardDocument &d) { d.AddTextBox(); QVERIFY(SaveCardFile(d)); }, false);
-        row("changed, then read", [](CardDocument &d) { d.AddTextBox(); QVERIFY(SaveCardFile(d)); d.ClearBoxes();
-                                                         d.AddTextBox(); LoadCardFile(d, d.DocFileName()); }, false);
     }
     void modifiedFlagRule()
     {
