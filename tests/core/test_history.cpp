@@ -40,46 +40,26 @@ BoxFont boldRed()
 } // namespace
 
 Q_DECLARE_METATYPE(Change)
-Q_DECLARE_METATYPE(BoxRef)
 Q_DECLARE_METATYPE(BoxBounds)
 
 class TestHistory : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Each change, undone, gives the card file written before it; redone,
-    // the one written after it; both mark the card modified, and a box
-    // brought back is shown. A row without a label is no step.
+    // Undo gives back the exact card bytes, redo the later ones; no label: no step.
     void undoRedo_data()
     {
         QTest::addColumn<Change>("change");
         QTest::addColumn<QString>("label");
         QTest::newRow("add text box") << Change([](CardHistory &h) { h.addTextBox(); }) << Msg::stepAdd();
-        QTest::newRow("add image box") << Change([](CardHistory &h) { h.addImageBox(); }) << Msg::stepAdd();
-        QTest::newRow("delete text box") << Change([](CardHistory &h) { h.deleteBox(BoxRef::text(0)); })
-                                         << Msg::stepDelete();
-        QTest::newRow("delete image box") << Change([](CardHistory &h) { h.deleteBox(BoxRef::image(0)); })
-                                          << Msg::stepDelete();
-        QTest::newRow("drag moves") << Change([](CardHistory &h) {
-            h.beginStep(Msg::stepMove());
-            for (int x = 41; x < 60; ++x)
-                h.document().setTextBounds(1, {x, 61, 120, 24});
-            h.endStep();
-        }) << Msg::stepMove();
+        QTest::newRow("delete") << Change([](CardHistory &h) { h.deleteBox(BoxRef::text(0)); }) << Msg::stepDelete();
         QTest::newRow("drag resizes, font height follows") << Change([](CardHistory &h) {
             h.beginStep(Msg::stepResize());
             for (int height = 25; height < 40; ++height)
                 h.document().setTextBounds(1, {40, 60, 120, height});
             h.endStep();
         }) << Msg::stepResize();
-        QTest::newRow("image box resized") << Change([](CardHistory &h) {
-            h.beginStep(Msg::stepResize());
-            h.document().setImageBounds(0, {100, 0, 130, 66});
-            h.endStep();
-        }) << Msg::stepResize();
-        QTest::newRow("caption") << Change([](CardHistory &h) { h.setCaption(0, QStringLiteral("鈴木")); })
-                                 << Msg::stepCaption();
-        QTest::newRow("font") << Change([](CardHistory &h) { h.setFont(1, boldRed()); }) << Msg::stepFont();
+        QTest::newRow("caption") << Change([](CardHistory &h) { h.setCaption(0, QStringLiteral("鈴木")); }) << Msg::stepCaption();
         QTest::newRow("font and fit") << Change([](CardHistory &h) {
             h.beginStep(Msg::stepFont());
             h.setFont(1, boldRed());
@@ -90,19 +70,8 @@ private Q_SLOTS:
         QTest::newRow("picture") << Change([](CardHistory &h) {
             h.setPicture(0, QStringLiteral(TAVELO_TEST_DATA "/logo8.bmp"), QImage(4, 4, QImage::Format_RGB32));
         }) << Msg::stepPicture();
-        QTest::newRow("print settings") << Change([](CardHistory &h) { h.setPrintSettings({0, 12, 30}); })
-                                        << Msg::stepPrintSettings();
-        QTest::newRow("paste text box") << Change([](CardHistory &h) {
-            h.pasteBox({*h.document().TextBoxes(1), std::nullopt}, Msg::stepPaste());
-        }) << Msg::stepPaste();
-        QTest::newRow("key moves") << Change([](CardHistory &h) {
-            for (int i = 0; i < 3; ++i)
-                h.moveByKey(BoxRef::image(0), Qt::Key_Down, 0, 10);
-        }) << Msg::stepMove();
-        // What is no change of the card is no step.
         QTest::newRow("same caption") << Change([](CardHistory &h) { h.setCaption(0, QStringLiteral("山田 太郎")); })
                                       << QString();
-        QTest::newRow("same print settings") << Change([](CardHistory &h) { h.setPrintSettings({1, 5, 7}); }) << QString();
         QTest::newRow("drag back to the start") << Change([](CardHistory &h) {
             h.beginStep(Msg::stepMove());
             h.document().setTextBounds(0, {5, 5, 100, 20});
@@ -121,9 +90,6 @@ private Q_SLOTS:
             h.stack().clear();
             h.addTextBox();
         }) << QString();
-        QTest::newRow("key move of an empty slot") << Change([](CardHistory &h) {
-            h.moveByKey(BoxRef::text(7), Qt::Key_Left, -1, 0);
-        }) << QString();
     }
     void undoRedo()
     {
@@ -134,14 +100,11 @@ private Q_SLOTS:
         CardHistory history(card.doc);
         const QByteArray before = cardBytes(card.doc);
         change(history);
-        if (label.isEmpty()) {
-            QCOMPARE(history.stack().count(), 0);
-            QVERIFY(!history.stack().canUndo());
+        QCOMPARE(history.stack().count(), label.isEmpty() ? 0 : 1);
+        if (label.isEmpty())
             return;
-        }
         const QByteArray after = cardBytes(card.doc);
         QVERIFY(after != before);
-        QCOMPARE(history.stack().count(), 1);
         QCOMPARE(history.stack().undoText(), label);
 
         card.doc.SetModified(false);
@@ -149,7 +112,6 @@ private Q_SLOTS:
         QCOMPARE(cardBytes(card.doc), before);
         QVERIFY(card.doc.Modified());
         QVERIFY(card.doc.TextBoxes(0)->Visible && card.doc.TextBoxes(1)->Visible);
-
         card.doc.SetModified(false);
         history.stack().redo();
         QCOMPARE(cardBytes(card.doc), after);
@@ -157,36 +119,7 @@ private Q_SLOTS:
         QVERIFY(card.sink.infos.isEmpty());
     }
 
-    // Several steps undone one by one walk back through every card written.
-    void undoWalksBack()
-    {
-        CardFixture card;
-        CardHistory history(card.doc);
-        QList<QByteArray> written{cardBytes(card.doc)};
-        const int slot = history.addTextBox();
-        written << cardBytes(card.doc);
-        history.setPrintSettings({1, 2, 3});
-        written << cardBytes(card.doc);
-        history.setCaption(slot, QStringLiteral("abc"));
-        written << cardBytes(card.doc);
-        history.beginStep(Msg::stepMove());
-        card.doc.setTextBounds(slot, {30, 40, 100, 20});
-        history.endStep();
-        written << cardBytes(card.doc);
-        history.deleteBox(BoxRef::text(slot));
-        written << cardBytes(card.doc);
-        for (int n = written.size() - 2; n >= 0; --n) {
-            history.stack().undo();
-            QCOMPARE(cardBytes(card.doc), written[n]);
-        }
-        for (int n = 1; n < written.size(); ++n) {
-            history.stack().redo();
-            QCOMPARE(cardBytes(card.doc), written[n]);
-        }
-    }
-
-    // Presses of one key on one box in a row are one step; another key,
-    // another box or a broken row starts a new one.
+    // Presses of one key on one box in a row are one step.
     void keyMovesMerge_data()
     {
         QTest::addColumn<Change>("presses");
@@ -202,23 +135,12 @@ private Q_SLOTS:
             h.moveByKey(BoxRef::text(1), (Qt::Key_Right | Qt::ShiftModifier).toCombined(), 10, 0);
             right(h);
         }) << 3 << BoxBounds{51, 60, 120, 24};
-        QTest::newRow("other key between") << Change([=](CardHistory &h) {
-            right(h);
-            right(h);
-            h.moveByKey(BoxRef::text(1), Qt::Key_Up, 0, -1);
-            right(h);
-        }) << 3 << BoxBounds{42, 59, 120, 24};
         QTest::newRow("row broken") << Change([=](CardHistory &h) {
             right(h);
             h.breakKeyRun();
             right(h);
             right(h);
         }) << 2 << BoxBounds{41, 60, 120, 24};
-        QTest::newRow("other box between") << Change([=](CardHistory &h) {
-            right(h);
-            h.moveByKey(BoxRef::text(0), Qt::Key_Right, 1, 0);
-            right(h);
-        }) << 3 << BoxBounds{41, 60, 120, 24};
         QTest::newRow("at the edge of 32 bits") << Change([](CardHistory &h) {
             h.document().setTextBounds(1, {2147483646, 60, 120, 24});
             for (int i = 0; i < 3; ++i)
@@ -241,15 +163,13 @@ private Q_SLOTS:
         QCOMPARE(card.doc.TextBoxes(1)->Font, font);   // a move is no resize
     }
 
-    // The first caption typed into a new box is part of adding it; later
-    // ones, or one after another step, are steps of their own.
+    // The first caption typed into a new box is part of adding it.
     void firstCaptionJoinsTheAdd_data()
     {
         QTest::addColumn<Change>("between");
         QTest::addColumn<int>("steps");
         QTest::newRow("right after") << Change([](CardHistory &) {}) << 1;
         QTest::newRow("after another step") << Change([](CardHistory &h) { h.setPrintSettings({0, 1, 1}); }) << 3;
-        QTest::newRow("after an image box was added") << Change([](CardHistory &h) { h.addImageBox(); }) << 3;
     }
     void firstCaptionJoinsTheAdd()
     {
@@ -275,8 +195,7 @@ private Q_SLOTS:
         QCOMPARE(cardBytes(card.doc), typed);
     }
 
-    // A caption committed while a drag is collected (the resize closed the
-    // editor) is a step of its own, undone after the drag.
+    // A caption committed during a drag is a step of its own.
     void captionInsideDrag()
     {
         CardFixture card;
@@ -296,58 +215,28 @@ private Q_SLOTS:
         QCOMPARE(cardBytes(card.doc), before);
     }
 
-    // Paste takes the lowest free slot and stands 10 pixels right and down;
-    // full slots give the limit message and no step.
-    void paste_data()
-    {
-        QTest::addColumn<bool>("image");
-        QTest::addColumn<int>("occupied");
-        QTest::addColumn<int>("slot");
-        QTest::newRow("text box into slot 2") << false << 0 << 2;
-        QTest::newRow("image box into slot 1") << true << 0 << 1;
-        QTest::newRow("text slots full") << false << 18 << -1;
-        QTest::newRow("image slots full") << true << 19 << -1;
-    }
+    // Paste takes the lowest free slot, 10 px right and down; full slots: message, no step.
     void paste()
     {
-        QFETCH(bool, image);
-        QFETCH(int, occupied);
-        QFETCH(int, slot);
         CardFixture card;
         fillCard(card);
-        for (int n = 0; n < occupied; ++n)
-            image ? card.doc.AddImageBox() : card.doc.AddTextBox();
         CardHistory history(card.doc);
-        ClipBox clip;
-        if (image)
-            clip.image = *card.doc.ImageBoxes(0);
-        else
-            clip.text = *card.doc.TextBoxes(1);
-        QCOMPARE(history.pasteBox(clip, Msg::stepPaste()), slot);
-        QCOMPARE(history.stack().count(), slot >= 0 ? 1 : 0);
-        QCOMPARE(card.sink.infos, slot >= 0 ? QStringList() : QStringList{Msg::tooManyBoxes()});
-        if (slot < 0)
-            return;
-        const BoxBounds from = image ? card.doc.ImageBoxes(0)->bounds : card.doc.TextBoxes(1)->bounds;
-        const BoxBounds to = image ? card.doc.ImageBoxes(slot)->bounds : card.doc.TextBoxes(slot)->bounds;
-        QCOMPARE(to, (BoxBounds{from.Left + 10, from.Top + 10, from.Width, from.Height}));
-        if (!image)
-            QCOMPARE(card.doc.TextBoxes(slot)->Font, card.doc.TextBoxes(1)->Font);
+        QCOMPARE(history.pasteBox({*card.doc.TextBoxes(1), std::nullopt}, Msg::stepPaste()), 2);
+        const BoxBounds from = card.doc.TextBoxes(1)->bounds;
+        QCOMPARE(card.doc.TextBoxes(2)->bounds, (BoxBounds{from.Left + 10, from.Top + 10, from.Width, from.Height}));
+        QCOMPARE(card.doc.TextBoxes(2)->Font, card.doc.TextBoxes(1)->Font);
+        for (int n = 1; n < CardDocument::SlotCount; ++n)
+            card.doc.AddImageBox();
+        ClipBox image;
+        image.image = *card.doc.ImageBoxes(0);
+        QCOMPARE(history.pasteBox(image, Msg::stepPaste()), -1);
+        QCOMPARE(history.stack().count(), 1);
+        QCOMPARE(card.sink.infos, QStringList{Msg::tooManyBoxes()});
     }
 
-    // A box copied and read back is the same box: font, colour, style and
-    // exact height, or the picture's path (and picture).
-    void clipboardRoundTrip_data()
-    {
-        QTest::addColumn<BoxRef>("box");
-        QTest::addColumn<QString>("plainText");
-        QTest::newRow("text box with font and colour") << BoxRef::text(1) << QStringLiteral("営業部");
-        QTest::newRow("image box") << BoxRef::image(0) << QStringLiteral(TAVELO_TEST_DATA "/logo24.bmp");
-    }
+    // A copied text box reads back the same, to the exact font height.
     void clipboardRoundTrip()
     {
-        QFETCH(BoxRef, box);
-        QFETCH(QString, plainText);
         CardFixture card;
         fillCard(card);
         card.doc.setScreenPpi(120);
@@ -355,31 +244,17 @@ private Q_SLOTS:
         font.setHeight(-24);   // 14.4 pt: the size alone would give -23
         font.setStyle(FontStyle::Italic | FontStyle::StrikeOut);
         card.doc.setTextFont(1, font);
-        const std::unique_ptr<QMimeData> data = BoxClipboard::encode(card.doc, box);
+        const std::unique_ptr<QMimeData> data = BoxClipboard::encode(card.doc, BoxRef::text(1));
         QVERIFY(data);
-        QCOMPARE(data->text(), plainText);
-        const QByteArray bytes = data->data(BoxClipboard::mimeType());
-        QVERIFY(bytes.startsWith("Tavelo DataFile\r\n"));
-        QVERIFY(!bytes.contains('\n') || bytes.count('\n') == bytes.count("\r\n"));
-
+        QCOMPARE(data->text(), QStringLiteral("営業部"));
+        QVERIFY(data->data(BoxClipboard::mimeType()).startsWith("Tavelo DataFile\r\n"));
         const std::optional<ClipBox> back = BoxClipboard::decode(*data, 120, &card.sink);
-        QVERIFY(back);
-        QVERIFY(card.sink.errors.isEmpty());
-        if (box.isText()) {
-            QVERIFY(back->text && !back->image);
-            QCOMPARE(back->text->Caption, card.doc.TextBoxes(1)->Caption);
-            QCOMPARE(back->text->bounds, card.doc.TextBoxes(1)->bounds);
-            QCOMPARE(back->text->Font, font);
-        } else {
-            QVERIFY(back->image && !back->text);
-            QCOMPARE(back->image->ImagePath, plainText);
-            QCOMPARE(back->image->bounds, card.doc.ImageBoxes(0)->bounds);
-            QCOMPARE(back->image->Picture.size(), QSize(5, 3));
-        }
+        QVERIFY(back && card.sink.errors.isEmpty());
+        QVERIFY(back->text && !back->image);
+        QCOMPARE(back->text->bounds, card.doc.TextBoxes(1)->bounds);
+        QCOMPARE(back->text->Font, font);
     }
 
-    // What another program may put under the program's type is read with the
-    // card file's rules: no box, a message, or the reader's error.
     void clipboardBadInput_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -387,8 +262,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("info");
         QTest::addColumn<QString>("error");
         QTest::newRow("empty") << QByteArray() << false << Msg::badCardFile() << QString();
-        QTest::newRow("header only") << QByteArray("Tavelo DataFile\r\n1\r\n0\r\n0\r\n") << false << QString()
-                                     << QString();
         QTest::newRow("bad number") << QByteArray("Tavelo DataFile\r\n1\r\n0\r\n0\r\n#0\r\nA\r\nx\r\n") << false
                                     << QString() << Msg::notAnInteger(QStringLiteral("x"));
         QTest::newRow("missing picture")
