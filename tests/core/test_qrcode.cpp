@@ -1,7 +1,5 @@
-// QR code boxes: the symbol drawn on screen and printed at 300 and 600 dpi is
-// read back by a real reader (zbar's zbarimg) to the exact content; its
-// modules are whole pixels inside a quiet zone; content too long for any
-// symbol, boxes too small for one.
+// QR code boxes: what is drawn and printed is read back by zbarimg to the exact
+// content, in whole-pixel modules inside the quiet zone.
 #include "CardDocument.h"
 #include "CardSheet.h"
 #include "ContactCard.h"
@@ -85,13 +83,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("content");
         QTest::addColumn<char>("level");
         QTest::newRow("url") << "QR:https://example.jp/" << true << "https://example.jp/" << 'M';
-        QTest::newRow("empty") << "QR:" << true << "" << 'M';
         QTest::newRow("level H") << "QR:(H)abc" << true << "abc" << 'H';
-        QTest::newRow("level L") << "QR:(L)" << true << "" << 'L';
-        QTest::newRow("mark kept after explicit M") << "QR:(M)(Q)x" << true << "(Q)x" << 'M';
-        QTest::newRow("no mark") << "QR:(X)x" << true << "(X)x" << 'M';
         QTest::newRow("lower case prefix") << "qr:abc" << false << "" << 'M';
-        QTest::newRow("plain text") << "QRコード" << false << "" << 'M';
     }
     void captions()
     {
@@ -106,35 +99,17 @@ private Q_SLOTS:
             return;
         QCOMPARE(qr->content, content);
         QCOMPARE(qrLevelLetter(qr->level), level);
-        // Composing the caption again gives back the same code.
         const std::optional<QrCaption> again = qrCaption(qr->captionText());
-        QVERIFY(again);
-        QCOMPARE(again->content, content);
-        QCOMPARE(again->level, qr->level);
-    }
-
-    void capacityIsTheLibrarys()
-    {
-        for (const QrLevel level : {QrLevel::L, QrLevel::M, QrLevel::Q, QrLevel::H}) {
-            const int capacity = QrSymbol::byteCapacity(level);
-            const QrSymbol full = QrSymbol::encode(QByteArray(capacity, 'a'), level);
-            QVERIFY(full.isValid());
-            QCOMPARE(full.version(), 40);
-            QCOMPARE(QrSymbol::encode(QByteArray(capacity + 1, 'a'), level).status(), QrSymbol::Status::TooLong);
-        }
-        QCOMPARE(QrSymbol::encode(QByteArray(), QrLevel::M).status(), QrSymbol::Status::Empty);
+        QVERIFY(again && again->content == content && again->level == qr->level);
     }
 
     void readsBack_data()
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("dpi");   // 0: on screen
-        for (const int dpi : {0, 300, 600}) {
-            const QByteArray where = dpi ? QByteArray::number(dpi) + " dpi" : QByteArray("screen");
-            QTest::newRow("url, " + where) << "QR:https://example.jp/staff/0042" << dpi;
-            QTest::newRow("japanese, level H, " + where) << "QR:(H)" + Japanese << dpi;
-            QTest::newRow("vcard, " + where) << "QR:" + VCard << dpi;
-        }
+        QTest::newRow("url, screen") << "QR:https://example.jp/staff/0042" << 0;
+        QTest::newRow("japanese, level H, 300 dpi") << "QR:(H)" + Japanese << 300;
+        QTest::newRow("vcard, 600 dpi") << "QR:" + VCard << 600;
     }
     void readsBack()
     {
@@ -142,7 +117,6 @@ private Q_SLOTS:
         QFETCH(int, dpi);
         const QrCaption qr = *qrCaption(caption);
         if (dpi == 0) {
-            // The card panel's box: 80 × 80 pixels.
             QImage screen(100, 100, QImage::Format_RGB32);
             screen.fill(White);
             QPainter painter(&screen);
@@ -153,7 +127,6 @@ private Q_SLOTS:
         }
         CardDocument doc;
         addQrBox(doc, caption);
-        // Two columns, four rows of cards at 91 × 55 mm.
         const QImage sheet = drawnSheet(doc, QSize(dpi * 190 / 25, dpi * 230 / 25), dpi, White);
         const CardSheet cardSheet(doc, sheet);
         const SheetLayout &layout = cardSheet.layout();
@@ -195,48 +168,38 @@ private Q_SLOTS:
         QVERIFY(!shown.isNull());
         QCOMPARE(decode(shown), VCard);
         int dark = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                dark += shown.pixel(x, y) == (seen | 0xff000000u) ? 1 : 0;
+        for (int n = 0; n < shown.width() * shown.height(); ++n)
+            dark += shown.pixel(n % shown.width(), n / shown.width()) == (seen | 0xff000000u) ? 1 : 0;
         QVERIFY(dark > 1000);
     }
 
-    void modulesAreWholePixelsInsideTheQuietZone_data()
-    {
-        QTest::addColumn<int>("dpi");
-        QTest::newRow("300 dpi") << 300;
-        QTest::newRow("600 dpi") << 600;
-    }
     void modulesAreWholePixelsInsideTheQuietZone()
     {
-        QFETCH(int, dpi);
-        const QString content = QStringLiteral("https://example.jp/");
-        // A red font: the modules take the box's colour (the file keeps it as BGR).
-        CardDocument doc;
-        addQrBox(doc, QStringLiteral("QR:") + content, {0, 0, 60, 60}, 0x0000ff);
-        const QImage sheet = drawnSheet(doc, QSize(dpi * 100 / 25, dpi * 60 / 25), dpi, White);
-        const CardSheet layoutOnly(doc, sheet);
-        const SheetLayout &layout = layoutOnly.layout();
-        const QRect cell(QPoint(layout.pageX(0, 0), layout.pageY(0, 0)),
-                         QPoint(layout.pageX(0, 60) - 1, layout.pageY(0, 60) - 1));
-        const QrSymbol symbol = QrSymbol::encode(content.toUtf8(), QrLevel::M);
-        const int module = std::min(cell.width(), cell.height()) / (symbol.width() + 8);
-        QVERIFY(module >= 2);
-        const QRect ink = inkExtent(sheet, cell);
-        QCOMPARE(ink.size(), QSize(symbol.width() * module, symbol.width() * module));
-        // Four modules of white at least on every side within the box.
-        QVERIFY(ink.left() - cell.left() >= 4 * module);
-        QVERIFY(ink.top() - cell.top() >= 4 * module);
-        QVERIFY(cell.right() - ink.right() >= 4 * module);
-        QVERIFY(cell.bottom() - ink.bottom() >= 4 * module);
-        // Every module a solid square of red or white.
-        for (int y = 0; y < symbol.width(); ++y) {
-            for (int x = 0; x < symbol.width(); ++x) {
-                const QRgb expected = symbol.dark(x, y) ? qRgb(255, 0, 0) : White;
-                for (int py = 0; py < module; ++py)
-                    for (int px = 0; px < module; ++px)
-                        if (sheet.pixel(ink.left() + x * module + px, ink.top() + y * module + py) != expected)
-                            QFAIL(qPrintable(QStringLiteral("module %1,%2 is not one colour").arg(x).arg(y)));
+        for (const int dpi : {300, 600}) {
+            const QString content = QStringLiteral("https://example.jp/");
+            CardDocument doc;
+            addQrBox(doc, QStringLiteral("QR:") + content, {0, 0, 60, 60}, 0x0000ff);
+            const QImage sheet = drawnSheet(doc, QSize(dpi * 100 / 25, dpi * 60 / 25), dpi, White);
+            const CardSheet layoutOnly(doc, sheet);
+            const SheetLayout &layout = layoutOnly.layout();
+            const QRect cell(QPoint(layout.pageX(0, 0), layout.pageY(0, 0)),
+                             QPoint(layout.pageX(0, 60) - 1, layout.pageY(0, 60) - 1));
+            const QrSymbol symbol = QrSymbol::encode(content.toUtf8(), QrLevel::M);
+            const int module = std::min(cell.width(), cell.height()) / (symbol.width() + 8);
+            QVERIFY(module >= 2);
+            const QRect ink = inkExtent(sheet, cell);
+            QCOMPARE(ink.size(), QSize(symbol.width() * module, symbol.width() * module));
+            // Four modules of white at least on every side within the box.
+            QVERIFY(cell.marginsRemoved(QMargins(4, 4, 4, 4) * module).contains(ink));
+            // Every module a solid square of red or white.
+            for (int y = 0; y < symbol.width(); ++y) {
+                for (int x = 0; x < symbol.width(); ++x) {
+                    const QRgb expected = symbol.dark(x, y) ? qRgb(255, 0, 0) : White;
+                    for (int py = 0; py < module; ++py)
+                        for (int px = 0; px < module; ++px)
+                            if (sheet.pixel(ink.left() + x * module + px, ink.top() + y * module + py) != expected)
+                                QFAIL(qPrintable(QStringLiteral("module %1,%2 is not one colour").arg(x).arg(y)));
+                }
             }
         }
     }
@@ -307,9 +270,9 @@ private Q_SLOTS:
         const QJsonObject card = QJsonDocument::fromJson(info.out).object();
         const QJsonArray boxes = card.value(QStringLiteral("textBoxes")).toArray();
         QCOMPARE(boxes.size(), 3);
-        QCOMPARE(boxes[0].toObject().value(QStringLiteral("qr")).toBool(), true);
-        QCOMPARE(boxes[0].toObject().value(QStringLiteral("content")).toString(), Japanese);
-        QCOMPARE(boxes[0].toObject().value(QStringLiteral("level")).toString(), QStringLiteral("Q"));
+        const QJsonObject qr = boxes[0].toObject();
+        QVERIFY(qr.value(QStringLiteral("qr")).toBool());
+        QCOMPARE(qr.value(QStringLiteral("content")).toString() + qr.value(QStringLiteral("level")).toString(), Japanese + 'Q');
         QVERIFY(!boxes[1].toObject().contains(QStringLiteral("qr")));
         QCOMPARE(card.value(QStringLiteral("messages")).toArray(), QJsonArray{Msg::qrTooLong()});
 
@@ -347,12 +310,8 @@ private Q_SLOTS:
         c.company = QStringLiteral("サンプル");
         c.mobile = QStringLiteral("090");
         QTest::newRow("composed") << c.toVCard() << true;
-        ContactCard nameOnly;
-        nameOnly.name = QStringLiteral("太郎");
-        QTest::newRow("name only") << nameOnly.toVCard() << true;
         QTest::newRow("hand-written") << "BEGIN:VCARD\nVERSION:3.0\nFN:太郎\nNOTE:x\nEND:VCARD" << false;
         QTest::newRow("crlf lines") << c.toVCard().replace(QStringLiteral("\n"), QStringLiteral("\r\n")) << false;
-        QTest::newRow("plain text") << "太郎" << false;
     }
     void contactReadsBackOnlyItsOwnVCards()
     {
