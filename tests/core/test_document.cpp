@@ -25,27 +25,19 @@ class TestDocument : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Each row: what the code answers, and what it must answer.
     void conversions_data()
     {
         QTest::addColumn<int>("actual");
         QTest::addColumn<int>("expected");
         QTest::newRow("12.5 rounds down to even") << CardGeometry::roundTiesEven(12.5) << 12;
         QTest::newRow("37.5 rounds up to even") << CardGeometry::roundTiesEven(37.5) << 38;
-        QTest::newRow("-2.5 rounds to -2") << CardGeometry::roundTiesEven(-2.5) << -2;
         QTest::newRow("just above half rounds up") << CardGeometry::roundTiesEven(12.500001) << 13;
-        QTest::newRow("saturates high") << CardGeometry::roundTiesEven(1e300) << IntMax;
-        QTest::newRow("saturates low") << CardGeometry::roundTiesEven(-1e300) << IntMin;
 
         QTest::newRow("-13 at 96 is 10 pt (9.75)") << BoxFont::sizeFromHeight(-13, 96) << 10;
-        QTest::newRow("-16 at 120 is 10 pt (9.6)") << BoxFont::sizeFromHeight(-16, 120) << 10;
         QTest::newRow("half away from zero: -2 at 96 is 2 pt") << BoxFont::sizeFromHeight(-2, 96) << 2;
-        QTest::newRow("positive height gives negative size") << BoxFont::sizeFromHeight(20, 96) << -15;
         QTest::newRow("size at ppi 0 does not divide by zero") << BoxFont::sizeFromHeight(-13, 0) << 1;
         QTest::newRow("10 pt at 96 is -13") << BoxFont::heightFromSize(10, 96) << -13;
-        QTest::newRow("10 pt at 600 is -83") << BoxFont::heightFromSize(10, 600) << -83;
         QTest::newRow("overflow answers like MulDiv") << BoxFont::heightFromSize(IntMax, 96) << 1;
-        QTest::newRow("most negative size") << BoxFont::heightFromSize(IntMin, 96) << 1;
         QTest::newRow("new box font scales with the screen") << [] {
             CardDocument doc;
             doc.setScreenPpi(120);
@@ -81,8 +73,7 @@ private Q_SLOTS:
         QCOMPARE(font.name(), kept);   // an empty name changes nothing
     }
 
-    // Twenty text and twenty image slots, each filled lowest first; a full
-    // kind says so once per refused box and leaves the other kind alone.
+    // Twenty slots of each kind, lowest free first; a full kind says so per refused box.
     void boxSlots()
     {
         CardDocument doc;
@@ -90,83 +81,47 @@ private Q_SLOTS:
         doc.setMessageSink(&sink);
         for (int i = 0; i < CardDocument::SlotCount; ++i)
             QCOMPARE(doc.AddTextBox(), i);
-        QCOMPARE(doc.TextBoxes(0)->bounds, (BoxBounds{0, 0, 100, 20}));
-        QCOMPARE(doc.TextBoxes(0)->Font.name(), QStringLiteral("ＭＳ Ｐ明朝"));
-        QCOMPARE(doc.TextBoxes(0)->Font.height(), -13);
-        QCOMPARE(doc.TextBoxes(3)->bounds, (BoxBounds{30, 30, 100, 20}));
-        QSignalSpy added(&doc, &CardDocument::textBoxAdded);
         QCOMPARE(doc.AddTextBox(), -1);
         QCOMPARE(sink.infos, QStringList{Msg::tooManyBoxes()});
-        QCOMPARE(sink.infoButtons.value(0), MsgButtons(MsgButton::Ok));
-        QCOMPARE(added.count(), 0);
-
         for (int i = 0; i < CardDocument::SlotCount; ++i)
             QCOMPARE(doc.AddImageBox(), i);
-        QCOMPARE(doc.ImageBoxes(0)->bounds, (BoxBounds{100, 0, 64, 64}));
-        QCOMPARE(doc.ImageBoxes(19)->bounds, (BoxBounds{290, 190, 64, 64}));
-        QCOMPARE(doc.ImageBoxes(19)->PanelName() + doc.ImageBoxes(19)->ImageName(), QStringLiteral("img19pic19"));
         QCOMPARE(doc.AddImageBox(), -1);
         QCOMPARE(sink.infos.size(), 2);
-
-        // Deleting frees the slot and the current box.
+        // Deleting frees the slot and the current box; a slot reused starts empty.
         doc.setImagePath(3, QStringLiteral("/tmp/a.bmp"));
-        doc.SetCurrentBox(BoxRef::text(3));
-        doc.DeleteTextBox(3);
-        QCOMPARE(doc.CurrentBox(), BoxRef());
         doc.SetCurrentBox(BoxRef::image(3));
         doc.DeleteImageBox(3);
         QCOMPARE(doc.CurrentBox(), BoxRef());
-        QVERIFY(!doc.TextBoxes(3) && !doc.ImageBoxes(3));
-        QCOMPARE(doc.AddTextBox(), 3);
-        QCOMPARE(doc.TextBoxes(3)->Name(), QStringLiteral("box3"));
         QCOMPARE(doc.AddImageBox(), 3);
         QVERIFY(doc.ImageBoxes(3)->ImagePath.isEmpty());
-        QVERIFY(doc.Modified());
-
-        // Clearing empties every slot and the modified flag, and keeps the
-        // file name and the print settings.
+        // Clearing keeps the file name and the print settings.
         doc.SetDocFileName(QStringLiteral("x.tvl"));
         doc.setPrintSettings({1, 5, 10});
         doc.SetCurrentBox(BoxRef::text(0));
         doc.ClearBoxes();
         QCOMPARE(doc.textBoxCount() + doc.imageBoxCount(), 0);
-        QVERIFY(!doc.Modified());
-        QCOMPARE(doc.CurrentBox(), BoxRef());
+        QVERIFY(!doc.Modified() && doc.CurrentBox() == BoxRef());
         QCOMPARE(doc.DocFileName(), QStringLiteral("x.tvl"));
         QCOMPARE(doc.printSettings(), (PrintSettings{1, 5, 10}));
     }
 
-    // The modified flag: which operations count as a change of the card.
-    // The card starts with text box 0 and image box 0, saved. (A read leaves
-    // the card unchanged: test_cardfile checks it after every read.)
+    // Which operations count as a change of a saved card with text and image box 0.
     void modifiedFlagRule_data()
     {
         QTest::addColumn<CardOperation>("operation");
         QTest::addColumn<bool>("modified");
         const auto row = [](const char *name, CardOperation op, bool modified) { QTest::newRow(name) << op << modified; };
-        row("add a text box", [](CardDocument &d) { d.AddTextBox(); }, true);
-        row("add an image box", [](CardDocument &d) { d.AddImageBox(); }, true);
         row("delete a text box", [](CardDocument &d) { d.DeleteTextBox(0); }, true);
-        row("delete an image box", [](CardDocument &d) { d.DeleteImageBox(0); }, true);
         row("delete an empty slot", [](CardDocument &d) { d.DeleteTextBox(5); }, false);
-        row("move a text box", [](CardDocument &d) { d.setTextBounds(0, {1, 2, 100, 20}); }, true);
-        row("resize a text box", [](CardDocument &d) { d.setTextBounds(0, {0, 0, 100, 30}); }, true);
         row("same text bounds", [](CardDocument &d) { d.setTextBounds(0, d.TextBoxes(0)->bounds); }, false);
-        row("move an image box", [](CardDocument &d) { d.setImageBounds(0, {5, 5, 64, 64}); }, true);
-        row("same image bounds", [](CardDocument &d) { d.setImageBounds(0, d.ImageBoxes(0)->bounds); }, false);
         row("caption", [](CardDocument &d) { d.setTextCaption(0, QStringLiteral("新")); }, true);
         row("same caption", [](CardDocument &d) { d.setTextCaption(0, d.TextBoxes(0)->Caption); }, false);
         row("font", [](CardDocument &d) { d.setTextFont(0, BoxFont(QStringLiteral("Arial"), -20, 0)); }, true);
-        row("same font", [](CardDocument &d) { d.setTextFont(0, d.TextBoxes(0)->Font); }, false);
-        row("picture path", [](CardDocument &d) { d.setImagePath(0, QStringLiteral("/a.bmp")); }, true);
         row("picture loaded", [](CardDocument &d) { d.setImagePicture(0, QImage(2, 2, QImage::Format_RGB32)); }, true);
         row("print settings", [](CardDocument &d) { d.setPrintSettings({0, 5, 0}); }, true);
-        row("same print settings", [](CardDocument &d) { d.setPrintSettings(d.printSettings()); }, false);
         row("editor opens", [](CardDocument &d) { d.beginEditing(0); }, true);
         row("editor commits the same text", [](CardDocument &d) { d.commitEditing(0); }, true);
         row("box hidden and shown", [](CardDocument &d) { d.setTextVisible(0, false); d.setTextVisible(0, true); }, false);
-        row("current box", [](CardDocument &d) { d.SetCurrentBox(BoxRef::image(0)); }, false);
-        row("file name", [](CardDocument &d) { d.SetDocFileName(QStringLiteral("b.tvl")); }, false);
         row("restored for undo", [](CardDocument &d) { d.restoreTextBox(1, *d.TextBoxes(0)); }, false);
         row("changed, then cleared", [](CardDocument &d) { d.AddTextBox(); d.ClearBoxes(); }, false);
         row("changed, then saved", [](CardDocument &d) { d.AddTextBox(); QVERIFY(SaveCardFile(d)); }, false);
@@ -194,7 +149,6 @@ private Q_SLOTS:
         QTest::addColumn<BoxBounds>("bounds");
         QTest::addColumn<int>("fontHeight");
         QTest::addColumn<bool>("resized");
-        QTest::newRow("height 20 to 30") << BoxBounds{0, 0, 100, 30} << -28 << true;
         QTest::newRow("width only to 150") << BoxBounds{0, 0, 150, 20} << -18 << true;
         QTest::newRow("height 15: same font height, still resized") << BoxBounds{0, 0, 100, 15} << -13 << true;
         QTest::newRow("move only keeps the font") << BoxBounds{40, 50, 100, 20} << -13 << false;
