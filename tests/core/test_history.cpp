@@ -56,7 +56,7 @@ private Q_SLOTS:
         QTest::newRow("drag resizes, font height follows") << Change([](CardHistory &h) {
             h.beginStep(Msg::stepResize());
             for (int height = 25; height < 40; ++height)
-                h.document().setTextBounds(1, {40, 60, 120, height});
+                h.document().setTextBounds(1, {40 + height, 60, 120, height});
             h.endStep();
         }) << Msg::stepResize();
         QTest::newRow("caption") << Change([](CardHistory &h) { h.setCaption(0, QStringLiteral("鈴木")); }) << Msg::stepCaption();
@@ -82,13 +82,6 @@ private Q_SLOTS:
             h.beginStep(Msg::stepMove());
             h.document().setTextVisible(0, false);
             h.endStep();
-        }) << QString();
-        QTest::newRow("21st text box") << Change([](CardHistory &h) {
-            for (int n = 0; n < CardDocument::SlotCount; ++n)
-                h.document().AddTextBox();
-            h.addTextBox();
-            h.stack().clear();
-            h.addTextBox();
         }) << QString();
     }
     void undoRedo()
@@ -190,9 +183,6 @@ private Q_SLOTS:
         while (history.stack().canUndo())
             history.stack().undo();
         QCOMPARE(cardBytes(card.doc), empty);
-        for (int n = 0; n < steps; ++n)
-            history.stack().redo();
-        QCOMPARE(cardBytes(card.doc), typed);
     }
 
     // A caption committed during a drag is a step of its own.
