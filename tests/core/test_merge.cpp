@@ -149,7 +149,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("filled");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("ASCII braces with text around") << "TEL {電話}." << "TEL 03-1234." << QStringList{"電話"};
         QTest::newRow("adjacent fields, both kinds") << "{氏名}｛電話｝{氏名}" << "山田03-1234山田" << QStringList{"氏名", "電話"};
         QTest::newRow("unknown name stays as written") << "{役職} {氏名}" << "{役職} 山田" << QStringList{"役職", "氏名"};
         QTest::newRow("blanks inside the braces") << "{ 氏名　}" << "山田" << QStringList{"氏名"};
