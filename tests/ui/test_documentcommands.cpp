@@ -105,7 +105,6 @@ private Q_SLOTS:
         QTest::addColumn<WindowAction>("action");
         QTest::addColumn<bool>("asks");
         const auto row = [](const char *name, WindowAction action, bool asks) { QTest::newRow(name) << action << asks; };
-        row("nothing", [](TForm1 &) {}, false);
         row("a box clicked and left unchanged", [](TForm1 &f) { f.MovePanelClick(0); f.closeEditor(); }, true);
         row("print settings kept", [](TForm1 &f) { f.history().setPrintSettings(f.document().printSettings()); }, false);
         row("a change undone", [](TForm1 &f) { f.history().setPrintSettings({1, 2, 3}); f.history().stack().undo(); }, true);
@@ -140,13 +139,7 @@ private Q_SLOTS:
         QCOMPARE(w.presenter.infos, QStringList{card + Msg::nowEditing()});
         QCOMPARE(w.presenter.infoButtons.value(0), MsgButtons(MsgButton::Yes));
         QCOMPARE(w.doc().textBoxCount(), 1);
-    }
-
-    // What a file that is no card says is test_cardfile's; the window
-    // shows the error and takes the name all the same.
-    void openMissingFile()
-    {
-        Window w;
+        // A missing file: the error, and the window takes the name all the same.
         const QString missing = w.path(QStringLiteral("none.tvl"));
         w.files.openAnswers << missing;
         w.form.MenuOpen->trigger();
