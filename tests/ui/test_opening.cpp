@@ -115,8 +115,9 @@ private Q_SLOTS:
             QVERIFY(w.presenter.errors.first().endsWith(QStringLiteral(".\n") + picture));
             return;
         }
-        const BoxBounds &at = w.doc().ImageBoxes(0)->bounds;
-        QCOMPARE(QPoint(at.Left, at.Top), QPoint(30, 40));
+        const MoveImageRecord *box = w.doc().ImageBoxes(0);
+        QCOMPARE(box->Picture.size(), QSize(12, 7));
+        QCOMPARE(QPoint(box->bounds.Left, box->bounds.Top), QPoint(30, 40));
         w.history().stack().undo();
         QCOMPARE(w.doc().imageBoxCount(), 0);
     }
