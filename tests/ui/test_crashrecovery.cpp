@@ -19,13 +19,11 @@ namespace {
 struct ChildWindow {
     RecordingPresenter presenter;
     ScriptedFileDialogs files;
-    ScriptedFontChooser fonts;
     TForm1 form{96};
     explicit ChildWindow(QList<int> answers)
     {
         presenter.answers = answers;
         form.setFileDialogs(&files);
-        form.setFontChooser(&fonts);
         form.autosave().setDelays(100, 100);
         form.show();
         started = QTest::qWaitFor([&] { return form.windowTitle().startsWith(Msg::titlePrefix()); }, 10000);
@@ -33,38 +31,29 @@ struct ChildWindow {
     bool started = false;
 };
 
-bool copyIsCurrent(TForm1 &form)
-{
-    return form.recovery().hasCopy() && TestFiles::readFile(form.recovery().cardPath()) == CardFileBytes(form.document());
-}
-
-// Saves the card as cardPath, then changes it without saving: a box with
-// caption, a second box, other print settings.
+// Saves the card as cardPath, then changes it without saving (a box with
+// caption, other print settings) and waits for the copy to catch up.
 bool changeCard(ChildWindow &w, const QString &cardPath, const QString &caption)
 {
     w.files.saveAnswers << cardPath;
     w.form.SaveDocumentAs();
     CardHistory &history = w.form.history();
-    const int slot = history.addTextBox();
-    history.setCaption(slot, caption);
-    history.addTextBox();
+    history.setCaption(history.addTextBox(), caption);
     history.setPrintSettings({0, 5, 7});
-    return QTest::qWaitFor([&] { return copyIsCurrent(w.form); }, 10000);
+    RecoverySession &copy = w.form.recovery();
+    return QTest::qWaitFor([&] { return copy.hasCopy() && TestFiles::readFile(copy.cardPath()) == CardFileBytes(w.form.document()); }, 10000);
 }
 
 int runChild(const QStringList &args)
 {
-    const QString mode = args.value(0);
-    const QString out = args.value(1);
+    const QString mode = args.value(0), out = args.value(1);
     if (mode == QLatin1String("edit") || mode == QLatin1String("close")) {
         ChildWindow w({mrNo});
         if (!w.started || !changeCard(w, args.value(2), args.value(3)))
             return 3;
+        if (mode == QLatin1String("close"))
+            return w.form.close() ? 0 : 2;
         TestFiles::writeFile(out, *CardFileBytes(w.form.document()));
-        if (mode == QLatin1String("close")) {
-            w.form.close();
-            return w.form.isVisible() ? 2 : 0;
-        }
         std::printf("ready\n");
         std::fflush(stdout);
         return QCoreApplication::exec();   // until killed
@@ -106,19 +95,12 @@ public:
     bool finishes() { return m_process.waitForFinished(30000) && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0; }
     void kill()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        ::kill(pid_t(m_process.processId()), SIGKILL);
-        m_process.waitForFinished(10000);
+        if (m_process.state() != QProcess::NotRunning && ::kill(pid_t(m_process.processId()), SIGKILL) == 0)
+            m_process.waitForFinished(10000);
     }
 
 private:
     QProcess m_process;
-};
-
-struct Recovered {
-    QByteArray bytes;
-    QStringList info;   // the messages, the card's file name, modified or clean, the title
 };
 
 } // namespace
@@ -147,16 +129,18 @@ private Q_SLOTS:
         Child editing(m_state, {"edit", m_dir->filePath("expected"), card, QStringLiteral("山田 太郎")});
         QVERIFY(editing.waitReady());
         editing.kill();
-        QCOMPARE(copiesLeft(), 1);
+        QCOMPARE(QDir(m_folder).entryList({QStringLiteral("*.tvl")}, QDir::Files).size(), 1);
 
-        const Recovered got = recover(answer);
-        if (answer == QLatin1String("yes")) {
-            QCOMPARE(got.bytes, TestFiles::readFile(m_dir->filePath("expected")));
-            QCOMPARE(got.info, (QStringList{Msg::askRecover(), card, "modified", Msg::titlePrefix() + card}));
-        } else {
-            QCOMPARE(got.info.mid(0, 2), (QStringList{Msg::askRecover(), Msg::defaultDocumentName()}));
-            QVERIFY(got.bytes != TestFiles::readFile(m_dir->filePath("expected")));
-        }
+        // The messages, the card's file name, modified or clean, the title.
+        const QString out = m_dir->filePath(QStringLiteral("recovered"));
+        QVERIFY(Child(m_state, {"recover", out, answer}).finishes());
+        const QStringList info = QString::fromUtf8(TestFiles::readFile(out + ".info")).split(QLatin1Char('\n'));
+        const bool taken = answer == QLatin1String("yes");
+        QCOMPARE(TestFiles::readFile(out) == TestFiles::readFile(m_dir->filePath("expected")), taken);
+        if (taken)
+            QCOMPARE(info, (QStringList{Msg::askRecover(), card, "modified", Msg::titlePrefix() + card}));
+        else
+            QCOMPARE(info.mid(0, 2), (QStringList{Msg::askRecover(), Msg::defaultDocumentName()}));
         // Taken or declined, and the second program closed cleanly: nothing left.
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList());
     }
@@ -169,18 +153,6 @@ private Q_SLOTS:
     }
 
 private:
-    int copiesLeft() const { return QDir(m_folder).entryList({QStringLiteral("*.tvl")}, QDir::Files).size(); }
-
-    Recovered recover(const QString &answer)
-    {
-        const QString out = m_dir->filePath(QStringLiteral("recovered"));
-        QFile::remove(out);
-        Child starting(m_state, {"recover", out, answer});
-        if (!starting.finishes())
-            return {};
-        return {TestFiles::readFile(out), QString::fromUtf8(TestFiles::readFile(out + ".info")).split(QLatin1Char('\n'))};
-    }
-
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_state;
     QString m_folder;
