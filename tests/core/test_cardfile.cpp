@@ -100,32 +100,18 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<int>("value");
-        QTest::newRow("plain") << QByteArray("12") << true << 12;
-        QTest::newRow("leading blanks") << QByteArray("   12") << true << 12;
-        QTest::newRow("plus sign") << QByteArray("+12") << true << 12;
-        QTest::newRow("minus sign") << QByteArray("-12") << true << -12;
-        QTest::newRow("leading zeros") << QByteArray("0012") << true << 12;
+        QTest::newRow("blanks, sign, zeros") << QByteArray("  -0012") << true << -12;
         QTest::newRow("blank after") << QByteArray("12 ") << false << 0;
         QTest::newRow("tab before") << QByteArray("\t12") << false << 0;
-        QTest::newRow("blank after the sign") << QByteArray("- 12") << false << 0;
-        QTest::newRow("empty") << QByteArray("") << false << 0;
-        QTest::newRow("blanks only") << QByteArray("  ") << false << 0;
         QTest::newRow("sign only") << QByteArray("-") << false << 0;
         QTest::newRow("largest") << QByteArray("2147483647") << true << INT_MAX;
         QTest::newRow("one too large") << QByteArray("2147483648") << false << 0;
         QTest::newRow("smallest") << QByteArray("-2147483648") << true << INT_MIN;
-        QTest::newRow("one too small") << QByteArray("-2147483649") << false << 0;
         QTest::newRow("far too many digits") << QByteArray("99999999999999999999999") << false << 0;
-        QTest::newRow("hex") << QByteArray("$FF") << true << 255;
         QTest::newRow("hex lower case, blanks before") << QByteArray("  $ff") << true << 255;
         QTest::newRow("hex all ones is -1") << QByteArray("$FFFFFFFF") << true << -1;
-        QTest::newRow("hex top bit") << QByteArray("$80000000") << true << INT_MIN;
-        QTest::newRow("hex leading zeros") << QByteArray("$000000010") << true << 16;
         QTest::newRow("hex beyond 32 bits") << QByteArray("$100000000") << false << 0;
-        QTest::newRow("dollar alone") << QByteArray("$") << false << 0;
         QTest::newRow("sign before dollar") << QByteArray("-$1") << false << 0;
-        QTest::newRow("C hex") << QByteArray("0x10") << false << 0;
-        QTest::newRow("exponent") << QByteArray("1e3") << false << 0;
         QTest::newRow("full-width digits") << CodePage932::encode(QStringLiteral("１２")) << false << 0;
         QTest::newRow("NUL after") << QByteArray("12\0", 3) << false << 0;
     }
@@ -140,43 +126,24 @@ private Q_SLOTS:
             QCOMPARE(*parsed, value);
     }
 
-    // The errors that no file of these tests brings about; the others are
-    // met by the reads and saves below and in test_savesafety.
-    void ioErrors_data()
-    {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << Msg::invalidFileName();
-        QTest::newRow("EMFILE") << EMFILE << Msg::tooManyOpenFiles();
-        QTest::newRow("EROFS") << EROFS << Msg::accessDenied();
-        QTest::newRow("EIO") << EIO << QStringLiteral("I/O ｴﾗｰ (5)");
-    }
     void ioErrors()
     {
-        QFETCH(int, error);
-        QFETCH(QString, message);
-        QCOMPARE(ioErrorMessage(error), message);
+        QCOMPARE(ioErrorMessage(ENAMETOOLONG), Msg::invalidFileName());
+        QCOMPARE(ioErrorMessage(EIO), QStringLiteral("I/O ｴﾗｰ (5)"));
     }
 
     void lineRule_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArrayList>("lines");
-        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
-        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QByteArrayList{"a", "b"};
-        QTest::newRow("no line end at the end") << QByteArray("a\r\nb") << QByteArrayList{"a", "b"};
+        QTest::newRow("CR, CR LF, no end") << QByteArray("a\rb\r\nc") << QByteArrayList{"a", "b", "c"};
         QTest::newRow("lone LF is data") << QByteArray("a\nb\r\n") << QByteArrayList{"a\nb"};
-        QTest::newRow("only one LF belongs to the CR") << QByteArray("a\r\n\nb\r\n") << QByteArrayList{"a", "\nb"};
         QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb\r\n") << QByteArrayList{"a", "", "b"};
         QTest::newRow("Ctrl-Z ends a line and the file") << QByteArray("a\x1A" "b\r\nc\r\n") << QByteArrayList{"a"};
-        QTest::newRow("Ctrl-Z at a line start") << QByteArray("a\r\n\x1A\r\nb\r\n") << QByteArrayList{"a"};
         QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
-        QTest::newRow("one CR") << QByteArray("\r") << QByteArrayList{""};
-        QTest::newRow("NUL is data") << QByteArray("a\0b\r\n", 5) << QByteArrayList{QByteArray("a\0b", 3)};
         // Lines across the reader's buffer of 64 KiB.
         const QByteArray longLine(65535, 'x');
         QTest::newRow("CR LF split by the buffer") << longLine + "\r\ny\r\n" << QByteArrayList{longLine, "y"};
-        QTest::newRow("CR LF split, then LF data") << longLine + "\r\n\ny" << QByteArrayList{longLine, "\ny"};
         const QByteArray veryLong(300000, 'z');
         QTest::newRow("line of several buffers") << "a\r\n" + veryLong + "\r\nb" << QByteArrayList{"a", veryLong, "b"};
     }
@@ -223,35 +190,18 @@ private Q_SLOTS:
         const auto badNumber = [&](const char *name, const QByteArray &bytes, const QString &line, PrintSettings read, int boxes) {
             QTest::newRow(name) << bytes << Msg::notAnInteger(line) << QStringList() << read << boxes;
         };
-        QTest::newRow("header exact") << card("Tavelo DataFile") << QString() << QStringList() << PrintSettings{1, 2, 3} << 0;
         QTest::newRow("header with text around it") << card(CodePage932::encode(QStringLiteral("旧 Tavelo DataFile 版")))
                                                     << QString() << QStringList() << PrintSettings{1, 2, 3} << 0;
         noCard("header in lower case", card("tavelo datafile"));
-        noCard("header words apart", card("Tavelo  DataFile"));
         noCard("header on the second line", card("\r\nTavelo DataFile"));
         noCard("empty file", QByteArray());
-        noCard("one CR", QByteArray("\r"));
-        noCard("binary", QByteArray("\x89PNG\r\n\x1A\n\0\0", 11));
 
-        settings("guides on", {"1", "5", "10"}, 1, 5, 10);
-        settings("2 is on", {"2", "0", "0"}, 2, 0, 0);
-        settings("256 is off", {"256", "0", "0"}, 0, 0, 0);
         settings("257 keeps 1", {"257", "0", "0"}, 1, 0, 0);
-        settings("-1 keeps 255", {"-1", "0", "0"}, 255, 0, 0);
-        settings("margins unchecked", {"0", "-5", "2147483647"}, 0, -5, INT_MAX);
-        settings("hex and signs", {" +1", "$FFFFFFFF", "-2147483648"}, 1, -1, INT_MIN);
-        settings("a megabyte of blanks before a number", {QString(1 << 20, ' ') + "1", "0", "0"}, 1, 0, 0);
+        settings("hex, signs, unchecked margins", {" +1", "$FFFFFFFF", "-2147483648"}, 1, -1, INT_MIN);
 
         badNumber("blank after the guide", cardBytes({h, "12 "}), "12 ", untouched, 0);
         badNumber("top margin", cardBytes({h, "1", "5", "abc"}), "abc", {1, 5, 999}, 0);
-        badNumber("lines ended by LF alone", QByteArray("Tavelo DataFile\n1\n5\n10\n"), QString(), untouched, 0);
         badNumber("file ends after a mark", cardBytes(fixedLines() << "#0"), QString(), {1, 0, 0}, 1);
-        badNumber("full-width digits in a record",
-                  cardBytes(fixedLines() << textRecord("#0", "a") << textRecord("#1", "b", 1, 2, 120).replaceInStrings("120", "１２０")),
-                  QStringLiteral("１２０"), {1, 0, 0}, 2);
-        badNumber("a long line is cut in the message",
-                  cardBytes(fixedLines() << "#0" << "caption" << QString(1000, QLatin1Char('x'))),
-                  QString(200, QLatin1Char('x')) + QChar(0x2026), {1, 0, 0}, 1);
     }
     void readsHeaderAndSettings()
     {
@@ -304,14 +254,8 @@ private Q_SLOTS:
         const QString arial = QStringLiteral("Arial");
         row("96 PPI", 96, arial, "B IS", arial, -13, bis);
         row("120 PPI", 120, arial, "B IS", arial, -17, bis);
-        row("style plain", 96, arial, "    ", arial, -13, FontStyles());
-        row("style bold", 96, arial, "B   ", arial, -13, FontStyle::Bold);
-        row("style all four", 96, arial, "BIUS", arial, -13, bis | FontStyle::Underline);
-        row("style underline only", 96, arial, "  U ", arial, -13, FontStyle::Underline);
         row("style positions do not matter", 96, arial, "SI", arial, -13, FontStyle::Italic | FontStyle::StrikeOut);
         row("style in lower case means nothing", 96, arial, "bius", arial, -13, FontStyles());
-        row("style empty", 96, arial, QString(), arial, -13, FontStyles());
-        row("font name kept", 96, QStringLiteral("ＭＳ ゴシック"), "B IS", QStringLiteral("ＭＳ ゴシック"), -13, bis);
         row("empty font name keeps the default", 96, QString(), "B IS", QStringLiteral("ＭＳ Ｐ明朝"), -13, bis);
         row("font name cut before a double-byte character", 96, QString(20, QChar(0x660E)), "B IS",
             QString(15, QChar(0x660E)), -13, bis);
@@ -331,9 +275,6 @@ private Q_SLOTS:
         QCOMPARE(box->Caption, QStringLiteral("株式会社 #1 $2"));
         QCOMPARE(box->bounds, (BoxBounds{-7, 300, 210, 40}));
         QCOMPARE(box->Font, font);
-        QVERIFY(box->Visible);
-        QCOMPARE(card.doc.CurrentBox(), BoxRef::text(0));
-        QVERIFY(!card.doc.Modified());
     }
 
     void markLines()
@@ -352,22 +293,14 @@ private Q_SLOTS:
         QCOMPARE(card.doc.CurrentBox(), BoxRef::text(2));
     }
 
-    // A record without a free slot uses up its mark line only; the lines
-    // after it are examined as possible marks. The full-slots message is
-    // shown once however many records find no slot.
-    void recordBeyondTheSlots_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("plain caption is skipped") << QStringLiteral("twenty-one");
-        QTest::newRow("caption with # is one more record") << QStringLiteral("#21");
-    }
+    // A record without a free slot uses up its mark line only, so a caption
+    // that looks like a mark is one more record; the message is shown once.
     void recordBeyondTheSlots()
     {
-        QFETCH(QString, caption);
         QStringList lines = fixedLines();
         for (int i = 0; i < 20; ++i)
             lines << textRecord("#" + QString::number(i), QString::number(i));
-        lines << textRecord("#20", caption) << imageRecord("$0", "");
+        lines << textRecord("#20", "#21") << imageRecord("$0", "");
         Card card;
         QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
         QCOMPARE(card.sink.infos, QStringList{Msg::tooManyBoxes()});
@@ -398,14 +331,6 @@ private Q_SLOTS:
             << (imageRecord("$0", good) + imageRecord("$1", missingA) + imageRecord("$2", missingB)
                 + QStringList{"#0", "caption", "12 "})
             << QStringList{cannotOpen(missingA), cannotOpen(missingB), errorBoxText(Msg::notAnInteger("12 "))} << 1;
-        QTest::newRow("a surplus box after pictures")
-            << (imageRecord("$0", missingA) + [&] {
-                   QStringList many;
-                   for (int i = 0; i < 21; ++i)
-                       many += textRecord("#0", QString::number(i));
-                   return many;
-               }())
-            << QStringList{cannotOpen(missingA), Msg::tooManyBoxes()} << 0;
     }
     void messageOrder()
     {
@@ -426,96 +351,37 @@ private Q_SLOTS:
                 loaded += record->Picture.isNull() ? 0 : 1;
         }
         QCOMPARE(loaded, pictures);
-        QCOMPARE(card.doc.messageSink(), &card.sink);
     }
 
-    // A picture that cannot be loaded is reported, without waiting for it,
-    // and the read goes on; a box without a picture is read without a message.
-    // Which file gives which message is test_pictureloader's.
-    void imageRecords_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QStringList>("errors");
-        QTest::addColumn<QSize>("picture");
-        QTest::newRow("picture never chosen") << QString() << QStringList() << QSize();
-        QTest::newRow("picture loads") << QStringLiteral("@/logo.bmp") << QStringList() << QSize(40, 30);
-        QTest::newRow("missing picture") << QStringLiteral("D:\\cards\\logo.bmp")
-                                         << QStringList{Msg::cannotOpenFile(QStringLiteral("D:\\cards\\logo.bmp"))} << QSize();
-        QTest::newRow("palette index out of range is black") << QStringLiteral("@/index.bmp") << QStringList() << QSize(2, 1);
-        QTest::newRow("endless device") << QStringLiteral("@/zero.bmp") << QStringList{Msg::cannotOpenFile("@/zero.bmp")} << QSize();
-    }
+    // A picture that cannot be loaded (here an endless device) is reported
+    // without waiting for it and the read goes on; a box without a picture
+    // is read without a message.
     void imageRecords()
     {
-        QFETCH(QString, path);
-        QFETCH(QStringList, errors);
-        QFETCH(QSize, picture);
         Card card;
-        QVERIFY(TestFiles::writeFile(card.path("logo.bmp"), TestFiles::simpleBmp(40, 30)));
-        TestFiles::BmpLayout indexed;   // pixels of index 0 (red) and 200 (not in the palette)
-        indexed.width = 2;
-        indexed.bitCount = 8;
-        indexed.palette = {qRgb(255, 0, 0)};
-        indexed.colorsUsed = 1;
-        indexed.pixel = [](int x, int) { return x == 0 ? 0U : 200U; };
-        QVERIFY(TestFiles::writeFile(card.path("index.bmp"), TestFiles::makeBmp(indexed)));
-        QCOMPARE(::symlink("/dev/zero", QFile::encodeName(card.path("zero.bmp")).constData()), 0);
-        path.replace(QLatin1Char('@'), card.dir.path());
-        errors.replaceInStrings(QStringLiteral("@"), card.dir.path());
-        const QStringList lines = fixedLines() << imageRecord("$3", path, -5, 7, 80, 90) << textRecord("#0", "after");
+        const QString zero = card.path("zero.bmp");
+        QCOMPARE(::symlink("/dev/zero", QFile::encodeName(zero).constData()), 0);
+        const QStringList lines = fixedLines() << imageRecord("$3", "", -5, 7, 80, 90) << imageRecord("$0", zero)
+                                               << textRecord("#0", "after");
         QCOMPARE(card.loadBytes(cardBytes(lines)), QString());
-        QCOMPARE(card.sink.errors, errors);
+        QCOMPARE(card.sink.errors, QStringList{Msg::cannotOpenFile(zero)});
         QVERIFY(card.sink.infos.isEmpty());
-        const MoveImageRecord *record = card.doc.ImageBoxes(0);
-        QVERIFY(record);
-        QCOMPARE(record->ImagePath, path);
-        QCOMPARE(record->bounds, (BoxBounds{-5, 7, 80, 90}));
-        QCOMPARE(record->Picture.size(), picture.isValid() ? picture : QSize(0, 0));
-        if (path.endsWith(QLatin1String("index.bmp")))
-            QCOMPARE(QList<QRgb>({record->Picture.pixel(0, 0), record->Picture.pixel(1, 0)}), QList<QRgb>({qRgb(255, 0, 0), qRgb(0, 0, 0)}));
-        QCOMPARE(card.doc.TextBoxes(0) ? card.doc.TextBoxes(0)->Caption : QString(), QStringLiteral("after"));
+        QCOMPARE(card.doc.ImageBoxes(0)->bounds, (BoxBounds{-5, 7, 80, 90}));
+        QCOMPARE(card.doc.ImageBoxes(1)->ImagePath, zero);
+        QVERIFY(card.doc.ImageBoxes(1)->Picture.isNull());
+        QCOMPARE(card.doc.TextBoxes(0)->Caption, QStringLiteral("after"));
     }
 
-    void openFailures_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing file") << QStringLiteral("missing.tvl") << Msg::fileNotFound();
-        QTest::newRow("missing folder") << QStringLiteral("no/such/card.tvl") << Msg::invalidFileName();
-        QTest::newRow("file used as a folder") << QStringLiteral("plain/card.tvl") << Msg::invalidFileName();
-        QTest::newRow("folder") << QStringLiteral("folder.tvl") << Msg::accessDenied();
-        QTest::newRow("FIFO does not block") << QStringLiteral("fifo.tvl") << Msg::invalidFileName();
-        QTest::newRow("symbolic link loop") << QStringLiteral("loop.tvl") << Msg::invalidFileName();
-    }
+    // Which files cannot be opened at all is the file opener's; these are
+    // the messages a card read gives.
     void openFailures()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, message);
         Card card;
         QVERIFY(QDir(card.dir.path()).mkdir(QStringLiteral("folder.tvl")));
-        QVERIFY(TestFiles::writeFile(card.path("plain"), "x"));
-        QCOMPARE(::mkfifo(QFile::encodeName(card.path("fifo.tvl")).constData(), 0600), 0);
-        QCOMPARE(::symlink("loop.tvl", QFile::encodeName(card.path("loop.tvl")).constData()), 0);
-        QCOMPARE(card.load(card.path(name)), message);
+        QCOMPARE(card.load(card.path("missing.tvl")), Msg::fileNotFound());
+        QCOMPARE(card.load(card.path("folder.tvl")), Msg::accessDenied());
         QCOMPARE(card.doc.textBoxCount() + card.doc.imageBoxCount(), 0);
         QVERIFY(card.sink.infos.isEmpty());
-    }
-
-    // Garbage after a valid header, rich in the bytes the reader cares
-    // about, ends in boxes or in one of the reader's own errors.
-    void garbage()
-    {
-        static const QByteArray bytes("\r\n#$ 0123456789+-$abcBIUS\x1A\x81\x9F\xE0\xFC\x40\xFF\x00", 32);
-        QRandomGenerator random(99);
-        for (int round = 0; round < 300; ++round) {
-            QByteArray content = "Tavelo DataFile\r\n";
-            const int length = int(random.bounded(2000));
-            for (int i = 0; i < length; ++i)
-                content += bytes.at(int(random.bounded(int(bytes.size()))));
-            Card card;
-            const QString message = card.loadBytes(content);
-            QVERIFY2(message.isEmpty() || message.startsWith(QLatin1Char('\'')), qPrintable(message));
-            QVERIFY(card.doc.textBoxCount() <= CardDocument::SlotCount);
-        }
     }
 
     // ---- writing ---------------------------------------------------------
@@ -530,58 +396,30 @@ private Q_SLOTS:
 
         Card back;
         QCOMPARE(back.load(card.path()), QString());
-        QCOMPARE(back.doc.printSettings(), (PrintSettings{1, 5, 10}));
         const TextBox *box = back.doc.TextBoxes(0);   // the first free slot, not 2
         QVERIFY(box);
-        QCOMPARE(box->Caption, QStringLiteral("営業部"));
-        QCOMPARE(box->bounds, (BoxBounds{20, 30, 120, 30}));
         QCOMPARE(box->Font, card.doc.TextBoxes(2)->Font);
-        QCOMPARE(back.doc.ImageBoxes(0)->ImagePath, QStringLiteral("D:\\cards\\logo.bmp"));
-        QCOMPARE(back.doc.ImageBoxes(0)->bounds, (BoxBounds{250, 10, 64, 64}));
         QCOMPARE(back.sink.errors, QStringList{Msg::cannotOpenFile(QStringLiteral("D:\\cards\\logo.bmp"))});
         QCOMPARE(back.sink.picturePaths, QStringList{QStringLiteral("D:\\cards\\logo.bmp")});
     }
 
-    void emptyCardIsFourLines()
-    {
-        Card card;
-        card.doc.setPrintSettings({1, 0, 0});
-        QCOMPARE(card.save(card.path()), QString());
-        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("Tavelo DataFile\r\n1\r\n0\r\n0\r\n"));
-        Card back;
-        QCOMPARE(back.load(card.path()), QString());
-        QVERIFY(!back.doc.Modified());
-        QCOMPARE(back.doc.CurrentBox(), BoxRef());
-    }
-
-    void writtenValues_data()
-    {
-        QTest::addColumn<FontStyles>("style");
-        QTest::addColumn<int>("color");
-        QTest::addColumn<QByteArray>("lines");
-        QTest::newRow("plain") << FontStyles() << 0 << QByteArray("0\r\n    \r\n");
-        QTest::newRow("bold italic") << (FontStyle::Bold | FontStyle::Italic) << 255 << QByteArray("255\r\nBI  \r\n");
-        QTest::newRow("strike-out, system colour") << FontStyles(FontStyle::StrikeOut) << int(0x80000008U)
-                                                   << QByteArray("-2147483640\r\n   S\r\n");
-        QTest::newRow("all") << (FontStyle::Bold | FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut) << 0
-                             << QByteArray("0\r\nBIUS\r\n");
-    }
+    // An empty card is its four lines; styles are written in their places,
+    // colours and a guide value from a file as they are kept.
     void writtenValues()
     {
-        QFETCH(FontStyles, style);
-        QFETCH(int, color);
-        QFETCH(QByteArray, lines);
         Card card;
-        card.doc.setPrintSettings({200, -3, 0});   // a guide value from a file is written as kept
+        card.doc.setPrintSettings({200, -3, 0});
+        QCOMPARE(card.save(card.path()), QString());
+        QCOMPARE(TestFiles::readFile(card.path()), QByteArray("Tavelo DataFile\r\n200\r\n-3\r\n0\r\n"));
         card.doc.AddTextBox();
         BoxFont font = card.doc.TextBoxes(0)->Font;
-        font.setStyle(style);
-        font.setColor(color);
+        font.setStyle(FontStyle::Bold | FontStyle::StrikeOut);
+        font.setColor(int(0x80000008U));
         card.doc.setTextFont(0, font);
         QCOMPARE(card.save(card.path()), QString());
         const QByteArray bytes = TestFiles::readFile(card.path());
         QVERIFY(bytes.startsWith("Tavelo DataFile\r\n200\r\n-3\r\n0\r\n#0\r\n\r\n0\r\n0\r\n100\r\n20\r\n"));
-        QVERIFY2(bytes.endsWith("\r\n10\r\n" + lines), bytes.constData());
+        QVERIFY2(bytes.endsWith("\r\n10\r\n-2147483640\r\nB  S\r\n"), bytes.constData());
     }
 
     // Text that the file cannot hold is refused before anything is written.
@@ -591,7 +429,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("box");
         QTest::newRow("emoji in a caption") << QStringLiteral("caption") << QStringLiteral("Tel 😀") << QStringLiteral("box1");
-        QTest::newRow("CR in a caption") << QStringLiteral("caption") << QStringLiteral("a\rb") << QStringLiteral("box1");
         QTest::newRow("Ctrl-Z in a caption") << QStringLiteral("caption") << QStringLiteral("a\x1A") << QStringLiteral("box1");
         QTest::newRow("accent in a font name") << QStringLiteral("font") << QStringLiteral("Café") << QStringLiteral("box1");
         QTest::newRow("hangul in a picture path") << QStringLiteral("path") << QStringLiteral("/home/한/logo.bmp") << QStringLiteral("img0");
@@ -625,9 +462,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("sizeLimit");
         QTest::newRow("disk full") << QStringLiteral("card.tvl") << Msg::diskFull() << 200;
-        QTest::newRow("folder missing") << QStringLiteral("gone/card.tvl") << Msg::invalidFileName() << 0;
         QTest::newRow("target is a folder") << QStringLiteral("folder.tvl") << Msg::accessDenied() << 0;
-        QTest::newRow("no file name") << QStringLiteral("folder.tvl/") << Msg::invalidFileName() << 0;
     }
     void failedSaveKeepsOldFile()
     {
@@ -673,11 +508,11 @@ private Q_SLOTS:
     {
         QRandomGenerator random(20240611);
         for (int round = 0; round < 150; ++round) {
-            Card card;
+            Card card, again;
             CardDocument &doc = card.doc;
             doc.setScreenPpi(random.bounded(2) ? 96 : 120);
+            again.doc.setScreenPpi(doc.screenPpi());
             doc.setPrintSettings({std::uint8_t(random.bounded(256)), randomInt(random), randomInt(random)});
-
             const int textCount = int(random.bounded(21));
             for (int i = 0; i < textCount; ++i)
                 doc.AddTextBox();
@@ -688,11 +523,8 @@ private Q_SLOTS:
                 }
                 doc.setTextCaption(slot, randomText(random, 12));
                 doc.setTextBounds(slot, randomBounds(random));
-                BoxFont font = doc.TextBoxes(slot)->Font;
-                font.setName(randomText(random, 20));
+                BoxFont font(randomText(random, 20), 0, std::int32_t(random.generate()), FontStyles(FontStyle(random.bounded(16))));
                 font.setSize(std::int32_t(random.bounded(-1000, 1000)), doc.screenPpi());
-                font.setColor(std::int32_t(random.generate()));
-                font.setStyle(FontStyles(FontStyle(random.bounded(16))));
                 doc.setTextFont(slot, font);
                 doc.setTextVisible(slot, random.bounded(2) == 0);
             }
@@ -707,26 +539,21 @@ private Q_SLOTS:
                 }
                 doc.setImageBounds(slot, randomBounds(random));
             }
-
             QCOMPARE(card.save(card.path()), QString());
-            Card again;
-            const CardDocument &back = again.doc;
-            again.doc.setScreenPpi(doc.screenPpi());
             QCOMPARE(again.load(card.path()), QString());
-
+            const CardDocument &back = again.doc;
             QCOMPARE(back.printSettings(), doc.printSettings());
             QCOMPARE(back.textBoxCount(), doc.textBoxCount());
-            QCOMPARE(back.imageBoxCount(), doc.imageBoxCount());
+            QCOMPARE(back.imageBoxCount(), imageCount);
             int n = 0;
             for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-                const TextBox *box = doc.TextBoxes(slot);
-                if (!box)
-                    continue;
-                const TextBox *read = back.TextBoxes(n++);
-                QCOMPARE(read->Caption, box->Caption);
-                QCOMPARE(read->bounds, box->bounds);
-                QCOMPARE(read->Font, box->Font);
-                QVERIFY(read->Visible);
+                if (const TextBox *box = doc.TextBoxes(slot)) {
+                    const TextBox *read = back.TextBoxes(n++);
+                    QCOMPARE(read->Caption, box->Caption);
+                    QCOMPARE(read->bounds, box->bounds);
+                    QCOMPARE(read->Font, box->Font);
+                    QVERIFY(read->Visible);
+                }
             }
             for (int slot = 0; slot < imageCount; ++slot) {
                 QCOMPARE(back.ImageBoxes(slot)->ImagePath, doc.ImageBoxes(slot)->ImagePath);

@@ -44,25 +44,13 @@ BmpLayout bitmap(int width, int height, int bitCount, std::function<std::uint32_
     return s;
 }
 
-// The colour a stored pixel value of s stands for.
-QRgb colourOf(const BmpLayout &s, std::uint32_t v)
-{
-    if (!s.palette.isEmpty())
-        return s.palette.at(int(v));
-    if (s.bitCount == 16)   // 5-5-5, each channel full or empty; five bits shifted up, as Qt's reader does
-        return qRgb(v & 0x7C00 ? 0xF8 : 0, v & 0x03E0 ? 0xF8 : 0, v & 0x001F ? 0xF8 : 0);
-    if (!s.masks.isEmpty())   // red in the top byte
-        return qRgb(int(v >> 24), int(v >> 16 & 0xFF), int(v >> 8 & 0xFF));
-    return 0xFF000000U | (v & 0xFFFFFF);
-}
-
-// A row of the file made from s, and the picture it must give.
+// A row of the file made from s (with a palette), and the picture it must give.
 void bitmapRow(const char *name, const BmpLayout &s)
 {
     QImage image(s.width, s.height < 0 ? -s.height : s.height, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, colourOf(s, s.pixel(x, y)));
+            image.setPixel(x, y, s.palette.at(int(s.pixel(x, y))));
     QTest::newRow(name) << makeBmp(s) << image;
 }
 
@@ -113,32 +101,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QImage>("expected");
-        const auto pattern = [](int x, int y) { return std::uint32_t(0x102030 * (x + 1) + 0x400000 * y); };
-        // Three pixels are nine bytes a row: padded to twelve.
-        bitmapRow("24-bit bottom-up, padded rows", bitmap(3, 2, 24, pattern));
-        bitmapRow("24-bit top-down", bitmap(3, -2, 24, pattern));
-        bitmapRow("32-bit, fourth byte ignored", bitmap(3, 2, 32, [&](int x, int y) { return pattern(x, y) | 0xAB000000U; }));
-        bitmapRow("version 5 header", bitmap(3, 2, 24, pattern, {}, 124));
-        BmpLayout fields = bitmap(3, 2, 32, [](int x, int y) { return 0x11223300U * std::uint32_t(x + 1) + 0x1000000U * std::uint32_t(y); });
-        fields.compression = 3;
-        fields.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
-        bitmapRow("32-bit bit fields", fields);
-        bitmapRow("16-bit 5-5-5", bitmap(2, 2, 16, [](int x, int y) { return (x == 0 ? 0x7C00U : 0x001FU) | (y ? 0x03E0U : 0U); }));
-
         QVector<QRgb> sixteen;
         for (int i = 0; i < 16; ++i)
             sixteen << qRgb(i * 17, 255 - i * 17, i * 40 % 256);
-        bitmapRow("8-bit with a palette", bitmap(5, 3, 8, [](int x, int y) { return std::uint32_t((x + 5 * y) % 16); }, sixteen));
-        bitmapRow("4-bit, odd width", bitmap(5, 3, 4, [](int x, int y) { return std::uint32_t((3 * x + y) % 16); }, sixteen));
-        const auto checkers = [](int x, int y) { return std::uint32_t((x + y) % 2); };
-        const QVector<QRgb> two = {qRgb(255, 255, 255), qRgb(0, 0, 200)};
-        bitmapRow("1-bit, width across bytes", bitmap(11, 3, 1, checkers, two));
-        bitmapRow("old core header", bitmap(11, 3, 1, checkers, two, 12));
-        bitmapRow("old core header, 24-bit", bitmap(3, 2, 24, pattern, {}, 12));
-
-        const auto bands = [](int x, int y) { return std::uint32_t((x / 3 + 2 * y) % 16); };
-        bitmapRow("8-bit run-length", runLength(bitmap(8, 3, 8, bands, sixteen)));
-        bitmapRow("4-bit run-length, odd width", runLength(bitmap(7, 3, 4, bands, sixteen)));
         // Bottom row: three pixels as they stand (padded to a whole word), a
         // run of one. Top row: a jump of two pixels, a run of two; the
         // pixels jumped over take the first colour.
@@ -155,8 +120,7 @@ private Q_SLOTS:
                   handMadeRuns(bitmap(4, 2, 8, {}, sixteen), unended, sizeof unended, {0, 0, 0, 0, 3, 3, 3, 3}));
     }
 
-    // Every kind of bitmap gives the pixels Qt's own reader gives (plain
-    // 24-bit rows are validBitmaps' own).
+    // Every other kind of bitmap gives the pixels Qt's own reader gives.
     void sameAsQtReader_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -166,10 +130,19 @@ private Q_SLOTS:
         for (int i = 0; i < 256; ++i)
             palette << qRgb(i, 255 - i, i * 7 % 256);
         const auto bands = [](int x, int y) { return std::uint32_t((x / 2 + 3 * y) % 16); };
+        row("24-bit bottom-up, padded rows", bitmap(3, 2, 24, pattern));
+        row("24-bit top-down", bitmap(3, -2, 24, pattern));
+        BmpLayout fields = bitmap(3, 2, 32, [](int x, int y) { return 0x11223300U * std::uint32_t(x + 1) + 0x1000000U * std::uint32_t(y); });
+        fields.compression = 3;
+        fields.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
+        row("32-bit bit fields", fields);
+        row("16-bit 5-5-5", bitmap(3, 2, 16, [](int x, int y) { return std::uint32_t(0x1234 * (x + 1) + 0x999 * y) & 0x7FFF; }));
+        row("4-bit, odd width", bitmap(5, 3, 4, bands, palette.mid(0, 16)));
+        const auto checkers = [](int x, int y) { return std::uint32_t((x + y) % 2); };
+        row("1-bit, width across bytes", bitmap(11, 3, 1, checkers, palette.mid(0, 2)));
+        row("old core header", bitmap(11, 3, 1, checkers, palette.mid(0, 2), 12));
         row("8-bit run-length", runLength(bitmap(9, 4, 8, bands, palette)));
         row("4-bit run-length", runLength(bitmap(9, 4, 4, bands, palette.mid(0, 16))));
-        row("old core header, 1-bit", bitmap(10, 3, 1, [](int x, int y) { return std::uint32_t((x ^ y) & 1); }, palette.mid(0, 2), 12));
-        row("old core header, 8-bit", bitmap(5, 3, 8, bands, palette, 12));
         row("OS/2 2.x header", bitmap(5, 3, 24, pattern, {}, 64));
         BmpLayout v4 = bitmap(5, 3, 16, [](int x, int y) { return std::uint32_t(0x1234 * (x + 1) + 0x777 * y) & 0xFFFF; }, {}, 108);
         v4.compression = 3;
@@ -179,10 +152,7 @@ private Q_SLOTS:
         alpha.compression = 3;
         alpha.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
         row("version 4 header, alpha", alpha);
-        row("version 5 header, 32-bit top-down", bitmap(3, -4, 32, pattern, {}, 124));
-        row("16-bit 5-5-5, top-down", bitmap(3, -2, 16, [](int x, int y) { return std::uint32_t(0x1234 * (x + 1) + 0x999 * y) & 0x7FFF; }));
-        BmpLayout later = bitmap(3, 4, 24, pattern, {}, 108);   // pixels start at no whole word
-        row("24-bit, version 4 header", later);
+        row("24-bit, version 4 header: pixels start at no whole word", bitmap(3, 4, 24, pattern, {}, 108));
     }
     void sameAsQtReader()
     {
@@ -217,7 +187,6 @@ private Q_SLOTS:
         const auto size = [&](std::uint32_t width, std::uint32_t height) { return withU32(withU32(good, 18, width), 22, height); };
         QTest::newRow("text named .bmp") << QByteArray("This is a letter, not a picture.\r\n") << invalid;
         QTest::newRow("empty file") << QByteArray() << endsEarly;
-        QTest::newRow("ends inside the info header") << good.left(30) << endsEarly;
         QTest::newRow("ends inside the palette") << indexed.left(14 + 40 + 20) << endsEarly;
         QTest::newRow("last pixel byte missing") << good.chopped(1) << endsEarly;
         QTest::newRow("unknown header size") << withU32(good, 14, 41) << invalid;
@@ -225,12 +194,9 @@ private Q_SLOTS:
         QTest::newRow("most negative height") << size(4, 0x80000000U) << invalid;
         QTest::newRow("7 bits per pixel") << withU32(good, 28, 7) << invalid;
         QTest::newRow("run-length on 24 bits") << withU32(good, 30, 1) << invalid;
-        QTest::newRow("4-bit run-length on 8 bits") << withU32(indexed, 30, 2) << invalid;
         const QByteArray runs = makeBmp(runLength(bitmap(40, 4, 8, [](int x, int) { return std::uint32_t(x % 3); }, QVector<QRgb>(4))));
         QTest::newRow("run-length data cut short") << runs.chopped(3) << endsEarly;
-        QTest::newRow("bit fields on 24 bits") << withU32(good, 30, 3) << invalid;
         QTest::newRow("100000 x 100000") << size(100000, 100000) << invalid;
-        QTest::newRow("just over the pixel cap") << size(200000001, 1) << invalid;
         QTest::newRow("at the cap but no data") << size(20000, 10000) << endsEarly;
     }
     void brokenBitmaps()
@@ -255,14 +221,11 @@ private Q_SLOTS:
         QTest::newRow("bitmap, upper-case extension") << QStringLiteral("名刺ロゴ.BMP") << QString();
         QTest::newRow("last extension counts") << QStringLiteral("logo.png.bmp") << QString();
         QTest::newRow("png") << QStringLiteral("p.png") << QString();
-        QTest::newRow("jpg") << QStringLiteral("p.jpg") << QString();
         QTest::newRow("JPEG") << QStringLiteral("p.JPEG") << QString();
         QTest::newRow("png cut short") << QStringLiteral("cut.png") << Msg::invalidBitmap();
-        QTest::newRow("jpeg cut short") << QStringLiteral("cut.jpeg") << Msg::invalidBitmap();
         QTest::newRow("missing ico, in lower case") << QStringLiteral("logo.ICO") << Msg::unknownPictureExtension(QStringLiteral("ico"));
         QTest::newRow("no extension") << QStringLiteral("a.b/logo") << Msg::unknownPictureExtension(QString());
         QTest::newRow("missing file") << QStringLiteral("missing.bmp") << cannotOpen;
-        QTest::newRow("folder") << QStringLiteral("folder.bmp") << cannotOpen;
         QTest::newRow("FIFO") << QStringLiteral("fifo.bmp") << cannotOpen;
         QTest::newRow("symbolic link loop") << QStringLiteral("loop.bmp") << cannotOpen;
     }
@@ -272,13 +235,13 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QDir folder(dir.path());
-        QVERIFY(folder.mkdir(QStringLiteral("a.b")) && folder.mkdir(QStringLiteral("folder.bmp")));
+        QVERIFY(folder.mkdir(QStringLiteral("a.b")));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.bmp"))).constData(), 0600), 0);
         QCOMPARE(::symlink("loop.bmp", QFile::encodeName(dir.filePath(QStringLiteral("loop.bmp"))).constData()), 0);
         QImage source(5, 3, QImage::Format_RGB32);
         source.fill(QColor(10, 200, 30));
         for (const char *picture :
-             {"名刺ロゴ.BMP", "logo.png.bmp", "a.b/logo", "p.png", "p.jpg", "p.JPEG", "cut.png", "cut.jpeg"}) {
+             {"名刺ロゴ.BMP", "logo.png.bmp", "a.b/logo", "p.png", "p.JPEG", "cut.png"}) {
             const QString path = dir.filePath(QString::fromUtf8(picture));
             const QString suffix = QFileInfo(path).suffix().toLower();
             QVERIFY(source.save(path, suffix == QLatin1String("png") ? "png" : suffix.startsWith(QLatin1String("jp")) ? "jpeg" : "bmp"));

@@ -21,19 +21,14 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
-// What a program that was killed leaves: a card, its name, maybe a lock
-// file nobody holds.
-void leaveCopy(const QString &folder, const QString &id, const QByteArray &card, const QString &name, bool withLock,
-               const QDateTime &when)
+// What a program that was killed leaves: a card, its name and a lock file nobody holds.
+void leaveCopy(const QString &folder, const QString &id, const QByteArray &card, const QString &name, const QDateTime &when)
 {
-    QDir().mkpath(folder);
-    QVERIFY(TestFiles::writeFile(folder + "/" + id + ".tvl", card));
-    QVERIFY(TestFiles::writeFile(folder + "/" + id + ".name", name.toUtf8()));
-    if (withLock)
-        QVERIFY(TestFiles::writeFile(folder + "/" + id + ".lock", "12345\n"));
-    QFile file(folder + "/" + id + ".tvl");
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+    const QString base = folder + "/" + id;
+    QVERIFY(TestFiles::writeFile(base + ".tvl", card) && TestFiles::writeFile(base + ".name", name.toUtf8())
+            && TestFiles::writeFile(base + ".lock", "12345\n"));
+    QFile file(base + ".tvl");
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
 QStringList idsOf(const std::vector<LeftCopy> &copies)
@@ -65,30 +60,21 @@ private Q_SLOTS:
         QCOMPARE(filesIn(dir.path()), QStringList{starting.id() + ".lock"});
     }
 
-    void leftCopiesAreTakenByOneProgramOnly_data()
-    {
-        QTest::addColumn<bool>("withLock");
-        QTest::newRow("lock file left") << true;
-        QTest::newRow("no lock file") << false;
-    }
+    // A killed program's copies go, newest first, to one starting program
+    // only; the ones it does not take are left for a later start.
     void leftCopiesAreTakenByOneProgramOnly()
     {
-        QFETCH(bool, withLock);
         QTemporaryDir dir;
         const QDateTime now = QDateTime::currentDateTime();
-        leaveCopy(dir.path(), "100-old", "older card", QStringLiteral("/a/古い.tvl"), withLock, now.addSecs(-60));
-        leaveCopy(dir.path(), "200-new", "newer card", QStringLiteral("/a/新しい.tvl"), withLock, now);
-
+        leaveCopy(dir.path(), "100-old", "older card", QStringLiteral("/a/古い.tvl"), now.addSecs(-60));
+        leaveCopy(dir.path(), "200-new", "newer card", QStringLiteral("/a/新しい.tvl"), now);
         RecoverySession first(dir.path());
         const std::vector<LeftCopy> &claimed = first.claimLeftCopies();
         QCOMPARE(idsOf(claimed), (QStringList{"200-new", "100-old"}));
         QCOMPARE(claimed.front().docFileName, QStringLiteral("/a/新しい.tvl"));
         QCOMPARE(TestFiles::readFile(claimed.front().cardPath), QByteArray("newer card"));
-
         RecoverySession second(dir.path());
         QVERIFY(second.claimLeftCopies().empty());
-
-        // Taking one lets the others go for a later start.
         first.deleteClaimed("200-new");
         first.releaseClaimed();
         QCOMPARE(idsOf(second.claimLeftCopies()), QStringList{"100-old"});
@@ -117,15 +103,12 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::readFile(session.cardPath()), *CardFileBytes(doc));
         QCOMPARE(TestFiles::readFile(dir.filePath(session.id() + ".name")), QByteArray("/home/me/card.tvl"));
 
-        // Changed again: the copy holds the new card.
         doc.setTextCaption(slot, QStringLiteral("総務部"));
         QTRY_COMPARE(TestFiles::readFile(session.cardPath()), *CardFileBytes(doc));
 
-        // Saved: the card is in its file.
+        // Saved, then changed and changed back to what the file holds: no copy needed.
         autosave.cardMatchesFile();
         QVERIFY(!session.hasCopy());
-
-        // Changed and changed back to what the file holds: no copy needed.
         doc.setTextCaption(slot, QStringLiteral("人事部"));
         QTRY_VERIFY(session.hasCopy());
         doc.setTextCaption(slot, QStringLiteral("総務部"));

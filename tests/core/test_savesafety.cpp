@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 #include <fcntl.h>
@@ -21,32 +22,15 @@
 #include <memory>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 
 namespace {
 
-// A card of some size: every kind of line, captions in kanji and kana.
-void buildCard(CardDocument &doc, int captionLength)
-{
-    doc.setPrintSettings({1, 5, -3});
-    for (int i = 0; i < 6; ++i) {
-        const int slot = doc.AddTextBox();
-        doc.setTextCaption(slot, QStringLiteral("株式会社ﾀﾍﾞﾛ 営業部 %1 ").arg(i).repeated(captionLength));
-        doc.setTextBounds(slot, {10 * i, 5 * i, 200, 24});
-        BoxFont font = doc.TextBoxes(slot)->Font;
-        font.setSize(9 + i, doc.screenPpi());
-        font.setStyle(FontStyles(FontStyle(i % 16)));
-        doc.setTextFont(slot, font);
-    }
-    const int image = doc.AddImageBox();
-    doc.setImagePath(image, QStringLiteral("/home/user/ロゴ.bmp"));
-    doc.setImageBounds(image, {250, 10, 64, 64});
-}
-
+// A card of some size, with captions in kanji and kana.
 QByteArray cardBytes(int captionLength)
 {
     CardDocument doc;
-    buildCard(doc, captionLength);
+    for (int i = 0; i < 6; ++i)
+        doc.setTextCaption(doc.AddTextBox(), QStringLiteral("株式会社ﾀﾍﾞﾛ 営業部 %1 ").arg(i).repeated(captionLength));
     return CardFileBytes(doc).value_or(QByteArray());
 }
 
@@ -78,13 +62,6 @@ AtomicFile::SystemCalls failingAt(qsizetype offset, int error)
         return n;
     };
     return calls;
-}
-
-void sleepMicroseconds(long microseconds)
-{
-    timespec pause {microseconds / 1000000, (microseconds % 1000000) * 1000};
-    while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
-    }
 }
 
 // Runs work in a child process without the superuser's rights, which would
@@ -132,9 +109,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("message");
         QTest::newRow("disk fills up at every byte") << QStringLiteral("write") << ENOSPC << Msg::diskFull();
-        QTest::newRow("drive fails at every byte") << QStringLiteral("write") << EIO << Msg::otherIoError(EIO);
         QTest::newRow("sync fails") << QStringLiteral("fsync") << EIO << Msg::otherIoError(EIO);
-        QTest::newRow("sync finds the quota used up") << QStringLiteral("fsync") << EDQUOT << Msg::diskFull();
         QTest::newRow("rename refused") << QStringLiteral("rename") << EACCES << Msg::accessDenied();
     }
     void failingCall()
@@ -187,16 +162,12 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("card.tvl"));
         const QByteArray oldCard = cardBytes(1500);
         const QByteArray newCard = cardBytes(2000);   // a quarter of a megabyte: the write takes a while
-        // The kills are spread over the time one save takes here, and a
-        // little past it.
+        // The kills are spread over the time one save takes, and a little past it.
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(replaceCatching(dir.filePath(QStringLiteral("timing.tvl")), newCard), QString());
         const long saveMicroseconds = long(clock.nsecsElapsed() / 1000);
         QVERIFY(QFile::remove(dir.filePath(QStringLiteral("timing.tvl"))));
-        int oldSeen = 0;
-        int newSeen = 0;
-        int leftBehind = 0;
         const int rounds = 40;
         for (int round = 0; round < rounds; ++round) {
             QVERIFY(TestFiles::writeFile(path, oldCard));
@@ -213,20 +184,15 @@ private Q_SLOTS:
             char mark = 0;
             QCOMPARE(::read(started[0], &mark, 1), ssize_t(1));
             ::close(started[0]);
-            sleepMicroseconds(saveMicroseconds * round / (rounds - 8));
+            QThread::usleep((unsigned long)(saveMicroseconds * round / (rounds - 8)));
             ::kill(child, SIGKILL);
             int status = 0;
             QCOMPARE(::waitpid(child, &status, 0), child);
             const QByteArray onDisk = TestFiles::readFile(path);
             QVERIFY2(onDisk == oldCard || onDisk == newCard, qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(onDisk.size())));
-            (onDisk == oldCard ? oldSeen : newSeen) += 1;
             // Each save clears away what the killed one before it left.
-            const int strays = int(folderEntries(dir.path()).size()) - 1;
-            QVERIFY2(strays <= 1, qPrintable(folderEntries(dir.path()).join(QLatin1Char(' '))));
-            leftBehind += strays;
+            QVERIFY2(folderEntries(dir.path()).size() <= 2, qPrintable(folderEntries(dir.path()).join(QLatin1Char(' '))));
         }
-        qDebug("a save takes %ld us; killed saves: old card kept %d times, new card complete %d times, "
-               "a temporary file left %d times", saveMicroseconds, oldSeen, newSeen, leftBehind);
         QCOMPARE(replaceCatching(path, oldCard), QString());
         QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("card.tvl")});
     }
@@ -243,8 +209,6 @@ private Q_SLOTS:
         QTest::newRow("left by a killed save") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << "file" << false;
         QTest::newRow("another save writing") << QStringLiteral(".tavelo-save-1f2e3d4c.tmp") << "locked" << true;
         QTest::newRow("not hexadecimal") << QStringLiteral(".tavelo-save-notes.tmp") << "file" << true;
-        QTest::newRow("other extension") << QStringLiteral(".tavelo-save-1f2e.txt") << "file" << true;
-        QTest::newRow("a user's file") << QStringLiteral("card.tmp") << "file" << true;
         QTest::newRow("a link") << QStringLiteral(".tavelo-save-abc.tmp") << "link" << true;
     }
     void strayTemporaries()
@@ -295,8 +259,7 @@ private Q_SLOTS:
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(fileMode)), 0);
         QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), mode_t(folderMode)), 0);
         const QString message = asUnprivilegedUser([&] {
-            CardDocument doc;
-            buildCard(doc, 1);
+            const CardDocument doc;
             const QString failed = thrownMessage([&] { WriteCardFile(doc, path); });
             return failed.isEmpty() ? QStringLiteral("saved") : failed;
         });
