@@ -36,8 +36,7 @@ constexpr int IntMax = std::numeric_limits<int>::max();
 
 using Setup = std::function<void(CardDocument &)>;
 
-// So many pixels of colour in area (a null area: the whole page; a count
-// below 0: some).
+// Pixels of a colour in an area (null: the whole page); a count below 0: some.
 struct Probe {
     QRect area;
     QRgb colour;
@@ -45,8 +44,7 @@ struct Probe {
 };
 using Probes = QList<Probe>;
 
-// A picture that no compression can shrink much (120 KB).
-QImage noise()
+QImage noise()   // 120 KB that no compression shrinks much
 {
     return SheetImages::noise(QSize(200, 200), 7);
 }
@@ -69,7 +67,6 @@ int addTextBox(CardDocument &doc, QPoint at, const QString &caption, std::int32_
     return slot;
 }
 
-// A PDF of blank pages as the PDF writer makes it.
 QByteArray writerPdf(int pages)
 {
     QByteArray pdf;
@@ -94,14 +91,13 @@ class TestCardSheet : public QObject
 private Q_SLOTS:
     void initTestCase() { FontMapping::installFaceSubstitutions(); }
 
+    // Cell positions, rounding, drawing order, clipping and hostile geometry, read back at 600 dpi.
     void drawnSheet_data()
     {
         QTest::addColumn<Setup>("setup");
         QTest::addColumn<QSize>("page");
         QTest::addColumn<Probes>("probes");
 
-        // Each arm covers centre − 10 … centre + 9: the end point is left out,
-        // so the top-left cross at margins 0 runs from (0, 10) to (19, 10).
         const auto crosses = [](int marginLeft, int marginTop, QList<int> xs, QList<int> ys) {
             Probes probes{{QRect(), Black, 15 * 39}};   // fifteen crosses and nothing else
             for (int x : xs)
@@ -114,8 +110,6 @@ private Q_SLOTS:
         crosses(0, 0, {10, 2160, 4309}, {10, 1309, 2608, 3908, 5207});
         crosses(10, 15, {246, 2396, 4545}, {364, 1664, 2963, 4262, 5561});
 
-        // Cell (0, 0) from (135, 198) to (535, 598), cell (1, 1) from (2285, 1497)
-        // to (2685, 1897), right and bottom edges left out.
         const Probes cells{{QRect(QPoint(135, 198), QPoint(534, 597)), Red, 400 * 400},
                            {QRect(QPoint(2285, 1497), QPoint(2684, 1896)), Red, 400 * 400},
                            {QRect(), Red, 8 * 400 * 400}};
@@ -123,15 +117,12 @@ private Q_SLOTS:
             addImageBox(doc, {20, 30, 64, 64}, solid(QSize(1600, 1200), Red));
         }) << QSize(2800, 4600) << cells;
 
-        // Left 2 and 6 map to 22 and 48 (12.5 and 37.5 to even); a width of 4
-        // alone would map to 25 and leave a gap.
         QTest::newRow("boxes that touch touch on paper") << Setup([](CardDocument &doc) {
             addImageBox(doc, {2, 0, 4, 4}, solid(QSize(4, 4), Red));
             addImageBox(doc, {6, 0, 4, 4}, solid(QSize(4, 4), Blue));
         }) << QSize(100, 40) << Probes{{QRect(0, 20, 100, 1), Red, 26}, {QRect(0, 20, 100, 1), Blue, 24},
                                        {QRect(47, 20, 1, 1), Red, 1}, {QRect(48, 20, 1, 1), Blue, 1}};
 
-        // Screen 0..8 is printer 10..60: over the top-left cross's right arm.
         QTest::newRow("later drawing lies over") << Setup([](CardDocument &doc) {
             doc.setPrintSettings({1, 0, 0});
             addImageBox(doc, {0, 0, 8, 8}, solid(QSize(8, 8), Red));
@@ -141,53 +132,35 @@ private Q_SLOTS:
         }) << QSize(200, 200) << Probes{{QRect(5, 10, 1, 1), Black, 1}, {QRect(15, 10, 1, 1), Red, 1},
                                         {QRect(40, 40, 1, 1), Blue, 1}, {QRect(48, 48, 1, 1), White, 1}};
 
-        // Text at 10, 15 mm: the box font of −13 pixels at 96 PPI is 10 pt, −83
-        // pixels at 600 dpi. Its white cell is drawn and nothing around it;
-        // the glyphs are in the box's colour.
         const QString caption = QStringLiteral("営業部");
         const BoxFont printerFont(QStringLiteral("ＭＳ Ｐ明朝"), -83);
         const QImage device = SheetImages::drawnSheet(CardDocument(), QSize(1, 1), 600);
         const QFontMetrics metrics(FontMapping::toQFont(printerFont), &device);
-        for (const QPoint topLeft : {QPoint(371, 552), QPoint(2521, 4449)}) {
-            const QRect cell(topLeft, QSize(metrics.horizontalAdvance(caption), metrics.ascent() + metrics.descent()));
-            const QRect around = cell.adjusted(-40, -40, 40, 40);
-            QTest::addRow("text at (%d, %d)", topLeft.x(), topLeft.y()) << Setup([=](CardDocument &doc) {
-                doc.setPrintSettings({0, 10, 15});
-                addTextBox(doc, QPoint(20, 30), caption, 0x0000ff);   // red
-            }) << QSize(3000, 4700) << Probes{{cell, Background, 0}, {cell, Red, -1}, {cell, Black, 0},
-                                              {around, Background, around.width() * around.height() - cell.width() * cell.height()}};
-        }
+        const QRect cell(QPoint(2521, 4449), QSize(metrics.horizontalAdvance(caption), metrics.ascent() + metrics.descent()));
+        const QRect around = cell.adjusted(-40, -40, 40, 40);
+        QTest::newRow("text in the last cell, 10 pt at 600 dpi") << Setup([=](CardDocument &doc) {
+            doc.setPrintSettings({0, 10, 15});
+            addTextBox(doc, QPoint(20, 30), caption, 0x0000ff);   // red
+        }) << QSize(3000, 4700) << Probes{{cell, Background, 0}, {cell, Red, -1}, {cell, Black, 0},
+                                          {around, Background, around.width() * around.height() - cell.width() * cell.height()}};
 
-        // A caption at Left 300 starts at 1885; the card's right edge is at
-        // 10 + 2149.6 pixels: the text stops before it, no more than one
-        // character short.
         QTest::newRow("caption cut at the card's right edge") << Setup([](CardDocument &doc) {
             addTextBox(doc, QPoint(300, 0), QString(40, QChar(0x55B6)));
         }) << QSize(4400, 300) << Probes{{QRect(1800, 0, 85, 300), Background, 85 * 300}, {QRect(1885, 0, 1, 300), White, -1},
                                          {QRect(2160 - 83, 0, 83, 300), White, -1}, {QRect(2160, 0, 640, 300), Background, 640 * 300}};
 
-        // Nothing drawn, and nothing that crashes on the way.
         const Probes nothing{{QRect(), Background, 600 * 600}};
         QTest::newRow("boxes that show nothing") << Setup([](CardDocument &doc) {
             addTextBox(doc, QPoint(20, 30), QString());   // not even a white cell
-            addImageBox(doc, {20, 30, 0, 64}, solid(QSize(4, 4), Red));
             addImageBox(doc, {20, 30, -64, 64}, solid(QSize(4, 4), Red));
             addImageBox(doc, {IntMax, IntMax, IntMax, IntMax}, solid(QSize(4, 4), Red));
-            addImageBox(doc, {-IntMax, -IntMax, IntMax, IntMax}, solid(QSize(4, 4), Red));
-            addTextBox(doc, QPoint(IntMax, IntMax), QStringLiteral("営業部"));
             addTextBox(doc, QPoint(-IntMax, 0), QStringLiteral("営業部"));
         }) << QSize(600, 600) << nothing;
-        const auto everything = [](PrintSettings settings, int screenPpi) {
-            return Setup([=](CardDocument &doc) {
-                doc.setPrintSettings(settings);
-                doc.setScreenPpi(screenPpi);
-                addImageBox(doc, {20, 30, 64, 64}, solid(QSize(4, 4), Red));
-                addTextBox(doc, QPoint(20, 30), QStringLiteral("営業部"));
-            });
-        };
-        QTest::newRow("margins of ±1e9 mm") << everything({1, 1000000000, -1000000000}, 96) << QSize(600, 600) << nothing;
-        QTest::newRow("margins of ∓1e9 mm") << everything({1, -1000000000, 1000000000}, 96) << QSize(600, 600) << nothing;
-        QTest::newRow("no screen density") << everything({0, 0, 0}, 0) << QSize(600, 600) << nothing;
+        QTest::newRow("margins of ±1e9 mm") << Setup([](CardDocument &doc) {
+            doc.setPrintSettings({1, 1000000000, -1000000000});
+            addImageBox(doc, {20, 30, 64, 64}, solid(QSize(4, 4), Red));
+            addTextBox(doc, QPoint(20, 30), QStringLiteral("営業部"));
+        }) << QSize(600, 600) << nothing;
     }
     void drawnSheet()
     {
@@ -199,37 +172,19 @@ private Q_SLOTS:
         const QImage image = SheetImages::drawnSheet(doc, page, 600, Background);
         for (const Probe &p : probes) {
             const int count = pixelCount(image, p.colour, p.area);
-            const QString where = QStringLiteral("%1 of colour %2 at (%3, %4) %5 x %6, not %7")
-                                      .arg(count).arg(p.colour, 0, 16).arg(p.area.x()).arg(p.area.y())
-                                      .arg(p.area.width()).arg(p.area.height()).arg(p.count);
-            QVERIFY2(p.count < 0 ? count > 0 : count == p.count, qPrintable(where));
+            QVERIFY2(p.count < 0 ? count > 0 : count == p.count,
+                     qPrintable(QStringLiteral("%1 of %2 in (%3, %4), not %5").arg(count).arg(p.colour, 0, 16)
+                                    .arg(p.area.x()).arg(p.area.y()).arg(p.count)));
         }
     }
 
-    void pictureForPrint_data()
-    {
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<QSize>("printed");
-        QTest::addColumn<QSize>("result");
-        QTest::newRow("larger: down to the printed size") << QSize(1600, 1200) << QSize(400, 401) << QSize(400, 401);
-        QTest::newRow("smaller: never enlarged") << QSize(64, 64) << QSize(400, 400) << QSize(64, 64);
-        QTest::newRow("each axis on its own") << QSize(1600, 100) << QSize(400, 400) << QSize(400, 100);
-    }
     void pictureForPrint()
     {
-        QFETCH(QSize, picture);
-        QFETCH(QSize, printed);
-        QFETCH(QSize, result);
-        const QImage original = solid(picture, Red);
-        const QImage prepared = ::pictureForPrint(original, printed);
-        QCOMPARE(prepared.size(), result);
-        // Kept as it is, the same picture object is drawn (a PDF embeds it once).
-        QCOMPARE(prepared.cacheKey() == original.cacheKey(), result == picture);
+        const QImage small = solid(QSize(64, 64), Red);
+        QCOMPARE(::pictureForPrint(small, QSize(400, 400)).cacheKey(), small.cacheKey());   // embedded once
+        QCOMPARE(::pictureForPrint(solid(QSize(1600, 100), Red), QSize(400, 400)).size(), QSize(400, 100));
     }
 
-    // One page per copy and not one more. The sheet is drawn once: a hundred
-    // copies cost little more than one, and the picture is embedded once,
-    // without lossy compression.
     void pdfPages()
     {
         QTemporaryDir dir;
@@ -244,46 +199,31 @@ private Q_SLOTS:
             QVERIFY(SheetPrinter::writePdf(doc, {copies, 600, QPageSize(QPageSize::A4), {}}, path, &error));
             const QByteArray pdf = TestFiles::readFile(path);
             QCOMPARE(TestFiles::pdfPageCount(pdf), copies);
-            // The further copies are the one drawn page repeated, not pages
-            // drawn again (which would still be right): no stream more.
             streams << pdf.count("endstream");
             QCOMPARE(pdf.count("/Subtype /Image"), 1);
             QVERIFY(!pdf.contains("/DCTDecode"));
             sizes << pdf.size();
         }
         QCOMPARE(streams[1], streams[0]);
-        QVERIFY2((sizes[1] - sizes[0]) / 99 < 4096, qPrintable(QString::number((sizes[1] - sizes[0]) / 99)));
+        QVERIFY((sizes[1] - sizes[0]) / 99 < 4096);
 
-        // A PDF reader finds every page, and the last shows the sheet as the first does.
         if (!SheetImages::pdfReaderInstalled())
             QSKIP("pdftoppm (poppler-utils) is not installed");
         QByteArray complaints;
         const QImage first = SheetImages::shownPdfPage(path, {"-r", "20", "-f", "1", "-l", "1"}, &complaints);
-        const QImage last = SheetImages::shownPdfPage(path, {"-r", "20", "-f", "100", "-l", "100"}, &complaints);
+        QCOMPARE(SheetImages::shownPdfPage(path, {"-r", "20", "-f", "100", "-l", "100"}, &complaints), first);
         QCOMPARE(complaints, QByteArray());
-        QVERIFY(!first.isNull());
-        QVERIFY(first != solid(first.size(), White).convertToFormat(first.format()));
-        QCOMPARE(last, first);
+        QVERIFY(!first.isNull() && first != solid(first.size(), White).convertToFormat(first.format()));
     }
 
-    // Only the writer's own one-page PDF is made into copies of its page;
-    // anything else is left to be drawn in full.
-    void repeatedPageNeedsOnePageFromTheWriter_data()
-    {
-        QTest::addColumn<QByteArray>("pdf");
-        QTest::newRow("two pages") << writerPdf(2);
-        QTest::newRow("cut short") << writerPdf(1).chopped(40);
-        QTest::newRow("no PDF") << QByteArray("startxref\n0\n%%EOF\n");
-    }
+    // Only the writer's own one-page PDF is repeated; anything else is drawn in full.
     void repeatedPageNeedsOnePageFromTheWriter()
     {
-        QFETCH(QByteArray, pdf);
         QVERIFY(SheetPrinterPdfPages::repeatOnlyPage(writerPdf(1), 2));
-        QCOMPARE(SheetPrinterPdfPages::repeatOnlyPage(pdf, 2), std::nullopt);
+        QCOMPARE(SheetPrinterPdfPages::repeatOnlyPage(writerPdf(2), 2), std::nullopt);
+        QCOMPARE(SheetPrinterPdfPages::repeatOnlyPage(writerPdf(1).chopped(40), 2), std::nullopt);
     }
 
-    // A job that cannot be written says why, and leaves no file behind; on a
-    // full disk the file that was there stays as it was.
     void failuresAreReported_data()
     {
         QTest::addColumn<QString>("name");
@@ -292,8 +232,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("diskFull");
         QTest::addColumn<QString>("said");   // empty: the path of the file it failed to write
         QTest::newRow("pdf in a missing folder") << QStringLiteral("missing/card.pdf") << 1 << 600 << false << QString();
-        QTest::newRow("png in a missing folder") << QStringLiteral("missing/card.png") << 1 << 600 << false << QString();
-        QTest::newRow("pdf without copies") << QStringLiteral("card.pdf") << 0 << 600 << false << Msg::noCopies();
         QTest::newRow("png without copies") << QStringLiteral("card.png") << 0 << 600 << false << Msg::noCopies();
         const QSize huge(413386, 582677);   // A6 at 100000 dpi
         QTest::newRow("png page too large to hold") << QStringLiteral("card.png") << 1 << 100000 << false

@@ -1,11 +1,10 @@
-// The pictures of a PDF job are compressed beside the drawing and put in
-// place of the stand-ins the sheet was drawn with: the file must hold each
-// picture's own samples, once, and show the very sheet the PDF writer draws
-// with the pictures themselves.
+// The pictures of a PDF job, compressed beside the drawing and put in place
+// of the stand-ins the sheet was drawn with.
 #include "CardDocument.h"
 #include "CardSheet.h"
 #include "SheetImages.h"
 #include "SheetPrinter.h"
+#include "TestFiles.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -59,12 +58,8 @@ QByteArray rgbSamples(const QImage &picture)
     return samples;
 }
 
-// Pictures of their printed size in the boxes below at 300 dpi (64 x 48
-// screen pixels: 200 x 150), so they are embedded as they are, and the
-// drawing instructions are the same whichever way the picture gets into the
-// file. (A picture enlarged into its box is placed exactly by its stand-in,
-// where Qt rounds its scale to eight decimals: a reader may then resample it
-// a pixel differently.)
+// Printed at their own size at 300 dpi (64 x 48 screen pixels: 200 x 150), so
+// embedded as they are; an enlarged picture may be resampled a pixel apart.
 const QImage First = noise({200, 150}, 1);
 const QImage Second = noise({150, 200}, 2);
 const QImage Translucent = noise({150, 150}, 3, QImage::Format_ARGB32);
@@ -74,37 +69,12 @@ struct Box {
     QImage picture;
 };
 
-void fill(CardDocument &doc, const QList<Box> &boxes)
-{
-    doc.setPrintSettings({1, 0, 0});
-    for (const Box &box : boxes) {
-        const int slot = doc.AddImageBox();
-        doc.setImageBounds(slot, box.bounds);
-        doc.setImagePicture(slot, box.picture);
-    }
-}
-
 const SheetJob Job{3, 300, QPageSize(QPageSize::A4), {}};
 
-QByteArray writtenPdf(const CardDocument &doc, const QTemporaryDir &dir)
+QImage shownPage(const QByteArray &pdf, const QString &path)
 {
-    const QString path = dir.filePath(QStringLiteral("job.pdf"));
-    QString error;
-    if (!SheetPrinter::writePdf(doc, Job, path, &error))
-        return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A page as poppler's pdftoppm shows it.
-QImage shownPage(const QByteArray &pdf, const QTemporaryDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name + QStringLiteral(".pdf"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
-        return {};
-    file.close();
-    return SheetImages::shownPdfPage(path, {QStringLiteral("-r"), QStringLiteral("150")});
+    return TestFiles::writeFile(path, pdf) ? SheetImages::shownPdfPage(path, {QStringLiteral("-r"), QStringLiteral("150")})
+                                           : QImage();
 }
 
 } // namespace
@@ -114,36 +84,39 @@ Q_DECLARE_METATYPE(QList<Box>)
 class TestPdfPictures : public QObject
 {
     Q_OBJECT
-
-    void cases_data()
+private Q_SLOTS:
+    void filesHoldThePictures_data()
     {
         QTest::addColumn<QList<Box>>("boxes");
         QTest::addColumn<QList<QImage>>("embedded");
-        QTest::newRow("one picture") << QList<Box>{{{10, 10, 64, 48}, First}} << QList<QImage>{First};
-        QTest::newRow("two pictures") << QList<Box>{{{10, 10, 64, 48}, First}, {{200, 10, 48, 64}, Second}}
-                                      << QList<QImage>{First, Second};
+        QTest::newRow("opaque") << QList<Box>{{{10, 10, 64, 48}, First}} << QList<QImage>{First};
         QTest::newRow("one picture in two boxes")
             << QList<Box>{{{10, 10, 64, 48}, First}, {{200, 10, 64, 48}, First}} << QList<QImage>{First};
-        // The PDF writer gives such a picture a mask: it embeds it itself.
-        QTest::newRow("translucent beside opaque")
+        QTest::newRow("translucent beside opaque")   // masked: the PDF writer embeds it itself
             << QList<Box>{{{10, 10, 48, 48}, Translucent}, {{200, 10, 64, 48}, First}}
             << QList<QImage>{Translucent, First};
-        // A box off any sheet is not drawn: its stand-in never reaches the
-        // file, and the sheet is drawn with the pictures themselves.
-        QTest::newRow("a box off the sheet")
+        QTest::newRow("a box off the sheet: its stand-in never reaches the file")
             << QList<Box>{{{10, 10, 64, 48}, First}, {{1 << 26, 10, 64, 48}, Second}} << QList<QImage>{First};
     }
-
-private Q_SLOTS:
-    void filesHoldThePictures_data() { cases_data(); }
+    // Each picture's own samples, once, and a reader shows the very sheet the
+    // PDF writer draws with the pictures themselves.
     void filesHoldThePictures()
     {
         QFETCH(QList<Box>, boxes);
         QFETCH(QList<QImage>, embedded);
         CardDocument doc;
-        fill(doc, boxes);
+        doc.setPrintSettings({1, 0, 0});
+        for (const Box &box : boxes) {
+            const int slot = doc.AddImageBox();
+            doc.setImageBounds(slot, box.bounds);
+            doc.setImagePicture(slot, box.picture);
+        }
         QTemporaryDir dir;
-        const std::vector<Embedded> images = embeddedImages(writtenPdf(doc, dir));
+        const QString path = dir.filePath(QStringLiteral("job.pdf"));
+        QString error;
+        QVERIFY2(SheetPrinter::writePdf(doc, Job, path, &error), qPrintable(error));
+        const QByteArray written = TestFiles::readFile(path);
+        const std::vector<Embedded> images = embeddedImages(written);
         QCOMPARE(int(images.size()), embedded.size());
         for (const QImage &picture : embedded) {   // each of its own size
             const auto image = std::find_if(images.begin(), images.end(), [&](const Embedded &e) {
@@ -154,27 +127,17 @@ private Q_SLOTS:
             if (!picture.hasAlphaChannel())
                 QVERIFY(image->samples == rgbSamples(picture));
         }
-    }
 
-    // The reader shows the file exactly as the sheet drawn with the pictures
-    // themselves, on every copy.
-    void readersShowTheDrawnSheet_data() { cases_data(); }
-    void readersShowTheDrawnSheet()
-    {
         if (!SheetImages::pdfReaderInstalled())
             QSKIP("pdftoppm (poppler-utils) is not installed");
-        QFETCH(QList<Box>, boxes);
-        CardDocument doc;
-        fill(doc, boxes);
-        QTemporaryDir dir;
         const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
             Job, [&](QPainter &painter, QPagedPaintDevice &device) {
                 return SheetPrinter::printSheets(doc, painter, device, 1);
             }, QString(), nullptr);
         QVERIFY(drawn);
-        const QImage expected = shownPage(*drawn, dir, QStringLiteral("drawn"));
+        const QImage expected = shownPage(*drawn, dir.filePath(QStringLiteral("drawn.pdf")));
         QVERIFY(!expected.isNull());
-        QCOMPARE(shownPage(writtenPdf(doc, dir), dir, QStringLiteral("written")), expected);
+        QCOMPARE(shownPage(written, dir.filePath(QStringLiteral("written.pdf"))), expected);
     }
 };
 

@@ -13,21 +13,14 @@ class TestSheetLayout : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A page drawn as a picture is its size in millimetres at the dpi, each
-    // side rounded to the nearest pixel, not its size in whole points.
+    // Millimetres at the dpi, each side rounded to the nearest pixel (not whole points).
     void pagePixels_data()
     {
         QTest::addColumn<QPageSize>("pageSize");
         QTest::addColumn<int>("dpi");
         QTest::addColumn<QSize>("pixels");
         QTest::newRow("A4 at 600") << QPageSize(QPageSize::A4) << 600 << QSize(4961, 7016);
-        QTest::newRow("A4 at 300") << QPageSize(QPageSize::A4) << 300 << QSize(2480, 3508);
-        QTest::newRow("A3 at 600") << QPageSize(QPageSize::A3) << 600 << QSize(7016, 9921);
-        QTest::newRow("A3 at 300") << QPageSize(QPageSize::A3) << 300 << QSize(3508, 4961);
-        QTest::newRow("B5 at 600") << QPageSize(QPageSize::B5) << 600 << QSize(4157, 5906);
         QTest::newRow("B5 at 300") << QPageSize(QPageSize::B5) << 300 << QSize(2079, 2953);
-        QTest::newRow("Letter at 600") << QPageSize(QPageSize::Letter) << 600 << QSize(5100, 6600);
-        QTest::newRow("Letter at 300") << QPageSize(QPageSize::Letter) << 300 << QSize(2550, 3300);
         QTest::newRow("JIS B5 at 100") << QPageSize(QPageSize::JisB5) << 100 << QSize(717, 1012);
     }
     void pagePixels()
@@ -38,9 +31,7 @@ private Q_SLOTS:
         QCOMPARE(PagePixels::of(pageSize, dpi), pixels);
     }
 
-    // Each row: what the layout answers, and what it must answer. Nothing
-    // overflows; far positions saturate instead of wrapping to the other
-    // side of the page.
+    // Far positions saturate instead of wrapping to the other side of the page.
     void arithmetic_data()
     {
         constexpr int IntMax = std::numeric_limits<int>::max();
@@ -79,16 +70,12 @@ private Q_SLOTS:
         // At 600 dpi the card is 2149.606 pixels wide; Left 300 starts at 1875.
         QTest::newRow("274 fits, 275 does not") << 96 << 300 << QStringLiteral("abc") << QList<int>{100, 274, 275}
                                                 << QStringLiteral("ab");
-        QTest::newRow("whole caption fits") << 96 << 300 << QStringLiteral("abc") << QList<int>{100, 200, 274}
-                                            << QStringLiteral("abc");
         QTest::newRow("nothing fits: first character") << 96 << 300 << QStringLiteral("abc") << QList<int>{275}
                                                        << QStringLiteral("a");
         QTest::newRow("empty caption") << 96 << 300 << QString() << QList<int>{0} << QString();
         // A surrogate pair is one character: no prefix ends between its halves.
         QTest::newRow("surrogate pair not split")
             << 96 << 300 << QStringLiteral("a\U0001F600b") << QList<int>{100, 274, 274, 300} << QStringLiteral("a\U0001F600");
-        QTest::newRow("first character is a surrogate pair")
-            << 96 << 300 << QStringLiteral("\U0001F600b") << QList<int>{900} << QStringLiteral("\U0001F600");
         QList<int> onePixelEach(10000);
         std::iota(onePixelEach.begin(), onePixelEach.end(), 1);
         QTest::newRow("10000 characters, 274 fit") << 96 << 300 << QString(10000, QLatin1Char('x')) << onePixelEach
