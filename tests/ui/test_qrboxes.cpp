@@ -127,15 +127,13 @@ private Q_SLOTS:
         QVERIFY(actions.MenuEditQr->isVisible());
 
         // The dialog opens on the contact form with the box's fields and level.
-        QString shownName;
-        int shownLevel = -1;
+        QString shown;
         QVERIFY(runDialog(actions.MenuEditQr, [&](QrDialog &d) {
-            shownName = d.findChild<QLineEdit *>(QStringLiteral("QrField0"))->text();
-            shownLevel = d.findChild<QComboBox *>(QStringLiteral("QrLevel"))->currentIndex();
+            shown = d.findChild<QLineEdit *>(QStringLiteral("QrField0"))->text() + QLatin1Char('/')
+                    + QString::number(d.findChild<QComboBox *>(QStringLiteral("QrLevel"))->currentIndex());
             d.findChild<QLineEdit *>(QStringLiteral("QrField6"))->setText(QStringLiteral("090-0000-1111"));
         }));
-        QCOMPARE(shownName, contact.name);
-        QCOMPARE(shownLevel, 2);
+        QCOMPARE(shown, contact.name + QStringLiteral("/2"));
         contact.mobile = QStringLiteral("090-0000-1111");
         QCOMPARE(w.doc().TextBoxes(qr)->Caption, QStringLiteral("QR:(Q)") + contact.toVCard());
     }
