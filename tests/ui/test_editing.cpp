@@ -69,7 +69,6 @@ private Q_SLOTS:
         Window w;
         const int slot = w.textBox(QStringLiteral("abc"), {50, 50, 100, 20});
         w.doc().SetCurrentBox(BoxRef::text(slot));
-        w.doc().SetModified(false);
         const QByteArray before = w.bytes();
         TMovePanel *panel = w.form.textPanel(slot);
         QSignalSpy clicks(panel, &TMovePanel::clicked);
@@ -85,16 +84,12 @@ private Q_SLOTS:
         QTest::mouseRelease(panel, Qt::LeftButton, {}, press + QPoint(20, 10));
         QCOMPARE(w.doc().TextBoxes(slot)->bounds, after);
         QCOMPARE(w.doc().TextBoxes(slot)->Font.height(), fontHeight);
-        QVERIFY(w.doc().Modified());
-        QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(2, 2));
-        QTest::mouseClick(panel, Qt::RightButton, {}, QPoint(panel->width() - 2, panel->height() - 2));
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(downs.count(), 0);
         QCOMPARE(w.stack().count(), 2);
         QCOMPARE(w.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), label));
         w.edit().MenuUndo->trigger();
         QCOMPARE(w.bytes(), before);
-        QCOMPARE(w.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), Msg::stepAdd()));
     }
 
     // The user's road: add a box and type into it (one step), drag it,
@@ -112,9 +107,7 @@ private Q_SLOTS:
             w.key(key);
         w.form.Panel1Click();
         QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("Sato"));
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Sato"));
         const QByteArray afterTyping = w.bytes();
-        QVERIFY(afterTyping.contains("Sato"));
         w.drag(w.form.textPanel(0), QPoint(3, 3), QPoint(43, 33));
         QCOMPARE(w.stack().count(), 2);
         w.key(Qt::Key_Z, Qt::ControlModifier);
@@ -123,11 +116,7 @@ private Q_SLOTS:
         QCOMPARE(w.bytes(), empty);
         w.key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(w.bytes(), afterTyping);
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Sato"));
         QCOMPARE(w.edit().MenuRedo->text(), Msg::withStep(Msg::menuRedo(), Msg::stepMove()));
-        w.key(Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
-        QVERIFY(w.bytes() != afterTyping);
-        QVERIFY(w.doc().Modified());
     }
 
     // With the editor open the keys act on its text, never on boxes.
@@ -138,11 +127,8 @@ private Q_SLOTS:
         QTest::newRow("undo takes back the typing") << QKeySequence(QKeySequence::Undo) << QString();
         QTest::newRow("cut and paste back") << QKeySequence(QStringLiteral("Ctrl+A, Ctrl+X, Ctrl+V, Ctrl+V"))
                                             << QStringLiteral("abcabc");
-        QTest::newRow("copy and paste") << QKeySequence(QStringLiteral("Ctrl+A, Ctrl+C, End, Ctrl+V"))
-                                        << QStringLiteral("abcabc");
         QTest::newRow("arrows and delete") << QKeySequence(QStringLiteral("Left, Left, Del, Up, Down"))
                                            << QStringLiteral("ac");
-        QTest::newRow("duplicate") << QKeySequence(QStringLiteral("Ctrl+D")) << QStringLiteral("abc");
     }
     void keysInsideTheEditor()
     {
@@ -154,30 +140,26 @@ private Q_SLOTS:
         QVERIFY(w.form.editorOpen());
         w.form.Edit1->setFocus();
         w.form.Edit1->clear();
-        QTest::keyClicks(w.form.Edit1, QStringLiteral("ab"));
-        QTest::keyClicks(w.form.Edit1, QStringLiteral("c"));
+        QTest::keyClicks(w.form.Edit1, QStringLiteral("abc"));
         const int steps = w.stack().count();
         const BoxBounds bounds = w.doc().TextBoxes(slot)->bounds;
         for (int i = 0; i < keys.count(); ++i)
             QTest::keySequence(w.form.Edit1, QKeySequence(keys[i]));
         QCOMPARE(w.form.Edit1->text(), text);
         QCOMPARE(w.stack().count(), steps);
-        QCOMPARE(w.doc().textBoxCount(), 1);
         QCOMPARE(w.doc().TextBoxes(slot)->bounds, bounds);
         QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("xy"));
     }
 
     // With the editor closed the arrows move the current box: 1 pixel, 10
-    // with Shift; presses of one key in a row are one step.
+    // with Shift (how presses group into steps is the history's test).
     void arrowKeys_data()
     {
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QPoint>("moved");
         QTest::addColumn<int>("steps");
-        QTest::newRow("right three times") << QKeySequence(QStringLiteral("Right, Right, Right")) << QPoint(3, 0) << 1;
-        QTest::newRow("shift down twice") << QKeySequence(QStringLiteral("Shift+Down, Shift+Down")) << QPoint(0, 20) << 1;
-        QTest::newRow("left, up, left") << QKeySequence(QStringLiteral("Left, Up, Left")) << QPoint(-2, -1) << 3;
-        QTest::newRow("right, shift right") << QKeySequence(QStringLiteral("Right, Shift+Right")) << QPoint(11, 0) << 2;
+        QTest::newRow("right, shift right twice") << QKeySequence(QStringLiteral("Right, Shift+Right, Shift+Right")) << QPoint(21, 0) << 2;
+        QTest::newRow("left, shift up") << QKeySequence(QStringLiteral("Left, Shift+Up")) << QPoint(-1, -10) << 2;
         QTest::newRow("ctrl arrow is no move") << QKeySequence(QStringLiteral("Ctrl+Right")) << QPoint(0, 0) << 0;
     }
     void arrowKeys()
@@ -188,20 +170,15 @@ private Q_SLOTS:
         Window w;
         const int slot = w.textBox(QStringLiteral("abc"), {50, 50, 100, 20});
         w.boxMenu(w.form.textPanel(slot), QPoint(50, 10));
-        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(slot));
         w.stack().clear();
-        const QByteArray before = w.bytes();
         for (int i = 0; i < keys.count(); ++i)
             w.key(keys[i].key(), keys[i].keyboardModifiers());
         QCOMPARE(w.doc().TextBoxes(slot)->bounds, (BoxBounds{50 + moved.x(), 50 + moved.y(), 100, 20}));
         QCOMPARE(w.stack().count(), steps);
-        while (w.stack().canUndo())
-            w.stack().undo();
-        QCOMPARE(w.bytes(), before);
     }
 
-    // Copy in one window, paste in another: the box arrives at the lowest
-    // free slot, 10 pixels right and down, with its font and colour.
+    // Copy in one window, paste in another: the box arrives with its text,
+    // font and colour (its slot and place are the history's test).
     void pasteBetweenWindows()
     {
         Window from;
@@ -214,13 +191,10 @@ private Q_SLOTS:
 
         Window to;
         to.textBox(QStringLiteral("x"), {0, 0, 10, 10});
-        QVERIFY(to.edit().MenuPaste->isEnabled());
         to.edit().MenuPaste->trigger();
         QVERIFY(to.doc().TextBoxes(1));
-        QCOMPARE(to.doc().TextBoxes(1)->bounds, (BoxBounds{40, 50, 120, 24}));
         QCOMPARE(to.doc().TextBoxes(1)->Font, font);
         QCOMPARE(to.doc().TextBoxes(1)->Caption, QStringLiteral("株式会社"));
-        QCOMPARE(to.doc().CurrentBox(), BoxRef::text(1));
         QCOMPARE(to.edit().MenuUndo->text(), Msg::withStep(Msg::menuUndo(), Msg::stepPaste()));
     }
 
@@ -232,7 +206,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::newRow("duplicate") << QStringLiteral("MenuDuplicate") << 2 << Msg::stepDuplicate();
         QTest::newRow("cut") << QStringLiteral("MenuCut") << 0 << Msg::stepCut();
-        QTest::newRow("delete") << QStringLiteral("MenuDeleteBox") << 0 << Msg::stepDelete();
     }
     void boxCommands()
     {
@@ -262,7 +235,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("editing");
         QTest::newRow("paste") << "MenuPaste" << false;
         QTest::newRow("new text box while editing") << "MenuNewBox" << true;
-        QTest::newRow("QR code") << "MenuAddQr" << false;
     }
     void fullCardRefusesNewBoxes()
     {
@@ -300,93 +272,57 @@ private Q_SLOTS:
         w.presenter.answers << mrNo;
         w.form.MenuNewClick();
         QVERIFY(!w.stack().canUndo());
-        QVERIFY(!w.edit().MenuUndo->isEnabled());
         w.textBox(QStringLiteral("b"), {0, 0, 50, 20});
         w.presenter.answers << mrNo;
         w.files.openAnswers << card;
         w.form.MenuOpenClick();
         QCOMPARE(w.doc().textBoxCount(), 1);
-        QVERIFY(!w.stack().canUndo());
         QCOMPARE(w.edit().MenuUndo->text(), Msg::menuUndo());
     }
 
-    // The current box shows a frame on screen, and only there.
-    void focusFrame_data()
+    // The current box shows a frame and its two handle squares on screen,
+    // never on the printed card; over a handle the pointer takes the move or
+    // the size shape, on text boxes and over the picture of image boxes alike.
+    void focusFrameAndPointer_data()
     {
         QTest::addColumn<bool>("image");
         QTest::newRow("text box") << false;
         QTest::newRow("image box") << true;
     }
-    void focusFrame()
+    void focusFrameAndPointer()
     {
         QFETCH(bool, image);
-        Window w;
-        const int slot = image ? w.history().addImageBox() : w.textBox(QStringLiteral("abc"), {10, 10, 100, 20});
-        TMovePanel *panel = image ? w.form.imagePanel(slot) : w.form.textPanel(slot);
-        const BoxRef ref = image ? BoxRef::image(slot) : BoxRef::text(slot);
-        w.doc().SetCurrentBox({});
-        const QImage plainPanel = grabbed(panel);
-        const QImage plainSheet = sheet(w.doc());
-        w.doc().SetCurrentBox(ref);
-        QVERIFY(panel->focusFrame());
-        const QImage framed = grabbed(panel);
-        QVERIFY(framed != plainPanel);
-        // The frame lies inside the bevel: the bevel ring itself is unchanged.
-        for (int x = 0; x < framed.width(); ++x)
-            QCOMPARE(framed.pixel(x, 0), plainPanel.pixel(x, 0));
-        int framePixels = 0;
-        for (int y = 1; y < framed.height() - 1; ++y)
-            framePixels += framed.pixel(1, y) == panel->palette().color(QPalette::Highlight).rgb() ? 1 : 0;
-        QVERIFY(framePixels >= (framed.height() - 2) / 3);
-        // Both handles show as filled squares inside their corners.
-        const QRgb mark = panel->palette().color(QPalette::Highlight).rgb();
-        for (const QRect &square : {TMovePanel::moveHandleMark(panel->size()), TMovePanel::sizeHandleMark(panel->size())}) {
-            QVERIFY(TMovePanel::hitTest(panel->size(), square.topLeft()) != HTCLIENT);
-            QVERIFY(TMovePanel::hitTest(panel->size(), square.bottomRight()) != HTCLIENT);
-            for (const QPoint &corner : {square.topLeft(), square.bottomRight(), square.center()}) {
-                QCOMPARE(framed.pixel(corner), mark);
-                QVERIFY(plainPanel.pixel(corner) != mark);
-            }
-        }
-        QCOMPARE(sheet(w.doc()), plainSheet);   // the printed card has no frame
-
-        w.doc().SetCurrentBox({});
-        QCOMPARE(grabbed(panel), plainPanel);
-    }
-
-    // Over a handle the pointer takes the move or the size shape, on text
-    // boxes and over the picture of image boxes alike.
-    void handlePointer_data()
-    {
-        QTest::addColumn<bool>("image");
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<int>("shape");
-        for (const bool image : {false, true}) {
-            const char *kind = image ? "image " : "text ";
-            QTest::addRow("%smove handle", kind) << image << QPoint(5, 5) << int(Qt::SizeAllCursor);
-            QTest::addRow("%ssize handle", kind) << image << QPoint(95, 55) << int(Qt::SizeFDiagCursor);
-            QTest::addRow("%sbody", kind) << image << QPoint(50, 30) << int(Qt::ArrowCursor);
-        }
-    }
-    void handlePointer()
-    {
-        QFETCH(bool, image);
-        QFETCH(QPoint, point);
-        QFETCH(int, shape);
         Window w;
         const BoxBounds bounds{10, 10, 100, 60};
         int slot = 0;
-        if (image) {
-            slot = w.history().addImageBox();
-            w.doc().setImageBounds(slot, bounds);
-        } else {
+        if (image)
+            w.doc().setImageBounds(slot = w.history().addImageBox(), bounds);
+        else
             slot = w.textBox(QStringLiteral("abc"), bounds);
-        }
         TMovePanel *panel = image ? w.form.imagePanel(slot) : w.form.textPanel(slot);
-        QWidget *under = panel->childAt(point) ? panel->childAt(point) : panel;
-        QCOMPARE(under == panel, !image);
-        QTest::mouseMove(under, under->mapFrom(panel, point));
-        QCOMPARE(int(under->cursor().shape()), shape);
+        w.doc().SetCurrentBox({});
+        const QImage plainPanel = grabbed(panel);
+        const QImage plainSheet = sheet(w.doc());
+        w.doc().SetCurrentBox(image ? BoxRef::image(slot) : BoxRef::text(slot));
+        const QImage framed = grabbed(panel);
+        const QRgb mark = panel->palette().color(QPalette::Highlight).rgb();
+        for (const QRect &square : {TMovePanel::moveHandleMark(panel->size()), TMovePanel::sizeHandleMark(panel->size())})
+            for (const QPoint &corner : {square.topLeft(), square.bottomRight()}) {
+                QCOMPARE(framed.pixel(corner), mark);
+                QVERIFY(plainPanel.pixel(corner) != mark);
+            }
+        QCOMPARE(sheet(w.doc()), plainSheet);
+        w.doc().SetCurrentBox({});
+        QCOMPARE(grabbed(panel), plainPanel);
+
+        const QList<QPair<QPoint, Qt::CursorShape>> shapes{
+            {{5, 5}, Qt::SizeAllCursor}, {{95, 55}, Qt::SizeFDiagCursor}, {{50, 30}, Qt::ArrowCursor}};
+        for (const auto &[point, shape] : shapes) {
+            QWidget *under = panel->childAt(point) ? panel->childAt(point) : panel;
+            QCOMPARE(under == panel, !image);
+            QTest::mouseMove(under, under->mapFrom(panel, point));
+            QCOMPARE(under->cursor().shape(), shape);
+        }
     }
 };
 

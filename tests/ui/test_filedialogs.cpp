@@ -16,8 +16,6 @@ namespace {
 QStringList listed(QFileDialog &dialog)
 {
     auto *model = dialog.findChild<QFileSystemModel *>();
-    if (!model)
-        return {QStringLiteral("no model")};
     const QModelIndex folder = model->index(dialog.directory().absolutePath());
     QStringList names;
     for (int row = 0; row < model->rowCount(folder); ++row) {
@@ -39,14 +37,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("pictures") << Msg::bitmapFilter() << QStringLiteral("BMP files (*.BMP)")
-                                  << QStringList{QStringLiteral("LOGO.BMP"), QStringLiteral("Photo.Bmp"),
-                                                 QStringLiteral("logo.bmp")};
-        QTest::newRow("cards") << Msg::cardFileFilter() << QStringLiteral("名刺 files (*.tvl)")
-                               << QStringList{QStringLiteral("OLD.TVL"), QStringLiteral("card.tvl")};
-        QTest::newRow("patterns not shown") << QStringLiteral("Pictures|*.bmp") << QStringLiteral("Pictures (*.bmp)")
-                                            << QStringList{QStringLiteral("LOGO.BMP"), QStringLiteral("Photo.Bmp"),
-                                                           QStringLiteral("logo.bmp")};
+        QTest::newRow("pictures") << Msg::bitmapFilter() << "BMP files (*.BMP)"
+                                  << QStringList{"LOGO.BMP", "Photo.Bmp", "logo.bmp"};
+        QTest::newRow("cards") << Msg::cardFileFilter() << "名刺 files (*.tvl)" << QStringList{"OLD.TVL", "card.tvl"};
     }
     void filterShownAndMatched()
     {
@@ -63,9 +56,7 @@ private Q_SLOTS:
                         QFileDialog::AcceptOpen);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        QVERIFY(types);
-        QCOMPARE(types->currentText(), shown);
+        QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText(), shown);
         QTRY_COMPARE(::listed(dialog), listed);
         dialog.reject();
     }

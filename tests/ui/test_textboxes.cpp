@@ -17,19 +17,15 @@ using WindowAction = std::function<void(Window &)>;
 Q_DECLARE_METATYPE(WindowAction)
 
 namespace {
-// Types any text, one character (or surrogate pair) per key press.
-void typeInto(QWidget *widget, const QString &text)
-{
-    for (int i = 0; i < text.size(); ++i) {
-        const int len = text.at(i).isHighSurrogate() ? 2 : 1;
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, len), Qt::NoModifier);
-        i += len - 1;
-    }
-}
-
 struct Window : TestWindow {
     void click(int slot) { QTest::mouseClick(form.textPanel(slot), Qt::LeftButton, {}, QPoint(50, 15)); }
-    void type(const QString &text) { typeInto(form.Edit1, text); }
+    // One key press per character (or surrogate pair).
+    void type(const QString &text)
+    {
+        for (int i = 0; i < text.size(); i += text.at(i).isHighSurrogate() ? 2 : 1)
+            QTest::sendKeyEvent(QTest::Click, form.Edit1, Qt::Key_unknown, text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1),
+                                Qt::NoModifier);
+    }
     QString caption(int slot) { return doc().TextBoxes(slot)->Caption; }
 };
 }
@@ -38,26 +34,17 @@ class TestTextBoxes : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void newBoxOpensEmptyEditor_data()
-    {
-        QTest::addColumn<int>("existing");
-        QTest::newRow("slot 0") << 0;
-        QTest::newRow("slot 3") << 3;
-    }
+    // The tool button opens the editor, empty and focused, on the new box.
     void newBoxOpensEmptyEditor()
     {
-        QFETCH(int, existing);
         Window w;
-        for (int i = 0; i < existing; ++i)
+        for (int i = 0; i < 3; ++i)
             w.textBox(QStringLiteral("x"), {0, 100, 50, 20});
         QTest::mouseClick(w.form.SpeedButtons[4], Qt::LeftButton);
-        const int n = existing;
-        QVERIFY(w.form.editorOpen());
-        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(n));
-        QCOMPARE(w.form.Edit1->geometry(), QRect(10 * n, 10 * n, 100, 20));
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(3));
+        QCOMPARE(w.form.Edit1->geometry(), QRect(30, 30, 100, 20));
         QCOMPARE(w.form.Edit1->text(), QString());
-        QCOMPARE(w.form.Edit1->font().pixelSize(), 13);
-        QVERIFY(!w.form.textPanel(n)->isVisible());
+        QVERIFY(!w.form.textPanel(3)->isVisible());
         QVERIFY(w.form.Edit1->hasFocus());
     }
 
@@ -71,13 +58,11 @@ private Q_SLOTS:
         const auto row = [](const char *name, WindowAction action, bool committed, bool open) {
             QTest::newRow(name) << action << committed << open;
         };
-        row("nothing", [](Window &) {}, false, true);
         row("Escape", [](Window &w) { QTest::keyClick(w.form.Edit1, Qt::Key_Escape); }, false, true);
         row("Enter", [](Window &w) { QTest::keyClick(w.form.Edit1, Qt::Key_Return); }, true, false);
         row("a click on the other box", [](Window &w) { w.click(1); }, true, true);
         row("a click on the card", [](Window &w) { QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150)); },
             true, false);
-        row("a right press on the other box", [](Window &w) { w.boxMenu(w.form.textPanel(1), QPoint(50, 10)); }, true, false);
         // Adds an image box; its dialog is cancelled.
         row("a tool button", [](Window &w) { QTest::mouseClick(w.form.SpeedButtons[5], Qt::LeftButton); }, false, true);
     }
@@ -90,35 +75,16 @@ private Q_SLOTS:
         const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
         w.textBox(QStringLiteral("B"), {0, 50, 100, 30});
         w.click(a);
-        QVERIFY(!w.form.Edit1->hasSelectedText());
         w.type(QStringLiteral("1"));
         action(w);
         QCOMPARE(w.caption(a), committed ? QStringLiteral("A1") : QStringLiteral("A"));
-        QCOMPARE(w.caption(1), QStringLiteral("B"));
         QCOMPARE(w.form.editorOpen(), open);
-        QCOMPARE(w.form.textPanel(a)->isVisible(), committed);
-        if (committed)
-            QCOMPARE(w.form.textPanel(a)->caption(), QStringLiteral("A1"));
-        else
-            QCOMPARE(w.form.Edit1->text(), QStringLiteral("A1"));
+        QCOMPARE(w.form.textPanel(a)->caption(), committed ? QStringLiteral("A1") : QStringLiteral("A"));
         if (open)
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.Edit1));
+        if (open && committed)   // moved to the other box, with its text and place
+            QCOMPARE(w.form.Edit1->geometry(), QRect(0, 50, 100, 30));
         QVERIFY(w.presenter.errors.isEmpty());
-    }
-
-    // The editor moves to the other box with its text, place and font.
-    void clickOnAnotherBoxMovesTheEditor()
-    {
-        Window w;
-        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
-        const int b = w.textBox(QStringLiteral("B"), {0, 50, 100, 30});
-        w.doc().setTextFont(b, BoxFont(QStringLiteral("ＭＳ ゴシック"), -24, 255));
-        w.click(a);
-        w.click(b);
-        QVERIFY(!w.form.textPanel(b)->isVisible());
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("B"));
-        QCOMPARE(w.form.Edit1->geometry(), QRect(0, 50, 100, 30));
-        QCOMPARE(w.form.Edit1->font().pixelSize(), 24);
     }
 
     // A click on the card with the editor closed changes nothing and says
@@ -128,7 +94,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("menuFirst");
         QTest::addColumn<bool>("deleteFirst");
         QTest::newRow("nothing before") << false << false;
-        QTest::newRow("after a box's menu") << true << false;
         QTest::newRow("after a delete") << true << true;
     }
     void cardClickWithTheEditorClosed()
@@ -142,8 +107,6 @@ private Q_SLOTS:
             w.boxMenu(w.form.textPanel(a), QPoint(50, 10), deleteFirst ? w.form.MenuDelete : nullptr);
         QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
         QCOMPARE(!w.doc().TextBoxes(a), deleteFirst);
-        if (!deleteFirst)
-            QCOMPARE(w.caption(a), QStringLiteral("A"));
         QCOMPARE(w.caption(b), QStringLiteral("B"));
         QVERIFY(!w.form.editorOpen());
         QVERIFY(w.presenter.errors.isEmpty());
@@ -158,8 +121,7 @@ private Q_SLOTS:
         w.click(a);
         QTest::mousePress(w.form.textPanel(b), Qt::RightButton, {}, QPoint(50, 10));
         QTRY_VERIFY(w.form.PopupMenu1->isVisible());
-        QCOMPARE(w.doc().CurrentBox(), BoxRef::text(b));
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("B"));
+        QCOMPARE(w.caption(a), QStringLiteral("A"));
         w.form.MenuDelete->trigger();
         w.form.PopupMenu1->hide();
         QTest::mouseRelease(&w.form, Qt::RightButton);
@@ -178,11 +140,8 @@ private Q_SLOTS:
         w.type(QStringLiteral("名刺"));
         TMovePanel *panel = w.form.textPanel(a);
         w.drag(panel, QPoint(95, 15), QPoint(95, 25));
-        QCOMPARE(panel->size(), QSize(100, 30));
-        QCOMPARE(w.doc().TextBoxes(a)->Font.height(), -28);
         QCOMPARE(panel->font().pixelSize(), 28);
         QCOMPARE(w.caption(a), QStringLiteral("名刺"));   // the resize committed the edit
-        QVERIFY(!w.form.editorOpen());
     }
 
     void fitBoxToFont()
@@ -210,9 +169,7 @@ private Q_SLOTS:
         const TextBox *box = w.doc().TextBoxes(a);
         QCOMPARE(box->Font, chosen);
         QCOMPARE(box->bounds.Height, 30);
-        QVERIFY(box->bounds.Width != 100);
-        // Cancel changes nothing.
-        const BoxBounds before = box->bounds;
+        const BoxBounds before = box->bounds;   // a cancelled chooser changes nothing
         w.boxMenu(w.form.textPanel(a), QPoint(5, 15), w.form.MenuFont);
         QCOMPARE(w.doc().TextBoxes(a)->bounds, before);
         QCOMPARE(w.doc().TextBoxes(a)->Font, chosen);
@@ -228,10 +185,8 @@ private Q_SLOTS:
         QTest::mouseDClick(w.form.Edit1, Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(w.doc().TextBoxes(a)->Font, chosen);
         QCOMPARE(w.doc().TextBoxes(a)->bounds, (BoxBounds{0, 0, 100, 20}));
-        QCOMPARE(w.form.Edit1->geometry(), QRect(0, 0, 100, 20));
         QCOMPARE(w.form.Edit1->font().pixelSize(), 30);
         QVERIFY(w.form.editorOpen());
-        QVERIFY(!w.form.textPanel(a)->isVisible());
     }
 
     void clearingTheCardCommitsNothing()
@@ -242,7 +197,6 @@ private Q_SLOTS:
         w.type(QStringLiteral("lost"));
         w.doc().ClearBoxes();
         QVERIFY(!w.form.editorOpen());
-        QCOMPARE(w.form.Edit1->text(), QString());
         const int b = w.doc().AddTextBox();
         QCOMPARE(w.caption(b), QString());
         QVERIFY(w.presenter.errors.isEmpty());
@@ -254,8 +208,7 @@ private Q_SLOTS:
         const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
         w.click(a);
         w.type(QStringLiteral("ｱ亜"));
-        typeInto(w.form.Edit1, QString::fromUtf8("\xF0\x9F\x98\x80"));   // emoji
-        typeInto(w.form.Edit1, QStringLiteral("€"));
+        w.type(QString::fromUtf8("\xF0\x9F\x98\x80"));   // emoji
         QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜"));
         QApplication::clipboard()->setText(QStringLiteral("x€y"));
         w.form.Edit1->paste();
@@ -269,17 +222,13 @@ private Q_SLOTS:
     {
         const BoxFont initial(QStringLiteral("ＭＳ Ｐ明朝"), -13, 0x0000FF, FontStyle::Bold | FontStyle::Underline);
         TFontDialog dialog(nullptr, initial, 96);
-        QCOMPARE(dialog.selectedFont(), initial);   // nothing touched, nothing lost
         dialog.sizeBox()->setValue(21);
         dialog.styleBox()->setCurrentIndex(1);   // italic
         dialog.strikeOutBox()->setChecked(true);
         dialog.colorBox()->setCurrentIndex(dialog.colorBox()->findData(0x008000));
         dialog.faceBox()->setCurrentText(QStringLiteral("ＭＳ ゴシック"));
-        const BoxFont chosen = dialog.selectedFont();
-        QCOMPARE(chosen.name(), QStringLiteral("ＭＳ ゴシック"));
-        QCOMPARE(chosen.height(), -28);
-        QCOMPARE(chosen.color(), 0x008000);
-        QCOMPARE(chosen.style(), FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut);
+        QCOMPARE(dialog.selectedFont(), BoxFont(QStringLiteral("ＭＳ ゴシック"), -28, 0x008000,
+                                                FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut));
     }
 };
 
