@@ -12,9 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-Q_DECLARE_METATYPE(PaperLayout)
-Q_DECLARE_METATYPE(SheetOffset)
-
 namespace {
 
 struct Window : PrintSetWindow {
@@ -59,49 +56,25 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.paper->Choice));
     }
 
-    // What is chosen and typed is what OK stores, margins and guides beside it.
-    void okStoresThePaper_data()
-    {
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<QStringList>("typed");   // columns, rows, origin x, y, pitch x, y
-        QTest::addColumn<PaperLayout>("stored");
-        QTest::newRow("custom from ten-up's numbers") << 2 << QStringList() << PaperLayout::custom(2, 5, 140, 110, 910, 550);
-        QTest::newRow("custom typed") << 2 << QStringList{"2", "4", "5.5", "3", "95.2", "58"}
-                                      << PaperLayout::custom(2, 4, 55, 30, 952, 580);
-    }
+    // A custom paper that leaves A4 is refused: OK says why and the dialog
+    // stays open. What fits is what OK stores, margins and guides beside it.
     void okStoresThePaper()
     {
-        QFETCH(int, choice);
-        QFETCH(QStringList, typed);
-        QFETCH(PaperLayout, stored);
         Window w;
         w.open({1, 5, 10, PaperLayout::tenUp()});
         w.paper->Choice->setFocus();
-        w.paper->Choice->setCurrentIndex(choice);
-        if (!typed.isEmpty()) {
-            retype(w.paper->Columns, typed.at(0)), retype(w.paper->Rows, typed.at(1));
-            retype(w.paper->OriginX, typed.at(2)), retype(w.paper->OriginY, typed.at(3));
-            retype(w.paper->PitchX, typed.at(4)), retype(w.paper->PitchY, typed.at(5));
-        }
-        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);
-        QVERIFY(!w.dialog->isVisible() && w.presenter.infos.isEmpty());
-        QCOMPARE(w.doc().printSettings(), (PrintSettings{1, 5, 10, stored}));
-    }
-
-    // A custom paper that leaves A4 is refused: OK says why and the dialog
-    // stays open; Cancel then keeps the card's paper.
-    void tooLargeIsRefused()
-    {
-        Window w;
-        w.open({1, 0, 0, PaperLayout::tenUp()});
         w.paper->Choice->setCurrentIndex(2);
-        retype(w.paper->Columns, QStringLiteral("3"));   // 14 + 3 × 91 = 287 mm
-        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);
+        retype(w.paper->Columns, QStringLiteral("3")), retype(w.paper->Rows, QStringLiteral("4"));
+        retype(w.paper->OriginX, QStringLiteral("5.5")), retype(w.paper->OriginY, QStringLiteral("3"));
+        retype(w.paper->PitchX, QStringLiteral("95.2")), retype(w.paper->PitchY, QStringLiteral("58"));
+        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);   // 5.5 + 2 × 95.2 + 91 mm wide
         QVERIFY(w.dialog->isVisible());
         QCOMPARE(w.presenter.infos.size(), 1);
-        QVERIFY(w.presenter.infos.first().contains(QStringLiteral("287.0 × 286.0 mm")));
-        QTest::mouseClick(w.dialog->CancelBtn, Qt::LeftButton);
-        QCOMPARE(w.doc().printSettings().Layout, PaperLayout::tenUp());
+        QVERIFY(w.presenter.infos.first().contains(QStringLiteral("(286.9 × 232.0 mm)")));
+        retype(w.paper->Columns, QStringLiteral("2"));
+        QTest::mouseClick(w.dialog->OKBtn, Qt::LeftButton);
+        QVERIFY(!w.dialog->isVisible());
+        QCOMPARE(w.doc().printSettings(), (PrintSettings{1, 5, 10, PaperLayout::custom(2, 4, 55, 30, 952, 580)}));
     }
 
     // A printer job on the ten-up paper is placed from the paper's corner,
@@ -126,33 +99,13 @@ private Q_SLOTS:
         QVERIFY(dark(331, 250) && dark(331, 269) && !dark(331, 248) && !dark(331, 271));
     }
 
-    // Offsets typed for two printers are kept while switching and both
-    // stored on OK, each under its printer.
-    void calibrationPerPrinter()
+    // The printer's offset is shown, typing past the limit is refused, the
+    // test page prints what is shown and OK stores it. Without printers OK
+    // stores nothing.
+    void calibration()
     {
         Calibrations c;
         c.calibration.setOffset(QStringLiteral("A"), {3, 4});
-        CalibrationDialog dialog(nullptr, c.calibration, {QStringLiteral("A"), QStringLiteral("B")}, QStringLiteral("B"), {});
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        retype(dialog.OffsetX, QStringLiteral("-0.5"));
-        retype(dialog.OffsetY, QStringLiteral("1.2"));
-        dialog.Printer->setCurrentIndex(0);
-        QCOMPARE(dialog.shownOffset(), (SheetOffset{3, 4}));
-        retype(dialog.OffsetX, QStringLiteral("-20.0"));
-        dialog.Printer->setCurrentIndex(1);
-        QCOMPARE(dialog.shownOffset(), (SheetOffset{-5, 12}));
-        QCOMPARE(c.calibration.offsetFor(QStringLiteral("B")), SheetOffset{});
-        QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
-        QCOMPARE(c.calibration.offsetFor(QStringLiteral("A")), (SheetOffset{-200, 4}));
-        QCOMPARE(c.calibration.offsetFor(QStringLiteral("B")), (SheetOffset{-5, 12}));
-    }
-
-    // Past the limit is refused; the test page prints the offset shown, and
-    // Cancel stores nothing. Without printers OK stores nothing either.
-    void calibrationFields()
-    {
-        Calibrations c;
         QStringList printed;
         CalibrationDialog dialog(nullptr, c.calibration, {QStringLiteral("A")}, QString(),
                                  [&](const QString &printer, SheetOffset offset) {
@@ -160,18 +113,20 @@ private Q_SLOTS:
                                  });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.shownOffset(), (SheetOffset{3, 4}));
         retype(dialog.OffsetX, QStringLiteral("25"));
         QTest::keyClick(dialog.OffsetX, Qt::Key_Up);
         QTest::mouseClick(dialog.PrintPageBtn, Qt::LeftButton);
-        QCOMPARE(printed, QStringList{QStringLiteral("A 21 0")});
-        QTest::mouseClick(dialog.CancelBtn, Qt::LeftButton);
-        QCOMPARE(c.calibration.offsetFor(QStringLiteral("A")), SheetOffset{});
+        QCOMPARE(printed, QStringList{QStringLiteral("A 21 4")});
+        QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
+        QCOMPARE(c.calibration.offsetFor(QStringLiteral("A")), (SheetOffset{21, 4}));
 
-        CalibrationDialog none(nullptr, c.calibration, {}, QString(), {});
+        Calibrations empty;
+        CalibrationDialog none(nullptr, empty.calibration, {}, QString(), {});
         QVERIFY(!none.PrintPageBtn->isEnabled());
         QCOMPARE(none.Help->text(), QStringLiteral("プリンタが見つかりません。"));
         QTest::mouseClick(none.OKBtn, Qt::LeftButton);
-        QVERIFY(c.settings.allKeys().isEmpty());
+        QVERIFY(empty.settings.allKeys().isEmpty());
     }
 };
 
