@@ -1,4 +1,4 @@
-// A long session in the main window: boxes added through the menus, edited in
+// A session in the main window: boxes added through the menus, edited in
 // place, given pictures, deleted, the card saved under two names and each
 // opened in turn. The widgets, the heap and the open files stay as they were.
 #include "InlineEditor.h"
@@ -17,7 +17,7 @@ struct Session : TestWindow {
     Session()
     {
         TestFiles::writeFile(picture, TestFiles::simpleBmp(40, 30));
-        files.saveAnswers << card[0];   // the first card to open
+        files.saveAnswers << card[0];
         form.MenuSaveAs->trigger();
     }
     // The oldest boxes of a kind go, through the context menu's delete, until n are left.
@@ -46,8 +46,7 @@ struct Session : TestWindow {
         form.MenuSaveAs->trigger();
         files.openAnswers << card[(n + 1) % 2];
         form.MenuOpen->trigger();
-        // What the test doubles recorded is the test's memory, not the program's.
-        presenter.infos.clear(), presenter.infoButtons.clear();
+        presenter.infos.clear(), presenter.infoButtons.clear();   // the doubles' memory, not the program's
         files.openRequests.clear(), files.saveRequests.clear();
         QCoreApplication::processEvents();
     }
@@ -60,14 +59,14 @@ class TestWindowSession : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void twoThousandRounds()
+    void manyRounds()
     {
         Session s;
         for (int n = 1; n <= 100; ++n)
             s.round(n);
         const std::size_t heap = heapInUse();
         const int objects = s.objects(), files = openFileCount();
-        for (int n = 101; n <= 2000; ++n)
+        for (int n = 101; n <= 400; ++n)
             s.round(n);
         QCOMPARE(s.presenter.errors, QStringList());
         QCOMPARE(s.files.openAnswers.size() + s.files.saveAnswers.size() + s.presenter.answers.size(), 0);
