@@ -93,7 +93,6 @@ private Q_SLOTS:
     {
         const BatchRun run = runBatch({"merge-info", path("card.tvl"), path("other.csv")});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("差し込みデータにない項目: 氏名, 役職")));
         const QJsonObject info = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(info.value("columns").toArray(), QJsonArray({"番号", "名前"}));
         QCOMPARE(info.value("fields").toArray(), QJsonArray({"氏名", "役職", "番号"}));
