@@ -36,13 +36,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("example card")
             << (fixedLines(1, 5, 10) << "Layout=2,5,140,115,915,550" << textRecord("#2", "営業部", 20, 30, 120, 30, "ＭＳ Ｐ明朝", 21, 0, "B   ")
-                                     << imageRecord("$0", "D:\\cards\\logo.bmp", 250, 10, 64, 64))
+                                     << imageRecord("$0", "D:\\cards\\logo.bmp", 250, 10, 64, 64)
+                                     << imageRecord("$0", "@/logo.bmp", 0, 0, 10, 10))
             << QStringList() << 1 << QStringLiteral(R"({"file": "@/営業.tvl", "printGuide": 1, "marginLeft": 5, "marginTop": 10,
                 "layout": "2,5,14.0,11.5,91.5,55.0", "modified": false, "textBoxes": [{"slot": 0, "name": "box0", "caption": "営業部",
                 "left": 20, "top": 30, "width": 120, "height": 30,
                 "font": {"name": "ＭＳ Ｐ明朝", "size": 21, "height": -28, "color": 0, "style": ["bold"]}}],
                 "imageBoxes": [{"slot": 0, "name": "img0", "path": "D:\\cards\\logo.bmp",
-                "left": 250, "top": 10, "width": 64, "height": 64, "picture": null}],
+                "left": 250, "top": 10, "width": 64, "height": 64, "picture": null},
+                {"slot": 1, "name": "img1", "path": "@/logo.bmp", "left": 0, "top": 0, "width": 10, "height": 10,
+                "picture": {"width": 48, "height": 32}}],
                 "messages": ["ﾌｧｲﾙ D:\\cards\\logo.bmp は開けません."]})");
         // (\u0022 is the quotation mark; \" would end a raw string for moc.)
         QTest::newRow("clean card with a picture, at 120 PPI")
