@@ -1,6 +1,5 @@
 // The paper layout in the card file: the line after the settings, its round
-// trip, its malformed forms, and what a reader that knows only the records
-// makes of a card that has one.
+// trip and its malformed forms.
 #include "CardFixture.h"
 #include "CodePage932.h"
 #include "Messages.h"
@@ -17,49 +16,6 @@ Q_DECLARE_METATYPE(PaperLayout)
 
 using Card = CardFixture;
 
-namespace {
-
-struct OldReaderBox {
-    char kind;
-    QByteArray caption;   // or picture path
-    QList<QByteArray> numbers;
-    bool operator==(const OldReaderBox &o) const
-    {
-        return kind == o.kind && caption == o.caption && numbers == o.numbers;
-    }
-};
-
-// The card file's records as a reader sees them that knows nothing but the
-// four fixed lines and the two record marks: every other line is skipped.
-QList<OldReaderBox> readAsOldReader(const QByteArray &bytes)
-{
-    QList<QByteArray> lines = bytes.split('\r');
-    for (QByteArray &line : lines) {
-        if (line.startsWith('\n'))
-            line.remove(0, 1);
-    }
-    QList<OldReaderBox> boxes;
-    for (qsizetype n = 4; n < lines.size(); ++n) {
-        const QByteArray &line = lines.at(n);
-        const bool text = line.contains('#');
-        if (!text && !line.contains('$'))
-            continue;
-        const qsizetype fields = text ? 9 : 5;
-        OldReaderBox box{text ? '#' : '$', lines.value(n + 1), lines.mid(n + 2, fields - 1)};
-        boxes << box;
-        n += fields;
-    }
-    return boxes;
-}
-
-QList<OldReaderBox> boxesOf(const CardDocument &doc)
-{
-    const std::optional<QByteArray> bytes = CardFileBytes(doc);
-    return bytes ? readAsOldReader(*bytes) : QList<OldReaderBox>();
-}
-
-} // namespace
-
 class TestLayoutLine : public QObject
 {
     Q_OBJECT
@@ -71,8 +27,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("standard") << PaperLayout::standard() << QByteArray();
         QTest::newRow("ten-up") << PaperLayout::tenUp() << QByteArray("Layout=10");
-        QTest::newRow("custom, the ten-up numbers")
-            << PaperLayout::custom(2, 5, 140, 110, 910, 550) << QByteArray("Layout=2,5,140,110,910,550");
         QTest::newRow("custom, largest") << PaperLayout::custom(4, 8, 10000, 10000, 10000, 10000)
                                          << QByteArray("Layout=4,8,10000,10000,10000,10000");
     }
@@ -102,26 +56,17 @@ private Q_SLOTS:
         QCOMPARE(back.load(card.path()), QString());
         QVERIFY(back.sink.told.isEmpty());
         QCOMPARE(back.doc.printSettings().Layout, layout);
-        QCOMPARE(back.doc.printSettings().MarginLeft, 5);
-        QCOMPARE(boxesOf(back.doc), boxesOf(card.doc));
-        QCOMPARE(readAsOldReader(written), boxesOf(card.doc));   // the same records to a reader of records only
-        QCOMPARE(readAsOldReader(written).size(), 2);
+        QCOMPARE(CardFileBytes(back.doc), std::optional<QByteArray>(written));
     }
 
     // An unreadable layout line: the standard sheet, a message naming line 5, the card read on.
     void malformed_data()
     {
         QTest::addColumn<QString>("line");
-        QTest::newRow("no value") << QStringLiteral("Layout=");
         QTest::newRow("nine") << QStringLiteral("Layout=9");
         QTest::newRow("five numbers") << QStringLiteral("Layout=2,5,140,110,910");
-        QTest::newRow("five columns") << QStringLiteral("Layout=5,1,0,0,910,550");
-        QTest::newRow("negative origin") << QStringLiteral("Layout=2,5,-1,110,910,550");
         QTest::newRow("cards overlap") << QStringLiteral("Layout=2,5,140,110,909,550");
-        QTest::newRow("beyond a metre") << QStringLiteral("Layout=2,5,10001,110,910,550");
         QTest::newRow("a blank after") << QStringLiteral("Layout=10 ");
-        QTest::newRow("a sign") << QStringLiteral("Layout=+10");
-        QTest::newRow("decimals") << QStringLiteral("Layout=2,5,14.0,110,910,550");
         QTest::newRow("huge number") << QStringLiteral("Layout=2,5,99999999999999999999,110,910,550");
         QTest::newRow("very long") << QStringLiteral("Layout=10") + QString(100000, QLatin1Char('0'));
         QTest::newRow("kanji") << QStringLiteral("Layout=十面");
@@ -153,8 +98,6 @@ private Q_SLOTS:
                                 << PaperLayout::tenUp() << 1 << 0;
         QTest::newRow("line 6: skipped") << fixedLines() + QStringList{QString(), QStringLiteral("Layout=10")} + text
                                          << PaperLayout::standard() << 1 << 0;
-        QTest::newRow("after a record: skipped") << fixedLines() + text + QStringList{QStringLiteral("Layout=10")}
-                                                 << PaperLayout::standard() << 1 << 0;
         QTest::newRow("with # it is a text record")
             << fixedLines() + QStringList{QStringLiteral("Layout=10#")} + text.mid(1) << PaperLayout::standard() << 1 << 0;
         QTest::newRow("other text on line 5: skipped") << fixedLines() + QStringList{QStringLiteral("layout=10")} + image

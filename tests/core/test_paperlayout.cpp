@@ -31,39 +31,17 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("guideY");
         QTest::addColumn<QList<int>>("cellX");
         QTest::addColumn<QList<int>>("cellY");
-
-        const PaperLayout standard = PaperLayout::standard();
-        const PaperLayout tenUp = PaperLayout::tenUp();
-        const PaperLayout gaps = PaperLayout::custom(2, 3, 100, 50, 1000, 600);
-        const PaperLayout full = PaperLayout::custom(4, 8, 5, 3, 915, 555);
-        const SheetOffset none;
-        const SheetOffset calibrated{-5, 12};   // −0.5 mm, +1.2 mm
-
-        QTest::newRow("standard 600, offset -0.5, +1.2") << standard << calibrated << QPoint() << 600
-                                                         << QList<int>{-2, 2148, 4297}
-                                                         << QList<int>{38, 1338, 2637, 3936, 5235}
-                                                         << QList<int>{-2, 2148} << QList<int>{38, 1338, 2637, 3936};
-        QTest::newRow("ten-up 300") << tenUp << none << QPoint() << 300 << QList<int>{165, 1240, 2315}
-                                    << QList<int>{130, 780, 1429, 2079, 2728, 3378} << QList<int>{165, 1240}
-                                    << QList<int>{130, 780, 1429, 2079, 2728};
-        QTest::newRow("ten-up 600, offset -0.5, +1.2") << tenUp << calibrated << QPoint() << 600
-                                                       << QList<int>{319, 2469, 4618}
-                                                       << QList<int>{288, 1587, 2887, 4186, 5485, 6784}
-                                                       << QList<int>{319, 2469} << QList<int>{288, 1587, 2887, 4186, 5485};
+        QTest::newRow("standard 600, offset -0.5, +1.2")
+            << PaperLayout::standard() << SheetOffset{-5, 12} << QPoint() << 600 << QList<int>{-2, 2148, 4297}
+            << QList<int>{38, 1338, 2637, 3936, 5235} << QList<int>{-2, 2148} << QList<int>{38, 1338, 2637, 3936};
         QTest::newRow("ten-up 300, offset +1.2, -0.5, margins 3, 2")
-            << tenUp << SheetOffset{12, -5} << QPoint(3, 2) << 300 << QList<int>{215, 1290, 2365}
+            << PaperLayout::tenUp() << SheetOffset{12, -5} << QPoint(3, 2) << 300 << QList<int>{215, 1290, 2365}
             << QList<int>{148, 797, 1447, 2096, 2746, 3396} << QList<int>{215, 1290}
             << QList<int>{148, 797, 1447, 2096, 2746};
         // With gaps, both edges of every card carry crosses.
-        QTest::newRow("gaps 300") << gaps << none << QPoint() << 300 << QList<int>{118, 1193, 1299, 2374}
-                                  << QList<int>{59, 709, 768, 1417, 1476, 2126} << QList<int>{118, 1299}
-                                  << QList<int>{59, 768, 1476};
-        QTest::newRow("4 x 8 at 600") << full << none << QPoint() << 600
-                                      << QList<int>{12, 2161, 2173, 4323, 4335, 6484, 6496, 8646}
-                                      << QList<int>{7, 1306, 1318, 2617, 2629, 3928, 3940, 5239, 5251, 6550, 6562,
-                                                    7861, 7873, 9172, 9184, 10483}
-                                      << QList<int>{12, 2173, 4335, 6496}
-                                      << QList<int>{7, 1318, 2629, 3940, 5251, 6562, 7873, 9184};
+        QTest::newRow("gaps 300") << PaperLayout::custom(2, 3, 100, 50, 1000, 600) << SheetOffset() << QPoint() << 300
+                                  << QList<int>{118, 1193, 1299, 2374} << QList<int>{59, 709, 768, 1417, 1476, 2126}
+                                  << QList<int>{118, 1299} << QList<int>{59, 768, 1476};
     }
     void positions()
     {
@@ -103,7 +81,6 @@ private Q_SLOTS:
         QTest::newRow("6 -> 38") << none << 6 << 38;
         // +1.2 mm is 28.35 pixels: 12.5 + 28.35 = 40.85.
         QTest::newRow("2, +1.2 mm -> 41") << SheetOffset{12, 0} << 2 << 41;
-        QTest::newRow("0, -0.5 mm -> -12") << SheetOffset{-5, 0} << 0 << -12;
     }
     void boxPoints()
     {
@@ -123,11 +100,8 @@ private Q_SLOTS:
         QTest::addColumn<QSizeF>("pageMm");
         QTest::addColumn<bool>("fits");
         const QSizeF a4(210, 297);
-        // Letter is 279.4 mm high: the fifth row would end at 286 mm.
-        QTest::newRow("ten-up on Letter") << PaperLayout::tenUp() << QSizeF(215.9, 279.4) << false;
         QTest::newRow("to the very edge") << PaperLayout::custom(2, 5, 280, 220, 910, 550) << a4 << true;
         QTest::newRow("0.1 mm too wide") << PaperLayout::custom(2, 5, 281, 220, 910, 550) << a4 << false;
-        QTest::newRow("four columns on A4") << PaperLayout::custom(4, 1, 0, 0, 910, 550) << a4 << false;
         QTest::newRow("overlapping cards") << PaperLayout::custom(2, 2, 0, 0, 909, 550) << a4 << false;
         QTest::newRow("no rows") << PaperLayout::custom(2, 0, 0, 0, 910, 550) << a4 << false;
     }

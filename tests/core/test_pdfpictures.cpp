@@ -20,8 +20,7 @@ using SheetImages::noise;
 namespace {
 
 struct Embedded {
-    int width = 0;
-    int height = 0;
+    QSize size;
     QByteArray samples;   // as a PDF reader decodes them
     bool masked = false;
 };
@@ -36,7 +35,7 @@ std::vector<Embedded> embeddedImages(const QByteArray &pdf)
         for (auto &[name, image] : page.getImages()) {
             QPDFObjectHandle dict = image.getDict();
             const auto data = image.getStreamData(qpdf_dl_generalized);
-            images.push_back({int(dict.getKey("/Width").getIntValue()), int(dict.getKey("/Height").getIntValue()),
+            images.push_back({QSize(int(dict.getKey("/Width").getIntValue()), int(dict.getKey("/Height").getIntValue())),
                               QByteArray(reinterpret_cast<const char *>(data->getBuffer()), qsizetype(data->getSize())),
                               dict.hasKey("/SMask") || dict.hasKey("/Mask")});
         }
@@ -47,14 +46,10 @@ std::vector<Embedded> embeddedImages(const QByteArray &pdf)
 
 QByteArray rgbSamples(const QImage &picture)
 {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
     QByteArray samples;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = picture.pixel(x, y);
-            samples += char(qRed(p));
-            samples += char(qGreen(p));
-            samples += char(qBlue(p));
-        }
+    for (int y = 0; y < rgb.height(); ++y)
+        samples.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), rgb.width() * 3);
     return samples;
 }
 
@@ -119,9 +114,8 @@ private Q_SLOTS:
         const std::vector<Embedded> images = embeddedImages(written);
         QCOMPARE(int(images.size()), embedded.size());
         for (const QImage &picture : embedded) {   // each of its own size
-            const auto image = std::find_if(images.begin(), images.end(), [&](const Embedded &e) {
-                return QSize(e.width, e.height) == picture.size();
-            });
+            const auto image = std::find_if(images.begin(), images.end(),
+                                            [&](const Embedded &e) { return e.size == picture.size(); });
             QVERIFY(image != images.end());
             QCOMPARE(image->masked, picture.hasAlphaChannel());
             if (!picture.hasAlphaChannel())
