@@ -65,13 +65,11 @@ public:
 class ScriptedFontChooser : public FontChooser
 {
 public:
-    std::optional<BoxFont> choose(QWidget *, const BoxFont &initial, int) override
+    std::optional<BoxFont> choose(QWidget *, const BoxFont &, int) override
     {
-        offered << initial;
         return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     }
     QList<std::optional<BoxFont>> answers;
-    QList<BoxFont> offered;
 };
 
 // A main window at 96 PPI whose dialogs and messages the test answers, shown

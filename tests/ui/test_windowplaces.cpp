@@ -115,9 +115,7 @@ private Q_SLOTS:
         QVERIFY(help && QTest::qWaitForWindowExposed(help));
         const QRect main = w.form.frameGeometry(), frame = help->frameGeometry();
         QCOMPARE(frame.topLeft(), QPoint(main.right() + 1 + WindowPlacement::Gap, main.top()));
-        QVERIFY(screenArea().contains(frame));
         QCOMPARE(help->searchLabel()->text(), QStringLiteral("キーワード(&K):"));
-        QCOMPARE(help->searchLabel()->buddy(), static_cast<QWidget *>(help->searchField()));
         help->activateWindow();
         QTRY_VERIFY(help->isActiveWindow());
         help->index()->setFocus();
