@@ -171,19 +171,10 @@ private Q_SLOTS:
         const int rounds = 40;
         for (int round = 0; round < rounds; ++round) {
             QVERIFY(TestFiles::writeFile(path, oldCard));
-            int started[2];
-            QCOMPARE(::pipe(started), 0);
             const pid_t child = ::fork();
-            if (child == 0) {
-                const bool told = ::write(started[1], "s", 1) == 1;   // the save starts now
-                const QString message = replaceCatching(path, newCard);
-                ::_exit(told && message.isEmpty() ? 0 : 1);
-            }
+            if (child == 0)
+                ::_exit(replaceCatching(path, newCard).isEmpty() ? 0 : 1);
             QVERIFY(child > 0);
-            ::close(started[1]);
-            char mark = 0;
-            QCOMPARE(::read(started[0], &mark, 1), ssize_t(1));
-            ::close(started[0]);
             QThread::usleep((unsigned long)(saveMicroseconds * round / (rounds - 8)));
             ::kill(child, SIGKILL);
             int status = 0;
