@@ -39,13 +39,6 @@ private Q_SLOTS:
         for (const QString &command : commands)
             QVERIFY2(!file.search(command).isEmpty(), qPrintable(command));
     }
-
-    void missingFile()
-    {
-        HelpFile file;
-        QVERIFY(!file.load(QStringLiteral("/nonexistent/Tavelo.hlp")));
-        QVERIFY(file.topics().isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHelpFile)
