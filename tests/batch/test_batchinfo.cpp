@@ -1,8 +1,8 @@
 // tavelo-batch info, run as the user runs it: the card as JSON, the messages
 // the read would have shown, and the exit status.
 #include "BatchRun.h"
-#include "Messages.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,8 +2,8 @@
 // list saved in code page 932 gives one card a person, and every bad input
 // its exit status.
 #include "BatchRun.h"
-#include "CodePage932.h"
 #include "TestFiles.h"
+#include "base/CodePage932.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,8 +1,8 @@
 // tavelo-batch print, run as the user runs it: the options, the files it
 // writes, the messages of the card and the exit status.
 #include "BatchRun.h"
-#include "Messages.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "CodePage932.h"
+#include "base/CodePage932.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,4 +1,4 @@
-#include "QuietQt.h"
+#include "base/QuietQt.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
-#include "BoxFont.h"
+#include "card/BoxFont.h"
 
-#include "CodePage932.h"
+#include "base/CodePage932.h"
 
 #include <cstdlib>
 #include <limits>
@@ -53,3 +53,15 @@ std::int32_t BoxFont::heightFromSize(std::int32_t points, std::int32_t ppi)
 {
     return negateWrapping(mulDiv(points, ppi, 72));
 }
+
+namespace {
+std::int32_t twoMinus(std::int32_t value)
+{
+    // 32-bit wrap-around like the original arithmetic, without overflow.
+    return static_cast<std::int32_t>(2U - static_cast<std::uint32_t>(value));
+}
+}
+
+std::int32_t fontHeightForBoxHeight(std::int32_t boxHeight) { return twoMinus(boxHeight); }
+
+std::int32_t boxHeightForFontHeight(std::int32_t fontHeight) { return twoMinus(fontHeight); }

@@ -15,6 +15,12 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(FontStyles)
 // the result leaves the 32-bit range, as the system's MulDiv answers.
 std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
 
+// The rule that ties a text box's font height to its height: each is 2 − the
+// other, in 32 bits with wrap-around as the rule has always been computed.
+// Every size change of a text box and every fit of a box to its font asks here.
+std::int32_t fontHeightForBoxHeight(std::int32_t boxHeight);
+std::int32_t boxHeightForFontHeight(std::int32_t fontHeight);
+
 class BoxFont
 {
 public:

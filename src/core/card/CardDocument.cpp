@@ -1,18 +1,12 @@
-#include "CardDocument.h"
+#include "card/CardDocument.h"
 
-#include "Messages.h"
-#include "MessageSink.h"
+#include "base/MessageSink.h"
+#include "base/Messages.h"
 
 #include <stdexcept>
 
 namespace {
 bool validSlot(int slot) { return slot >= 0 && slot < CardDocument::SlotCount; }
-
-std::int32_t twoMinus(std::int32_t height)
-{
-    // 32-bit wrap-around like the original arithmetic, without overflow.
-    return static_cast<std::int32_t>(2U - static_cast<std::uint32_t>(height));
-}
 }
 
 CardDocument::CardDocument(QObject *parent) : QObject(parent) {}
@@ -161,7 +155,7 @@ void CardDocument::setTextBounds(int slot, const BoxBounds &bounds)
     const bool resized = box.bounds.Width != bounds.Width || box.bounds.Height != bounds.Height;
     box.bounds = bounds;
     if (resized)
-        box.Font.setHeight(twoMinus(bounds.Height));
+        box.Font.setHeight(fontHeightForBoxHeight(bounds.Height));
     Q_EMIT textBoxChanged(slot);
     SetModified();
     if (resized)

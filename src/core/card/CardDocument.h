@@ -3,8 +3,8 @@
 // user last worked on, the modified flag, the file name and the print
 // settings. Widgets show the document and change it only through this class;
 // the card file, the sheet renderer and the command-line tool read it here.
-#include "BoxFont.h"
-#include "PrintSettings.h"
+#include "card/BoxFont.h"
+#include "card/PrintSettings.h"
 
 #include <QImage>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "CardGeometry.h"
+#include "card/CardGeometry.h"
 
 #include <cfenv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "PaperLayout.h"
+#include "card/PaperLayout.h"
 
 #include <QList>
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 // corner and the paper layout, with the range of the margins that the print settings dialog and
 // the command-line tool accept. A card file's stored values are kept as they
 // come, in or out of that range.
-#include "PaperLayout.h"
+#include "card/PaperLayout.h"
 
 #include <algorithm>
 #include <cstdint>

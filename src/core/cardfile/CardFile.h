@@ -1,7 +1,7 @@
 #pragma once
 // The card data file (.tvl): four fixed lines, then ten-line text box records
 // and six-line image box records; CR LF line ends, text in code page 932.
-#include "PictureLoads.h"
+#include "cardfile/PictureLoads.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,19 +5,19 @@
 // Lines are examined as they stream past: only a text's first characters and
 // a number's first bytes (for the message) are kept, so a line of gigabytes
 // costs the time to read it and no memory.
-#include "CardFile.h"
+#include "cardfile/CardFile.h"
 
-#include "CardDocument.h"
-#include "CardInteger.h"
-#include "CardLineReader.h"
-#include "CodePage932.h"
-#include "FileErrors.h"
-#include "MessageSink.h"
-#include "Messages.h"
-#include "MessageText.h"
-#include "PictureLoads.h"
-#include "RegularFile.h"
-#include "TaveloError.h"
+#include "base/CodePage932.h"
+#include "base/FileErrors.h"
+#include "base/MessageSink.h"
+#include "base/MessageText.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardInteger.h"
+#include "cardfile/CardLineReader.h"
+#include "cardfile/PictureLoads.h"
+#include "files/RegularFile.h"
 
 #include <algorithm>
 #include <cstring>

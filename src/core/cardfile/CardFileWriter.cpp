@@ -1,14 +1,14 @@
 // WriteCardFile: the document as a card file. The whole content is formed
 // first, so that a card the file cannot hold is refused before anything is
 // written, and then replaces the file in one step.
-#include "CardFile.h"
+#include "cardfile/CardFile.h"
 
-#include "AtomicFile.h"
-#include "CardDocument.h"
-#include "CodePage932.h"
-#include "MessageSink.h"
-#include "Messages.h"
-#include "MessageText.h"
+#include "base/CodePage932.h"
+#include "base/MessageSink.h"
+#include "base/MessageText.h"
+#include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "files/AtomicFile.h"
 
 namespace {
 

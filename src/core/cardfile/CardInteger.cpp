@@ -1,6 +1,6 @@
-#include "CardInteger.h"
+#include "cardfile/CardInteger.h"
 
-#include "CardFile.h"
+#include "cardfile/CardFile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "CardLineReader.h"
+#include "cardfile/CardLineReader.h"
 
-#include "FileErrors.h"
-#include "RegularFile.h"
+#include "base/FileErrors.h"
+#include "files/RegularFile.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "CardFile.h"
-#include "FileErrors.h"
+#include "base/FileErrors.h"
+#include "cardfile/CardFile.h"
 
-#include "Messages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,7 @@
-#include "PictureLoads.h"
+#include "cardfile/PictureLoads.h"
 
-#include "CardSheet.h"
-#include "PictureLoader.h"
-#include "TaveloError.h"
+#include "base/TaveloError.h"
+#include "picture/PictureLoader.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 

@@ -4,8 +4,8 @@
 // the card names the pictures: before any other message of the read (this
 // object stands in for the document's message sink meanwhile) and, at the
 // latest, when finish() is called at the end of the read.
-#include "CardDocument.h"
-#include "MessageSink.h"
+#include "base/MessageSink.h"
+#include "card/CardDocument.h"
 
 #include <QFuture>
 #include <QImage>

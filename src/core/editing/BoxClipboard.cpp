@@ -1,9 +1,9 @@
-#include "BoxClipboard.h"
+#include "editing/BoxClipboard.h"
 
-#include "CardFile.h"
-#include "CardInteger.h"
-#include "TaveloError.h"
-#include "UniqueFd.h"
+#include "base/TaveloError.h"
+#include "cardfile/CardFile.h"
+#include "cardfile/CardInteger.h"
+#include "files/UniqueFd.h"
 
 #include <cerrno>
 #include <sys/mman.h>

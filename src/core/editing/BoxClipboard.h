@@ -4,7 +4,7 @@
 // reads it with the card file's own rules; a line after the record, which a
 // card file reader skips, keeps a text box's exact font height. Plain text
 // (the caption, or the picture's path) goes along for other programs.
-#include "CardHistory.h"
+#include "editing/CardHistory.h"
 
 #include <QByteArray>
 #include <QMimeData>

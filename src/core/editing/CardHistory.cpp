@@ -1,6 +1,6 @@
-#include "CardHistory.h"
+#include "editing/CardHistory.h"
 
-#include "Messages.h"
+#include "base/Messages.h"
 
 #include <QUndoCommand>
 

@@ -8,7 +8,7 @@
 // on the document between beginStep and endStep (a whole drag, a font chosen
 // and the box refitted). Nothing that changes no box and no print setting
 // becomes a step. Undo and redo set the modified flag: the card changed.
-#include "CardDocument.h"
+#include "card/CardDocument.h"
 
 #include <QObject>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "AtomicFile.h"
+#include "files/AtomicFile.h"
 
-#include "FileErrors.h"
-#include "Messages.h"
-#include "SaveTemporary.h"
-#include "TaveloError.h"
-#include "UniqueFd.h"
+#include "base/FileErrors.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "files/SaveTemporary.h"
+#include "files/UniqueFd.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "RegularFile.h"
+#include "files/RegularFile.h"
 
-#include "FileErrors.h"
+#include "base/FileErrors.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

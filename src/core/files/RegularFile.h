@@ -1,7 +1,7 @@
 #pragma once
 // Opening a file for reading that never blocks and never reads from anything
 // but a regular file: a FIFO or a device would hang the program or never end.
-#include "UniqueFd.h"
+#include "files/UniqueFd.h"
 
 #include <QString>
 

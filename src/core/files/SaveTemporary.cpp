@@ -1,4 +1,4 @@
-#include "SaveTemporary.h"
+#include "files/SaveTemporary.h"
 
 #include <QRandomGenerator>
 

@@ -3,7 +3,7 @@
 // advisory lock (flock) from its creation until the save has renamed it or
 // given up, so a temporary file that nobody holds locked was left by a save
 // that was killed, and the next save into the folder removes it.
-#include "UniqueFd.h"
+#include "files/UniqueFd.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
-#include "MergeFields.h"
+#include "merge/MergeFields.h"
 
-#include "CardDocument.h"
-#include "MergeList.h"
+#include "card/CardDocument.h"
+#include "merge/MergeList.h"
 
 namespace MergeFields {
 namespace {

@@ -1,10 +1,10 @@
-#include "MergeList.h"
+#include "merge/MergeList.h"
 
-#include "CodePage932.h"
-#include "FileErrors.h"
-#include "Messages.h"
-#include "RegularFile.h"
-#include "TaveloError.h"
+#include "base/CodePage932.h"
+#include "base/FileErrors.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "files/RegularFile.h"
 
 #include <QFileInfo>
 #include <QSet>

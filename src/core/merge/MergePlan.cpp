@@ -1,4 +1,4 @@
-#include "MergePlan.h"
+#include "merge/MergePlan.h"
 
 #include <QRegularExpression>
 #include <QStringList>

@@ -1,10 +1,10 @@
-#include "MergePrinter.h"
+#include "merge/MergePrinter.h"
 
-#include "AtomicFile.h"
-#include "CardDocument.h"
-#include "MergedSheets.h"
-#include "Messages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "files/AtomicFile.h"
+#include "merge/MergedSheets.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>

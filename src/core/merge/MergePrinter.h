@@ -1,8 +1,8 @@
 #pragma once
 // Merge print jobs: the pages of a merge plan on a printer, into a PDF file
 // or into PNG files, as the card sheet's jobs print (SheetPrinter).
-#include "MergePlan.h"
-#include "SheetPrinter.h"
+#include "merge/MergePlan.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
-#include "MergedSheets.h"
+#include "merge/MergedSheets.h"
 
-#include "MergeFields.h"
-#include "MergeList.h"
-#include "Messages.h"
-#include "PictureLoader.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
+#include "picture/PictureLoader.h"
 
 #include <QPaintDevice>
 #include <QtConcurrent/QtConcurrentMap>

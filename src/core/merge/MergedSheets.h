@@ -8,9 +8,9 @@
 // once. A picture whose path holds fields is loaded once per distinct path
 // (kept while memory allows); one that cannot be loaded leaves its card
 // without the picture and is listed once.
-#include "CardDocument.h"
-#include "CardSheet.h"
-#include "MergePlan.h"
+#include "card/CardDocument.h"
+#include "merge/MergePlan.h"
+#include "sheet/CardSheet.h"
 
 #include <QCache>
 #include <QSet>

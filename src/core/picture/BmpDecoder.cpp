@@ -1,8 +1,8 @@
-#include "BmpDecoder.h"
+#include "picture/BmpDecoder.h"
 
-#include "Messages.h"
-#include "PictureMemory.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "picture/PictureMemory.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,9 +1,9 @@
-#include "PictureLoader.h"
+#include "picture/PictureLoader.h"
 
-#include "BmpDecoder.h"
-#include "Messages.h"
-#include "RegularFile.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "files/RegularFile.h"
+#include "picture/BmpDecoder.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -139,3 +139,12 @@ QImage loadFromBytes(const QByteArray &bytes, const QString &fileName)
 }
 
 } // namespace PictureLoader
+
+QImage pictureForPrint(const QImage &picture, QSize printedSize)
+{
+    const QSize size(std::min(picture.width(), std::max(printedSize.width(), 1)),
+                     std::min(picture.height(), std::max(printedSize.height(), 1)));
+    if (picture.isNull() || size == picture.size())
+        return picture;
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}

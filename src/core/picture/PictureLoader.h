@@ -15,3 +15,8 @@ QImage load(const QString &path);
 QImage loadFromBytes(const QByteArray &bytes, const QString &fileName);
 
 } // namespace PictureLoader
+
+// A picture to be printed no larger than printedSize: a bigger one is scaled
+// down to it, axis by axis (the printer cannot show more pixels than it has),
+// a smaller one is returned as it is, never enlarged.
+QImage pictureForPrint(const QImage &picture, QSize printedSize);

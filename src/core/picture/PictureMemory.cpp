@@ -1,4 +1,4 @@
-#include "PictureMemory.h"
+#include "picture/PictureMemory.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "ContactCard.h"
+#include "qr/ContactCard.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "QrCaption.h"
+#include "qr/QrCaption.h"
 
 namespace {
 const QString Prefix = QStringLiteral("QR:");

@@ -7,7 +7,7 @@
 //
 // The card file keeps the caption as it is: a reader that knows nothing of QR
 // codes shows the text.
-#include "QrSymbol.h"
+#include "qr/QrSymbol.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "QrDrawing.h"
+#include "qr/QrDrawing.h"
 
-#include "Messages.h"
+#include "base/Messages.h"
 
 #include <QPainter>
 

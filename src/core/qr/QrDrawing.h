@@ -2,7 +2,7 @@
 // Drawing a QR symbol crisp: every module a square of whole device pixels, the
 // symbol centred in its box with a quiet zone of four light modules, dark
 // modules in the given colour on white. Painters are used in device pixels.
-#include "QrSymbol.h"
+#include "qr/QrSymbol.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "QrSymbol.h"
+#include "qr/QrSymbol.h"
 
 #include <qrencode.h>
 

@@ -1,11 +1,11 @@
-#include "CardAutosave.h"
+#include "session/CardAutosave.h"
 
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "MessageSink.h"
-#include "Messages.h"
-#include "RecoveryCopies.h"
-#include "TaveloError.h"
+#include "base/MessageSink.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "session/RecoveryCopies.h"
 
 #include <QUndoStack>
 

@@ -1,4 +1,4 @@
-#include "HelpFile.h"
+#include "session/HelpFile.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "RecentCards.h"
+#include "session/RecentCards.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
-#include "RecoveryCopies.h"
+#include "session/RecoveryCopies.h"
 
-#include "AtomicFile.h"
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "FileErrors.h"
-#include "TaveloError.h"
+#include "base/FileErrors.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "files/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>

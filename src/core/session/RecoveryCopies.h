@@ -11,7 +11,7 @@
 // a crash, a kill, a power cut. Whoever takes such a copy locks it first, so
 // two programs starting at once never both take it, and a running program's
 // copy is never taken at all.
-#include "UniqueFd.h"
+#include "files/UniqueFd.h"
 
 #include <QByteArray>
 #include <QDateTime>

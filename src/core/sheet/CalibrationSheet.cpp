@@ -1,7 +1,7 @@
-#include "CalibrationSheet.h"
+#include "sheet/CalibrationSheet.h"
 
-#include "BoxFont.h"
-#include "FontMapping.h"
+#include "card/BoxFont.h"
+#include "sheet/FontMapping.h"
 
 #include <QFont>
 #include <QPainter>

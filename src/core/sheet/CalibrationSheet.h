@@ -5,7 +5,7 @@
 // and the left edge measured from the sheet's origin, and a line saying which
 // printer and offset printed it. Everything moves with the offset, exactly as
 // the card sheet does.
-#include "SheetLayout.h"
+#include "sheet/SheetLayout.h"
 
 #include <QSizeF>
 #include <QString>

@@ -1,7 +1,8 @@
-#include "CardSheet.h"
+#include "sheet/CardSheet.h"
 
-#include "FontMapping.h"
-#include "QrDrawing.h"
+#include "picture/PictureLoader.h"
+#include "qr/QrDrawing.h"
+#include "sheet/FontMapping.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -83,15 +84,6 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 }
 
 } // namespace
-
-QImage pictureForPrint(const QImage &picture, QSize printedSize)
-{
-    const QSize size(std::min(picture.width(), std::max(printedSize.width(), 1)),
-                     std::min(picture.height(), std::max(printedSize.height(), 1)));
-    if (picture.isNull() || size == picture.size())
-        return picture;
-    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
 
 CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset,
                      const PictureHook &pictureHook)

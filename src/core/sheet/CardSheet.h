@@ -4,9 +4,9 @@
 // for a device (its pixels per inch and its font metrics) and can then be
 // drawn on as many pages as the job has; every page draws the very same
 // picture objects, so a PDF embeds each picture once.
-#include "CardDocument.h"
-#include "QrCaption.h"
-#include "SheetLayout.h"
+#include "card/CardDocument.h"
+#include "qr/QrCaption.h"
+#include "sheet/SheetLayout.h"
 
 #include <QColor>
 #include <QGlyphRun>
@@ -84,8 +84,3 @@ private:
     std::vector<PrintedImage> m_images;   // in slot order
     std::vector<PrintedText> m_texts;     // in slot order
 };
-
-// A picture to be printed no larger than printedSize: a bigger one is scaled
-// down to it, axis by axis (the printer cannot show more pixels than it has),
-// a smaller one is returned as it is, never enlarged.
-QImage pictureForPrint(const QImage &picture, QSize printedSize);

@@ -1,4 +1,4 @@
-#include "FontMapping.h"
+#include "sheet/FontMapping.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

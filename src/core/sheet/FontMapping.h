@@ -2,7 +2,7 @@
 // From the card's fonts to Qt's: face names of the Windows Japanese fonts are
 // kept in the card and drawn with the installed IPA faces; heights follow the
 // Windows convention; colour values are 0x00BBGGRR or system colour codes.
-#include "BoxFont.h"
+#include "card/BoxFont.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "PagePixels.h"
+#include "sheet/PagePixels.h"
 
 #include <cmath>
 

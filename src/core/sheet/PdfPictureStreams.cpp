@@ -1,4 +1,4 @@
-#include "PdfPictureStreams.h"
+#include "sheet/PdfPictureStreams.h"
 
 #include <QHash>
 #include <QtConcurrent/QtConcurrentMap>

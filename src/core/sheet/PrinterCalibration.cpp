@@ -1,4 +1,4 @@
-#include "PrinterCalibration.h"
+#include "sheet/PrinterCalibration.h"
 
 #include <QUrl>
 

@@ -2,7 +2,7 @@
 // How far each printer's sheets are to be shifted so that they land where the
 // paper expects them: a horizontal and a vertical offset per printer, by its
 // name, kept in the user's settings (never in a card).
-#include "SheetLayout.h"
+#include "sheet/SheetLayout.h"
 
 #include <QSettings>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "SheetLayout.h"
+#include "sheet/SheetLayout.h"
 
-#include "BoxFont.h"
-#include "CardGeometry.h"
+#include "card/BoxFont.h"
+#include "card/CardGeometry.h"
 
 #include <algorithm>
 #include <cmath>

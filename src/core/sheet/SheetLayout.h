@@ -9,7 +9,7 @@
 // rounded (ties to even). The standard sheet then adds its sheet offset of
 // 10 pixels and stands in the printable area; the other layouts are measured
 // from the paper's corner and add nothing.
-#include "PaperLayout.h"
+#include "card/PaperLayout.h"
 
 #include <QPoint>
 #include <QString>

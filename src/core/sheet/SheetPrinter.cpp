@@ -1,13 +1,13 @@
-#include "SheetPrinter.h"
+#include "sheet/SheetPrinter.h"
 
-#include "AtomicFile.h"
-#include "CardDocument.h"
-#include "CardSheet.h"
-#include "Messages.h"
-#include "PagePixels.h"
-#include "PdfPictureStreams.h"
-#include "SheetPrinterPdfPages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "files/AtomicFile.h"
+#include "sheet/CardSheet.h"
+#include "sheet/PagePixels.h"
+#include "sheet/PdfPictureStreams.h"
+#include "sheet/SheetPrinterPdfPages.h"
 
 #include <QBuffer>
 #include <QFileInfo>

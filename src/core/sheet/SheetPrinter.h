@@ -1,7 +1,7 @@
 #pragma once
 // Print jobs of the card sheet: one sheet per page, as many pages as copies,
 // on a printer, into a PDF file or into PNG files.
-#include "SheetLayout.h"
+#include "sheet/SheetLayout.h"
 
 #include <QPageSize>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "SheetPrinterPdfPages.h"
+#include "sheet/SheetPrinterPdfPages.h"
 
-#include "PdfPictureStreams.h"
+#include "sheet/PdfPictureStreams.h"
 
 #include <qpdf/Pl_Function.hh>
 #include <qpdf/QPDF.hh>

@@ -1,7 +1,7 @@
-#include "About.h"
+#include "dialogs/About.h"
 
-#include "Messages.h"
-#include "ToolIcons.h"
+#include "base/Messages.h"
+#include "widgets/ToolIcons.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 // TAboutBox: the program's name, version and icon.
-#include "WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDialog>
 

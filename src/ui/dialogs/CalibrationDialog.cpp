@@ -1,10 +1,10 @@
-#include "CalibrationDialog.h"
+#include "dialogs/CalibrationDialog.h"
 
-#include "CalibrationSheet.h"
-#include "CardDocument.h"
-#include "Messages.h"
-#include "SheetPrinter.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "sheet/CalibrationSheet.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -2,7 +2,7 @@
 // The print position calibration: for each printer, how far its sheets are
 // shifted (−20.0 to +20.0 mm, in tenths), and the calibration page that
 // shows how far they are off. The offsets go to the user's settings on OK.
-#include "PrinterCalibration.h"
+#include "sheet/PrinterCalibration.h"
 
 #include <QDialog>
 #include <QMap>

@@ -2,7 +2,7 @@
 // The common dialogs the main window runs: file open/save and font choice.
 // The main window reaches them through these interfaces so that tests can
 // answer them without a real dialog.
-#include "BoxFont.h"
+#include "card/BoxFont.h"
 
 #include <QFileDialog>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "FontDialog.h"
+#include "dialogs/FontDialog.h"
 
-#include "FontMapping.h"
+#include "sheet/FontMapping.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

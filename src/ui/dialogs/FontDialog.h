@@ -1,7 +1,7 @@
 #pragma once
 // The font dialog for text boxes: face, style, size, underline, strike-out and
 // colour, with a preview. It returns the whole font, colour included.
-#include "Dialogs.h"
+#include "dialogs/Dialogs.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "HelpViewer.h"
+#include "dialogs/HelpViewer.h"
 
-#include "Messages.h"
-#include "WindowPlacement.h"
+#include "base/Messages.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The help window: a keyword index searched by partial keyword, and the text
 // of the chosen topic, read from the help file beside the program.
-#include "HelpFile.h"
+#include "session/HelpFile.h"
 
 #include <QWidget>
 

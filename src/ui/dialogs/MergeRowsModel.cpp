@@ -1,7 +1,7 @@
-#include "MergeRowsModel.h"
+#include "dialogs/MergeRowsModel.h"
 
-#include "MergeList.h"
-#include "Messages.h"
+#include "base/Messages.h"
+#include "merge/MergeList.h"
 
 MergeRowsModel::MergeRowsModel(QObject *parent, std::vector<bool> &ticks) : QAbstractTableModel(parent), m_ticks(ticks) {}
 

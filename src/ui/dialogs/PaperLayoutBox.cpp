@@ -1,6 +1,6 @@
-#include "PaperLayoutBox.h"
+#include "dialogs/PaperLayoutBox.h"
 
-#include "Messages.h"
+#include "base/Messages.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -2,7 +2,7 @@
 // The print settings dialog's paper choice: the standard sheet, ten-up A4
 // paper, or a custom grid of columns, rows, origin and pitch in tenths of a
 // millimetre, checked to fit on A4 paper as the user changes it.
-#include "PaperLayout.h"
+#include "card/PaperLayout.h"
 
 #include <QFrame>
 

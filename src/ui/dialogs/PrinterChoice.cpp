@@ -1,10 +1,10 @@
-#include "PrinterChoice.h"
+#include "dialogs/PrinterChoice.h"
 
-#include "CardDocument.h"
-#include "Messages.h"
-#include "PrinterCalibration.h"
-#include "SheetPrinter.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "sheet/PrinterCalibration.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QPainter>
 #include <QPrintDialog>

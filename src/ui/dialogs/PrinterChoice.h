@@ -2,7 +2,7 @@
 // A print command's dealings with the printer: the system's print dialog as
 // every command runs it, the printer readied for the card's paper, and the
 // job run so that any failure of the printer is an error.
-#include "SheetLayout.h"
+#include "sheet/SheetLayout.h"
 
 #include <functional>
 

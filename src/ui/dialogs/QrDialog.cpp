@@ -1,10 +1,10 @@
-#include "QrDialog.h"
+#include "dialogs/QrDialog.h"
 
-#include "CodePage932.h"
-#include "CodePage932Validator.h"
-#include "ContactCard.h"
-#include "Messages.h"
-#include "QrDrawing.h"
+#include "base/CodePage932.h"
+#include "base/Messages.h"
+#include "qr/ContactCard.h"
+#include "qr/QrDrawing.h"
+#include "widgets/CodePage932Validator.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -3,7 +3,7 @@
 // (composed as a vCard), the error-correction level and a live preview. OK is
 // offered only for content a QR symbol can carry; the line under the preview
 // says how many bytes the level holds.
-#include "QrCaption.h"
+#include "qr/QrCaption.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "BoxPanels.h"
+#include "widgets/BoxPanels.h"
 
-#include "ErrorGuard.h"
-#include "FontMapping.h"
-#include "MovePanel.h"
+#include "sheet/FontMapping.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MovePanel.h"
 
 namespace {
 template <typename Widget, std::size_t N>

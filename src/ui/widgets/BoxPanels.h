@@ -4,7 +4,7 @@
 // font, caption, visibility and picture, and goes when the box is removed.
 // What the user does to a panel comes out as the signals below; a drag by a
 // handle goes straight to the document's bounds.
-#include "CardDocument.h"
+#include "card/CardDocument.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "CardPanel.h"
+#include "widgets/CardPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

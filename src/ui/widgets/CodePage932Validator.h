@@ -1,7 +1,7 @@
 #pragma once
 // Accepts only text that code page 932 can store: the card file keeps every
 // caption in that code page.
-#include "CodePage932.h"
+#include "base/CodePage932.h"
 
 #include <QValidator>
 

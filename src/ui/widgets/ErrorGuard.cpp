@@ -1,9 +1,9 @@
-#include "ErrorGuard.h"
+#include "widgets/ErrorGuard.h"
 
-#include "MessageBoxes.h"
-#include "MessageSink.h"
-#include "MovePanel.h"
-#include "TaveloError.h"
+#include "base/MessageSink.h"
+#include "base/TaveloError.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/MovePanel.h"
 
 #include <QWidget>
 

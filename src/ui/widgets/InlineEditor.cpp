@@ -1,6 +1,6 @@
-#include "InlineEditor.h"
+#include "widgets/InlineEditor.h"
 
-#include "CodePage932Validator.h"
+#include "widgets/CodePage932Validator.h"
 
 #include <QKeyEvent>
 

@@ -1,8 +1,8 @@
-#include "MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
-#include "ErrorGuard.h"
-#include "Messages.h"
-#include "WindowPlacement.h"
+#include "base/Messages.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 // The program's two message boxes: the information box for its own messages
 // (title "情報", buttons in the order Yes, No, OK, Cancel) and the error box for
 // errors raised inside handlers (caption "Kadoru!", stop icon, OK).
-#include "MessageSink.h"
+#include "base/MessageSink.h"
 
 #include <QDialog>
 

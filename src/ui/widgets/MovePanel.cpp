@@ -1,7 +1,7 @@
-#include "MovePanel.h"
+#include "widgets/MovePanel.h"
 
-#include "QrCaption.h"
-#include "QrDrawing.h"
+#include "qr/QrCaption.h"
+#include "qr/QrDrawing.h"
 
 #include <QEvent>
 #include <QMouseEvent>

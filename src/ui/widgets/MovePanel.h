@@ -5,7 +5,7 @@
 // a handle raise no mouse-down and no click of the box. The pointer takes the
 // move or size shape over a handle, and the current box shows its handles as
 // small filled squares.
-#include "QrSymbol.h"
+#include "qr/QrSymbol.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "SpinEdit.h"
+#include "widgets/SpinEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>

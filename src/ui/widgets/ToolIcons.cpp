@@ -1,4 +1,4 @@
-#include "ToolIcons.h"
+#include "widgets/ToolIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

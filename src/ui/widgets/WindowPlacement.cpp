@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,11 +1,11 @@
-#include "EditActions.h"
+#include "window/EditActions.h"
 
-#include "BoxClipboard.h"
-#include "ErrorGuard.h"
-#include "InlineEditor.h"
-#include "Main.h"
-#include "Messages.h"
-#include "MovePanel.h"
+#include "base/Messages.h"
+#include "editing/BoxClipboard.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/InlineEditor.h"
+#include "widgets/MovePanel.h"
+#include "window/Main.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,11 +1,11 @@
-#include "EditorSession.h"
+#include "window/EditorSession.h"
 
-#include "CardDocument.h"
-#include "CardHistory.h"
-#include "FontMapping.h"
-#include "InlineEditor.h"
-#include "Messages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "editing/CardHistory.h"
+#include "sheet/FontMapping.h"
+#include "widgets/InlineEditor.h"
 
 EditorSession::EditorSession(CardDocument &doc, CardHistory &history, InlineEditor &editor)
     : m_doc(doc), m_history(history), m_editor(editor)

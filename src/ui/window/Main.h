@@ -4,11 +4,11 @@
 // the boxes' context menus. The handlers keep the names of the window layout
 // (MenuSaveClick, Edit1Exit, ...); their bodies are grouped by subject in
 // Main*.cpp.
-#include "CardDocument.h"
-#include "CardAutosave.h"
-#include "CardHistory.h"
-#include "RecoveryCopies.h"
-#include "RecentCards.h"
+#include "card/CardDocument.h"
+#include "editing/CardHistory.h"
+#include "session/CardAutosave.h"
+#include "session/RecentCards.h"
+#include "session/RecoveryCopies.h"
 
 #include <QMainWindow>
 

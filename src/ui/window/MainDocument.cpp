@@ -1,12 +1,12 @@
 // Document commands: New, Open, Save, Save As and the close query.
-#include "Main.h"
+#include "window/Main.h"
 
-#include "CardFile.h"
-#include "Dialogs.h"
-#include "ErrorGuard.h"
-#include "InlineEditor.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
+#include "base/Messages.h"
+#include "cardfile/CardFile.h"
+#include "dialogs/Dialogs.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/InlineEditor.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 FileDialogRequest cardFileRequest(const QString &initialFile)

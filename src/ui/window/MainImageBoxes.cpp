@@ -1,10 +1,10 @@
 // Image boxes: adding, choosing a picture and the image box menu.
-#include "Main.h"
+#include "window/Main.h"
 
-#include "Dialogs.h"
-#include "Messages.h"
-#include "MovePanel.h"
-#include "PictureLoader.h"
+#include "base/Messages.h"
+#include "dialogs/Dialogs.h"
+#include "picture/PictureLoader.h"
+#include "widgets/MovePanel.h"
 
 #include <QMenu>
 

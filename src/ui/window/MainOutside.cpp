@@ -1,13 +1,13 @@
 // Opening from outside the window: the command line, dropped files and the
 // recent cards of the File menu.
-#include "Main.h"
+#include "window/Main.h"
 
-#include "CardFile.h"
-#include "CardPanel.h"
-#include "ErrorGuard.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
-#include "PictureLoader.h"
+#include "base/Messages.h"
+#include "cardfile/CardFile.h"
+#include "picture/PictureLoader.h"
+#include "widgets/CardPanel.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

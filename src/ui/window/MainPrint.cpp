@@ -1,12 +1,12 @@
 // Printing: the print settings dialog, the preview and the print command.
-#include "Main.h"
+#include "window/Main.h"
 
-#include "CalibrationDialog.h"
-#include "Messages.h"
-#include "PrintOp.h"
-#include "PrinterChoice.h"
-#include "SheetPrinter.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "dialogs/CalibrationDialog.h"
+#include "dialogs/PrinterChoice.h"
+#include "sheet/SheetPrinter.h"
+#include "window/PrintOp.h"
 
 #include <QPainter>
 #include <QPrintPreviewDialog>

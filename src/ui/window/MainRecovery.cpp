@@ -1,9 +1,9 @@
 // Recovery of unsaved work left by a program that did not close.
-#include "Main.h"
+#include "window/Main.h"
 
-#include "ErrorGuard.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
+#include "base/Messages.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBoxes.h"
 
 void TForm1::offerRecovery()
 {

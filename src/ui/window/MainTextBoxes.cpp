@@ -1,14 +1,14 @@
 // Text boxes: the inline editor, fonts, fitting and the text box menu.
-#include "Main.h"
+#include "window/Main.h"
 
-#include "CardPanel.h"
-#include "Dialogs.h"
-#include "EditorSession.h"
-#include "FontMapping.h"
-#include "InlineEditor.h"
-#include "MovePanel.h"
-#include "Messages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "dialogs/Dialogs.h"
+#include "sheet/FontMapping.h"
+#include "widgets/CardPanel.h"
+#include "widgets/InlineEditor.h"
+#include "widgets/MovePanel.h"
+#include "window/EditorSession.h"
 
 #include <QFontMetrics>
 #include <QMenu>
@@ -109,7 +109,7 @@ void TForm1::FitBoxToFont(int slot)
         throw TaveloError(Msg::invalidTypecast());
     const QFontMetrics metrics(FontMapping::toQFont(box->Font));
     BoxBounds bounds = box->bounds;
-    bounds.Height = static_cast<std::int32_t>(2U - static_cast<std::uint32_t>(box->Font.height()));
+    bounds.Height = boxHeightForFontHeight(box->Font.height());
     m_doc.setTextBounds(slot, bounds);
     box = m_doc.TextBoxes(slot);
     if (!box)

@@ -1,15 +1,15 @@
-#include "MergeActions.h"
+#include "window/MergeActions.h"
 
-#include "BoxPanels.h"
-#include "ErrorGuard.h"
-#include "InlineEditor.h"
-#include "Main.h"
-#include "MergeDialog.h"
-#include "MergeFields.h"
-#include "Messages.h"
-#include "PictureLoader.h"
-#include "TaveloError.h"
-#include "WindowPlacement.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "merge/MergeFields.h"
+#include "picture/PictureLoader.h"
+#include "widgets/BoxPanels.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/InlineEditor.h"
+#include "widgets/WindowPlacement.h"
+#include "window/Main.h"
+#include "window/MergeDialog.h"
 
 #include <QMenu>
 #include <QScreen>

@@ -4,8 +4,8 @@
 // box menu's "差し込みフィールド挿入" can offer its columns, and the card
 // panel can show one row's values in place of the fields. The document is
 // never changed by a merge: it keeps its field texts and saves them.
-#include "MergeList.h"
-#include "MergePlan.h"
+#include "merge/MergeList.h"
+#include "merge/MergePlan.h"
 
 #include <QImage>
 #include <QObject>

@@ -3,7 +3,7 @@
 // per row), the fields the card uses with those the list lacks marked, the
 // mode, copies and pages; a row to show on the card; preview and print
 // through the program's usual print paths.
-#include "MergePlan.h"
+#include "merge/MergePlan.h"
 
 #include <QDialog>
 

@@ -1,11 +1,11 @@
-#include "PrintOp.h"
+#include "window/PrintOp.h"
 
-#include "ErrorGuard.h"
-#include "Main.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
-#include "PaperLayoutBox.h"
-#include "SpinEdit.h"
+#include "base/Messages.h"
+#include "dialogs/PaperLayoutBox.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SpinEdit.h"
+#include "window/Main.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // TPrintSet: the print settings dialog for the left and top margins (mm) and
 // the cut guides. It edits the main window's document directly: loaded when
 // shown, stored by OK.
-#include "WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
-#include "QrActions.h"
+#include "window/QrActions.h"
 
-#include "ErrorGuard.h"
-#include "Main.h"
-#include "Messages.h"
-#include "QrCaption.h"
-#include "QrDialog.h"
+#include "base/Messages.h"
+#include "dialogs/QrDialog.h"
+#include "qr/QrCaption.h"
+#include "widgets/ErrorGuard.h"
+#include "window/Main.h"
 
 #include <QMenu>
 

@@ -1,9 +1,9 @@
 // The card document, its fonts and rounding, without any window.
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "CardGeometry.h"
-#include "Messages.h"
 #include "RecordingSink.h"
+#include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "card/CardGeometry.h"
+#include "cardfile/CardFile.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,13 +1,13 @@
 // The card file: its number and line rules, reading a card into the document,
 // writing it byte for byte, and what happens when the disk or the text fails.
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "CardLineReader.h"
-#include "Messages.h"
 #include "CardFixture.h"
-#include "RegularFile.h"
-#include "TaveloError.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "cardfile/CardLineReader.h"
+#include "files/RegularFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

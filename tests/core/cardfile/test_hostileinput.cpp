@@ -1,16 +1,16 @@
 // Card files made to hurt: lines of gigabytes, a million marks, bytes that
 // are no character. Each is read to an expected end: no crash, no hang, no
 // memory that grows with the file, and what can be read is kept.
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "CodePage932.h"
-#include "MessageText.h"
-#include "Messages.h"
 #include "CardFixture.h"
 #include "RecordingSink.h"
-#include "TaveloError.h"
 #include "TestFiles.h"
-#include "UniqueFd.h"
+#include "base/CodePage932.h"
+#include "base/MessageText.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "files/UniqueFd.h"
 
 #include <QTemporaryDir>
 #include <QTest>

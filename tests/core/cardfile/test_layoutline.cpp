@@ -1,9 +1,9 @@
 // The paper layout in the card file: the line after the settings, its round
 // trip and its malformed forms.
 #include "CardFixture.h"
-#include "CodePage932.h"
-#include "Messages.h"
-#include "PaperLayout.h"
+#include "base/CodePage932.h"
+#include "base/Messages.h"
+#include "card/PaperLayout.h"
 
 #include <QTest>
 

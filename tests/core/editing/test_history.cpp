@@ -1,10 +1,10 @@
 // The undo history and the box clipboard, without any window.
-#include "BoxClipboard.h"
-#include "CardFile.h"
-#include "CardHistory.h"
 #include "CardFixture.h"
-#include "Messages.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "cardfile/CardFile.h"
+#include "editing/BoxClipboard.h"
+#include "editing/CardHistory.h"
 
 #include <QTest>
 

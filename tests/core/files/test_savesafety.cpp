@@ -2,13 +2,13 @@
 // any byte, or a program killed while it saves, leaves the old file or the
 // new one whole, never a mix and never an empty file; a folder or a file that
 // may not be written is told and changes nothing.
-#include "AtomicFile.h"
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "Messages.h"
 #include "TestFiles.h"
 #include "Thrown.h"
-#include "UniqueFd.h"
+#include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "files/AtomicFile.h"
+#include "files/UniqueFd.h"
 
 #include <QDir>
 #include <QElapsedTimer>

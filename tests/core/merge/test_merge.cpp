@@ -1,16 +1,16 @@
 // Merge printing in the core: the list reader, the fields, the plan of pages
 // and cells, and merged sheets drawn and read back.
-#include "CardDocument.h"
-#include "CodePage932.h"
-#include "MergeFields.h"
-#include "MergeList.h"
-#include "MergePlan.h"
-#include "MergePrinter.h"
-#include "MergedSheets.h"
 #include "SheetImages.h"
-#include "SheetLayout.h"
 #include "TestFiles.h"
 #include "Thrown.h"
+#include "base/CodePage932.h"
+#include "card/CardDocument.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
+#include "merge/MergePlan.h"
+#include "merge/MergePrinter.h"
+#include "merge/MergedSheets.h"
+#include "sheet/SheetLayout.h"
 
 #include <QPainter>
 #include <QStringEncoder>

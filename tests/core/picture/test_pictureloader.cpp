@@ -1,9 +1,9 @@
 // Loading the picture of an image box: the bitmap reader, the choice by
 // extension and the messages of every way a picture file can be wrong.
-#include "Messages.h"
-#include "PictureLoader.h"
 #include "TestFiles.h"
 #include "Thrown.h"
+#include "base/Messages.h"
+#include "picture/PictureLoader.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -1,15 +1,15 @@
 // QR code boxes: what is drawn and printed is read back by zbarimg to the exact
 // content, in whole-pixel modules inside the quiet zone.
-#include "CardDocument.h"
-#include "CardSheet.h"
-#include "ContactCard.h"
-#include "QrCaption.h"
-#include "QrDrawing.h"
-#include "SheetImages.h"
-#include "SheetPrinter.h"
 #include "BatchRun.h"
-#include "Messages.h"
+#include "SheetImages.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "qr/ContactCard.h"
+#include "qr/QrCaption.h"
+#include "qr/QrDrawing.h"
+#include "sheet/CardSheet.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
 // The help file format and its keyword search, and the shipped help file.
-#include "HelpFile.h"
+#include "session/HelpFile.h"
 
 #include <QTest>
 

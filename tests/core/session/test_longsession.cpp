@@ -1,12 +1,12 @@
 // A long day with one card: boxes added, edited and deleted, pictures
 // loaded, the card saved and opened again ten thousand times. Neither the
 // heap nor the open files may grow with it.
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "PictureLoader.h"
 #include "ProcessUsage.h"
 #include "RecordingSink.h"
 #include "TestFiles.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "picture/PictureLoader.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // The recent cards list: order, limit, duplicates and removal, kept in the
 // settings file between two lists (two runs of the program).
-#include "RecentCards.h"
+#include "session/RecentCards.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,11 +1,11 @@
 // Recovery copies: which copies a starting program may take, and when the
 // autosave writes, keeps and removes the copy of the card.
-#include "CardAutosave.h"
-#include "CardDocument.h"
-#include "CardFile.h"
 #include "RecordingSink.h"
-#include "RecoveryCopies.h"
 #include "TestFiles.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "session/CardAutosave.h"
+#include "session/RecoveryCopies.h"
 
 #include <QDir>
 #include <QSignalSpy>

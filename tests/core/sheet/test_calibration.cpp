@@ -1,8 +1,8 @@
 // Printer calibration: offsets kept per printer in the user's settings, and
 // the calibration page drawn at 300 dpi and read back.
-#include "CalibrationSheet.h"
-#include "FontMapping.h"
-#include "PrinterCalibration.h"
+#include "sheet/CalibrationSheet.h"
+#include "sheet/FontMapping.h"
+#include "sheet/PrinterCalibration.h"
 
 #include <QImage>
 #include <QPainter>

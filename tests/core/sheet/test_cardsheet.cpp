@@ -1,13 +1,13 @@
 // The card sheet drawn at 600 dpi and read back pixel by pixel, and the print
 // jobs written to PDF and PNG files.
-#include "CardDocument.h"
-#include "CardSheet.h"
 #include "FileSizeLimit.h"
-#include "FontMapping.h"
-#include "Messages.h"
-#include "SheetPrinter.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "sheet/CardSheet.h"
+#include "sheet/FontMapping.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QDir>
 #include <QFontMetrics>

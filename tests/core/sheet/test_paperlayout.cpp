@@ -1,11 +1,11 @@
 // Paper layouts: where the cells and the cut guides of each layout land at
 // 300 and 600 dpi, calibration offsets, the fit on the paper, and a ten-up
 // sheet drawn and read back.
-#include "CardDocument.h"
-#include "PaperLayout.h"
 #include "SheetImages.h"
-#include "SheetLayout.h"
-#include "SheetPrinter.h"
+#include "card/CardDocument.h"
+#include "card/PaperLayout.h"
+#include "sheet/SheetLayout.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QImage>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // The pictures of a PDF job, compressed beside the drawing and put in place
 // of the stand-ins the sheet was drawn with.
-#include "CardDocument.h"
-#include "CardSheet.h"
 #include "SheetImages.h"
-#include "SheetPrinter.h"
 #include "TestFiles.h"
+#include "card/CardDocument.h"
+#include "sheet/CardSheet.h"
+#include "sheet/SheetPrinter.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>

@@ -1,8 +1,8 @@
 // The card sheet's arithmetic on the values a file may bring, the printer
 // font height and the caption fit. Positions on the sheet are read off the
 // drawn sheet in test_cardsheet.
-#include "PagePixels.h"
-#include "SheetLayout.h"
+#include "sheet/PagePixels.h"
+#include "sheet/SheetLayout.h"
 
 #include <QTest>
 
