@@ -1,8 +1,8 @@
 #include "BenchCard.h"
 
-#include "CardDocument.h"
-#include "CardFile.h"
-#include "PictureLoader.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "picture/PictureLoader.h"
 
 #include <QColor>
 #include <QDir>

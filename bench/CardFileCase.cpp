@@ -12,10 +12,10 @@
 #include "Cases.h"
 
 #include "BenchCard.h"
-#include "CardDocument.h"
-#include "CardFile.h"
 #include "Measure.h"
 #include "ResultTable.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -6,12 +6,12 @@
 #include "Cases.h"
 
 #include "BenchCard.h"
-#include "CardPanel.h"
-#include "Dialogs.h"
-#include "Main.h"
 #include "Measure.h"
-#include "MovePanel.h"
 #include "ResultTable.h"
+#include "dialogs/Dialogs.h"
+#include "widgets/CardPanel.h"
+#include "widgets/MovePanel.h"
+#include "window/Main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

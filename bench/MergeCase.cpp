@@ -4,12 +4,12 @@
 #include "Cases.h"
 
 #include "BenchCard.h"
-#include "CardDocument.h"
-#include "CardFile.h"
 #include "ChildProcess.h"
-#include "CodePage932.h"
 #include "Measure.h"
 #include "ResultTable.h"
+#include "base/CodePage932.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include "ChildProcess.h"
 #include "Measure.h"
 #include "ResultTable.h"
-#include "SheetPrinter.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QDir>
 #include <QFile>

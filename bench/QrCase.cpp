@@ -4,11 +4,11 @@
 #include "Cases.h"
 
 #include "BenchCard.h"
-#include "CardDocument.h"
-#include "ContactCard.h"
 #include "Measure.h"
 #include "ResultTable.h"
-#include "SheetPrinter.h"
+#include "card/CardDocument.h"
+#include "qr/ContactCard.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QDir>
 

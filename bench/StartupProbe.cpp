@@ -2,8 +2,8 @@
 // tavelo-bench-startup: when the main window has been shown and painted, its
 // first activation has run and the event loop is about to wait for input,
 // the probe prints the monotonic clock in nanoseconds and ends the program.
-#include "Main.h"
 #include "MonotonicClock.h"
+#include "window/Main.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

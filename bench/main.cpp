@@ -3,11 +3,11 @@
 // resize, startup, qr, merge) run only those; "inputs DIR" only makes the inputs in DIR,
 // to look at a case by hand. Exit status 1 when a target is missed.
 #include "BenchCard.h"
-#include "CardDocument.h"
 #include "Cases.h"
-#include "ErrorGuard.h"
-#include "FontMapping.h"
 #include "ResultTable.h"
+#include "card/CardDocument.h"
+#include "sheet/FontMapping.h"
+#include "widgets/ErrorGuard.h"
 
 #include <QApplication>
 #include <QDir>

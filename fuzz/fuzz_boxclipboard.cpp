@@ -1,9 +1,9 @@
 // A box from the clipboard: whatever is read back, copied again, must read
 // back as the same box.
-#include "BoxClipboard.h"
 #include "FuzzCheck.h"
-#include "MessageSink.h"
-#include "TaveloError.h"
+#include "base/MessageSink.h"
+#include "base/TaveloError.h"
+#include "editing/BoxClipboard.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // holds a few pictures (good, broken, a folder, a FIFO, a link loop). Property:
 // whatever was read, once written and read again, is the same document, and
 // writes the same bytes.
-#include "CardDocument.h"
-#include "CardFile.h"
 #include "FuzzCheck.h"
-#include "MessageSink.h"
-#include "TaveloError.h"
+#include "base/MessageSink.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
 
 #include <QDir>
 #include <QFile>

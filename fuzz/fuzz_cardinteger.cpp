@@ -1,8 +1,8 @@
 // The card file's number rule against a plain reference: the same line must
 // give the same number, whether it is read whole or in two pieces.
-#include "CardFile.h"
-#include "CardInteger.h"
 #include "FuzzCheck.h"
+#include "cardfile/CardFile.h"
+#include "cardfile/CardInteger.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // Captions in code page 932: any bytes decode, bad sequences become U+FFFD
 // and are reported, and a text that decoded cleanly encodes to bytes that
 // decode to the same text again.
-#include "CodePage932.h"
 #include "FuzzCheck.h"
+#include "base/CodePage932.h"
 
 #include <cstdint>
 

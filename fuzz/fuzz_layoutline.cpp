@@ -3,7 +3,7 @@
 // written back (or shown in millimetres) reads as the same layout and never
 // holds a record mark.
 #include "FuzzCheck.h"
-#include "PaperLayout.h"
+#include "card/PaperLayout.h"
 
 #include <QString>
 

@@ -2,9 +2,9 @@
 // with a message or gives a list within its limits, with named columns, each
 // once, and values that hold no carriage return (a caption never may).
 #include "FuzzCheck.h"
-#include "MergeFields.h"
-#include "MergeList.h"
-#include "TaveloError.h"
+#include "base/TaveloError.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
 
 #include <QRegularExpression>
 #include <QSet>

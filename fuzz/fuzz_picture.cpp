@@ -1,10 +1,10 @@
 // Bitmap files from anywhere: either a picture of the size the header gives,
 // within the pixel limit, or one of the loader's two messages.
-#include "BmpDecoder.h"
 #include "FuzzCheck.h"
-#include "Messages.h"
-#include "PictureLoader.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "picture/BmpDecoder.h"
+#include "picture/PictureLoader.h"
 
 #include <cstdint>
 #include <cstdlib>

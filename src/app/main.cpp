@@ -1,10 +1,10 @@
 // Start-up: the application object, its title, the three windows, the loop.
-#include "ErrorGuard.h"
-#include "FontMapping.h"
-#include "Main.h"
-#include "Messages.h"
-#include "QuietQt.h"
-#include "ToolIcons.h"
+#include "base/Messages.h"
+#include "base/QuietQt.h"
+#include "sheet/FontMapping.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/ToolIcons.h"
+#include "window/Main.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

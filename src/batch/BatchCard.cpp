@@ -1,11 +1,11 @@
 #include "BatchCard.h"
 
-#include "CardDocument.h"
-#include "CardFile.h"
 #include "CollectingSink.h"
-#include "Messages.h"
-#include "QrCaption.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "qr/QrCaption.h"
 
 bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std::int32_t screenDpi,
               const PictureUse &use)

@@ -1,6 +1,6 @@
 #pragma once
 // Reading the card for a command of tavelo-batch.
-#include "PictureLoads.h"
+#include "cardfile/PictureLoads.h"
 
 #include <QString>
 

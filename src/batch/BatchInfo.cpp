@@ -3,10 +3,10 @@
 #include "BatchCommands.h"
 
 #include "BatchCard.h"
-#include "CardDocument.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
-#include "QrCaption.h"
+#include "card/CardDocument.h"
+#include "qr/QrCaption.h"
 
 #include <QTextStream>
 

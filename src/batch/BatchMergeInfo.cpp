@@ -3,13 +3,13 @@
 #include "BatchCommands.h"
 
 #include "BatchCard.h"
-#include "CardDocument.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
-#include "MergeFields.h"
-#include "MergeList.h"
-#include "Messages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
 
 #include <QTextStream>
 

@@ -4,16 +4,16 @@
 #include "BatchCommands.h"
 
 #include "BatchCard.h"
-#include "CardDocument.h"
-#include "CardSheet.h"
 #include "CollectingSink.h"
-#include "MergeFields.h"
-#include "MergeList.h"
-#include "MergePrinter.h"
-#include "SheetPrinter.h"
+#include "card/CardDocument.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
+#include "merge/MergePrinter.h"
+#include "sheet/CardSheet.h"
+#include "sheet/SheetPrinter.h"
 
-#include "Messages.h"
-#include "TaveloError.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
 
 #include <QRegularExpression>
 #include <QTextStream>

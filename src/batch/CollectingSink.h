@@ -1,7 +1,7 @@
 #pragma once
 // A message sink that keeps every message as the program would have shown it:
 // information texts as they stand, error texts as the error box shows them.
-#include "MessageSink.h"
+#include "base/MessageSink.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 // tavelo-batch: the card file and the card sheet from the command line, on the
 // core library alone.
 #include "BatchCommands.h"
-#include "FontMapping.h"
-#include "QuietQt.h"
+#include "base/QuietQt.h"
+#include "sheet/FontMapping.h"
 
 #include <QGuiApplication>
 #include <QTextStream>

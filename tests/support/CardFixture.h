@@ -1,11 +1,11 @@
 #pragma once
 // A card document with a recording message sink and a folder of its own, for
 // tests that read and write card files.
-#include "CardDocument.h"
-#include "CardFile.h"
 #include "RecordingSink.h"
 #include "TestFiles.h"
 #include "Thrown.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
 
 #include <QTemporaryDir>
 

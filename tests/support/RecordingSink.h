@@ -1,7 +1,7 @@
 #pragma once
 // A message sink for tests: records every message and answers with a queue of
 // prepared results (OK when the queue is empty).
-#include "MessageSink.h"
+#include "base/MessageSink.h"
 
 #include <QList>
 #include <QStringList>

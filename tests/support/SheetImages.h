@@ -2,8 +2,8 @@
 // Pictures for the tests of printed sheets: plain and noisy pictures for
 // image boxes, a card's sheet drawn into a picture, its pixels counted, and
 // a page of a PDF file as a PDF reader shows it.
-#include "CardDocument.h"
-#include "CardSheet.h"
+#include "card/CardDocument.h"
+#include "sheet/CardSheet.h"
 
 #include <QFile>
 #include <QImage>

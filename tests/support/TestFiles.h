@@ -1,7 +1,7 @@
 #pragma once
 // Files that tests write for themselves: card files from lines of text, and
 // Windows bitmaps built byte by byte; and the pages of a PDF file written.
-#include "CodePage932.h"
+#include "base/CodePage932.h"
 
 #include <QByteArray>
 #include <QFile>

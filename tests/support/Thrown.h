@@ -1,7 +1,7 @@
 #pragma once
 // The message of the error that work threw, or an empty string when it ran
 // to its end.
-#include "TaveloError.h"
+#include "base/TaveloError.h"
 
 #include <QString>
 

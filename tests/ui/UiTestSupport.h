@@ -2,15 +2,15 @@
 // Test doubles for the main window: a message presenter that records and
 // answers, file dialogs and a font chooser that answer from a queue; the
 // window itself, and the few steps many tests take on it.
-#include "CardHistory.h"
-#include "Dialogs.h"
-#include "ErrorGuard.h"
-#include "Main.h"
-#include "MessageBoxes.h"
-#include "Messages.h"
-#include "MovePanel.h"
-#include "PrintOp.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "dialogs/Dialogs.h"
+#include "editing/CardHistory.h"
+#include "widgets/ErrorGuard.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/MovePanel.h"
+#include "window/Main.h"
+#include "window/PrintOp.h"
 
 #include <QAction>
 #include <QApplication>

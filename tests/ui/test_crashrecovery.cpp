@@ -2,8 +2,8 @@
 // card and is killed; the next start offers the card back whole. The same
 // executable is the child when started with --child. Which copies a start
 // may take, with other programs running, is test_recovery's.
-#include "CardFile.h"
 #include "UiTestSupport.h"
+#include "cardfile/CardFile.h"
 
 #include <QDir>
 #include <QProcess>

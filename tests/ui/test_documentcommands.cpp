@@ -1,8 +1,8 @@
 // New, Open, Save, Save As and closing, with the save question answered by
 // the test and file dialogs that answer from a script.
-#include "CardFile.h"
-#include "InlineEditor.h"
 #include "UiTestSupport.h"
+#include "cardfile/CardFile.h"
+#include "widgets/InlineEditor.h"
 
 namespace {
 const QString kNewName = QStringLiteral("新規名刺.tvl");

@@ -1,10 +1,10 @@
 // Undo and redo, the arrow keys, the clipboard and the focus frame, driven by
 // mouse and key events on the window.
-#include "CardFile.h"
-#include "EditActions.h"
-#include "InlineEditor.h"
 #include "SheetImages.h"
 #include "UiTestSupport.h"
+#include "cardfile/CardFile.h"
+#include "widgets/InlineEditor.h"
+#include "window/EditActions.h"
 
 #include <QClipboard>
 #include <QDialog>

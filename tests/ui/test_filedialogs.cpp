@@ -1,9 +1,9 @@
 // The program's file dialogs as the user sees them: the filter text as the
 // program gives it, and the files it lists whatever the letter case of their
 // extensions.
-#include "Dialogs.h"
-#include "Messages.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "dialogs/Dialogs.h"
 
 #include <QComboBox>
 #include <QFileDialog>

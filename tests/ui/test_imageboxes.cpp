@@ -1,7 +1,7 @@
 // Image boxes in the main window: adding, choosing and replacing pictures,
 // failed loads, the context menu and the handles over the picture.
-#include "InlineEditor.h"
 #include "UiTestSupport.h"
+#include "widgets/InlineEditor.h"
 
 namespace {
 struct Window : TestWindow {

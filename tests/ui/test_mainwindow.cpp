@@ -1,9 +1,9 @@
 // The main window: sizes, start-up, menus, message boxes, the error guard and
 // the movable boxes' handles.
-#include "CardPanel.h"
-#include "HelpViewer.h"
-#include "TaveloError.h"
 #include "UiTestSupport.h"
+#include "base/TaveloError.h"
+#include "dialogs/HelpViewer.h"
+#include "widgets/CardPanel.h"
 
 #include <QMenuBar>
 #include <QPushButton>

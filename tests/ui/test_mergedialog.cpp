@@ -1,12 +1,12 @@
 // Merge printing in the program, driven as a user drives it: the merge
 // dialog with a list saved in code page 932, a row shown on the card without
 // changing it, printing into a PDF, and the text box menu's field item.
-#include "CodePage932.h"
-#include "InlineEditor.h"
-#include "MergeActions.h"
-#include "MergeDialog.h"
-#include "MergeRowsModel.h"
 #include "UiTestSupport.h"
+#include "base/CodePage932.h"
+#include "dialogs/MergeRowsModel.h"
+#include "widgets/InlineEditor.h"
+#include "window/MergeActions.h"
+#include "window/MergeDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // Opening from outside the window: paths on the command line, card files and
 // pictures dropped on the window.
-#include "CardPanel.h"
 #include "UiTestSupport.h"
+#include "widgets/CardPanel.h"
 
 #include <QDropEvent>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The paper choice of the print settings dialog and the print position
 // calibration dialog, driven offscreen.
-#include "CalibrationDialog.h"
-#include "PaperLayoutBox.h"
 #include "SheetImages.h"
-#include "SpinEdit.h"
 #include "UiTestSupport.h"
+#include "dialogs/CalibrationDialog.h"
+#include "dialogs/PaperLayoutBox.h"
+#include "widgets/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

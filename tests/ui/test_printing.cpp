@@ -1,7 +1,7 @@
 // The print settings dialog and the print command on a PDF printer.
-#include "CardFile.h"
-#include "SpinEdit.h"
 #include "UiTestSupport.h"
+#include "cardfile/CardFile.h"
+#include "widgets/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

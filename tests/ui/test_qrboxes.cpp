@@ -2,10 +2,10 @@
 // drives it: the Edit menu item, the context menu item on a QR box, the
 // contact form, the level, and the refusals. (The menu items' places and
 // the full card are checked with the other menus and boxes.)
-#include "ContactCard.h"
-#include "QrActions.h"
-#include "QrDialog.h"
 #include "UiTestSupport.h"
+#include "dialogs/QrDialog.h"
+#include "qr/ContactCard.h"
+#include "window/QrActions.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

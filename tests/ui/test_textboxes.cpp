@@ -1,8 +1,8 @@
 // Editing text boxes in place, driven by mouse and key events on the window.
-#include "CardPanel.h"
-#include "FontDialog.h"
-#include "InlineEditor.h"
 #include "UiTestSupport.h"
+#include "dialogs/FontDialog.h"
+#include "widgets/CardPanel.h"
+#include "widgets/InlineEditor.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 // Where the windows open: the print settings dialog and the About box centred
 // on the screen first and then where the user left them, the information box
 // centred on the screen, the help window beside the main window.
-#include "About.h"
-#include "HelpViewer.h"
 #include "UiTestSupport.h"
-#include "WindowPlacement.h"
+#include "dialogs/About.h"
+#include "dialogs/HelpViewer.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QLabel>
 #include <QLineEdit>

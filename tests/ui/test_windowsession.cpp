@@ -1,9 +1,9 @@
 // A session in the main window: boxes added through the menus, edited in
 // place, given pictures, deleted, the card saved under two names and each
 // opened in turn. The widgets, the heap and the open files stay as they were.
-#include "InlineEditor.h"
 #include "ProcessUsage.h"
 #include "UiTestSupport.h"
+#include "widgets/InlineEditor.h"
 
 namespace {
 using ProcessUsage::heapInUse;

@@ -1,0 +1,176 @@
+#pragma once
+// The card being designed: 20 text box slots, 20 image box slots, the box the
+// user last worked on, the modified flag, the file name and the print
+// settings. Widgets show the document and change it only through this class;
+// the card file, the sheet renderer and the command-line tool read it here.
+#include "card/BoxFont.h"
+#include "card/PrintSettings.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class MessageSink;
+
+struct BoxBounds {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool operator==(const BoxBounds &o) const
+    {
+        return Left == o.Left && Top == o.Top && Width == o.Width && Height == o.Height;
+    }
+    bool operator!=(const BoxBounds &o) const { return !(*this == o); }
+};
+
+struct TextBox {
+    int Tag = 0;   // the slot number
+    BoxBounds bounds;
+    QString Caption;
+    BoxFont Font;
+    bool Visible = true;   // false while the inline editor stands over the box
+    QString Name() const { return QStringLiteral("box%1").arg(Tag); }
+};
+
+// One image box slot: the panel's bounds, the picture and the file it came from.
+struct MoveImageRecord {
+    int Tag = 0;
+    BoxBounds bounds;
+    QString ImagePath;   // empty until a picture was loaded
+    QImage Picture;      // null while the box holds no picture
+    QString PanelName() const { return QStringLiteral("img%1").arg(Tag); }
+    QString ImageName() const { return QStringLiteral("pic%1").arg(Tag); }
+};
+
+// What CurrentBox names: nothing, a text box, or an image box's picture.
+struct BoxRef {
+    enum Kind { None, Text, Image };
+    Kind kind = None;
+    int slot = -1;
+    static BoxRef text(int slot) { return {Text, slot}; }
+    static BoxRef image(int slot) { return {Image, slot}; }
+    bool isText() const { return kind == Text; }
+    bool isImage() const { return kind == Image; }
+    bool operator==(const BoxRef &o) const { return kind == o.kind && (kind == None || slot == o.slot); }
+    bool operator!=(const BoxRef &o) const { return !(*this == o); }
+};
+
+
+class CardDocument : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int SlotCount = 20;
+
+    explicit CardDocument(QObject *parent = nullptr);
+
+    // Messages of the document (the full-slots message) go here.
+    void setMessageSink(MessageSink *sink) { m_sink = sink; }
+    MessageSink *messageSink() const { return m_sink; }
+
+    // The screen density the boxes' pixels and font heights belong to.
+    std::int32_t screenPpi() const { return m_screenPpi; }
+    void setScreenPpi(std::int32_t ppi) { m_screenPpi = ppi; }
+
+    // The font a new text box starts from: the card panel's, then renamed.
+    BoxFont newTextBoxFont() const;
+
+    // Slot number of the new box, or −1 (after the full-slots message).
+    int AddTextBox();
+    int AddImageBox();
+    void DeleteTextBox(int slot);
+    void DeleteImageBox(int slot);
+    void ClearBoxes();
+
+    const TextBox *TextBoxes(int slot) const;         // null for an empty slot
+    const MoveImageRecord *ImageBoxes(int slot) const; // null for an empty slot
+    int textBoxCount() const;
+    int imageBoxCount() const;
+
+    // Every change of a text box's size sets its font height to 2 − Height.
+    void setTextBounds(int slot, const BoxBounds &bounds);
+    void setTextCaption(int slot, const QString &caption);
+    void setTextFont(int slot, const BoxFont &font);
+    void setTextVisible(int slot, bool visible);
+
+    void setImageBounds(int slot, const BoxBounds &bounds);
+    void setImagePath(int slot, const QString &path);
+    void setImagePicture(int slot, const QImage &picture);
+
+    // Puts a slot back as it was (empty, or the box as given, shown), for undo
+    // and paste: no font-height rule, no modified flag.
+    void restoreTextBox(int slot, const std::optional<TextBox> &box);
+    void restoreImageBox(int slot, const std::optional<MoveImageRecord> &record);
+
+    // The modified flag: the card holds changes that its file does not.
+    // One rule, kept by the operations of this class, the history and the
+    // card file's read and save (nothing else sets or clears it):
+    // - set by every change of the card: adding or deleting a box, a change of
+    //   a box's bounds (a move or a resize), caption, font, picture or picture
+    //   path, a change of the print settings, an undo or redo;
+    // - set when the inline editor opens over a box and when it is committed
+    //   into the box, whether or not the text changed (beginEditing,
+    //   commitEditing);
+    // - cleared by ClearBoxes (New, Open, closing), by a read (LoadCardFile)
+    //   and by a successful save (SaveCardFile).
+    // restoreTextBox and restoreImageBox (undo, paste) leave the flag to the
+    // history that calls them. Showing or hiding a box is no change.
+    bool Modified() const { return m_modified; }
+    void SetModified(bool modified = true);
+
+    // The inline editor stands over the box (the box is hidden) / was
+    // committed into it (the box is shown again).
+    void beginEditing(int slot);
+    void commitEditing(int slot);
+
+    BoxRef CurrentBox() const { return m_currentBox; }
+    void SetCurrentBox(BoxRef box)
+    {
+        if (m_currentBox == box)
+            return;
+        m_currentBox = box;
+        Q_EMIT currentBoxChanged();
+    }
+
+    const QString &DocFileName() const { return m_docFileName; }
+    void SetDocFileName(const QString &name);
+
+    const PrintSettings &printSettings() const { return m_print; }
+    void setPrintSettings(const PrintSettings &settings);
+    std::uint8_t PrintGuide() const { return m_print.PrintGuide; }
+    std::int32_t MarginLeft() const { return m_print.MarginLeft; }
+    std::int32_t MarginTop() const { return m_print.MarginTop; }
+
+Q_SIGNALS:
+    void textBoxAdded(int slot);
+    void textBoxRemoved(int slot);
+    void textBoxChanged(int slot);
+    void textBoxResized(int slot);   // after the font–height rule was applied
+    void imageBoxAdded(int slot);
+    void imageBoxRemoved(int slot);
+    void imageBoxChanged(int slot);
+    void docFileNameChanged(const QString &name);
+    void modifiedChanged(bool modified);
+    void currentBoxChanged();
+
+private:
+    TextBox &text(int slot);
+    bool removeTextBox(int slot);
+    bool removeImageBox(int slot);
+    MoveImageRecord &image(int slot);
+    void tooManyBoxes();
+
+    MessageSink *m_sink = nullptr;
+    std::int32_t m_screenPpi = 96;
+    std::array<std::optional<TextBox>, SlotCount> m_text;
+    std::array<std::optional<MoveImageRecord>, SlotCount> m_images;
+    BoxRef m_currentBox;
+    QString m_docFileName;
+    bool m_modified = false;
+    PrintSettings m_print;
+};

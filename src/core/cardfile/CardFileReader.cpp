@@ -1,0 +1,327 @@
+// LoadCardFile: the card file into a cleared document. Each value is applied
+// the moment it is read, through the document's own setters, so a read that
+// stops part-way leaves everything read so far.
+//
+// Lines are examined as they stream past: only a text's first characters and
+// a number's first bytes (for the message) are kept, so a line of gigabytes
+// costs the time to read it and no memory.
+#include "cardfile/CardFile.h"
+
+#include "base/CodePage932.h"
+#include "base/FileErrors.h"
+#include "base/MessageSink.h"
+#include "base/MessageText.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardInteger.h"
+#include "cardfile/CardLineReader.h"
+#include "cardfile/PictureLoads.h"
+#include "files/RegularFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QByteArray HeaderText = QByteArrayLiteral("Tavelo DataFile");
+// The layout line follows the header and the three settings lines.
+constexpr int LayoutLineNumber = 5;
+
+// Whether a line holds a text, searched across the pieces it comes in; of
+// each piece only the last few bytes are kept.
+class TextSearch
+{
+public:
+    explicit TextSearch(const QByteArray &text) : m_text(text) {}
+    void feed(const char *bytes, long long size)
+    {
+        if (m_found)
+            return;
+        const QByteArrayView piece(bytes, qsizetype(size));
+        const qsizetype overlap = m_text.size() - 1;
+        // The end of the previous piece may hold the start of the text.
+        const QByteArray joint = m_tail + piece.first(std::min(piece.size(), overlap)).toByteArray();
+        m_found = joint.contains(m_text) || piece.contains(m_text);
+        m_tail = piece.size() >= overlap ? piece.last(overlap).toByteArray() : joint.right(overlap);
+    }
+    bool found() const { return m_found; }
+
+private:
+    QByteArray m_text;
+    QByteArray m_tail;   // the last bytes seen, fewer than the text has
+    bool m_found = false;
+};
+
+// Which of a few single bytes a line holds.
+class ByteSearch
+{
+public:
+    explicit ByteSearch(const char *bytes) : m_wanted(bytes) {}
+    void feed(const char *bytes, long long size)
+    {
+        for (qsizetype i = 0; i < m_wanted.size(); ++i) {
+            if (!(m_found & (1U << i)) && std::memchr(bytes, m_wanted.at(i), size_t(size)))
+                m_found |= 1U << i;
+        }
+    }
+    bool found(char c) const
+    {
+        const qsizetype at = m_wanted.indexOf(c);
+        return at >= 0 && (m_found & (1U << at));
+    }
+
+private:
+    QByteArray m_wanted;
+    unsigned m_found = 0;
+};
+
+class CardFileReader
+{
+public:
+    CardFileReader(CardDocument &doc, CardLineReader &lines, PictureLoads &pictures)
+        : m_doc(doc), m_lines(lines), m_pictures(pictures)
+    {
+    }
+
+    void read(bool *isCard)
+    {
+        TextSearch header(HeaderText);
+        m_lines.readLine([&](const char *bytes, long long size) { header.feed(bytes, size); });
+        if (!header.found()) {
+            information(Msg::badCardFile());
+            return;
+        }
+        if (isCard)
+            *isCard = true;
+        readSettings();
+        if (!m_lines.atEnd())
+            examineLayoutLine();
+        while (!m_lines.atEnd())
+            examine(readByteSearch("#$"));
+    }
+
+private:
+    // A line that starts a record, or else one that is skipped.
+    void examine(const ByteSearch &mark)
+    {
+        if (mark.found('#')) {
+            const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
+            if (slot >= 0)
+                readTextRecord(slot);
+        } else if (mark.found('$')) {
+            const int slot = addBox(m_doc.imageBoxCount(), [&] { return m_doc.AddImageBox(); });
+            if (slot >= 0)
+                readImageRecord(slot);
+        }
+    }
+
+    // The line after the settings may give the paper layout. It is one only
+    // when it carries no record mark: a mark line stays a mark line.
+    void examineLayoutLine()
+    {
+        constexpr qsizetype HeadBytes = 64;   // more than any layout line holds
+        ByteSearch mark("#$");
+        QByteArray head;
+        bool cut = false;
+        m_lines.readLine([&](const char *bytes, long long size) {
+            mark.feed(bytes, size);
+            const qsizetype room = HeadBytes - head.size();
+            cut = cut || size > room;
+            if (room > 0)
+                head.append(bytes, qsizetype(std::min<long long>(size, room)));
+        });
+        if (mark.found('#') || mark.found('$')) {
+            examine(mark);
+            return;
+        }
+        if (!PaperLayoutLine::isLayoutLine(head))
+            return;
+        const std::optional<PaperLayout> layout = cut ? std::nullopt : PaperLayoutLine::parse(head);
+        if (!layout) {
+            const QString text = CodePage932::decode(head).text;
+            information(Msg::badLayoutLine(LayoutLineNumber, cut ? text + QChar(0x2026) : text));
+            return;
+        }
+        PrintSettings settings = m_doc.printSettings();
+        settings.Layout = *layout;
+        m_doc.setPrintSettings(settings);
+    }
+
+    void readSettings()
+    {
+        PrintSettings settings = m_doc.printSettings();
+        // A card without a layout line is printed on the standard sheet.
+        settings.Layout = PaperLayout::standard();
+        settings.PrintGuide = static_cast<std::uint8_t>(static_cast<std::uint32_t>(readNumber()));
+        m_doc.setPrintSettings(settings);
+        settings.MarginLeft = readNumber();
+        m_doc.setPrintSettings(settings);
+        settings.MarginTop = readNumber();
+        m_doc.setPrintSettings(settings);
+    }
+
+    // The full-slots message is shown once per read: a file with a million
+    // surplus records would otherwise ask for a million clicks.
+    template <typename Add>
+    int addBox(int occupied, Add add)
+    {
+        if (occupied == CardDocument::SlotCount && m_toldFull)
+            return -1;
+        const int slot = add();
+        if (slot < 0)
+            m_toldFull = true;
+        return slot;
+    }
+
+    void readTextRecord(int slot)
+    {
+        m_doc.setTextCaption(slot, readText());
+        // One field at a time: a change of size applies the font–height rule,
+        // and the font size read later replaces that height.
+        readBounds(m_doc.TextBoxes(slot)->bounds, [&](const BoxBounds &b) { m_doc.setTextBounds(slot, b); });
+        BoxFont font = m_doc.TextBoxes(slot)->Font;
+        font.setName(readText());   // an empty name leaves the name
+        m_doc.setTextFont(slot, font);
+        font.setSize(readNumber(), m_doc.screenPpi());
+        m_doc.setTextFont(slot, font);
+        font.setColor(readNumber());
+        m_doc.setTextFont(slot, font);
+        font.setStyle(styleFromField(readByteSearch("BIUS")));
+        m_doc.setTextFont(slot, font);
+        m_doc.SetCurrentBox(BoxRef::text(slot));
+    }
+
+    void readImageRecord(int slot)
+    {
+        const QString path = readText();
+        m_doc.setImagePath(slot, path);
+        readBounds(m_doc.ImageBoxes(slot)->bounds, [&](const BoxBounds &b) { m_doc.setImageBounds(slot, b); });
+        // A box whose picture was never chosen is stored with an empty path.
+        if (path.isEmpty())
+            return;
+        // A picture that cannot be loaded is reported, and the box stays with
+        // its path and bounds: the rest of the card is still read.
+        m_pictures.load(slot, path, m_doc.ImageBoxes(slot)->bounds);
+    }
+
+    // Left, top, width and height, each applied as soon as it is read.
+    template <typename Apply>
+    void readBounds(BoxBounds bounds, Apply apply)
+    {
+        for (std::int32_t BoxBounds::*field : {&BoxBounds::Left, &BoxBounds::Top, &BoxBounds::Width, &BoxBounds::Height}) {
+            bounds.*field = readNumber();
+            apply(bounds);
+        }
+    }
+
+    static FontStyles styleFromField(const ByteSearch &field)
+    {
+        FontStyles style;
+        if (field.found('B'))
+            style |= FontStyle::Bold;
+        if (field.found('I'))
+            style |= FontStyle::Italic;
+        if (field.found('U'))
+            style |= FontStyle::Underline;
+        if (field.found('S'))
+            style |= FontStyle::StrikeOut;
+        return style;
+    }
+
+    ByteSearch readByteSearch(const char *bytes)
+    {
+        ByteSearch search(bytes);
+        m_lines.readLine([&](const char *piece, long long size) { search.feed(piece, size); });
+        return search;
+    }
+
+    std::int32_t readNumber()
+    {
+        // Enough bytes for the characters a message shows even when all are
+        // double-byte; one more character is kept so that the cut is noticed.
+        const long long bytesShown = (MaxTextShownInMessage + 1) * 2;
+        CardIntegerParser parser;
+        const CardLineReader::Head head =
+            m_lines.readLineHead(bytesShown, [&](const char *bytes, long long size) { parser.feed(bytes, size); });
+        if (const std::optional<std::int32_t> value = parser.value())
+            return *value;
+        QString text = CodePage932::decode(head.bytes).text;
+        if (head.cut)
+            text = text.left(MaxTextShownInMessage + 1);
+        throw TaveloError(Msg::notAnInteger(elideForMessage(text)));
+    }
+
+    // Bytes that are no code page 932 character become U+FFFD, and a text
+    // longer than a box can hold keeps its beginning; the user is told once
+    // per file of each.
+    QString readText()
+    {
+        // Every character takes one or two bytes.
+        CardLineReader::Head head = m_lines.readLineHead(2 * qsizetype(MaxCardTextLength));
+        if (head.cut)
+            head.bytes.truncate(CodePage932::wholeCharacterBytes(head.bytes));
+        CodePage932::Decoded decoded = CodePage932::decode(head.bytes);
+        if (head.cut || decoded.text.size() > MaxCardTextLength) {
+            decoded.text.truncate(MaxCardTextLength);
+            decoded.valid = !decoded.text.contains(QChar(QChar::ReplacementCharacter));
+            tellOnce(m_toldCutText, Msg::textCut(MaxCardTextLength));
+        }
+        if (!decoded.valid)
+            tellOnce(m_toldUnreadableText, Msg::unreadableCharacters());
+        return decoded.text;
+    }
+
+    void tellOnce(bool &told, const QString &text)
+    {
+        if (told)
+            return;
+        told = true;
+        information(text);
+    }
+
+    void information(const QString &text)
+    {
+        if (MessageSink *sink = m_doc.messageSink())
+            sink->information(text, MsgButton::Ok);
+    }
+
+    CardDocument &m_doc;
+    CardLineReader &m_lines;
+    PictureLoads &m_pictures;
+    bool m_toldUnreadableText = false;
+    bool m_toldCutText = false;
+    bool m_toldFull = false;
+};
+
+} // namespace
+
+void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const PictureUse &use)
+{
+    if (isCard)
+        *isCard = false;
+    OpenedFile file = openRegularFile(path);
+    if (!file.ok())
+        throw TaveloError(openErrorMessage(path, file.error));
+    LoadCardStream(doc, file.fd.get(), isCard, use);
+}
+
+void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureUse &use)
+{
+    if (isCard)
+        *isCard = false;
+    CardLineReader lines(fd);
+    // The pictures load on the other cores while the file is read; their
+    // messages come in the file's order, before an error that ends the read.
+    PictureLoads pictures(doc, use);
+    try {
+        CardFileReader(doc, lines, pictures).read(isCard);
+    } catch (...) {
+        pictures.finish();
+        doc.SetModified(false);
+        throw;
+    }
+    pictures.finish();
+    // Reading is no change of the card, finished or ended early.
+    doc.SetModified(false);
+}

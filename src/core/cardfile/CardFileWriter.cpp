@@ -1,0 +1,155 @@
+// WriteCardFile: the document as a card file. The whole content is formed
+// first, so that a card the file cannot hold is refused before anything is
+// written, and then replaces the file in one step.
+#include "cardfile/CardFile.h"
+
+#include "base/CodePage932.h"
+#include "base/MessageSink.h"
+#include "base/MessageText.h"
+#include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "files/AtomicFile.h"
+
+namespace {
+
+// Text the card file can hold: code page 932 that reads back as the same
+// text, and no CR or Ctrl-Z, which would end the line or the file.
+bool storable(const QString &text)
+{
+    if (text.contains(QChar(u'\r')) || text.contains(QChar(0x1A)))
+        return false;
+    bool ok = false;
+    const QByteArray bytes = CodePage932::encode(text, &ok);
+    if (!ok)
+        return false;
+    const CodePage932::Decoded back = CodePage932::decode(bytes);
+    return back.valid && back.text == text;
+}
+
+struct UnstorableText {
+    QString boxName;
+    QString text;
+};
+
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
+{
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const TextBox *box = doc.TextBoxes(slot)) {
+            for (const QString &text : {box->Caption, box->Font.name()}) {
+                if (!storable(text))
+                    return UnstorableText{box->Name(), text};
+            }
+        }
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const MoveImageRecord *record = doc.ImageBoxes(slot)) {
+            if (!storable(record->ImagePath))
+                return UnstorableText{record->PanelName(), record->ImagePath};
+        }
+    }
+    return std::nullopt;
+}
+
+class CardFileContent
+{
+public:
+    void line(const QByteArray &bytes) { m_bytes += bytes + "\r\n"; }
+    void line(const QString &text) { line(CodePage932::encode(text)); }
+    void line(std::int32_t number) { line(QByteArray::number(number)); }
+    // Left, top, width and height, a line each.
+    void lines(const BoxBounds &b)
+    {
+        line(b.Left);
+        line(b.Top);
+        line(b.Width);
+        line(b.Height);
+    }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+QByteArray styleField(FontStyles style)
+{
+    QByteArray field("    ");
+    if (style & FontStyle::Bold)
+        field[0] = 'B';
+    if (style & FontStyle::Italic)
+        field[1] = 'I';
+    if (style & FontStyle::Underline)
+        field[2] = 'U';
+    if (style & FontStyle::StrikeOut)
+        field[3] = 'S';
+    return field;
+}
+
+QByteArray cardFileContent(const CardDocument &doc)
+{
+    CardFileContent out;
+    out.line(QByteArrayLiteral("Tavelo DataFile"));
+    out.line(std::int32_t(doc.PrintGuide()));
+    out.line(doc.MarginLeft());
+    out.line(doc.MarginTop());
+    // Any paper but the standard sheet: one line that carries neither record
+    // mark, which readers knowing nothing of it skip.
+    if (const QByteArray layout = PaperLayoutLine::format(doc.printSettings().Layout); !layout.isEmpty())
+        out.line(layout);
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const TextBox *box = doc.TextBoxes(slot);
+        if (!box)
+            continue;
+        out.line("#" + QByteArray::number(slot));
+        out.line(box->Caption);
+        out.lines(box->bounds);
+        out.line(box->Font.name());
+        out.line(box->Font.size(doc.screenPpi()));
+        out.line(box->Font.color());
+        out.line(styleField(box->Font.style()));
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const MoveImageRecord *record = doc.ImageBoxes(slot);
+        if (!record)
+            continue;
+        out.line("$" + QByteArray::number(slot));
+        out.line(record->ImagePath);
+        out.lines(record->bounds);
+    }
+    return out.bytes();
+}
+
+} // namespace
+
+std::optional<QByteArray> CardFileBytes(const CardDocument &doc)
+{
+    if (const std::optional<UnstorableText> bad = findUnstorableText(doc)) {
+        if (MessageSink *sink = doc.messageSink())
+            sink->information(Msg::cannotSaveText(bad->boxName, elideForMessage(bad->text)), MsgButton::Ok);
+        return std::nullopt;
+    }
+    return cardFileContent(doc);
+}
+
+std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc)
+{
+    if (findUnstorableText(doc))
+        return std::nullopt;
+    return cardFileContent(doc);
+}
+
+bool WriteCardFile(const CardDocument &doc, const QString &path)
+{
+    const std::optional<QByteArray> bytes = CardFileBytes(doc);
+    if (!bytes)
+        return false;
+    AtomicFile::replace(path, *bytes);
+    return true;
+}
+
+bool SaveCardFile(CardDocument &doc)
+{
+    if (!WriteCardFile(doc, doc.DocFileName()))
+        return false;
+    doc.SetModified(false);
+    return true;
+}

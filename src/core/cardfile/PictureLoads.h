@@ -1,0 +1,72 @@
+#pragma once
+// The pictures of a card being read, loaded on the other cores while the
+// reader goes on with the file. Each picture's message is told in the order
+// the card names the pictures: before any other message of the read (this
+// object stands in for the document's message sink meanwhile) and, at the
+// latest, when finish() is called at the end of the read.
+#include "base/MessageSink.h"
+#include "card/CardDocument.h"
+
+#include <QFuture>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// The largest size a job needs a box's picture in (a print job: its printed
+// size); asked on the reading thread. The picture is scaled down to it as
+// soon as it is loaded, as the sheet would scale it, and the full-size
+// picture is not kept.
+using PictureFit = std::function<QSize(const BoxBounds &bounds)>;
+
+// The size of the picture loaded for the image box in slot.
+using PictureSizes = std::function<void(int slot, QSize size)>;
+
+// What a read keeps of the pictures it loads. By default every picture at
+// full size, as the program's document holds it: a box enlarged later still
+// prints at full quality.
+struct PictureUse {
+    // A print job: each picture scaled down as soon as it is loaded.
+    PictureFit fit;
+    // A job that only reports on the card (tavelo-batch info): the document is
+    // given no picture. Each picture is still loaded whole, so every message
+    // is the same; its size is told here, on the reading thread and in the
+    // card's order, and its memory goes to the next picture at once.
+    PictureSizes sizesOnly;
+};
+
+class PictureLoads : public MessageSink
+{
+public:
+    PictureLoads(CardDocument &doc, PictureUse use);
+    ~PictureLoads() override;   // waits for what is still loading, tells nothing
+    PictureLoads(const PictureLoads &) = delete;
+    PictureLoads &operator=(const PictureLoads &) = delete;
+
+    // Starts loading the picture of the image box in slot.
+    void load(int slot, const QString &path, const BoxBounds &bounds);
+    // Waits for every picture started, gives it to its box or tells its message.
+    void finish();
+
+    int information(const QString &text, MsgButtons buttons) override;
+    void error(const QString &message) override;
+    void pictureError(const QString &message, const QString &path) override;
+
+private:
+    struct Loaded {
+        QImage picture;
+        QSize size;
+        QString error;   // empty when the picture was loaded
+    };
+    struct Pending {
+        int slot;
+        QString path;
+        QFuture<Loaded> result;
+    };
+
+    CardDocument &m_doc;
+    MessageSink *m_sink;
+    PictureUse m_use;
+    std::vector<Pending> m_pending;
+};

@@ -1,0 +1,86 @@
+#pragma once
+// One printed sheet of the card: the cut guides, then every image box, then
+// every text box, each in every card cell of the paper layout. The sheet is prepared once
+// for a device (its pixels per inch and its font metrics) and can then be
+// drawn on as many pages as the job has; every page draws the very same
+// picture objects, so a PDF embeds each picture once.
+#include "card/CardDocument.h"
+#include "qr/QrCaption.h"
+#include "sheet/SheetLayout.h"
+
+#include <QColor>
+#include <QGlyphRun>
+#include <QImage>
+#include <QSize>
+
+#include <functional>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+class CardSheet
+{
+public:
+    // Given the pictures as prepared for the device, one per image box in
+    // slot order, before the captions are laid out; what it leaves in
+    // pictures is drawn.
+    using PictureHook = std::function<void(std::vector<QImage> &pictures)>;
+
+    // Lays the document out for device, using its logical pixels per inch.
+    // The print settings (guides, margins, layout) are read from the
+    // document; offset shifts the whole sheet.
+    CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {},
+              const PictureHook &pictureHook = {});
+
+    const SheetLayout &layout() const { return m_layout; }
+
+    // The size a box's picture is printed at with layout: the largest of its
+    // cells (they differ by a pixel at most through rounding).
+    static QSize printedPictureSize(const SheetLayout &layout, const BoxBounds &bounds);
+
+    // Draws one sheet with a painter open on the device given above, in the
+    // painter's coordinates: device pixels from the printable area's
+    // top-left corner for the standard layout, from the paper's for the
+    // others (layout().fromPaperCorner()).
+    void draw(QPainter &painter) const;
+
+    // The sheet whose card a cell shows, or null for a cell left empty.
+    using CellCards = std::function<const CardSheet *(int column, int row)>;
+    // Draws one sheet whose cells show different cards of the same design
+    // (the same boxes, laid out for the same device as this one), in the
+    // order draw() keeps: this sheet's guides, then each image box, then
+    // each text box, every one in every cell.
+    void drawCells(QPainter &painter, const CellCards &cards) const;
+
+private:
+    struct PrintedImage {
+        BoxBounds bounds;
+        QImage picture;   // prepared once for the whole job
+    };
+    struct PrintedText {
+        BoxBounds bounds;
+        // The caption as far as it fits on the card, shaped once for all the
+        // cells and pages, with the baseline at y = 0.
+        QList<QGlyphRun> glyphs;
+        QColor color;
+        int width = 0;   // advance of the fitted caption
+        int ascent = 0;
+        int descent = 0;
+        bool isQr = false;   // a QR code box: qr is drawn instead of the glyphs
+        QImage qr;           // the symbol, null when it cannot be printed
+    };
+
+    PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
+    PrintedText prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const;
+
+    void PrintGuides(QPainter &painter) const;
+    void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const;
+    void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards) const;
+    void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const;
+
+    SheetLayout m_layout;
+    bool m_guides = false;
+    std::vector<PrintedImage> m_images;   // in slot order
+    std::vector<PrintedText> m_texts;     // in slot order
+};

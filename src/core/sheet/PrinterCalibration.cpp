@@ -1,0 +1,55 @@
+#include "sheet/PrinterCalibration.h"
+
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+const QString kGroup = QStringLiteral("printerCalibration");
+
+std::int32_t storedTenths(const QVariant &value)
+{
+    bool ok = false;
+    const qlonglong tenths = value.toLongLong(&ok);
+    return ok ? PrinterCalibration::clampTenths(tenths) : 0;
+}
+} // namespace
+
+PrinterCalibration::PrinterCalibration(QSettings *settings)
+    : m_userSettings(QStringLiteral("Tavelo"), QStringLiteral("Tavelo")), m_settings(settings ? settings : &m_userSettings)
+{
+}
+
+std::int32_t PrinterCalibration::clampTenths(std::int64_t tenths)
+{
+    return std::int32_t(std::clamp<std::int64_t>(tenths, -MaxTenths, MaxTenths));
+}
+
+// Printer names may hold "/" and "\", which settings keys treat as groups.
+QString PrinterCalibration::key(const QString &printerName) const
+{
+    return kGroup + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(printerName));
+}
+
+SheetOffset PrinterCalibration::offsetFor(const QString &printerName) const
+{
+    if (printerName.isEmpty())
+        return {};
+    const QString k = key(printerName);
+    return {storedTenths(m_settings->value(k + QStringLiteral("/x"))), storedTenths(m_settings->value(k + QStringLiteral("/y")))};
+}
+
+void PrinterCalibration::setOffset(const QString &printerName, SheetOffset offset)
+{
+    if (printerName.isEmpty())
+        return;
+    const QString k = key(printerName);
+    const SheetOffset kept{clampTenths(offset.x), clampTenths(offset.y)};
+    if (kept == SheetOffset{}) {
+        m_settings->remove(k);
+    } else {
+        m_settings->setValue(k + QStringLiteral("/x"), kept.x);
+        m_settings->setValue(k + QStringLiteral("/y"), kept.y);
+    }
+    m_settings->sync();
+}

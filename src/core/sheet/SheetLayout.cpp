@@ -1,0 +1,223 @@
+#include "sheet/SheetLayout.h"
+
+#include "card/BoxFont.h"
+#include "card/CardGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// The product of two integers, exact and then converted to extended. Both
+// factors are exact in the 64-bit significand, so one rounded multiplication
+// gives the same value as converting the exact integer product, without any
+// integer overflow.
+long double integerProduct(std::int64_t a, std::int64_t b)
+{
+    return static_cast<long double>(a) * static_cast<long double>(b);
+}
+
+// Division as the floating-point unit does it, also by zero (±infinity, or
+// NaN for 0 ÷ 0), without relying on the language to allow it.
+long double divide(long double numerator, std::int32_t denominator)
+{
+    if (denominator != 0)
+        return numerator / static_cast<long double>(denominator);
+    if (numerator > 0)
+        return std::numeric_limits<long double>::infinity();
+    if (numerator < 0)
+        return -std::numeric_limits<long double>::infinity();
+    return std::numeric_limits<long double>::quiet_NaN();
+}
+
+// Round the whole sum, then add the sheet offset; saturated, never wrapped.
+std::int32_t toPage(long double sum, std::int32_t sheetOffset)
+{
+    const std::int64_t v = std::int64_t(CardGeometry::roundTiesEven(sum)) + sheetOffset;
+    return v > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                         : static_cast<std::int32_t>(v);
+}
+
+constexpr long double CmPerTenthMm = 0.01L;
+
+// A length in tenths of a millimetre as printer pixels, unrounded.
+long double tenthsTerm(std::int64_t tenths, std::int32_t dpi)
+{
+    return integerProduct(tenths, dpi) * CardGeometry::InchesPerCm * CmPerTenthMm;
+}
+
+// The lines through the card edges of a grid, in tenths: each cell's near
+// and far edge, once each where cards touch.
+std::vector<std::int64_t> gridEdges(std::int32_t origin, std::int32_t pitch, int count, std::int32_t cardSize)
+{
+    std::vector<std::int64_t> edges;
+    for (int n = 0; n < count; ++n) {
+        const std::int64_t near = std::int64_t(origin) + std::int64_t(n) * pitch;
+        edges.push_back(near);
+        edges.push_back(near + cardSize);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    return edges;
+}
+
+// Where the characters of text end: a surrogate pair is one character.
+std::vector<int> characterEnds(const QString &text)
+{
+    std::vector<int> ends;
+    for (int n = 1; n <= text.size(); ++n) {
+        if (n == text.size() || !(text.at(n - 1).isHighSurrogate() && text.at(n).isLowSurrogate()))
+            ends.push_back(n);
+    }
+    return ends;
+}
+
+} // namespace
+
+SheetLayout::SheetLayout(std::int32_t dpiX, std::int32_t dpiY, std::int32_t screenPpi,
+                         std::int32_t marginLeftMm, std::int32_t marginTopMm, const PaperLayout &paper,
+                         SheetOffset offset)
+    : m_dpiX(dpiX), m_dpiY(dpiY), m_screenPpi(screenPpi), m_marginLeft(marginLeftMm), m_marginTop(marginTopMm),
+      m_paper(paper.isValid() ? paper : PaperLayout::standard()), m_offset(offset),
+      m_sheetOffset(m_paper.isStandard() ? StandardSheetOffset : 0)
+{
+    if (m_paper.isStandard()) {
+        for (int g = 0; g <= columns(); ++g)
+            m_guideX.push_back(columnTerm(g));
+        for (int h = 0; h <= rows(); ++h)
+            m_guideY.push_back(rowTerm(h));
+        return;
+    }
+    for (const std::int64_t edge : gridEdges(m_paper.originX, m_paper.pitchX, columns(), PaperLayout::CardWidthTenths))
+        m_guideX.push_back(tenthsTerm(edge, m_dpiX));
+    for (const std::int64_t edge : gridEdges(m_paper.originY, m_paper.pitchY, rows(), PaperLayout::CardHeightTenths))
+        m_guideY.push_back(tenthsTerm(edge, m_dpiY));
+}
+
+long double SheetLayout::columnTerm(std::int64_t column) const
+{
+    if (!m_paper.isStandard())
+        return tenthsTerm(m_paper.originX + column * m_paper.pitchX, m_dpiX);
+    return integerProduct(column, m_dpiX) * CardGeometry::CardWidthCm * CardGeometry::InchesPerCm;
+}
+
+long double SheetLayout::rowTerm(std::int64_t row) const
+{
+    if (!m_paper.isStandard())
+        return tenthsTerm(m_paper.originY + row * m_paper.pitchY, m_dpiY);
+    return integerProduct(row, m_dpiY) * static_cast<long double>(CardGeometry::CardHeightCm)
+           * CardGeometry::InchesPerCm;
+}
+
+long double SheetLayout::offsetXTerm() const
+{
+    return tenthsTerm(m_offset.x, m_dpiX);
+}
+
+long double SheetLayout::offsetYTerm() const
+{
+    return tenthsTerm(m_offset.y, m_dpiY);
+}
+
+long double SheetLayout::leftMarginTerm() const
+{
+    return integerProduct(m_marginLeft, m_dpiX) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
+}
+
+long double SheetLayout::topMarginTerm() const
+{
+    return integerProduct(m_marginTop, m_dpiY) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
+}
+
+std::int32_t SheetLayout::pageX(int column, std::int64_t px) const
+{
+    return toPage(((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm())
+                      + offsetXTerm(),
+                  m_sheetOffset);
+}
+
+std::int32_t SheetLayout::pageY(int row, std::int64_t py) const
+{
+    return toPage(((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm())
+                      + offsetYTerm(),
+                  m_sheetOffset);
+}
+
+QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t py) const
+{
+    return QPoint(pageX(column, px), pageY(row, py));
+}
+
+QPoint SheetLayout::crossCentre(int guideColumn, int guideRow) const
+{
+    return QPoint(toPage((m_guideX.at(size_t(guideColumn)) + leftMarginTerm()) + offsetXTerm(), m_sheetOffset),
+                  toPage((m_guideY.at(size_t(guideRow)) + topMarginTerm()) + offsetYTerm(), m_sheetOffset));
+}
+
+std::int32_t SheetLayout::cardRightX(int column) const
+{
+    const long double edge = m_paper.isStandard()
+                                 ? columnTerm(std::int64_t(column) + 1)
+                                 : tenthsTerm(m_paper.originX + std::int64_t(column) * m_paper.pitchX
+                                                  + PaperLayout::CardWidthTenths,
+                                              m_dpiX);
+    return toPage((edge + leftMarginTerm()) + offsetXTerm(), m_sheetOffset);
+}
+
+std::int32_t SheetLayout::cardBottomY(int row) const
+{
+    const long double edge = m_paper.isStandard()
+                                 ? rowTerm(std::int64_t(row) + 1)
+                                 : tenthsTerm(m_paper.originY + std::int64_t(row) * m_paper.pitchY
+                                                  + PaperLayout::CardHeightTenths,
+                                              m_dpiY);
+    return toPage((edge + topMarginTerm()) + offsetYTerm(), m_sheetOffset);
+}
+
+QPoint SheetLayout::sheetPoint(std::int64_t tenthsX, std::int64_t tenthsY) const
+{
+    return QPoint(toPage(tenthsTerm(tenthsX, m_dpiX) + offsetXTerm(), m_sheetOffset),
+                  toPage(tenthsTerm(tenthsY, m_dpiY) + offsetYTerm(), m_sheetOffset));
+}
+
+long double SheetLayout::cardWidthPixels() const
+{
+    return static_cast<long double>(m_dpiX) * CardGeometry::CardWidthInches;
+}
+
+std::int32_t SheetLayout::printerFontHeight(std::int32_t boxFontHeight) const
+{
+    if (m_dpiY == m_screenPpi)
+        return boxFontHeight;
+    return BoxFont::heightFromSize(BoxFont::sizeFromHeight(boxFontHeight, m_screenPpi), m_dpiY);
+}
+
+QString SheetLayout::fitCaption(const QString &caption, std::int32_t left, const TextWidth &width) const
+{
+    if (caption.isEmpty())
+        return {};
+    const long double cardWidth = cardWidthPixels();
+    const long double boxLeft = divide(left, m_screenPpi) * static_cast<long double>(m_dpiX);
+    const std::vector<int> ends = characterEnds(caption);
+    const auto fits = [&](std::size_t characters) {
+        return cardWidth > boxLeft + static_cast<long double>(width(caption.left(ends[characters - 1])));
+    };
+    // A longer prefix is never narrower than a shorter one, so the longest
+    // one that fits is found by halving: stepping back one character at a
+    // time gives the same prefix, but costs a measurement per character.
+    if (fits(ends.size()))
+        return caption;   // the usual case: one measurement
+    std::size_t fitting = 0;             // characters known to fit (0: none known)
+    std::size_t tooLong = ends.size();   // characters known not to fit
+    while (tooLong - fitting > 1) {
+        const std::size_t middle = fitting + (tooLong - fitting) / 2;
+        if (fits(middle))
+            fitting = middle;
+        else
+            tooLong = middle;
+    }
+    // When not even one character fits, the first one is printed.
+    return caption.left(ends[std::max<std::size_t>(fitting, 1) - 1]);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Print jobs of the card sheet: one sheet per page, as many pages as copies,
+// on a printer, into a PDF file or into PNG files.
+#include "sheet/SheetLayout.h"
+
+#include <QPageSize>
+#include <QString>
+
+#include <QByteArray>
+#include <QImage>
+
+#include <functional>
+#include <optional>
+
+class CardDocument;
+class QPagedPaintDevice;
+class QPainter;
+
+struct SheetJob {
+    int copies = 1;
+    int dpi = 600;   // files only; a printer has its own
+    QPageSize pageSize = QPageSize(QPageSize::A4);
+    SheetOffset offset;   // shifts the whole sheet
+};
+
+namespace SheetPrinter {
+
+// Prints copies sheets with a painter already open on device (a printer or a
+// PDF writer), whose first page is the current one: a new page between
+// sheets, none after the last. The sheet is laid out at the device's resolution. Returns
+// false when the device refused a new page (the job should then be aborted).
+// A layout other than the standard one is measured from the paper's corner:
+// the painter's origin must be there (a printer printing its full page).
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies,
+                 SheetOffset offset = {});
+
+// Why the document's layout cannot be printed on a paper of pageMm, or
+// nothing when it can.
+std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &pageMm);
+
+// Both file jobs need at least one copy; fewer is reported as a failure.
+
+// Writes job.copies pages to a PDF file at job.dpi, the page's top-left
+// corner as origin. The file is replaced only when complete; on failure
+// *error says why and false is returned.
+bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
+
+// Writes job.copies PNG files at job.dpi on a white page: "card.png" gives
+// "card-1.png", "card-2.png", … On failure *error says why and false is
+// returned; the pages written before stay.
+bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
+
+// The name of page (from 1) of a PNG job written to path.
+QString pngPageName(const QString &path, int page);
+
+// The pieces the file jobs are made of, for jobs of other pages (merge
+// printing).
+
+// What keeps a file job from being made on the document's layout and the
+// job's paper (the copies aside), or nothing.
+std::optional<QString> pageProblem(const CardDocument &doc, const SheetJob &job);
+
+// A PDF at job.dpi on job.pageSize drawn in memory by draw (a painter open
+// on the writer at the first page; false when the writer refused a page);
+// nothing, with *error naming path, when the writer failed.
+using PdfDrawing = std::function<bool(QPainter &painter, QPagedPaintDevice &device)>;
+std::optional<QByteArray> pdfBytes(const SheetJob &job, const PdfDrawing &draw, const QString &path, QString *error);
+
+// A white page of job.pageSize at job.dpi; null with *error set when it is too large.
+QImage blankPngPage(const SheetJob &job, QString *error);
+// The page encoded as PNG and written to file (replacing it whole).
+bool savePngPage(const QImage &page, const QString &file, QString *error);
+
+} // namespace SheetPrinter

@@ -1,0 +1,150 @@
+#include "dialogs/CalibrationDialog.h"
+
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "sheet/CalibrationSheet.h"
+#include "sheet/SheetPrinter.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+
+QDoubleSpinBox *offsetField(QWidget *parent, const char *name, int y)
+{
+    auto *field = new QDoubleSpinBox(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setLocale(QLocale::c());
+    field->setDecimals(1);
+    field->setSingleStep(0.1);
+    field->setRange(-PrinterCalibration::MaxTenths / 10.0, PrinterCalibration::MaxTenths / 10.0);
+    field->setGeometry(112, y, 72, 21);
+    return field;
+}
+
+std::int32_t tenths(const QDoubleSpinBox *field)
+{
+    return std::int32_t(std::lround(field->value() * 10.0));
+}
+
+} // namespace
+
+CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibration, const QStringList &printers,
+                                     const QString &currentPrinter, PagePrinter printPage)
+    : QDialog(parent), m_calibration(calibration), m_printPage(std::move(printPage))
+{
+    setObjectName(QStringLiteral("CalibrationDialog"));
+    setWindowTitle(Msg::calibrationCaption());
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setFixedSize(400, 208);
+    auto label = [this](const QString &text, int x, int y) {
+        auto *l = new QLabel(text, this);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    label(Msg::calibrationPrinter(), 16, 16);
+    Printer = new QComboBox(this);
+    Printer->setObjectName(QStringLiteral("CalibrationPrinter"));
+    Printer->addItems(printers);
+    Printer->setGeometry(112, 12, 184, 21);
+    label(Msg::calibrationOffsetX(), 16, 48);
+    OffsetX = offsetField(this, "CalibrationOffsetX", 44);
+    label(Msg::calibrationRight(), 192, 48);
+    label(Msg::calibrationOffsetY(), 16, 76);
+    OffsetY = offsetField(this, "CalibrationOffsetY", 72);
+    label(Msg::calibrationDown(), 192, 76);
+    Help = new QLabel(printers.isEmpty() ? Msg::calibrationNoPrinter() : Msg::calibrationHelp(), this);
+    Help->setObjectName(QStringLiteral("CalibrationHelp"));
+    Help->setWordWrap(true);
+    Help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Help->setGeometry(16, 104, 368, 60);
+    PrintPageBtn = new QPushButton(Msg::calibrationPrintPage(), this);
+    PrintPageBtn->setObjectName(QStringLiteral("CalibrationPrintPage"));
+    PrintPageBtn->setGeometry(16, 172, 180, 25);
+    PrintPageBtn->setAutoDefault(false);
+    OKBtn = new QPushButton(Msg::buttonOk(), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(317, 8, 75, 25);
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(Msg::buttonCancel(), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(317, 38, 75, 24);
+    CancelBtn->setAutoDefault(false);
+
+    const bool anyPrinter = !printers.isEmpty();
+    for (QWidget *w : std::initializer_list<QWidget *>{Printer, OffsetX, OffsetY, PrintPageBtn})
+        w->setEnabled(anyPrinter);
+    if (printers.contains(currentPrinter))
+        Printer->setCurrentText(currentPrinter);
+    showPrinter(Printer->currentText());
+
+    connect(Printer, &QComboBox::currentTextChanged, this, [this](const QString &printer) {
+        keepShown();
+        showPrinter(printer);
+    });
+    connect(PrintPageBtn, &QPushButton::clicked, this, [this] {
+        if (m_printPage && !m_shown.isEmpty())
+            m_printPage(m_shown, shownOffset());
+    });
+    connect(OKBtn, &QPushButton::clicked, this, [this] {
+        store();
+        accept();
+    });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+SheetOffset CalibrationDialog::shownOffset() const
+{
+    return {tenths(OffsetX), tenths(OffsetY)};
+}
+
+// A printer shows what was typed for it in this dialog, else what is stored.
+void CalibrationDialog::showPrinter(const QString &printer)
+{
+    m_shown = printer;
+    const SheetOffset offset = m_edited.value(printer, m_calibration.offsetFor(printer));
+    OffsetX->setValue(offset.x / 10.0);
+    OffsetY->setValue(offset.y / 10.0);
+}
+
+void CalibrationDialog::keepShown()
+{
+    if (!m_shown.isEmpty())
+        m_edited.insert(m_shown, shownOffset());
+}
+
+void CalibrationDialog::store()
+{
+    keepShown();
+    for (auto it = m_edited.cbegin(); it != m_edited.cend(); ++it)
+        m_calibration.setOffset(it.key(), it.value());
+}
+
+void printCalibrationPage(const CardDocument &doc, const QString &printerName, SheetOffset offset)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(printerName);
+    printer.setDocName(Msg::calibrationCaption());
+    const PaperLayout &paper = doc.printSettings().Layout;
+    printer.setFullPage(!paper.isStandard());
+    const QSizeF pageMm = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    if (const std::optional<QString> problem = SheetPrinter::layoutProblem(doc, pageMm))
+        throw TaveloError(*problem);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw TaveloError(Msg::printerError());
+    const SheetLayout layout(printer.logicalDpiX(), printer.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(),
+                             doc.MarginTop(), paper, offset);
+    CalibrationSheet::draw(painter, layout, pageMm, Msg::calibrationNote(printerName, offset.x / 10.0, offset.y / 10.0));
+    if (!painter.end())
+        throw TaveloError(Msg::printerError());
+}

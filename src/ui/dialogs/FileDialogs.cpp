@@ -1,0 +1,61 @@
+#include "dialogs/Dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+std::optional<QString> run(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent);
+    setUpFileDialog(dialog, request, mode);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
+}
+}
+
+QString qtNameFilter(const QString &filter)
+{
+    // "BMP files (*.BMP)|*.bmp": the part before "|" is shown as it stands;
+    // Qt matches the patterns in its parentheses, in any letter case.
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2 || parts.at(0).endsWith(QLatin1Char(')')))
+        return parts.at(0);
+    return QStringLiteral("%1 (%2)").arg(parts.at(0), parts.at(1));
+}
+
+void setUpFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    // Qt's own dialog: a platform dialog may show the filter in words of its
+    // own and match its pattern in one letter case only, hiding "LOGO.BMP".
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    dialog.setNameFilter(qtNameFilter(request.filter));
+    if (!request.initialFile.isEmpty()) {
+        const QFileInfo info(request.initialFile);
+        if (info.isAbsolute())
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+}
+
+QString withDefaultExtension(const QString &path, const QString &extension)
+{
+    if (extension.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + extension;
+}
+
+std::optional<QString> SystemFileDialogs::open(QWidget *parent, const FileDialogRequest &request)
+{
+    return run(parent, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> SystemFileDialogs::save(QWidget *parent, const FileDialogRequest &request)
+{
+    return run(parent, request, QFileDialog::AcceptSave);
+}

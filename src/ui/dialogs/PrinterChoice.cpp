@@ -1,0 +1,46 @@
+#include "dialogs/PrinterChoice.h"
+
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "sheet/PrinterCalibration.h"
+#include "sheet/SheetPrinter.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+bool choosePrinter(QPrinter &printer, QWidget *parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+SheetOffset readyPrinterFor(const CardDocument &doc, QPrinter &printer)
+{
+    if (const std::optional<QString> problem =
+            SheetPrinter::layoutProblem(doc, printer.pageLayout().fullRect(QPageLayout::Millimeter).size()))
+        throw TaveloError(*problem);
+    printer.setFullPage(!doc.printSettings().Layout.isStandard());
+    // A printer's own calibration; a file printed through the dialog has none.
+    return printer.outputFormat() == QPrinter::NativeFormat ? PrinterCalibration().offsetFor(printer.printerName())
+                                                            : SheetOffset{};
+}
+
+void runPrinterJob(QPrinter &printer, const std::function<bool(QPainter &)> &draw)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw TaveloError(Msg::printerError());
+    if (!draw(painter)) {
+        printer.abort();
+        painter.end();
+        throw TaveloError(Msg::printerError());
+    }
+    if (!painter.end())
+        throw TaveloError(Msg::printerError());
+}

@@ -1,0 +1,24 @@
+#include "widgets/InlineEditor.h"
+
+#include "widgets/CodePage932Validator.h"
+
+#include <QKeyEvent>
+
+InlineEditor::InlineEditor(QWidget *parent) : QLineEdit(parent)
+{
+    setValidator(new CodePage932Validator(this));
+    setFrame(true);
+}
+
+void InlineEditor::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        Q_EMIT keyDown(EnterKey);
+    QLineEdit::keyPressEvent(event);
+}
+
+void InlineEditor::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    Q_EMIT doubleClicked();
+}

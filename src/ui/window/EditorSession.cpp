@@ -1,0 +1,83 @@
+#include "window/EditorSession.h"
+
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/CardDocument.h"
+#include "editing/CardHistory.h"
+#include "sheet/FontMapping.h"
+#include "widgets/InlineEditor.h"
+
+EditorSession::EditorSession(CardDocument &doc, CardHistory &history, InlineEditor &editor)
+    : m_doc(doc), m_history(history), m_editor(editor)
+{
+    QObject::connect(&m_doc, &CardDocument::textBoxRemoved, &m_editor, [this] { onTextBoxRemoved(); });
+}
+
+bool EditorSession::isOpen() const
+{
+    return !m_editor.isHidden();
+}
+
+void EditorSession::open(int slot)
+{
+    const TextBox *box = m_doc.TextBoxes(slot);
+    if (!box)
+        throw TaveloError(Msg::invalidTypecast());
+    showFont(box->Font);
+    m_editor.setText(box->Caption);
+    m_editor.setGeometry(box->bounds.Left, box->bounds.Top, box->bounds.Width, box->bounds.Height);
+    m_editor.show();
+    m_editor.setFocus(Qt::OtherFocusReason);
+    m_editor.deselect();
+    m_editor.raise();
+    m_doc.beginEditing(slot);
+}
+
+void EditorSession::commit()
+{
+    const BoxRef current = m_doc.CurrentBox();
+    if (!current.isText() || !m_doc.TextBoxes(current.slot))
+        throw TaveloError(Msg::invalidTypecast());
+    m_history.setCaption(current.slot, m_editor.text());
+    m_doc.commitEditing(current.slot);
+}
+
+void EditorSession::close()
+{
+    if (!isOpen())
+        return;
+    commit();
+    m_editor.hide();
+    m_editor.clearFocus();
+}
+
+void EditorSession::discard()
+{
+    m_editor.hide();
+    m_editor.clearFocus();
+    m_editor.clear();
+}
+
+void EditorSession::showFont(const BoxFont &font)
+{
+    m_editor.setFont(FontMapping::toQFont(font));
+    QPalette palette = m_editor.palette();
+    palette.setColor(QPalette::Text, FontMapping::toQColor(font.color()));
+    m_editor.setPalette(palette);
+}
+
+QString EditorSession::text() const
+{
+    return m_editor.text();
+}
+
+void EditorSession::setText(const QString &text)
+{
+    m_editor.setText(text);
+}
+
+void EditorSession::onTextBoxRemoved()
+{
+    if (isOpen() && !m_doc.CurrentBox().isText())
+        discard();
+}

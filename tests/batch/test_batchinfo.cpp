@@ -1,0 +1,111 @@
+// tavelo-batch info, run as the user runs it: the card as JSON, the messages
+// the read would have shown, and the exit status.
+#include "BatchRun.h"
+#include "TestFiles.h"
+#include "base/Messages.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using TestFiles::fixedLines;
+using TestFiles::imageRecord;
+using TestFiles::textRecord;
+
+namespace {
+
+QByteArray compact(const QJsonValue &value)
+{
+    return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+class TestBatchInfo : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // lines: the card file ("@": its folder); expected: the JSON members checked.
+    void info_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("example card")
+            << (fixedLines(1, 5, 10) << "Layout=2,5,140,115,915,550" << textRecord("#2", "営業部", 20, 30, 120, 30, "ＭＳ Ｐ明朝", 21, 0, "B   ")
+                                     << imageRecord("$0", "D:\\cards\\logo.bmp", 250, 10, 64, 64)
+                                     << imageRecord("$0", "@/logo.bmp", 0, 0, 10, 10))
+            << QStringList() << 1 << QStringLiteral(R"({"file": "@/営業.tvl", "printGuide": 1, "marginLeft": 5, "marginTop": 10,
+                "layout": "2,5,14.0,11.5,91.5,55.0", "modified": false, "textBoxes": [{"slot": 0, "name": "box0", "caption": "営業部",
+                "left": 20, "top": 30, "width": 120, "height": 30,
+                "font": {"name": "ＭＳ Ｐ明朝", "size": 21, "height": -28, "color": 0, "style": ["bold"]}}],
+                "imageBoxes": [{"slot": 0, "name": "img0", "path": "D:\\cards\\logo.bmp",
+                "left": 250, "top": 10, "width": 64, "height": 64, "picture": null},
+                {"slot": 1, "name": "img1", "path": "@/logo.bmp", "left": 0, "top": 0, "width": 10, "height": 10,
+                "picture": {"width": 48, "height": 32}}],
+                "messages": ["ﾌｧｲﾙ D:\\cards\\logo.bmp は開けません."]})");
+        // (\u0022 is the quotation mark; \" would end a raw string for moc.)
+        QTest::newRow("clean card with a picture, at 120 PPI")
+            << (fixedLines(0, 0, 0) << textRecord("#0", "say \"hi\"\\\ttab\nline", 0, 0, 100, 20, "Arial", 10, -2147483640, "BIUS")
+                                    << imageRecord("$0", "@/logo.bmp", 100, 0, 64, 64))
+            << QStringList{"--screen-dpi", "120"} << 0 << QStringLiteral(R"({"textBoxes": [{"slot": 0, "name": "box0",
+                "caption": "say \u0022hi\u0022\\\ttab\nline", "left": 0, "top": 0, "width": 100, "height": 20,
+                "font": {"name": "Arial", "size": 10, "height": -17, "color": -2147483640,
+                "style": ["bold", "italic", "underline", "strikeout"]}}],
+                "imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "left": 100, "top": 0,
+                "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}], "messages": []})");
+        QTest::newRow("missing file") << QStringList() << QStringList() << 1
+                                      << QStringLiteral("{\"messages\": [\"%1.\"]}").arg(Msg::fileNotFound());
+    }
+    void info()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("営業.tvl"));
+        QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("logo.bmp")), TestFiles::simpleBmp(48, 32)));
+        if (!lines.isEmpty())
+            QVERIFY(TestFiles::writeFile(path, TestFiles::cardBytes(lines.replaceInStrings("@", dir.path()))));
+        const BatchRun run = runBatch(QStringList{QStringLiteral("info"), path} + options);
+        QCOMPARE(run.exitCode, exitCode);
+
+        int last = -1;   // keys in their fixed order
+        for (const char *key : {"\"file\"", "\"printGuide\"", "\"marginLeft\"", "\"marginTop\"", "\"layout\"", "\"modified\"",
+                                "\"textBoxes\"", "\"imageBoxes\"", "\"messages\""}) {
+            QVERIFY2(run.out.indexOf(key) > last, key);
+            last = int(run.out.indexOf(key));
+        }
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        const QJsonObject wanted = QJsonDocument::fromJson(expected.replace("@", dir.path()).toUtf8()).object();
+        QVERIFY(!wanted.isEmpty());
+        for (auto it = wanted.begin(); it != wanted.end(); ++it)
+            QCOMPARE(compact(json.value(it.key())), compact(it.value()));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("unknown option") << QStringList{"info", "a.tvl", "--dpi", "96"} << 2;
+        QTest::newRow("dpi zero") << QStringList{"info", "a.tvl", "--screen-dpi=0"} << 2;
+        QTest::newRow("help") << QStringList{"--help"} << 0;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const BatchRun run = runBatch(args);
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode != 0)
+            QVERIFY(run.out.isEmpty());
+        QVERIFY((exitCode == 0 ? run.out : run.err).contains("info CARD.tvl [--screen-dpi N]"));
+    }
+};
+
+QTEST_MAIN(TestBatchInfo)
+#include "test_batchinfo.moc"

@@ -1,0 +1,282 @@
+// Merge printing in the core: the list reader, the fields, the plan of pages
+// and cells, and merged sheets drawn and read back.
+#include "SheetImages.h"
+#include "TestFiles.h"
+#include "Thrown.h"
+#include "base/CodePage932.h"
+#include "card/CardDocument.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
+#include "merge/MergePlan.h"
+#include "merge/MergePrinter.h"
+#include "merge/MergedSheets.h"
+#include "sheet/SheetLayout.h"
+
+#include <QPainter>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+Q_DECLARE_METATYPE(MergeList::Encoding)
+
+namespace {
+
+QByteArray utf16(const QString &text, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+// The list as "a|b;c|d": rows by ';', fields by '|'.
+QString shape(const MergeList &list)
+{
+    QStringList rows{list.columns().join(QLatin1Char('|'))};
+    for (int row = 0; row < list.rowCount(); ++row) {
+        QStringList fields;
+        for (int column = 0; column < list.columns().size(); ++column)
+            fields << list.value(row, column);
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char(';'));
+}
+
+void addText(CardDocument &doc, const QString &caption, BoxBounds bounds = {10, 10, 200, 20})
+{
+    const int slot = doc.AddTextBox();
+    doc.setTextBounds(slot, bounds);
+    doc.setTextCaption(slot, caption);
+}
+
+int addImage(CardDocument &doc, const QString &path, BoxBounds bounds)
+{
+    const int slot = doc.AddImageBox();
+    doc.setImageBounds(slot, bounds);
+    doc.setImagePath(slot, path);
+    return slot;
+}
+
+} // namespace
+
+class TestMerge : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // A list read: shape, encoding, delimiter; refused: the message.
+    void readsLists_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<MergeList::Encoding>("encoding");
+        QTest::addColumn<QString>("delimiter");
+        using E = MergeList::Encoding;
+        const auto refused = [](const char *name, const QByteArray &bytes, const QString &message) {
+            QTest::newRow(name) << bytes << QString() << message << E::Utf8 << QString();
+        };
+        QTest::newRow("quotes, doubled quotes, delimiter inside")
+            << QByteArray("a,b\n\"x,1\",\"say \"\"hi\"\"\"\n") << "" << "a|b;x,1|say \"hi\"" << E::Utf8 << ",";
+        QTest::newRow("line breaks inside quotes become line feeds")
+            << QByteArray("a,b\r\n\"1\r\n2\",\"3\r4\"\r\n") << "" << "a|b;1\n2|3\n4" << E::Utf8 << ",";
+        QTest::newRow("ragged row gets empty fields, blank lines skipped")
+            << QByteArray("a,b,c\n\nx\n\r\n,,\n") << "" << "a|b|c;x||;||" << E::Utf8 << ",";
+        QTest::newRow("tab: first line has a tab and no comma")
+            << QByteArray("a\tb\n1,5\t\"x\ty\"\n") << "" << "a|b;1,5|x\ty" << E::Utf8 << "\t";
+        QTest::newRow(".tsv name: tab") << QByteArray("a,b\tc\n1\t2\n") << "list.TSV" << "a,b|c;1|2" << E::Utf8 << "\t";
+        QTest::newRow("UTF-16 LE (Unicode text, tabs)")
+            << utf16(QStringLiteral("氏名\t役職\r\n太郎\t課長\r\n"), QStringConverter::Utf16LE) << "list.txt"
+            << QStringLiteral("氏名|役職;太郎|課長") << E::Utf16LE << "\t";
+        QTest::newRow("code page 932, ① and a quoted line break")
+            << CodePage932::encode(QStringLiteral("番号,住所\r\n①,\"東京都\r\n港区\"\r\n")) << ""
+            << QStringLiteral("番号|住所;①|東京都\n港区") << E::CodePage932 << ",";
+        refused("empty file", QByteArray(), "差し込みデータに項目名の行がありません。");
+        refused("empty name", QByteArray("a,,c\n"), "差し込みデータの 2 列目の項目名が空です。");
+        refused("duplicate name after trimming", QByteArray("a,b, a\n"), "差し込みデータの 3 列目の項目名「a」はほかの列と同じです。");
+        refused("too many fields names the line", QByteArray("a,b\n1,2\n\"x\ny\",2\n1,2,3\n"),
+                "差し込みデータの 5 行目は項目名（2 列）より項目が多すぎます。");
+        refused("open quote names the line it opened on", QByteArray("a\n1\n\"2\n3\n"),
+                "差し込みデータの 3 行目で始まる引用符 (\") が閉じられていません。");
+        refused("text after a closing quote", QByteArray("a,b\n\"1\"x,2\n"),
+                "差し込みデータの 2 行目で、閉じた引用符 (\") の後に区切り文字でない文字があります。");
+        refused("neither UTF-8 nor code page 932", QByteArray("a\nok\n\x81\x20\n"),
+                "差し込みデータの 3 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。");
+        refused("BOM says UTF-8, bytes are not", QByteArray("\xEF\xBB\xBF" "a\n\xFF\n"),
+                "差し込みデータの 2 行目に UTF-8 (BOM) として読めない文字があります。");
+        refused("1001 columns", QByteArray("c,").repeated(1000) + "c\n", "差し込みデータの項目が多すぎます（1000 列まで）。");
+        refused("100001 rows", "a\n" + QByteArray("1\n").repeated(100001), "差し込みデータの行が多すぎます（100000 行まで）。");
+    }
+    void readsLists()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(QString, shape);
+        QFETCH(MergeList::Encoding, encoding);
+        QFETCH(QString, delimiter);
+        if (delimiter.isEmpty()) {
+            QCOMPARE(thrownMessage([&] { MergeList::fromBytes(bytes, name); }), shape);
+            return;
+        }
+        const MergeList list = MergeList::fromBytes(bytes, name);
+        QCOMPARE(::shape(list), shape);
+        QCOMPARE(list.encoding(), encoding);
+        QCOMPARE(QString(list.delimiter()), delimiter);
+    }
+
+    void limitsHold()   // exactly at the limits is a list
+    {
+        QByteArray header;
+        for (int n = 0; n < MergeList::MaxColumns; ++n)
+            header += (n ? "," : "") + QByteArray::number(n);
+        QCOMPARE(MergeList::fromBytes(header + "\n").columns().size(), MergeList::MaxColumns);
+        QCOMPARE(MergeList::fromBytes("a\n" + QByteArray("1\n").repeated(MergeList::MaxRows)).rowCount(), MergeList::MaxRows);
+    }
+
+    void fillsFields_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filled");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("adjacent fields, both kinds") << "{氏名}｛電話｝{氏名}" << "山田03-1234山田" << QStringList{"氏名", "電話"};
+        QTest::newRow("unknown name stays as written") << "{役職} {氏名}" << "{役職} 山田" << QStringList{"役職", "氏名"};
+        QTest::newRow("blanks inside the braces") << "{ 氏名　}" << "山田" << QStringList{"氏名"};
+        QTest::newRow("an opening brace starts over") << "{{氏名}}" << "{山田}" << QStringList{"氏名"};
+        QTest::newRow("value with braces is not filled again") << "{括弧}" << "{氏名}" << QStringList{"括弧"};
+    }
+    void fillsFields()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, filled);
+        QFETCH(QStringList, names);
+        const MergeList list = MergeList::fromBytes(QStringLiteral("氏名,電話,括弧,空\n山田,03-1234,{氏名},\n").toUtf8());
+        QCOMPARE(MergeFields::fill(text, MergeFields::rowLookup(list, 0)), filled);
+        QCOMPARE(MergeFields::namesIn(text), names);
+    }
+
+    void fieldsOfTheCard()
+    {
+        CardDocument doc;
+        addText(doc, QStringLiteral("{氏名} {役職}"));
+        addText(doc, QStringLiteral("QR:https://example.jp/staff/{社員番号}"));
+        addImage(doc, QStringLiteral("/photos/{社員番号}-{課}.bmp"), {0, 0, 10, 10});
+        const MergeList list = MergeList::fromBytes(QStringLiteral("氏名,社員番号\n山田,7\n").toUtf8());
+        QCOMPARE(MergeFields::namesOnCard(doc), (QStringList{"氏名", "役職", "社員番号", "課"}));
+        QCOMPARE(MergeFields::missingOnCard(doc, list), (QStringList{"役職", "課"}));
+    }
+
+    void plansPagesAndCells()
+    {
+        const auto shown = [](const MergePlan &plan, int page) {   // the row in each cell, -1: empty
+            QList<int> rows;
+            for (int cell = 0; cell < 8; ++cell)
+                rows << plan.rowAt(page, cell);
+            return rows;
+        };
+        const MergePlan card(MergeMode::Card, allRows(3), 3, 8);   // a row's copies side by side
+        QCOMPARE(card.pageCount(), qint64(2));
+        QCOMPARE(shown(card, 0), (QList<int>{0, 0, 0, 1, 1, 1, 2, 2}));
+        QCOMPARE(shown(card, 1), (QList<int>{2, -1, -1, -1, -1, -1, -1, -1}));
+        const MergePlan sheet(MergeMode::Sheet, allRows(3), 2, 8);   // each row whole sheets
+        QCOMPARE(sheet.pageCount(), qint64(6));
+        QCOMPARE(shown(sheet, 1), QList<int>(8, 0));
+        QCOMPARE(shown(sheet, 5), QList<int>(8, 2));
+        QCOMPARE(shown(sheet, 6), QList<int>(8, -1));
+    }
+
+    void selectsRows_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("ranges and single rows, in list order, once") << "25, 1-3,2" << QList<int>{0, 1, 2, 24} << "";
+        QTest::newRow("past the end") << "1-31" << QList<int>() << "row 31 is past the last row of the list (30)";
+        QTest::newRow("row 0") << "0" << QList<int>() << "'0' is no range of rows (rows count from 1)";
+        QTest::newRow("huge") << "99999999999" << QList<int>() << "rows are numbers and ranges such as 1-20,25, not '99999999999'";
+    }
+    void selectsRows()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, rows);
+        QFETCH(QString, problem);
+        QString told;
+        const std::optional<std::vector<int>> chosen = parseRowSelection(text, 30, &told);
+        QCOMPARE(told, problem);
+        QCOMPARE(chosen ? QList<int>(chosen->begin(), chosen->end()) : QList<int>(), rows);
+    }
+
+    void mergedSheetShowsEachRowInItsCell()
+    {
+        QTemporaryDir dir;
+        const QList<QRgb> colours{0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00, 0xffff00ff, 0xff00ffff, 0xff800000, 0xff008000, 0xff000080};
+        QByteArray csv = "番号\n";
+        for (int n = 0; n < colours.size(); ++n) {
+            QVERIFY(SheetImages::solid(QSize(16, 16), colours[n]).save(dir.filePath(QStringLiteral("%1.png").arg(n + 1))));
+            csv += QByteArray::number(n + 1) + "\n";
+        }
+        csv += "404\n";
+        const MergeList list = MergeList::fromBytes(csv);
+        CardDocument doc;
+        addImage(doc, dir.filePath(QStringLiteral("{番号}.png")), {20, 20, 40, 40});
+        addImage(doc, dir.filePath(QStringLiteral("{番号}.png")), {100, 20, 40, 40});   // the same picture again
+        addText(doc, QStringLiteral("{番号}"), {200, 150, 100, 20});
+        doc.SetModified(false);
+
+        const MergePlan plan = MergePrinter::planFor(doc, MergeMode::Card, allRows(list.rowCount()), 1);
+        QImage page(4960, 7016, QImage::Format_RGB32);   // A4 at 600 dpi
+        page.setDotsPerMeterX(23622);
+        page.setDotsPerMeterY(23622);
+        MergedSheets sheets(doc, list, plan, page);
+        QCOMPARE(sheets.pageCount(), qint64(2));
+        const SheetLayout layout(600, 600, 96, 0, 0);
+        const auto colourAt = [&](int cell, int left) { return page.pixel(layout.pagePoint(cell % 2, cell / 2, left + 20, 40)); };
+        for (int p = 0; p < 2; ++p) {
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            sheets.drawPage(painter, p);
+            painter.end();
+            for (int cell = 0; cell < 8; ++cell) {
+                const int row = p * 8 + cell;
+                const QRgb expected = row < colours.size() ? colours[row] : 0xffffffff;   // the missing picture and empty cells: white
+                QCOMPARE(colourAt(cell, 20), expected);
+                QCOMPARE(colourAt(cell, 100), expected);
+            }
+        }
+        // The row without its picture is told once, though two boxes wanted it.
+        QCOMPARE(sheets.pictureProblems().size(), 1);
+        QVERIFY(sheets.pictureProblems().first().contains(dir.filePath(QStringLiteral("404.png"))));
+        // Filling the fields leaves the design as it was.
+        QCOMPARE(doc.TextBoxes(0)->Caption, QStringLiteral("{番号}"));
+        QVERIFY(!doc.Modified());
+    }
+
+    void pdfEmbedsAFixedPictureOnce()
+    {
+        QTemporaryDir dir;
+        CardDocument doc;
+        const int slot = addImage(doc, QStringLiteral("logo.bmp"), {10, 10, 100, 60});
+        doc.setImagePicture(slot, SheetImages::solid(QSize(320, 200), 0xff336699));
+        addText(doc, QStringLiteral("{氏名} 様"));
+        QByteArray csv = "氏名\n";
+        for (int n = 0; n < 40; ++n)
+            csv += "person " + QByteArray::number(n) + "\n";
+        const MergeList list = MergeList::fromBytes(csv);
+        const QString path = dir.filePath(QStringLiteral("out.pdf"));
+        QString error;
+        QStringList warnings;
+        QVERIFY2(MergePrinter::writePdf(doc, list, MergePrinter::planFor(doc, MergeMode::Card, allRows(40), 1), SheetJob(),
+                                        path, &error, &warnings),
+                 qPrintable(error));
+        const QByteArray pdf = TestFiles::readFile(path);
+        QCOMPARE(pdf.count("/Subtype /Image"), 1);   // one logo for 40 cards
+        QCOMPARE(TestFiles::pdfPageCount(pdf), 5);
+        QVERIFY(warnings.isEmpty());
+
+        QVERIFY(!MergePrinter::writePdf(doc, list, MergePrinter::planFor(doc, MergeMode::Card, {}, 1), SheetJob(),
+                                        dir.filePath(QStringLiteral("none.pdf")), &error, &warnings));
+        QCOMPARE(error, QStringLiteral("印刷する行がありません。"));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.pdf"))));
+    }
+};
+
+QTEST_MAIN(TestMerge)
+#include "test_merge.moc"

@@ -1,0 +1,139 @@
+// The pictures of a PDF job, compressed beside the drawing and put in place
+// of the stand-ins the sheet was drawn with.
+#include "SheetImages.h"
+#include "TestFiles.h"
+#include "card/CardDocument.h"
+#include "sheet/CardSheet.h"
+#include "sheet/SheetPrinter.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+using SheetImages::noise;
+
+namespace {
+
+struct Embedded {
+    QSize size;
+    QByteArray samples;   // as a PDF reader decodes them
+    bool masked = false;
+};
+
+std::vector<Embedded> embeddedImages(const QByteArray &pdf)
+{
+    QPDF document;
+    document.setSuppressWarnings(true);
+    document.processMemoryFile("job", pdf.constData(), size_t(pdf.size()));
+    std::vector<Embedded> images;
+    for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(document).getAllPages()) {
+        for (auto &[name, image] : page.getImages()) {
+            QPDFObjectHandle dict = image.getDict();
+            const auto data = image.getStreamData(qpdf_dl_generalized);
+            images.push_back({QSize(int(dict.getKey("/Width").getIntValue()), int(dict.getKey("/Height").getIntValue())),
+                              QByteArray(reinterpret_cast<const char *>(data->getBuffer()), qsizetype(data->getSize())),
+                              dict.hasKey("/SMask") || dict.hasKey("/Mask")});
+        }
+        break;   // the further pages share the first one's images
+    }
+    return images;
+}
+
+QByteArray rgbSamples(const QImage &picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    QByteArray samples;
+    for (int y = 0; y < rgb.height(); ++y)
+        samples.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), rgb.width() * 3);
+    return samples;
+}
+
+// Printed at their own size at 300 dpi (64 x 48 screen pixels: 200 x 150), so
+// embedded as they are; an enlarged picture may be resampled a pixel apart.
+const QImage First = noise({200, 150}, 1);
+const QImage Second = noise({150, 200}, 2);
+const QImage Translucent = noise({150, 150}, 3, QImage::Format_ARGB32);
+
+struct Box {
+    BoxBounds bounds;
+    QImage picture;
+};
+
+const SheetJob Job{3, 300, QPageSize(QPageSize::A4), {}};
+
+QImage shownPage(const QByteArray &pdf, const QString &path)
+{
+    return TestFiles::writeFile(path, pdf) ? SheetImages::shownPdfPage(path, {QStringLiteral("-r"), QStringLiteral("150")})
+                                           : QImage();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Box>)
+
+class TestPdfPictures : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void filesHoldThePictures_data()
+    {
+        QTest::addColumn<QList<Box>>("boxes");
+        QTest::addColumn<QList<QImage>>("embedded");
+        QTest::newRow("opaque") << QList<Box>{{{10, 10, 64, 48}, First}} << QList<QImage>{First};
+        QTest::newRow("one picture in two boxes")
+            << QList<Box>{{{10, 10, 64, 48}, First}, {{200, 10, 64, 48}, First}} << QList<QImage>{First};
+        QTest::newRow("translucent beside opaque")   // masked: the PDF writer embeds it itself
+            << QList<Box>{{{10, 10, 48, 48}, Translucent}, {{200, 10, 64, 48}, First}}
+            << QList<QImage>{Translucent, First};
+        QTest::newRow("a box off the sheet: its stand-in never reaches the file")
+            << QList<Box>{{{10, 10, 64, 48}, First}, {{1 << 26, 10, 64, 48}, Second}} << QList<QImage>{First};
+    }
+    // Each picture's own samples, once, and a reader shows the very sheet the
+    // PDF writer draws with the pictures themselves.
+    void filesHoldThePictures()
+    {
+        QFETCH(QList<Box>, boxes);
+        QFETCH(QList<QImage>, embedded);
+        CardDocument doc;
+        doc.setPrintSettings({1, 0, 0});
+        for (const Box &box : boxes) {
+            const int slot = doc.AddImageBox();
+            doc.setImageBounds(slot, box.bounds);
+            doc.setImagePicture(slot, box.picture);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("job.pdf"));
+        QString error;
+        QVERIFY2(SheetPrinter::writePdf(doc, Job, path, &error), qPrintable(error));
+        const QByteArray written = TestFiles::readFile(path);
+        const std::vector<Embedded> images = embeddedImages(written);
+        QCOMPARE(int(images.size()), embedded.size());
+        for (const QImage &picture : embedded) {   // each of its own size
+            const auto image = std::find_if(images.begin(), images.end(),
+                                            [&](const Embedded &e) { return e.size == picture.size(); });
+            QVERIFY(image != images.end());
+            QCOMPARE(image->masked, picture.hasAlphaChannel());
+            if (!picture.hasAlphaChannel())
+                QVERIFY(image->samples == rgbSamples(picture));
+        }
+
+        if (!SheetImages::pdfReaderInstalled())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
+            Job, [&](QPainter &painter, QPagedPaintDevice &device) {
+                return SheetPrinter::printSheets(doc, painter, device, 1);
+            }, QString(), nullptr);
+        QVERIFY(drawn);
+        const QImage expected = shownPage(*drawn, dir.filePath(QStringLiteral("drawn.pdf")));
+        QVERIFY(!expected.isNull());
+        QCOMPARE(shownPage(written, dir.filePath(QStringLiteral("written.pdf"))), expected);
+    }
+};
+
+QTEST_MAIN(TestPdfPictures)
+#include "test_pdfpictures.moc"
