@@ -87,9 +87,22 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 
 CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset,
                      const PictureHook &pictureHook)
-    : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop(),
-               doc.printSettings().Layout, offset),
-      m_guides(doc.PrintGuide() != 0)
+    : CardSheet(doc, device,
+                SheetLayout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(),
+                            doc.MarginTop(), doc.printSettings().Layout, offset),
+                doc.PrintGuide() != 0, pictureHook, {})
+{
+}
+
+CardSheet CardSheet::singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
+                                std::int32_t origin, const PictureSource &pictureSource)
+{
+    return CardSheet(doc, device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false, {}, pictureSource);
+}
+
+CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
+                     const PictureHook &pictureHook, const PictureSource &pictureSource)
+    : m_layout(layout), m_guides(guides)
 {
     // Scaling the pictures is most of the preparation: on every core.
     std::vector<const MoveImageRecord *> records;
@@ -100,7 +113,9 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
     m_images.resize(records.size());
     QtConcurrent::blockingMap(records, [&](const MoveImageRecord *&record) {
         const size_t at = size_t(&record - records.data());
-        m_images[at] = {record->bounds, pictureForPrint(record->Picture, printedPictureSize(m_layout, record->bounds))};
+        const QSize size = printedPictureSize(m_layout, record->bounds);
+        m_images[at] = {record->bounds, pictureSource ? pictureSource(record->Picture, size)
+                                                      : pictureForPrint(record->Picture, size)};
     });
     if (pictureHook) {
         std::vector<QImage> pictures;

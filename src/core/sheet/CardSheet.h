@@ -33,6 +33,17 @@ public:
     CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {},
               const PictureHook &pictureHook = {});
 
+    // A picture as a box shows it printed at size: by default the picture
+    // scaled down to it (pictureForPrint); a view may keep what it made.
+    using PictureSource = std::function<QImage(const QImage &picture, QSize printedSize)>;
+
+    // One card alone, as every cell of a sheet prints it, at dpi (the
+    // device's pixels per inch, in both directions): the card's top-left
+    // corner at (origin, origin), no cut guides, no margins. What lies beyond
+    // the card edge is drawn too, as on paper. The device gives the font metrics.
+    static CardSheet singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
+                                std::int32_t origin, const PictureSource &pictureSource = {});
+
     const SheetLayout &layout() const { return m_layout; }
 
     // The size a box's picture is printed at with layout: the largest of its
@@ -54,6 +65,9 @@ public:
     void drawCells(QPainter &painter, const CellCards &cards) const;
 
 private:
+    CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
+              const PictureHook &pictureHook, const PictureSource &pictureSource);
+
     struct PrintedImage {
         BoxBounds bounds;
         QImage picture;   // prepared once for the whole job

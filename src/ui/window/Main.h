@@ -33,6 +33,8 @@ class TAboutBox;
 class TImage;
 class TMovePanel;
 class TPrintSet;
+class ViewActions;
+class ViewScale;
 
 class TForm1 : public QMainWindow
 {
@@ -62,6 +64,7 @@ public:
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     EditActions *Edit = nullptr;   // undo, redo, the clipboard and the arrow keys
+    ViewActions *View = nullptr;   // the print view and zoom
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;
     QAction *MenuCalibration = nullptr;   // after MenuPrintOption
@@ -146,6 +149,10 @@ public:
     void SearchforHelpOn1Click();
     void MenuAboutClick();
 
+    // The card at a zoom on a card panel of panelSize: boxes and the editor
+    // follow, and the window grows with the card up to the screen.
+    void setCardScale(const ViewScale &scale, const QSize &panelSize);
+
     // Closes the inline editor; an open edit is committed first.
     void closeEditor();
     bool editorOpen() const;
@@ -194,4 +201,5 @@ private:
     FontChooser *m_fontChooser = nullptr;
     QString m_openDialogFile;   // the file name field of the shared open dialog
     HelpViewer *m_help = nullptr;
+    QAction *m_helpMenu = nullptr;   // the Help menu's place: the View menu stands before it
 };
