@@ -8,10 +8,13 @@
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
+#include <QTransform>
 #include <QTextLayout>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -81,6 +84,64 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
         run.setPositions(positions);
     }
     return runs;
+}
+
+// A bold box in a face without a bold style (the IPA faces have none) is
+// drawn as its glyphs' outlines, filled and widened by a 24th of the em, as
+// the system emboldens such faces. Drawn as glyphs, the engines embolden
+// small text and not large (the raster engine draws large glyphs as plain
+// outlines), and a PDF not at all.
+constexpr qreal EmboldenPerEm = 1.0 / 24;
+constexpr qreal DesignPixels = 2048;
+
+bool needsEmboldening(const QGlyphRun &run)
+{
+    const QRawFont raw = run.rawFont();
+    if (raw.weight() < QFont::DemiBold)
+        return false;
+    const QString style = raw.styleName();
+    for (const char *heavy : {"bold", "black", "heavy"})
+        if (style.contains(QLatin1String(heavy), Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+// Takes the runs to be emboldened out of runs, as one outline.
+QPainterPath takeEmboldened(QList<QGlyphRun> &runs)
+{
+    QPainterPath path;
+    for (auto it = runs.begin(); it != runs.end();) {
+        if (!needsEmboldening(*it)) {
+            ++it;
+            continue;
+        }
+        const QGlyphRun run = *it;
+        it = runs.erase(it);
+        const QRawFont raw = run.rawFont();
+        // The outlines at a size of their own, scaled to the run's: the face's
+        // state at the run's size (what it last drew) moves them by a few
+        // hundredths of a pixel.
+        QRawFont design = raw;
+        design.setPixelSize(DesignPixels);
+        const qreal scale = raw.pixelSize() / DesignPixels;
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        // Each glyph at a whole pixel: the first layout of a face can place
+        // glyphs a few hundredths of a pixel from where later ones do, and
+        // outlines drawn smooth would show it.
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
+            const QPointF at(std::round(positions.at(i).x()), std::round(positions.at(i).y()));
+            path.addPath(QTransform::fromScale(scale, scale).map(design.pathForGlyph(glyphs.at(i))).translated(at));
+        }
+        // The lines a run's glyphs would have carried, across the run.
+        const QRectF extent = run.boundingRect();
+        const qreal thickness = std::max<qreal>(raw.lineThickness(), 1);
+        if (run.underline())
+            path.addRect(QRectF(extent.left(), raw.underlinePosition(), extent.width(), thickness));
+        if (run.strikeOut())
+            path.addRect(QRectF(extent.left(), -raw.xHeight() / 2 - thickness / 2, extent.width(), thickness));
+    }
+    return path;
 }
 
 } // namespace
@@ -153,6 +214,9 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     PrintedText printed;
     printed.bounds = box.bounds;
     printed.glyphs = shapedText(text, font, device);
+    printed.emboldening = takeEmboldened(printed.glyphs);
+    if (!printed.emboldening.isEmpty())
+        printed.emboldeningWidth = font.pixelSize() * EmboldenPerEm;
     printed.color = FontMapping::toQColor(boxFont.color());
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
@@ -222,7 +286,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             PrintQrBox(painter, text, column, row);
             return;
         }
-        if (text.glyphs.isEmpty())
+        if (text.glyphs.isEmpty() && text.emboldening.isEmpty())
             return;
         const int cellHeight = text.ascent + text.descent;
         const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
@@ -234,6 +298,14 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
             painter.drawGlyphRun(baseline, run);
+        if (!text.emboldening.isEmpty()) {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            const QPainterPath outline = text.emboldening.translated(baseline);
+            painter.fillPath(outline, text.color);
+            painter.strokePath(outline, QPen(text.color, text.emboldeningWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.restore();
+        }
     });
 }
 

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
+#include <QPainterPath>
 #include <QSize>
 
 #include <functional>
@@ -77,6 +78,10 @@ private:
         // The caption as far as it fits on the card, shaped once for all the
         // cells and pages, with the baseline at y = 0.
         QList<QGlyphRun> glyphs;
+        // A bold box in a face without a bold style: the glyphs' outlines,
+        // stroked over them to embolden them (baseline at y = 0).
+        QPainterPath emboldening;
+        qreal emboldeningWidth = 0;
         QColor color;
         int width = 0;   // advance of the fitted caption
         int ascent = 0;

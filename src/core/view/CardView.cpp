@@ -15,7 +15,7 @@ namespace {
 // kept in dots per metre, which rounds back to the same whole dpi.
 QImage metricsDevice(int dpi)
 {
-    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QImage device(1, 1, QImage::Format_RGB32);
     const int dotsPerMetre = int(std::lround(dpi / 0.0254));
     device.setDotsPerMeterX(dotsPerMetre);
     device.setDotsPerMeterY(dotsPerMetre);
