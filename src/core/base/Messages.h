@@ -151,6 +151,7 @@ inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.
 inline QString cardFileExtension() { return QStringLiteral("tvl"); }
 inline QString bitmapFilter() { return QStringLiteral("BMP files (*.BMP)|*.bmp"); }
 inline QString bitmapExtension() { return QStringLiteral("bmp"); }
+inline QString pictureFilter() { return QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)|*.bmp;*.png;*.jpg;*.jpeg"); }
 
 // Opening from outside: paths given after the first one on the command line.
 inline QString notOpenedPaths(const QStringList &paths)

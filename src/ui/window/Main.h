@@ -193,5 +193,6 @@ private:
     FileDialogs *m_fileDialogs = nullptr;
     FontChooser *m_fontChooser = nullptr;
     QString m_openDialogFile;   // the file name field of the shared open dialog
+    QString m_pictureFilter;    // the picture dialog's filter chosen last
     HelpViewer *m_help = nullptr;
 };
