@@ -6,6 +6,8 @@
 #include "BatchCard.h"
 #include "CollectingSink.h"
 #include "card/CardDocument.h"
+#include "files/AtomicFile.h"
+#include "files/WriteTarget.h"
 #include "merge/MergeFields.h"
 #include "merge/MergeList.h"
 #include "merge/MergePrinter.h"
@@ -15,11 +17,13 @@
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
 #include <limits>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -128,8 +132,8 @@ public:
             m_problem = QStringLiteral("print needs a card file");
         if (m_problem.isEmpty() && options.mergeOnly && options.mergeList.isEmpty())
             m_problem = QStringLiteral("--merge-mode and --rows need --merge LIST");
-        if (m_problem.isEmpty() && !isPdf(options.output) && !isPng(options.output))
-            m_problem = QStringLiteral("-o needs a file name ending in .pdf or .png");
+        if (m_problem.isEmpty() && options.output.isEmpty())
+            m_problem = Msg::outputNeedsFormat();
         if (!m_problem.isEmpty())
             return std::nullopt;
         return options;
@@ -238,6 +242,61 @@ private:
     QString m_problem;
 };
 
+// What -o names, decided before the card is read.
+struct OutputChoice {
+    bool pdf = true;
+    bool standardOutput = false;   // -o -
+    int status = 0;                // not 0: the exit status of a problem
+    QString problem;
+};
+
+OutputChoice chooseOutput(const QString &output)
+{
+    OutputChoice choice;
+    if (output == QLatin1String("-")) {
+        choice.standardOutput = true;
+        return choice;
+    }
+    const auto refuse = [&choice](int status, const QString &problem) {
+        choice.status = status;
+        choice.problem = problem;
+        return choice;
+    };
+    // ".png" would give the hidden pages ".png-1", ".png-2", ...
+    const QString name = QFileInfo(output).fileName();
+    if (name.compare(QLatin1String(".pdf"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String(".png"), Qt::CaseInsensitive) == 0)
+        return refuse(2, Msg::outputNameOnlyExtension(output));
+    const WriteTarget target = writeTarget(output);
+    if (!target.refusal.isEmpty())
+        return refuse(3, Msg::cannotWriteOutput(output, target.refusal));
+    const bool stream = target.kind == WriteTarget::Kind::Stream || target.kind == WriteTarget::Kind::Descriptor;
+    if (PrintOptionParser::isPng(output)) {
+        if (stream)
+            return refuse(2, Msg::pngOutputIsStream(output));
+        choice.pdf = false;
+        return choice;
+    }
+    if (!PrintOptionParser::isPdf(output) && !stream)
+        return refuse(2, Msg::outputNeedsFormat());
+    return choice;
+}
+
+// Puts a PDF made in memory on standard output; false with *error when it
+// was not made or not written.
+bool toStandardOutput(const std::optional<QByteArray> &pdf, QString *error)
+{
+    if (!pdf)
+        return false;
+    try {
+        AtomicFile::writeStream(STDOUT_FILENO, *pdf);
+        return true;
+    } catch (const TaveloError &e) {
+        *error = Msg::cannotWriteOutput(Msg::standardOutput(), e.message());
+        return false;
+    }
+}
+
 void applyOverrides(CardDocument &doc, const PrintOptions &options)
 {
     PrintSettings settings = doc.printSettings();
@@ -264,7 +323,7 @@ void forgetFieldPictureMessages(const CardDocument &doc, QStringList &messages)
 }
 
 // The merge part of the print command; the exit status.
-int printMerged(const CardDocument &doc, const PrintOptions &options, bool cardHadMessages)
+int printMerged(const CardDocument &doc, const PrintOptions &options, const OutputChoice &output, bool cardHadMessages)
 {
     QStringList warnings;
     QTextStream err(stderr);
@@ -291,9 +350,13 @@ int printMerged(const CardDocument &doc, const PrintOptions &options, bool cardH
 
     const MergePlan plan = MergePrinter::planFor(doc, options.mergeMode, std::move(rows), options.job.copies);
     QString error;
-    const bool written = PrintOptionParser::isPdf(options.output)
-                             ? MergePrinter::writePdf(doc, *list, plan, options.job, options.output, &error, &warnings)
-                             : MergePrinter::writePng(doc, *list, plan, options.job, options.output, &error, &warnings);
+    bool written = false;
+    if (output.standardOutput)
+        written = toStandardOutput(MergePrinter::pdf(doc, *list, plan, options.job, Msg::standardOutput(), &error, &warnings), &error);
+    else if (output.pdf)
+        written = MergePrinter::writePdf(doc, *list, plan, options.job, options.output, &error, &warnings);
+    else
+        written = MergePrinter::writePng(doc, *list, plan, options.job, options.output, &error, &warnings);
     for (const QString &warning : warnings)
         err << warning << '\n';
     if (!written) {
@@ -317,6 +380,13 @@ int runPrintCommand(const QStringList &args)
     if (!options) {
         err << "tavelo-batch print: " << parser.problem() << "\n\n" << usageText();
         return 2;
+    }
+    const OutputChoice output = chooseOutput(options->output);
+    if (output.status != 0) {
+        err << "tavelo-batch print: " << output.problem << '\n';
+        if (output.status == 2)
+            err << '\n' << usageText();
+        return output.status;
     }
 
     CollectingSink sink;
@@ -342,12 +412,16 @@ int runPrintCommand(const QStringList &args)
         return 1;   // nothing to print: a blank sheet would pass for the card
     applyOverrides(doc, *options);
     if (!options->mergeList.isEmpty())
-        return printMerged(doc, *options, !messages.isEmpty());
+        return printMerged(doc, *options, output, !messages.isEmpty());
 
     QString error;
-    const bool written = PrintOptionParser::isPdf(options->output)
-                             ? SheetPrinter::writePdf(doc, options->job, options->output, &error)
-                             : SheetPrinter::writePng(doc, options->job, options->output, &error);
+    bool written = false;
+    if (output.standardOutput)
+        written = toStandardOutput(SheetPrinter::pdf(doc, options->job, Msg::standardOutput(), &error), &error);
+    else if (output.pdf)
+        written = SheetPrinter::writePdf(doc, options->job, options->output, &error);
+    else
+        written = SheetPrinter::writePng(doc, options->job, options->output, &error);
     if (!written) {
         err << "tavelo-batch print: " << error << '\n';
         return 3;

@@ -1,6 +1,7 @@
 // tavelo-batch print, run as the user runs it: the options, the files it
 // writes, the messages of the card and the exit status.
 #include "BatchRun.h"
+#include "FifoReader.h"
 #include "TestFiles.h"
 #include "base/Messages.h"
 
@@ -9,6 +10,10 @@
 #include <QPageSize>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using TestFiles::fixedLines;
 
@@ -21,6 +26,24 @@ int countBlack(const QImage &image)
         for (int x = 0; x < image.width(); ++x)
             count += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
     return count;
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+mode_t typeOf(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+// A card of one field, and a list of two people for it.
+bool writeCardAndList(const QString &folder)
+{
+    return TestFiles::writeFile(folder + "/card.tvl", TestFiles::cardBytes(fixedLines() << TestFiles::textRecord("#0", "{名前}")))
+           && TestFiles::writeFile(folder + "/list.csv", "名前\r\nA\r\nB\r\n");
 }
 
 } // namespace
@@ -138,6 +161,117 @@ private Q_SLOTS:
         QCOMPARE(qGray(page.pixel(firstCross + QPoint(-10, -1))), 255);   // the centre, not an arm
         QCOMPARE(qGray(page.pixel(firstCross + QPoint(-10, 0))), 0);
         QCOMPARE(qGray(page.pixel(firstCross + QPoint(0, -10))), 0);
+    }
+
+    // -o - and the process's own standard output by name: the PDF goes there
+    // and nowhere else, merged or not; no file is written.
+    void standardOutput_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<bool>("merge");
+        QTest::newRow("-") << "-" << false;
+        QTest::newRow("/dev/stdout") << "/dev/stdout" << false;
+        QTest::newRow("- merged") << "-" << true;
+    }
+    void standardOutput()
+    {
+        QFETCH(QString, output);
+        QFETCH(bool, merge);
+        QTemporaryDir dir;
+        QVERIFY(writeCardAndList(dir.path()));
+        QStringList args{"print", dir.filePath("card.tvl"), "-o", output};
+        args << (merge ? QStringList{"--merge", dir.filePath("list.csv")} : QStringList{"--copies", "2"});
+        const BatchRun run = runBatch(args);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        QVERIFY(run.out.startsWith("%PDF-"));
+        QCOMPARE(TestFiles::pdfPageCount(run.out), 2);
+        QCOMPARE(entries(dir.path()), (QStringList{"card.tvl", "list.csv"}));
+    }
+
+    // A PDF into a FIFO or a device, named or through a link: written into
+    // it, and it stays what it was.
+    void streamOutputs_data()
+    {
+        QTest::addColumn<mode_t>("type");
+        QTest::addColumn<QString>("output");   // "node" or a link to it
+        QTest::newRow("FIFO without an extension") << mode_t(S_IFIFO) << "node";
+        QTest::newRow("link.pdf to a FIFO") << mode_t(S_IFIFO) << "link.pdf";
+        QTest::newRow("link.pdf to a device") << mode_t(S_IFCHR) << "link.pdf";
+    }
+    void streamOutputs()
+    {
+        QFETCH(mode_t, type);
+        QFETCH(QString, output);
+        QTemporaryDir dir;
+        QVERIFY(writeCardAndList(dir.path()));
+        const QString node = dir.filePath("node");
+        // A null device of the test's own: a fault cannot reach /dev/null.
+        if (::mknod(QFile::encodeName(node).constData(), type | 0666, type == S_IFCHR ? makedev(1, 3) : 0) != 0)
+            QSKIP("cannot make the node here (a device needs the superuser)");
+        if (output != QLatin1String("node"))
+            QCOMPARE(::symlink("node", QFile::encodeName(dir.filePath(output)).constData()), 0);
+        std::unique_ptr<FifoReader> reader;
+        if (type == S_IFIFO)
+            reader = std::make_unique<FifoReader>(node);
+        const BatchRun run = runBatch({"print", dir.filePath("card.tvl"), "-o", dir.filePath(output), "--copies", "3"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        if (reader)
+            QCOMPARE(TestFiles::pdfPageCount(reader->finish()), 3);
+        QCOMPARE(typeOf(node), type);
+    }
+
+    // Outputs a job must not write: the exit status, a message naming the
+    // path, and the folder as it was (a planted link's target unchanged).
+    void refusedOutputs_data()
+    {
+        QTest::addColumn<QString>("scene");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");   // @: the folder
+        QTest::newRow("other user's link in a sticky folder")
+            << "planted" << "@/shared/out.pdf" << 3 << Msg::linkNotFollowed("@/shared/out.pdf");
+        QTest::newRow("a name that is only .png") << "" << "@/.png" << 2 << Msg::outputNameOnlyExtension("@/.png");
+        QTest::newRow("a name that is only .PDF") << "" << "@/.PDF" << 2 << Msg::outputNameOnlyExtension("@/.PDF");
+        QTest::newRow("a FIFO named .png") << "fifos" << "@/stream.png" << 2 << Msg::pngOutputIsStream("@/stream.png");
+        QTest::newRow("a page that is a FIFO") << "fifos" << "@/pages.png" << 3 << Msg::notRegularFile("@/pages-1.png");
+        QTest::newRow("neither a file type nor a stream") << "" << "@/out" << 2 << Msg::outputNeedsFormat();
+        QTest::newRow("a FIFO as the card") << "fifo card" << "@/out.pdf" << 1 << Msg::notRegularFile("@/card.tvl");
+    }
+    void refusedOutputs()
+    {
+        QFETCH(QString, scene);
+        QFETCH(QString, output);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QVERIFY(writeCardAndList(dir.path()));
+        const auto native = [&](const QString &name) { return QFile::encodeName(dir.filePath(name)); };
+        if (scene == QLatin1String("planted")) {
+            if (::geteuid() != 0)
+                QSKIP("giving a link to another user needs the superuser");
+            QVERIFY(TestFiles::writeFile(dir.filePath("victim"), "root's file"));
+            QCOMPARE(::mkdir(native("shared").constData(), 0700), 0);
+            QCOMPARE(::chmod(native("shared").constData(), 01777), 0);
+            QCOMPARE(::symlink("../victim", native("shared/out.pdf").constData()), 0);
+            QCOMPARE(::lchown(native("shared/out.pdf").constData(), 65534, gid_t(-1)), 0);
+        } else if (scene == QLatin1String("fifos")) {
+            QCOMPARE(::mkfifo(native("stream.png").constData(), 0600), 0);
+            QCOMPARE(::mkfifo(native("pages-1.png").constData(), 0600), 0);
+        } else if (scene == QLatin1String("fifo card")) {
+            QCOMPARE(::rename(native("card.tvl").constData(), native("card.bytes").constData()), 0);
+            QCOMPARE(::mkfifo(native("card.tvl").constData(), 0600), 0);
+        }
+        const QStringList before = entries(dir.path());
+        const BatchRun run = runBatch({"print", dir.filePath("card.tvl"), "-o", output.replace("@", dir.path())});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(run.err).contains(said.replace("@", dir.path())), run.err.constData());
+        QCOMPARE(entries(dir.path()), before);
+        if (scene == QLatin1String("planted"))
+            QCOMPARE(TestFiles::readFile(dir.filePath("victim")), QByteArray("root's file"));
+        if (scene == QLatin1String("fifos"))
+            QVERIFY(typeOf(dir.filePath("stream.png")) == S_IFIFO && typeOf(dir.filePath("pages-1.png")) == S_IFIFO);
     }
 };
 

@@ -51,6 +51,8 @@ public:
     std::optional<QString> open(QWidget *, const FileDialogRequest &request) override
     {
         openRequests << request;
+        if (request.chosenFilter && !filterAnswers.isEmpty())
+            *request.chosenFilter = filterAnswers.takeFirst();
         return openAnswers.isEmpty() ? std::nullopt : openAnswers.takeFirst();
     }
     std::optional<QString> save(QWidget *, const FileDialogRequest &request) override
@@ -59,6 +61,7 @@ public:
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
     }
     QList<std::optional<QString>> openAnswers, saveAnswers;
+    QStringList filterAnswers;   // the filter each open dialog was left on
     QList<FileDialogRequest> openRequests, saveRequests;
 };
 

@@ -60,6 +60,27 @@ private Q_SLOTS:
         QTRY_COMPARE(::listed(dialog), listed);
         dialog.reject();
     }
+
+    // The picture dialog offers bitmaps and every picture kind, opens on the
+    // filter asked for and tells the one the user left it on.
+    void secondFilterChosen()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"logo.bmp", "Photo.PNG", "shot.jpg", "notes.txt"})
+            QVERIFY(TestFiles::writeFile(dir.filePath(QLatin1String(name)), QByteArray("x")));
+        FileDialogRequest request{QStringLiteral("bmp"), Msg::bitmapFilter(), dir.filePath(QStringLiteral("new"))};
+        request.moreFilters = {Msg::pictureFilter()};
+        request.selectedFilter = Msg::pictureFilter();
+        QFileDialog dialog;
+        setUpFileDialog(dialog, request, QFileDialog::AcceptOpen);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QCOMPARE(types->count(), 2);
+        QCOMPARE(types->currentText(), QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)"));
+        QTRY_COMPARE(::listed(dialog), (QStringList{"Photo.PNG", "logo.bmp", "shot.jpg"}));
+        dialog.reject();
+    }
 };
 
 QTEST_MAIN(TestFileDialogs)

@@ -27,6 +27,9 @@ private Q_SLOTS:
         w.files.openAnswers << logo;
         w.form.MenuNewImage->trigger();
         QCOMPARE(w.files.openRequests.at(0).filter, QStringLiteral("BMP files (*.BMP)|*.bmp"));
+        QCOMPARE(w.files.openRequests.at(0).moreFilters,
+                 QStringList{QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)|*.bmp;*.png;*.jpg;*.jpeg")});
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::image(0));   // the new box is the one worked on
         const MoveImageRecord *record = w.doc().ImageBoxes(0);
         QCOMPARE(record->bounds, (BoxBounds{100, 0, 64, 64}));
         QCOMPARE(record->ImagePath, logo);
@@ -39,6 +42,19 @@ private Q_SLOTS:
         QCOMPARE(w.doc().ImageBoxes(0)->bounds, (BoxBounds{100, 0, 130, 66}));
         QCOMPARE(w.form.imageControl(0)->pictureRect(), QRect(1, 1, 128, 64));
         QCOMPARE(w.files.openRequests.size(), 1);   // the handle press opened no dialog
+    }
+
+    // The picture dialog opens on the filter chosen last.
+    void pictureDialogKeepsFilter()
+    {
+        Window w;
+        w.files.openAnswers << w.bitmap(QStringLiteral("a.bmp"), 8, 8) << w.bitmap(QStringLiteral("b.bmp"), 8, 8);
+        w.files.filterAnswers << Msg::pictureFilter();
+        w.form.MenuNewImage->trigger();
+        QVERIFY(w.files.openRequests.at(0).selectedFilter.isEmpty());
+        w.form.MenuNewImage->trigger();
+        QCOMPARE(w.files.openRequests.at(1).selectedFilter, Msg::pictureFilter());
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::image(1));
     }
 
     // A picture chosen for a box that fails to load: the message with the

@@ -118,6 +118,10 @@ private Q_SLOTS:
         QTest::keyClick(dialog.OffsetX, Qt::Key_Up);
         QTest::mouseClick(dialog.PrintPageBtn, Qt::LeftButton);
         QCOMPARE(printed, QStringList{QStringLiteral("A 21 4")});
+        // The whole explanation shows, above the button, inside the dialog.
+        QVERIFY(dialog.Help->height() >= dialog.Help->heightForWidth(dialog.Help->width()));
+        QVERIFY(dialog.Help->geometry().bottom() < dialog.PrintPageBtn->geometry().top());
+        QVERIFY(dialog.rect().contains(dialog.PrintPageBtn->geometry()));
         QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
         QCOMPARE(c.calibration.offsetFor(QStringLiteral("A")), (SheetOffset{21, 4}));
 

@@ -35,9 +35,12 @@ inline QString errorBoxText(const QString &message) { return message + QLatin1Ch
 
 // A picture's error box: the message as above and, on a line of its own, the
 // full path of the picture (with so many pictures on a card, the message alone
-// does not say which one failed). A relative path is shown as the file that
-// was tried: from the current folder.
+// does not say which one failed), unless the message names it already. A
+// relative path is shown as the file that was tried: from the current folder.
 inline QString pictureErrorBoxText(const QString &message, const QString &path)
 {
-    return errorBoxText(message) + QLatin1Char('\n') + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (message.contains(fullPath))
+        return errorBoxText(message);
+    return errorBoxText(message) + QLatin1Char('\n') + fullPath;
 }

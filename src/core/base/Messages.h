@@ -58,6 +58,25 @@ inline QString invalidNumericInput() { return QStringLiteral("入力値が数値
 inline QString invalidTypecast() { return QStringLiteral("ｸﾗｽ型のｷｬｽﾄが無効です"); }
 inline QString printerError() { return QStringLiteral("印刷できませんでした。プリンタの状態を確認してください"); }
 inline QString otherIoError(int code) { return QStringLiteral("I/O ｴﾗｰ (%1)").arg(code); }
+// Files that are not what a read or a save takes, named.
+inline QString notRegularFile(const QString &path) { return QStringLiteral("%1 は通常のファイルではありません（デバイスまたはパイプ）").arg(path); }
+inline QString notAFolder(const QString &path) { return QStringLiteral("%1 はフォルダーではなくファイルです").arg(path); }
+// A save's folder refused the new file: %2 is the I/O message.
+inline QString cannotWriteInFolder(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("フォルダー %1 にファイルを作れません（%2）").arg(folder, reason);
+}
+// A symbolic link that another user put in a folder everyone may write to
+// (such as /tmp) is not followed: it could lead a save anywhere.
+inline QString linkNotFollowed(const QString &link)
+{
+    return QStringLiteral("%1 はほかのユーザーが共有フォルダーに置いたリンクなので、たどりません").arg(link);
+}
+// The same for a pipe or device of another user in such a folder.
+inline QString foreignStream(const QString &path)
+{
+    return QStringLiteral("%1 はほかのユーザーが共有フォルダーに置いたパイプまたはデバイスなので、書き込みません").arg(path);
+}
 
 // Main window
 inline QString menuFile() { return QStringLiteral("ﾌｧｲﾙ(&F)"); }
@@ -162,6 +181,7 @@ inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.
 inline QString cardFileExtension() { return QStringLiteral("tvl"); }
 inline QString bitmapFilter() { return QStringLiteral("BMP files (*.BMP)|*.bmp"); }
 inline QString bitmapExtension() { return QStringLiteral("bmp"); }
+inline QString pictureFilter() { return QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)|*.bmp;*.png;*.jpg;*.jpeg"); }
 
 // Opening from outside: paths given after the first one on the command line.
 inline QString notOpenedPaths(const QStringList &paths)
@@ -269,6 +289,20 @@ inline QString pageTooLarge(int width, int height)
     return QStringLiteral("a page of %1 x %2 pixels is too large for a picture file").arg(width).arg(height);
 }
 inline QString noCopies() { return QStringLiteral("the job has no pages (copies must be 1 or more)"); }
+inline QString standardOutput() { return QStringLiteral("standard output"); }
+inline QString outputNameOnlyExtension(const QString &path)
+{
+    return QStringLiteral("-o needs a name before the extension: '%1' would be a hidden file").arg(path);
+}
+inline QString pngOutputIsStream(const QString &path)
+{
+    return QStringLiteral("'%1' is a device or a pipe: a PNG job writes one file a page (NAME-1.png, NAME-2.png, ...); "
+                          "give a file name ending in .png, or write a PDF").arg(path);
+}
+inline QString outputNeedsFormat()
+{
+    return QStringLiteral("-o needs a file name ending in .pdf or .png, a device or a pipe, or - for standard output");
+}
 
 // Merge printing: the list file
 inline QString mergeListTooLarge(qint64 megabytes)

@@ -302,7 +302,7 @@ void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const Pi
         *isCard = false;
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
-        throw TaveloError(openErrorMessage(path, file.error));
+        throw TaveloError(openFailureMessage(path, file));
     LoadCardStream(doc, file.fd.get(), isCard, use);
 }
 

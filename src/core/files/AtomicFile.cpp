@@ -5,27 +5,15 @@
 #include "base/TaveloError.h"
 #include "files/SaveTemporary.h"
 #include "files/UniqueFd.h"
+#include "files/WriteTarget.h"
 
+#include <QFile>
 #include <QFileInfo>
 
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
-
-// A symbolic link stays a link: the file it points to is replaced.
-QByteArray resolvedTarget(const QByteArray &target)
-{
-    struct stat st {};
-    if (::lstat(target.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return target;
-    char resolved[PATH_MAX];
-    if (!::realpath(target.constData(), resolved))
-        return target;
-    return QByteArray(resolved);
-}
 
 QByteArray folderOf(const QByteArray &target)
 {
@@ -56,12 +44,13 @@ int writeAll(int fd, const QByteArray &content, const AtomicFile::SystemCalls &c
     return 0;
 }
 
-// Keeps the mode of the file being replaced; a new file keeps the default.
+// Keeps the permissions of the file being replaced; a new file keeps the
+// default. Set-user and set-group bits are not carried to the new content.
 void copyMode(int fd, const QByteArray &target)
 {
     struct stat st {};
-    if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(fd, st.st_mode & 07777);
+    if (::lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 0777);
 }
 
 int syncAndClose(UniqueFd &fd, const AtomicFile::SystemCalls &calls)
@@ -86,7 +75,19 @@ void replace(const QString &path, const QByteArray &content, const SystemCalls &
 {
     if (QFileInfo(path).fileName().isEmpty())
         throw TaveloError(Msg::invalidFileName());
-    const QByteArray target = resolvedTarget(nativePath(path));
+    // A link is followed (under the rule of WriteTarget) and stays a link:
+    // the file it points to is replaced.
+    const WriteTarget resolved = writeTarget(path);
+    if (!resolved.refusal.isEmpty())
+        throw TaveloError(resolved.refusal);
+    if (resolved.error != 0)
+        throwIoError(resolved.error);
+    // A device or a pipe is never replaced by a file; nor is it written to:
+    // what a save puts there is gone.
+    using Kind = WriteTarget::Kind;
+    if (resolved.kind == Kind::Stream || resolved.kind == Kind::Descriptor || resolved.kind == Kind::Other)
+        throw TaveloError(Msg::notRegularFile(path));
+    const QByteArray &target = resolved.path;
     const QByteArray folder = folderOf(target);
 
     // A file the user may not write stays as it is, although the folder
@@ -96,8 +97,14 @@ void replace(const QString &path, const QByteArray &content, const SystemCalls &
 
     SaveTemporary::removeStale(folder);   // what killed saves left behind
     SaveTemporary::Locked locked = SaveTemporary::create(folder);
-    if (locked.name.isEmpty())
-        throw TaveloError(openErrorMessage(QFile::decodeName(target), errno));
+    if (locked.name.isEmpty()) {
+        const int error = errno;
+        // A folder that exists but takes no new file is named: the file's
+        // name alone does not say where the save was refused.
+        if (error == EACCES || error == EPERM || error == EROFS)
+            throw TaveloError(Msg::cannotWriteInFolder(QFile::decodeName(folder), openErrorMessage(QFile::decodeName(target), error)));
+        throw TaveloError(openErrorMessage(QFile::decodeName(target), error));
+    }
     const QByteArray &temporary = locked.name;
     UniqueFd &fd = locked.fd;
 
@@ -113,6 +120,51 @@ void replace(const QString &path, const QByteArray &content, const SystemCalls &
         throwIoError(error);
     }
     syncFolder(folder);
+}
+
+void write(const QString &path, const QByteArray &content)
+{
+    if (QFileInfo(path).fileName().isEmpty())
+        throw TaveloError(Msg::invalidFileName());
+    const WriteTarget resolved = writeTarget(path);
+    if (!resolved.refusal.isEmpty())
+        throw TaveloError(resolved.refusal);
+    if (resolved.error != 0)
+        throwIoError(resolved.error);
+    switch (resolved.kind) {
+    case WriteTarget::Kind::Descriptor:
+        writeStream(resolved.descriptor, content);
+        return;
+    case WriteTarget::Kind::Stream: {
+        // Opened without creating or truncating anything, and checked again
+        // once open: a name that became something else meanwhile is refused.
+        UniqueFd fd(::open(resolved.path.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW));
+        if (!fd.isOpen())
+            throw TaveloError(openErrorMessage(path, errno));
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0)
+            throwIoError(errno);
+        if (!S_ISFIFO(st.st_mode) && !S_ISCHR(st.st_mode))
+            throw TaveloError(Msg::notRegularFile(path));
+        writeStream(fd.get(), content);
+        if (const int error = fd.close())
+            throwIoError(error);
+        return;
+    }
+    case WriteTarget::Kind::Other:
+        throw TaveloError(Msg::notRegularFile(path));
+    case WriteTarget::Kind::Missing:
+    case WriteTarget::Kind::File:
+    case WriteTarget::Kind::Folder:
+        break;
+    }
+    replace(path, content);
+}
+
+void writeStream(int fd, const QByteArray &content)
+{
+    if (const int error = writeAll(fd, content, SystemCalls()))
+        throwIoError(error);
 }
 
 } // namespace AtomicFile

@@ -20,6 +20,17 @@ struct SystemCalls {
     std::function<int(const char *from, const char *to)> rename = ::rename;
 };
 
+// A symbolic link is followed to the file it points to, under the rule of
+// WriteTarget; a device, a pipe or anything else that is not a regular file
+// is refused with a message naming path.
 void replace(const QString &path, const QByteArray &content, const SystemCalls &calls = SystemCalls());
+
+// The output of a job: a FIFO, a character device or one of the process's
+// own open files (/dev/stdout) is written to in order, as a stream; anything
+// else is replaced as a whole, as replace() does.
+void write(const QString &path, const QByteArray &content);
+
+// Writes all of content to fd, or throws a TaveloError with the I/O message.
+void writeStream(int fd, const QByteArray &content);
 
 } // namespace AtomicFile

@@ -1,6 +1,7 @@
 #include "files/RegularFile.h"
 
 #include "base/FileErrors.h"
+#include "base/Messages.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,11 +23,17 @@ OpenedFile openRegularFile(const QString &path)
     }
     if (!S_ISREG(st.st_mode)) {
         file.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        file.notRegular = !S_ISDIR(st.st_mode);
         return file;
     }
     file.size = static_cast<std::int64_t>(st.st_size);
     file.fd = std::move(owned);
     return file;
+}
+
+QString openFailureMessage(const QString &path, const OpenedFile &file)
+{
+    return file.notRegular ? Msg::notRegularFile(path) : openErrorMessage(path, file.error);
 }
 
 long long readSome(int fd, char *buffer, long long size)

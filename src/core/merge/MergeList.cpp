@@ -251,7 +251,7 @@ MergeList MergeList::read(const QString &path)
 {
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
-        throw TaveloError(openErrorMessage(path, file.error));
+        throw TaveloError(openFailureMessage(path, file));
     if (file.size > MaxFileBytes)
         throw TaveloError(Msg::mergeListTooLarge(MaxFileBytes >> 20));
     QByteArray bytes(qsizetype(file.size), Qt::Uninitialized);

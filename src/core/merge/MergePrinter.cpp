@@ -62,21 +62,31 @@ bool printPages(const CardDocument &design, const MergeList &list, const MergePl
     return true;
 }
 
-bool writePdf(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
-              const QString &path, QString *error, QStringList *warnings)
+std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
+                              const QString &path, QString *error, QStringList *warnings)
 {
     if (const std::optional<QString> problem = jobProblem(design, plan, job)) {
         setError(error, *problem);
-        return false;
+        return std::nullopt;
     }
     QStringList found;
-    const std::optional<QByteArray> pdf = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+    std::optional<QByteArray> bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
         return printPages(design, list, plan, painter, device, job.offset, &found);
     }, path, error);
-    if (!pdf)
+    if (bytes && warnings)
+        *warnings << found;
+    return bytes;
+}
+
+bool writePdf(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
+              const QString &path, QString *error, QStringList *warnings)
+{
+    QStringList found;
+    const std::optional<QByteArray> bytes = pdf(design, list, plan, job, path, error, &found);
+    if (!bytes)
         return false;
     try {
-        AtomicFile::replace(path, *pdf);
+        AtomicFile::write(path, *bytes);
     } catch (const TaveloError &e) {
         setError(error, Msg::cannotWriteOutput(path, e.message()));
         return false;

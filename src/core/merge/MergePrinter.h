@@ -27,9 +27,13 @@ bool printPages(const CardDocument &design, const MergeList &list, const MergePl
                 QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings);
 
 // The job's pages into one PDF at job.dpi (job.copies is not used: the plan
-// holds the copies), replaced only when complete; false with *error on failure.
+// holds the copies), replaced only when complete (a device or a pipe is
+// written to as a stream); false with *error on failure.
 bool writePdf(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
               const QString &path, QString *error, QStringList *warnings);
+// The bytes writePdf writes; nothing, with *error naming path, on failure.
+std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
+                              const QString &path, QString *error, QStringList *warnings);
 
 // The job's pages into PNG files named as SheetPrinter::writePng names them.
 bool writePng(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,

@@ -40,16 +40,30 @@ void HelpFile::parse(const QString &content)
         t.text = t.text.trimmed();
 }
 
+QString HelpFile::searchForm(const QString &text)
+{
+    // Compatibility forms first: half-width katakana and full-width Latin
+    // become their usual forms ("ﾌｫﾝﾄ" and "ＱＲ" find "フォント" and "QR").
+    QString folded = text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    // Hiragana as katakana: "ふぉんと" finds "フォント". The two blocks lie
+    // 0x60 apart, from small a to small ke.
+    for (QChar &c : folded) {
+        if (c.unicode() >= 0x3041 && c.unicode() <= 0x3096)
+            c = QChar(char16_t(c.unicode() + 0x60));
+    }
+    return folded;
+}
+
 QList<QPair<QString, int>> HelpFile::search(const QString &partialKey) const
 {
     QList<QPair<QString, int>> hits;
-    const QString key = partialKey.trimmed();
+    const QString key = searchForm(partialKey.trimmed());
     for (int i = 0; i < m_topics.size(); ++i) {
         QStringList names = m_topics.at(i).keywords;
         names.prepend(m_topics.at(i).title);
         names.removeDuplicates();
         for (const QString &name : names)
-            if (key.isEmpty() || name.contains(key, Qt::CaseInsensitive))
+            if (key.isEmpty() || searchForm(name).contains(key))
                 hits.append({name, i});
     }
     std::stable_sort(hits.begin(), hits.end(), [](const auto &a, const auto &b) { return a.first < b.first; });

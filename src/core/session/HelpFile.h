@@ -26,9 +26,13 @@ public:
     const QString &title() const { return m_title; }
     const QList<HelpTopic> &topics() const { return m_topics; }
 
-    // Every keyword (and topic title) that contains the typed text, ignoring
-    // case, sorted, each with the index of its topic.
+    // Every keyword (and topic title) that contains the typed text, sorted,
+    // each with the index of its topic. Both are compared in searchForm().
     QList<QPair<QString, int>> search(const QString &partialKey) const;
+
+    // Text as the search compares it: case, half- and full-width forms and
+    // hiragana against katakana do not matter.
+    static QString searchForm(const QString &text);
 
 private:
     QString m_title;

@@ -1,6 +1,7 @@
 #include "session/RecoveryCopies.h"
 
 #include "base/FileErrors.h"
+#include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
@@ -41,6 +42,22 @@ UniqueFd lockFile(const QString &path)
         errno = error;
     }
     return fd;
+}
+
+// Why the folder takes no copy: a file that stands where the folder, or a
+// folder above it, should be is named; else the I/O message of creating path.
+QString folderProblem(const QString &folder, const QString &path, int error)
+{
+    for (QFileInfo at(folder);; at = QFileInfo(at.path())) {
+        if (at.exists() || at.isSymLink()) {
+            if (!at.isDir())
+                return Msg::notAFolder(at.filePath());
+            break;
+        }
+        if (at.path() == at.filePath())
+            break;
+    }
+    return openErrorMessage(path, error);
 }
 
 QString readName(const QString &path)
@@ -118,7 +135,7 @@ void RecoverySession::write(const QByteArray &cardBytes, const QString &docFileN
 {
     if (!ensureLock()) {
         const int error = errno;
-        throw TaveloError(openErrorMessage(path(m_id, LockSuffix), error));
+        throw TaveloError(folderProblem(m_folder, path(m_id, LockSuffix), error));
     }
     AtomicFile::replace(path(m_id, NameSuffix), docFileName.toUtf8());
     AtomicFile::replace(cardPath(), cardBytes);

@@ -38,10 +38,15 @@ void setError(QString *error, const QString &text)
 // Replaces path as a whole, so a failed write leaves no half file behind. The
 // engines that draw the pages do not all report a failed write; the bytes are
 // therefore made in memory and written here, where every failure is seen.
-bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
+// A PDF may go to a device or a pipe (streams); a page of several is a file.
+enum class Streams { Refused, Written };
+bool saveFile(const QString &path, const QByteArray &bytes, QString *error, Streams streams)
 {
     try {
-        AtomicFile::replace(path, bytes);
+        if (streams == Streams::Written)
+            AtomicFile::write(path, bytes);
+        else
+            AtomicFile::replace(path, bytes);
         return true;
     } catch (const TaveloError &e) {
         setError(error, Msg::cannotWriteOutput(path, e.message()));
@@ -155,21 +160,27 @@ bool encodePng(const QImage &page, QByteArray &png, const QString &path, QString
 
 bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
 {
+    const std::optional<QByteArray> bytes = pdf(doc, job, path, error);
+    return bytes && saveFile(path, *bytes, error, Streams::Written);
+}
+
+std::optional<QByteArray> pdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
+{
     if (const std::optional<QString> problem = fileJobProblem(doc, job)) {
         setError(error, *problem);
-        return false;
+        return std::nullopt;
     }
     // Every page is the same sheet: draw it once and let the other pages
     // show it too. Only a PDF that cannot be read back is drawn in full.
-    std::optional<QByteArray> pdf = pdfWithStandIns(doc, job);
-    if (!pdf) {
-        pdf = drawnPdf(doc, job, 1, error, path);
-        if (pdf && job.copies > 1) {
-            std::optional<QByteArray> repeated = SheetPrinterPdfPages::repeatOnlyPage(*pdf, job.copies);
-            pdf = repeated ? std::move(repeated) : drawnPdf(doc, job, job.copies, error, path);
+    std::optional<QByteArray> bytes = pdfWithStandIns(doc, job);
+    if (!bytes) {
+        bytes = drawnPdf(doc, job, 1, error, path);
+        if (bytes && job.copies > 1) {
+            std::optional<QByteArray> repeated = SheetPrinterPdfPages::repeatOnlyPage(*bytes, job.copies);
+            bytes = repeated ? std::move(repeated) : drawnPdf(doc, job, job.copies, error, path);
         }
     }
-    return pdf && saveFile(path, *pdf, error);
+    return bytes;
 }
 
 bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error)
@@ -191,7 +202,7 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
     if (!encodePng(page, png, path, error))
         return false;
     for (int n = 1; n <= job.copies; ++n) {
-        if (!saveFile(pngPageName(path, n), png, error))
+        if (!saveFile(pngPageName(path, n), png, error, Streams::Refused))
             return false;
     }
     return true;
@@ -219,7 +230,7 @@ QImage blankPngPage(const SheetJob &job, QString *error)
 bool savePngPage(const QImage &page, const QString &file, QString *error)
 {
     QByteArray png;
-    return encodePng(page, png, file, error) && saveFile(file, png, error);
+    return encodePng(page, png, file, error) && saveFile(file, png, error, Streams::Refused);
 }
 
 QString pngPageName(const QString &path, int page)

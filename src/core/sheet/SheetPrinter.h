@@ -41,13 +41,17 @@ std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &page
 // Both file jobs need at least one copy; fewer is reported as a failure.
 
 // Writes job.copies pages to a PDF file at job.dpi, the page's top-left
-// corner as origin. The file is replaced only when complete; on failure
-// *error says why and false is returned.
+// corner as origin. The file is replaced only when complete; a device or a
+// pipe is written to as a stream (AtomicFile::write). On failure *error says
+// why and false is returned.
 bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
+// The bytes writePdf writes; nothing, with *error naming path, on failure.
+std::optional<QByteArray> pdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
 
 // Writes job.copies PNG files at job.dpi on a white page: "card.png" gives
-// "card-1.png", "card-2.png", … On failure *error says why and false is
-// returned; the pages written before stay.
+// "card-1.png", "card-2.png", … each a regular file (never a device or a
+// pipe). On failure *error says why and false is returned; the pages written
+// before stay.
 bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
 
 // The name of page (from 1) of a PNG job written to path.

@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,7 +45,6 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibr
     setObjectName(QStringLiteral("CalibrationDialog"));
     setWindowTitle(Msg::calibrationCaption());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
-    setFixedSize(400, 208);
     auto label = [this](const QString &text, int x, int y) {
         auto *l = new QLabel(text, this);
         l->move(x, y);
@@ -66,10 +66,16 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibr
     Help->setObjectName(QStringLiteral("CalibrationHelp"));
     Help->setWordWrap(true);
     Help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Help->setGeometry(16, 104, 368, 60);
+    // The explanation is shown whole, in whatever font the system gives it;
+    // the button and the dialog's height follow it.
+    constexpr int helpTop = 104, helpWidth = 368;
+    const int helpHeight = std::max(60, Help->heightForWidth(helpWidth));
+    Help->setGeometry(16, helpTop, helpWidth, helpHeight);
+    const int buttonTop = helpTop + helpHeight + 8;
     PrintPageBtn = new QPushButton(Msg::calibrationPrintPage(), this);
     PrintPageBtn->setObjectName(QStringLiteral("CalibrationPrintPage"));
-    PrintPageBtn->setGeometry(16, 172, 180, 25);
+    PrintPageBtn->setGeometry(16, buttonTop, 180, 25);
+    setFixedSize(400, buttonTop + 25 + 11);
     PrintPageBtn->setAutoDefault(false);
     OKBtn = new QPushButton(Msg::buttonOk(), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));

@@ -6,14 +6,25 @@
 
 #include <QFileDialog>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 
 struct FileDialogRequest {
+    FileDialogRequest() = default;
+    FileDialogRequest(const QString &extension, const QString &filter, const QString &initialFile)
+        : defaultExtension(extension), filter(filter), initialFile(initialFile)
+    {
+    }
+
     QString defaultExtension;   // "tvl": appended to a name typed without one
     QString filter;             // "description|pattern"
     QString initialFile;
+    QStringList moreFilters;    // offered after filter, in the same form
+    QString selectedFilter;     // the one shown first; empty: filter
+    // Where the dialog tells which of the filters was chosen (when not null).
+    QString *chosenFilter = nullptr;
 };
 
 class FileDialogs

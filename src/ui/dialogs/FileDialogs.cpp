@@ -10,6 +10,11 @@ std::optional<QString> run(QWidget *parent, const FileDialogRequest &request, QF
     setUpFileDialog(dialog, request, mode);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (request.chosenFilter) {
+        for (const QString &filter : QStringList{request.filter} + request.moreFilters)
+            if (qtNameFilter(filter) == dialog.selectedNameFilter())
+                *request.chosenFilter = filter;
+    }
     return withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExtension);
 }
 }
@@ -34,7 +39,12 @@ void setUpFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFil
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(request.defaultExtension);
-    dialog.setNameFilter(qtNameFilter(request.filter));
+    QStringList filters{qtNameFilter(request.filter)};
+    for (const QString &filter : request.moreFilters)
+        filters << qtNameFilter(filter);
+    dialog.setNameFilters(filters);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(qtNameFilter(request.selectedFilter));
     if (!request.initialFile.isEmpty()) {
         const QFileInfo info(request.initialFile);
         if (info.isAbsolute())

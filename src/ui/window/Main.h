@@ -200,6 +200,7 @@ private:
     FileDialogs *m_fileDialogs = nullptr;
     FontChooser *m_fontChooser = nullptr;
     QString m_openDialogFile;   // the file name field of the shared open dialog
+    QString m_pictureFilter;    // the picture dialog's filter chosen last
     HelpViewer *m_help = nullptr;
     QAction *m_helpMenu = nullptr;   // the Help menu's place: the View menu stands before it
 };

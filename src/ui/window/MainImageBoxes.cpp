@@ -11,15 +11,22 @@
 void TForm1::MenuNewImageClick()
 {
     const int n = m_history.addImageBox();
-    if (n >= 0)
-        ImageClick(n);
+    if (n < 0)
+        return;
+    ImageClick(n);
+    // The box just given its picture is the one the user works on next.
+    if (const MoveImageRecord *record = m_doc.ImageBoxes(n); record && !record->ImagePath.isEmpty())
+        m_doc.SetCurrentBox(BoxRef::image(n));
 }
 
 void TForm1::ImageClick(int slot)
 {
     if (!m_doc.ImageBoxes(slot))
         return;
-    const FileDialogRequest request{Msg::bitmapExtension(), Msg::bitmapFilter(), m_openDialogFile};
+    FileDialogRequest request{Msg::bitmapExtension(), Msg::bitmapFilter(), m_openDialogFile};
+    request.moreFilters = {Msg::pictureFilter()};
+    request.selectedFilter = m_pictureFilter;
+    request.chosenFilter = &m_pictureFilter;
     const std::optional<QString> chosen = fileDialogs().open(this, request);
     if (!chosen)
         return;

@@ -298,6 +298,8 @@ private Q_SLOTS:
         QVERIFY(QDir(card.dir.path()).mkdir(QStringLiteral("folder.tvl")));
         QCOMPARE(card.load(card.path("missing.tvl")), Msg::fileNotFound());
         QCOMPARE(card.load(card.path("folder.tvl")), Msg::accessDenied());
+        QCOMPARE(::mkfifo(QFile::encodeName(card.path("pipe.tvl")).constData(), 0600), 0);
+        QCOMPARE(card.load(card.path("pipe.tvl")), Msg::notRegularFile(card.path("pipe.tvl")));
         QCOMPARE(card.doc.textBoxCount() + card.doc.imageBoxCount(), 0);
         QVERIFY(card.sink.infos.isEmpty());
     }

@@ -228,6 +228,8 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("card.tvl"));
         QVERIFY(TestFiles::writeFile(path, "the old card"));
         QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+        // A folder that anyone may write to: the file alone says no.
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
         const QString message = asUnprivilegedUser([&] {
             const CardDocument doc;
             const QString failed = thrownMessage([&] { WriteCardFile(doc, path); });
@@ -238,6 +240,26 @@ private Q_SLOTS:
         QCOMPARE(message, Msg::accessDenied());
         QCOMPARE(TestFiles::readFile(path), QByteArray("the old card"));
         QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("card.tvl")});
+    }
+
+    // A folder that takes no new file is named: the card's name alone does
+    // not tell the user where the save was refused.
+    void readOnlyFolder()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("read-only"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("read-only")));
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        const QString message = asUnprivilegedUser([&] {
+            const CardDocument doc;
+            const QString failed = thrownMessage([&] { WriteCardFile(doc, folder + QStringLiteral("/card.tvl")); });
+            return failed.isEmpty() ? QStringLiteral("saved") : failed;
+        });
+        if (message.isNull())
+            QSKIP("cannot run as an unprivileged user here");
+        QCOMPARE(message, Msg::cannotWriteInFolder(folder, Msg::accessDenied()));
+        QCOMPARE(folderEntries(folder), QStringList());
     }
 };
 

@@ -2,6 +2,8 @@
 // autosave writes, keeps and removes the copy of the card.
 #include "RecordingSink.h"
 #include "TestFiles.h"
+#include "base/Messages.h"
+#include "base/TaveloError.h"
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
 #include "session/CardAutosave.h"
@@ -138,6 +140,31 @@ private Q_SLOTS:
         QCOMPARE(sink.infos.size(), 1);
         QVERIFY(sink.infos.first().contains(dir.filePath("file/recovery")));
         autosave.stop();
+    }
+
+    // A file where the recovery folder, or a folder above it, should be is
+    // named, not told as a bare error number.
+    void aFileInTheFolderPlaceIsNamed_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("the folder is a file") << "file" << "file";
+        QTest::newRow("a folder above is a file") << "file/tavelo/recovery" << "file";
+    }
+    void aFileInTheFolderPlaceIsNamed()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::writeFile(dir.filePath("file"), "x"));
+        RecoverySession session(dir.filePath(folder));
+        QString message;
+        try {
+            session.write("Tavelo DataFile\r\n", QString());
+        } catch (const TaveloError &e) {
+            message = e.message();
+        }
+        QCOMPARE(message, Msg::notAFolder(dir.filePath(named)));
     }
 };
 
