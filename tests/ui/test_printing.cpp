@@ -1,6 +1,8 @@
 // The print settings dialog and the print command on a PDF printer.
 #include "UiTestSupport.h"
 #include "cardfile/CardFile.h"
+#include "SheetImages.h"
+#include "sheet/SheetPrinter.h"
 #include "widgets/SpinEdit.h"
 
 #include <QCheckBox>
@@ -103,6 +105,30 @@ private Q_SLOTS:
         QCOMPARE(printer.copyCount(), 1);
         QVERIFY(w.form.isEnabled());
         QCOMPARE(PdfPrinter::pages(dir.filePath(QStringLiteral("sheet.pdf"))), 3);
+    }
+
+    // A PDF printed from the print dialog to a file and one written by the
+    // command-line tool put the cards at the same spot of the page: a PDF
+    // has no unprintable border.
+    void pdfFromDialogLandsWhereTheToolPutsIt()
+    {
+        if (!SheetImages::pdfReaderInstalled())
+            QSKIP("pdftoppm is not installed");
+        Window w;
+        QTemporaryDir dir;
+        w.textBox(QStringLiteral("営業部"), {8, 8, 80, 20});
+        const QString fromDialog = dir.filePath(QStringLiteral("dialog.pdf"));
+        const QString fromTool = dir.filePath(QStringLiteral("tool.pdf"));
+        PdfPrinter printer(fromDialog);
+        w.form.printSheets(printer, 1);
+        QString error;
+        QVERIFY2(SheetPrinter::writePdf(w.doc(), SheetJob{}, fromTool, &error), qPrintable(error));
+        const QStringList at72 = {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-gray")};
+        const QImage dialogPage = SheetImages::shownPdfPage(fromDialog, at72);
+        const QImage toolPage = SheetImages::shownPdfPage(fromTool, at72);
+        QVERIFY(!toolPage.isNull());
+        QCOMPARE(dialogPage.size(), toolPage.size());
+        QCOMPARE(dialogPage, toolPage);
     }
 };
 
