@@ -7,7 +7,10 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPaintEngine>
+#include <QCache>
+#include <QMutex>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QRawFont>
 #include <QTransform>
 #include <QTextLayout>
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -93,6 +97,7 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 // outlines), and a PDF not at all.
 constexpr qreal EmboldenPerEm = 1.0 / 24;
 constexpr qreal DesignPixels = 2048;
+constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
 
 bool needsEmboldening(const QGlyphRun &run)
 {
@@ -142,6 +147,47 @@ QPainterPath takeEmboldened(QList<QGlyphRun> &runs)
             path.addRect(QRectF(extent.left(), -raw.xHeight() / 2 - thickness / 2, extent.width(), thickness));
     }
     return path;
+}
+
+// The glyphs' outlines widened by width, as one outline to fill; for a
+// raster device also drawn once into a picture, since filling such an
+// outline costs many times the glyphs. Kept for the texts last asked for
+// (the print view asks again at every change of the card).
+std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &key, const QPainterPath &outline,
+                                                                qreal width, const QColor &color, bool raster)
+{
+    static QMutex mutex;
+    static QCache<QString, std::shared_ptr<const CardSheet::EmboldenedText>> cache(EmboldenedCacheBytes);
+    {
+        const QMutexLocker lock(&mutex);
+        if (const auto *found = cache.object(key))
+            return *found;
+    }
+    auto made = std::make_shared<CardSheet::EmboldenedText>();
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    stroker.setCapStyle(Qt::RoundCap);
+    made->outline = stroker.createStroke(outline);
+    made->outline.addPath(outline);
+    made->outline.setFillRule(Qt::WindingFill);
+    qint64 cost = made->outline.elementCount() * qint64(sizeof(QPainterPath::Element));
+    if (raster) {
+        const QRect area = made->outline.boundingRect().toAlignedRect();
+        if (!area.isEmpty() && qint64(area.width()) * area.height() <= EmboldenedCacheBytes / 8) {
+            made->image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            made->image.fill(Qt::transparent);
+            made->imageOffset = area.topLeft();
+            QPainter painter(&made->image);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.fillPath(made->outline.translated(-area.topLeft()), color);
+            cost += made->image.sizeInBytes();
+        }
+    }
+    std::shared_ptr<const CardSheet::EmboldenedText> shared = made;
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new std::shared_ptr<const CardSheet::EmboldenedText>(shared), std::max<qint64>(1, cost));
+    return shared;
 }
 
 } // namespace
@@ -214,10 +260,17 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     PrintedText printed;
     printed.bounds = box.bounds;
     printed.glyphs = shapedText(text, font, device);
-    printed.emboldening = takeEmboldened(printed.glyphs);
-    if (!printed.emboldening.isEmpty())
-        printed.emboldeningWidth = font.pixelSize() * EmboldenPerEm;
     printed.color = FontMapping::toQColor(boxFont.color());
+    const QPainterPath outline = takeEmboldened(printed.glyphs);
+    if (!outline.isEmpty()) {
+        const bool raster = device.devType() == QInternal::Image;
+        const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
+                                .arg(text, font.key())
+                                .arg(printed.color.rgba())
+                                .arg(device.logicalDpiY())
+                                .arg(raster);
+        printed.emboldened = emboldenedText(key, outline, font.pixelSize() * EmboldenPerEm, printed.color, raster);
+    }
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
@@ -286,7 +339,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             PrintQrBox(painter, text, column, row);
             return;
         }
-        if (text.glyphs.isEmpty() && text.emboldening.isEmpty())
+        if (text.glyphs.isEmpty() && !text.emboldened)
             return;
         const int cellHeight = text.ascent + text.descent;
         const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
@@ -298,13 +351,15 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
             painter.drawGlyphRun(baseline, run);
-        if (!text.emboldening.isEmpty()) {
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            const QPainterPath outline = text.emboldening.translated(baseline);
-            painter.fillPath(outline, text.color);
-            painter.strokePath(outline, QPen(text.color, text.emboldeningWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            painter.restore();
+        if (const std::shared_ptr<const EmboldenedText> bold = text.emboldened) {
+            if (!bold->image.isNull()) {
+                painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
+            } else {
+                painter.save();
+                painter.setRenderHint(QPainter::Antialiasing, true);
+                painter.fillPath(bold->outline.translated(baseline), text.color);
+                painter.restore();
+            }
         }
     });
 }

@@ -15,6 +15,7 @@
 #include <QSize>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -65,6 +66,14 @@ public:
     // each text box, every one in every cell.
     void drawCells(QPainter &painter, const CellCards &cards) const;
 
+    // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
+    // raster device, the outline drawn once, its top-left corner at imageOffset.
+    struct EmboldenedText {
+        QPainterPath outline;
+        QImage image;
+        QPoint imageOffset;
+    };
+
 private:
     CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
               const PictureHook &pictureHook, const PictureSource &pictureSource);
@@ -78,10 +87,9 @@ private:
         // The caption as far as it fits on the card, shaped once for all the
         // cells and pages, with the baseline at y = 0.
         QList<QGlyphRun> glyphs;
-        // A bold box in a face without a bold style: the glyphs' outlines,
-        // stroked over them to embolden them (baseline at y = 0).
-        QPainterPath emboldening;
-        qreal emboldeningWidth = 0;
+        // A bold box in a face without a bold style: its glyphs emboldened
+        // (those runs are not in glyphs), shared with other sheets.
+        std::shared_ptr<const EmboldenedText> emboldened;
         QColor color;
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
