@@ -21,6 +21,6 @@ public:
     bool ok() const { return m_ok; }
 
 private:
-    rlimit m_old {};
+    rlimit m_old{};
     bool m_ok = false;
 };

@@ -32,7 +32,7 @@ struct Window : TestWindow {
     QByteArray savedHere() { return *CardFileBytes(doc()); }
 };
 
-} // namespace
+}   // namespace
 
 class TestDiskChanges : public QObject
 {

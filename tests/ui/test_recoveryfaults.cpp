@@ -59,7 +59,7 @@ struct StartingWindow {
     CardDocument &doc() { return form->document(); }
 };
 
-} // namespace
+}   // namespace
 
 class TestRecoveryFaults : public QObject
 {
@@ -84,13 +84,15 @@ private Q_SLOTS:
         QFETCH(int, errors);
         StateFolder state;
         const QString card = state.dir.filePath(QStringLiteral("本物.tvl"));
-        const QByteArray real = TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "大事な名刺"));
+        const QByteArray real =
+            TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "大事な名刺"));
         QVERIFY(TestFiles::writeFile(card, real));
         state.leaveCopy(QStringLiteral("77-dead"), copy, card, QDateTime::currentDateTime());
         {
             StartingWindow w({mrYes});
             const QString kept = state.folder + QStringLiteral("/77-dead.tvl.bad");
-            QCOMPARE(w.presenter.infos, QStringList{Msg::askRecover()} + readMessages + QStringList{Msg::recoveryCopyKept(kept)});
+            QCOMPARE(w.presenter.infos,
+                     QStringList{Msg::askRecover()} + readMessages + QStringList{Msg::recoveryCopyKept(kept)});
             QCOMPARE(w.presenter.errors.size(), errors);
             QCOMPARE(w.form->windowTitle(), Msg::titlePrefix() + kNewName);
             QVERIFY(!w.doc().Modified());
@@ -142,7 +144,8 @@ private Q_SLOTS:
     {
         StateFolder state;
         const QDateTime now = QDateTime::currentDateTime();
-        const QByteArray card = TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "最新の名刺"));
+        const QByteArray card =
+            TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "最新の名刺"));
         for (int i = 0; i < 5000; ++i) {
             const QString base = state.folder + QStringLiteral("/c-%1").arg(i);
             QVERIFY(TestFiles::writeFile(base + ".tvl", card) && TestFiles::writeFile(base + ".lock", ""));

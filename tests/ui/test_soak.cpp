@@ -67,7 +67,8 @@ struct Session : TestWindow {
     }
     QString anyText()
     {
-        static const QStringList words{"営業部", "ﾀﾍﾞﾛ", "Tel 03-1234-5678", "山田 太郎", "", "株式会社", "@", "QR:abc"};
+        static const QStringList words{"営業部", "ﾀﾍﾞﾛ",  "Tel 03-1234-5678", "山田 太郎", "", "株式会社",
+                                       "@",      "QR:abc"};
         return words.at(below(int(words.size())));
     }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -106,7 +107,8 @@ struct Session : TestWindow {
                 QTest::keyClick(form.Edit1, Qt::Key_Return);
                 return "enter";
             }
-            QTest::mouseClick(form.Panel1, Qt::LeftButton, {}, QPoint(form.Panel1->width() - 2, form.Panel1->height() - 2));
+            QTest::mouseClick(form.Panel1, Qt::LeftButton, {},
+                              QPoint(form.Panel1->width() - 2, form.Panel1->height() - 2));
             return "click card";
         case 4:
             if (const int slot = anySlot(true); slot >= 0) {
@@ -234,7 +236,9 @@ struct Session : TestWindow {
         stack.setIndex(stack.count());
         stack.setIndex(index);
         if (CardFileBytesIfStorable(doc()) != before)
-            QFAIL(qPrintable(QStringLiteral("undone and redone, step %1 differs: %2").arg(number).arg(log.mid(log.size() - 12).join(", "))));
+            QFAIL(qPrintable(QStringLiteral("undone and redone, step %1 differs: %2")
+                                 .arg(number)
+                                 .arg(log.mid(log.size() - 12).join(", "))));
     }
 
     // The card written and read back is the same card.
@@ -249,11 +253,12 @@ struct Session : TestWindow {
         read.setScreenPpi(doc().screenPpi());
         LoadCardFile(read, path);
         if (withoutSlotNumbers(CardFileBytesIfStorable(read).value_or("-")) != withoutSlotNumbers(*bytes))
-            QFAIL(qPrintable(QStringLiteral("step %1 does not read back: %2").arg(number).arg(log.mid(log.size() - 12).join(", "))));
+            QFAIL(qPrintable(
+                QStringLiteral("step %1 does not read back: %2").arg(number).arg(log.mid(log.size() - 12).join(", "))));
     }
 };
 
-} // namespace
+}   // namespace
 
 class TestSoak : public QObject
 {
@@ -279,7 +284,8 @@ private Q_SLOTS:
         }
         if (qEnvironmentVariableIsSet("TAVELO_SOAK_REPORT")) {
             QMap<QString, int> counts;
-            for (const QString &c : s.log) counts[c]++;
+            for (const QString &c : s.log)
+                counts[c]++;
             qInfo() << counts << s.doc().textBoxCount() << s.doc().imageBoxCount() << s.presenter.infos.size();
             qInfo() << s.presenter.infos.mid(0, 20);
         }

@@ -41,7 +41,7 @@ QByteArray hashOf(int fd)
     }
 }
 
-} // namespace
+}   // namespace
 
 FileFingerprint FileFingerprint::ofOpenFile(int fd)
 {
@@ -81,7 +81,7 @@ FileFingerprint FileFingerprint::ofWritten(const QString &path, const QByteArray
 bool FileFingerprint::sameStat(const FileFingerprint &other) const
 {
     return exists == other.exists && size == other.size && modifiedNs == other.modifiedNs && device == other.device
-        && inode == other.inode;
+           && inode == other.inode;
 }
 
 DiskChange compareWithDisk(const FileFingerprint &known, const QString &path, bool quick)

@@ -14,12 +14,12 @@ struct FileFingerprint {
     // (20 captions of 32 767 double-byte characters are 1.3 MB).
     static constexpr std::int64_t HashedBytesLimit = std::int64_t(64) << 20;
 
-    bool exists = false;          // false: there was no file at the path
+    bool exists = false;   // false: there was no file at the path
     std::int64_t size = 0;
-    std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
-    std::uint64_t device = 0;     // with inode: a file renamed into place is another file
+    std::int64_t modifiedNs = 0;   // modification time, nanoseconds since the epoch
+    std::uint64_t device = 0;      // with inode: a file renamed into place is another file
     std::uint64_t inode = 0;
-    QByteArray hash;              // SHA-256 of the bytes; empty when not read (too large, unreadable)
+    QByteArray hash;   // SHA-256 of the bytes; empty when not read (too large, unreadable)
 
     // What path holds now, following links as reading and saving do.
     static FileFingerprint of(const QString &path);

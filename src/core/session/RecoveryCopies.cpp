@@ -162,8 +162,9 @@ RecoverySession::Listing RecoverySession::list() const
     for (const QString &id : std::as_const(locks))
         if (!cards.contains(id))
             listing.bare << id;
-    std::sort(listing.copies.begin(), listing.copies.end(),
-              [](const auto &a, const auto &b) { return a.second != b.second ? a.second > b.second : a.first < b.first; });
+    std::sort(listing.copies.begin(), listing.copies.end(), [](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
     return listing;
 }
 
@@ -179,7 +180,8 @@ const std::vector<LeftCopy> &RecoverySession::claimLeftCopies(int limit)
     for (const auto &[id, time] : listing.copies) {
         if (int(m_claims.size()) >= limit)
             break;
-        const bool claimed = std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+        const bool claimed =
+            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
         if (claimed)
             continue;
         UniqueFd lock = lockFile(path(id, LockSuffix));
@@ -232,15 +234,15 @@ void RecoverySession::deleteLeftCopies()
     }
 }
 
-template <typename Each>
-int RecoverySession::forEachStale(const QDateTime &cutoff, Each each) const
+template<typename Each> int RecoverySession::forEachStale(const QDateTime &cutoff, Each each) const
 {
     const Listing listing = list();
     int count = 0;
     for (const auto &[id, time] : listing.copies) {
         if (time >= cutoff)
             continue;
-        const bool claimed = std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+        const bool claimed =
+            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
         if (claimed)
             continue;
         const UniqueFd lock = lockFile(path(id, LockSuffix));

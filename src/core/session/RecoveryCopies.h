@@ -109,8 +109,7 @@ private:
         QStringList setAside;   // ids of ID.tvl.bad
     };
     Listing list() const;
-    template <typename Each>
-    int forEachStale(const QDateTime &cutoff, Each each) const;
+    template<typename Each> int forEachStale(const QDateTime &cutoff, Each each) const;
 
     QString m_folder;
     QString m_id;

@@ -26,8 +26,8 @@ void TForm1::offerRecovery()
     // says whether they go.
     const QDateTime cutoff = QDateTime::currentDateTime().addDays(-RecoverySession::StaleAfterDays);
     if (const int stale = m_recovery->countStale(cutoff); stale > 0) {
-        if (ErrorGuard::presenter()->information(this, Msg::askDeleteStaleCopies(stale, RecoverySession::StaleAfterDays),
-                                                 MsgButton::Yes | MsgButton::No)
+        if (ErrorGuard::presenter()->information(
+                this, Msg::askDeleteStaleCopies(stale, RecoverySession::StaleAfterDays), MsgButton::Yes | MsgButton::No)
             == mrYes)
             m_recovery->deleteStale(cutoff);
     }

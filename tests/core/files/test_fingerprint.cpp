@@ -27,7 +27,7 @@ bool setModified(const QString &path, std::int64_t ns)
 
 using Change = std::function<void(const QString &path, const FileFingerprint &known)>;
 
-} // namespace
+}   // namespace
 
 class TestFingerprint : public QObject
 {
@@ -41,12 +41,13 @@ private Q_SLOTS:
         QTest::addColumn<DiskChange>("quick");
 
         const auto write = [](const QByteArray &bytes) {
-            return [bytes](const QString &path, const FileFingerprint &) { QVERIFY(TestFiles::writeFile(path, bytes)); };
+            return
+                [bytes](const QString &path, const FileFingerprint &) { QVERIFY(TestFiles::writeFile(path, bytes)); };
         };
         QTest::newRow("untouched") << true << Change([](const QString &, const FileFingerprint &) {})
                                    << DiskChange::None << DiskChange::None;
-        QTest::newRow("other bytes, other size") << true << Change(write("Tavelo DataFile\r\n2\r\n")) << DiskChange::Changed
-                                                 << DiskChange::Changed;
+        QTest::newRow("other bytes, other size")
+            << true << Change(write("Tavelo DataFile\r\n2\r\n")) << DiskChange::Changed << DiskChange::Changed;
         // A program that writes in place and puts the time back: only the
         // bytes tell, and only the full check reads them.
         QTest::newRow("same size and time, other bytes")
@@ -72,8 +73,8 @@ private Q_SLOTS:
         }) << DiskChange::Missing << DiskChange::Missing;
         QTest::newRow("not there, still not there")
             << false << Change([](const QString &, const FileFingerprint &) {}) << DiskChange::None << DiskChange::None;
-        QTest::newRow("not there, then made") << false << Change(write("Tavelo DataFile\r\n")) << DiskChange::Changed
-                                              << DiskChange::Changed;
+        QTest::newRow("not there, then made")
+            << false << Change(write("Tavelo DataFile\r\n")) << DiskChange::Changed << DiskChange::Changed;
     }
     void changesOnDisk()
     {
@@ -99,7 +100,8 @@ private Q_SLOTS:
         CardDocument doc;
         doc.setMessageSink(&sink);
         const QString path = dir.filePath(QStringLiteral("card.tvl"));
-        QVERIFY(TestFiles::writeFile(path, TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "営業"))));
+        QVERIFY(TestFiles::writeFile(
+            path, TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "営業"))));
         QCOMPARE(cardFileOnDisk(doc), DiskChange::None);   // not known: nothing to compare
         doc.SetDocFileName(path);
         bool isCard = false;
@@ -111,7 +113,8 @@ private Q_SLOTS:
         doc.setTextCaption(0, QStringLiteral("総務"));
         QVERIFY(SaveCardFile(doc));
         QCOMPARE(cardFileOnDisk(doc), DiskChange::None);
-        QVERIFY(TestFiles::writeFile(path, TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "人事"))));
+        QVERIFY(TestFiles::writeFile(
+            path, TestFiles::cardBytes(TestFiles::fixedLines() + TestFiles::textRecord("#0", "人事"))));
         QCOMPARE(cardFileOnDisk(doc), DiskChange::Changed);
 
         // Another name forgets the file.

@@ -42,10 +42,7 @@ void leaveCopy(const QString &folder, const QString &id, const QByteArray &card,
 
 // What a crash at every start for weeks leaves: count copies, one every ten
 // minutes back from now (the newest "copy-0000"), their locks held by no one.
-QDateTime manyCopiesTime(const QDateTime &now, int i)
-{
-    return now.addSecs(-600 * i - 300);
-}
+QDateTime manyCopiesTime(const QDateTime &now, int i) { return now.addSecs(-600 * i - 300); }
 
 void leaveManyCopies(const QString &folder, int count, const QDateTime &now)
 {
