@@ -4,6 +4,8 @@
 #include "UiTestSupport.h"
 #include "cardfile/CardFile.h"
 
+#include <QFileSystemWatcher>
+
 #include <cstdio>
 
 namespace {
@@ -163,6 +165,27 @@ private Q_SLOTS:
         w.changeHere(QStringLiteral("未保存"));
         w.form.checkCardOnDisk();
         QCOMPARE(w.presenter.infos.size(), 2);
+    }
+
+    // Watchers miss some changes (a file renamed into place on some file
+    // systems, a network folder): coming back to the window checks as well.
+    void activationNoticesAnotherProgramsSave()
+    {
+        Window w;
+        auto *watcher = w.form.findChild<QFileSystemWatcher *>();
+        QVERIFY(watcher);
+        watcher->blockSignals(true);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        w.otherProgramSaves(QStringLiteral("他方の変更"));
+        QTest::qWait(100);
+        QCOMPARE(w.presenter.infos, QStringList());
+        w.presenter.answers << mrYes;
+        w.form.activateWindow();
+        QTRY_COMPARE(w.presenter.infos, QStringList{Msg::askReloadChanged(w.card)});
+        QCOMPARE(w.doc().TextBoxes(0)->Caption, QStringLiteral("他方の変更"));
     }
 
     // The file's watcher notices a save of the other program without the
