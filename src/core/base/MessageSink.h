@@ -6,12 +6,14 @@
 #include <QFlags>
 #include <QString>
 
-enum class MsgButton : unsigned { Yes = 1, No = 2, Ok = 4, Cancel = 8 };
+// Overwrite and SaveAs answer the question before a save over a card that
+// another program has changed.
+enum class MsgButton : unsigned { Yes = 1, No = 2, Ok = 4, Cancel = 8, Overwrite = 16, SaveAs = 32 };
 Q_DECLARE_FLAGS(MsgButtons, MsgButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(MsgButtons)
 
 // Results of the information box: the code of the button pressed.
-enum MsgResult : int { mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+enum MsgResult : int { mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7, mrOverwrite = 20, mrSaveAs = 21 };
 
 class MessageSink
 {

@@ -200,6 +200,30 @@ inline QString recoveryCopyFailed(const QString &folder, const QString &reason)
 {
     return QStringLiteral("復元用のコピーを %1 に保存できません（%2）。作業中の名刺はこまめに保存してください。").arg(folder, reason);
 }
+// A recovery copy that could not be read back; %1 is where it is kept.
+inline QString recoveryCopyKept(const QString &path)
+{
+    return QStringLiteral("名刺を復元できませんでした。復元用のコピーは次の場所に残してあります:\n%1").arg(path);
+}
+// %1 copies older than %2 days.
+inline QString askDeleteStaleCopies(int count, int days)
+{
+    return QStringLiteral("%2 日より前の復元用のコピーが %1 件あります。削除しますか？").arg(count).arg(days);
+}
+// The card's file changed on disk since it was read or saved: before a save,
+// and while the card is unchanged here. %1 is the file.
+inline QString changedOnDisk() { return QStringLiteral("他のプログラムで変更されています。上書きしますか？"); }
+inline QString askOverwriteChanged(const QString &path) { return path + QLatin1Char('\n') + changedOnDisk(); }
+inline QString askSaveVanished(const QString &path)
+{
+    return path + QStringLiteral("\n他のプログラムで削除または移動されています。この名前で保存しますか？");
+}
+inline QString askReloadChanged(const QString &path)
+{
+    return path + QStringLiteral("\n他のプログラムで変更されました。読み込み直しますか？");
+}
+inline QString buttonOverwrite() { return QStringLiteral("上書き(&O)"); }
+inline QString buttonSaveAs() { return QStringLiteral("名前を付けて保存(&A)"); }
 inline QString stepDropPicture() { return QStringLiteral("画像の追加"); }
 
 // About box

@@ -283,6 +283,8 @@ void CardDocument::setPrintSettings(const PrintSettings &settings)
 
 void CardDocument::SetDocFileName(const QString &name)
 {
+    if (name != m_docFileName)
+        m_diskFingerprint.reset();
     m_docFileName = name;
     Q_EMIT docFileNameChanged(name);
 }

@@ -5,6 +5,7 @@
 // the card file, the sheet renderer and the command-line tool read it here.
 #include "card/BoxFont.h"
 #include "card/PrintSettings.h"
+#include "files/FileFingerprint.h"
 
 #include <QImage>
 #include <QObject>
@@ -140,6 +141,12 @@ public:
     const QString &DocFileName() const { return m_docFileName; }
     void SetDocFileName(const QString &name);
 
+    // The card's file as it was last read or written, to tell before a save
+    // whether another program has changed it since; nothing when that is not
+    // known (a new card, a recovered one). Another file name forgets it.
+    const std::optional<FileFingerprint> &diskFingerprint() const { return m_diskFingerprint; }
+    void setDiskFingerprint(const std::optional<FileFingerprint> &print) { m_diskFingerprint = print; }
+
     const PrintSettings &printSettings() const { return m_print; }
     void setPrintSettings(const PrintSettings &settings);
     std::uint8_t PrintGuide() const { return m_print.PrintGuide; }
@@ -171,6 +178,7 @@ private:
     std::array<std::optional<MoveImageRecord>, SlotCount> m_images;
     BoxRef m_currentBox;
     QString m_docFileName;
+    std::optional<FileFingerprint> m_diskFingerprint;
     bool m_modified = false;
     PrintSettings m_print;
 };

@@ -2,6 +2,7 @@
 // The card data file (.tvl): four fixed lines, then ten-line text box records
 // and six-line image box records; CR LF line ends, text in code page 932.
 #include "cardfile/PictureLoads.h"
+#include "files/FileFingerprint.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,7 +22,8 @@ constexpr int MaxCardTextLength = 32767;
 // text that code page 932 cannot store (the information box says which).
 bool WriteCardFile(const CardDocument &doc, const QString &path);
 // Save: WriteCardFile to the document's own file name; once the card is in
-// its file the modified flag is cleared.
+// its file the modified flag is cleared and the document keeps the file's
+// fingerprint as written.
 bool SaveCardFile(CardDocument &doc);
 
 // What WriteCardFile writes; nothing (after the same message) when the
@@ -41,6 +43,14 @@ std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);
 // A read, finished or not, leaves the modified flag clear: the card is as
 // its file holds it (or as far as it could be read).
 void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr, const PictureUse &use = {});
+// The Open command's read: LoadCardFile, and the document keeps the file's
+// fingerprint, taken from the open file before its bytes are read (for a file
+// that is not there, its absence), so that a save can tell whether another
+// program has changed it since.
+void OpenCardFile(CardDocument &doc, const QString &path, bool *isCard = nullptr);
+// How the document's file now differs from what was read or last written;
+// no change when that is not known. quick as for compareWithDisk.
+DiskChange cardFileOnDisk(const CardDocument &doc, bool quick = false);
 // The same read from a file already open, from where it stands.
 void LoadCardStream(CardDocument &doc, int fd, bool *isCard = nullptr, const PictureUse &use = {});
 

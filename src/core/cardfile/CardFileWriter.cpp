@@ -150,6 +150,9 @@ bool SaveCardFile(CardDocument &doc)
 {
     if (!WriteCardFile(doc, doc.DocFileName()))
         return false;
+    // The same card forms the same bytes: what was just written.
+    if (const std::optional<QByteArray> bytes = CardFileBytesIfStorable(doc))
+        doc.setDiskFingerprint(FileFingerprint::ofWritten(doc.DocFileName(), *bytes));
     doc.SetModified(false);
     return true;
 }

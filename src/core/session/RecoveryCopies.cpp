@@ -10,12 +10,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
-#include <QSet>
 
 #include <algorithm>
+#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +27,8 @@ namespace {
 constexpr const char *LockSuffix = ".lock";
 constexpr const char *CardSuffix = ".tvl";
 constexpr const char *NameSuffix = ".name";
+// A copy that could not be read back, kept for the user and offered no more.
+constexpr const char *SetAsideSuffix = ".bad";
 
 QString newSessionId()
 {
@@ -82,13 +88,15 @@ QString defaultPath()
 
 } // namespace RecoveryFolder
 
-void LoadLeftCopy(CardDocument &doc, const LeftCopy &copy)
+bool LoadLeftCopy(CardDocument &doc, const LeftCopy &copy)
 {
-    struct MarkModified {
-        CardDocument &doc;
-        ~MarkModified() { doc.SetModified(); }
-    } mark{doc};
-    LoadCardFile(doc, copy.cardPath);
+    // Only a copy read whole is work to keep: a card marked modified after a
+    // failed read would be saved, empty, over the card it was named after.
+    bool isCard = false;
+    LoadCardFile(doc, copy.cardPath, &isCard);
+    if (isCard)
+        doc.SetModified();
+    return isCard;
 }
 
 RecoverySession::RecoverySession(const QString &folder) : m_folder(folder), m_id(newSessionId())
@@ -155,23 +163,65 @@ void RecoverySession::removeFiles(const QString &id, bool withLock) const
         QFile::remove(path(id, LockSuffix));   // only by the holder of the lock
 }
 
-const std::vector<LeftCopy> &RecoverySession::claimLeftCopies()
+RecoverySession::Listing RecoverySession::list() const
 {
-    QSet<QString> ids;
-    const QStringList files = QDir(m_folder).entryList({QStringLiteral("*.lock"), QStringLiteral("*.tvl")}, QDir::Files);
-    for (const QString &file : files)
-        ids.insert(QFileInfo(file).completeBaseName());
-    for (const Claim &claim : m_claims)
-        ids.remove(claim.copy.id);
-    ids.remove(m_id);
+    // Read with the system's calls: thousands of entries are listed and
+    // timed in a few milliseconds, through one descriptor.
+    Listing listing;
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(nativePath(m_folder).constData()), ::closedir);
+    if (!dir)
+        return listing;
+    const QByteArray card(CardSuffix), lock(LockSuffix), aside = card + SetAsideSuffix;
+    QHash<QString, QDateTime> cards;
+    QStringList locks;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name.endsWith(aside)) {
+            listing.setAside << QFile::decodeName(name.chopped(aside.size()));
+        } else if (name.endsWith(lock)) {
+            locks << QFile::decodeName(name.chopped(lock.size()));
+        } else if (name.endsWith(card)) {
+            struct stat st {};
+            if (::fstatat(::dirfd(dir.get()), name.constData(), &st, 0) == 0 && S_ISREG(st.st_mode))
+                cards.insert(QFile::decodeName(name.chopped(card.size())),
+                             QDateTime::fromMSecsSinceEpoch(std::int64_t(st.st_mtim.tv_sec) * 1000
+                                                            + st.st_mtim.tv_nsec / 1000000));
+        }
+    }
+    cards.remove(m_id);
+    for (auto it = cards.cbegin(); it != cards.cend(); ++it)
+        listing.copies.emplace_back(it.key(), it.value());
+    for (const QString &id : std::as_const(locks))
+        if (id != m_id && !cards.contains(id))
+            listing.bare << id;
+    std::sort(listing.copies.begin(), listing.copies.end(), [](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    return listing;
+}
 
-    for (const QString &id : std::as_const(ids)) {
+const std::vector<LeftCopy> &RecoverySession::claimLeftCopies(int limit)
+{
+    const Listing listing = list();
+    // Programs that ended before they had a copy leave a lock alone.
+    for (const QString &id : listing.bare) {
+        const UniqueFd lock = lockFile(path(id, LockSuffix));
+        if (lock.isOpen() && !QFileInfo::exists(path(id, CardSuffix)))
+            removeFiles(id, true);
+    }
+    for (const auto &[id, time] : listing.copies) {
+        if (int(m_claims.size()) >= limit)
+            break;
+        const bool claimed =
+            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+        if (claimed)
+            continue;
         UniqueFd lock = lockFile(path(id, LockSuffix));
         if (!lock.isOpen())
             continue;   // its program is running
         const QFileInfo card(path(id, CardSuffix));
         if (!card.exists()) {
-            removeFiles(id, true);   // a program that ended before it had a copy
+            removeFiles(id, true);   // taken by another start meanwhile
             continue;
         }
         LeftCopy copy{id, card.filePath(), readName(path(id, NameSuffix)), card.lastModified()};
@@ -183,6 +233,80 @@ const std::vector<LeftCopy> &RecoverySession::claimLeftCopies()
     for (const Claim &claim : m_claims)
         m_claimed.push_back(claim.copy);
     return m_claimed;
+}
+
+QString RecoverySession::setAsideClaimed(const QString &id)
+{
+    const auto it = std::find_if(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+    const QString card = path(id, CardSuffix);
+    if (it == m_claims.end())
+        return card;
+    QString kept = card;
+    const QString aside = card + QLatin1String(SetAsideSuffix);
+    if (::rename(nativePath(card).constData(), nativePath(aside).constData()) == 0) {
+        kept = aside;
+        const QString name = path(id, NameSuffix);
+        ::rename(nativePath(name).constData(), nativePath(name + QLatin1String(SetAsideSuffix)).constData());
+        QFile::remove(path(id, LockSuffix));   // still held: no one takes it meanwhile
+    }
+    m_claims.erase(it);
+    m_claimed.erase(std::remove_if(m_claimed.begin(), m_claimed.end(), [&](const LeftCopy &c) { return c.id == id; }),
+                    m_claimed.end());
+    return kept;
+}
+
+void RecoverySession::deleteLeftCopies()
+{
+    deleteClaimed();
+    const Listing listing = list();
+    for (const auto &entry : listing.copies) {
+        const UniqueFd lock = lockFile(path(entry.first, LockSuffix));
+        if (lock.isOpen())
+            removeFiles(entry.first, true);
+    }
+}
+
+template<typename Each> int RecoverySession::forEachStale(const QDateTime &cutoff, Each each) const
+{
+    const Listing listing = list();
+    int count = 0;
+    for (const auto &[id, time] : listing.copies) {
+        if (time >= cutoff)
+            continue;
+        const bool claimed =
+            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+        if (claimed)
+            continue;
+        const UniqueFd lock = lockFile(path(id, LockSuffix));
+        if (!lock.isOpen())
+            continue;   // a program that still runs, however long ago it last changed its card
+        each(id, false);
+        ++count;
+    }
+    for (const QString &id : listing.setAside) {
+        if (QFileInfo(path(id, CardSuffix) + QLatin1String(SetAsideSuffix)).lastModified() >= cutoff)
+            continue;
+        each(id, true);
+        ++count;
+    }
+    return count;
+}
+
+int RecoverySession::countStale(const QDateTime &cutoff) const
+{
+    return forEachStale(cutoff, [](const QString &, bool) {});
+}
+
+int RecoverySession::deleteStale(const QDateTime &cutoff)
+{
+    return forEachStale(cutoff, [this](const QString &id, bool setAside) {
+        if (setAside) {
+            QFile::remove(path(id, CardSuffix) + QLatin1String(SetAsideSuffix));
+            QFile::remove(path(id, NameSuffix) + QLatin1String(SetAsideSuffix));
+        } else {
+            removeFiles(id, true);   // under the lock forEachStale holds
+        }
+    });
 }
 
 void RecoverySession::deleteClaimed(const QString &id)

@@ -38,6 +38,8 @@ InformationBox::InformationBox(QWidget *parent, const QString &text, MsgButtons 
         {MsgButton::Yes, mrYes, Msg::buttonYes()},
         {MsgButton::No, mrNo, Msg::buttonNo()},
         {MsgButton::Ok, mrOk, Msg::buttonOk()},
+        {MsgButton::Overwrite, mrOverwrite, Msg::buttonOverwrite()},
+        {MsgButton::SaveAs, mrSaveAs, Msg::buttonSaveAs()},
         {MsgButton::Cancel, mrCancel, Msg::buttonCancel()},
     };
     for (const Choice &c : order) {
@@ -54,7 +56,11 @@ InformationBox::InformationBox(QWidget *parent, const QString &text, MsgButtons 
     layout->addLayout(top);
     layout->addLayout(row);
 
-    m_default = buttons.testFlag(MsgButton::Ok) ? mrOk : buttons.testFlag(MsgButton::Yes) ? mrYes : 0;
+    // Over a card another program changed, Enter keeps both: Save As.
+    m_default = buttons.testFlag(MsgButton::Ok)       ? mrOk
+              : buttons.testFlag(MsgButton::Yes)    ? mrYes
+              : buttons.testFlag(MsgButton::SaveAs) ? mrSaveAs
+                                                    : 0;
     m_escape = buttons.testFlag(MsgButton::Cancel) ? mrCancel
              : buttons.testFlag(MsgButton::No)     ? mrNo
              : buttons.testFlag(MsgButton::Ok)     ? mrOk

@@ -338,8 +338,11 @@ void TForm1::showEvent(QShowEvent *event)
 void TForm1::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         runFirstActivation();
+        // Back from another program: it may have changed the card's file.
+        QTimer::singleShot(0, this, guarded([this] { checkCardOnDisk(); }));
+    }
 }
 
 void TForm1::runFirstActivation()

@@ -25,6 +25,7 @@ class HelpViewer;
 class InlineEditor;
 class MessageSink;
 class QAction;
+class QFileSystemWatcher;
 class QMenu;
 class QPrinter;
 class QScrollArea;
@@ -137,6 +138,13 @@ public:
     CardAutosave &autosave() { return *m_autosave; }
     void offerRecovery();
 
+    // Another program may change the card's file while it is open here. A
+    // change noticed while the card is unmodified (the file's watcher, and
+    // every activation of the window, since watchers miss files renamed into
+    // place) offers to read the file again; Save asks before it writes over a
+    // file that is no longer what was read or last saved.
+    void checkCardOnDisk();
+
     // Printing
     void MenuPrintOptionClick();
     void MenuCalibrationClick();
@@ -172,8 +180,15 @@ private:
     void runFirstActivation();
     void openStartPaths();
     void fillRecentMenu();
-    void restoreLeftCopy(const LeftCopy &copy);
+    // False when the copy could not be read back: the window then holds a new card.
+    bool restoreLeftCopy(const LeftCopy &copy);
+    // The read of Open: the card from path, its name in the title.
+    void readCardFile(const QString &path);
     bool writeDocument();   // Save's write; false when the card was not written
+    // Before Save writes over the card's file: mrOverwrite to write it, mrSaveAs, or mrCancel.
+    int confirmSaveOverDisk();
+    // The watcher follows the document's file.
+    void followCardFile();
     // Shows the Open command's message for a file that is not there.
     void reportMissingCard(const QString &path);
     void updateTitle();
@@ -201,6 +216,9 @@ private:
     FontChooser *m_fontChooser = nullptr;
     QString m_openDialogFile;   // the file name field of the shared open dialog
     QString m_pictureFilter;    // the picture dialog's filter chosen last
+    QFileSystemWatcher *m_cardWatcher = nullptr;
+    std::optional<FileFingerprint> m_declinedReload;   // the file as it was when reading it again was declined
+    bool m_checkingDisk = false;
     HelpViewer *m_help = nullptr;
     QAction *m_helpMenu = nullptr;   // the Help menu's place: the View menu stands before it
 };

@@ -2,6 +2,7 @@
 #include "window/Main.h"
 
 #include "base/Messages.h"
+#include "base/TaveloError.h"
 #include "cardfile/CardFile.h"
 #include "dialogs/Dialogs.h"
 #include "widgets/ErrorGuard.h"
@@ -59,6 +60,7 @@ void TForm1::ResetDocument()
     m_doc.SetDocFileName(Msg::defaultDocumentName());
     updateTitle();
     m_autosave->cardMatchesFile();
+    followCardFile();
 }
 
 void TForm1::MenuNewClick()
@@ -105,26 +107,51 @@ void TForm1::openCardFile(const QString &path)
             return;
         }
     }
+    readCardFile(path);
+}
+
+void TForm1::readCardFile(const QString &path)
+{
     m_doc.ClearBoxes();
     m_history.clear();
     m_doc.SetDocFileName(path);
     updateTitle();
     EditorFollowsCurrentBox follow(m_doc, Edit1);
     CardMatchesFileAfterRead matches(*m_autosave);
+    struct WatchAfterRead {
+        TForm1 &form;
+        ~WatchAfterRead() { form.followCardFile(); }
+    } watch{*this};
     bool isCard = false;
-    LoadCardFile(m_doc, m_doc.DocFileName(), &isCard);
+    OpenCardFile(m_doc, path, &isCard);
     if (isCard)
         m_recent.add(path);
 }
 
-void TForm1::restoreLeftCopy(const LeftCopy &copy)
+bool TForm1::restoreLeftCopy(const LeftCopy &copy)
 {
     m_doc.ClearBoxes();
     m_history.clear();
     m_doc.SetDocFileName(copy.docFileName.isEmpty() ? Msg::defaultDocumentName() : copy.docFileName);
     updateTitle();
+    followCardFile();
     EditorFollowsCurrentBox follow(m_doc, Edit1);
-    LoadLeftCopy(m_doc, copy);
+    QString failure;
+    try {
+        if (LoadLeftCopy(m_doc, copy))
+            return true;
+    } catch (const TaveloError &error) {
+        failure = error.message();
+    }
+    // What could not be read back is no work to keep under the card's name:
+    // an empty or half-read card saved there would replace the real one.
+    // The window holds a new card, and the copy is set aside for the user.
+    ResetDocument();
+    const QString kept = m_recovery->setAsideClaimed(copy.id);
+    if (!failure.isEmpty())
+        ErrorGuard::presenter()->error(this, errorBoxText(failure));
+    ErrorGuard::presenter()->information(this, Msg::recoveryCopyKept(kept), MsgButton::Ok);
+    return false;
 }
 
 void TForm1::MenuSaveClick()
@@ -141,9 +168,37 @@ bool TForm1::SaveDocument()
 {
     if (m_doc.DocFileName() == Msg::defaultDocumentName())
         return SaveDocumentAs();
+    switch (confirmSaveOverDisk()) {
+    case mrOverwrite:
+        break;
+    case mrSaveAs:
+        return SaveDocumentAs();
+    default:
+        return false;   // nothing saved: a close or New that asked for the save does not go on
+    }
     // A card the file cannot hold is not written (the message says why), and
     // the command that asked for the save does not go on as if it were.
     return writeDocument();
+}
+
+int TForm1::confirmSaveOverDisk()
+{
+    const QString &name = m_doc.DocFileName();
+    switch (cardFileOnDisk(m_doc)) {
+    case DiskChange::None:
+        break;
+    case DiskChange::Changed:
+        return ErrorGuard::presenter()->information(this, Msg::askOverwriteChanged(name),
+                                                    MsgButton::Overwrite | MsgButton::SaveAs | MsgButton::Cancel);
+    case DiskChange::Missing: {
+        // Deleted or moved by another program: saving puts the card back
+        // there, which the user may not want either.
+        const int answer = ErrorGuard::presenter()->information(this, Msg::askSaveVanished(name),
+                                                                MsgButton::Yes | MsgButton::SaveAs | MsgButton::Cancel);
+        return answer == mrYes ? int(mrOverwrite) : answer;
+    }
+    }
+    return mrOverwrite;
 }
 
 bool TForm1::SaveDocumentAs()
@@ -152,6 +207,8 @@ bool TForm1::SaveDocumentAs()
     if (!chosen)
         return false;
     m_doc.SetDocFileName(*chosen);
+    // The file was chosen to be written, whatever it holds now.
+    m_doc.setDiskFingerprint(std::nullopt);
     updateTitle();
     return writeDocument();
 }
@@ -162,6 +219,7 @@ bool TForm1::writeDocument()
         return false;
     m_autosave->cardMatchesFile();
     m_recent.add(m_doc.DocFileName());
+    followCardFile();
     return true;
 }
 

@@ -1,5 +1,6 @@
 // Recovery copies: which copies a starting program may take, and when the
 // autosave writes, keeps and removes the copy of the card.
+#include "OpenFileLimit.h"
 #include "RecordingSink.h"
 #include "TestFiles.h"
 #include "base/Messages.h"
@@ -15,12 +16,20 @@
 #include <QTest>
 #include <QUndoStack>
 
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+bool setModified(const QString &path, const QDateTime &when)
+{
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(when.toSecsSinceEpoch()), 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
 
 // What a program that was killed leaves: a card, its name and a lock file nobody holds.
@@ -31,6 +40,19 @@ void leaveCopy(const QString &folder, const QString &id, const QByteArray &card,
             && TestFiles::writeFile(base + ".lock", "12345\n"));
     QFile file(base + ".tvl");
     QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// What a crash at every start for weeks leaves: count copies, one every ten
+// minutes back from now (the newest "copy-0000"), their locks held by no one.
+QDateTime manyCopiesTime(const QDateTime &now, int i) { return now.addSecs(-600 * i - 300); }
+
+void leaveManyCopies(const QString &folder, int count, const QDateTime &now)
+{
+    for (int i = 0; i < count; ++i) {
+        const QString base = folder + QStringLiteral("/copy-%1").arg(i, 4, 10, QLatin1Char('0'));
+        QVERIFY(TestFiles::writeFile(base + ".tvl", "Tavelo DataFile\r\n") && TestFiles::writeFile(base + ".lock", ""));
+        QVERIFY(setModified(base + ".tvl", manyCopiesTime(now, i)));
+    }
 }
 
 QStringList idsOf(const std::vector<LeftCopy> &copies)
@@ -84,6 +106,69 @@ private Q_SLOTS:
         QStringList locks{first.id() + ".lock", second.id() + ".lock"};
         locks.sort();
         QCOMPARE(filesIn(dir.path()), locks);
+    }
+
+    // Thousands of left copies cost a start no more descriptors than the few
+    // it offers, and the newest comes first.
+    void thousandsOfCopiesHoldFewDescriptors()
+    {
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        leaveManyCopies(dir.path(), 5000, now);
+        RecoverySession session(dir.path());
+        OpenFileLimit limit(64);
+        QVERIFY(limit.ok());
+        const int before = ProcessUsage::openFileCount();
+        const std::vector<LeftCopy> &claimed = session.claimLeftCopies();
+        QCOMPARE(int(claimed.size()), RecoverySession::MaxClaimedCopies);
+        QCOMPARE(claimed.front().id, QStringLiteral("copy-0000"));
+        QCOMPARE(claimed.back().id, QStringLiteral("copy-0004"));
+        QVERIFY(ProcessUsage::openFileCount() <= before + RecoverySession::MaxClaimedCopies);
+
+        const QDateTime cutoff = now.addDays(-RecoverySession::StaleAfterDays);
+        int stale = 0;
+        for (int i = 0; i < 5000; ++i)
+            stale += manyCopiesTime(now, i) < cutoff;
+        QVERIFY(stale > 600 && stale < 700);
+        QCOMPARE(session.countStale(cutoff), stale);
+        QCOMPARE(session.deleteStale(cutoff), stale);
+        QCOMPARE(session.countStale(cutoff), 0);
+        // Declined: every copy goes, claimed or not.
+        session.deleteLeftCopies();
+        QCOMPARE(filesIn(dir.path()), QStringList{session.id() + ".lock"});
+        QVERIFY(ProcessUsage::openFileCount() <= before);
+    }
+
+    // A copy that could not be read back is kept aside: never offered again,
+    // never deleted with the declined ones, only when old.
+    void aCopySetAsideIsKeptButNotOffered()
+    {
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        leaveCopy(dir.path(), "100-bad", "no card", QStringLiteral("/a/名刺.tvl"), now);
+        leaveCopy(dir.path(), "200-old", "old card", QStringLiteral("/a/古い.tvl"), now.addDays(-40));
+        auto running = std::make_unique<RecoverySession>(dir.path());
+        running->write("running card", QStringLiteral("/a/今.tvl"));
+        QVERIFY(setModified(running->cardPath(), now.addDays(-40)));
+
+        RecoverySession session(dir.path());
+        QCOMPARE(idsOf(session.claimLeftCopies(1)), QStringList{"100-bad"});
+        const QString kept = session.setAsideClaimed("100-bad");
+        QCOMPARE(kept, dir.filePath("100-bad.tvl.bad"));
+        QCOMPARE(TestFiles::readFile(kept), QByteArray("no card"));
+        QVERIFY(QFile::exists(dir.filePath("100-bad.name.bad")));
+        QCOMPARE(idsOf(session.claimLeftCopies()), QStringList{"200-old"});
+        session.releaseClaimed();
+        session.deleteLeftCopies();
+        QVERIFY(QFile::exists(kept));
+
+        // Old: the set-aside copy once it is; never a running program's copy.
+        const QDateTime cutoff = now.addDays(-RecoverySession::StaleAfterDays);
+        QCOMPARE(session.countStale(cutoff), 0);
+        QVERIFY(setModified(kept, now.addDays(-31)));
+        QCOMPARE(session.deleteStale(cutoff), 1);
+        QVERIFY(!QFile::exists(kept) && !QFile::exists(dir.filePath("100-bad.name.bad")));
+        QVERIFY(running->hasCopy());
     }
 
     void theCopyFollowsTheCard()
