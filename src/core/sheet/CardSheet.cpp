@@ -111,17 +111,26 @@ bool needsEmboldening(const QGlyphRun &run)
     return true;
 }
 
-// Takes the runs to be emboldened out of runs, as one outline.
-QPainterPath takeEmboldened(QList<QGlyphRun> &runs)
+// Takes the runs to be emboldened out of runs.
+QList<QGlyphRun> takeEmboldened(QList<QGlyphRun> &runs)
+{
+    QList<QGlyphRun> taken;
+    for (auto it = runs.begin(); it != runs.end();) {
+        if (needsEmboldening(*it)) {
+            taken.append(*it);
+            it = runs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
+}
+
+// The runs' glyphs as one outline, baseline at y = 0.
+QPainterPath outlineOf(const QList<QGlyphRun> &runs)
 {
     QPainterPath path;
-    for (auto it = runs.begin(); it != runs.end();) {
-        if (!needsEmboldening(*it)) {
-            ++it;
-            continue;
-        }
-        const QGlyphRun run = *it;
-        it = runs.erase(it);
+    for (const QGlyphRun &run : runs) {
         const QRawFont raw = run.rawFont();
         // The outlines at a size of their own, scaled to the run's: the face's
         // state at the run's size (what it last drew) moves them by a few
@@ -153,7 +162,7 @@ QPainterPath takeEmboldened(QList<QGlyphRun> &runs)
 // raster device also drawn once into a picture, since filling such an
 // outline costs many times the glyphs. Kept for the texts last asked for
 // (the print view asks again at every change of the card).
-std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &key, const QPainterPath &outline,
+std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &key, const QList<QGlyphRun> &runs,
                                                                 qreal width, const QColor &color, bool raster)
 {
     static QMutex mutex;
@@ -164,6 +173,7 @@ std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &k
             return *found;
     }
     auto made = std::make_shared<CardSheet::EmboldenedText>();
+    const QPainterPath outline = outlineOf(runs);
     QPainterPathStroker stroker;
     stroker.setWidth(width);
     stroker.setJoinStyle(Qt::RoundJoin);
@@ -261,15 +271,15 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     printed.bounds = box.bounds;
     printed.glyphs = shapedText(text, font, device);
     printed.color = FontMapping::toQColor(boxFont.color());
-    const QPainterPath outline = takeEmboldened(printed.glyphs);
-    if (!outline.isEmpty()) {
+    const QList<QGlyphRun> bold = takeEmboldened(printed.glyphs);
+    if (!bold.isEmpty()) {
         const bool raster = device.devType() == QInternal::Image;
         const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
                                 .arg(text, font.key())
                                 .arg(printed.color.rgba())
                                 .arg(device.logicalDpiY())
                                 .arg(raster);
-        printed.emboldened = emboldenedText(key, outline, font.pixelSize() * EmboldenPerEm, printed.color, raster);
+        printed.emboldened = emboldenedText(key, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
     }
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
