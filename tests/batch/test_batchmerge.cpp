@@ -2,8 +2,11 @@
 // list saved in code page 932 gives one card a person, and every bad input
 // its exit status.
 #include "BatchRun.h"
+#include "ProcessUsage.h"
 #include "TestFiles.h"
 #include "base/CodePage932.h"
+#include "base/Messages.h"
+#include "merge/MergeList.h"
 
 #include <QDir>
 #include <QImage>
@@ -87,6 +90,29 @@ private Q_SLOTS:
         if (pages > 0)
             QCOMPARE(int(pdfPageCount(readFile(outputs.first()))), pages);
         QVERIFY(!QFile::exists(path(QStringLiteral("none.pdf"))));
+    }
+
+    // A job that runs out of memory ends with its message and exit status 3,
+    // nothing written; it never ends the tool by a signal. The list is as
+    // large as a list may be (sparse on disk) and the tool's address space
+    // too small to read it.
+    void outOfMemoryEndsTheJob()
+    {
+#ifdef TAVELO_ASAN
+        QSKIP("the address space is limited: not under AddressSanitizer");
+#endif
+        const QString list = path(QStringLiteral("huge.csv"));
+        {
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a\n") == 2 && file.resize(MergeList::MaxFileBytes));
+        }
+        const QString pdf = path(QStringLiteral("memory.pdf"));
+        const BatchRun run = runBatchWithin({"print", path("card.tvl"), "-o", pdf, "--merge", list}, rlim_t(256) << 20);
+        const QString said = QString::fromUtf8(run.err);
+        QVERIFY2(run.exitCode == 3, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
+        QVERIFY2(said.contains(Msg::outOfMemory()), qPrintable(said));
+        QVERIFY(!QFile::exists(pdf));
+        QFile::remove(list);
     }
 
     void mergeInfo()

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
+#include <QPainterPath>
 #include <QSize>
 
 #include <functional>
@@ -67,12 +68,15 @@ private:
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
         int descent = 0;
-        bool isQr = false;   // a QR code box: qr is drawn instead of the glyphs
-        QImage qr;           // the symbol, null when it cannot be printed
+        bool isQr = false;   // a QR code box: its modules are drawn instead of the glyphs
+        // The symbol's dark modules, the quiet zone's corner at (0, 0); empty
+        // when it cannot be printed. qrSide: the symbol with its quiet zone.
+        QPainterPath qrModules;
+        int qrSide = 0;
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
-    PrintedText prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const;
+    PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
 
     void PrintGuides(QPainter &painter) const;
     void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const;
