@@ -94,6 +94,44 @@ private Q_SLOTS:
         QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}03-2222"));
     }
 
+    // An image box whose path holds fields opens without a message and shows
+    // its path; a row shown on the card shows that row's picture, or the
+    // row's path where the picture cannot be loaded.
+    void placeholderPictureShowsItsPath()
+    {
+        TestWindow w;
+        const QString design = m_dir.filePath(QStringLiteral("{番号}.png"));
+        const QString card = m_dir.filePath(QStringLiteral("photo.tvl"));
+        const QString list = m_dir.filePath(QStringLiteral("photos.csv"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(TestFiles::fixedLines()
+                                                                 << TestFiles::imageRecord(QStringLiteral("$0"), design, 10, 10, 60, 60))));
+        QVERIFY(TestFiles::writeFile(list, "番号\n1\n2\n"));
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(m_dir.filePath(QStringLiteral("1.png"))));
+        w.form.openCardFile(card);
+        QVERIFY(w.presenter.errors.isEmpty() && w.presenter.infos.isEmpty());
+        TImage *image = w.form.imageControl(0);
+        QVERIFY(image->picture().isNull());
+        QCOMPARE(image->placeholder(), design);
+
+        w.files.openAnswers << list;
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            dialog.BrowseButton->click();
+            dialog.ShownRow->setValue(1);
+            QCOMPARE(image->picture().pixel(0, 0), qRgb(255, 0, 0));
+            QCOMPARE(image->placeholder(), QString());
+            dialog.ShownRow->setValue(2);
+            QVERIFY(image->picture().isNull());
+            QCOMPARE(image->placeholder(), m_dir.filePath(QStringLiteral("2.png")));
+            dialog.ShownRow->setValue(0);
+            QCOMPARE(image->placeholder(), design);
+        });
+        QVERIFY(opened);
+        QVERIFY(w.presenter.errors.isEmpty());
+        QVERIFY(!w.doc().Modified());
+    }
+
     void badListKeepsTheOneBefore()
     {
         TestWindow w;
