@@ -40,6 +40,8 @@ private Q_SLOTS:
         QVERIFY(picture.save(path(QStringLiteral("1.png"))));
         QVERIFY(picture.save(path(QStringLiteral("2.png"))));
         QVERIFY(writeFile(path(QStringLiteral("other.csv")), "番号,名前\n1,x\n"));
+        // A number no QR code holds, and no file name either.
+        QVERIFY(writeFile(path(QStringLiteral("long.csv")), "番号,氏名,役職\n" + QByteArray(3000, '7') + ",x,y\n"));
     }
 
     void exitStatus_data()
@@ -62,6 +64,10 @@ private Q_SLOTS:
         QTest::newRow("fields the list lacks: a warning, printed anyway")
             << QStringList{"print", card, "-o", path("lack.pdf"), "--merge", path("other.csv")} << 1
             << "差し込みデータにない項目: 氏名, 役職" << QStringList{path("lack.pdf")} << 1;
+        QTest::newRow("a row's QR code no symbol holds: listed with its row")
+            << QStringList{"print", card, "-o", path("long.pdf"), "--merge", path("long.csv")} << 1
+            << "差し込みデータの 1 行目、テキストボックス「QR:https://example.jp/{番…」: " + Msg::mergeQrLeftOut()
+            << QStringList{path("long.pdf")} << 1;
         QTest::newRow("list missing: nothing printed") << QStringList{"print", card, "-o", path("none.pdf"), "--merge", path("no.csv")}
                                                        << 1 << "ﾌｧｲﾙが見つかりません" << QStringList() << 0;
         QTest::newRow("rows without a list") << QStringList{"print", card, "-o", path("none.pdf"), "--rows", "1"} << 2

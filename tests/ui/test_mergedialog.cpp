@@ -132,6 +132,32 @@ private Q_SLOTS:
         QVERIFY(!w.doc().Modified());
     }
 
+    // What the job left off is told after it, a line an item, as many as a
+    // box can show.
+    void droppedItemsAreToldAfterTheJob()
+    {
+        TestWindow w;
+        const int slot = w.history().addTextBox();
+        w.doc().setTextBounds(slot, {10, 10, 100, 100});
+        w.doc().setTextCaption(slot, QStringLiteral("QR:(H){氏名}"));
+        const QString list = m_dir.filePath(QStringLiteral("long.csv"));
+        QVERIFY(TestFiles::writeFile(list, "氏名\n" + (QByteArray(1300, 'a') + "\n").repeated(25)));
+        const QString pdf = m_dir.filePath(QStringLiteral("dropped.pdf"));
+        w.files.openAnswers << list;
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            dialog.BrowseButton->click();
+            PdfPrinter printer(pdf);
+            dialog.printOn(printer);
+        });
+        QVERIFY(opened);
+        QCOMPARE(PdfPrinter::pages(pdf), 25);   // a sheet a row
+        QCOMPARE(w.presenter.infos.size(), 1);
+        const QStringList lines = w.presenter.infos.first().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines.first(), Msg::mergeDropped(1, Msg::mergeTextBox(QStringLiteral("QR:(H){氏名}")), Msg::mergeQrLeftOut()));
+        QCOMPARE(lines.last(), Msg::mergeMoreProblems(5));
+    }
+
     void badListKeepsTheOneBefore()
     {
         TestWindow w;

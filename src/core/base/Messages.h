@@ -366,6 +366,12 @@ inline QString mergeTextCut(int length)
     return QStringLiteral("差し込んだ文字列が長すぎます。先頭の %1 文字だけを印刷しました。").arg(length);
 }
 inline QString mergeQrLeftOut() { return QStringLiteral("QRコードが長すぎます。このQRコードは印刷しませんでした。"); }
+inline QString mergeQrTooSmall()
+{
+    return QStringLiteral("QRコードがボックスに収まりません。このQRコードは印刷しませんでした。");
+}
+// More lines than a message box shows.
+inline QString mergeMoreProblems(qsizetype more) { return QStringLiteral("ほか %1 件").arg(more); }
 inline QString mergePathTooLong(int length)
 {
     return QStringLiteral("画像のパスが長すぎます（%1 文字まで）。そのカードは画像なしで印刷しました。").arg(length);

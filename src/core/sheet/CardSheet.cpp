@@ -110,8 +110,10 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
             m_images[n].picture = pictures[n];
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const TextBox *box = doc.TextBoxes(slot))
+        if (const TextBox *box = doc.TextBoxes(slot)) {
             m_texts.push_back(prepareText(*box, device));
+            m_texts.back().slot = slot;
+        }
     }
 }
 
@@ -237,7 +239,21 @@ CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption 
     printed.color = FontMapping::toQColor(box.Font.color());
     printed.qrModules = QrDrawing::darkModules(symbol, module);
     printed.qrSide = int(QrDrawing::side(symbol, module));
+    if (symbol.status() == QrSymbol::Status::TooLong)
+        printed.qrLeftOut = QrLeftOut::TooLong;
+    else if (symbol.isValid() && module == 0)
+        printed.qrLeftOut = QrLeftOut::TooSmall;
     return printed;
+}
+
+std::vector<CardSheet::UnprintedQr> CardSheet::unprintedQrCodes() const
+{
+    std::vector<UnprintedQr> unprinted;
+    for (const PrintedText &text : m_texts) {
+        if (text.qrLeftOut)
+            unprinted.push_back({text.slot, *text.qrLeftOut});
+    }
+    return unprinted;
 }
 
 void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const

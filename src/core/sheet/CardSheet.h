@@ -15,6 +15,7 @@
 #include <QSize>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -46,6 +47,16 @@ public:
     // others (layout().fromPaperCorner()).
     void draw(QPainter &painter) const;
 
+    // The QR code boxes this sheet leaves blank, in slot order: content no
+    // symbol holds, or a box too small for the symbol (an empty content is
+    // no code and is not listed).
+    enum class QrLeftOut { TooLong, TooSmall };
+    struct UnprintedQr {
+        int slot;
+        QrLeftOut why;
+    };
+    std::vector<UnprintedQr> unprintedQrCodes() const;
+
     // The sheet whose card a cell shows, or null for a cell left empty.
     using CellCards = std::function<const CardSheet *(int column, int row)>;
     // Draws one sheet whose cells show different cards of the same design
@@ -73,6 +84,8 @@ private:
         // when it cannot be printed. qrSide: the symbol with its quiet zone.
         QPainterPath qrModules;
         int qrSide = 0;
+        std::optional<QrLeftOut> qrLeftOut;
+        int slot = 0;
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
