@@ -3,15 +3,15 @@
 // symbol centred in its box with a quiet zone of four light modules, dark
 // modules in the given colour on white. Painters are used in device pixels.
 //
-// The dark modules are one path of rectangles, filled once: its cost follows
-// the symbol's modules, never the device's pixels, and a PDF keeps it as
+// The dark modules are rectangles filled as one path: the cost follows the
+// symbol's modules, never the device's pixels, and a PDF keeps them as
 // vectors (a few kilobytes for a box of any size).
 #include "qr/QrSymbol.h"
 
 #include <QColor>
-#include <QPainterPath>
 #include <QRect>
 #include <QString>
+#include <QVector>
 
 #include <cstdint>
 
@@ -29,14 +29,17 @@ int moduleSize(int symbolWidth, QSize box);
 std::int64_t side(const QrSymbol &symbol, int module);
 
 // The dark modules at module pixels a module, the quiet zone's top-left
-// corner at (0, 0): one rectangle for each run of dark modules in a row.
-// Empty when the symbol is not valid or module is not positive.
-QPainterPath darkModules(const QrSymbol &symbol, int module);
+// corner at (0, 0), as rectangles that do not overlap: each run of dark
+// modules in a row, joined with the same run in the rows below it. Empty
+// when the symbol is not valid or module is not positive.
+QVector<QRect> darkModules(const QrSymbol &symbol, int module);
 
-// Fills the dark modules of a path from darkModules() in colour, with the
-// quiet zone's top-left corner at topLeft; the light modules are left as
-// they are (the caller whitens the box).
-void fillModules(QPainter &painter, const QPainterPath &modules, QPoint topLeft, const QColor &colour);
+// Fills the rectangles of darkModules() in colour as one path, the quiet
+// zone's top-left corner at topLeft; the light modules are left as they
+// are (the caller whitens the box). A PDF gets one "re … f" path per symbol
+// in the symbol's own coordinates, so the copies in the cells of a sheet
+// compress to almost nothing.
+void fillModules(QPainter &painter, const QVector<QRect> &modules, QPoint topLeft, const QColor &colour);
 
 // Where a symbol of side pixels stands in box: centred, on whole pixels.
 QPoint centredIn(const QRect &box, int side);

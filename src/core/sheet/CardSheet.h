@@ -11,7 +11,8 @@
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
-#include <QPainterPath>
+#include <QRect>
+#include <QVector>
 #include <QSize>
 
 #include <functional>
@@ -82,7 +83,7 @@ private:
         bool isQr = false;   // a QR code box: its modules are drawn instead of the glyphs
         // The symbol's dark modules, the quiet zone's corner at (0, 0); empty
         // when it cannot be printed. qrSide: the symbol with its quiet zone.
-        QPainterPath qrModules;
+        QVector<QRect> qrModules;
         int qrSide = 0;
         std::optional<QrLeftOut> qrLeftOut;
         int slot = 0;
