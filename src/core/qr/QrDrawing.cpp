@@ -30,8 +30,8 @@ QVector<QRect> darkModules(const QrSymbol &symbol, int module)
         return rects;
     // Whole pixels: a module of m pixels at column c covers [(c + 4) m, (c + 5) m),
     // which is what a fill without smoothing paints. A run that starts and
-    // ends where one in the row above did makes that rectangle taller:
-    // a quarter fewer rectangles for a typical symbol.
+    // ends where one in the row above did makes that rectangle taller
+    // instead of adding one.
     std::map<std::pair<int, int>, qsizetype> open;   // (first, last module) of runs in the row above
     for (int y = 0; y < symbol.width(); ++y) {
         std::map<std::pair<int, int>, qsizetype> next;

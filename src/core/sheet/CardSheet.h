@@ -12,8 +12,8 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QRect>
-#include <QVector>
 #include <QSize>
+#include <QVector>
 
 #include <functional>
 #include <optional>
