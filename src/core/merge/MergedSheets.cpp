@@ -211,7 +211,8 @@ void MergedSheets::fillScratch(int row)
                 record->ImagePath = filledText(design->ImagePath, row, &cut);
                 if (cut && row >= 0)
                     tell(row, imageBoxName(*design), Msg::mergePathTooLong(MaxCardTextLength));
-                const auto found = m_pagePictures.find(PictureWant{record->ImagePath, m_printedSizes[size_t(slot)]}.key());
+                const QString key = PictureWant{record->ImagePath, m_printedSizes[size_t(slot)]}.key();
+                const auto found = m_pagePictures.find(key);
                 record->Picture = !cut && row >= 0 && found != m_pagePictures.end() ? found->second : QImage();
             }
         }

@@ -49,7 +49,8 @@ QVector<QRect> darkModules(const QrSymbol &symbol, int module)
                 next.emplace(run, above->second);
             } else {
                 next.emplace(run, rects.size());
-                rects.append(QRect((start + QuietZone) * module, (y + QuietZone) * module, (x - start) * module, module));
+                const int left = (start + QuietZone) * module;
+                rects.append(QRect(left, (y + QuietZone) * module, (x - start) * module, module));
             }
         }
         open.swap(next);

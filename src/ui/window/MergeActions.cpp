@@ -78,7 +78,8 @@ void MergeActions::showRow(int row)
         if (!MergeFields::hasFields(record.ImagePath))
             return record.Picture;
         bool cut = false;
-        const QString path = FieldText::fill(record.ImagePath, MergeFields::rowLookup(list, row), MaxCardTextLength, &cut);
+        const QString path =
+            FieldText::fill(record.ImagePath, MergeFields::rowLookup(list, row), MaxCardTextLength, &cut);
         return cut ? QImage() : shownPicture(path);
     });
 }

@@ -269,7 +269,8 @@ private Q_SLOTS:
             << "QR:(H){v}" << "" << 200 << a.repeated(1274) << cache << QStringList{Msg::mergeQrLeftOut()} << false;
         QTest::newRow("QR code too large for its box")
             << "QR:{v}" << "" << 40 << a.repeated(300) << cache << QStringList{Msg::mergeQrTooSmall()} << false;
-        QTest::newRow("QR code that fits") << "QR:{v}" << "" << 200 << "https://example.jp/" << cache << QStringList() << true;
+        QTest::newRow("QR code that fits")
+            << "QR:{v}" << "" << 200 << "https://example.jp/" << cache << QStringList() << true;
         QTest::newRow("caption cut to what a card holds")
             << "{v}{v}" << "" << 100 << QString(20000, QLatin1Char('x')) << cache
             << QStringList{Msg::mergeTextCut(MaxCardTextLength)} << true;
@@ -279,7 +280,8 @@ private Q_SLOTS:
         QTest::newRow("picture path too long to name a file")
             << "" << "{v}" << 60 << QString(40000, QLatin1Char('p')) << cache
             << QStringList{Msg::mergePathTooLong(MaxCardTextLength)} << false;
-        QTest::newRow("picture larger than the pictures kept") << "" << "{v}.png" << 60 << "big" << 1 << QStringList() << true;
+        QTest::newRow("picture larger than the pictures kept")
+            << "" << "{v}.png" << 60 << "big" << 1 << QStringList() << true;
     }
     void droppedItemsAreListed()
     {
@@ -311,11 +313,13 @@ private Q_SLOTS:
         }
         QCOMPARE(sheets.problems().size(), whys.size());
         for (qsizetype n = 0; n < whys.size(); ++n) {
-            QVERIFY2(sheets.problems()[n].startsWith(QStringLiteral("差し込みデータの 1 行目、")), qPrintable(sheets.problems()[n]));
-            QVERIFY2(sheets.problems()[n].endsWith(whys[n]), qPrintable(sheets.problems()[n]));
+            const QString &problem = sheets.problems()[n];
+            QVERIFY2(problem.startsWith(QStringLiteral("差し込みデータの 1 行目、")), qPrintable(problem));
+            QVERIFY2(problem.endsWith(whys[n]), qPrintable(problem));
         }
         const SheetLayout layout(150, 150, 96, 0, 0);
-        const QRect box(layout.pagePoint(0, 0, bounds.Left, bounds.Top), layout.pagePoint(0, 0, bounds.Left + side, bounds.Top + side));
+        const QRect box(layout.pagePoint(0, 0, bounds.Left, bounds.Top),
+                        layout.pagePoint(0, 0, bounds.Left + side, bounds.Top + side));
         bool ink = false;
         for (int y = box.top(); y < box.bottom() && !ink; ++y)
             for (int x = box.left(); x < box.right() && !ink; ++x)

@@ -190,9 +190,10 @@ private Q_SLOTS:
         const QString card = dir.filePath(QStringLiteral("qr.tvl"));
         const QString pdf = dir.filePath(QStringLiteral("qr.pdf"));
         QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(TestFiles::fixedLines() + records)));
-        const BatchRun run = runBatchWithin({QStringLiteral("print"), card, QStringLiteral("-o"), pdf, QStringLiteral("--dpi"), dpi},
-                                            rlim_t(2) << 30);
-        QVERIFY2(run.exitCode == 0, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(QString::fromUtf8(run.err))));
+        const QStringList args{QStringLiteral("print"), card, QStringLiteral("-o"), pdf, QStringLiteral("--dpi"), dpi};
+        const BatchRun run = runBatchWithin(args, rlim_t(2) << 30);
+        const QString said = QString::fromUtf8(run.err);
+        QVERIFY2(run.exitCode == 0, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
         const QByteArray bytes = TestFiles::readFile(pdf);
         QVERIFY2(bytes.size() > 0 && bytes.size() <= mostBytes, qPrintable(QString::number(bytes.size())));
         QCOMPARE(bytes.count("/Subtype /Image"), 0);
