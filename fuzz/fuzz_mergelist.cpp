@@ -1,6 +1,7 @@
 // The merge list reader: whatever bytes it is given, it either refuses them
 // with a message or gives a list within its limits, with named columns, each
-// once, and values that hold no carriage return (a caption never may).
+// once, and values that hold no carriage return (a caption never may); its
+// values filled into a text with a limit are the text filled whole, cut.
 #include "FuzzCheck.h"
 #include "base/TaveloError.h"
 #include "merge/MergeFields.h"
@@ -27,6 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                            == list.value(row, 0));
         }
         FUZZ_CHECK(list.value(list.rowCount(), 0).isEmpty());
+        // A fill with a limit is the whole fill cut there, told when cut.
+        if (list.rowCount() > 0) {
+            const QString text = list.columns().join(QStringLiteral("}{")).prepend(QLatin1Char('{')) + QLatin1Char('}');
+            const QString whole = MergeFields::fill(text, MergeFields::rowLookup(list, 0));
+            const qsizetype limit = qsizetype(size % 64);
+            bool cut = false;
+            FUZZ_CHECK(FieldText::fill(text, MergeFields::rowLookup(list, 0), limit, &cut) == whole.left(limit));
+            FUZZ_CHECK(cut == (whole.size() > limit));
+        }
     } catch (const TaveloError &e) {
         FUZZ_CHECK(!e.message().isEmpty());
     }

@@ -6,6 +6,7 @@
 #include "CollectingSink.h"
 #include "JsonWriter.h"
 #include "card/CardDocument.h"
+#include "card/FieldText.h"
 #include "qr/QrCaption.h"
 
 #include <QTextStream>
@@ -138,6 +139,9 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSiz
         json.key(QStringLiteral("name")).value(record->PanelName());
         json.key(QStringLiteral("path")).value(record->ImagePath);
         writeBounds(json, record->bounds);
+        // A path with fields: the picture of each merge row, none of its own.
+        if (FieldText::isPicturePlaceholder(record->ImagePath))
+            json.key(QStringLiteral("placeholder")).value(true);
         json.key(QStringLiteral("picture"));
         if (const std::optional<QSize> &size = pictureSizes[size_t(slot)]; !size) {
             json.null();

@@ -408,4 +408,31 @@ inline QString mergePrint() { return QStringLiteral("印刷(&P)..."); }
 inline QString mergeClose() { return QStringLiteral("閉じる(&C)"); }
 inline QString mergeGoOn() { return QStringLiteral("このまま印刷しますか？"); }
 
+// A job that ran out of memory: it is stopped, nothing of it is written.
+inline QString outOfMemory() { return QStringLiteral("メモリが足りないため、処理を中止しました。何も書き込んでいません。"); }
+
+// Merge printing: what a row's values left off its card, one line each.
+// The box as the design shows it: its caption or picture path, shortened.
+inline QString mergeTextBox(const QString &caption) { return QStringLiteral("テキストボックス「%1」").arg(caption); }
+inline QString mergeImageBox(const QString &path) { return QStringLiteral("画像ボックス「%1」").arg(path); }
+inline QString mergeDropped(int row, const QString &box, const QString &why)
+{
+    return QStringLiteral("差し込みデータの %1 行目、%2: %3").arg(row).arg(box, why);
+}
+inline QString mergeTextCut(int length)
+{
+    return QStringLiteral("差し込んだ文字列が長すぎます。先頭の %1 文字だけを印刷しました。").arg(length);
+}
+inline QString mergeQrLeftOut() { return QStringLiteral("QRコードが長すぎます。このQRコードは印刷しませんでした。"); }
+inline QString mergeQrTooSmall()
+{
+    return QStringLiteral("QRコードがボックスに収まりません。このQRコードは印刷しませんでした。");
+}
+// More lines than a message box shows.
+inline QString mergeMoreProblems(qsizetype more) { return QStringLiteral("ほか %1 件").arg(more); }
+inline QString mergePathTooLong(int length)
+{
+    return QStringLiteral("画像のパスが長すぎます（%1 文字まで）。そのカードは画像なしで印刷しました。").arg(length);
+}
+
 } // namespace Msg
