@@ -5,6 +5,7 @@
 
 #include "BatchCard.h"
 #include "CollectingSink.h"
+#include "TerminalStream.h"
 #include "card/CardDocument.h"
 #include "merge/MergeFields.h"
 #include "merge/MergeList.h"
@@ -267,7 +268,7 @@ void forgetFieldPictureMessages(const CardDocument &doc, QStringList &messages)
 int printMerged(const CardDocument &doc, const PrintOptions &options, bool cardHadMessages)
 {
     QStringList warnings;
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     std::optional<MergeList> list;
     try {
         list = MergeList::read(options.mergeList);
@@ -307,7 +308,7 @@ int printMerged(const CardDocument &doc, const PrintOptions &options, bool cardH
 
 int runPrintCommand(const QStringList &args)
 {
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     if (args.contains(QLatin1String("--help"))) {
         QTextStream(stdout) << usageText();
         return 0;
