@@ -286,6 +286,13 @@ inline QString mergeListUnknownEncoding(int line)
 {
     return QStringLiteral("差し込みデータの %1 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。").arg(line);
 }
+// A list whose lines are partly code page 932 (%1, the first) and partly UTF-8 (%2).
+inline QString mergeListMixedEncoding(int sjisLine, int utf8Line)
+{
+    return QStringLiteral("差し込みデータの %1 行目はシフトJIS、%2 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。")
+        .arg(sjisLine)
+        .arg(utf8Line);
+}
 inline QString mergeListNoHeader() { return QStringLiteral("差し込みデータに項目名の行がありません。"); }
 inline QString mergeListEmptyName(int column)
 {
