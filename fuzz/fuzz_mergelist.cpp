@@ -34,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(list.rowCount() <= MergeList::MaxRows);
         FUZZ_CHECK(QSet<QString>(list.columns().begin(), list.columns().end()).size() == list.columns().size());
         for (int row = 0; row < list.rowCount(); ++row) {
-            for (int column = 0; column < list.columns().size(); ++column)
-            {
+            for (int column = 0; column < list.columns().size(); ++column) {
                 FUZZ_CHECK(!list.value(row, column).contains(QLatin1Char('\r')));
                 FUZZ_CHECK(pairedSurrogates(list.value(row, column)));
             }
