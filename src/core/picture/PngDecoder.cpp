@@ -3,7 +3,6 @@
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "picture/PictureLimits.h"
-#include "picture/PictureMemory.h"
 
 #include <QColorSpace>
 
@@ -297,7 +296,9 @@ QImage decode(const QByteArray &bytes)
     const Plan plan = planFor(read.png, read.info);
     if (!applyPlan(read.png, read.info, &plan))
         invalid();
-    QImage image = PictureMemory::newImage(int(width), int(height), plan.format);
+    // Plain memory, as Qt's reader takes: huge pages made a picture at the
+    // size limit (10000 x 10000) load in 2.5 s instead of 1.2 s.
+    QImage image(int(width), int(height), plan.format);
     if (image.isNull() || size_t(image.bytesPerLine()) < png_get_rowbytes(read.png, read.info))
         invalid();
     setColours(read.png, read.info, plan, image);
