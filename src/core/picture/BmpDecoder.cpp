@@ -347,6 +347,8 @@ struct Checked {
 Checked checkHeaders(const Bytes &bytes, const QByteArray &data)
 {
     bytes.require(FileHeaderSize);
+    if (data.size() < FileHeaderSize)
+        endsEarly();   // the file became shorter while it was read
     if (data[0] != 'B' || data[1] != 'M')
         invalid();
     Checked checked;
