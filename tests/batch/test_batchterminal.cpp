@@ -28,7 +28,7 @@ qsizetype controlAt(const QByteArray &bytes)
     return -1;
 }
 
-} // namespace
+}   // namespace
 
 class TestBatchTerminal : public QObject
 {
@@ -48,9 +48,13 @@ private Q_SLOTS:
         lines << textRecord(QStringLiteral("#0"), QStringLiteral("bell\x07 and escape\x1B[2J"));
         lines << imageRecord(QStringLiteral("$0"), path(QStringLiteral("\x1B]0;owned\x07x.bmp")));
         QVERIFY(writeFile(path(QStringLiteral("escapes.tvl")), cardBytes(lines)));
-        QVERIFY(writeFile(path(QStringLiteral("cut.tvl")), cardBytes(fixedLines(0) << imageRecord(QStringLiteral("$0"), path(QStringLiteral("cut.png"))))));
-        QVERIFY(writeFile(path(QStringLiteral("plain.tvl")), cardBytes(fixedLines(0) << textRecord(QStringLiteral("#0"), QStringLiteral("{名前}")))));
-        QVERIFY(writeFile(path(QStringLiteral("c1.csv")), "\xE5\x90\x8D\xE5\x89\x8D,a\xC2\x9B" "2Jb\n\xE5\xB1\xB1,x\n"));
+        QVERIFY(
+            writeFile(path(QStringLiteral("cut.tvl")),
+                      cardBytes(fixedLines(0) << imageRecord(QStringLiteral("$0"), path(QStringLiteral("cut.png"))))));
+        QVERIFY(writeFile(path(QStringLiteral("plain.tvl")),
+                          cardBytes(fixedLines(0) << textRecord(QStringLiteral("#0"), QStringLiteral("{名前}")))));
+        QVERIFY(writeFile(path(QStringLiteral("c1.csv")), "\xE5\x90\x8D\xE5\x89\x8D,a\xC2\x9B"
+                                                          "2Jb\n\xE5\xB1\xB1,x\n"));
     }
 
     void onlyOwnTextsEscaped_data()
@@ -62,11 +66,14 @@ private Q_SLOTS:
         QTest::newRow("print: a picture path with escape and bell")
             << QStringList{"print", path("escapes.tvl"), "-o", pdf} << 1 << QByteArray("\\x1b]0;owned\\x07x.bmp");
         QTest::newRow("print: a PNG cut short, no libpng remark")
-            << QStringList{"print", path("cut.tvl"), "-o", pdf} << 1 << QByteArray(Msg::invalidBitmap().toUtf8() + ".\n");
+            << QStringList{"print", path("cut.tvl"), "-o", pdf} << 1
+            << QByteArray(Msg::invalidBitmap().toUtf8() + ".\n");
         QTest::newRow("print: an option with an escape")
-            << QStringList{"print", path("plain.tvl"), "-o", pdf, "--\x1B[2J"} << 2 << QByteArray("unknown option '--\\x1b[2J'");
+            << QStringList{"print", path("plain.tvl"), "-o", pdf, "--\x1B[2J"} << 2
+            << QByteArray("unknown option '--\\x1b[2J'");
         QTest::newRow("merge-info: a list path with an escape")
-            << QStringList{"merge-info", path("plain.tvl"), path("\x1B[31mred.csv")} << 1 << QByteArray("/\\x1b[31mred.csv");
+            << QStringList{"merge-info", path("plain.tvl"), path("\x1B[31mred.csv")} << 1
+            << QByteArray("/\\x1b[31mred.csv");
         QTest::newRow("merge-info: a C1 character in a column name, JSON")
             << QStringList{"merge-info", path("plain.tvl"), path("c1.csv")} << 0 << QByteArray("a\\u009b2Jb");
         QTest::newRow("info: escape and bell in a caption, JSON")

@@ -19,4 +19,4 @@ constexpr int MaxJpegScans = 100;
 constexpr std::int64_t MaxRunLengthPixelsPerByte = 4096;
 constexpr std::int64_t FreeRunLengthPixels = 4'000'000;
 
-} // namespace PictureLimits
+}   // namespace PictureLimits

@@ -21,7 +21,7 @@ struct Source {
     bool readingEnd;   // after the pixels: a missing last checksum is forgiven, as Qt does
 };
 
-} // namespace
+}   // namespace
 
 // libpng's callbacks. Errors jump back to the setjmp of the step that ran;
 // nothing is written anywhere (libpng's own handler prints to stderr).
@@ -43,14 +43,11 @@ static void readBytes(png_structp png, png_bytep out, size_t length)
     source->at += length;
 }
 
-static void quietError(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
-}
+static void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 static void quietWarning(png_structp, png_const_charp) {}
 
-} // extern "C"
+}   // extern "C"
 
 namespace {
 
@@ -245,7 +242,8 @@ QColorSpace colourSpaceOf(png_structp png, png_infop info)
         png_bytep profile = nullptr;
         png_uint_32 length = 0;
         png_get_iCCP(png, info, &name, &compression, &profile, &length);
-        QColorSpace space = QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char *>(profile), qsizetype(length)));
+        QColorSpace space =
+            QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char *>(profile), qsizetype(length)));
         if (space.isValid())
             return space;
     }
@@ -260,7 +258,8 @@ QColorSpace colourSpaceOf(png_structp png, png_infop info)
         const float gamma = float(1.0 / fileGamma);   // the file gives the encoding exponent
         double white[2], red[2], green[2], blue[2];
         if (png_get_valid(png, info, PNG_INFO_cHRM)
-            && png_get_cHRM(png, info, &white[0], &white[1], &red[0], &red[1], &green[0], &green[1], &blue[0], &blue[1])) {
+            && png_get_cHRM(png, info, &white[0], &white[1], &red[0], &red[1], &green[0], &green[1], &blue[0],
+                            &blue[1])) {
             const QColorSpace space(QPointF(white[0], white[1]), QPointF(red[0], red[1]), QPointF(green[0], green[1]),
                                     QPointF(blue[0], blue[1]), QColorSpace::TransferFunction::Gamma, gamma);
             if (space.isValid())
@@ -271,7 +270,7 @@ QColorSpace colourSpaceOf(png_structp png, png_infop info)
     return QColorSpace();
 }
 
-} // namespace
+}   // namespace
 
 namespace PngDecoder {
 
@@ -323,4 +322,4 @@ QImage decode(const QByteArray &bytes)
     return image;
 }
 
-} // namespace PngDecoder
+}   // namespace PngDecoder

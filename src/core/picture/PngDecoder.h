@@ -14,4 +14,4 @@ namespace PngDecoder {
 
 QImage decode(const QByteArray &bytes);
 
-} // namespace PngDecoder
+}   // namespace PngDecoder

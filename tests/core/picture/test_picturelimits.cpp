@@ -64,7 +64,8 @@ QByteArray makePng(std::uint32_t width, std::uint32_t height, int depth, int typ
 // The rows of an interlaced picture of 3 bytes a pixel: the seven passes.
 QByteArray interlacedRows(int width, int height)
 {
-    static const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    static const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                     {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     QByteArray raw;
     for (const auto &p : passes) {
         const int columns = (width - p[0] + p[2] - 1) / p[2];
@@ -180,7 +181,7 @@ QString tooLarge(const char *name, qint64 width, qint64 height)
     return Msg::pictureTooLarge(QString::fromLatin1(name), width, height, PictureLimits::MaxPixels / 1'000'000);
 }
 
-} // namespace
+}   // namespace
 
 class TestPictureLimits : public QObject
 {
@@ -195,15 +196,23 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");   // empty: it loads
         const int scans = PictureLimits::MaxJpegScans;
-        QTest::newRow("run-length bitmap, 14142 x 14142 in 1 KB") << "a.bmp" << emptyRunLength(14142, 14142) << tooLarge("a.bmp", 14142, 14142);
-        QTest::newRow("run-length bitmap, 10000 x 10000 in 1 KB") << "a.bmp" << emptyRunLength(10000, 10000) << Msg::invalidBitmap();
-        QTest::newRow("run-length bitmap, 2000 x 2000, only an end mark") << "a.bmp" << emptyRunLength(2000, 2000) << QString();
-        QTest::newRow("PNG header of 14000 x 14000") << "p.png" << makePng(14000, 14000, 8, 6, {}) << tooLarge("p.png", 14000, 14000);
-        QTest::newRow("PNG header of 1 x 4294967295") << "p.png" << makePng(1, 0xFFFFFFFFU, 8, 2, {}) << tooLarge("p.png", 1, 0xFFFFFFFFLL);
-        QTest::newRow("PNG of one colour, 3000 x 3000") << "p.png" << makePng(3000, 3000, 8, 0, QByteArray(3001 * 3000, '\0')) << QString();
-        QTest::newRow("JPEG of many scans") << "j.jpg" << jpegWithScans(3 * scans) << Msg::jpegTooManyScans(QStringLiteral("j.jpg"), 3 * scans, scans);
+        QTest::newRow("run-length bitmap, 14142 x 14142 in 1 KB")
+            << "a.bmp" << emptyRunLength(14142, 14142) << tooLarge("a.bmp", 14142, 14142);
+        QTest::newRow("run-length bitmap, 10000 x 10000 in 1 KB")
+            << "a.bmp" << emptyRunLength(10000, 10000) << Msg::invalidBitmap();
+        QTest::newRow("run-length bitmap, 2000 x 2000, only an end mark")
+            << "a.bmp" << emptyRunLength(2000, 2000) << QString();
+        QTest::newRow("PNG header of 14000 x 14000")
+            << "p.png" << makePng(14000, 14000, 8, 6, {}) << tooLarge("p.png", 14000, 14000);
+        QTest::newRow("PNG header of 1 x 4294967295")
+            << "p.png" << makePng(1, 0xFFFFFFFFU, 8, 2, {}) << tooLarge("p.png", 1, 0xFFFFFFFFLL);
+        QTest::newRow("PNG of one colour, 3000 x 3000")
+            << "p.png" << makePng(3000, 3000, 8, 0, QByteArray(3001 * 3000, '\0')) << QString();
+        QTest::newRow("JPEG of many scans")
+            << "j.jpg" << jpegWithScans(3 * scans) << Msg::jpegTooManyScans(QStringLiteral("j.jpg"), 3 * scans, scans);
         QTest::newRow("JPEG at the scan limit") << "j.jpeg" << jpegWithScans(scans) << QString();
-        QTest::newRow("JPEG frame of 60000 x 60000") << "j.jpg" << jpegDeclaring(60000, 60000) << tooLarge("j.jpg", 60000, 60000);
+        QTest::newRow("JPEG frame of 60000 x 60000")
+            << "j.jpg" << jpegDeclaring(60000, 60000) << tooLarge("j.jpg", 60000, 60000);
     }
     void bombs()
     {
@@ -226,12 +235,13 @@ private Q_SLOTS:
         const QString tooBig = Msg::pictureFileTooLarge(QStringLiteral("@"), PictureLimits::MaxFileBytes >> 20);
         QTest::newRow("zeros named .png") << "z.png" << QByteArray() << 200 * mb << Msg::invalidBitmap();
         QTest::newRow("zeros named .jpg") << "z.jpg" << QByteArray() << 200 * mb << Msg::invalidBitmap();
-        QTest::newRow("text named .bmp") << "z.bmp" << QByteArray("Dear reader,\r\n") << 200 * mb << Msg::invalidBitmap();
+        QTest::newRow("text named .bmp") << "z.bmp" << QByteArray("Dear reader,\r\n") << 200 * mb
+                                         << Msg::invalidBitmap();
         QTest::newRow("PNG signature, 300 MB") << "big.png" << QByteArray("\x89PNG\r\n\x1A\n") << 300 * mb << tooBig;
-        QTest::newRow("PNG header too large, 100 MB") << "p.png" << makePng(20000, 20000, 8, 2, {}) << 100 * mb
-                                                       << tooLarge("p.png", 20000, 20000);
-        QTest::newRow("bitmap header too large, 100 MB") << "b.bmp" << emptyRunLength(12000, 12000) << 100 * mb
-                                                          << tooLarge("b.bmp", 12000, 12000);
+        QTest::newRow("PNG header too large, 100 MB")
+            << "p.png" << makePng(20000, 20000, 8, 2, {}) << 100 * mb << tooLarge("p.png", 20000, 20000);
+        QTest::newRow("bitmap header too large, 100 MB")
+            << "b.bmp" << emptyRunLength(12000, 12000) << 100 * mb << tooLarge("b.bmp", 12000, 12000);
     }
     void firstBytesFirst()
     {
@@ -257,29 +267,38 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         const auto row = [](const char *name, const QByteArray &bytes) { QTest::newRow(name) << bytes; };
-        for (const auto &[name, format] : {std::pair{"RGB", QImage::Format_RGB32}, {"RGBA", QImage::Format_ARGB32},
-                                           {"grey 8", QImage::Format_Grayscale8}, {"grey 16", QImage::Format_Grayscale16},
-                                           {"RGBA 16", QImage::Format_RGBA64}, {"RGBX 16", QImage::Format_RGBX64},
-                                           {"1 bit", QImage::Format_Mono}, {"palette", QImage::Format_Indexed8}})
+        for (const auto &[name, format] : {std::pair{"RGB", QImage::Format_RGB32},
+                                           {"RGBA", QImage::Format_ARGB32},
+                                           {"grey 8", QImage::Format_Grayscale8},
+                                           {"grey 16", QImage::Format_Grayscale16},
+                                           {"RGBA 16", QImage::Format_RGBA64},
+                                           {"RGBX 16", QImage::Format_RGBX64},
+                                           {"1 bit", QImage::Format_Mono},
+                                           {"palette", QImage::Format_Indexed8}})
             row(name, encoded(pattern(13, 7, format), "png"));
         QImage described = pattern(5, 4, QImage::Format_RGB32);
         described.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
         described.setDotsPerMeterX(5000);
         row("ICC profile, resolution", encoded(described, "png"));
         row("grey 2 bits", makePng(9, 3, 2, 0, pngRows(3, 3)));
-        row("grey 4 bits, transparent grey", makePng(5, 3, 4, 0, pngRows(3, 3), pngChunk("tRNS", QByteArray("\0\x07", 2))));
-        row("grey 8 bits, transparent grey", makePng(5, 3, 8, 0, pngRows(3, 5), pngChunk("tRNS", QByteArray("\0\x25", 2))));
+        row("grey 4 bits, transparent grey",
+            makePng(5, 3, 4, 0, pngRows(3, 3), pngChunk("tRNS", QByteArray("\0\x07", 2))));
+        row("grey 8 bits, transparent grey",
+            makePng(5, 3, 8, 0, pngRows(3, 5), pngChunk("tRNS", QByteArray("\0\x25", 2))));
         row("grey and alpha", makePng(4, 3, 8, 4, pngRows(3, 8)));
         row("interlaced RGB", makePng(11, 9, 8, 2, interlacedRows(11, 9), {}, 1));
         row("palette 4 bits, indexes beyond it, partly transparent",
-            makePng(6, 2, 4, 3, pngRows(2, 3), pngChunk("PLTE", QByteArray("\x10\x20\x30\x40\x50\x60\x70\x80\x90", 9)) + pngChunk("tRNS", QByteArray("\x80", 1))));
+            makePng(6, 2, 4, 3, pngRows(2, 3),
+                    pngChunk("PLTE", QByteArray("\x10\x20\x30\x40\x50\x60\x70\x80\x90", 9))
+                        + pngChunk("tRNS", QByteArray("\x80", 1))));
         row("gamma", makePng(3, 2, 8, 2, pngRows(2, 9), pngChunk("gAMA", QByteArray("\0\0\xAF\xC8", 4))));
     }
     void sameAsQtPng()
     {
         QFETCH(QByteArray, bytes);
         QImage ours;
-        QCOMPARE(thrownMessage([&] { ours = PictureLoader::loadFromBytes(bytes, QStringLiteral("p.png")); }), QString());
+        QCOMPARE(thrownMessage([&] { ours = PictureLoader::loadFromBytes(bytes, QStringLiteral("p.png")); }),
+                 QString());
         QBuffer buffer(&bytes);
         QImageReader reader(&buffer, "png");
         const QImage qt = reader.read();
@@ -341,12 +360,15 @@ private Q_SLOTS:
         big.pixel = nullptr;
         big.data = QByteArray(1, '\0');
         const QByteArray bigHead = makeBmp(big).chopped(1);
-        QTest::newRow("uncompressed bitmap of 64 megapixels") << "b.bmp" << bigHead << qint64(bigHead.size()) + 8000LL * 24000 << true;
-        QTest::newRow("the same, one byte short") << "b.bmp" << bigHead << qint64(bigHead.size()) + 8000LL * 24000 - 1 << true;
+        QTest::newRow("uncompressed bitmap of 64 megapixels")
+            << "b.bmp" << bigHead << qint64(bigHead.size()) + 8000LL * 24000 << true;
+        QTest::newRow("the same, one byte short")
+            << "b.bmp" << bigHead << qint64(bigHead.size()) + 8000LL * 24000 - 1 << true;
         QTest::newRow("small bitmap") << "s.bmp" << TestFiles::simpleBmp(7, 3) << qint64(0) << true;
         QTest::newRow("run-length bitmap") << "r.bmp" << emptyRunLength(30, 20) << qint64(0) << false;
         QTest::newRow("PNG") << "p.png" << makePng(5, 3, 8, 2, pngRows(3, 15)) << qint64(0) << false;
-        QTest::newRow("PNG cut short") << "p.png" << makePng(5, 3, 8, 2, pngRows(3, 15)).chopped(20) << qint64(0) << false;
+        QTest::newRow("PNG cut short") << "p.png" << makePng(5, 3, 8, 2, pngRows(3, 15)).chopped(20) << qint64(0)
+                                       << false;
         QTest::newRow("JPEG") << "j.jpg" << encoded(pattern(9, 4, QImage::Format_RGB32), "jpeg") << qint64(0) << false;
     }
     void sizeOnly()
