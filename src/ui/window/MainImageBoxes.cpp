@@ -73,9 +73,14 @@ void TForm1::ImageClick(int slot)
     m_openDialogFile = *chosen;
     // The picture is replaced only when the whole file was read; a failure
     // leaves the box, its path and the modified flag as they were.
-    const QImage picture = loadKeepingWindowDrawn(this, *chosen);
+    const QImage picture = loadPicture(*chosen);
     if (m_doc.ImageBoxes(slot))
         m_history.setPicture(slot, *chosen, picture);
+}
+
+QImage TForm1::loadPicture(const QString &path)
+{
+    return loadKeepingWindowDrawn(this, path);
 }
 
 void TForm1::ImageMouseDown(int slot, Qt::MouseButton button)
