@@ -5,6 +5,7 @@
 #include "BatchCard.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
+#include "TerminalStream.h"
 #include "card/CardDocument.h"
 #include "card/FieldText.h"
 #include "qr/QrCaption.h"
@@ -189,7 +190,7 @@ int runInfoCommand(const QStringList &args)
     QString problem;
     const std::optional<InfoOptions> options = parseInfoOptions(args, problem);
     if (!options) {
-        QTextStream(stderr) << "tavelo-batch info: " << problem << "\n\n" << usageText();
+        TerminalStream(stderr) << "tavelo-batch info: " << problem << "\n\n" << usageText();
         return 2;
     }
 

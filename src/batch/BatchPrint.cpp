@@ -5,6 +5,7 @@
 
 #include "BatchCard.h"
 #include "CollectingSink.h"
+#include "TerminalStream.h"
 #include "card/CardDocument.h"
 #include "files/AtomicFile.h"
 #include "files/WriteTarget.h"
@@ -315,7 +316,7 @@ void applyOverrides(CardDocument &doc, const PrintOptions &options)
 int printMerged(const CardDocument &doc, const PrintOptions &options, const OutputChoice &output, bool cardHadMessages)
 {
     QStringList warnings;
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     std::optional<MergeList> list;
     try {
         list = MergeList::read(options.mergeList);
@@ -359,7 +360,7 @@ int printMerged(const CardDocument &doc, const PrintOptions &options, const Outp
 
 int runPrintCommand(const QStringList &args)
 {
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     if (args.contains(QLatin1String("--help"))) {
         QTextStream(stdout) << usageText();
         return 0;

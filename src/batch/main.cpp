@@ -1,6 +1,7 @@
 // tavelo-batch: the card file and the card sheet from the command line, on the
 // core library alone.
 #include "BatchCommands.h"
+#include "TerminalStream.h"
 #include "base/Messages.h"
 #include "base/OutOfMemory.h"
 #include "base/QuietQt.h"
@@ -33,7 +34,7 @@ int main(int argc, char **argv)
     }
 
     QStringList args = QCoreApplication::arguments().mid(1);
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     if (args.isEmpty()) {
         err << usageText();
         return 2;

@@ -48,6 +48,20 @@ inline QString cannotOpenFile(const QString &name) { return QStringLiteral("ﾌ�
 inline QString invalidBitmap() { return QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です"); }
 inline QString streamReadError() { return QStringLiteral("ｽﾄﾘｰﾑからの読み込みｴﾗｰ"); }
 inline QString unknownPictureExtension(const QString &ext) { return QStringLiteral("拡張子 .%1 の画像形式は処理できません").arg(ext); }
+// Pictures beyond the limits of picture/PictureLimits.h; %1 the file's name.
+inline QString pictureTooLarge(const QString &name, qint64 width, qint64 height, qint64 megapixels)
+{
+    return QStringLiteral("画像 %1 が大きすぎます（%2 × %3 ピクセル。%4 メガピクセルまで）").arg(name).arg(width).arg(height).arg(megapixels);
+}
+inline QString pictureFileTooLarge(const QString &name, qint64 megabytes)
+{
+    return QStringLiteral("画像ファイル %1 が大きすぎます（%2 MB まで）").arg(name).arg(megabytes);
+}
+inline QString jpegTooManyScans(const QString &name, int scans, int limit)
+{
+    return QStringLiteral("JPEG 画像 %1 のスキャンが多すぎます（%2 回。%3 回まで）").arg(name).arg(scans).arg(limit);
+}
+inline QString pictureLoading() { return QStringLiteral("画像を読み込んでいます..."); }
 inline QString fileNotFound() { return QStringLiteral("ﾌｧｲﾙが見つかりません"); }
 inline QString invalidFileName() { return QStringLiteral("不正なﾌｧｲﾙ名です"); }
 inline QString tooManyOpenFiles() { return QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"); }
@@ -329,6 +343,13 @@ inline QString mergeListBadEncoding(const QString &encoding, int line)
 inline QString mergeListUnknownEncoding(int line)
 {
     return QStringLiteral("差し込みデータの %1 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。").arg(line);
+}
+// A list whose lines are partly code page 932 (%1, the first) and partly UTF-8 (%2).
+inline QString mergeListMixedEncoding(int sjisLine, int utf8Line)
+{
+    return QStringLiteral("差し込みデータの %1 行目はシフトJIS、%2 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。")
+        .arg(sjisLine)
+        .arg(utf8Line);
 }
 inline QString mergeListNoHeader() { return QStringLiteral("差し込みデータに項目名の行がありません。"); }
 inline QString mergeListEmptyName(int column)

@@ -105,6 +105,34 @@ private Q_SLOTS:
                 "差し込みデータの 3 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。");
         refused("BOM says UTF-8, bytes are not", QByteArray("\xEF\xBB\xBF" "a\n\xFF\n"),
                 "差し込みデータの 2 行目に UTF-8 (BOM) として読めない文字があります。");
+        // UTF-16 without its mark is told by where its NUL bytes stand.
+        const QString tabbed = QStringLiteral("氏名\t役職\r\n太郎\t課長\r\n");
+        QTest::newRow("UTF-16 LE without a mark")
+            << utf16(tabbed, QStringConverter::Utf16LE).sliced(2) << "" << QStringLiteral("氏名|役職;太郎|課長") << E::Utf16LE << "\t";
+        QTest::newRow("UTF-16 BE without a mark, a name with a zero low byte (一)")
+            << utf16(QStringLiteral("一郎,b\n1,2\n"), QStringConverter::Utf16BE).sliced(2) << ""
+            << QStringLiteral("一郎|b;1|2") << E::Utf16BE << ",";
+        const QString utf16Bad = QStringLiteral("差し込みデータの %1 行目に %2 として読めない文字があります。");
+        refused("UTF-16 LE of odd length: the last byte is half a character",
+                utf16(tabbed, QStringConverter::Utf16LE) + 'x', utf16Bad.arg(3).arg("UTF-16 LE"));
+        refused("UTF-16 LE without a mark, odd length: the half after the last CR",
+                utf16(tabbed, QStringConverter::Utf16LE).sliced(2).chopped(1), utf16Bad.arg(3).arg("UTF-16 LE"));
+        refused("UTF-16 LE, a lone high surrogate on line 2",
+                utf16(QStringLiteral("a\r\nx") + QChar(0xD83D) + QStringLiteral("y\r\n"), QStringConverter::Utf16LE),
+                utf16Bad.arg(2).arg("UTF-16 LE"));
+        refused("UTF-16 BE, a lone low surrogate on line 3",
+                utf16(QStringLiteral("a\n1\n") + QChar(0xDC00) + QStringLiteral("\n"), QStringConverter::Utf16BE),
+                utf16Bad.arg(3).arg("UTF-16 BE"));
+        // Lines in UTF-8 and lines in code page 932 in one file.
+        refused("UTF-8 header, code page 932 row",
+                QStringLiteral("氏名,役職\n").toUtf8() + CodePage932::encode(QStringLiteral("山田,部長\n")),
+                "差し込みデータの 2 行目はシフトJIS、1 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。");
+        refused("code page 932 header, a UTF-8 row on line 3",
+                CodePage932::encode(QStringLiteral("氏名,役職\n山田,部長\n")) + QStringLiteral("佐藤,課長\n").toUtf8(),
+                "差し込みデータの 1 行目はシフトJIS、3 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。");
+        QTest::newRow("code page 932 with half-width katakana that looks like UTF-8 (ﾐｷ)")
+            << CodePage932::encode(QStringLiteral("ﾌﾘｶﾞﾅ,名前\r\nﾐｷ,美樹\r\n")) << "" << QStringLiteral("ﾌﾘｶﾞﾅ|名前;ﾐｷ|美樹")
+            << E::CodePage932 << ",";
         refused("1001 columns", QByteArray("c,").repeated(1000) + "c\n", "差し込みデータの項目が多すぎます（1000 列まで）。");
         refused("100001 rows", "a\n" + QByteArray("1\n").repeated(100001), "差し込みデータの行が多すぎます（100000 行まで）。");
     }
