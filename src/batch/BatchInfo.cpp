@@ -5,7 +5,9 @@
 #include "BatchCard.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
+#include "TerminalStream.h"
 #include "card/CardDocument.h"
+#include "card/FieldText.h"
 #include "qr/QrCaption.h"
 
 #include <QTextStream>
@@ -138,6 +140,9 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSiz
         json.key(QStringLiteral("name")).value(record->PanelName());
         json.key(QStringLiteral("path")).value(record->ImagePath);
         writeBounds(json, record->bounds);
+        // A path with fields: the picture of each merge row, none of its own.
+        if (FieldText::isPicturePlaceholder(record->ImagePath))
+            json.key(QStringLiteral("placeholder")).value(true);
         json.key(QStringLiteral("picture"));
         if (const std::optional<QSize> &size = pictureSizes[size_t(slot)]; !size) {
             json.null();
@@ -185,7 +190,7 @@ int runInfoCommand(const QStringList &args)
     QString problem;
     const std::optional<InfoOptions> options = parseInfoOptions(args, problem);
     if (!options) {
-        QTextStream(stderr) << "tavelo-batch info: " << problem << "\n\n" << usageText();
+        TerminalStream(stderr) << "tavelo-batch info: " << problem << "\n\n" << usageText();
         return 2;
     }
 

@@ -5,6 +5,7 @@
 #include "BatchCard.h"
 #include "CollectingSink.h"
 #include "JsonWriter.h"
+#include "TerminalStream.h"
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
@@ -43,7 +44,7 @@ QByteArray mergeInfoJson(const MergeList &list, const CardDocument &doc)
 
 int runMergeInfoCommand(const QStringList &args)
 {
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     if (args.contains(QLatin1String("--help"))) {
         QTextStream(stdout) << usageText();
         return 0;

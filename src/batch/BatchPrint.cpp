@@ -5,6 +5,7 @@
 
 #include "BatchCard.h"
 #include "CollectingSink.h"
+#include "TerminalStream.h"
 #include "card/CardDocument.h"
 #include "files/AtomicFile.h"
 #include "files/WriteTarget.h"
@@ -311,22 +312,11 @@ void applyOverrides(CardDocument &doc, const PrintOptions &options)
     doc.setPrintSettings(settings);
 }
 
-// A picture path with fields names no file until the fields are filled: the
-// card's own attempt to load it is no problem of a merge job.
-void forgetFieldPictureMessages(const CardDocument &doc, QStringList &messages)
-{
-    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = doc.ImageBoxes(slot);
-        if (record && MergeFields::hasFields(record->ImagePath))
-            messages.removeAll(errorBoxText(Msg::cannotOpenFile(record->ImagePath)));
-    }
-}
-
 // The merge part of the print command; the exit status.
 int printMerged(const CardDocument &doc, const PrintOptions &options, const OutputChoice &output, bool cardHadMessages)
 {
     QStringList warnings;
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     std::optional<MergeList> list;
     try {
         list = MergeList::read(options.mergeList);
@@ -370,7 +360,7 @@ int printMerged(const CardDocument &doc, const PrintOptions &options, const Outp
 
 int runPrintCommand(const QStringList &args)
 {
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     if (args.contains(QLatin1String("--help"))) {
         QTextStream(stdout) << usageText();
         return 0;
@@ -402,9 +392,7 @@ int runPrintCommand(const QStringList &args)
         return CardSheet::printedPictureSize(layout, bounds);
     };
     const bool isCard = readCard(doc, sink, options->card, options->screenDpi, printedSize);
-    QStringList messages = sink.messages();
-    if (!options->mergeList.isEmpty() && isCard)
-        forgetFieldPictureMessages(doc, messages);
+    const QStringList &messages = sink.messages();
     for (const QString &message : messages)
         err << message << '\n';
     err.flush();

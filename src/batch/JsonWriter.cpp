@@ -88,7 +88,9 @@ QString JsonWriter::quoted(const QString &text)
         case '\r': out += QLatin1String("\\r"); break;
         case '\t': out += QLatin1String("\\t"); break;
         default:
-            if (c.unicode() < 0x20)
+            // DEL and C1 too: JSON allows them raw, but a terminal showing
+            // the output would take them as commands.
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;

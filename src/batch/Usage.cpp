@@ -50,5 +50,5 @@ QString usageText()
         "\n"
         "Exit status: 0 clean, 1 the card showed messages or the job warnings\n"
         "(listed on stderr or in \"messages\"), 2 wrong command line, 3 the output\n"
-        "could not be written.\n");
+        "could not be written or the job ran out of memory (nothing is written).\n");
 }

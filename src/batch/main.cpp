@@ -1,6 +1,9 @@
 // tavelo-batch: the card file and the card sheet from the command line, on the
 // core library alone.
 #include "BatchCommands.h"
+#include "TerminalStream.h"
+#include "base/Messages.h"
+#include "base/OutOfMemory.h"
 #include "base/QuietQt.h"
 #include "sheet/FontMapping.h"
 
@@ -31,7 +34,7 @@ int main(int argc, char **argv)
     }
 
     QStringList args = QCoreApplication::arguments().mid(1);
-    QTextStream err(stderr);
+    TerminalStream err(stderr);
     if (args.isEmpty()) {
         err << usageText();
         return 2;
@@ -41,12 +44,21 @@ int main(int argc, char **argv)
         QTextStream(stdout) << usageText();
         return 0;
     }
-    if (command == QLatin1String("info"))
-        return runInfoCommand(args);
-    if (command == QLatin1String("print"))
-        return runPrintCommand(args);
-    if (command == QLatin1String("merge-info"))
-        return runMergeInfoCommand(args);
+    // A job that runs out of memory is stopped here, before anything of it
+    // is written (files are only ever replaced whole).
+    try {
+        if (command == QLatin1String("info"))
+            return runInfoCommand(args);
+        if (command == QLatin1String("print"))
+            return runPrintCommand(args);
+        if (command == QLatin1String("merge-info"))
+            return runMergeInfoCommand(args);
+    } catch (const std::exception &e) {
+        if (!isOutOfMemory(e))
+            throw;
+        err << "tavelo-batch " << command << ": " << Msg::outOfMemory() << '\n';
+        return 3;
+    }
     err << "tavelo-batch: unknown command '" << command << "'\n\n" << usageText();
     return 2;
 }

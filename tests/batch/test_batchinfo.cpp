@@ -57,6 +57,13 @@ private Q_SLOTS:
                 "style": ["bold", "italic", "underline", "strikeout"]}}],
                 "imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "left": 100, "top": 0,
                 "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}], "messages": []})");
+        // A path with fields is filled by each merge row: no picture of its own, nothing wrong.
+        QTest::newRow("placeholder picture")
+            << (fixedLines(0, 0, 0) << imageRecord("$0", "{写真}", 0, 0, 60, 60) << imageRecord("$1", "@/{番号}.png", 70, 0, 60, 60))
+            << QStringList() << 0 << QStringLiteral(R"({"imageBoxes": [{"slot": 0, "name": "img0", "path": "{写真}",
+                "left": 0, "top": 0, "width": 60, "height": 60, "placeholder": true, "picture": null},
+                {"slot": 1, "name": "img1", "path": "@/{番号}.png", "left": 70, "top": 0, "width": 60, "height": 60,
+                "placeholder": true, "picture": null}], "messages": []})");
         QTest::newRow("missing file") << QStringList() << QStringList() << 1
                                       << QStringLiteral("{\"messages\": [\"%1.\"]}").arg(Msg::fileNotFound());
     }

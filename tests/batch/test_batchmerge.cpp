@@ -2,8 +2,11 @@
 // list saved in code page 932 gives one card a person, and every bad input
 // its exit status.
 #include "BatchRun.h"
+#include "ProcessUsage.h"
 #include "TestFiles.h"
 #include "base/CodePage932.h"
+#include "base/Messages.h"
+#include "merge/MergeList.h"
 
 #include <QDir>
 #include <QImage>
@@ -37,6 +40,8 @@ private Q_SLOTS:
         QVERIFY(picture.save(path(QStringLiteral("1.png"))));
         QVERIFY(picture.save(path(QStringLiteral("2.png"))));
         QVERIFY(writeFile(path(QStringLiteral("other.csv")), "番号,名前\n1,x\n"));
+        // A number no QR code holds, and no file name either.
+        QVERIFY(writeFile(path(QStringLiteral("long.csv")), "番号,氏名,役職\n" + QByteArray(3000, '7') + ",x,y\n"));
     }
 
     void exitStatus_data()
@@ -59,6 +64,10 @@ private Q_SLOTS:
         QTest::newRow("fields the list lacks: a warning, printed anyway")
             << QStringList{"print", card, "-o", path("lack.pdf"), "--merge", path("other.csv")} << 1
             << "差し込みデータにない項目: 氏名, 役職" << QStringList{path("lack.pdf")} << 1;
+        QTest::newRow("a row's QR code no symbol holds: listed with its row")
+            << QStringList{"print", card, "-o", path("long.pdf"), "--merge", path("long.csv")} << 1
+            << "差し込みデータの 1 行目、テキストボックス「QR:https://example.jp/{番…」: " + Msg::mergeQrLeftOut()
+            << QStringList{path("long.pdf")} << 1;
         QTest::newRow("list missing: nothing printed") << QStringList{"print", card, "-o", path("none.pdf"), "--merge", path("no.csv")}
                                                        << 1 << "ﾌｧｲﾙが見つかりません" << QStringList() << 0;
         QTest::newRow("rows without a list") << QStringList{"print", card, "-o", path("none.pdf"), "--rows", "1"} << 2
@@ -87,6 +96,29 @@ private Q_SLOTS:
         if (pages > 0)
             QCOMPARE(int(pdfPageCount(readFile(outputs.first()))), pages);
         QVERIFY(!QFile::exists(path(QStringLiteral("none.pdf"))));
+    }
+
+    // A job that runs out of memory ends with its message and exit status 3,
+    // nothing written; it never ends the tool by a signal. The list is as
+    // large as a list may be (sparse on disk) and the tool's address space
+    // too small to read it.
+    void outOfMemoryEndsTheJob()
+    {
+#ifdef TAVELO_ASAN
+        QSKIP("the address space is limited: not under AddressSanitizer");
+#endif
+        const QString list = path(QStringLiteral("huge.csv"));
+        {
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a\n") == 2 && file.resize(MergeList::MaxFileBytes));
+        }
+        const QString pdf = path(QStringLiteral("memory.pdf"));
+        const BatchRun run = runBatchWithin({"print", path("card.tvl"), "-o", pdf, "--merge", list}, rlim_t(256) << 20);
+        const QString said = QString::fromUtf8(run.err);
+        QVERIFY2(run.exitCode == 3, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
+        QVERIFY2(said.contains(Msg::outOfMemory()), qPrintable(said));
+        QVERIFY(!QFile::exists(pdf));
+        QFile::remove(list);
     }
 
     void mergeInfo()

@@ -3,6 +3,8 @@
 #include "UiTestSupport.h"
 #include "widgets/InlineEditor.h"
 
+#include <QBuffer>
+
 namespace {
 struct Window : TestWindow {
     QTemporaryDir dir;
@@ -100,6 +102,51 @@ private Q_SLOTS:
         w.form.PopupMenu2->hide();
         QVERIFY(!w.doc().ImageBoxes(0));
         QVERIFY(!w.form.imagePanel(0));
+    }
+
+    // A picture is decoded on another thread while the window goes on
+    // drawing: a timer due when the load starts runs before the load returns.
+    // What the box gets, and every message, stays as it was.
+    void windowDrawnWhileLoading_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        QImage png(30, 20, QImage::Format_RGB32);
+        png.fill(Qt::darkCyan);
+        QByteArray pngBytes;
+        QBuffer buffer(&pngBytes);
+        buffer.open(QIODevice::WriteOnly);
+        png.save(&buffer, "png");
+        QTest::newRow("bitmap") << "logo.bmp" << TestFiles::simpleBmp(40, 10) << QString();
+        QTest::newRow("PNG") << "logo.png" << pngBytes << QString();
+        QTest::newRow("not a picture") << "text.bmp" << QByteArray("hello, not a picture") << Msg::invalidBitmap();
+        QTest::newRow("cut short") << "cut.png" << pngBytes.left(40) << Msg::invalidBitmap();
+    }
+    void windowDrawnWhileLoading()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        Window w;
+        w.form.MenuNewImage->trigger();   // the dialog cancelled: an empty box
+        w.doc().SetModified(false);
+        const QString path = w.file(name, bytes);
+        w.files.openAnswers << path;
+        bool timerRan = false;
+        QTimer::singleShot(0, &w.form, [&] { timerRan = true; });
+        ErrorGuard::guarded([&] { w.form.ImageClick(0); })();
+        QVERIFY2(timerRan, "the event loop must run while the picture loads");
+        if (error.isEmpty()) {
+            QVERIFY(w.presenter.errors.isEmpty());
+            QCOMPARE(w.doc().ImageBoxes(0)->Picture.size(), QImage::fromData(bytes).size());
+            QCOMPARE(w.doc().ImageBoxes(0)->ImagePath, path);
+            QVERIFY(w.doc().Modified());
+        } else {
+            QCOMPARE(w.presenter.errors, QStringList{error + QStringLiteral(".\n") + path});
+            QVERIFY(w.doc().ImageBoxes(0)->Picture.isNull());
+            QVERIFY(!w.doc().Modified());
+        }
     }
 };
 

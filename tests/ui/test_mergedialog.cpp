@@ -99,6 +99,70 @@ private Q_SLOTS:
         QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("{氏名} {役職}{電話}"));
     }
 
+    // An image box whose path holds fields opens without a message and shows
+    // its path; a row shown on the card shows that row's picture, or the
+    // row's path where the picture cannot be loaded.
+    void placeholderPictureShowsItsPath()
+    {
+        TestWindow w;
+        const QString design = m_dir.filePath(QStringLiteral("{番号}.png"));
+        const QString card = m_dir.filePath(QStringLiteral("photo.tvl"));
+        const QString list = m_dir.filePath(QStringLiteral("photos.csv"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(TestFiles::fixedLines()
+                                                                 << TestFiles::imageRecord(QStringLiteral("$0"), design, 10, 10, 60, 60))));
+        QVERIFY(TestFiles::writeFile(list, "番号\n1\n2\n"));
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(m_dir.filePath(QStringLiteral("1.png"))));
+        w.form.openCardFile(card);
+        QVERIFY(w.presenter.errors.isEmpty() && w.presenter.infos.isEmpty());
+        TImage *image = w.form.imageControl(0);
+        QVERIFY(image->picture().isNull());
+        QCOMPARE(image->placeholder(), design);
+
+        w.files.openAnswers << list;
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            dialog.BrowseButton->click();
+            dialog.ShownRow->setValue(1);
+            QCOMPARE(image->picture().pixel(0, 0), qRgb(255, 0, 0));
+            QCOMPARE(image->placeholder(), QString());
+            dialog.ShownRow->setValue(2);
+            QVERIFY(image->picture().isNull());
+            QCOMPARE(image->placeholder(), m_dir.filePath(QStringLiteral("2.png")));
+            dialog.ShownRow->setValue(0);
+            QCOMPARE(image->placeholder(), design);
+        });
+        QVERIFY(opened);
+        QVERIFY(w.presenter.errors.isEmpty());
+        QVERIFY(!w.doc().Modified());
+    }
+
+    // What the job left off is told after it, a line an item, as many as a
+    // box can show.
+    void droppedItemsAreToldAfterTheJob()
+    {
+        TestWindow w;
+        const int slot = w.history().addTextBox();
+        w.doc().setTextBounds(slot, {10, 10, 100, 100});
+        w.doc().setTextCaption(slot, QStringLiteral("QR:(H){氏名}"));
+        const QString list = m_dir.filePath(QStringLiteral("long.csv"));
+        QVERIFY(TestFiles::writeFile(list, "氏名\n" + (QByteArray(1300, 'a') + "\n").repeated(25)));
+        const QString pdf = m_dir.filePath(QStringLiteral("dropped.pdf"));
+        w.files.openAnswers << list;
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            dialog.BrowseButton->click();
+            PdfPrinter printer(pdf);
+            dialog.printOn(printer);
+        });
+        QVERIFY(opened);
+        QCOMPARE(PdfPrinter::pages(pdf), 25);   // a sheet a row
+        QCOMPARE(w.presenter.infos.size(), 1);
+        const QStringList lines = w.presenter.infos.first().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines.first(), Msg::mergeDropped(1, Msg::mergeTextBox(QStringLiteral("QR:(H){氏名}")), Msg::mergeQrLeftOut()));
+        QCOMPARE(lines.last(), Msg::mergeMoreProblems(5));
+    }
+
     void badListKeepsTheOneBefore()
     {
         TestWindow w;

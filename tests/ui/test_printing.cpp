@@ -1,12 +1,16 @@
 // The print settings dialog and the print command on a PDF printer.
 #include "UiTestSupport.h"
+#include "base/TaveloError.h"
 #include "cardfile/CardFile.h"
 #include "SheetImages.h"
+#include "dialogs/PrinterChoice.h"
 #include "sheet/SheetPrinter.h"
 #include "widgets/SpinEdit.h"
 
 #include <QCheckBox>
+#include <QException>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -129,6 +133,46 @@ private Q_SLOTS:
         QVERIFY(!toolPage.isNull());
         QCOMPARE(dialogPage.size(), toolPage.size());
         QCOMPARE(dialogPage, toolPage);
+    }
+
+    // An error in the middle of a job (memory that ran out, here or on a
+    // worker thread) stops the job: the printer gets no half-drawn pages,
+    // the error box says why, and the program goes on.
+    void errorInAJobStopsIt_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("allocation failed") << 0 << errorBoxText(Msg::outOfMemory());
+        QTest::newRow("allocation failed on a worker thread") << 1 << errorBoxText(Msg::outOfMemory());
+        QTest::newRow("the program's own error") << 2 << errorBoxText(QStringLiteral("x"));
+    }
+    void errorInAJobStopsIt()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("job.pdf"));
+        RecordingPresenter presenter;
+        {
+            PdfPrinter printer(path);
+            try {
+                runPrinterJob(printer, [&](QPainter &painter) {
+                    painter.fillRect(QRect(0, 0, 600, 600), Qt::black);
+                    printer.newPage();
+                    if (kind == 0)
+                        throw std::bad_alloc();
+                    if (kind == 1)
+                        throw QUnhandledException(std::make_exception_ptr(std::bad_alloc()));
+                    throw TaveloError(QStringLiteral("x"));
+                    return true;
+                });
+                QFAIL("the job went on");
+            } catch (const std::exception &e) {
+                ErrorGuard::report(e);
+            }
+        }
+        QCOMPARE(presenter.errors, QStringList{shown});
+        QVERIFY(!QFile::exists(path));
     }
 };
 

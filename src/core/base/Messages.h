@@ -48,6 +48,20 @@ inline QString cannotOpenFile(const QString &name) { return QStringLiteral("ﾌ�
 inline QString invalidBitmap() { return QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞが不正です"); }
 inline QString streamReadError() { return QStringLiteral("ｽﾄﾘｰﾑからの読み込みｴﾗｰ"); }
 inline QString unknownPictureExtension(const QString &ext) { return QStringLiteral("拡張子 .%1 の画像形式は処理できません").arg(ext); }
+// Pictures beyond the limits of picture/PictureLimits.h; %1 the file's name.
+inline QString pictureTooLarge(const QString &name, qint64 width, qint64 height, qint64 megapixels)
+{
+    return QStringLiteral("画像 %1 が大きすぎます（%2 × %3 ピクセル。%4 メガピクセルまで）").arg(name).arg(width).arg(height).arg(megapixels);
+}
+inline QString pictureFileTooLarge(const QString &name, qint64 megabytes)
+{
+    return QStringLiteral("画像ファイル %1 が大きすぎます（%2 MB まで）").arg(name).arg(megabytes);
+}
+inline QString jpegTooManyScans(const QString &name, int scans, int limit)
+{
+    return QStringLiteral("JPEG 画像 %1 のスキャンが多すぎます（%2 回。%3 回まで）").arg(name).arg(scans).arg(limit);
+}
+inline QString pictureLoading() { return QStringLiteral("画像を読み込んでいます..."); }
 inline QString fileNotFound() { return QStringLiteral("ﾌｧｲﾙが見つかりません"); }
 inline QString invalidFileName() { return QStringLiteral("不正なﾌｧｲﾙ名です"); }
 inline QString tooManyOpenFiles() { return QStringLiteral("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"); }
@@ -341,6 +355,13 @@ inline QString mergeListUnknownEncoding(int line)
 {
     return QStringLiteral("差し込みデータの %1 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。").arg(line);
 }
+// A list whose lines are partly code page 932 (%1, the first) and partly UTF-8 (%2).
+inline QString mergeListMixedEncoding(int sjisLine, int utf8Line)
+{
+    return QStringLiteral("差し込みデータの %1 行目はシフトJIS、%2 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。")
+        .arg(sjisLine)
+        .arg(utf8Line);
+}
 inline QString mergeListNoHeader() { return QStringLiteral("差し込みデータに項目名の行がありません。"); }
 inline QString mergeListEmptyName(int column)
 {
@@ -418,5 +439,32 @@ inline QString mergePreview() { return QStringLiteral("プレビュー(&V)...");
 inline QString mergePrint() { return QStringLiteral("印刷(&P)..."); }
 inline QString mergeClose() { return QStringLiteral("閉じる(&C)"); }
 inline QString mergeGoOn() { return QStringLiteral("このまま印刷しますか？"); }
+
+// A job that ran out of memory: it is stopped, nothing of it is written.
+inline QString outOfMemory() { return QStringLiteral("メモリが足りないため、処理を中止しました。何も書き込んでいません。"); }
+
+// Merge printing: what a row's values left off its card, one line each.
+// The box as the design shows it: its caption or picture path, shortened.
+inline QString mergeTextBox(const QString &caption) { return QStringLiteral("テキストボックス「%1」").arg(caption); }
+inline QString mergeImageBox(const QString &path) { return QStringLiteral("画像ボックス「%1」").arg(path); }
+inline QString mergeDropped(int row, const QString &box, const QString &why)
+{
+    return QStringLiteral("差し込みデータの %1 行目、%2: %3").arg(row).arg(box, why);
+}
+inline QString mergeTextCut(int length)
+{
+    return QStringLiteral("差し込んだ文字列が長すぎます。先頭の %1 文字だけを印刷しました。").arg(length);
+}
+inline QString mergeQrLeftOut() { return QStringLiteral("QRコードが長すぎます。このQRコードは印刷しませんでした。"); }
+inline QString mergeQrTooSmall()
+{
+    return QStringLiteral("QRコードがボックスに収まりません。このQRコードは印刷しませんでした。");
+}
+// More lines than a message box shows.
+inline QString mergeMoreProblems(qsizetype more) { return QStringLiteral("ほか %1 件").arg(more); }
+inline QString mergePathTooLong(int length)
+{
+    return QStringLiteral("画像のパスが長すぎます（%1 文字まで）。そのカードは画像なしで印刷しました。").arg(length);
+}
 
 } // namespace Msg

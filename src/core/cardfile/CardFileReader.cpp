@@ -14,6 +14,7 @@
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
+#include "card/FieldText.h"
 #include "cardfile/CardInteger.h"
 #include "cardfile/CardLineReader.h"
 #include "cardfile/PictureLoads.h"
@@ -199,6 +200,10 @@ private:
         readBounds(m_doc.ImageBoxes(slot)->bounds, [&](const BoxBounds &b) { m_doc.setImageBounds(slot, b); });
         // A box whose picture was never chosen is stored with an empty path.
         if (path.isEmpty())
+            return;
+        // A path with fields is filled by each row of a merge job: the
+        // design holds no picture for it, and nothing is wrong with it.
+        if (FieldText::isPicturePlaceholder(path))
             return;
         // A picture that cannot be loaded is reported, and the box stays with
         // its path and bounds: the rest of the card is still read.

@@ -27,11 +27,13 @@ void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
     m_pending.push_back({slot, path, QtConcurrent::run([path, fitted, sizeOnly] {
                              Loaded loaded;
                              try {
+                                 if (sizeOnly) {
+                                     loaded.size = PictureLoader::loadSize(path);
+                                     return loaded;
+                                 }
                                  loaded.picture = PictureLoader::load(path);
                                  loaded.size = loaded.picture.size();
-                                 if (sizeOnly)
-                                     loaded.picture = QImage();
-                                 else if (fitted)
+                                 if (fitted)
                                      loaded.picture = pictureForPrint(loaded.picture, *fitted);
                              } catch (const TaveloError &e) {
                                  loaded.error = e.message();

@@ -30,9 +30,10 @@ struct PictureUse {
     // A print job: each picture scaled down as soon as it is loaded.
     PictureFit fit;
     // A job that only reports on the card (tavelo-batch info): the document is
-    // given no picture. Each picture is still loaded whole, so every message
-    // is the same; its size is told here, on the reading thread and in the
-    // card's order, and its memory goes to the next picture at once.
+    // given no picture. Each picture gives the message loading it would give;
+    // an uncompressed bitmap is answered from its headers, which decide that,
+    // any other picture is still loaded whole. Its size is told here, on the
+    // reading thread and in the card's order.
     PictureSizes sizesOnly;
 };
 

@@ -3,26 +3,21 @@
 // "｛氏名｝", in a caption, a picture path or a QR code's content. A field
 // whose name the list has is replaced by the row's value; any other brace
 // pair (an unknown name, empty braces) stays as it stands.
+#include "card/FieldText.h"
+
 #include <QString>
 #include <QStringList>
-
-#include <functional>
-#include <optional>
 
 class CardDocument;
 class MergeList;
 
 namespace MergeFields {
 
-// The value for a field name, or nothing when there is no such column.
-using Lookup = std::function<std::optional<QString>(const QString &name)>;
-
-// The names of the fields in text, in their order, each once.
-QStringList namesIn(const QString &text);
-bool hasFields(const QString &text);
-
-// text with every field that lookup knows replaced by its value.
-QString fill(const QString &text, const Lookup &lookup);
+// The grammar of fields is the card's own (card/FieldText.h).
+using FieldText::Lookup;
+using FieldText::namesIn;
+using FieldText::hasFields;
+using FieldText::fill;
 
 // The fields the card uses: in its captions (QR contents included), then in
 // its picture paths, each once, in slot order.

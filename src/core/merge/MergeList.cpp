@@ -41,6 +41,84 @@ std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByte
     return std::nullopt;
 }
 
+// Where text holds half a surrogate pair, or −1. Qt's decoders let them
+// through; they are no character and cannot be printed or saved.
+qsizetype loneSurrogateAt(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return i;
+    }
+    return -1;
+}
+
+// UTF-16 text, strictly: every two bytes a unit, surrogates in pairs. An odd
+// last byte is half a character, and the list is refused at its line.
+QString decodeUtf16(QByteArrayView bytes, QStringConverter::Encoding qt, MergeList::Encoding encoding)
+{
+    const QString name = mergeEncodingName(encoding);
+    const auto refuse = [&](qsizetype at) {
+        const QString shown = QStringDecoder(qt).decode(bytes);
+        throw TaveloError(Msg::mergeListBadEncoding(name, lineOf(shown, at < 0 ? shown.size() : at)));
+    };
+    if (bytes.size() % 2 != 0)
+        refuse(-1);
+    qsizetype badAt = -1;
+    const std::optional<QString> text = decodeStrictly(qt, bytes, &badAt);
+    if (!text)
+        refuse(badAt);
+    if (const qsizetype lone = loneSurrogateAt(*text); lone >= 0)
+        refuse(lone);
+    return *text;
+}
+
+// UTF-16 saved without a byte order mark: the NUL bytes of its ASCII
+// characters (digits, commas, line ends) stand at odd offsets (little
+// endian) or at even ones (big endian). Text in any other encoding holds no
+// NUL at all.
+std::optional<MergeList::Encoding> utf16WithoutMark(QByteArrayView bytes)
+{
+    qsizetype even = 0;
+    qsizetype odd = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0')
+            ++(i % 2 == 0 ? even : odd);
+    }
+    if (odd > 0 && odd >= 4 * even)
+        return MergeList::Encoding::Utf16LE;
+    if (even > 0 && even >= 4 * odd)
+        return MergeList::Encoding::Utf16BE;
+    return std::nullopt;
+}
+
+// A file that is not UTF-8 as a whole but holds a line that plainly is
+// (Japanese text in UTF-8, two or more three-byte characters): lines in
+// UTF-8 and in code page 932 together, which no single decoding reads.
+// The line (from 1) of such a UTF-8 line, or 0.
+int utf8LineIn(const QByteArray &bytes)
+{
+    int line = 1;
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        const QByteArrayView text = QByteArrayView(bytes).sliced(start, end - start);
+        int wide = 0;
+        for (const char c : text)
+            wide += (static_cast<unsigned char>(c) & 0xF0) == 0xE0 ? 1 : 0;
+        qsizetype badAt = -1;
+        if (wide >= 2 && decodeStrictly(QStringConverter::Utf8, text, &badAt))
+            return line;
+        start = end + 1;
+        ++line;
+    }
+    return 0;
+}
+
 Decoded decode(const QByteArray &bytes)
 {
     struct Bom {
@@ -57,16 +135,28 @@ Decoded decode(const QByteArray &bytes)
     for (const Bom &bom : boms) {
         if (!QByteArrayView(bytes).startsWith(bom.mark))
             continue;
-        const std::optional<QString> text = decodeStrictly(bom.qt, QByteArrayView(bytes).sliced(bom.mark.size()), &badAt);
+        const QByteArrayView body = QByteArrayView(bytes).sliced(bom.mark.size());
+        if (bom.qt != QStringConverter::Utf8)
+            return {decodeUtf16(body, bom.qt, bom.encoding), bom.encoding};
+        const std::optional<QString> text = decodeStrictly(bom.qt, body, &badAt);
         if (!text) {
             QStringDecoder lenient(bom.qt);
-            const QString shown = lenient.decode(QByteArrayView(bytes).sliced(bom.mark.size()));
+            const QString shown = lenient.decode(body);
             throw TaveloError(Msg::mergeListBadEncoding(mergeEncodingName(bom.encoding), lineOf(shown, badAt)));
         }
         return {*text, bom.encoding};
     }
+    if (const std::optional<MergeList::Encoding> utf16 = utf16WithoutMark(bytes)) {
+        const bool little = *utf16 == MergeList::Encoding::Utf16LE;
+        return {decodeUtf16(bytes, little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE, *utf16), *utf16};
+    }
     if (const std::optional<QString> text = decodeStrictly(QStringConverter::Utf8, bytes, &badAt))
         return {*text, MergeList::Encoding::Utf8};
+    if (const int utf8Line = utf8LineIn(bytes)) {
+        QStringDecoder lenient(QStringConverter::Utf8);
+        const QString shown = lenient.decode(bytes);
+        throw TaveloError(Msg::mergeListMixedEncoding(lineOf(shown, shown.indexOf(QChar(QChar::ReplacementCharacter))), utf8Line));
+    }
     const CodePage932::Decoded sjis = CodePage932::decode(bytes);
     if (!sjis.valid)
         throw TaveloError(Msg::mergeListUnknownEncoding(lineOf(sjis.text, sjis.text.indexOf(QChar(QChar::ReplacementCharacter)))));

@@ -2,8 +2,10 @@
 // An address list for merge printing, as a spreadsheet saves it: comma- or
 // tab-separated values (quoted fields, doubled quotes, line breaks inside
 // quotes), the first row naming the columns. The encoding is found from the
-// bytes: a byte order mark (UTF-8, UTF-16 LE or BE), else valid UTF-8, else
-// code page 932.
+// bytes: a byte order mark (UTF-8, UTF-16 LE or BE), else UTF-16 by the NUL
+// bytes of its ASCII characters, else valid UTF-8, else code page 932. UTF-16
+// with half a character (an odd last byte, a lone surrogate) and lists whose
+// lines mix UTF-8 and code page 932 are refused with the line.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

@@ -21,7 +21,7 @@ void setError(QString *error, const QString &text)
 void addWarnings(QStringList *warnings, const MergedSheets &sheets)
 {
     if (warnings)
-        *warnings << sheets.pictureProblems();
+        *warnings << sheets.problems();
 }
 
 std::optional<QString> jobProblem(const CardDocument &design, const MergePlan &plan, const SheetJob &job)

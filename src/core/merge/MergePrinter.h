@@ -22,7 +22,8 @@ std::optional<QString> planProblem(const MergePlan &plan);
 
 // Every page of the plan with a painter already open on device, whose first
 // page is the current one; false when the device refused a new page.
-// *warnings gets a message for each merged picture that could not be loaded.
+// *warnings gets a message for each merged picture that could not be loaded
+// and each item a row's values left off or cut (MergedSheets::problems).
 bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
                 QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings);
 

@@ -2,21 +2,34 @@
 
 #include "base/Messages.h"
 #include "base/TaveloError.h"
+#include "cardfile/CardFile.h"
 #include "merge/MergeFields.h"
 #include "merge/MergeList.h"
 #include "picture/PictureLoader.h"
+#include "qr/QrCaption.h"
 
 #include <QPaintDevice>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
-// Merged pictures kept for rows still to come, in kibibytes of pixels.
-constexpr int PictureCacheKiB = 256 * 1024;
+int costOf(const QImage &picture) { return int(std::clamp<qsizetype>(picture.sizeInBytes() / 1024, 1, INT_MAX)); }
 
-int costOf(const QImage &picture) { return int(std::max<qsizetype>(picture.sizeInBytes() / 1024, 1)); }
+// A box in a message: its design's caption or path, short enough for a line.
+QString shortened(const QString &text, bool keepEnd)
+{
+    constexpr qsizetype Shown = 24;
+    if (text.size() <= Shown)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    return keepEnd ? ellipsis + text.right(Shown) : text.left(Shown) + ellipsis;
+}
+
+QString textBoxName(const TextBox &box) { return Msg::mergeTextBox(shortened(box.Caption, false)); }
+QString imageBoxName(const MoveImageRecord &record) { return Msg::mergeImageBox(shortened(record.ImagePath, true)); }
 
 } // namespace
 
@@ -26,11 +39,11 @@ QString MergedSheets::PictureWant::key() const
 }
 
 MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan,
-                           const QPaintDevice &device, SheetOffset offset)
+                           const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB)
     : m_design(design), m_list(list), m_plan(plan), m_device(device), m_offset(offset),
       m_layout(device.logicalDpiX(), device.logicalDpiY(), design.screenPpi(), design.MarginLeft(), design.MarginTop(),
                design.printSettings().Layout, offset),
-      m_fixedPictures(CardDocument::SlotCount), m_printedSizes(CardDocument::SlotCount), m_pictures(PictureCacheKiB)
+      m_fixedPictures(CardDocument::SlotCount), m_printedSizes(CardDocument::SlotCount), m_pictures(pictureCacheKiB)
 {
     m_scratch.setScreenPpi(design.screenPpi());
     m_scratch.setPrintSettings(design.printSettings());
@@ -75,6 +88,8 @@ void MergedSheets::drawPage(QPainter &painter, std::int64_t page)
             return nullptr;
         return &sheetFor(rows[size_t(cell)]);
     });
+    // The sheets made hold what they show.
+    m_pagePictures.clear();
 }
 
 const CardSheet &MergedSheets::sheetFor(int row)
@@ -83,20 +98,45 @@ const CardSheet &MergedSheets::sheetFor(int row)
     if (!sheet) {
         fillScratch(row);
         sheet = std::make_unique<CardSheet>(m_scratch, m_device, m_offset);
+        // A code the row made that does not print; the design's own codes
+        // show on the card as they print.
+        for (const CardSheet::UnprintedQr &qr : sheet->unprintedQrCodes()) {
+            const TextBox &design = *m_design.TextBoxes(qr.slot);
+            if (MergeFields::hasFields(design.Caption))
+                tell(row, textBoxName(design),
+                     qr.why == CardSheet::QrLeftOut::TooLong ? Msg::mergeQrLeftOut() : Msg::mergeQrTooSmall());
+        }
     }
     return *sheet;
+}
+
+QString MergedSheets::filledText(const QString &text, int row, bool *cut) const
+{
+    const MergeFields::Lookup lookup =
+        row >= 0 ? MergeFields::rowLookup(m_list, row) : [](const QString &) { return std::optional<QString>(); };
+    // A row's values may make a text of any length; only what a card holds is made.
+    return FieldText::fill(text, lookup, MaxCardTextLength, cut);
+}
+
+void MergedSheets::tell(int row, const QString &box, const QString &why)
+{
+    const QString problem = Msg::mergeDropped(row + 1, box, why);
+    if (m_told.contains(problem))
+        return;
+    m_told.insert(problem);
+    m_problems << problem;
 }
 
 std::vector<MergedSheets::PictureWant> MergedSheets::picturesOf(int row) const
 {
     std::vector<PictureWant> wants;
-    const MergeFields::Lookup lookup = MergeFields::rowLookup(m_list, row);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const MoveImageRecord *record = m_design.ImageBoxes(slot);
         if (!record || !MergeFields::hasFields(record->ImagePath))
             continue;
-        PictureWant want{MergeFields::fill(record->ImagePath, lookup), m_printedSizes[size_t(slot)]};
-        if (!m_failed.contains(want.path) && !m_pictures.contains(want.key()))
+        bool cut = false;
+        PictureWant want{filledText(record->ImagePath, row, &cut), m_printedSizes[size_t(slot)]};
+        if (!cut && !m_failed.contains(want.path))
             wants.push_back(std::move(want));
     }
     return wants;
@@ -107,6 +147,15 @@ void MergedSheets::loadPictures(std::vector<PictureWant> wants)
     std::sort(wants.begin(), wants.end(), [](const PictureWant &a, const PictureWant &b) { return a.key() < b.key(); });
     wants.erase(std::unique(wants.begin(), wants.end(),
                             [](const PictureWant &a, const PictureWant &b) { return a.key() == b.key(); }),
+                wants.end());
+    // Those kept from earlier pages are not loaded again.
+    wants.erase(std::remove_if(wants.begin(), wants.end(),
+                               [&](const PictureWant &want) {
+                                   const QImage *kept = m_pictures.object(want.key());
+                                   if (kept)
+                                       m_pagePictures[want.key()] = *kept;
+                                   return kept != nullptr;
+                               }),
                 wants.end());
     struct Loaded {
         QImage picture;
@@ -131,19 +180,24 @@ void MergedSheets::loadPictures(std::vector<PictureWant> wants)
             }
             continue;
         }
+        // The page holds every picture it shows; the cache keeps what fits
+        // for later pages (one larger than all of it is not kept).
+        m_pagePictures[wants[n].key()] = result.picture;
         m_pictures.insert(wants[n].key(), new QImage(result.picture), costOf(result.picture));
     }
 }
 
 void MergedSheets::fillScratch(int row)
 {
-    const MergeFields::Lookup lookup =
-        row >= 0 ? MergeFields::rowLookup(m_list, row) : [](const QString &) { return std::optional<QString>(); };
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         std::optional<TextBox> box;
         if (const TextBox *design = m_design.TextBoxes(slot)) {
             box = *design;
-            box->Caption = MergeFields::fill(design->Caption, lookup);
+            bool cut = false;
+            box->Caption = filledText(design->Caption, row, &cut);
+            // A code cut short is no code at all: the sheet tells it as too long.
+            if (cut && row >= 0 && !qrCaption(box->Caption))
+                tell(row, textBoxName(*design), Msg::mergeTextCut(MaxCardTextLength));
         }
         m_scratch.restoreTextBox(slot, box);
 
@@ -153,10 +207,13 @@ void MergedSheets::fillScratch(int row)
             if (!MergeFields::hasFields(design->ImagePath)) {
                 record->Picture = m_fixedPictures[size_t(slot)];
             } else {
-                record->ImagePath = MergeFields::fill(design->ImagePath, lookup);
-                const QImage *picture = row >= 0 ? m_pictures.object(PictureWant{record->ImagePath, m_printedSizes[size_t(slot)]}.key())
-                                                 : nullptr;
-                record->Picture = picture ? *picture : QImage();
+                bool cut = false;
+                record->ImagePath = filledText(design->ImagePath, row, &cut);
+                if (cut && row >= 0)
+                    tell(row, imageBoxName(*design), Msg::mergePathTooLong(MaxCardTextLength));
+                const QString key = PictureWant{record->ImagePath, m_printedSizes[size_t(slot)]}.key();
+                const auto found = m_pagePictures.find(key);
+                record->Picture = !cut && row >= 0 && found != m_pagePictures.end() ? found->second : QImage();
             }
         }
         m_scratch.restoreImageBox(slot, record);

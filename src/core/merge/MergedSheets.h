@@ -6,8 +6,14 @@
 // Pictures whose path holds no field are prepared once for the whole job
 // and drawn as the same picture objects everywhere, so a PDF embeds each
 // once. A picture whose path holds fields is loaded once per distinct path
-// (kept while memory allows); one that cannot be loaded leaves its card
-// without the picture and is listed once.
+// (kept for later pages while memory allows, and always for the page that
+// shows it); one that cannot be loaded leaves its card without the picture
+// and is listed once.
+//
+// Nothing a row's values bring is left off a card without a word: a text
+// cut to the longest a card holds, a QR code no symbol or box holds, a
+// picture path too long to name a file are each listed with the row and the
+// box.
 #include "card/CardDocument.h"
 #include "merge/MergePlan.h"
 #include "sheet/CardSheet.h"
@@ -27,8 +33,11 @@ class QPainter;
 class MergedSheets
 {
 public:
+    // Merged pictures kept for rows still to come, in kibibytes of pixels.
+    static constexpr int DefaultPictureCacheKiB = 256 * 1024;
+
     MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan, const QPaintDevice &device,
-                 SheetOffset offset = {});
+                 SheetOffset offset = {}, int pictureCacheKiB = DefaultPictureCacheKiB);
     ~MergedSheets();
     MergedSheets(const MergedSheets &) = delete;
     MergedSheets &operator=(const MergedSheets &) = delete;
@@ -37,9 +46,9 @@ public:
     // Draws page (from 0) as CardSheet::draw draws a sheet.
     void drawPage(QPainter &painter, std::int64_t page);
 
-    // One message for each merged picture that could not be loaded, in the
-    // order they were met.
-    const QStringList &pictureProblems() const { return m_problems; }
+    // One message for each merged picture that could not be loaded and each
+    // item a row's values left off or cut, in the order they were met.
+    const QStringList &problems() const { return m_problems; }
 
 private:
     struct PictureWant {
@@ -52,6 +61,9 @@ private:
     std::vector<PictureWant> picturesOf(int row) const;
     void loadPictures(std::vector<PictureWant> wants);
     void fillScratch(int row);
+    // text filled from row (from 0), cut to the longest text a card holds.
+    QString filledText(const QString &text, int row, bool *cut) const;
+    void tell(int row, const QString &box, const QString &why);
 
     const CardDocument &m_design;
     const MergeList &m_list;
@@ -65,6 +77,8 @@ private:
     std::unique_ptr<CardSheet> m_frame;     // the design's sheet: the guides, empty cells
     std::map<int, std::unique_ptr<CardSheet>> m_sheets;   // the rows of the current page
     QCache<QString, QImage> m_pictures;     // merged pictures by path and size
+    std::map<QString, QImage> m_pagePictures;   // those the page being drawn shows, whatever their size
     QSet<QString> m_failed;                 // merged paths that could not be loaded
+    QSet<QString> m_told;                   // problems listed, each once
     QStringList m_problems;
 };

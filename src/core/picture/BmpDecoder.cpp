@@ -2,6 +2,7 @@
 
 #include "base/Messages.h"
 #include "base/TaveloError.h"
+#include "picture/PictureLimits.h"
 #include "picture/PictureMemory.h"
 
 #include <QBuffer>
@@ -23,17 +24,21 @@ enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, A
 class Bytes
 {
 public:
-    explicit Bytes(const QByteArray &data) : m_data(data) {}
+    // fileBytes: the size of the whole file, when data holds only its start.
+    explicit Bytes(const QByteArray &data, std::int64_t fileBytes = -1)
+        : m_data(data), m_fileBytes(fileBytes < 0 ? data.size() : fileBytes)
+    {
+    }
 
-    std::int64_t size() const { return m_data.size(); }
     void require(std::int64_t end) const
     {
-        if (end > size())
+        if (end > m_fileBytes)
             endsEarly();
     }
     std::uint8_t u8(std::int64_t at) const
     {
-        require(at + 1);
+        if (at + 1 > m_data.size())
+            endsEarly();
         return static_cast<std::uint8_t>(m_data[static_cast<qsizetype>(at)]);
     }
     std::uint16_t u16(std::int64_t at) const { return static_cast<std::uint16_t>(u8(at) | (u8(at + 1) << 8)); }
@@ -46,6 +51,7 @@ public:
 
 private:
     const QByteArray &m_data;
+    std::int64_t m_fileBytes;
 };
 
 // One colour channel of a bit-field pixel, scaled to eight bits.
@@ -153,7 +159,7 @@ void validate(const Header &header)
         invalid();
     if (header.width <= 0 || header.height <= 0)
         invalid();
-    if (header.width * header.height > BmpDecoder::MaxPixels)   // both below 2^32: no overflow
+    if (header.width * header.height > PictureLimits::MaxPixels)   // both below 2^32: no overflow
         invalid();
 }
 
@@ -331,23 +337,64 @@ QImage withoutPalette(QImage image)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+// The headers, masks and palette, checked against the file's size.
+struct Checked {
+    Header header;
+    std::vector<QRgb> palette;
+    std::int64_t dataStart = 0;
+};
+
+Checked checkHeaders(const Bytes &bytes, const QByteArray &data)
+{
+    bytes.require(FileHeaderSize);
+    if (data.size() < FileHeaderSize)
+        endsEarly();   // the file became shorter while it was read
+    if (data[0] != 'B' || data[1] != 'M')
+        invalid();
+    Checked checked;
+    Header &header = checked.header;
+    header = readInfoHeader(bytes);
+    validate(header);
+    readMasks(bytes, bytes.u32(FileHeaderSize), header);
+    checked.palette = readPalette(bytes, header);
+    checked.dataStart = pixelStart(bytes, header, checked.palette.size());
+    requirePixels(bytes, header, checked.dataStart);
+    return checked;
+}
+
 } // namespace
 
 namespace BmpDecoder {
 
+std::optional<Declared> declared(const QByteArray &head)
+{
+    try {
+        const Bytes bytes(head);
+        if (head.size() < FileHeaderSize || head[0] != 'B' || head[1] != 'M')
+            return std::nullopt;
+        const Header header = readInfoHeader(bytes);
+        return Declared{header.width, header.height, isRunLength(header)};
+    } catch (const TaveloError &) {
+        return std::nullopt;
+    }
+}
+
+std::optional<QSize> sizeFromHeaders(const QByteArray &head, std::int64_t fileBytes)
+{
+    const Bytes bytes(head, fileBytes);
+    const Checked checked = checkHeaders(bytes, head);
+    if (isRunLength(checked.header))
+        return std::nullopt;
+    return QSize(int(checked.header.width), int(checked.header.height));
+}
+
 QImage decode(const QByteArray &data)
 {
     const Bytes bytes(data);
-    bytes.require(FileHeaderSize);
-    if (data[0] != 'B' || data[1] != 'M')
-        invalid();
-
-    Header header = readInfoHeader(bytes);
-    validate(header);
-    readMasks(bytes, bytes.u32(FileHeaderSize), header);
-    std::vector<QRgb> palette = readPalette(bytes, header);
-    const std::int64_t dataStart = pixelStart(bytes, header, palette.size());
-    requirePixels(bytes, header, dataStart);
+    Checked checked = checkHeaders(bytes, data);
+    const Header &header = checked.header;
+    std::vector<QRgb> &palette = checked.palette;
+    const std::int64_t dataStart = checked.dataStart;
 
     QImage image = header.compression == Rgb && header.bitCount == 24 ? convert24Bit(bytes, header, dataStart)
                                                                       : readWithQt(data, header);

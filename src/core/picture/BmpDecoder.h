@@ -8,18 +8,31 @@
 // Indexed pictures come back as 32-bit ones.
 //
 // Failures throw a TaveloError: "invalid bitmap" for a header that is not a
-// bitmap's or claims more than MaxPixels pixels, "stream read error" for a
-// file that ends before its headers, palette or pixels do.
+// bitmap's or claims more than PictureLimits::MaxPixels pixels, "stream read
+// error" for a file that ends before its headers, palette or pixels do.
 #include <QByteArray>
 #include <QImage>
 
 #include <cstdint>
+#include <optional>
 
 namespace BmpDecoder {
 
-// 200 megapixels: 800 MB as a 32-bit picture, far beyond any card's needs.
-constexpr std::int64_t MaxPixels = 200'000'000;
-
 QImage decode(const QByteArray &bytes);
+
+// The size the headers at the start of a file declare, before anything is
+// checked; nothing when head holds no bitmap header whole.
+struct Declared {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool runLength = false;
+};
+std::optional<Declared> declared(const QByteArray &head);
+
+// The size of the picture when the headers alone decide that it loads: an
+// uncompressed bitmap of fileBytes bytes whose headers and palette are in
+// head. Nothing when only decoding tells (run-length data); throws what
+// decode() would throw for the headers.
+std::optional<QSize> sizeFromHeaders(const QByteArray &head, std::int64_t fileBytes);
 
 } // namespace BmpDecoder

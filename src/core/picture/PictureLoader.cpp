@@ -4,6 +4,8 @@
 #include "base/TaveloError.h"
 #include "files/RegularFile.h"
 #include "picture/BmpDecoder.h"
+#include "picture/PictureLimits.h"
+#include "picture/PngDecoder.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -11,16 +13,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
-// The largest picture file read: a bitmap of MaxPixels at 32 bits and more.
-constexpr std::int64_t MaxFileBytes = BmpDecoder::MaxPixels * 4 + 64 * 1024 * 1024;
+// The headers of every kind come with the first bytes: a bitmap's with its
+// palette, a PNG's first chunk.
+constexpr qsizetype HeadBytes = 64 * 1024;
 
 // The largest read buffer kept for the next picture.
 constexpr qsizetype KeptBufferBytes = 64 * 1024 * 1024;
 
 enum class PictureKind { Bitmap, Png, Jpeg };
+
+[[noreturn]] void invalid() { throw TaveloError(Msg::invalidBitmap()); }
 
 PictureKind kindOf(const QString &fileName)
 {
@@ -34,30 +40,134 @@ PictureKind kindOf(const QString &fileName)
     throw TaveloError(Msg::unknownPictureExtension(extension));
 }
 
-// PNG and JPEG through Qt's readers, held to the same size limit as bitmaps.
-QImage decodeWithQt(const QByteArray &bytes, const char *format)
+// A file that does not start as its kind does is refused before the rest of
+// it is read. A bitmap shorter than its file header is left to the decoder,
+// which tells that it ended early.
+void checkSignature(QByteArrayView head, PictureKind kind)
+{
+    switch (kind) {
+    case PictureKind::Bitmap:
+        if (head.size() >= 14 && !head.startsWith("BM"))
+            invalid();
+        break;
+    case PictureKind::Png:
+        if (!head.startsWith("\x89PNG\r\n\x1A\n"))
+            invalid();
+        break;
+    case PictureKind::Jpeg:
+        if (!head.startsWith("\xFF\xD8"))
+            invalid();
+        break;
+    }
+}
+
+void checkPixels(std::int64_t width, std::int64_t height, const QString &name)
+{
+    constexpr std::int64_t max = PictureLimits::MaxPixels;
+    if (width > 0 && height > 0 && (width > max || height > max || width * height > max))
+        throw TaveloError(Msg::pictureTooLarge(name, width, height, PictureLimits::MaxPixels / 1'000'000));
+}
+
+std::uint32_t bigEndian32(QByteArrayView bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return std::uint32_t(static_cast<unsigned char>(bytes[at + i])); };
+    return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+}
+
+// The size the header declares, checked before the pixels are read or any
+// memory is taken for them: bitmaps and PNG files, whose headers come first.
+// A header the head does not hold whole is left to the decoder.
+void checkDeclaredSize(const QByteArray &head, PictureKind kind, const QString &name, std::int64_t fileBytes)
+{
+    if (kind == PictureKind::Bitmap) {
+        const std::optional<BmpDecoder::Declared> declared = BmpDecoder::declared(head);
+        if (!declared)
+            return;
+        checkPixels(declared->width, declared->height, name);
+        const std::int64_t pixels = declared->width * declared->height;
+        if (declared->runLength && pixels > PictureLimits::FreeRunLengthPixels
+            && pixels / PictureLimits::MaxRunLengthPixelsPerByte > fileBytes)
+            invalid();
+    } else if (kind == PictureKind::Png && head.size() >= 24 && QByteArrayView(head).sliced(12, 4) == "IHDR") {
+        checkPixels(bigEndian32(head, 16), bigEndian32(head, 20), name);
+    }
+}
+
+// What the markers of a JPEG file tell before it is decoded: its scans (each
+// one a pass over the whole picture) and its size. Markers are found as the
+// decoder finds them: segments skipped by their length, anything else
+// searched for the next marker.
+struct JpegOutline {
+    int scans = 0;
+    std::optional<QSize> size;
+};
+
+JpegOutline jpegOutline(QByteArrayView bytes)
+{
+    JpegOutline outline;
+    const auto at = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    qsizetype i = 2;
+    while (i + 1 < bytes.size()) {
+        if (at(i) != 0xFF || at(i + 1) == 0xFF || at(i + 1) == 0x00) {
+            ++i;
+            continue;
+        }
+        const unsigned char marker = at(i + 1);
+        i += 2;
+        if (marker == 0xD9)
+            break;   // the end of the picture
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
+            continue;   // markers without a segment
+        if (i + 2 > bytes.size())
+            break;
+        const qsizetype length = qsizetype(at(i)) << 8 | at(i + 1);
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && !outline.size && length >= 7 && i + 7 <= bytes.size())
+            outline.size = QSize(int(at(i + 5)) << 8 | at(i + 6), int(at(i + 3)) << 8 | at(i + 4));
+        if (marker == 0xDA)
+            ++outline.scans;
+        i += std::max<qsizetype>(length, 2);
+    }
+    return outline;
+}
+
+void checkJpeg(QByteArrayView bytes, const QString &name)
+{
+    const JpegOutline outline = jpegOutline(bytes);
+    if (outline.scans > PictureLimits::MaxJpegScans)
+        throw TaveloError(Msg::jpegTooManyScans(name, outline.scans, PictureLimits::MaxJpegScans));
+    if (outline.size)
+        checkPixels(outline.size->width(), outline.size->height(), name);
+}
+
+// JPEG through Qt's reader, held to the same size limit.
+QImage decodeJpeg(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAllocationLimit(int(MaxFileBytes / (1024 * 1024)));
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAllocationLimit(int(PictureLimits::MaxPixels * 4 / (1024 * 1024)) + 1);
     const QSize size = reader.size();
-    if (!size.isValid() || std::int64_t(size.width()) * size.height() > BmpDecoder::MaxPixels)
-        throw TaveloError(Msg::invalidBitmap());
+    if (!size.isValid() || std::int64_t(size.width()) * size.height() > PictureLimits::MaxPixels)
+        invalid();
     QImage image = reader.read();
     if (image.isNull())
-        throw TaveloError(Msg::invalidBitmap());
+        invalid();
     return image;
 }
 
-QImage decode(const QByteArray &bytes, PictureKind kind)
+// Every check that the whole file allows, then the pixels.
+QImage decode(const QByteArray &bytes, PictureKind kind, const QString &name)
 {
+    checkSignature(bytes, kind);
+    checkDeclaredSize(bytes, kind, name, bytes.size());
     switch (kind) {
     case PictureKind::Png:
-        return decodeWithQt(bytes, "png");
+        return PngDecoder::decode(bytes);
     case PictureKind::Jpeg:
-        return decodeWithQt(bytes, "jpeg");
+        checkJpeg(bytes, name);
+        return decodeJpeg(bytes);
     case PictureKind::Bitmap:
         break;
     }
@@ -70,29 +180,57 @@ constexpr qsizetype BitmapHeadBytes = 14;
 // How far into the buffer a file is put so that its pixels start on a whole
 // word, as Qt's image conversion wants them: a bitmap's rows are then
 // converted where they lie, not from a copy.
-qsizetype leadFor(const char *head, qsizetype length, PictureKind kind)
+qsizetype leadFor(QByteArrayView head, PictureKind kind)
 {
-    if (kind != PictureKind::Bitmap || length < BitmapHeadBytes || head[0] != 'B' || head[1] != 'M')
+    if (kind != PictureKind::Bitmap || head.size() < BitmapHeadBytes || head[0] != 'B' || head[1] != 'M')
         return 0;
     const auto byte = [&](int at) { return std::uint32_t(static_cast<unsigned char>(head[at])); };
     const std::uint32_t pixelsAt = byte(10) | (byte(11) << 8) | (byte(12) << 16) | (byte(13) << 24);
     return qsizetype((4 - pixelsAt % 4) % 4);
 }
 
-// Reads the whole file into bytes, which keeps its memory from one picture to
-// the next: fresh memory costs the system a page fault every 4 KiB. Returns
-// the file's bytes, a view into bytes.
-QByteArray readWholeFile(const QString &path, PictureKind kind, QByteArray &bytes)
+// A picture file being read: its first bytes, checked before the rest is
+// read, then the whole of it.
+class PictureFile
 {
-    OpenedFile file = openRegularFile(path);
-    if (!file.ok())
-        throw TaveloError(Msg::cannotOpenFile(path));
-    if (file.size > MaxFileBytes)
-        throw TaveloError(Msg::invalidBitmap());
-    const auto readInto = [&](char *to, qsizetype wanted) {
+public:
+    PictureFile(const QString &path, PictureKind kind) : m_kind(kind), m_name(QFileInfo(path).fileName())
+    {
+        m_file = openRegularFile(path);
+        if (!m_file.ok())
+            throw TaveloError(Msg::cannotOpenFile(path));
+        m_head.resize(qsizetype(std::min<std::int64_t>(HeadBytes, m_file.size)));
+        m_head.truncate(readInto(m_head.data(), m_head.size()));
+        checkSignature(m_head, kind);
+        if (m_file.size > PictureLimits::MaxFileBytes)
+            throw TaveloError(Msg::pictureFileTooLarge(m_name, PictureLimits::MaxFileBytes >> 20));
+        checkDeclaredSize(m_head, kind, m_name, m_file.size);
+    }
+
+    const QByteArray &head() const { return m_head; }
+    std::int64_t size() const { return m_file.size; }
+    const QString &name() const { return m_name; }
+
+    // The whole file in bytes, which keeps its memory from one picture to
+    // the next: fresh memory costs the system a page fault every 4 KiB.
+    // Returns the file's bytes, a view into bytes.
+    QByteArray readAll(QByteArray &bytes)
+    {
+        const qsizetype lead = leadFor(m_head, m_kind);
+        bytes.resize(lead + qsizetype(m_file.size));
+        std::memcpy(bytes.data() + lead, m_head.constData(), size_t(m_head.size()));
+        qsizetype length = m_head.size();
+        if (length == std::min<std::int64_t>(HeadBytes, m_file.size))
+            length += readInto(bytes.data() + lead + length, qsizetype(m_file.size) - length);
+        return QByteArray::fromRawData(bytes.constData() + lead, length);
+    }
+
+private:
+    qsizetype readInto(char *to, qsizetype wanted)
+    {
         qsizetype filled = 0;
         while (filled < wanted) {
-            const long long n = readSome(file.fd.get(), to + filled, wanted - filled);
+            const long long n = readSome(m_file.fd.get(), to + filled, wanted - filled);
             if (n < 0)
                 throw TaveloError(Msg::streamReadError());
             if (n == 0)
@@ -100,16 +238,24 @@ QByteArray readWholeFile(const QString &path, PictureKind kind, QByteArray &byte
             filled += qsizetype(n);
         }
         return filled;
-    };
-    char head[BitmapHeadBytes];
-    const qsizetype headLength = readInto(head, std::min<qsizetype>(BitmapHeadBytes, qsizetype(file.size)));
-    const qsizetype lead = leadFor(head, headLength, kind);
-    bytes.resize(lead + qsizetype(file.size));
-    std::memcpy(bytes.data() + lead, head, size_t(headLength));
-    qsizetype length = headLength;
-    if (headLength == std::min<qsizetype>(BitmapHeadBytes, qsizetype(file.size)))
-        length += readInto(bytes.data() + lead + headLength, qsizetype(file.size) - headLength);
-    return QByteArray::fromRawData(bytes.constData() + lead, length);
+    }
+
+    PictureKind m_kind;
+    QString m_name;
+    OpenedFile m_file;
+    QByteArray m_head;
+};
+
+// Reads and decodes the file with a buffer of this thread's, as pictures are
+// loaded on several at once. The buffer must not be shared when it is read
+// into again: nothing decoded keeps it.
+QImage decodeFile(PictureFile &file, PictureKind kind)
+{
+    thread_local QByteArray buffer;
+    QImage picture = decode(file.readAll(buffer), kind, file.name());
+    if (buffer.capacity() > KeptBufferBytes)
+        buffer = QByteArray();
+    return picture;
 }
 
 } // namespace
@@ -121,13 +267,23 @@ QImage load(const QString &path)
     try {
         // The kind is chosen before the file is opened, as the name alone tells it.
         const PictureKind kind = kindOf(path);
-        // One buffer per thread, as pictures are loaded on several at once. It
-        // must not be shared when it is read into again: nothing decoded keeps it.
-        thread_local QByteArray buffer;
-        QImage picture = decode(readWholeFile(path, kind, buffer), kind);
-        if (buffer.capacity() > KeptBufferBytes)
-            buffer = QByteArray();
-        return picture;
+        PictureFile file(path, kind);
+        return decodeFile(file, kind);
+    } catch (const TaveloError &e) {
+        throw PictureError(e.message(), path);
+    }
+}
+
+QSize loadSize(const QString &path)
+{
+    try {
+        const PictureKind kind = kindOf(path);
+        PictureFile file(path, kind);
+        if (kind == PictureKind::Bitmap) {
+            if (const std::optional<QSize> size = BmpDecoder::sizeFromHeaders(file.head(), file.size()))
+                return *size;
+        }
+        return decodeFile(file, kind).size();
     } catch (const TaveloError &e) {
         throw PictureError(e.message(), path);
     }
@@ -135,7 +291,7 @@ QImage load(const QString &path)
 
 QImage loadFromBytes(const QByteArray &bytes, const QString &fileName)
 {
-    return decode(bytes, kindOf(fileName));
+    return decode(bytes, kindOf(fileName), QFileInfo(fileName).fileName());
 }
 
 } // namespace PictureLoader

@@ -5,6 +5,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 namespace QrDrawing {
 
@@ -16,39 +18,57 @@ int moduleSize(int symbolWidth, QSize box)
     return std::max(side, 0) / (symbolWidth + 2 * QuietZone);
 }
 
-QImage render(const QrSymbol &symbol, int module, const QColor &colour)
+std::int64_t side(const QrSymbol &symbol, int module)
 {
-    if (!symbol.isValid() || module <= 0)
-        return {};
-    const int side = (symbol.width() + 2 * QuietZone) * module;
-    QImage image(side, side, QImage::Format_Mono);
-    image.setColorTable({qRgb(255, 255, 255), colour.rgb()});
-    image.fill(0);
-    // Each row of modules is drawn once and copied to the pixel rows below it.
-    for (int y = 0; y < symbol.width(); ++y) {
-        const int top = (y + QuietZone) * module;
-        for (int x = 0; x < symbol.width(); ++x) {
-            if (!symbol.dark(x, y))
-                continue;
-            const int left = (x + QuietZone) * module;
-            for (int column = left; column < left + module; ++column)
-                image.setPixel(column, top, 1);
-        }
-        for (int row = top + 1; row < top + module; ++row)
-            std::copy_n(image.constScanLine(top), image.bytesPerLine(), image.scanLine(row));
-    }
-    return image;
+    return (std::int64_t(symbol.width()) + 2 * QuietZone) * std::max(module, 0);
 }
 
-QImage renderBlackForPdf(const QrSymbol &symbol, int module)
+QVector<QRect> darkModules(const QrSymbol &symbol, int module)
 {
-    QImage image = render(symbol, module, Qt::black);
-    if (image.isNull())
-        return image;
-    // The bits are inverted with the table: the same picture.
-    image.invertPixels();
-    image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    return image;
+    QVector<QRect> rects;
+    if (!symbol.isValid() || module <= 0)
+        return rects;
+    // Whole pixels: a module of m pixels at column c covers [(c + 4) m, (c + 5) m),
+    // which is what a fill without smoothing paints. A run that starts and
+    // ends where one in the row above did makes that rectangle taller
+    // instead of adding one.
+    std::map<std::pair<int, int>, qsizetype> open;   // (first, last module) of runs in the row above
+    for (int y = 0; y < symbol.width(); ++y) {
+        std::map<std::pair<int, int>, qsizetype> next;
+        for (int x = 0; x < symbol.width();) {
+            if (!symbol.dark(x, y)) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < symbol.width() && symbol.dark(x, y))
+                ++x;
+            const std::pair<int, int> run(start, x);
+            if (const auto above = open.find(run); above != open.end()) {
+                rects[above->second].setHeight(rects[above->second].height() + module);
+                next.emplace(run, above->second);
+            } else {
+                next.emplace(run, rects.size());
+                const int left = (start + QuietZone) * module;
+                rects.append(QRect(left, (y + QuietZone) * module, (x - start) * module, module));
+            }
+        }
+        open.swap(next);
+    }
+    return rects;
+}
+
+void fillModules(QPainter &painter, const QVector<QRect> &modules, QPoint topLeft, const QColor &colour)
+{
+    if (modules.isEmpty())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.translate(topLeft);
+    painter.drawRects(modules.constData(), int(modules.size()));
+    painter.restore();
 }
 
 QPoint centredIn(const QRect &box, int side)
@@ -80,12 +100,10 @@ void drawOnScreen(QPainter &painter, const QRect &box, const QrSymbol &symbol, c
         painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, Msg::qrTooLong());
     } else {
         const int module = moduleSize(symbol.width(), box.size());
-        if (module == 0) {
+        if (module == 0)
             drawCross(painter, box, QColor(200, 200, 200));
-        } else {
-            const QImage image = render(symbol, module, colour);
-            painter.drawImage(centredIn(box, image.width()), image);
-        }
+        else
+            fillModules(painter, darkModules(symbol, module), centredIn(box, int(side(symbol, module))), colour);
     }
     painter.restore();
 }

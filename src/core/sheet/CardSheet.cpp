@@ -6,7 +6,6 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
-#include <QPaintEngine>
 #include <QCache>
 #include <QMutex>
 #include <QPainter>
@@ -243,8 +242,10 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const 
             m_images[n].picture = pictures[n];
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const TextBox *box = doc.TextBoxes(slot))
+        if (const TextBox *box = doc.TextBoxes(slot)) {
             m_texts.push_back(prepareText(*box, device));
+            m_texts.back().slot = slot;
+        }
     }
 }
 
@@ -258,7 +259,7 @@ QSize CardSheet::printedPictureSize(const SheetLayout &layout, const BoxBounds &
 CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDevice &device) const
 {
     if (const std::optional<QrCaption> qr = qrCaption(box.Caption))
-        return prepareQr(box, *qr, device);
+        return prepareQr(box, *qr);
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
     const QFont font = FontMapping::toQFont(boxFont);
@@ -374,7 +375,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
     });
 }
 
-CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const
+CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption &qr) const
 {
     PrintedText printed;
     printed.bounds = box.bounds;
@@ -387,18 +388,30 @@ CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption 
     forEachCell(m_layout, [&](int column, int row) { smallest = smallest.boundedTo(boxSizeInCell(m_layout, column, row, b)); });
     const QrSymbol symbol = qr.symbol();
     const int module = QrDrawing::moduleSize(symbol.width(), smallest);
-    const QColor color = FontMapping::toQColor(box.Font.color());
-    const QPaintEngine *engine = device.paintEngine();
-    const bool pdf = engine && engine->type() == QPaintEngine::Pdf;
-    printed.qr = pdf && color.rgb() == qRgb(0, 0, 0) ? QrDrawing::renderBlackForPdf(symbol, module)
-                                                     : QrDrawing::render(symbol, module, color);
+    printed.color = FontMapping::toQColor(box.Font.color());
+    printed.qrModules = QrDrawing::darkModules(symbol, module);
+    printed.qrSide = int(QrDrawing::side(symbol, module));
+    if (symbol.status() == QrSymbol::Status::TooLong)
+        printed.qrLeftOut = QrLeftOut::TooLong;
+    else if (symbol.isValid() && module == 0)
+        printed.qrLeftOut = QrLeftOut::TooSmall;
     return printed;
+}
+
+std::vector<CardSheet::UnprintedQr> CardSheet::unprintedQrCodes() const
+{
+    std::vector<UnprintedQr> unprinted;
+    for (const PrintedText &text : m_texts) {
+        if (text.qrLeftOut)
+            unprinted.push_back({text.slot, *text.qrLeftOut});
+    }
+    return unprinted;
 }
 
 void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const
 {
     // Content no symbol holds, or a box too small for one: nothing is printed.
-    if (text.qr.isNull())
+    if (text.qrModules.isEmpty())
         return;
     const std::optional<QRect> target = boxOnPage(m_layout, column, row, text.bounds);
     if (!target)
@@ -406,5 +419,5 @@ void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int colum
     const QRect cell = *target;
     // White under the whole box, as under a caption's characters.
     painter.fillRect(cell, Qt::white);
-    painter.drawImage(QrDrawing::centredIn(cell, text.qr.width()), text.qr);
+    QrDrawing::fillModules(painter, text.qrModules, QrDrawing::centredIn(cell, text.qrSide), text.color);
 }

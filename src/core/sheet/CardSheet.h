@@ -12,10 +12,13 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPainterPath>
+#include <QRect>
 #include <QSize>
+#include <QVector>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -58,6 +61,16 @@ public:
     // others (layout().fromPaperCorner()).
     void draw(QPainter &painter) const;
 
+    // The QR code boxes this sheet leaves blank, in slot order: content no
+    // symbol holds, or a box too small for the symbol (an empty content is
+    // no code and is not listed).
+    enum class QrLeftOut { TooLong, TooSmall };
+    struct UnprintedQr {
+        int slot;
+        QrLeftOut why;
+    };
+    std::vector<UnprintedQr> unprintedQrCodes() const;
+
     // The sheet whose card a cell shows, or null for a cell left empty.
     using CellCards = std::function<const CardSheet *(int column, int row)>;
     // Draws one sheet whose cells show different cards of the same design
@@ -94,12 +107,17 @@ private:
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
         int descent = 0;
-        bool isQr = false;   // a QR code box: qr is drawn instead of the glyphs
-        QImage qr;           // the symbol, null when it cannot be printed
+        bool isQr = false;   // a QR code box: its modules are drawn instead of the glyphs
+        // The symbol's dark modules, the quiet zone's corner at (0, 0); empty
+        // when it cannot be printed. qrSide: the symbol with its quiet zone.
+        QVector<QRect> qrModules;
+        int qrSide = 0;
+        std::optional<QrLeftOut> qrLeftOut;
+        int slot = 0;
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
-    PrintedText prepareQr(const TextBox &box, const QrCaption &qr, const QPaintDevice &device) const;
+    PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
 
     void PrintGuides(QPainter &painter) const;
     void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const;

@@ -6,6 +6,7 @@
 #include "sheet/PrinterCalibration.h"
 #include "sheet/SheetPrinter.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -34,14 +35,35 @@ SheetOffset readyPrinterFor(const CardDocument &doc, QPrinter &printer)
                                                             : SheetOffset{};
 }
 
+namespace {
+
+// Stops a job the printer has begun: nothing of it is printed, and a job
+// printed to a file leaves no file behind.
+void abandon(QPrinter &printer, QPainter &painter)
+{
+    printer.abort();
+    painter.end();
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        QFile::remove(printer.outputFileName());
+}
+
+} // namespace
+
 void runPrinterJob(QPrinter &printer, const std::function<bool(QPainter &)> &draw)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         throw TaveloError(Msg::printerError());
-    if (!draw(painter)) {
-        printer.abort();
-        painter.end();
+    bool drawn = false;
+    try {
+        drawn = draw(painter);
+    } catch (...) {
+        // An error that stops the job (memory ran out) leaves nothing half printed.
+        abandon(printer, painter);
+        throw;
+    }
+    if (!drawn) {
+        abandon(printer, painter);
         throw TaveloError(Msg::printerError());
     }
     if (!painter.end())

@@ -1,5 +1,6 @@
 #include "widgets/BoxPanels.h"
 
+#include "card/FieldText.h"
 #include "sheet/FontMapping.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/MovePanel.h"
@@ -156,6 +157,10 @@ void BoxPanels::syncImagePanel(int slot)
     const QImage picture = m_pictureView ? m_pictureView(*record) : record->Picture;
     if (image->picture().cacheKey() != picture.cacheKey())
         image->setPicture(picture);
+    // A path with fields and no picture shows itself, filled as the captions are.
+    const bool placeholder = picture.isNull() && FieldText::hasFields(record->ImagePath);
+    const QString &path = record->ImagePath;
+    image->setPlaceholder(placeholder ? (m_captionView ? m_captionView(path) : path) : QString());
     Q_EMIT shownCardChanged();
 }
 

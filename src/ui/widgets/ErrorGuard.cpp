@@ -1,6 +1,8 @@
 #include "widgets/ErrorGuard.h"
 
 #include "base/MessageSink.h"
+#include "base/Messages.h"
+#include "base/OutOfMemory.h"
 #include "base/TaveloError.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/MovePanel.h"
@@ -41,7 +43,9 @@ void report(const std::exception &error)
     if (dynamic_cast<const SilentAbort *>(&error))
         return;
     QString text;
-    if (auto *e = dynamic_cast<const PictureError *>(&error))
+    if (isOutOfMemory(error))
+        text = errorBoxText(Msg::outOfMemory());
+    else if (auto *e = dynamic_cast<const PictureError *>(&error))
         text = pictureErrorBoxText(e->message(), e->path());
     else if (auto *e = dynamic_cast<const TaveloError *>(&error))
         text = errorBoxText(e->message());

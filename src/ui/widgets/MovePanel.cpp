@@ -274,6 +274,14 @@ void TImage::setPicture(const QImage &picture)
     update();
 }
 
+void TImage::setPlaceholder(const QString &text)
+{
+    if (text == m_placeholder)
+        return;
+    m_placeholder = text;
+    update();
+}
+
 void TImage::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -283,6 +291,11 @@ void TImage::paintEvent(QPaintEvent *)
             m_scaled = QPixmap::fromImage(m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }
         p.drawPixmap(0, 0, m_scaled);
+    } else if (!m_placeholder.isEmpty()) {
+        // The end of a long path holds the file's name and its fields: that part stays.
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine,
+                   fontMetrics().elidedText(m_placeholder, Qt::ElideLeft, width()));
     }
     if (panel()->focusFrame())
         TMovePanel::paintCurrentMarks(p, panel()->size(), -pos(), panel()->palette());

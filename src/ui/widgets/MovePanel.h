@@ -121,6 +121,10 @@ public:
     explicit TImage(TMovePanel *panel);
     void setPicture(const QImage &picture);
     const QImage &picture() const { return m_picture; }
+    // Text shown where there is no picture: the path of a placeholder box
+    // (one with merge fields), drawn as a caption is; empty: none.
+    void setPlaceholder(const QString &text);
+    const QString &placeholder() const { return m_placeholder; }
     // The rectangle the picture is drawn into, in the panel's coordinates.
     QRect pictureRect() const { return geometry(); }
 
@@ -141,6 +145,7 @@ private:
     void fillPanel();
 
     QImage m_picture;
+    QString m_placeholder;
     QPixmap m_scaled;   // the picture at the current size, made once per size
     ClickTracker m_click;
 };

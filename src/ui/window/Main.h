@@ -173,6 +173,9 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // A picture chosen or dropped, decoded on another thread while the window
+    // draws; raises what PictureLoader::load() raises.
+    QImage loadPicture(const QString &path);
     void buildMenus();
     void buildToolBar();
     void buildCentralArea();

@@ -4,7 +4,6 @@
 
 #include "base/Messages.h"
 #include "cardfile/CardFile.h"
-#include "picture/PictureLoader.h"
 #include "widgets/BoxPanels.h"
 #include "widgets/CardPanel.h"
 #include "widgets/ErrorGuard.h"
@@ -114,7 +113,7 @@ void TForm1::openDroppedFile(const QString &path, QPoint cardPos)
     }
     // The picture is read before the box is added, so a file that cannot be
     // read leaves the card as it was, with the picture dialog's messages.
-    const QImage picture = PictureLoader::load(path);
+    const QImage picture = loadPicture(path);
     CardHistory::Step step(m_history, Msg::stepDropPicture());
     const int slot = m_history.addImageBox();
     if (slot < 0)

@@ -2,6 +2,8 @@
 
 #include "base/Messages.h"
 #include "base/TaveloError.h"
+#include "card/FieldText.h"
+#include "cardfile/CardFile.h"
 #include "merge/MergeFields.h"
 #include "picture/PictureLoader.h"
 #include "widgets/BoxPanels.h"
@@ -71,12 +73,17 @@ void MergeActions::showRow(int row)
         return;
     }
     const MergeList &list = *m_list;
-    m_form.boxPanels().setCaptionView(
-        [&list, row](const QString &caption) { return MergeFields::fill(caption, MergeFields::rowLookup(list, row)); });
+    // As a print job fills them: no longer than a card's text.
+    m_form.boxPanels().setCaptionView([&list, row](const QString &caption) {
+        return FieldText::fill(caption, MergeFields::rowLookup(list, row), MaxCardTextLength, nullptr);
+    });
     m_form.boxPanels().setPictureView([this, &list, row](const MoveImageRecord &record) {
         if (!MergeFields::hasFields(record.ImagePath))
             return record.Picture;
-        return shownPicture(MergeFields::fill(record.ImagePath, MergeFields::rowLookup(list, row)));
+        bool cut = false;
+        const QString path =
+            FieldText::fill(record.ImagePath, MergeFields::rowLookup(list, row), MaxCardTextLength, &cut);
+        return cut ? QImage() : shownPicture(path);
     });
 }
 

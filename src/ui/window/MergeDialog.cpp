@@ -245,8 +245,14 @@ bool MergeDialog::readyToPrint()
 
 void MergeDialog::tellPictureProblems(const QStringList &problems)
 {
-    if (!problems.isEmpty())
-        ErrorGuard::presenter()->information(this, problems.join(QLatin1Char('\n')), MsgButton::Ok);
+    if (problems.isEmpty())
+        return;
+    // A box as tall as the screen at most: the first lines, and how many more.
+    constexpr qsizetype Shown = 20;
+    QStringList lines = problems.mid(0, Shown);
+    if (problems.size() > Shown)
+        lines << Msg::mergeMoreProblems(problems.size() - Shown);
+    ErrorGuard::presenter()->information(this, lines.join(QLatin1Char('\n')), MsgButton::Ok);
 }
 
 void MergeDialog::previewClick()

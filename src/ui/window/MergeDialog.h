@@ -61,6 +61,8 @@ private:
     // Whether the job may go on: no list, no rows or too many pages say so;
     // fields the list lacks are named, and the user chooses.
     bool readyToPrint();
+    // What the job left off (pictures not loaded, items a row cut or left
+    // out), after the job.
     void tellPictureProblems(const QStringList &problems);
 
     MergeActions &m_session;

@@ -290,6 +290,35 @@ private Q_SLOTS:
         QCOMPARE(card.doc.TextBoxes(0)->Caption, QStringLiteral("after"));
     }
 
+    // A picture path holding fields is the design's placeholder: the read
+    // loads nothing for it and says nothing; the path stays as written.
+    void placeholderPictures_data()
+    {
+        QTest::addColumn<QString>("path");   // "@" stands for the card's folder
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("a whole field") << "{写真}" << false << false;
+        QTest::newRow("a field in a folder") << "@/{社員番号}-{課}.bmp" << false << false;
+        QTest::newRow("full-width braces") << "@/｛写真｝.bmp" << false << false;
+        QTest::newRow("a file named with braces is a picture") << "@/logo{1}.bmp" << true << false;
+        QTest::newRow("empty braces are no field") << "@/{}.bmp" << false << true;
+        QTest::newRow("no field, no file") << "@/none.bmp" << false << true;
+    }
+    void placeholderPictures()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, loaded);
+        QFETCH(bool, told);
+        Card card;
+        path.replace(QLatin1Char('@'), card.dir.path());
+        QVERIFY(TestFiles::writeFile(card.path("logo{1}.bmp"), TestFiles::simpleBmp(4, 4)));
+        QCOMPARE(card.loadBytes(cardBytes(fixedLines() << imageRecord("$0", path) << textRecord("#0", "after"))), QString());
+        QCOMPARE(card.sink.told.size(), told ? 1 : 0);
+        QCOMPARE(card.doc.ImageBoxes(0)->ImagePath, path);
+        QCOMPARE(!card.doc.ImageBoxes(0)->Picture.isNull(), loaded);
+        QCOMPARE(card.doc.TextBoxes(0)->Caption, QStringLiteral("after"));
+    }
+
     // Which files cannot be opened at all is the file opener's; these are
     // the messages a card read gives.
     void openFailures()

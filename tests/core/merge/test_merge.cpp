@@ -4,7 +4,9 @@
 #include "TestFiles.h"
 #include "Thrown.h"
 #include "base/CodePage932.h"
+#include "base/Messages.h"
 #include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
 #include "merge/MergeFields.h"
 #include "merge/MergeList.h"
 #include "merge/MergePlan.h"
@@ -103,6 +105,34 @@ private Q_SLOTS:
                 "差し込みデータの 3 行目に読めない文字があります。UTF-8、UTF-16、シフトJIS のいずれかで保存してください。");
         refused("BOM says UTF-8, bytes are not", QByteArray("\xEF\xBB\xBF" "a\n\xFF\n"),
                 "差し込みデータの 2 行目に UTF-8 (BOM) として読めない文字があります。");
+        // UTF-16 without its mark is told by where its NUL bytes stand.
+        const QString tabbed = QStringLiteral("氏名\t役職\r\n太郎\t課長\r\n");
+        QTest::newRow("UTF-16 LE without a mark")
+            << utf16(tabbed, QStringConverter::Utf16LE).sliced(2) << "" << QStringLiteral("氏名|役職;太郎|課長") << E::Utf16LE << "\t";
+        QTest::newRow("UTF-16 BE without a mark, a name with a zero low byte (一)")
+            << utf16(QStringLiteral("一郎,b\n1,2\n"), QStringConverter::Utf16BE).sliced(2) << ""
+            << QStringLiteral("一郎|b;1|2") << E::Utf16BE << ",";
+        const QString utf16Bad = QStringLiteral("差し込みデータの %1 行目に %2 として読めない文字があります。");
+        refused("UTF-16 LE of odd length: the last byte is half a character",
+                utf16(tabbed, QStringConverter::Utf16LE) + 'x', utf16Bad.arg(3).arg("UTF-16 LE"));
+        refused("UTF-16 LE without a mark, odd length: the half after the last CR",
+                utf16(tabbed, QStringConverter::Utf16LE).sliced(2).chopped(1), utf16Bad.arg(3).arg("UTF-16 LE"));
+        refused("UTF-16 LE, a lone high surrogate on line 2",
+                utf16(QStringLiteral("a\r\nx") + QChar(0xD83D) + QStringLiteral("y\r\n"), QStringConverter::Utf16LE),
+                utf16Bad.arg(2).arg("UTF-16 LE"));
+        refused("UTF-16 BE, a lone low surrogate on line 3",
+                utf16(QStringLiteral("a\n1\n") + QChar(0xDC00) + QStringLiteral("\n"), QStringConverter::Utf16BE),
+                utf16Bad.arg(3).arg("UTF-16 BE"));
+        // Lines in UTF-8 and lines in code page 932 in one file.
+        refused("UTF-8 header, code page 932 row",
+                QStringLiteral("氏名,役職\n").toUtf8() + CodePage932::encode(QStringLiteral("山田,部長\n")),
+                "差し込みデータの 2 行目はシフトJIS、1 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。");
+        refused("code page 932 header, a UTF-8 row on line 3",
+                CodePage932::encode(QStringLiteral("氏名,役職\n山田,部長\n")) + QStringLiteral("佐藤,課長\n").toUtf8(),
+                "差し込みデータの 1 行目はシフトJIS、3 行目は UTF-8 で書かれているようです。一つの文字コードで保存してください。");
+        QTest::newRow("code page 932 with half-width katakana that looks like UTF-8 (ﾐｷ)")
+            << CodePage932::encode(QStringLiteral("ﾌﾘｶﾞﾅ,名前\r\nﾐｷ,美樹\r\n")) << "" << QStringLiteral("ﾌﾘｶﾞﾅ|名前;ﾐｷ|美樹")
+            << E::CodePage932 << ",";
         refused("1001 columns", QByteArray("c,").repeated(1000) + "c\n", "差し込みデータの項目が多すぎます（1000 列まで）。");
         refused("100001 rows", "a\n" + QByteArray("1\n").repeated(100001), "差し込みデータの行が多すぎます（100000 行まで）。");
     }
@@ -242,11 +272,87 @@ private Q_SLOTS:
             }
         }
         // The row without its picture is told once, though two boxes wanted it.
-        QCOMPARE(sheets.pictureProblems().size(), 1);
-        QVERIFY(sheets.pictureProblems().first().contains(dir.filePath(QStringLiteral("404.png"))));
+        QCOMPARE(sheets.problems().size(), 1);
+        QVERIFY(sheets.problems().first().contains(dir.filePath(QStringLiteral("404.png"))));
         // Filling the fields leaves the design as it was.
         QCOMPARE(doc.TextBoxes(0)->Caption, QStringLiteral("{番号}"));
         QVERIFY(!doc.Modified());
+    }
+
+    // Nothing a row's values bring is left off its card without a word: each
+    // item cut or left out is listed with the row and why; a picture larger
+    // than all the pictures kept between pages still prints.
+    void droppedItemsAreListed_data()
+    {
+        QTest::addColumn<QString>("caption");   // of a text box; empty: an image box
+        QTest::addColumn<QString>("path");      // of the image box, in the test's folder
+        QTest::addColumn<int>("side");          // of the box
+        QTest::addColumn<QString>("value");     // of the field {v} in row 1
+        QTest::addColumn<int>("cacheKiB");
+        QTest::addColumn<QStringList>("whys");  // one listed problem each
+        QTest::addColumn<bool>("inked");        // the box shows something
+        const int cache = MergedSheets::DefaultPictureCacheKiB;
+        const QString a = QStringLiteral("a");
+        QTest::newRow("QR content no symbol holds")
+            << "QR:(H){v}" << "" << 200 << a.repeated(1274) << cache << QStringList{Msg::mergeQrLeftOut()} << false;
+        QTest::newRow("QR code too large for its box")
+            << "QR:{v}" << "" << 40 << a.repeated(300) << cache << QStringList{Msg::mergeQrTooSmall()} << false;
+        QTest::newRow("QR code that fits")
+            << "QR:{v}" << "" << 200 << "https://example.jp/" << cache << QStringList() << true;
+        QTest::newRow("caption cut to what a card holds")
+            << "{v}{v}" << "" << 100 << QString(20000, QLatin1Char('x')) << cache
+            << QStringList{Msg::mergeTextCut(MaxCardTextLength)} << true;
+        QTest::newRow("110 million characters from one row")
+            << QStringLiteral("{v}").repeated(1100) << "" << 100 << QString(100000, QLatin1Char('x')) << cache
+            << QStringList{Msg::mergeTextCut(MaxCardTextLength)} << true;
+        QTest::newRow("picture path too long to name a file")
+            << "" << "{v}" << 60 << QString(40000, QLatin1Char('p')) << cache
+            << QStringList{Msg::mergePathTooLong(MaxCardTextLength)} << false;
+        QTest::newRow("picture larger than the pictures kept")
+            << "" << "{v}.png" << 60 << "big" << 1 << QStringList() << true;
+    }
+    void droppedItemsAreListed()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, path);
+        QFETCH(int, side);
+        QFETCH(QString, value);
+        QFETCH(int, cacheKiB);
+        QFETCH(QStringList, whys);
+        QFETCH(bool, inked);
+        QTemporaryDir dir;
+        QVERIFY(SheetImages::solid(QSize(64, 64), 0xffff0000).save(dir.filePath(QStringLiteral("big.png"))));
+        const MergeList list = MergeList::fromBytes(("v\n" + value + "\n").toUtf8());
+        CardDocument doc;
+        const BoxBounds bounds{10, 10, side, side};
+        if (caption.isEmpty())
+            addImage(doc, dir.filePath(path), bounds);
+        else
+            addText(doc, caption, bounds);
+
+        QImage page(1240, 1754, QImage::Format_RGB32);   // A4 at 150 dpi
+        page.setDotsPerMeterX(5906);
+        page.setDotsPerMeterY(5906);
+        page.fill(Qt::white);
+        MergedSheets sheets(doc, list, MergePrinter::planFor(doc, MergeMode::Card, {0}, 1), page, {}, cacheKiB);
+        {
+            QPainter painter(&page);
+            sheets.drawPage(painter, 0);
+        }
+        QCOMPARE(sheets.problems().size(), whys.size());
+        for (qsizetype n = 0; n < whys.size(); ++n) {
+            const QString &problem = sheets.problems()[n];
+            QVERIFY2(problem.startsWith(QStringLiteral("差し込みデータの 1 行目、")), qPrintable(problem));
+            QVERIFY2(problem.endsWith(whys[n]), qPrintable(problem));
+        }
+        const SheetLayout layout(150, 150, 96, 0, 0);
+        const QRect box(layout.pagePoint(0, 0, bounds.Left, bounds.Top),
+                        layout.pagePoint(0, 0, bounds.Left + side, bounds.Top + side));
+        bool ink = false;
+        for (int y = box.top(); y < box.bottom() && !ink; ++y)
+            for (int x = box.left(); x < box.right() && !ink; ++x)
+                ink = page.pixel(x, y) != 0xffffffff;
+        QCOMPARE(ink, inked);
     }
 
     void pdfEmbedsAFixedPictureOnce()

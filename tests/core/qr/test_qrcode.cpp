@@ -1,6 +1,7 @@
 // QR code boxes: what is drawn and printed is read back by zbarimg to the exact
 // content, in whole-pixel modules inside the quiet zone.
 #include "BatchRun.h"
+#include "ProcessUsage.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
 #include "base/Messages.h"
@@ -154,6 +155,48 @@ private Q_SLOTS:
                 }
             }
         }
+    }
+
+    // A box's code costs what its modules cost, whatever the box's size or
+    // the resolution: a few kilobytes of vectors in the PDF, no picture.
+    void largeBoxesPrintAsVectors_data()
+    {
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<QString>("dpi");
+        QTest::addColumn<int>("mostBytes");   // of the PDF
+        const auto box = [](int n, int width, int colour) {
+            return TestFiles::textRecord(QStringLiteral("#%1").arg(n), QStringLiteral("QR:https://example.jp/%1").arg(n),
+                                         10 + n, 20, width, width, QStringLiteral("ＭＳ Ｐ明朝"), 10, colour);
+        };
+        // 3200 screen pixels at 96 ppi are 20000 pixels at 600 dpi.
+        QTest::newRow("20000-pixel box, black") << box(0, 3200, 0) << "600" << 64 * 1024;
+        QTest::newRow("20000-pixel box, red") << box(0, 3200, 0x0000ff) << "600" << 64 * 1024;
+        QStringList twenty;
+        for (int n = 0; n < 20; ++n)
+            twenty << box(n, 80, n % 2 ? 0x0000ff : 0);
+        QTest::newRow("20 boxes at 100000 dpi") << twenty << "100000" << 1024 * 1024;
+        // 343597384 screen pixels are 2^31 pixels at 600 dpi: far off the page.
+        QTest::newRow("a box of 2^31 pixels") << box(0, 343597384, 0) << "600" << 64 * 1024;
+    }
+    void largeBoxesPrintAsVectors()
+    {
+#ifdef TAVELO_ASAN
+        QSKIP("the address space is limited: not under AddressSanitizer");
+#endif
+        QFETCH(QStringList, records);
+        QFETCH(QString, dpi);
+        QFETCH(int, mostBytes);
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("qr.tvl"));
+        const QString pdf = dir.filePath(QStringLiteral("qr.pdf"));
+        QVERIFY(TestFiles::writeFile(card, TestFiles::cardBytes(TestFiles::fixedLines() + records)));
+        const QStringList args{QStringLiteral("print"), card, QStringLiteral("-o"), pdf, QStringLiteral("--dpi"), dpi};
+        const BatchRun run = runBatchWithin(args, rlim_t(2) << 30);
+        const QString said = QString::fromUtf8(run.err);
+        QVERIFY2(run.exitCode == 0, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
+        const QByteArray bytes = TestFiles::readFile(pdf);
+        QVERIFY2(bytes.size() > 0 && bytes.size() <= mostBytes, qPrintable(QString::number(bytes.size())));
+        QCOMPARE(bytes.count("/Subtype /Image"), 0);
     }
 
     void screenShowsWhatCannotBeDrawn_data()
