@@ -1,8 +1,8 @@
 // The print settings dialog and the print command on a PDF printer.
+#include "SheetImages.h"
 #include "UiTestSupport.h"
 #include "base/TaveloError.h"
 #include "cardfile/CardFile.h"
-#include "SheetImages.h"
 #include "dialogs/PrinterChoice.h"
 #include "sheet/SheetPrinter.h"
 #include "widgets/SpinEdit.h"
