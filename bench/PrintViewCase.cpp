@@ -6,6 +6,7 @@
 #include "Cases.h"
 
 #include "BenchCard.h"
+#include "BenchWindow.h"
 #include "Measure.h"
 #include "ResultTable.h"
 #include "dialogs/Dialogs.h"
@@ -25,30 +26,12 @@ constexpr int Repaints = 50;
 constexpr int DragSteps = 200;
 constexpr int Switches = 20;
 
-class CardChoice : public FileDialogs
-{
-public:
-    explicit CardChoice(const QString &path) : m_path(path) {}
-    std::optional<QString> open(QWidget *, const FileDialogRequest &) override { return m_path; }
-    std::optional<QString> save(QWidget *, const FileDialogRequest &) override { return std::nullopt; }
-
-private:
-    QString m_path;
-};
+using BenchWindow::CardChoice;
+using BenchWindow::sendMouse;
 
 void settle()
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 50)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
-void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global, Qt::MouseButton button, Qt::MouseButtons buttons)
-{
-    const QPointF local = target->mapFromGlobal(QPointF(global));
-    QMouseEvent event(type, local, local, QPointF(global), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
+    BenchWindow::processEventsFor(50);
 }
 
 double seconds(const QElapsedTimer &timer, int count)
