@@ -61,9 +61,12 @@ void TForm1::MenuNewImageClick()
     if (n < 0)
         return;
     ImageClick(n);
-    // The box just given its picture is the one the user works on next.
-    if (const MoveImageRecord *record = m_doc.ImageBoxes(n); record && !record->ImagePath.isEmpty())
+    // The box just given its picture is the one the user works on next; an
+    // edit still open is committed first into the box it stands over.
+    if (const MoveImageRecord *record = m_doc.ImageBoxes(n); record && !record->ImagePath.isEmpty()) {
+        closeEditor();
         m_doc.SetCurrentBox(BoxRef::image(n));
+    }
 }
 
 void TForm1::ImageClick(int slot)
