@@ -49,6 +49,7 @@ void printViewCase(const BenchSetup &setup, ResultTable &table)
     form.show();
     settle();
     form.MenuOpenClick();
+    const bool printViewBefore = form.View->printView();   // the user's setting, put back below
     form.View->setPrintView(true);
     form.View->setZoom(400);
     settle();
@@ -83,6 +84,8 @@ void printViewCase(const BenchSetup &setup, ResultTable &table)
         switching.push_back(seconds(timer, Switches));
         form.View->setPrintView(true);
     }
+    form.View->setPrintView(printViewBefore);
+    form.View->setZoom(100);
     form.document().SetModified(false);   // nothing to ask on closing
 
     const double ms = 1000;
