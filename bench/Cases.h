@@ -21,3 +21,4 @@ void liveResizeCase(const BenchSetup &setup, ResultTable &table);
 void startupCase(const BenchSetup &setup, ResultTable &table);
 void qrCase(const BenchSetup &setup, ResultTable &table);
 void mergeCase(const BenchSetup &setup, ResultTable &table);
+void printViewCase(const BenchSetup &setup, ResultTable &table);

@@ -6,6 +6,7 @@
 #include "Cases.h"
 
 #include "BenchCard.h"
+#include "BenchWindow.h"
 #include "Measure.h"
 #include "ResultTable.h"
 #include "dialogs/Dialogs.h"
@@ -24,25 +25,9 @@ namespace {
 constexpr int Steps = 1000;
 constexpr int DraggedSlot = 0;   // a Japanese caption in bold Mincho
 
-// Answers the open dialog with one card.
-class CardChoice : public FileDialogs
-{
-public:
-    explicit CardChoice(const QString &path) : m_path(path) {}
-    std::optional<QString> open(QWidget *, const FileDialogRequest &) override { return m_path; }
-    std::optional<QString> save(QWidget *, const FileDialogRequest &) override { return std::nullopt; }
-
-private:
-    QString m_path;
-};
-
-void processEventsFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, ms);
-}
+using BenchWindow::CardChoice;
+using BenchWindow::processEventsFor;
+using BenchWindow::sendMouse;
 
 // The main window as the user has it after opening the card.
 struct OpenedCard {
@@ -58,13 +43,6 @@ struct OpenedCard {
         processEventsFor(50);   // painted
     }
 };
-
-void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global, Qt::MouseButton button, Qt::MouseButtons buttons)
-{
-    const QPointF local = target->mapFromGlobal(QPointF(global));
-    QMouseEvent event(type, local, local, QPointF(global), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
 
 // Back and forth, 100 pixels higher and 50 wider and back, every step a new
 // size and so a new font height.

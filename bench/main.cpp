@@ -1,6 +1,6 @@
 // tavelo-bench: makes its own inputs, runs the cases and prints one table of
 // figures and targets. Names of cases on the command line (print, cardfile,
-// resize, startup, qr, merge) run only those; "inputs DIR" only makes the inputs in DIR,
+// resize, startup, qr, merge, view) run only those; "inputs DIR" only makes the inputs in DIR,
 // to look at a case by hand. Exit status 1 when a target is missed.
 #include "BenchCard.h"
 #include "Cases.h"
@@ -78,6 +78,7 @@ int main(int argc, char **argv)
         {QStringLiteral("startup"), startupCase},
         {QStringLiteral("qr"), qrCase},
         {QStringLiteral("merge"), mergeCase},
+        {QStringLiteral("view"), printViewCase},
     };
     QStringList chosen = app.arguments().mid(1);
     if (chosen.size() == 2 && chosen.at(0) == QLatin1String("inputs")) {
@@ -87,7 +88,7 @@ int main(int argc, char **argv)
     }
     if (chosen.isEmpty())
         chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
-                  QStringLiteral("qr"), QStringLiteral("merge")};
+                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

@@ -62,7 +62,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("menu");   // empty: the menu bar
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("bar") << QString() << QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "ﾍﾙﾌﾟ(&H)"};
+        QTest::newRow("bar") << QString() << QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
         QTest::newRow("file") << "MenuFile"
                               << QStringList{"新規作成(&N)", "開く(&O)...", "上書き保存(&S)", "名前を付けて保存(&A)...", "-",
                                              "書式設定(&F)...", "印刷位置の補正(&C)...", "印刷プレビュー(&V)...", "印刷(&P)...",
@@ -71,6 +71,8 @@ private Q_SLOTS:
                               << QStringList{"新規ﾃｷｽﾄﾎﾞｯｸｽ追加(&T)", "新規ｲﾒｰｼﾞﾎﾞｯｸｽ追加(&I)", "-", "元に戻す(&U)",
                                              "やり直し(&R)", "-", "切り取り(&X)", "コピー(&C)", "貼り付け(&P)", "複製(&L)",
                                              "削除(&D)", "QRコード追加(&Q)..."};
+        QTest::newRow("view") << "MenuView"
+                              << QStringList{"印刷イメージ(&P)", "安全線(&S)", "-", "拡大(&I)", "縮小(&O)", "実寸(&A)"};
         QTest::newRow("help") << "MwnuHelp" << QStringList{"ﾄﾋﾟｯｸの検索(&H)...", "-", "ｼﾞｰｼﾞｮﾝ情報(&A)..."};
         QTest::newRow("text box") << "PopupMenu1"
                                   << QStringList{"フォント指定(&F)...", "現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)", "-", "このﾎﾞｯｸｽを削除(&D)",
@@ -97,7 +99,9 @@ private Q_SLOTS:
         const QMap<QString, QString> keys = {{"MenuSave", "Ctrl+S"}, {"MenuUndo", "Ctrl+Z"},
                                              {"MenuRedo", "Ctrl+Y; Ctrl+Shift+Z"}, {"MenuCut", "Ctrl+X"},
                                              {"MenuCopy", "Ctrl+C"}, {"MenuPaste", "Ctrl+V"},
-                                             {"MenuDuplicate", "Ctrl+D"}, {"MenuDeleteBox", "Del"}};
+                                             {"MenuDuplicate", "Ctrl+D"}, {"MenuDeleteBox", "Del"},
+                                             {"MenuZoomIn", "Ctrl++; Ctrl+="}, {"MenuZoomOut", "Ctrl+-"},
+                                             {"MenuActualSize", "Ctrl+0"}};
         TestWindow w;
         for (QAction *a : w.form.findChildren<QAction *>())
             QCOMPARE(QKeySequence::listToString(a->shortcuts()), keys.value(a->objectName()));

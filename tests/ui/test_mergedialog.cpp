@@ -7,6 +7,7 @@
 #include "widgets/InlineEditor.h"
 #include "window/MergeActions.h"
 #include "window/MergeDialog.h"
+#include "window/ViewActions.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +75,7 @@ private Q_SLOTS:
             QCOMPARE(dialog.ShownRow->value(), 2);
             QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}"));
             QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("{氏名} {役職}"));
+            QCOMPARE(w.form.View->Status->text(), QStringLiteral("差し込み表示中: 2 行目"));
 
             PdfPrinter printer(pdf);
             dialog.printOn(printer);
@@ -82,8 +84,11 @@ private Q_SLOTS:
         QCOMPARE(PdfPrinter::pages(pdf), 4);
         QVERIFY(!w.doc().Modified());
 
-        // A field from the text box menu goes in at the editor's cursor; the
-        // row stays shown.
+        // Closed, the dialog takes its row with it: the card shows its fields
+        // again, as it prints without a list.
+        QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("{氏名} {役職}"));
+        QVERIFY(w.form.View->Status->text().isEmpty());
+        // A field from the text box menu goes in at the editor's cursor.
         const QList<QAction *> columns = merge.MenuInsertField->actions();
         QCOMPARE(columns.at(1)->text(), QStringLiteral("電話"));
         w.doc().SetCurrentBox(BoxRef::text(slot));
@@ -91,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(w.form.Edit1->text(), QStringLiteral("{氏名} {役職}{電話}"));
         w.form.closeEditor();
         QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("{氏名} {役職}{電話}"));
-        QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("佐藤 花子 {役職}03-2222"));
+        QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("{氏名} {役職}{電話}"));
     }
 
     // An image box whose path holds fields opens without a message and shows

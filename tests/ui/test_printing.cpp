@@ -1,8 +1,10 @@
 // The print settings dialog and the print command on a PDF printer.
+#include "SheetImages.h"
 #include "UiTestSupport.h"
 #include "base/TaveloError.h"
 #include "cardfile/CardFile.h"
 #include "dialogs/PrinterChoice.h"
+#include "sheet/SheetPrinter.h"
 #include "widgets/SpinEdit.h"
 
 #include <QCheckBox>
@@ -107,6 +109,30 @@ private Q_SLOTS:
         QCOMPARE(printer.copyCount(), 1);
         QVERIFY(w.form.isEnabled());
         QCOMPARE(PdfPrinter::pages(dir.filePath(QStringLiteral("sheet.pdf"))), 3);
+    }
+
+    // A PDF printed from the print dialog to a file and one written by the
+    // command-line tool put the cards at the same spot of the page: a PDF
+    // has no unprintable border.
+    void pdfFromDialogLandsWhereTheToolPutsIt()
+    {
+        if (!SheetImages::pdfReaderInstalled())
+            QSKIP("pdftoppm is not installed");
+        Window w;
+        QTemporaryDir dir;
+        w.textBox(QStringLiteral("営業部"), {8, 8, 80, 20});
+        const QString fromDialog = dir.filePath(QStringLiteral("dialog.pdf"));
+        const QString fromTool = dir.filePath(QStringLiteral("tool.pdf"));
+        PdfPrinter printer(fromDialog);
+        w.form.printSheets(printer, 1);
+        QString error;
+        QVERIFY2(SheetPrinter::writePdf(w.doc(), SheetJob{}, fromTool, &error), qPrintable(error));
+        const QStringList at72 = {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-gray")};
+        const QImage dialogPage = SheetImages::shownPdfPage(fromDialog, at72);
+        const QImage toolPage = SheetImages::shownPdfPage(fromTool, at72);
+        QVERIFY(!toolPage.isNull());
+        QCOMPARE(dialogPage.size(), toolPage.size());
+        QCOMPARE(dialogPage, toolPage);
     }
 
     // An error in the middle of a job (memory that ran out, here or on a

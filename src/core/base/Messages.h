@@ -116,6 +116,17 @@ inline QString hintExit() { return QStringLiteral("終了"); }
 inline QString hintNewBox() { return QStringLiteral("ﾃｷｽﾄﾎﾞｯｸｽ追加"); }
 inline QString hintNewImage() { return QStringLiteral("ｲﾒｰｼﾞﾎﾞｯｸｽ追加"); }
 
+// The View menu: the print view, the safety line and zoom.
+inline QString menuView() { return QStringLiteral("表示(&V)"); }
+inline QString menuPrintView() { return QStringLiteral("印刷イメージ(&P)"); }
+inline QString menuSafetyLine() { return QStringLiteral("安全線(&S)"); }
+inline QString menuZoomIn() { return QStringLiteral("拡大(&I)"); }
+inline QString menuZoomOut() { return QStringLiteral("縮小(&O)"); }
+inline QString menuActualSize() { return QStringLiteral("実寸(&A)"); }
+inline QString hintPrintView() { return QStringLiteral("印刷イメージ"); }
+inline QString zoomStatus(int percent) { return QStringLiteral("%1%").arg(percent); }
+inline QString mergeRowStatus(int row) { return QStringLiteral("差し込み表示中: %1 行目").arg(row); }
+
 // Undo history and box clipboard: the Edit menu and the names of the steps
 inline QString menuUndo() { return QStringLiteral("元に戻す(&U)"); }
 inline QString menuRedo() { return QStringLiteral("やり直し(&R)"); }

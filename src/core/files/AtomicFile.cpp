@@ -69,19 +69,28 @@ void syncFolder(const QByteArray &folder)
 
 } // namespace
 
-namespace AtomicFile {
-
-void replace(const QString &path, const QByteArray &content, const SystemCalls &calls)
+namespace {
+// Where path leads, links followed under the rule of WriteTarget; a name
+// that is no file name, a refused link or a failed lookup throws.
+WriteTarget checkedTarget(const QString &path)
 {
     if (QFileInfo(path).fileName().isEmpty())
         throw TaveloError(Msg::invalidFileName());
-    // A link is followed (under the rule of WriteTarget) and stays a link:
-    // the file it points to is replaced.
-    const WriteTarget resolved = writeTarget(path);
+    WriteTarget resolved = writeTarget(path);
     if (!resolved.refusal.isEmpty())
         throw TaveloError(resolved.refusal);
     if (resolved.error != 0)
         throwIoError(resolved.error);
+    return resolved;
+}
+} // namespace
+
+namespace AtomicFile {
+
+void replace(const QString &path, const QByteArray &content, const SystemCalls &calls)
+{
+    // A link is followed and stays a link: the file it points to is replaced.
+    const WriteTarget resolved = checkedTarget(path);
     // A device or a pipe is never replaced by a file; nor is it written to:
     // what a save puts there is gone.
     using Kind = WriteTarget::Kind;
@@ -124,13 +133,7 @@ void replace(const QString &path, const QByteArray &content, const SystemCalls &
 
 void write(const QString &path, const QByteArray &content)
 {
-    if (QFileInfo(path).fileName().isEmpty())
-        throw TaveloError(Msg::invalidFileName());
-    const WriteTarget resolved = writeTarget(path);
-    if (!resolved.refusal.isEmpty())
-        throw TaveloError(resolved.refusal);
-    if (resolved.error != 0)
-        throwIoError(resolved.error);
+    const WriteTarget resolved = checkedTarget(path);
     switch (resolved.kind) {
     case WriteTarget::Kind::Descriptor:
         writeStream(resolved.descriptor, content);

@@ -6,11 +6,18 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QCache>
+#include <QMutex>
 #include <QPainter>
+#include <QPainterPathStroker>
+#include <QRawFont>
+#include <QTransform>
 #include <QTextLayout>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -82,13 +89,136 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
     return runs;
 }
 
+// A bold box in a face without a bold style (the IPA faces have none) is
+// drawn as its glyphs' outlines, filled and widened by a 24th of the em, as
+// the system emboldens such faces. Drawn as glyphs, the engines embolden
+// small text and not large (the raster engine draws large glyphs as plain
+// outlines), and a PDF not at all.
+constexpr qreal EmboldenPerEm = 1.0 / 24;
+constexpr qreal DesignPixels = 2048;
+constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
+
+bool needsEmboldening(const QGlyphRun &run)
+{
+    const QRawFont raw = run.rawFont();
+    if (raw.weight() < QFont::DemiBold)
+        return false;
+    const QString style = raw.styleName();
+    for (const char *heavy : {"bold", "black", "heavy"})
+        if (style.contains(QLatin1String(heavy), Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+// Takes the runs to be emboldened out of runs.
+QList<QGlyphRun> takeEmboldened(QList<QGlyphRun> &runs)
+{
+    QList<QGlyphRun> taken;
+    for (auto it = runs.begin(); it != runs.end();) {
+        if (needsEmboldening(*it)) {
+            taken.append(*it);
+            it = runs.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
+}
+
+// The runs' glyphs as one outline, baseline at y = 0.
+QPainterPath outlineOf(const QList<QGlyphRun> &runs)
+{
+    QPainterPath path;
+    for (const QGlyphRun &run : runs) {
+        const QRawFont raw = run.rawFont();
+        // The outlines at a size of their own, scaled to the run's: the face's
+        // state at the run's size (what it last drew) moves them by a few
+        // hundredths of a pixel.
+        QRawFont design = raw;
+        design.setPixelSize(DesignPixels);
+        const qreal scale = raw.pixelSize() / DesignPixels;
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        // Each glyph at a whole pixel: the first layout of a face can place
+        // glyphs a few hundredths of a pixel from where later ones do, and
+        // outlines drawn smooth would show it.
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
+            const QPointF at(std::round(positions.at(i).x()), std::round(positions.at(i).y()));
+            path.addPath(QTransform::fromScale(scale, scale).map(design.pathForGlyph(glyphs.at(i))).translated(at));
+        }
+        // The lines a run's glyphs would have carried, across the run.
+        const QRectF extent = run.boundingRect();
+        const qreal thickness = std::max<qreal>(raw.lineThickness(), 1);
+        if (run.underline())
+            path.addRect(QRectF(extent.left(), raw.underlinePosition(), extent.width(), thickness));
+        if (run.strikeOut())
+            path.addRect(QRectF(extent.left(), -raw.xHeight() / 2 - thickness / 2, extent.width(), thickness));
+    }
+    return path;
+}
+
+// The glyphs' outlines widened by width, as one outline to fill; for a
+// raster device also drawn once into a picture, since filling such an
+// outline costs many times the glyphs. Kept for the texts last asked for
+// (the print view asks again at every change of the card).
+std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &key, const QList<QGlyphRun> &runs,
+                                                                qreal width, const QColor &color, bool raster)
+{
+    static QMutex mutex;
+    static QCache<QString, std::shared_ptr<const CardSheet::EmboldenedText>> cache(EmboldenedCacheBytes);
+    {
+        const QMutexLocker lock(&mutex);
+        if (const auto *found = cache.object(key))
+            return *found;
+    }
+    auto made = std::make_shared<CardSheet::EmboldenedText>();
+    const QPainterPath outline = outlineOf(runs);
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    stroker.setCapStyle(Qt::RoundCap);
+    made->outline = stroker.createStroke(outline);
+    made->outline.addPath(outline);
+    made->outline.setFillRule(Qt::WindingFill);
+    qint64 cost = made->outline.elementCount() * qint64(sizeof(QPainterPath::Element));
+    if (raster) {
+        const QRect area = made->outline.boundingRect().toAlignedRect();
+        if (!area.isEmpty() && qint64(area.width()) * area.height() <= EmboldenedCacheBytes / 8) {
+            made->image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            made->image.fill(Qt::transparent);
+            made->imageOffset = area.topLeft();
+            QPainter painter(&made->image);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.fillPath(made->outline.translated(-area.topLeft()), color);
+            cost += made->image.sizeInBytes();
+        }
+    }
+    std::shared_ptr<const CardSheet::EmboldenedText> shared = made;
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new std::shared_ptr<const CardSheet::EmboldenedText>(shared), std::max<qint64>(1, cost));
+    return shared;
+}
+
 } // namespace
 
 CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset,
                      const PictureHook &pictureHook)
-    : m_layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(), doc.MarginTop(),
-               doc.printSettings().Layout, offset),
-      m_guides(doc.PrintGuide() != 0)
+    : CardSheet(doc, device,
+                SheetLayout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(),
+                            doc.MarginTop(), doc.printSettings().Layout, offset),
+                doc.PrintGuide() != 0, pictureHook, {})
+{
+}
+
+CardSheet CardSheet::singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
+                                std::int32_t origin, const PictureSource &pictureSource)
+{
+    return CardSheet(doc, device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false, {}, pictureSource);
+}
+
+CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
+                     const PictureHook &pictureHook, const PictureSource &pictureSource)
+    : m_layout(layout), m_guides(guides)
 {
     // Scaling the pictures is most of the preparation: on every core.
     std::vector<const MoveImageRecord *> records;
@@ -99,7 +229,9 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
     m_images.resize(records.size());
     QtConcurrent::blockingMap(records, [&](const MoveImageRecord *&record) {
         const size_t at = size_t(&record - records.data());
-        m_images[at] = {record->bounds, pictureForPrint(record->Picture, printedPictureSize(m_layout, record->bounds))};
+        const QSize size = printedPictureSize(m_layout, record->bounds);
+        m_images[at] = {record->bounds, pictureSource ? pictureSource(record->Picture, size)
+                                                      : pictureForPrint(record->Picture, size)};
     });
     if (pictureHook) {
         std::vector<QImage> pictures;
@@ -140,6 +272,16 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     printed.bounds = box.bounds;
     printed.glyphs = shapedText(text, font, device);
     printed.color = FontMapping::toQColor(boxFont.color());
+    const QList<QGlyphRun> bold = takeEmboldened(printed.glyphs);
+    if (!bold.isEmpty()) {
+        const bool raster = device.devType() == QInternal::Image;
+        const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
+                                .arg(text, font.key())
+                                .arg(printed.color.rgba())
+                                .arg(device.logicalDpiY())
+                                .arg(raster);
+        printed.emboldened = emboldenedText(key, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
+    }
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
@@ -208,7 +350,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             PrintQrBox(painter, text, column, row);
             return;
         }
-        if (text.glyphs.isEmpty())
+        if (text.glyphs.isEmpty() && !text.emboldened)
             return;
         const int cellHeight = text.ascent + text.descent;
         const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
@@ -220,6 +362,16 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
             painter.drawGlyphRun(baseline, run);
+        if (const std::shared_ptr<const EmboldenedText> bold = text.emboldened) {
+            if (!bold->image.isNull()) {
+                painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
+            } else {
+                painter.save();
+                painter.setRenderHint(QPainter::Antialiasing, true);
+                painter.fillPath(bold->outline.translated(baseline), text.color);
+                painter.restore();
+            }
+        }
     });
 }
 

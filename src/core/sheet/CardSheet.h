@@ -11,11 +11,13 @@
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
 #include <QSize>
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,6 +37,17 @@ public:
     // document; offset shifts the whole sheet.
     CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {},
               const PictureHook &pictureHook = {});
+
+    // A picture as a box shows it printed at size: by default the picture
+    // scaled down to it (pictureForPrint); a view may keep what it made.
+    using PictureSource = std::function<QImage(const QImage &picture, QSize printedSize)>;
+
+    // One card alone, as every cell of a sheet prints it, at dpi (the
+    // device's pixels per inch, in both directions): the card's top-left
+    // corner at (origin, origin), no cut guides, no margins. What lies beyond
+    // the card edge is drawn too, as on paper. The device gives the font metrics.
+    static CardSheet singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
+                                std::int32_t origin, const PictureSource &pictureSource = {});
 
     const SheetLayout &layout() const { return m_layout; }
 
@@ -66,7 +79,18 @@ public:
     // each text box, every one in every cell.
     void drawCells(QPainter &painter, const CellCards &cards) const;
 
+    // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
+    // raster device, the outline drawn once, its top-left corner at imageOffset.
+    struct EmboldenedText {
+        QPainterPath outline;
+        QImage image;
+        QPoint imageOffset;
+    };
+
 private:
+    CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
+              const PictureHook &pictureHook, const PictureSource &pictureSource);
+
     struct PrintedImage {
         BoxBounds bounds;
         QImage picture;   // prepared once for the whole job
@@ -76,6 +100,9 @@ private:
         // The caption as far as it fits on the card, shaped once for all the
         // cells and pages, with the baseline at y = 0.
         QList<QGlyphRun> glyphs;
+        // A bold box in a face without a bold style: its glyphs emboldened
+        // (those runs are not in glyphs), shared with other sheets.
+        std::shared_ptr<const EmboldenedText> emboldened;
         QColor color;
         int width = 0;   // advance of the fitted caption
         int ascent = 0;

@@ -96,6 +96,14 @@ SheetLayout::SheetLayout(std::int32_t dpiX, std::int32_t dpiY, std::int32_t scre
         m_guideY.push_back(tenthsTerm(edge, m_dpiY));
 }
 
+SheetLayout SheetLayout::singleCard(std::int32_t dpi, std::int32_t screenPpi, std::int32_t originPixels)
+{
+    SheetLayout layout(dpi, dpi, screenPpi, 0, 0,
+                       PaperLayout::custom(1, 1, 0, 0, PaperLayout::CardWidthTenths, PaperLayout::CardHeightTenths));
+    layout.m_sheetOffset = originPixels;
+    return layout;
+}
+
 long double SheetLayout::columnTerm(std::int64_t column) const
 {
     if (!m_paper.isStandard())

@@ -40,6 +40,11 @@ public:
                 std::int32_t marginLeftMm, std::int32_t marginTopMm,
                 const PaperLayout &paper = PaperLayout::standard(), SheetOffset offset = {});
 
+    // One card alone at dpi, its top-left corner originPixels right of and
+    // below the page's corner: every card point lands where it lands in a
+    // cell of any sheet at that density, less the cell's origin.
+    static SheetLayout singleCard(std::int32_t dpi, std::int32_t screenPpi, std::int32_t originPixels);
+
     std::int32_t dpiX() const { return m_dpiX; }
     std::int32_t dpiY() const { return m_dpiY; }
     std::int32_t screenPpi() const { return m_screenPpi; }

@@ -26,7 +26,10 @@ SheetOffset readyPrinterFor(const CardDocument &doc, QPrinter &printer)
     if (const std::optional<QString> problem =
             SheetPrinter::layoutProblem(doc, printer.pageLayout().fullRect(QPageLayout::Millimeter).size()))
         throw TaveloError(*problem);
-    printer.setFullPage(!doc.printSettings().Layout.isStandard());
+    // Layouts other than the standard one are measured from the paper's
+    // corner; so is every sheet of a PDF file, which has no unprintable
+    // border: the file then puts the cards where tavelo-batch puts them.
+    printer.setFullPage(!doc.printSettings().Layout.isStandard() || printer.outputFormat() == QPrinter::PdfFormat);
     // A printer's own calibration; a file printed through the dialog has none.
     return printer.outputFormat() == QPrinter::NativeFormat ? PrinterCalibration().offsetFor(printer.printerName())
                                                             : SheetOffset{};

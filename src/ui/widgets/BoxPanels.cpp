@@ -5,6 +5,17 @@
 #include "widgets/ErrorGuard.h"
 #include "widgets/MovePanel.h"
 
+#include <algorithm>
+#include <cstdint>
+
+QFont zoomedFont(const BoxFont &font, const ViewScale &scale)
+{
+    BoxFont zoomed = font;
+    const std::int64_t height = scale.toScreen(font.height());
+    zoomed.setHeight(std::int32_t(std::clamp<std::int64_t>(height, INT32_MIN, INT32_MAX)));
+    return FontMapping::toQFont(zoomed);
+}
+
 namespace {
 template <typename Widget, std::size_t N>
 Widget *at(const std::array<Widget *, N> &widgets, int slot)
@@ -60,11 +71,21 @@ void BoxPanels::wire(TMovePanel *panel, Control *control, BoxRef box)
 
 void BoxPanels::setBounds(BoxRef box, const QRect &g)
 {
-    const BoxBounds bounds{g.x(), g.y(), g.width(), g.height()};
-    if (box.isText())
+    const TextBox *text = box.isText() ? m_doc.TextBoxes(box.slot) : nullptr;
+    const MoveImageRecord *image = box.isImage() ? m_doc.ImageBoxes(box.slot) : nullptr;
+    if (!text && !image)
+        return;
+    const BoxBounds before = text ? text->bounds : image->bounds;
+    // A move keeps the panel's size, a resize its top-left corner.
+    const BoxBounds bounds = g.size() == m_scale.toScreen(before).size() ? m_scale.moved(before, g)
+                                                                         : m_scale.resized(before, g);
+    if (text)
         m_doc.setTextBounds(box.slot, bounds);
     else
         m_doc.setImageBounds(box.slot, bounds);
+    // Snapped to whole card pixels: the panel stands where the box does.
+    if (TMovePanel *panel = box.isText() ? textPanel(box.slot) : imagePanel(box.slot))
+        panel->setGeometry(m_scale.toScreen(text ? m_doc.TextBoxes(box.slot)->bounds : m_doc.ImageBoxes(box.slot)->bounds));
 }
 
 void BoxPanels::onTextBoxAdded(int slot)
@@ -79,6 +100,7 @@ void BoxPanels::onTextBoxRemoved(int slot)
 {
     delete m_textPanels[std::size_t(slot)];
     m_textPanels[std::size_t(slot)] = nullptr;
+    Q_EMIT shownCardChanged();
 }
 
 void BoxPanels::syncTextPanel(int slot)
@@ -87,12 +109,13 @@ void BoxPanels::syncTextPanel(int slot)
     TMovePanel *panel = textPanel(slot);
     if (!box || !panel)
         return;
-    const BoxBounds &b = box->bounds;
-    panel->setGeometry(b.Left, b.Top, b.Width, b.Height);
-    panel->setFont(FontMapping::toQFont(box->Font));
+    panel->setGeometry(m_scale.toScreen(box->bounds));
+    panel->setFont(zoomedFont(box->Font, m_scale));
     panel->setTextColor(FontMapping::toQColor(box->Font.color()));
     panel->setCaption(m_captionView ? m_captionView(box->Caption) : box->Caption);
     panel->setVisible(box->Visible);
+    panel->setPrintView(m_printView);
+    Q_EMIT shownCardChanged();
 }
 
 void BoxPanels::setCaptionView(CaptionView view)
@@ -119,6 +142,7 @@ void BoxPanels::onImageBoxRemoved(int slot)
     delete m_imagePanels[std::size_t(slot)];   // the picture control goes with its panel
     m_imagePanels[std::size_t(slot)] = nullptr;
     m_images[std::size_t(slot)] = nullptr;
+    Q_EMIT shownCardChanged();
 }
 
 void BoxPanels::syncImagePanel(int slot)
@@ -127,8 +151,8 @@ void BoxPanels::syncImagePanel(int slot)
     TMovePanel *panel = imagePanel(slot);
     if (!record || !panel)
         return;
-    const BoxBounds &b = record->bounds;
-    panel->setGeometry(b.Left, b.Top, b.Width, b.Height);
+    panel->setGeometry(m_scale.toScreen(record->bounds));
+    panel->setPrintView(m_printView);
     TImage *image = imageControl(slot);
     const QImage picture = m_pictureView ? m_pictureView(*record) : record->Picture;
     if (image->picture().cacheKey() != picture.cacheKey())
@@ -137,6 +161,28 @@ void BoxPanels::syncImagePanel(int slot)
     const bool placeholder = picture.isNull() && FieldText::hasFields(record->ImagePath);
     const QString &path = record->ImagePath;
     image->setPlaceholder(placeholder ? (m_captionView ? m_captionView(path) : path) : QString());
+    Q_EMIT shownCardChanged();
+}
+
+void BoxPanels::setScale(const ViewScale &scale)
+{
+    m_scale = scale;
+    syncAll();
+}
+
+void BoxPanels::setPrintView(bool printView)
+{
+    m_printView = printView;
+    syncAll();
+}
+
+void BoxPanels::syncAll()
+{
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        syncTextPanel(slot);
+        syncImagePanel(slot);
+    }
+    Q_EMIT shownCardChanged();
 }
 
 void BoxPanels::setPictureView(PictureView view)

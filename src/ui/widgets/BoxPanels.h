@@ -5,15 +5,20 @@
 // What the user does to a panel comes out as the signals below; a drag by a
 // handle goes straight to the document's bounds.
 #include "card/CardDocument.h"
+#include "view/ViewScale.h"
 
 #include <QObject>
 
 #include <array>
 #include <functional>
 
+class QFont;
 class QWidget;
 class TImage;
 class TMovePanel;
+
+// A box font as the screen shows it at a zoom.
+QFont zoomedFont(const BoxFont &font, const ViewScale &scale);
 
 class BoxPanels : public QObject
 {
@@ -34,8 +39,19 @@ public:
     // The same for an image box's picture.
     using PictureView = std::function<QImage(const MoveImageRecord &record)>;
     void setPictureView(PictureView view);
+    const CaptionView &captionView() const { return m_captionView; }
+    const PictureView &pictureView() const { return m_pictureView; }
+
+    // Where the card stands on the card panel and how large: every panel
+    // follows, and drags come back as whole card pixels.
+    void setScale(const ViewScale &scale);
+    const ViewScale &scale() const { return m_scale; }
+    // The print view: panels show outlines and marks over the printed card.
+    void setPrintView(bool printView);
 
 Q_SIGNALS:
+    // What the screen shows of the card changed (a box, a caption or picture view).
+    void shownCardChanged();
     void clicked(BoxRef box);
     void mouseDown(BoxRef box, Qt::MouseButton button);
 
@@ -52,6 +68,7 @@ private:
     void onImageBoxAdded(int slot);
     void onImageBoxRemoved(int slot);
     void syncImagePanel(int slot);
+    void syncAll();
 
     CardDocument &m_doc;
     QWidget *m_cardPanel;
@@ -61,4 +78,6 @@ private:
     std::array<TImage *, CardDocument::SlotCount> m_images{};
     CaptionView m_captionView;
     PictureView m_pictureView;
+    ViewScale m_scale;
+    bool m_printView = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 CardPanel::CardPanel(QWidget *parent) : QWidget(parent)
 {
@@ -9,9 +10,19 @@ CardPanel::CardPanel(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void CardPanel::setPainter(Painter painter)
+{
+    m_painter = std::move(painter);
+    update();
+}
+
 void CardPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    if (m_painter) {
+        m_painter(p);
+        return;
+    }
     const QRect r = rect();
     p.fillRect(r, palette().color(QPalette::Button));
     p.setPen(palette().color(QPalette::Light));
@@ -33,4 +44,19 @@ void CardPanel::mouseReleaseEvent(QMouseEvent *event)
     m_leftPressed = false;
     if (click)
         Q_EMIT clicked();
+}
+
+void CardPanel::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();   // the scroll area scrolls
+        return;
+    }
+    event->accept();
+    // One step per notch (120 eighths of a degree); fine-grained wheels add up.
+    m_wheelAngle += event->angleDelta().y();
+    const int steps = m_wheelAngle / 120;
+    m_wheelAngle -= steps * 120;
+    if (steps != 0)
+        Q_EMIT zoomWheel(steps);
 }

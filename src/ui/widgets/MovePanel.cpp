@@ -90,6 +90,17 @@ void TMovePanel::cancelActiveDrag()
     }
 }
 
+void TMovePanel::setPrintView(bool printView)
+{
+    if (printView == m_printView)
+        return;
+    m_printView = printView;
+    setAttribute(Qt::WA_OpaquePaintEvent, !printView);
+    update();
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->update();
+}
+
 void TMovePanel::setFocusFrame(bool shown)
 {
     if (shown == m_focusFrame)
@@ -149,6 +160,14 @@ void TMovePanel::showCursorFor(QWidget *widget, const QPoint &panelPoint) const
 void TMovePanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    if (m_printView) {
+        // Not printed: a faint outline, so that an empty or white box is found.
+        p.setPen(QPen(QColor(0, 0, 0, 48), 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        if (m_focusFrame)
+            paintCurrentMarks(p, size(), QPoint(0, 0), palette());
+        return;
+    }
     drawRaisedBevel(p, rect(), palette());
     if (m_qr) {
         p.setFont(font());
@@ -266,7 +285,7 @@ void TImage::setPlaceholder(const QString &text)
 void TImage::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    if (!m_picture.isNull()) {
+    if (!m_picture.isNull() && !panel()->printView()) {
         if (m_scaled.size() != size()) {
             // Scale once per size: the picture may be large, the box is small.
             m_scaled = QPixmap::fromImage(m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));

@@ -63,6 +63,12 @@ public:
     // this panel's coordinates.
     void showCursorFor(QWidget *widget, const QPoint &panelPoint) const;
 
+    // The print view: the card under the panel shows the box as printed, so
+    // the panel draws only a faint outline (to find an empty or white box)
+    // and, when current, its frame and handles; a picture control shows nothing.
+    void setPrintView(bool printView);
+    bool printView() const { return m_printView; }
+
     // The current box, the one the keys act on: a thin frame inside the bevel
     // and its two handles. Only the screen shows them.
     void setFocusFrame(bool shown);
@@ -101,6 +107,7 @@ private:
     QRect m_startGeometry;
     ClickTracker m_click;
     bool m_focusFrame = false;
+    bool m_printView = false;
     static TMovePanel *s_dragging;
 };
 

@@ -97,6 +97,20 @@ QIcon newImageBox()
     });
 }
 
+// A card on grey, as the print view shows it.
+QIcon printView()
+{
+    return draw(16, [](QPainter &p) {
+        p.fillRect(0, 2, 16, 12, QColor(0xA0, 0xA0, 0xA0));
+        p.setPen(QColor(0x40, 0x40, 0x40));
+        p.setBrush(Qt::white);
+        p.drawRect(2, 4, 11, 7);
+        p.setPen(QColor(0x20, 0x20, 0x20));
+        p.drawLine(4, 6, 10, 6);
+        p.drawLine(4, 8, 8, 8);
+    });
+}
+
 QIcon program()
 {
     return draw(32, [](QPainter &p) {

@@ -9,5 +9,6 @@ QIcon saveCard();
 QIcon exitProgram();
 QIcon newTextBox();
 QIcon newImageBox();
+QIcon printView();
 QIcon program();
 }

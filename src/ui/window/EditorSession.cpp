@@ -5,6 +5,7 @@
 #include "card/CardDocument.h"
 #include "editing/CardHistory.h"
 #include "sheet/FontMapping.h"
+#include "widgets/BoxPanels.h"
 #include "widgets/InlineEditor.h"
 
 EditorSession::EditorSession(CardDocument &doc, CardHistory &history, InlineEditor &editor)
@@ -25,7 +26,8 @@ void EditorSession::open(int slot)
         throw TaveloError(Msg::invalidTypecast());
     showFont(box->Font);
     m_editor.setText(box->Caption);
-    m_editor.setGeometry(box->bounds.Left, box->bounds.Top, box->bounds.Width, box->bounds.Height);
+    m_slot = slot;
+    m_editor.setGeometry(m_scale.toScreen(box->bounds));
     m_editor.show();
     m_editor.setFocus(Qt::OtherFocusReason);
     m_editor.deselect();
@@ -60,10 +62,21 @@ void EditorSession::discard()
 
 void EditorSession::showFont(const BoxFont &font)
 {
-    m_editor.setFont(FontMapping::toQFont(font));
+    m_editor.setFont(zoomedFont(font, m_scale));
     QPalette palette = m_editor.palette();
     palette.setColor(QPalette::Text, FontMapping::toQColor(font.color()));
     m_editor.setPalette(palette);
+}
+
+void EditorSession::setScale(const ViewScale &scale)
+{
+    m_scale = scale;
+    if (!isOpen())
+        return;
+    if (const TextBox *box = m_doc.TextBoxes(m_slot)) {
+        m_editor.setGeometry(m_scale.toScreen(box->bounds));
+        showFont(box->Font);
+    }
 }
 
 QString EditorSession::text() const

@@ -4,6 +4,8 @@
 // commit (the caption goes into the box through the history, as one step).
 // A box removed under an open edit that is no longer current takes the edit
 // with it, uncommitted.
+#include "view/ViewScale.h"
+
 class BoxFont;
 class CardDocument;
 class CardHistory;
@@ -28,6 +30,8 @@ public:
     void showFont(const BoxFont &font);
     QString text() const;
     void setText(const QString &text);
+    // Where the card stands and how large: the editor covers its box at every zoom.
+    void setScale(const ViewScale &scale);
 
 private:
     void onTextBoxRemoved();
@@ -35,4 +39,6 @@ private:
     CardDocument &m_doc;
     CardHistory &m_history;
     InlineEditor &m_editor;
+    ViewScale m_scale;
+    int m_slot = -1;   // the box the editor stands over
 };

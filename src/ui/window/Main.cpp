@@ -20,6 +20,7 @@
 #include "window/MergeActions.h"
 #include "window/PrintOp.h"
 #include "window/QrActions.h"
+#include "window/ViewActions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -78,6 +79,7 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
     buildCentralArea();
     setAcceptDrops(true);
     connectDocument();
+    View = new ViewActions(*this, m_helpMenu);
     m_recovery = std::make_unique<RecoverySession>();
     m_autosave = std::make_unique<CardAutosave>(m_doc, &m_history.stack(), *m_recovery);
     FormCreate();
@@ -131,6 +133,7 @@ void TForm1::buildMenus()
     Edit = new EditActions(*this, edit);
 
     QMenu *help = menuBar()->addMenu(Msg::menuHelp());
+    m_helpMenu = help->menuAction();
     help->setObjectName(QStringLiteral("MwnuHelp"));
     add(help, SearchforHelpOn1, "SearchforHelpOn1", Msg::menuSearchHelp(), &TForm1::SearchforHelpOn1Click);
     help->addSeparator()->setObjectName(QStringLiteral("N4"));
@@ -217,10 +220,31 @@ void TForm1::buildCentralArea()
 
 void TForm1::FormCreate()
 {
-    const QSize card = CardGeometry::cardPanelSize(m_ppi);
-    Panel1->setFixedSize(card);
+    const QSize card = Panel1->size();
     // Client area: the tool bar above the whole card; the menu bar lies outside.
     resize(card.width(), card.height() + kToolBarHeight + menuBar()->sizeHint().height());
+}
+
+void TForm1::setCardScale(const ViewScale &scale, const QSize &panelSize)
+{
+    const bool changed = Panel1->size() != panelSize;
+    Panel1->setFixedSize(panelSize);
+    m_panels->setScale(scale);
+    m_editor->setScale(scale);
+    Panel1->update();
+    if (!changed || !isVisible())
+        return;
+    // The window grows and shrinks with the card, up to the screen; beyond
+    // it the card scrolls.
+    QSize wanted(panelSize.width(), panelSize.height() + kToolBarHeight + menuBar()->sizeHint().height());
+    if (const QScreen *s = screen()) {
+        const QMargins frame = frameGeometry().size() == size() ? QMargins() : QMargins(
+            geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+            frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+        const QSize room = s->availableGeometry().size().shrunkBy(frame);
+        wanted = wanted.boundedTo(room);
+    }
+    resize(wanted);
 }
 
 void TForm1::connectDocument()

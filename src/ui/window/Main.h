@@ -34,6 +34,8 @@ class TAboutBox;
 class TImage;
 class TMovePanel;
 class TPrintSet;
+class ViewActions;
+class ViewScale;
 
 class TForm1 : public QMainWindow
 {
@@ -63,6 +65,7 @@ public:
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     EditActions *Edit = nullptr;   // undo, redo, the clipboard and the arrow keys
+    ViewActions *View = nullptr;   // the print view and zoom
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;
     QAction *MenuCalibration = nullptr;   // after MenuPrintOption
@@ -154,6 +157,10 @@ public:
     void SearchforHelpOn1Click();
     void MenuAboutClick();
 
+    // The card at a zoom on a card panel of panelSize: boxes and the editor
+    // follow, and the window grows with the card up to the screen.
+    void setCardScale(const ViewScale &scale, const QSize &panelSize);
+
     // Closes the inline editor; an open edit is committed first.
     void closeEditor();
     bool editorOpen() const;
@@ -216,4 +223,5 @@ private:
     std::optional<FileFingerprint> m_declinedReload;   // the file as it was when reading it again was declined
     bool m_checkingDisk = false;
     HelpViewer *m_help = nullptr;
+    QAction *m_helpMenu = nullptr;   // the Help menu's place: the View menu stands before it
 };

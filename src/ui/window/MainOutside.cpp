@@ -4,6 +4,7 @@
 
 #include "base/Messages.h"
 #include "cardfile/CardFile.h"
+#include "widgets/BoxPanels.h"
 #include "widgets/CardPanel.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/MessageBoxes.h"
@@ -136,7 +137,7 @@ void TForm1::dropEvent(QDropEvent *event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    const QPoint cardPos = Panel1->mapFrom(this, event->position().toPoint());
+    const QPoint cardPos = m_panels->scale().toCard(Panel1->mapFrom(this, event->position().toPoint()));
     try {
         openDroppedFile(path, cardPos);
     } catch (const std::exception &e) {

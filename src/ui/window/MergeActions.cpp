@@ -12,6 +12,7 @@
 #include "widgets/WindowPlacement.h"
 #include "window/Main.h"
 #include "window/MergeDialog.h"
+#include "window/ViewActions.h"
 
 #include <QMenu>
 #include <QScreen>
@@ -64,6 +65,8 @@ void MergeActions::showRow(int row)
     if (!m_list || row < 0 || row >= m_list->rowCount())
         row = -1;
     m_shownRow = row;
+    if (m_form.View)
+        m_form.View->showMergeRow(row);
     if (row < 0) {
         m_form.boxPanels().setCaptionView({});
         m_form.boxPanels().setPictureView({});
@@ -120,6 +123,8 @@ void MergeActions::mergeClick()
     MergeDialog dialog(*this);
     placeBesideCard(dialog);
     dialog.exec();
+    // A row is shown while the dialog is open; afterwards the card is the design.
+    showRow(-1);
 }
 
 void MergeActions::placeBesideCard(QWidget &dialog) const

@@ -1,0 +1,96 @@
+// The print view: the largest card opened in the main window, offscreen, in
+// the print view at 400 %. A repaint draws the whole card through the sheet's
+// renderer (the captions shaped, the pictures as kept from the last paint);
+// a drag step is one mouse move on a text box's size handle and the repaint
+// it causes; a switch is the view turned on (or off) and painted once.
+#include "Cases.h"
+
+#include "BenchCard.h"
+#include "BenchWindow.h"
+#include "Measure.h"
+#include "ResultTable.h"
+#include "dialogs/Dialogs.h"
+#include "widgets/CardPanel.h"
+#include "widgets/MovePanel.h"
+#include "window/Main.h"
+#include "window/ViewActions.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+constexpr int Repaints = 50;
+constexpr int DragSteps = 200;
+constexpr int Switches = 20;
+
+using BenchWindow::CardChoice;
+using BenchWindow::sendMouse;
+
+void settle()
+{
+    BenchWindow::processEventsFor(50);
+}
+
+double seconds(const QElapsedTimer &timer, int count)
+{
+    return double(timer.nsecsElapsed()) / 1e9 / count;
+}
+
+} // namespace
+
+void printViewCase(const BenchSetup &setup, ResultTable &table)
+{
+    CardChoice choice(setup.largestCard);
+    TForm1 form{BenchCard::ScreenPpi};
+    form.setFileDialogs(&choice);
+    form.show();
+    settle();
+    form.MenuOpenClick();
+    const bool printViewBefore = form.View->printView();   // the user's setting, put back below
+    form.View->setPrintView(true);
+    form.View->setZoom(400);
+    settle();
+
+    std::vector<double> repaint, drag, switching;
+    QImage target(form.Panel1->size(), QImage::Format_ARGB32_Premultiplied);
+    for (int run = 0; run < setup.runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int n = 0; n < Repaints; ++n) {
+            QPainter painter(&target);
+            form.View->paintPrintView(painter, true);
+        }
+        repaint.push_back(seconds(timer, Repaints));
+
+        TMovePanel *panel = form.textPanel(0);
+        const QPoint handle = panel->mapToGlobal(QPoint(panel->width() - 2, panel->height() - 2));
+        sendMouse(panel, QEvent::MouseButtonPress, handle, Qt::LeftButton, Qt::LeftButton);
+        timer.restart();
+        for (int step = 1; step <= DragSteps; ++step) {
+            sendMouse(panel, QEvent::MouseMove, handle + QPoint(step % 40, step % 24), Qt::NoButton, Qt::LeftButton);
+            form.Panel1->repaint();
+        }
+        drag.push_back(seconds(timer, DragSteps));
+        sendMouse(panel, QEvent::MouseButtonRelease, handle, Qt::LeftButton, Qt::NoButton);
+
+        timer.restart();
+        for (int n = 0; n < Switches; ++n) {
+            form.View->setPrintView(n % 2 == 1);
+            form.Panel1->repaint();
+        }
+        switching.push_back(seconds(timer, Switches));
+        form.View->setPrintView(true);
+    }
+    form.View->setPrintView(printViewBefore);
+    form.View->setZoom(100);
+    form.document().SetModified(false);   // nothing to ask on closing
+
+    const double ms = 1000;
+    table.section(QStringLiteral("7. Print view of the largest card at 400 %, offscreen"));
+    table.atMost(QStringLiteral("repaint of the whole card"), median(repaint) * ms, 16, QStringLiteral(" ms"), 2);
+    table.atMost(QStringLiteral("live drag step (move, repaint)"), median(drag) * ms, 4, QStringLiteral(" ms"), 2);
+    table.atMost(QStringLiteral("switching views (and painting)"), median(switching) * ms, 50, QStringLiteral(" ms"), 2);
+}
