@@ -212,8 +212,9 @@ const std::vector<LeftCopy> &RecoverySession::claimLeftCopies(int limit)
     for (const auto &[id, time] : listing.copies) {
         if (int(m_claims.size()) >= limit)
             break;
+        const QString &copyId = id;   // a structured binding cannot be captured in C++17
         const bool claimed =
-            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == copyId; });
         if (claimed)
             continue;
         UniqueFd lock = lockFile(path(id, LockSuffix));
@@ -273,8 +274,9 @@ template<typename Each> int RecoverySession::forEachStale(const QDateTime &cutof
     for (const auto &[id, time] : listing.copies) {
         if (time >= cutoff)
             continue;
+        const QString &copyId = id;   // a structured binding cannot be captured in C++17
         const bool claimed =
-            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == id; });
+            std::any_of(m_claims.begin(), m_claims.end(), [&](const Claim &c) { return c.copy.id == copyId; });
         if (claimed)
             continue;
         const UniqueFd lock = lockFile(path(id, LockSuffix));
