@@ -8,7 +8,9 @@
 #include "base/MessageText.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
+#include "cardfile/CardRecords.h"
 #include "cardfile/ExtensionKeys.h"
+#include "cardfile/ExtensionLine.h"
 #include "files/AtomicFile.h"
 
 namespace {
@@ -32,10 +34,10 @@ struct UnstorableText {
     QString text;
 };
 
-std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
+std::optional<UnstorableText> findUnstorableText(const CardSide &side)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const TextBox *box = doc.TextBoxes(slot)) {
+        if (const TextBox *box = side.TextBoxes(slot)) {
             for (const QString &text : {box->Caption, box->Font.name()}) {
                 if (!storable(text))
                     return UnstorableText{box->Name(), text};
@@ -43,12 +45,19 @@ std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
         }
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const MoveImageRecord *record = doc.ImageBoxes(slot)) {
+        if (const MoveImageRecord *record = side.ImageBoxes(slot)) {
             if (!storable(record->ImagePath))
                 return UnstorableText{record->PanelName(), record->ImagePath};
         }
     }
     return std::nullopt;
+}
+
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
+{
+    if (std::optional<UnstorableText> front = findUnstorableText(doc.side(Side::Front)))
+        return front;
+    return findUnstorableText(doc.side(Side::Back));
 }
 
 class CardFileContent
@@ -91,6 +100,34 @@ QByteArray styleField(FontStyles style)
     return field;
 }
 
+void writeTextRecord(CardFileContent &out, const CardDocument &doc, int slot)
+{
+    const TextBox *box = doc.TextBoxes(slot);
+    out.line("#" + QByteArray::number(slot));
+    out.line(box->Caption);
+    out.lines(box->bounds);
+    out.line(box->Font.name());
+    out.line(box->Font.size(doc.screenPpi()));
+    out.line(box->Font.color());
+    out.line(styleField(box->Font.style()));
+    for (const ExtensionKeys::BoxKey &key : ExtensionKeys::textBoxKeys())
+        out.optionalLine(key.write(doc, slot));
+    for (const QByteArray &line : box->UnknownLines)
+        out.line(line);
+}
+
+void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot)
+{
+    const MoveImageRecord *record = doc.ImageBoxes(slot);
+    out.line("$" + QByteArray::number(slot));
+    out.line(record->ImagePath);
+    out.lines(record->bounds);
+    for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
+        out.optionalLine(key.write(doc, slot));
+    for (const QByteArray &line : record->UnknownLines)
+        out.line(line);
+}
+
 QByteArray cardFileContent(const CardDocument &doc)
 {
     CardFileContent out;
@@ -104,38 +141,65 @@ QByteArray cardFileContent(const CardDocument &doc)
         out.optionalLine(key.write(doc));
     for (const QByteArray &line : doc.unknownCardLines())
         out.line(line);
+    // The front's records, wherever the document stands.
+    const BoxesOf front(doc, Side::Front);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const TextBox *box = doc.TextBoxes(slot);
-        if (!box)
-            continue;
-        out.line("#" + QByteArray::number(slot));
-        out.line(box->Caption);
-        out.lines(box->bounds);
-        out.line(box->Font.name());
-        out.line(box->Font.size(doc.screenPpi()));
-        out.line(box->Font.color());
-        out.line(styleField(box->Font.style()));
-        for (const ExtensionKeys::BoxKey &key : ExtensionKeys::textBoxKeys())
-            out.optionalLine(key.write(doc, slot));
-        for (const QByteArray &line : box->UnknownLines)
-            out.line(line);
+        if (front->TextBoxes(slot))
+            writeTextRecord(out, *front, slot);
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = doc.ImageBoxes(slot);
-        if (!record)
-            continue;
-        out.line("$" + QByteArray::number(slot));
-        out.line(record->ImagePath);
-        out.lines(record->bounds);
-        for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
-            out.optionalLine(key.write(doc, slot));
-        for (const QByteArray &line : record->UnknownLines)
-            out.line(line);
+        if (front->ImageBoxes(slot))
+            writeImageRecord(out, *front, slot);
     }
     return out.bytes();
 }
 
 } // namespace
+
+BoxesOf::BoxesOf(const CardDocument &doc, Side side)
+{
+    if (doc.shownSide() == side) {
+        m_doc = &doc;
+        return;
+    }
+    m_copy = std::make_unique<CardDocument>();
+    m_copy->setScreenPpi(doc.screenPpi());
+    m_copy->setPrintSettings(doc.printSettings());
+    m_copy->setSide(Side::Front, doc.side(side));
+    m_doc = m_copy.get();
+}
+
+BoxesOf::~BoxesOf() = default;
+
+namespace CardRecords {
+
+QByteArray backLines(const CardDocument &doc)
+{
+    const BoxesOf back(doc, Side::Back);
+    QByteArray lines;
+    const auto add = [&](const CardFileContent &record) {
+        if (!lines.isEmpty())
+            lines += "\r\n";
+        lines += BackKey + '=' + ExtensionLine::escape(record.bytes());
+    };
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (back->TextBoxes(slot)) {
+            CardFileContent record;
+            writeTextRecord(record, *back, slot);
+            add(record);
+        }
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (back->ImageBoxes(slot)) {
+            CardFileContent record;
+            writeImageRecord(record, *back, slot);
+            add(record);
+        }
+    }
+    return lines;
+}
+
+} // namespace CardRecords
 
 std::optional<QByteArray> CardFileBytes(const CardDocument &doc)
 {

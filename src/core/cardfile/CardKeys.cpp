@@ -1,9 +1,11 @@
 // The card's own extension lines, written after the three settings lines.
 #include "cardfile/ExtensionKeys.h"
 
+#include "base/MessageText.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
 #include "card/PaperLayout.h"
+#include "cardfile/CardRecords.h"
 
 namespace {
 
@@ -33,6 +35,16 @@ QString badLayout(int lineNumber, const QString &line)
     return Msg::badLayoutLine(lineNumber, line.size() > Shown ? line.left(Shown) + QChar(0x2026) : line);
 }
 
+QByteArray writeBack(const CardDocument &doc)
+{
+    return CardRecords::backLines(doc);
+}
+
+QString badBack(int lineNumber, const QString &line)
+{
+    return Msg::badBackLine(lineNumber, elideForMessage(line));
+}
+
 } // namespace
 
 namespace ExtensionKeys {
@@ -41,6 +53,7 @@ const QList<CardKey> &cardKeys()
 {
     static const QList<CardKey> keys = {
         {"Layout", readLayout, writeLayout, badLayout},
+        {"Back", nullptr, writeBack, badBack, true},
     };
     return keys;
 }

@@ -24,7 +24,7 @@ void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
 {
     const std::optional<QSize> fitted = m_use.fit ? std::optional<QSize>(m_use.fit(bounds)) : std::nullopt;
     const bool sizeOnly = bool(m_use.sizesOnly);
-    m_pending.push_back({slot, path, QtConcurrent::run([path, fitted, sizeOnly] {
+    m_pending.push_back({m_doc.shownSide(), slot, path, QtConcurrent::run([path, fitted, sizeOnly] {
                              Loaded loaded;
                              try {
                                  if (sizeOnly) {
@@ -53,9 +53,9 @@ void PictureLoads::finish()
             if (m_sink)
                 m_sink->pictureError(loaded.error, p.path);
         } else if (m_use.sizesOnly) {
-            m_use.sizesOnly(p.slot, loaded.size);
+            m_use.sizesOnly(p.side, p.slot, loaded.size);
         } else {
-            m_doc.setImagePicture(p.slot, loaded.picture);
+            m_doc.setImagePicture(p.side, p.slot, loaded.picture);
         }
     }
 }

@@ -20,8 +20,8 @@
 // picture is not kept.
 using PictureFit = std::function<QSize(const BoxBounds &bounds)>;
 
-// The size of the picture loaded for the image box in slot.
-using PictureSizes = std::function<void(int slot, QSize size)>;
+// The size of the picture loaded for the image box in slot of side.
+using PictureSizes = std::function<void(Side side, int slot, QSize size)>;
 
 // What a read keeps of the pictures it loads. By default every picture at
 // full size, as the program's document holds it: a box enlarged later still
@@ -45,7 +45,7 @@ public:
     PictureLoads(const PictureLoads &) = delete;
     PictureLoads &operator=(const PictureLoads &) = delete;
 
-    // Starts loading the picture of the image box in slot.
+    // Starts loading the picture of the image box in slot of the side shown.
     void load(int slot, const QString &path, const BoxBounds &bounds);
     // Waits for every picture started, gives it to its box or tells its message.
     void finish();
@@ -61,6 +61,7 @@ private:
         QString error;   // empty when the picture was loaded
     };
     struct Pending {
+        Side side;
         int slot;
         QString path;
         QFuture<Loaded> result;
