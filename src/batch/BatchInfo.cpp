@@ -101,11 +101,11 @@ void writeFont(JsonWriter &json, const BoxFont &font, std::int32_t ppi)
     json.endObject();
 }
 
-void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
+void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &side)
 {
     json.key(QStringLiteral("textBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const TextBox *box = doc.TextBoxes(slot);
+        const TextBox *box = side.TextBoxes(slot);
         if (!box)
             continue;
         json.beginObject();
@@ -128,11 +128,11 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
 // The size of each image box's picture, when it was loaded.
 using PictureSizeTable = std::array<std::optional<QSize>, CardDocument::SlotCount>;
 
-void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSizeTable &pictureSizes)
+void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTable &pictureSizes)
 {
     json.key(QStringLiteral("imageBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = doc.ImageBoxes(slot);
+        const MoveImageRecord *record = side.ImageBoxes(slot);
         if (!record)
             continue;
         json.beginObject();
@@ -157,7 +157,7 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSiz
     json.endArray();
 }
 
-QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const PictureSizeTable &pictureSizes,
+QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const std::array<PictureSizeTable, 2> &pictureSizes,
                         const QStringList &messages)
 {
     JsonWriter json;
@@ -169,8 +169,15 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const Pict
     // As print --layout takes it.
     json.key(QStringLiteral("layout")).value(formatPaperLayoutMm(doc.printSettings().Layout));
     json.key(QStringLiteral("modified")).value(doc.Modified());
-    writeTextBoxes(json, doc);
-    writeImageBoxes(json, doc, pictureSizes);
+    writeTextBoxes(json, doc, doc.side(Side::Front));
+    writeImageBoxes(json, doc.side(Side::Front), pictureSizes[0]);
+    // The back in the front's shape; a card without one has no "back".
+    if (doc.hasBack()) {
+        json.key(QStringLiteral("back")).beginObject();
+        writeTextBoxes(json, doc, doc.side(Side::Back));
+        writeImageBoxes(json, doc.side(Side::Back), pictureSizes[1]);
+        json.endObject();
+    }
     json.key(QStringLiteral("messages")).beginArray();
     for (const QString &message : messages)
         json.value(message);
@@ -197,9 +204,11 @@ int runInfoCommand(const QStringList &args)
     CollectingSink sink;
     CardDocument doc;
     // Only the pictures' sizes are told: the card is read without keeping them.
-    PictureSizeTable pictureSizes;
+    std::array<PictureSizeTable, 2> pictureSizes;
     PictureUse sizesOnly;
-    sizesOnly.sizesOnly = [&](int slot, QSize size) { pictureSizes[size_t(slot)] = size; };
+    sizesOnly.sizesOnly = [&](Side side, int slot, QSize size) {
+        pictureSizes[side == Side::Back ? 1 : 0][size_t(slot)] = size;
+    };
     readCard(doc, sink, options->file, options->screenDpi, sizesOnly);
 
     const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, sink.messages());

@@ -172,7 +172,18 @@ private:
                 return;
             }
             m_doc.showSide(Side::Back);
-            takeLine(first, mark);
+            try {
+                takeLine(first, mark);
+            } catch (const TaveloError &) {
+                // A record cut short: the rest of the card is still read.
+                if (m_box.isText())
+                    m_doc.DeleteTextBox(m_box.slot);
+                else if (m_box.isImage())
+                    m_doc.DeleteImageBox(m_box.slot);
+                restore();
+                badLine(number, line, message);
+                return;
+            }
             while (!m_lines->atEnd()) {
                 ByteSearch next("#$");
                 const CardLineReader::Head head = readHead(next);
