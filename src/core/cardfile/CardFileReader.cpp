@@ -260,6 +260,7 @@ private:
         PrintSettings settings = m_doc.printSettings();
         // A card without a layout line is printed on the standard sheet.
         settings.Layout = PaperLayout::standard();
+        settings.Duplex = DuplexMode::OneSided;
         settings.PrintGuide = static_cast<std::uint8_t>(static_cast<std::uint32_t>(readNumber()));
         m_doc.setPrintSettings(settings);
         settings.MarginLeft = readNumber();
