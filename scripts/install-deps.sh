@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ccache
-  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-translations-l10n qt6-svg-dev
   libgl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-ipamj-mincho
   xvfb xauth xdotool imagemagick poppler-utils

@@ -195,7 +195,7 @@ inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.
 inline QString cardFileExtension() { return QStringLiteral("tvl"); }
 inline QString bitmapFilter() { return QStringLiteral("BMP files (*.BMP)|*.bmp"); }
 inline QString bitmapExtension() { return QStringLiteral("bmp"); }
-inline QString pictureFilter() { return QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)|*.bmp;*.png;*.jpg;*.jpeg"); }
+inline QString pictureFilter() { return QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg *.svg)|*.bmp;*.png;*.jpg;*.jpeg;*.svg"); }
 
 // Opening from outside: paths given after the first one on the command line.
 inline QString notOpenedPaths(const QStringList &paths)
@@ -497,5 +497,50 @@ inline QString badDuplexLine(int line, const QString &text)
 {
     return QStringLiteral("名刺ファイルの %1 行目「%2」は両面印刷の指定として読めません。片面で印刷します。").arg(line).arg(text);
 }
+
+// Design elements: the background, lines and rectangles, SVG pictures.
+inline QString tooManyShapes(int most) { return QStringLiteral("線と四角形は片面に %1 個までです。").arg(most); }
+inline QString badShapeLine(int line, const QString &text)
+{
+    return QStringLiteral("名刺ファイルの %1 行目「%2」は線や四角形として読めません。この図形は読み込みません。").arg(line).arg(text);
+}
+inline QString badBackgroundLine(int line, const QString &text)
+{
+    return QStringLiteral("名刺ファイルの %1 行目「%2」は背景として読めません。背景なしで読み込みます。").arg(line).arg(text);
+}
+inline QString menuBackground() { return QStringLiteral("背景(&G)..."); }
+inline QString menuAddLine() { return QStringLiteral("線の追加(&L)"); }
+inline QString menuAddRectangle() { return QStringLiteral("四角形の追加(&R)"); }
+inline QString menuShapeProperties() { return QStringLiteral("図形のプロパティ(&P)..."); }
+inline QString menuShapeToFront() { return QStringLiteral("最前面へ(&F)"); }
+inline QString menuShapeToBack() { return QStringLiteral("最背面へ(&K)"); }
+inline QString menuShapeDelete() { return QStringLiteral("削除(&D)"); }
+inline QString stepAddShape() { return QStringLiteral("図形の追加"); }
+inline QString stepChangeShape() { return QStringLiteral("図形の変更"); }
+inline QString stepDeleteShape() { return QStringLiteral("図形の削除"); }
+inline QString stepShapeOrder() { return QStringLiteral("図形の重なり順"); }
+inline QString stepBackground() { return QStringLiteral("背景の変更"); }
+inline QString backgroundTitle() { return QStringLiteral("背景"); }
+inline QString backgroundNone() { return QStringLiteral("なし"); }
+inline QString backgroundColor() { return QStringLiteral("色"); }
+inline QString backgroundPicture() { return QStringLiteral("画像"); }
+inline QString backgroundStretch() { return QStringLiteral("名刺に合わせて伸縮"); }
+inline QString backgroundFill() { return QStringLiteral("縦横比を保って全体を覆う"); }
+inline QString chooseColor() { return QStringLiteral("色の選択(&C)..."); }
+inline QString choosePicture() { return QStringLiteral("参照(&B)..."); }
+inline QString shapeTitle() { return QStringLiteral("図形のプロパティ"); }
+inline QString shapeDirection() { return QStringLiteral("向き"); }
+inline QString shapeHorizontal() { return QStringLiteral("水平"); }
+inline QString shapeVertical() { return QStringLiteral("垂直"); }
+inline QString shapeFree() { return QStringLiteral("自由"); }
+inline QString shapeWidth() { return QStringLiteral("太さ (0.1 mm 単位)"); }
+inline QString shapeBorderWidth() { return QStringLiteral("枠の太さ (0.1 mm 単位、0 で枠なし)"); }
+inline QString shapeStyle() { return QStringLiteral("線種"); }
+inline QString shapeSolid() { return QStringLiteral("実線"); }
+inline QString shapeDashed() { return QStringLiteral("破線"); }
+inline QString shapeDotted() { return QStringLiteral("点線"); }
+inline QString shapeColor() { return QStringLiteral("線の色"); }
+inline QString shapeFill() { return QStringLiteral("塗りつぶし"); }
+inline QString shapeRadius() { return QStringLiteral("角の丸み (0.1 mm 単位)"); }
 
 } // namespace Msg

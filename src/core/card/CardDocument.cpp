@@ -105,6 +105,8 @@ void CardDocument::ClearBoxes()
         removeTextBox(n);
         removeImageBox(n);
     }
+    restoreShapes({});
+    setBackground(Side::Front, CardBackground());
     m_unknownCardLines.clear();
     SetCurrentBox({});
     SetModified(false);
@@ -174,6 +176,8 @@ void CardDocument::showSide(Side side)
     reportSide(false);
     m_shown = side;
     reportSide(true);
+    Q_EMIT shapesChanged();
+    Q_EMIT backgroundChanged();
     Q_EMIT shownSideChanged(side);
 }
 
@@ -196,6 +200,8 @@ void CardDocument::setSide(Side which, const CardSide &boxes)
         restoreTextBox(n, placed.text[size_t(n)]);
         restoreImageBox(n, placed.images[size_t(n)]);
     }
+    restoreShapes(placed.shapes);
+    setBackground(which, placed.background);
     SetModified();
 }
 
@@ -385,4 +391,115 @@ void CardDocument::SetDocFileName(const QString &name)
         m_diskFingerprint.reset();
     m_docFileName = name;
     Q_EMIT docFileNameChanged(name);
+}
+
+int CardDocument::addShape(const CardShape &shape)
+{
+    if (shown().shapes.size() >= CardSide::MaxShapes) {
+        if (m_sink)
+            m_sink->information(Msg::tooManyShapes(CardSide::MaxShapes), MsgButton::Ok);
+        return -1;
+    }
+    shown().shapes.append(shape.normalized());
+    Q_EMIT shapesChanged();
+    SetModified();
+    return int(shown().shapes.size() - 1);
+}
+
+void CardDocument::setShape(int index, const CardShape &shape)
+{
+    QList<CardShape> &shapes = shown().shapes;
+    if (index < 0 || index >= shapes.size())
+        throw std::out_of_range("no shape at this place");
+    const CardShape normal = shape.normalized();
+    if (shapes.at(index) == normal)
+        return;
+    shapes[index] = normal;
+    Q_EMIT shapesChanged();
+    SetModified();
+}
+
+void CardDocument::removeShape(int index)
+{
+    QList<CardShape> &shapes = shown().shapes;
+    if (index < 0 || index >= shapes.size())
+        return;
+    shapes.removeAt(index);
+    if (m_currentBox.isShape())
+        SetCurrentBox({});
+    Q_EMIT shapesChanged();
+    SetModified();
+}
+
+void CardDocument::raiseShape(int index)
+{
+    QList<CardShape> &shapes = shown().shapes;
+    if (index < 0 || index >= shapes.size() - 1)
+        return;
+    shapes.move(index, shapes.size() - 1);
+    if (m_currentBox == BoxRef::shape(index))
+        SetCurrentBox(BoxRef::shape(int(shapes.size() - 1)));
+    Q_EMIT shapesChanged();
+    SetModified();
+}
+
+void CardDocument::lowerShape(int index)
+{
+    QList<CardShape> &shapes = shown().shapes;
+    if (index <= 0 || index >= shapes.size())
+        return;
+    shapes.move(index, 0);
+    if (m_currentBox == BoxRef::shape(index))
+        SetCurrentBox(BoxRef::shape(0));
+    Q_EMIT shapesChanged();
+    SetModified();
+}
+
+void CardDocument::restoreShapes(const QList<CardShape> &shapes)
+{
+    QList<CardShape> kept = shapes.mid(0, CardSide::MaxShapes);
+    for (CardShape &shape : kept)
+        shape = shape.normalized();
+    if (shown().shapes == kept)
+        return;
+    shown().shapes = kept;
+    if (m_currentBox.isShape() && m_currentBox.slot >= kept.size())
+        SetCurrentBox({});
+    Q_EMIT shapesChanged();
+}
+
+bool CardDocument::appendShape(Side side, const CardShape &shape)
+{
+    QList<CardShape> &shapes = m_sides[index(side)].shapes;
+    if (shapes.size() >= CardSide::MaxShapes)
+        return false;
+    shapes.append(shape.normalized());
+    if (side == m_shown)
+        Q_EMIT shapesChanged();
+    SetModified();
+    return true;
+}
+
+void CardDocument::setBackground(const CardBackground &background)
+{
+    setBackground(m_shown, background);
+}
+
+void CardDocument::setBackground(Side side, const CardBackground &background)
+{
+    CardBackground &kept = m_sides[index(side)].background;
+    if (kept == background)
+        return;
+    kept = background;
+    if (side == m_shown)
+        Q_EMIT backgroundChanged();
+    SetModified();
+}
+
+void CardDocument::setBackgroundPicture(Side side, const QImage &picture)
+{
+    m_sides[index(side)].background.picture = picture;
+    if (side == m_shown)
+        Q_EMIT backgroundChanged();
+    SetModified();
 }

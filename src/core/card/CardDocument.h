@@ -4,6 +4,7 @@
 // worked on, the modified flag, the file name and the print settings. Widgets show the document and change it only through this class;
 // the card file, the sheet renderer and the command-line tool read it here.
 #include "card/BoxFont.h"
+#include "card/CardShape.h"
 #include "card/PrintSettings.h"
 #include "files/FileFingerprint.h"
 
@@ -57,13 +58,15 @@ struct MoveImageRecord {
 
 // What CurrentBox names: nothing, a text box, or an image box's picture.
 struct BoxRef {
-    enum Kind { None, Text, Image };
+    enum Kind { None, Text, Image, Shape };
     Kind kind = None;
     int slot = -1;
     static BoxRef text(int slot) { return {Text, slot}; }
     static BoxRef image(int slot) { return {Image, slot}; }
+    static BoxRef shape(int index) { return {Shape, index}; }
     bool isText() const { return kind == Text; }
     bool isImage() const { return kind == Image; }
+    bool isShape() const { return kind == Shape; }
     bool operator==(const BoxRef &o) const { return kind == o.kind && (kind == None || slot == o.slot); }
     bool operator!=(const BoxRef &o) const { return !(*this == o); }
 };
@@ -83,7 +86,17 @@ struct CardSide {
     const MoveImageRecord *ImageBoxes(int slot) const; // null for an empty slot
     int textBoxCount() const;
     int imageBoxCount() const;
-    bool isEmpty() const { return textBoxCount() == 0 && imageBoxCount() == 0; }
+    bool isEmpty() const
+    {
+        return textBoxCount() == 0 && imageBoxCount() == 0 && shapes.isEmpty() && background.isEmpty();
+    }
+
+    // Drawn first, under everything of the side.
+    CardBackground background;
+    // Lines and rectangles, drawn after the background and before the
+    // pictures, in this order (the last on top).
+    static constexpr int MaxShapes = 20;
+    QList<CardShape> shapes;
 };
 
 class CardDocument : public QObject
@@ -146,6 +159,27 @@ public:
     void setImagePicture(int slot, const QImage &picture);
     // The same on either side (a picture loaded for the back while reading).
     void setImagePicture(Side side, int slot, const QImage &picture);
+
+    // The side shown's shapes, bottom first. addShape returns the new
+    // shape's place, or −1 (after a message) when the side has MaxShapes.
+    const QList<CardShape> &shapes() const { return shown().shapes; }
+    int addShape(const CardShape &shape);
+    void setShape(int index, const CardShape &shape);
+    void removeShape(int index);
+    // Moves a shape to the top (last) or the bottom (first) of the others.
+    void raiseShape(int index);
+    void lowerShape(int index);
+    // Puts the side shown's shapes back as they were (undo, paste): no
+    // modified flag, as for restoreTextBox.
+    void restoreShapes(const QList<CardShape> &shapes);
+    // A shape of either side (the reader); false when that side is full.
+    bool appendShape(Side side, const CardShape &shape);
+
+    const CardBackground &background() const { return shown().background; }
+    void setBackground(const CardBackground &background);
+    // Either side's (the reader, a picture loaded for the background).
+    void setBackground(Side side, const CardBackground &background);
+    void setBackgroundPicture(Side side, const QImage &picture);
 
     // Puts a slot back as it was (empty, or the box as given, shown), for undo
     // and paste: no font-height rule, no modified flag.
@@ -216,6 +250,8 @@ Q_SIGNALS:
     void modifiedChanged(bool modified);
     void currentBoxChanged();
     void shownSideChanged(Side side);
+    void shapesChanged();
+    void backgroundChanged();
 
 private:
     static int index(Side which) { return which == Side::Back ? 1 : 0; }

@@ -98,9 +98,21 @@ public:
         readSettings();
         while (!m_lines->atEnd())
             examineLine();
+        loadBackgrounds();
     }
 
 private:
+    // The background pictures, once their lines are all read; a path with
+    // fields is filled by each row of a merge job, as an image box's is.
+    void loadBackgrounds()
+    {
+        for (const Side side : {Side::Front, Side::Back}) {
+            const QString &path = m_doc.side(side).background.picturePath;
+            if (!path.isEmpty() && !FieldText::isPicturePlaceholder(path))
+                m_pictures.loadBackground(side, path);
+        }
+    }
+
     // A line that starts a record, a property line of the card or of the box
     // read last, or else one that is skipped. Of other lines only the
     // beginning is kept, however long they are.

@@ -5,7 +5,10 @@
 #include "base/Messages.h"
 #include "card/CardDocument.h"
 #include "card/PaperLayout.h"
+#include "cardfile/CardFile.h"
 #include "cardfile/CardRecords.h"
+#include "cardfile/ExtensionLine.h"
+#include "cardfile/ShapeLines.h"
 
 #include <utility>
 
@@ -78,6 +81,104 @@ QString badBack(int lineNumber, const QString &line)
     return Msg::badBackLine(lineNumber, elideForMessage(line));
 }
 
+// The background and the shapes of a side: the front's keys as named, the
+// back's with "Back" before them, written after the back's boxes.
+template <Side S>
+Read readBackground(CardDocument &doc, const QByteArray &value)
+{
+    const std::optional<std::int32_t> color = ShapeLines::parseColor(value);
+    if (!color)
+        return Read::Bad;
+    CardBackground background = doc.side(S).background;
+    background.color = *color;
+    doc.setBackground(S, background);
+    return Read::Applied;
+}
+
+template <Side S>
+QByteArray writeBackground(const CardDocument &doc)
+{
+    const std::optional<std::int32_t> &color = doc.side(S).background.color;
+    if (!color)
+        return {};
+    return (S == Side::Back ? "BackBackground=" : "Background=") + QByteArray::number(*color);
+}
+
+// The picture itself is loaded when the whole file has been read.
+template <Side S>
+Read readBackgroundPicture(CardDocument &doc, const QByteArray &value)
+{
+    const std::optional<QString> path = ExtensionLine::text(value);
+    if (!path || path->isEmpty() || path->size() > MaxCardTextLength)
+        return Read::Bad;
+    CardBackground background = doc.side(S).background;
+    background.picturePath = *path;
+    doc.setBackground(S, background);
+    return Read::Applied;
+}
+
+template <Side S>
+QByteArray writeBackgroundPicture(const CardDocument &doc)
+{
+    const QString &path = doc.side(S).background.picturePath;
+    if (path.isEmpty())
+        return {};
+    return ExtensionLine::format(S == Side::Back ? "BackBackgroundPicture" : "BackgroundPicture", path);
+}
+
+template <Side S>
+Read readBackgroundFit(CardDocument &doc, const QByteArray &value)
+{
+    if (value != "fill")
+        return Read::Bad;
+    CardBackground background = doc.side(S).background;
+    background.fit = BackgroundFit::Fill;
+    doc.setBackground(S, background);
+    return Read::Applied;
+}
+
+template <Side S>
+QByteArray writeBackgroundFit(const CardDocument &doc)
+{
+    const CardBackground &background = doc.side(S).background;
+    if (background.picturePath.isEmpty() || background.fit != BackgroundFit::Fill)
+        return {};
+    return S == Side::Back ? "BackBackgroundFit=fill" : "BackgroundFit=fill";
+}
+
+QString badBackground(int lineNumber, const QString &line)
+{
+    return Msg::badBackgroundLine(lineNumber, elideForMessage(line));
+}
+
+// One line a shape, bottom first; a side holds MaxShapes at most, and a line
+// past them is reported like a bad one.
+template <Side S>
+Read readShape(CardDocument &doc, const QByteArray &value)
+{
+    const std::optional<CardShape> shape = ShapeLines::parseShape(value);
+    if (!shape || !doc.appendShape(S, *shape))
+        return Read::Bad;
+    return Read::Applied;
+}
+
+template <Side S>
+QByteArray writeShapes(const CardDocument &doc)
+{
+    QByteArray lines;
+    for (const CardShape &shape : doc.side(S).shapes) {
+        if (!lines.isEmpty())
+            lines += "\r\n";
+        lines += (S == Side::Back ? "BackShape=" : "Shape=") + ShapeLines::formatShape(shape);
+    }
+    return lines;
+}
+
+QString badShape(int lineNumber, const QString &line)
+{
+    return Msg::badShapeLine(lineNumber, elideForMessage(line));
+}
+
 } // namespace
 
 namespace ExtensionKeys {
@@ -87,7 +188,16 @@ const QList<CardKey> &cardKeys()
     static const QList<CardKey> keys = {
         {"Layout", readLayout, writeLayout, badLayout},
         {"Duplex", readDuplex, writeDuplex, badDuplex},
+        {"Background", readBackground<Side::Front>, writeBackground<Side::Front>, badBackground},
+        {"BackgroundPicture", readBackgroundPicture<Side::Front>, writeBackgroundPicture<Side::Front>, badBackground},
+        {"BackgroundFit", readBackgroundFit<Side::Front>, writeBackgroundFit<Side::Front>, badBackground},
+        {"Shape", readShape<Side::Front>, writeShapes<Side::Front>, badShape},
         {"Back", nullptr, writeBack, badBack, true},
+        {"BackBackground", readBackground<Side::Back>, writeBackground<Side::Back>, badBackground},
+        {"BackBackgroundPicture", readBackgroundPicture<Side::Back>, writeBackgroundPicture<Side::Back>,
+         badBackground},
+        {"BackBackgroundFit", readBackgroundFit<Side::Back>, writeBackgroundFit<Side::Back>, badBackground},
+        {"BackShape", readShape<Side::Back>, writeShapes<Side::Back>, badShape},
     };
     return keys;
 }

@@ -2,6 +2,7 @@
 
 #include "base/TaveloError.h"
 #include "picture/PictureLoader.h"
+#include "picture/SvgPicture.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -33,8 +34,26 @@ void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
                                  }
                                  loaded.picture = PictureLoader::load(path);
                                  loaded.size = loaded.picture.size();
-                                 if (fitted)
+                                 // A drawing stays one: it is drawn at the printer's size.
+                                 if (fitted && !SvgPicture::isVector(loaded.picture))
                                      loaded.picture = pictureForPrint(loaded.picture, *fitted);
+                             } catch (const TaveloError &e) {
+                                 loaded.error = e.message();
+                             }
+                             return loaded;
+                         })});
+}
+
+void PictureLoads::loadBackground(Side side, const QString &path)
+{
+    const bool sizeOnly = bool(m_use.sizesOnly);
+    m_pending.push_back({side, -1, path, QtConcurrent::run([path, sizeOnly] {
+                             Loaded loaded;
+                             try {
+                                 if (sizeOnly)
+                                     loaded.size = PictureLoader::loadSize(path);
+                                 else
+                                     loaded.picture = PictureLoader::load(path);
                              } catch (const TaveloError &e) {
                                  loaded.error = e.message();
                              }
@@ -52,6 +71,9 @@ void PictureLoads::finish()
         if (!loaded.error.isEmpty()) {
             if (m_sink)
                 m_sink->pictureError(loaded.error, p.path);
+        } else if (p.slot < 0) {
+            if (!m_use.sizesOnly)
+                m_doc.setBackgroundPicture(p.side, loaded.picture);
         } else if (m_use.sizesOnly) {
             m_use.sizesOnly(p.side, p.slot, loaded.size);
         } else {

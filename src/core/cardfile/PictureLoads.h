@@ -47,6 +47,9 @@ public:
 
     // Starts loading the picture of the image box in slot of the side shown.
     void load(int slot, const QString &path, const BoxBounds &bounds);
+    // Starts loading the background picture of side (kept at full size: a
+    // picture that fills the card is cropped before it is scaled).
+    void loadBackground(Side side, const QString &path);
     // Waits for every picture started, gives it to its box or tells its message.
     void finish();
 
@@ -62,7 +65,7 @@ private:
     };
     struct Pending {
         Side side;
-        int slot;
+        int slot;   // −1: the side's background
         QString path;
         QFuture<Loaded> result;
     };

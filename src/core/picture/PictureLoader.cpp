@@ -6,6 +6,7 @@
 #include "picture/BmpDecoder.h"
 #include "picture/PictureLimits.h"
 #include "picture/PngDecoder.h"
+#include "picture/SvgPicture.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ constexpr qsizetype HeadBytes = 64 * 1024;
 // The largest read buffer kept for the next picture.
 constexpr qsizetype KeptBufferBytes = 64 * 1024 * 1024;
 
-enum class PictureKind { Bitmap, Png, Jpeg };
+enum class PictureKind { Bitmap, Png, Jpeg, Svg };
 
 [[noreturn]] void invalid() { throw TaveloError(Msg::invalidBitmap()); }
 
@@ -37,6 +38,8 @@ PictureKind kindOf(const QString &fileName)
         return PictureKind::Png;
     if (extension == QLatin1String("jpg") || extension == QLatin1String("jpeg"))
         return PictureKind::Jpeg;
+    if (extension == QLatin1String("svg"))
+        return PictureKind::Svg;
     throw TaveloError(Msg::unknownPictureExtension(extension));
 }
 
@@ -58,6 +61,8 @@ void checkSignature(QByteArrayView head, PictureKind kind)
         if (!head.startsWith("\xFF\xD8"))
             invalid();
         break;
+    case PictureKind::Svg:
+        break;   // text: the SVG reader checks the document
     }
 }
 
@@ -168,6 +173,8 @@ QImage decode(const QByteArray &bytes, PictureKind kind, const QString &name)
     case PictureKind::Jpeg:
         checkJpeg(bytes, name);
         return decodeJpeg(bytes);
+    case PictureKind::Svg:
+        return SvgPicture::fromBytes(bytes, name);
     case PictureKind::Bitmap:
         break;
     }
@@ -204,6 +211,8 @@ public:
         checkSignature(m_head, kind);
         if (m_file.size > PictureLimits::MaxFileBytes)
             throw TaveloError(Msg::pictureFileTooLarge(m_name, PictureLimits::MaxFileBytes >> 20));
+        if (kind == PictureKind::Svg && m_file.size > SvgPicture::MaxFileBytes)
+            throw TaveloError(Msg::pictureFileTooLarge(m_name, SvgPicture::MaxFileBytes >> 20));
         checkDeclaredSize(m_head, kind, m_name, m_file.size);
     }
 
@@ -298,6 +307,9 @@ QImage loadFromBytes(const QByteArray &bytes, const QString &fileName)
 
 QImage pictureForPrint(const QImage &picture, QSize printedSize)
 {
+    // A drawing is rendered at the size it prints, however large.
+    if (SvgPicture::isVector(picture))
+        return SvgPicture::rendered(picture, printedSize.expandedTo(QSize(1, 1)));
     const QSize size(std::min(picture.width(), std::max(printedSize.width(), 1)),
                      std::min(picture.height(), std::max(printedSize.height(), 1)));
     if (picture.isNull() || size == picture.size())

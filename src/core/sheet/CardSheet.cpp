@@ -1,7 +1,9 @@
 #include "sheet/CardSheet.h"
 
 #include "picture/PictureLoader.h"
+#include "picture/SvgPicture.h"
 #include "qr/QrDrawing.h"
+#include "sheet/ShapeDrawing.h"
 #include "sheet/FontMapping.h"
 
 #include <QFontMetrics>
@@ -236,6 +238,12 @@ CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const Shee
                      const PictureHook &pictureHook, const PictureSource &pictureSource)
     : m_layout(layout), m_guides(guides)
 {
+    // A drawing stays vectors on a PDF or a printer; a raster device gets it
+    // rendered at its own resolution.
+    const int type = device.devType();
+    const bool raster = type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
+    prepareBackground(doc.background);
+    m_shapes = std::vector<CardShape>(doc.shapes.cbegin(), doc.shapes.cend());
     // Scaling the pictures is most of the preparation: on every core.
     std::vector<const MoveImageRecord *> records;
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
@@ -246,16 +254,23 @@ CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const Shee
     QtConcurrent::blockingMap(records, [&](const MoveImageRecord *&record) {
         const size_t at = size_t(&record - records.data());
         const QSize size = printedPictureSize(m_layout, record->bounds);
+        if (!raster && SvgPicture::isVector(record->Picture)) {
+            m_images[at] = {record->bounds, record->Picture, true};
+            return;
+        }
         m_images[at] = {record->bounds, pictureSource ? pictureSource(record->Picture, size)
                                                       : pictureForPrint(record->Picture, size)};
     });
     if (pictureHook) {
+        // A drawing is no picture stream: the hook is given none for it.
         std::vector<QImage> pictures;
         for (const PrintedImage &image : m_images)
-            pictures.push_back(image.picture);
+            pictures.push_back(image.vector ? QImage() : image.picture);
         pictureHook(pictures);
-        for (size_t n = 0; n < m_images.size() && n < pictures.size(); ++n)
-            m_images[n].picture = pictures[n];
+        for (size_t n = 0; n < m_images.size() && n < pictures.size(); ++n) {
+            if (!m_images[n].vector)
+                m_images[n].picture = pictures[n];
+        }
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = doc.TextBoxes(slot)) {
@@ -315,8 +330,11 @@ void CardSheet::drawCells(QPainter &painter, const CellCards &cards) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Logos must stay sharp: no lossy compression of pictures in a PDF.
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
+    PrintBackground(painter, cards);
     if (m_guides)
         PrintGuides(painter);
+    for (size_t n = 0; n < m_shapes.size(); ++n)
+        PrintShape(painter, n, cards);
     for (size_t n = 0; n < m_images.size(); ++n)
         PrintImageBox(painter, n, cards);
     for (size_t n = 0; n < m_texts.size(); ++n)
@@ -350,8 +368,81 @@ void CardSheet::PrintImageBox(QPainter &painter, size_t index, const CellCards &
         const PrintedImage &image = card->m_images[index];
         if (image.picture.isNull())
             return;
-        if (const std::optional<QRect> target = boxOnPage(m_layout, column, row, image.bounds))
+        const std::optional<QRect> target = boxOnPage(m_layout, column, row, image.bounds);
+        if (!target)
+            return;
+        if (image.vector) {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            SvgPicture::draw(painter, QRectF(*target), image.picture);
+            painter.restore();
+        } else {
             painter.drawImage(*target, image.picture);
+        }
+    });
+}
+
+QRect CardSheet::cardCell(int column, int row) const
+{
+    const int left = m_layout.pageX(column, 0);
+    const int top = m_layout.pageY(row, 0);
+    return QRect(left, top, m_layout.cardRightX(column) - left, m_layout.cardBottomY(row) - top);
+}
+
+void CardSheet::prepareBackground(const CardBackground &background)
+{
+    if (background.color)
+        m_background.color = FontMapping::toQColor(*background.color);
+    QImage picture = background.picture;
+    if (picture.isNull())
+        return;
+    QSize cell(0, 0);
+    forEachCell(m_layout, [&](int column, int row) { cell = cell.expandedTo(cardCell(column, row).size()); });
+    if (cell.isEmpty())
+        return;
+    if (background.fit == BackgroundFit::Fill && !SvgPicture::isVector(picture)) {
+        // The picture's middle in the card's proportions.
+        const qint64 byWidth = qint64(picture.height()) * cell.width();
+        const qint64 byHeight = qint64(picture.width()) * cell.height();
+        QRect kept = picture.rect();
+        if (byHeight > byWidth)
+            kept.setWidth(int(std::max<qint64>(1, byWidth / cell.height())));
+        else
+            kept.setHeight(int(std::max<qint64>(1, byHeight / cell.width())));
+        kept.moveCenter(picture.rect().center());
+        picture = picture.copy(kept);
+    }
+    m_background.picture = pictureForPrint(picture, cell);
+}
+
+void CardSheet::PrintBackground(QPainter &painter, const CellCards &cards) const
+{
+    forEachCell(m_layout, [&](int column, int row) {
+        const CardSheet *card = cards(column, row);
+        if (!card || (!card->m_background.color && card->m_background.picture.isNull()))
+            return;
+        const QRect cell = cardCell(column, row);
+        if (cell.isEmpty() || !drawable(cell.left(), cell.top(), cell.right(), cell.bottom()))
+            return;
+        if (card->m_background.color)
+            painter.fillRect(cell, *card->m_background.color);
+        if (!card->m_background.picture.isNull())
+            painter.drawImage(cell, card->m_background.picture);
+    });
+}
+
+void CardSheet::PrintShape(QPainter &painter, size_t index, const CellCards &cards) const
+{
+    forEachCell(m_layout, [&](int column, int row) {
+        const CardSheet *card = cards(column, row);
+        if (!card || index >= card->m_shapes.size())
+            return;
+        const CardShape &shape = card->m_shapes[index];
+        const QPoint from = m_layout.pagePoint(column, row, shape.x1, shape.y1);
+        const QPoint to = m_layout.pagePoint(column, row, shape.x2, shape.y2);
+        if (!drawable(from.x(), from.y(), to.x(), to.y()))
+            return;
+        ShapeDrawing::draw(painter, shape, from, to, m_layout.dpiX(), m_layout.dpiY());
     });
 }
 

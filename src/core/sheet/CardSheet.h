@@ -1,6 +1,6 @@
 #pragma once
-// One printed sheet of the card: the cut guides, then every image box, then
-// every text box, each in every card cell of the paper layout. The sheet is prepared once
+// One printed sheet of the card: the background, the cut guides, the lines
+// and rectangles, then every image box, then every text box, each in every card cell of the paper layout. The sheet is prepared once
 // for a device (its pixels per inch and its font metrics) and can then be
 // drawn on as many pages as the job has; every page draws the very same
 // picture objects, so a PDF embeds each picture once.
@@ -104,7 +104,12 @@ private:
 
     struct PrintedImage {
         BoxBounds bounds;
-        QImage picture;   // prepared once for the whole job
+        QImage picture;        // prepared once for the whole job
+        bool vector = false;   // an SVG drawing, drawn as vectors
+    };
+    struct PrintedBackground {
+        std::optional<QColor> color;
+        QImage picture;   // cropped and scaled to the card once
     };
     struct PrintedText {
         BoxBounds bounds;
@@ -130,6 +135,12 @@ private:
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
     PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
 
+    void prepareBackground(const CardBackground &background);
+    // The card's area in a cell, on the page.
+    QRect cardCell(int column, int row) const;
+
+    void PrintBackground(QPainter &painter, const CellCards &cards) const;
+    void PrintShape(QPainter &painter, size_t index, const CellCards &cards) const;
     void PrintGuides(QPainter &painter) const;
     void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const;
     void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards) const;
@@ -137,6 +148,8 @@ private:
 
     SheetLayout m_layout;
     bool m_guides = false;
+    PrintedBackground m_background;
+    std::vector<CardShape> m_shapes;      // bottom first
     std::vector<PrintedImage> m_images;   // in slot order
     std::vector<PrintedText> m_texts;     // in slot order
 };

@@ -73,6 +73,8 @@ void CardView::draw(QPainter &painter, const CardDocument &doc, int dpi, int ori
         }
         shown.restoreImageBox(slot, record);
     }
+    shown.restoreShapes(doc.shapes());
+    shown.setBackground(doc.background());
 
     const QImage device = metricsDevice(dpi);
     m_used.clear();
