@@ -63,6 +63,36 @@ private:
     bool m_applied = true;
 };
 
+// Moves of a shape by key presses, merged like a box's.
+class ShapeMoveCommand : public AppliedCommand
+{
+public:
+    ShapeMoveCommand(CardDocument &doc, BoxRef box, int key, int run, const QList<CardShape> &before,
+                     const QList<CardShape> &after)
+        : AppliedCommand(doc, Msg::stepMove()), m_box(box), m_key(key), m_run(run), m_before(before), m_after(after)
+    {
+    }
+    int id() const override { return CardHistory::ShapeKeyMoveId; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const ShapeMoveCommand *>(other);
+        if (next->m_box != m_box || next->m_key != m_key || next->m_run != m_run)
+            return false;
+        m_after = next->m_after;
+        return true;
+    }
+
+protected:
+    void apply(bool forward) override { m_doc.restoreShapes(forward ? m_after : m_before); }
+
+private:
+    BoxRef m_box;
+    int m_key;
+    int m_run;
+    QList<CardShape> m_before;
+    QList<CardShape> m_after;
+};
+
 } // namespace
 
 // What an undo step restores: every box slot and the print settings.
@@ -78,11 +108,16 @@ public:
                 images[n] = *record;
         }
         print = doc.printSettings();
+        shapes = doc.shapes();
+        background = doc.background();
     }
 
     std::array<std::optional<TextBox>, CardDocument::SlotCount> text;
     std::array<std::optional<MoveImageRecord>, CardDocument::SlotCount> images;
     PrintSettings print;
+    // The side shown's lines and rectangles and background.
+    QList<CardShape> shapes;
+    CardBackground background;
 };
 
 namespace {
@@ -104,7 +139,8 @@ public:
     }
     bool changesNothing() const
     {
-        return m_textSlots.empty() && m_imageSlots.empty() && m_before.print == m_after.print;
+        return m_textSlots.empty() && m_imageSlots.empty() && m_before.print == m_after.print
+               && m_before.shapes == m_after.shapes && m_before.background == m_after.background;
     }
     // A new text box opens for typing at once: the first caption committed
     // into it, right after, belongs to adding it.
@@ -122,6 +158,10 @@ protected:
             m_doc.restoreImageBox(n, state.images[n]);
         if (!(m_before.print == m_after.print))
             m_doc.setPrintSettings(state.print);
+        if (m_before.shapes != m_after.shapes)
+            m_doc.restoreShapes(state.shapes);
+        if (m_before.background != m_after.background)
+            m_doc.setBackground(state.background);
     }
 
 private:
@@ -279,7 +319,49 @@ void CardHistory::deleteBox(BoxRef box)
         m_doc.DeleteTextBox(box.slot);
     else if (box.isImage())
         m_doc.DeleteImageBox(box.slot);
+    else if (box.isShape())
+        m_doc.removeShape(box.slot);
     endStep();
+}
+
+int CardHistory::addShape(const CardShape &shape)
+{
+    beginStep(Msg::stepAddShape());
+    const int index = m_doc.addShape(shape);
+    index >= 0 ? endStep() : abandonStep();
+    return index;
+}
+
+void CardHistory::setShape(int index, const CardShape &shape)
+{
+    const Step step(*this, Msg::stepChangeShape());
+    m_doc.setShape(index, shape);
+}
+
+void CardHistory::raiseShape(int index)
+{
+    const Step step(*this, Msg::stepShapeOrder());
+    m_doc.raiseShape(index);
+}
+
+void CardHistory::lowerShape(int index)
+{
+    const Step step(*this, Msg::stepShapeOrder());
+    m_doc.lowerShape(index);
+}
+
+void CardHistory::setBackground(const CardBackground &background)
+{
+    const Step step(*this, Msg::stepBackground());
+    m_doc.setBackground(background);
+}
+
+int CardHistory::pasteShape(const CardShape &shape, const QString &label)
+{
+    beginStep(label);
+    const int index = m_doc.addShape(shape.movedBy(10, 10));
+    index >= 0 ? endStep() : abandonStep();
+    return index;
 }
 
 void CardHistory::setCaption(int slot, const QString &caption)
@@ -345,6 +427,18 @@ int CardHistory::pasteBox(const ClipBox &box, const QString &label)
 
 void CardHistory::moveByKey(BoxRef box, int key, int dx, int dy)
 {
+    if (box.isShape()) {
+        // One step a run of presses, as for a box.
+        if (box.slot < 0 || box.slot >= m_doc.shapes().size())
+            return;
+        const CardShape moved = m_doc.shapes().at(box.slot).movedBy(dx, dy);
+        if (moved == m_doc.shapes().at(box.slot))
+            return;
+        const CardSnapshot before(m_doc);
+        m_doc.setShape(box.slot, moved);
+        push(new ShapeMoveCommand(m_doc, box, key, m_keyRun, before.shapes, m_doc.shapes()));
+        return;
+    }
     const TextBox *text = box.isText() ? m_doc.TextBoxes(box.slot) : nullptr;
     const MoveImageRecord *image = box.isImage() ? m_doc.ImageBoxes(box.slot) : nullptr;
     if (!text && !image)

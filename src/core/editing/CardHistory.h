@@ -80,8 +80,19 @@ public:
     void moveByKey(BoxRef box, int key, int dx, int dy);
     void breakKeyRun() { ++m_keyRun; }
 
+    // Lines and rectangles of the side shown, each one step; the adds return
+    // the shape's place or −1 after the message that the side is full.
+    int addShape(const CardShape &shape);
+    void setShape(int index, const CardShape &shape);
+    void raiseShape(int index);
+    void lowerShape(int index);
+    // Adds a copy 10 pixels right of and below the shape.
+    int pasteShape(const CardShape &shape, const QString &label);
+    void setBackground(const CardBackground &background);
+
     static constexpr int KeyMoveId = 1;
     static constexpr int FirstCaptionId = 2;
+    static constexpr int ShapeKeyMoveId = 3;
 
 private:
     void push(QUndoCommand *command);

@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
+
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -16,6 +20,47 @@ const QString SourceKey = QStringLiteral("image/svg+xml");
 QByteArray sourceOf(const QImage &picture)
 {
     return picture.text(SourceKey).toLatin1();
+}
+
+// A length of the root element in pixels at 96 dpi (CSS pixels); nothing for
+// a percentage, a missing or an unreadable length.
+std::optional<double> cssPixels(QStringView text)
+{
+    static const struct {
+        const char *unit;
+        double pixels;
+    } units[] = {{"px", 1}, {"mm", 96 / 25.4}, {"cm", 96 / 2.54}, {"in", 96}, {"pt", 96.0 / 72}, {"pc", 16}};
+    QStringView number = text.trimmed();
+    double scale = 1;
+    for (const auto &u : units) {
+        if (number.endsWith(QLatin1String(u.unit))) {
+            number.chop(2);
+            scale = u.pixels;
+            break;
+        }
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value * scale;
+}
+
+// The drawing's size at 96 dpi: its width and height in absolute units as a
+// browser takes them (the renderer counts 90 to the inch), else the
+// renderer's own (the viewBox).
+QSize sizeAt96Dpi(const QByteArray &bytes, QSize rendererSize)
+{
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd() && !xml.isStartElement())
+        xml.readNext();
+    if (!xml.isStartElement())
+        return rendererSize;
+    const std::optional<double> width = cssPixels(xml.attributes().value(QLatin1String("width")));
+    const std::optional<double> height = cssPixels(xml.attributes().value(QLatin1String("height")));
+    if (!width || !height || *width > 1e9 || *height > 1e9)
+        return rendererSize;
+    return QSize(int(std::lround(*width)), int(std::lround(*height)));
 }
 
 } // namespace
@@ -38,7 +83,7 @@ QImage fromBytes(const QByteArray &bytes, const QString &name)
     QSvgRenderer renderer(bytes);
     if (!renderer.isValid())
         throw TaveloError(Msg::invalidBitmap());
-    const QSize size = renderer.defaultSize();
+    const QSize size = sizeAt96Dpi(bytes, renderer.defaultSize());
     if (size.width() <= 0 || size.height() <= 0)
         throw TaveloError(Msg::invalidBitmap());
     if (std::int64_t(size.width()) * size.height() > MaxPixels)
