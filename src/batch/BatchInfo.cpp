@@ -8,6 +8,7 @@
 #include "TerminalStream.h"
 #include "card/CardDocument.h"
 #include "card/FieldText.h"
+#include "picture/SvgPicture.h"
 #include "qr/QrCaption.h"
 
 #include <QTextStream>
@@ -143,6 +144,9 @@ void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTa
         // A path with fields: the picture of each merge row, none of its own.
         if (FieldText::isPicturePlaceholder(record->ImagePath))
             json.key(QStringLiteral("placeholder")).value(true);
+        // A drawing: its size is the one it has at 96 dpi.
+        if (SvgPicture::isSvgName(record->ImagePath))
+            json.key(QStringLiteral("svg")).value(true);
         json.key(QStringLiteral("picture"));
         if (const std::optional<QSize> &size = pictureSizes[size_t(slot)]; !size) {
             json.null();
@@ -151,6 +155,69 @@ void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTa
             json.key(QStringLiteral("width")).value(std::int64_t(size->width()));
             json.key(QStringLiteral("height")).value(std::int64_t(size->height()));
             json.endObject();
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
+// The side's background: null for none.
+void writeBackground(JsonWriter &json, const CardSide &side)
+{
+    json.key(QStringLiteral("background"));
+    const CardBackground &background = side.background;
+    if (background.isEmpty()) {
+        json.null();
+        return;
+    }
+    json.beginObject();
+    json.key(QStringLiteral("color"));
+    if (background.color)
+        json.value(std::int64_t(*background.color));
+    else
+        json.null();
+    json.key(QStringLiteral("picture"));
+    if (background.picturePath.isEmpty())
+        json.null();
+    else
+        json.value(background.picturePath);
+    if (FieldText::isPicturePlaceholder(background.picturePath))
+        json.key(QStringLiteral("placeholder")).value(true);
+    json.key(QStringLiteral("fit"))
+        .value(background.fit == BackgroundFit::Fill ? QStringLiteral("fill") : QStringLiteral("stretch"));
+    json.endObject();
+}
+
+// Lines and rectangles, bottom first; widths and radii in tenths of a millimetre.
+void writeShapes(JsonWriter &json, const CardSide &side)
+{
+    json.key(QStringLiteral("shapes")).beginArray();
+    for (const CardShape &shape : side.shapes) {
+        json.beginObject();
+        QString kind = QStringLiteral("rectangle");
+        if (shape.isLine()) {
+            kind = shape.direction == LineDirection::Horizontal ? QStringLiteral("horizontal line")
+                   : shape.direction == LineDirection::Vertical ? QStringLiteral("vertical line")
+                                                                 : QStringLiteral("line");
+        }
+        json.key(QStringLiteral("kind")).value(kind);
+        json.key(QStringLiteral("x1")).value(std::int64_t(shape.x1));
+        json.key(QStringLiteral("y1")).value(std::int64_t(shape.y1));
+        json.key(QStringLiteral("x2")).value(std::int64_t(shape.x2));
+        json.key(QStringLiteral("y2")).value(std::int64_t(shape.y2));
+        json.key(QStringLiteral("width")).value(std::int64_t(shape.widthTenths));
+        json.key(QStringLiteral("color")).value(std::int64_t(shape.color));
+        json.key(QStringLiteral("style"))
+            .value(shape.style == StrokeStyle::Dashed   ? QStringLiteral("dashed")
+                   : shape.style == StrokeStyle::Dotted ? QStringLiteral("dotted")
+                                                        : QStringLiteral("solid"));
+        if (!shape.isLine()) {
+            json.key(QStringLiteral("fill"));
+            if (shape.fill)
+                json.value(std::int64_t(*shape.fill));
+            else
+                json.null();
+            json.key(QStringLiteral("radius")).value(std::int64_t(shape.radiusTenths));
         }
         json.endObject();
     }
@@ -171,11 +238,15 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const std:
     json.key(QStringLiteral("modified")).value(doc.Modified());
     writeTextBoxes(json, doc, doc.side(Side::Front));
     writeImageBoxes(json, doc.side(Side::Front), pictureSizes[0]);
+    writeBackground(json, doc.side(Side::Front));
+    writeShapes(json, doc.side(Side::Front));
     // The back in the front's shape; a card without one has no "back".
     if (doc.hasBack()) {
         json.key(QStringLiteral("back")).beginObject();
         writeTextBoxes(json, doc, doc.side(Side::Back));
         writeImageBoxes(json, doc.side(Side::Back), pictureSizes[1]);
+        writeBackground(json, doc.side(Side::Back));
+        writeShapes(json, doc.side(Side::Back));
         json.endObject();
     }
     json.key(QStringLiteral("messages")).beginArray();

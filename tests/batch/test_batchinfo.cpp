@@ -64,6 +64,17 @@ private Q_SLOTS:
                 "left": 0, "top": 0, "width": 60, "height": 60, "placeholder": true, "picture": null},
                 {"slot": 1, "name": "img1", "path": "@/{番号}.png", "left": 70, "top": 0, "width": 60, "height": 60,
                 "placeholder": true, "picture": null}], "messages": []})");
+        QTest::newRow("background, shapes and an SVG logo")
+            << (fixedLines(0, 0, 0) << "Background=16711680" << "BackgroundPicture=@/{%E8%83%8C%E6%99%AF}.png"
+                                    << "Shape=hline,10,100,330,100,3,0,dash" << "Shape=rect,0,0,344,30,0,255,solid,none,20"
+                                    << imageRecord("$0", "@/logo.svg", 0, 0, 60, 60))
+            << QStringList() << 0 << QStringLiteral(R"({"background": {"color": 16711680, "picture": "@/{背景}.png",
+                "placeholder": true, "fit": "stretch"},
+                "shapes": [{"kind": "horizontal line", "x1": 10, "y1": 100, "x2": 330, "y2": 100, "width": 3, "color": 0,
+                "style": "dashed"}, {"kind": "rectangle", "x1": 0, "y1": 0, "x2": 344, "y2": 30, "width": 0, "color": 255,
+                "style": "solid", "fill": null, "radius": 20}],
+                "imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.svg", "left": 0, "top": 0, "width": 60,
+                "height": 60, "svg": true, "picture": {"width": 96, "height": 48}}], "messages": []})");
         QTest::newRow("missing file") << QStringList() << QStringList() << 1
                                       << QStringLiteral("{\"messages\": [\"%1.\"]}").arg(Msg::fileNotFound());
     }
@@ -76,6 +87,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("営業.tvl"));
         QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("logo.bmp")), TestFiles::simpleBmp(48, 32)));
+        QVERIFY(TestFiles::writeFile(dir.filePath(QStringLiteral("logo.svg")),
+                                     "<svg xmlns='http://www.w3.org/2000/svg' width='1in' height='0.5in'/>"));
         if (!lines.isEmpty())
             QVERIFY(TestFiles::writeFile(path, TestFiles::cardBytes(lines.replaceInStrings("@", dir.path()))));
         const BatchRun run = runBatch(QStringList{QStringLiteral("info"), path} + options);
