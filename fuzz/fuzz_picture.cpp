@@ -1,5 +1,5 @@
 // Picture files from anywhere, of the kind their first bytes name (PNG,
-// JPEG, else a bitmap): either a picture within the pixel limit, of the size
+// JPEG, an SVG document, else a bitmap): either a picture within the pixel limit, of the size
 // a bitmap's header gives, or one of the loader's messages.
 #include "FuzzCheck.h"
 #include "base/Messages.h"
@@ -26,6 +26,8 @@ QString nameFor(const QByteArray &bytes)
         return QStringLiteral("picture.png");
     if (bytes.startsWith("\xFF\xD8"))
         return QStringLiteral("picture.jpg");
+    if (bytes.contains("<svg"))
+        return QStringLiteral("picture.svg");
     return QStringLiteral("picture.bmp");
 }
 
