@@ -70,7 +70,8 @@ private Q_SLOTS:
         QTest::newRow("edit") << "MenuEdit"
                               << QStringList{"新規ﾃｷｽﾄﾎﾞｯｸｽ追加(&T)", "新規ｲﾒｰｼﾞﾎﾞｯｸｽ追加(&I)", "-", "元に戻す(&U)",
                                              "やり直し(&R)", "-", "切り取り(&X)", "コピー(&C)", "貼り付け(&P)", "複製(&L)",
-                                             "削除(&D)", "QRコード追加(&Q)..."};
+                                             "削除(&D)", "QRコード追加(&Q)...", "背景(&G)...", "線の追加(&K)",
+                                             "四角形の追加(&S)"};
         QTest::newRow("view") << "MenuView"
                               << QStringList{"印刷イメージ(&P)", "安全線(&S)", "-", "拡大(&I)", "縮小(&O)", "実寸(&A)"};
         QTest::newRow("help") << "MwnuHelp" << QStringList{"ﾄﾋﾟｯｸの検索(&H)...", "-", "ｼﾞｰｼﾞｮﾝ情報(&A)..."};
@@ -78,6 +79,8 @@ private Q_SLOTS:
                                   << QStringList{"フォント指定(&F)...", "現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)", "-", "このﾎﾞｯｸｽを削除(&D)",
                                                  "QRコードの編集(&Q)...", "差し込みフィールド挿入(&M)"};
         QTest::newRow("image box") << "PopupMenu2" << QStringList{"このボックスを削除(&D)"};
+        QTest::newRow("shape") << "PopupMenu3"
+                               << QStringList{"図形のプロパティ(&P)...", "最前面へ(&F)", "最背面へ(&B)", "-", "削除(&D)"};
     }
     void menuItems()
     {

@@ -509,11 +509,11 @@ inline QString badBackgroundLine(int line, const QString &text)
     return QStringLiteral("名刺ファイルの %1 行目「%2」は背景として読めません。背景なしで読み込みます。").arg(line).arg(text);
 }
 inline QString menuBackground() { return QStringLiteral("背景(&G)..."); }
-inline QString menuAddLine() { return QStringLiteral("線の追加(&L)"); }
-inline QString menuAddRectangle() { return QStringLiteral("四角形の追加(&R)"); }
+inline QString menuAddLine() { return QStringLiteral("線の追加(&K)"); }
+inline QString menuAddRectangle() { return QStringLiteral("四角形の追加(&S)"); }
 inline QString menuShapeProperties() { return QStringLiteral("図形のプロパティ(&P)..."); }
 inline QString menuShapeToFront() { return QStringLiteral("最前面へ(&F)"); }
-inline QString menuShapeToBack() { return QStringLiteral("最背面へ(&K)"); }
+inline QString menuShapeToBack() { return QStringLiteral("最背面へ(&B)"); }
 inline QString menuShapeDelete() { return QStringLiteral("削除(&D)"); }
 inline QString stepAddShape() { return QStringLiteral("図形の追加"); }
 inline QString stepChangeShape() { return QStringLiteral("図形の変更"); }

@@ -31,6 +31,14 @@ void CardPanel::paintEvent(QPaintEvent *)
     p.setPen(palette().color(QPalette::Dark));
     p.drawLine(r.bottomLeft(), r.bottomRight());
     p.drawLine(r.topRight(), r.bottomRight());
+    if (m_underlay)
+        m_underlay(p);
+}
+
+void CardPanel::setUnderlay(Painter underlay)
+{
+    m_underlay = std::move(underlay);
+    update();
 }
 
 void CardPanel::mousePressEvent(QMouseEvent *event)

@@ -16,6 +16,9 @@ public:
     // Draws the whole panel instead of the bevel; none: the bevelled panel.
     using Painter = std::function<void(QPainter &painter)>;
     void setPainter(Painter painter);
+    // Drawn over the bevel when no painter is set (the background and the
+    // shapes, which are no child widgets).
+    void setUnderlay(Painter underlay);
 
 Q_SIGNALS:
     // Ctrl and the wheel over the card: steps up (positive) or down.
@@ -31,5 +34,6 @@ protected:
 private:
     bool m_leftPressed = false;
     Painter m_painter;
+    Painter m_underlay;
     int m_wheelAngle = 0;   // eighths of a degree not yet a whole step
 };

@@ -20,6 +20,7 @@
 #include "window/MergeActions.h"
 #include "window/PrintOp.h"
 #include "window/QrActions.h"
+#include "window/ShapeActions.h"
 #include "window/ViewActions.h"
 
 #include <QAction>
@@ -151,6 +152,7 @@ void TForm1::buildMenus()
     add(PopupMenu2, MenuImageDelete, "MenuImageDelete", Msg::menuImageDelete(), &TForm1::MenuImageDeleteClick);
 
     new QrActions(*this, edit, PopupMenu1);
+    new ShapeActions(*this, edit);
     new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Messages.h"
 #include "card/CardGeometry.h"
+#include "sheet/CardSheet.h"
 #include "widgets/BoxPanels.h"
 #include "widgets/CardPanel.h"
 #include "widgets/ErrorGuard.h"
@@ -94,6 +95,12 @@ ViewActions::ViewActions(TForm1 &form, QAction *beforeHelp, QSettings *settings)
         guarded([this, zoom] { setZoom(zoom); })();
     });
     connect(&form.boxPanels(), &BoxPanels::shownCardChanged, form.Panel1, [this] { redraw(); });
+    for (auto changed : {&CardDocument::shapesChanged, &CardDocument::backgroundChanged}) {
+        connect(&form.document(), changed, form.Panel1, [this] {
+            redraw();
+            m_form.Panel1->update();
+        });
+    }
     apply();
 }
 
@@ -156,6 +163,22 @@ void ViewActions::apply()
     } else {
         m_printViewImage = QImage();
         m_form.Panel1->setPainter({});
+        // The bevelled view shows the background and the shapes as printed,
+        // under the box panels.
+        m_form.Panel1->setUnderlay([this](QPainter &painter) {
+            const CardDocument &doc = m_form.document();
+            if (doc.shapes().isEmpty() && doc.background().isEmpty())
+                return;
+            CardDocument shown;
+            shown.setScreenPpi(doc.screenPpi());
+            shown.restoreShapes(doc.shapes());
+            shown.setBackground(doc.background());
+            const int dpi = viewDpi();
+            QImage device(1, 1, QImage::Format_RGB32);
+            device.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+            device.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+            CardSheet::singleCard(shown, device, dpi, 0).draw(painter);
+        });
     }
     MenuSafetyLine->setEnabled(printView());
     updateStatus();

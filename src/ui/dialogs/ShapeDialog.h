@@ -1,0 +1,32 @@
+#pragma once
+// The properties of a line or a rectangle: direction, width, style and colour
+// of the stroke; a rectangle's fill and corner radius.
+#include "card/CardShape.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+
+class ShapeDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit ShapeDialog(const CardShape &shape, QWidget *parent = nullptr);
+    CardShape shape() const;
+
+private:
+    void chooseColor(std::int32_t &color, QPushButton *button);
+
+    CardShape m_shape;
+    QComboBox *m_direction = nullptr;
+    QSpinBox *m_width = nullptr;
+    QComboBox *m_style = nullptr;
+    QPushButton *m_color = nullptr;
+    QCheckBox *m_filled = nullptr;
+    QPushButton *m_fill = nullptr;
+    QSpinBox *m_radius = nullptr;
+    std::int32_t m_fillColor = 0xffffff;
+};
