@@ -79,6 +79,7 @@ int main(int argc, char **argv)
         {QStringLiteral("qr"), qrCase},
         {QStringLiteral("merge"), mergeCase},
         {QStringLiteral("view"), printViewCase},
+        {QStringLiteral("shapes"), shapesCase},
     };
     QStringList chosen = app.arguments().mid(1);
     if (chosen.size() == 2 && chosen.at(0) == QLatin1String("inputs")) {
