@@ -1,9 +1,10 @@
 #pragma once
 // One printed sheet of the card: the background, the cut guides, the lines
 // and rectangles, then every image box, then every text box, each in every
-// card cell of the paper layout. The sheet is prepared once for a device (its pixels per inch and its font metrics) and can then be
-// drawn on as many pages as the job has; every page draws the very same
-// picture objects, so a PDF embeds each picture once.
+// card cell of the paper layout. The sheet is prepared once for a device (its
+// pixels per inch and its font metrics) and can then be drawn on as many pages
+// as the job has; every page draws the very same picture objects, so a PDF
+// embeds each picture once.
 #include "card/CardDocument.h"
 #include "qr/QrCaption.h"
 #include "sheet/SheetLayout.h"
