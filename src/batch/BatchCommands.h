@@ -6,4 +6,6 @@
 int runInfoCommand(const QStringList &args);
 int runPrintCommand(const QStringList &args);
 int runMergeInfoCommand(const QStringList &args);
+int runJoinCommand(const QStringList &args);
+int runSplitCommand(const QStringList &args);
 QString usageText();

@@ -53,6 +53,10 @@ int main(int argc, char **argv)
             return runPrintCommand(args);
         if (command == QLatin1String("merge-info"))
             return runMergeInfoCommand(args);
+        if (command == QLatin1String("join"))
+            return runJoinCommand(args);
+        if (command == QLatin1String("split"))
+            return runSplitCommand(args);
     } catch (const std::exception &e) {
         if (!isOutOfMemory(e))
             throw;
