@@ -33,6 +33,9 @@ QString imageBoxName(const MoveImageRecord &record) { return Msg::mergeImageBox(
 
 } // namespace
 
+// No picture is scaled down to this: a background picture is kept whole.
+const QSize BackgroundWantSize(1 << 30, 1 << 30);
+
 QString MergedSheets::PictureWant::key() const
 {
     return QStringLiteral("%1x%2 ").arg(size.width()).arg(size.height()) + path;
@@ -142,6 +145,14 @@ std::vector<MergedSheets::PictureWant> MergedSheets::picturesOf(int row) const
         if (!cut && !m_failed.contains(want.path))
             wants.push_back(std::move(want));
     }
+    // A background picture with fields, at full size: the sheet crops it to
+    // the card before it scales it.
+    if (MergeFields::hasFields(m_boxes.background.picturePath)) {
+        bool cut = false;
+        PictureWant want{filledText(m_boxes.background.picturePath, row, &cut), BackgroundWantSize};
+        if (!cut && !m_failed.contains(want.path))
+            wants.push_back(std::move(want));
+    }
     return wants;
 }
 
@@ -221,4 +232,15 @@ void MergedSheets::fillScratch(int row)
         }
         m_scratch.restoreImageBox(slot, record);
     }
+    // The background and the shapes print on every merged card; a
+    // background picture with fields is the row's.
+    m_scratch.restoreShapes(m_boxes.shapes);
+    CardBackground background = m_boxes.background;
+    if (MergeFields::hasFields(background.picturePath)) {
+        bool cut = false;
+        background.picturePath = filledText(m_boxes.background.picturePath, row, &cut);
+        const auto found = m_pagePictures.find(PictureWant{background.picturePath, BackgroundWantSize}.key());
+        background.picture = !cut && row >= 0 && found != m_pagePictures.end() ? found->second : QImage();
+    }
+    m_scratch.setBackground(background);
 }
