@@ -20,6 +20,8 @@ bool sameBox(const ClipBox &a, const ClipBox &b)
         return a.text->bounds == b.text->bounds && a.text->Caption == b.text->Caption && a.text->Font == b.text->Font;
     if (a.image && b.image)
         return a.image->bounds == b.image->bounds && a.image->ImagePath == b.image->ImagePath;
+    if (a.shape && b.shape)
+        return *a.shape == *b.shape;
     return false;
 }
 
@@ -40,9 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     doc.setMessageSink(&sink);
     if (box->text)
         doc.restoreTextBox(0, box->text);
-    else
+    else if (box->image)
         doc.restoreImageBox(0, box->image);
-    const std::optional<QByteArray> again = BoxClipboard::encodeBytes(doc, box->text ? BoxRef::text(0) : BoxRef::image(0));
+    else
+        doc.restoreShapes({*box->shape});
+    const BoxRef ref = box->text ? BoxRef::text(0) : box->image ? BoxRef::image(0) : BoxRef::shape(0);
+    const std::optional<QByteArray> again = BoxClipboard::encodeBytes(doc, ref);
     if (!again)
         return 0;   // text the card file cannot store (a NUL, say)
     const std::optional<ClipBox> back = BoxClipboard::decodeBytes(*again, 96, &sink);

@@ -61,10 +61,13 @@ std::optional<QByteArray> encodeBytes(const CardDocument &doc, BoxRef box)
     single.setPrintSettings(doc.printSettings());
     const TextBox *text = box.isText() ? doc.TextBoxes(box.slot) : nullptr;
     const MoveImageRecord *image = box.isImage() ? doc.ImageBoxes(box.slot) : nullptr;
+    const bool shape = box.isShape() && box.slot >= 0 && box.slot < doc.shapes().size();
     if (text)
         single.restoreTextBox(0, *text);
     else if (image)
         single.restoreImageBox(0, *image);
+    else if (shape)
+        single.restoreShapes({doc.shapes().at(box.slot)});   // a card holding the shape's line alone
     else
         return std::nullopt;
     std::optional<QByteArray> bytes = CardFileBytes(single);
@@ -82,7 +85,7 @@ std::unique_ptr<QMimeData> encode(const CardDocument &doc, BoxRef box)
     data->setData(mimeType(), *bytes);
     if (box.isText())
         data->setText(doc.TextBoxes(box.slot)->Caption);
-    else
+    else if (box.isImage())
         data->setText(doc.ImageBoxes(box.slot)->ImagePath);
     return data;
 }
@@ -96,7 +99,7 @@ std::optional<ClipBox> decodeBytes(const QByteArray &bytes, std::int32_t screenP
     LoadCardStream(read, fd.get());
     for (int n = 0; n < CardDocument::SlotCount; ++n) {
         if (const TextBox *text = read.TextBoxes(n)) {
-            ClipBox box{*text, std::nullopt};
+            ClipBox box{*text, std::nullopt, std::nullopt};
             if (const std::optional<std::int32_t> height = fontHeight(bytes))
                 box.text->Font.setHeight(*height);
             // The clipboard's own line is no property of the box.
@@ -106,7 +109,12 @@ std::optional<ClipBox> decodeBytes(const QByteArray &bytes, std::int32_t screenP
     }
     for (int n = 0; n < CardDocument::SlotCount; ++n) {
         if (const MoveImageRecord *image = read.ImageBoxes(n))
-            return ClipBox{std::nullopt, *image};
+            return ClipBox{std::nullopt, *image, std::nullopt};
+    }
+    if (!read.shapes().isEmpty()) {
+        ClipBox box;
+        box.shape = read.shapes().first();
+        return box;
     }
     return std::nullopt;
 }

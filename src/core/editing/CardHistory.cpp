@@ -402,6 +402,8 @@ void CardHistory::setPrintSettings(const PrintSettings &settings)
 
 int CardHistory::pasteBox(const ClipBox &box, const QString &label)
 {
+    if (box.shape)
+        return pasteShape(*box.shape, label);
     beginStep(label);
     int slot = -1;
     if (box.text) {

@@ -19,10 +19,11 @@
 class CardSnapshot;
 class BoxEditStep;
 
-// A box as the clipboard carries it: exactly one of the two is set.
+// A box as the clipboard carries it: exactly one of the three is set.
 struct ClipBox {
     std::optional<TextBox> text;
     std::optional<MoveImageRecord> image;
+    std::optional<CardShape> shape;
 };
 
 class CardHistory : public QObject

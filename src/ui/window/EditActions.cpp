@@ -193,7 +193,7 @@ void EditActions::pasteFromClipboard(const QString &step)
     if (slot < 0)
         return;
     // The new box is the one the keys act on next.
-    doc.SetCurrentBox(box->text ? BoxRef::text(slot) : BoxRef::image(slot));
+    doc.SetCurrentBox(box->text ? BoxRef::text(slot) : box->shape ? BoxRef::shape(slot) : BoxRef::image(slot));
     if (box->text)
         m_form.Edit1->setText(box->text->Caption);
 }

@@ -4,6 +4,7 @@
 #include "CardFixture.h"
 #include "base/Messages.h"
 #include "cardfile/ShapeLines.h"
+#include "editing/BoxClipboard.h"
 #include "editing/CardHistory.h"
 #include "picture/PictureLoader.h"
 #include "picture/SvgPicture.h"
@@ -257,6 +258,24 @@ private Q_SLOTS:
             history.stack().redo();
             QCOMPARE(state(), states.at(n));
         }
+    }
+
+    // A shape copied and pasted: the same shape, 10 pixels right and down.
+    void clipboardCarriesShapes()
+    {
+        CardFixture card;
+        card.doc.addShape(rule());
+        card.doc.addShape(frame());
+        const std::optional<QByteArray> bytes = BoxClipboard::encodeBytes(card.doc, BoxRef::shape(1));
+        QVERIFY(bytes);
+        const std::optional<ClipBox> back = BoxClipboard::decodeBytes(*bytes, 96, &card.sink);
+        QVERIFY(back && back->shape && !back->text && !back->image);
+        QCOMPARE(*back->shape, frame());
+        CardHistory history(card.doc);
+        QCOMPARE(history.pasteBox(*back, Msg::stepPaste()), 2);
+        QCOMPARE(card.doc.shapes().at(2), frame().movedBy(10, 10));
+        history.stack().undo();
+        QCOMPARE(card.doc.shapes().size(), 2);
     }
 
     void twentyShapesAtMost()

@@ -190,7 +190,7 @@ private Q_SLOTS:
         CardFixture card;
         fillCard(card);
         CardHistory history(card.doc);
-        QCOMPARE(history.pasteBox({*card.doc.TextBoxes(1), std::nullopt}, Msg::stepPaste()), 2);
+        QCOMPARE(history.pasteBox({*card.doc.TextBoxes(1), std::nullopt, std::nullopt}, Msg::stepPaste()), 2);
         const BoxBounds from = card.doc.TextBoxes(1)->bounds;
         QCOMPARE(card.doc.TextBoxes(2)->bounds, (BoxBounds{from.Left + 10, from.Top + 10, from.Width, from.Height}));
         QCOMPARE(card.doc.TextBoxes(2)->Font, card.doc.TextBoxes(1)->Font);

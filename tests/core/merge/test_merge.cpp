@@ -249,6 +249,18 @@ private Q_SLOTS:
         addImage(doc, dir.filePath(QStringLiteral("{番号}.png")), {20, 20, 40, 40});
         addImage(doc, dir.filePath(QStringLiteral("{番号}.png")), {100, 20, 40, 40});   // the same picture again
         addText(doc, QStringLiteral("{番号}"), {200, 150, 100, 20});
+        // Each row's background picture, and a black rule on every card.
+        CardBackground background;
+        background.picturePath = dir.filePath(QStringLiteral("{番号}.png"));
+        doc.setBackground(background);
+        CardShape rule;
+        rule.direction = LineDirection::Horizontal;
+        rule.x1 = 10;
+        rule.y1 = 120;
+        rule.x2 = 300;
+        rule.y2 = 120;
+        rule.widthTenths = 5;
+        doc.addShape(rule);
         doc.SetModified(false);
 
         const MergePlan plan = MergePrinter::planFor(doc, MergeMode::Card, allRows(list.rowCount()), 1);
@@ -269,6 +281,10 @@ private Q_SLOTS:
                 const QRgb expected = row < colours.size() ? colours[row] : 0xffffffff;   // the missing picture and empty cells: white
                 QCOMPARE(colourAt(cell, 20), expected);
                 QCOMPARE(colourAt(cell, 100), expected);
+                // The background between the boxes, the rule on every card shown.
+                QCOMPARE(page.pixel(layout.pagePoint(cell % 2, cell / 2, 250, 100)), expected);
+                QCOMPARE(page.pixel(layout.pagePoint(cell % 2, cell / 2, 150, 120)),
+                         row < colours.size() + 1 ? 0xff000000 : 0xffffffff);
             }
         }
         // The row without its picture is told once, though two boxes wanted it.
