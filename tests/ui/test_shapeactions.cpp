@@ -5,6 +5,7 @@
 #include "dialogs/BackgroundDialog.h"
 #include "dialogs/ShapeDialog.h"
 #include "widgets/CardPanel.h"
+#include "window/EditActions.h"
 #include "window/ShapeActions.h"
 
 #include <QComboBox>
@@ -58,6 +59,27 @@ private Q_SLOTS:
         QCOMPARE(w.doc().shapes().at(0), before.movedBy(20, 10));
         w.history().stack().undo();
         QCOMPARE(w.doc().shapes().at(0), before);
+    }
+
+    void clipboardAndDelete()
+    {
+        TestWindow w;
+        actions(w.form).MenuAddLine->trigger();
+        EditActions &edit = *w.form.Edit;
+        edit.MenuDuplicate->trigger();
+        QCOMPARE(w.doc().shapes().size(), 2);
+        QCOMPARE(w.doc().shapes().at(1), w.doc().shapes().at(0).movedBy(10, 10));
+        QCOMPARE(w.doc().CurrentBox(), BoxRef::shape(1));
+        edit.MenuCut->trigger();
+        QCOMPARE(w.doc().shapes().size(), 1);
+        edit.MenuPaste->trigger();
+        QCOMPARE(w.doc().shapes().size(), 2);
+        edit.MenuDeleteBox->trigger();
+        QCOMPARE(w.doc().shapes().size(), 1);
+        const int steps = w.history().stack().count();
+        for (int n = 0; n < steps; ++n)
+            w.history().stack().undo();
+        QVERIFY(w.doc().shapes().isEmpty());
     }
 
     void shapeDialog()

@@ -58,6 +58,7 @@ void EditActions::connectDocument()
     connect(&doc, &CardDocument::currentBoxChanged, this, &EditActions::updateBoxItems);
     connect(&doc, &CardDocument::textBoxRemoved, this, &EditActions::updateBoxItems);
     connect(&doc, &CardDocument::imageBoxRemoved, this, &EditActions::updateBoxItems);
+    connect(&doc, &CardDocument::shapesChanged, this, &EditActions::updateBoxItems);
     updateBoxItems();
 }
 
@@ -98,8 +99,9 @@ void EditActions::updateBoxItems()
 {
     const BoxRef current = m_form.document().CurrentBox();
     const bool editing = m_form.editorOpen();
-    const bool hasBox = current.isText() ? m_form.document().TextBoxes(current.slot) != nullptr
-                                         : current.isImage() && m_form.document().ImageBoxes(current.slot);
+    const bool hasBox = current.isText()    ? m_form.document().TextBoxes(current.slot) != nullptr
+                        : current.isImage() ? m_form.document().ImageBoxes(current.slot) != nullptr
+                                            : current.isShape() && current.slot < m_form.document().shapes().size();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     const bool boxOnClipboard = data && data->hasFormat(BoxClipboard::mimeType());
     MenuCut->setEnabled(editing || hasBox);
@@ -231,6 +233,8 @@ void EditActions::MenuDeleteBoxClick()
         m_form.MenuDeleteClick();
     else if (current.isImage() && m_form.document().ImageBoxes(current.slot))
         m_form.MenuImageDeleteClick();
+    else if (current.isShape() && current.slot < m_form.document().shapes().size())
+        m_form.history().deleteBox(current);
 }
 
 bool EditActions::eventFilter(QObject *watched, QEvent *event)
