@@ -80,6 +80,7 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
     buildCentralArea();
     setAcceptDrops(true);
     connectDocument();
+    Shapes->watchPanel();
     View = new ViewActions(*this, m_helpMenu);
     m_recovery = std::make_unique<RecoverySession>();
     m_autosave = std::make_unique<CardAutosave>(m_doc, &m_history.stack(), *m_recovery);
@@ -152,7 +153,7 @@ void TForm1::buildMenus()
     add(PopupMenu2, MenuImageDelete, "MenuImageDelete", Msg::menuImageDelete(), &TForm1::MenuImageDeleteClick);
 
     new QrActions(*this, edit, PopupMenu1);
-    new ShapeActions(*this, edit);
+    Shapes = new ShapeActions(*this, edit);
     new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
 }
 

@@ -18,6 +18,7 @@
 class BoxPanels;
 class CardPanel;
 class EditActions;
+class ShapeActions;
 class EditorSession;
 class FileDialogs;
 class FontChooser;
@@ -65,6 +66,7 @@ public:
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     EditActions *Edit = nullptr;   // undo, redo, the clipboard and the arrow keys
+    ShapeActions *Shapes = nullptr;   // the background, lines and rectangles
     ViewActions *View = nullptr;   // the print view and zoom
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;

@@ -64,8 +64,11 @@ ShapeActions::ShapeActions(TForm1 &form, QMenu *editMenu) : QObject(&form), m_fo
     PopupMenu3->addSeparator();
     addItem(PopupMenu3, "MenuShapeDelete", Msg::menuShapeDelete(), this,
             [this] { m_form.history().deleteBox(BoxRef::shape(m_menuShape)); });
+}
 
-    form.Panel1->installEventFilter(this);
+void ShapeActions::watchPanel()
+{
+    m_form.Panel1->installEventFilter(this);
 }
 
 std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, int slack)
@@ -90,6 +93,16 @@ bool ShapeActions::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_form.Panel1)
         return false;
+    switch (event->type()) {
+    case QEvent::ContextMenu:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        break;
+    default:
+        return false;
+    }
     try {
         const ViewScale &scale = m_form.boxPanels().scale();
         const auto cardPoint = [&](QPoint screen) { return scale.toCard(screen); };

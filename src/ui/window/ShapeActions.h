@@ -30,6 +30,9 @@ public:
     // half its width plus two screen pixels of a line, inside a rectangle.
     static std::optional<int> shapeAt(const CardDocument &doc, QPoint card, int slack);
 
+    // Takes the card panel's presses, once the panel is made.
+    void watchPanel();
+
     // Opens the properties of the shape at index.
     void editShape(int index);
 
