@@ -42,7 +42,7 @@ struct SheetJob {
     int dpi = 600;   // files only; a printer has its own
     QPageSize pageSize = QPageSize(QPageSize::A4);
     SheetOffset offset;   // shifts the whole sheet
-    SheetSides sides;
+    SheetSides sides = {};   // the fronts only unless the job says otherwise
 };
 
 namespace SheetPrinter {
