@@ -81,7 +81,7 @@ public:
     bool mergeWith(const QUndoCommand *other) override
     {
         const auto *next = static_cast<const ShapeMoveCommand *>(other);
-        if (next->m_box != m_box || next->m_key != m_key || next->m_run != m_run)
+        if (next->side() != side() || next->m_box != m_box || next->m_key != m_key || next->m_run != m_run)
             return false;
         m_after = next->m_after;
         return true;
