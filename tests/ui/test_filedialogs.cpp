@@ -77,7 +77,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
         QCOMPARE(types->count(), 2);
-        QCOMPARE(types->currentText(), QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)"));
+        QCOMPARE(types->currentText(), QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg *.svg)"));
         QTRY_COMPARE(::listed(dialog), (QStringList{"Photo.PNG", "logo.bmp", "shot.jpg"}));
         dialog.reject();
     }

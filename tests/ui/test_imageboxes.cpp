@@ -30,7 +30,7 @@ private Q_SLOTS:
         w.form.MenuNewImage->trigger();
         QCOMPARE(w.files.openRequests.at(0).filter, QStringLiteral("BMP files (*.BMP)|*.bmp"));
         QCOMPARE(w.files.openRequests.at(0).moreFilters,
-                 QStringList{QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg)|*.bmp;*.png;*.jpg;*.jpeg")});
+                 QStringList{QStringLiteral("画像ファイル (*.bmp *.png *.jpg *.jpeg *.svg)|*.bmp;*.png;*.jpg;*.jpeg;*.svg")});
         QCOMPARE(w.doc().CurrentBox(), BoxRef::image(0));   // the new box is the one worked on
         const MoveImageRecord *record = w.doc().ImageBoxes(0);
         QCOMPARE(record->bounds, (BoxBounds{100, 0, 64, 64}));
