@@ -485,6 +485,7 @@ inline QString sideBack() { return QStringLiteral("裏面"); }
 inline QString menuShowFront() { return QStringLiteral("表面(&F)"); }
 inline QString menuShowBack() { return QStringLiteral("裏面(&B)"); }
 inline QString menuRemoveBack() { return QStringLiteral("裏面を削除(&D)"); }
+inline QString backShownSuffix() { return QStringLiteral(" [裏面]"); }
 inline QString stepRemoveBack() { return QStringLiteral("裏面を削除"); }
 inline QString duplexGroup() { return QStringLiteral("両面印刷"); }
 inline QString duplexOneSided() { return QStringLiteral("片面"); }
