@@ -492,7 +492,7 @@ inline QString duplexOneSided() { return QStringLiteral("片面"); }
 inline QString duplexLongEdge() { return QStringLiteral("両面 長辺とじ"); }
 inline QString duplexShortEdge() { return QStringLiteral("両面 短辺とじ"); }
 inline QString duplexBackOnly() { return QStringLiteral("裏面のみ"); }
-inline QString backOffsetLabel() { return QStringLiteral("裏面のずれ (0.1 mm 単位)"); }
+inline QString backOffsetLabel() { return QStringLiteral("裏面のずれ"); }
 inline QString alreadyTwoSided() { return QStringLiteral("この名刺にはすでに裏面があります。"); }
 inline QString noBackToPrint() { return QStringLiteral("この名刺には裏面がありません。"); }
 inline QString badDuplexLine(int line, const QString &text)
