@@ -485,13 +485,14 @@ inline QString sideBack() { return QStringLiteral("裏面"); }
 inline QString menuShowFront() { return QStringLiteral("表面(&F)"); }
 inline QString menuShowBack() { return QStringLiteral("裏面(&B)"); }
 inline QString menuRemoveBack() { return QStringLiteral("裏面を削除(&D)"); }
+inline QString backShownSuffix() { return QStringLiteral(" [裏面]"); }
 inline QString stepRemoveBack() { return QStringLiteral("裏面を削除"); }
 inline QString duplexGroup() { return QStringLiteral("両面印刷"); }
 inline QString duplexOneSided() { return QStringLiteral("片面"); }
 inline QString duplexLongEdge() { return QStringLiteral("両面 長辺とじ"); }
 inline QString duplexShortEdge() { return QStringLiteral("両面 短辺とじ"); }
 inline QString duplexBackOnly() { return QStringLiteral("裏面のみ"); }
-inline QString backOffsetLabel() { return QStringLiteral("裏面のずれ (0.1 mm 単位)"); }
+inline QString backOffsetLabel() { return QStringLiteral("裏面のずれ"); }
 inline QString alreadyTwoSided() { return QStringLiteral("この名刺にはすでに裏面があります。"); }
 inline QString noBackToPrint() { return QStringLiteral("この名刺には裏面がありません。"); }
 inline QString badDuplexLine(int line, const QString &text)

@@ -81,8 +81,8 @@ QString badBack(int lineNumber, const QString &line)
     return Msg::badBackLine(lineNumber, elideForMessage(line));
 }
 
-// The background and the shapes of a side: the front's keys as named, the
-// back's with "Back" before them, written after the back's boxes.
+// The background and the shapes of a side, written after the back's boxes:
+// the front's keys as named, then the back's with "Back" before them.
 template <Side S>
 Read readBackground(CardDocument &doc, const QByteArray &value)
 {
@@ -188,11 +188,11 @@ const QList<CardKey> &cardKeys()
     static const QList<CardKey> keys = {
         {"Layout", readLayout, writeLayout, badLayout},
         {"Duplex", readDuplex, writeDuplex, badDuplex},
+        {"Back", nullptr, writeBack, badBack, true},
         {"Background", readBackground<Side::Front>, writeBackground<Side::Front>, badBackground},
         {"BackgroundPicture", readBackgroundPicture<Side::Front>, writeBackgroundPicture<Side::Front>, badBackground},
         {"BackgroundFit", readBackgroundFit<Side::Front>, writeBackgroundFit<Side::Front>, badBackground},
         {"Shape", readShape<Side::Front>, writeShapes<Side::Front>, badShape},
-        {"Back", nullptr, writeBack, badBack, true},
         {"BackBackground", readBackground<Side::Back>, writeBackground<Side::Back>, badBackground},
         {"BackBackgroundPicture", readBackgroundPicture<Side::Back>, writeBackgroundPicture<Side::Back>,
          badBackground},

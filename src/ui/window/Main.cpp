@@ -21,6 +21,7 @@
 #include "window/PrintOp.h"
 #include "window/QrActions.h"
 #include "window/ShapeActions.h"
+#include "window/SideActions.h"
 #include "window/ViewActions.h"
 
 #include <QAction>
@@ -82,6 +83,7 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
     connectDocument();
     Shapes->watchPanel();
     View = new ViewActions(*this, m_helpMenu);
+    Sides = new SideActions(*this);
     m_recovery = std::make_unique<RecoverySession>();
     m_autosave = std::make_unique<CardAutosave>(m_doc, &m_history.stack(), *m_recovery);
     FormCreate();
@@ -269,7 +271,9 @@ void TForm1::connectDocument()
 
 void TForm1::updateTitle()
 {
-    setWindowTitle(Msg::titlePrefix() + m_doc.DocFileName());
+    // The back shown is said after the file's name.
+    setWindowTitle(Msg::titlePrefix() + m_doc.DocFileName()
+                   + (m_doc.shownSide() == Side::Back ? Msg::backShownSuffix() : QString()));
 }
 
 TMovePanel *TForm1::textPanel(int slot) const
