@@ -31,6 +31,12 @@ inline QString cannotSaveText(const QString &boxName, const QString &text)
 {
     return QStringLiteral("%1 の「%2」には名刺ファイルに保存できない文字があります。保存を中止しました。").arg(boxName, text);
 }
+// A box's "Caption=" line no longer stands for its record: another program
+// changed the caption. %1 names the box.
+inline QString captionLineOutdated(const QString &boxName)
+{
+    return QStringLiteral("%1 の文字列は別のプログラムで変更されています。変更後の文字列を読み込みました（保存できなかった文字は「〓」のままです）。").arg(boxName);
+}
 // Bytes in a card file that are no Shift-JIS character were replaced.
 inline QString unreadableCharacters()
 {

@@ -36,10 +36,12 @@ std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = doc.TextBoxes(slot)) {
-            for (const QString &text : {box->Caption, box->Font.name()}) {
-                if (!storable(text))
-                    return UnstorableText{box->Name(), text};
-            }
+            // A caption of any characters is kept whole in its "Caption="
+            // line; only half of a surrogate pair is no text at all.
+            if (!box->Caption.isValidUtf16())
+                return UnstorableText{box->Name(), box->Caption};
+            if (!storable(box->Font.name()))
+                return UnstorableText{box->Name(), box->Font.name()};
         }
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
@@ -109,7 +111,7 @@ QByteArray cardFileContent(const CardDocument &doc)
         if (!box)
             continue;
         out.line("#" + QByteArray::number(slot));
-        out.line(box->Caption);
+        out.line(captionInRecord(box->Caption));
         out.lines(box->bounds);
         out.line(box->Font.name());
         out.line(box->Font.size(doc.screenPpi()));
