@@ -88,15 +88,15 @@ private Q_SLOTS:
         QVERIFY(!w.doc().TextBoxes(1));
     }
 
-    void refusesWhatNoCodeOrCardCanHold()
+    void refusesWhatNoCodeCanHold()
     {
         QrDialog dialog(nullptr);
         QVERIFY(!okButton(dialog)->isEnabled());   // nothing to code yet
 
         typeText(dialog, QStringLiteral("名刺"));
-        // A character code page 932 has no form for is not taken.
-        typeText(dialog, QStringLiteral("\u00F1"));
-        QCOMPARE(dialog.code().content, QStringLiteral("名刺"));
+        // Any character is taken: the card keeps it in a Caption= line.
+        typeText(dialog, QStringLiteral("\u00F1𠮷"));
+        QCOMPARE(dialog.code().content, QStringLiteral("名刺\u00F1𠮷"));
 
         dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(3);
         typeText(dialog, QString(1300, QLatin1Char('a')));

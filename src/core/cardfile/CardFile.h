@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 
@@ -36,6 +37,10 @@ bool SaveCardFile(CardDocument &doc);
 // What WriteCardFile writes; nothing (after the same message) when the
 // document holds text that code page 932 cannot store.
 std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
+// What CardFileBytes gives with each image box's picture path as pathFor
+// says (for the box in that slot): a card whose pictures were copied elsewhere.
+using PicturePathFor = std::function<QString(int slot)>;
+std::optional<QByteArray> CardFileBytesWithPictures(const CardDocument &doc, const PicturePathFor &pathFor);
 // The same without the message: nothing when the text cannot be stored.
 std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);
 

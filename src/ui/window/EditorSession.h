@@ -35,6 +35,9 @@ public:
 
 private:
     void onTextBoxRemoved();
+    // A message naming the characters of typed that no installed face draws
+    // and that the caption before did not hold.
+    void tellUnshowable(int slot, const QString &before, const QString &typed);
 
     CardDocument &m_doc;
     CardHistory &m_history;
