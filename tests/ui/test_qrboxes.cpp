@@ -101,7 +101,7 @@ private Q_SLOTS:
         dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(3);
         typeText(dialog, QString(1300, QLatin1Char('a')));
         QVERIFY(!okButton(dialog)->isEnabled());
-        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("QrStatus"))->text(), Msg::qrTooLongFor(QLatin1Char('H'), 1273, 1306));
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("QrStatus"))->text(), Msg::qrTooLongFor(QLatin1Char('H'), 1273, 1312));
         // A level with more room takes the same content.
         dialog.findChild<QComboBox *>(QStringLiteral("QrLevel"))->setCurrentIndex(0);
         QVERIFY(okButton(dialog)->isEnabled());

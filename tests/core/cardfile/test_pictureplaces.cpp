@@ -2,6 +2,7 @@
 // for beside the card (its folder, then "pictures" or "画像" in it), the user
 // is told once, and the box keeps the path the picture was found at.
 #include "CardFixture.h"
+#include "base/CodePage932.h"
 #include "base/Messages.h"
 #include "cardfile/PicturePlaces.h"
 
@@ -75,7 +76,7 @@ private Q_SLOTS:
         // Reading is no change; a save stores the path found.
         QVERIFY(!card.doc.Modified());
         QCOMPARE(card.save(cardPath), QString());
-        QVERIFY(TestFiles::readFile(cardPath).contains("\r\n" + found.toUtf8() + "\r\n"));
+        QVERIFY(TestFiles::readFile(cardPath).contains("\r\n" + CodePage932::encode(found) + "\r\n"));
     }
 
     // A picture where the card says is taken from there, even with one of
