@@ -8,6 +8,8 @@
 #include "cardfile/CardFile.h"
 #include "cardfile/ExtensionLine.h"
 
+#include <QHash>
+
 namespace {
 
 using ExtensionKeys::Read;
@@ -39,42 +41,42 @@ QByteArray writeCaption(const CardDocument &doc, int slot)
     return ExtensionLine::format("Caption", caption);
 }
 
-// A character the record holds as it is: one that code page 932 stores and
-// reads back unchanged, and neither CR nor Ctrl-Z, which end a line or the file.
-bool recordHolds(QStringView character)
-{
-    if (character == u"\r" || character == u"\x1a")
-        return false;
-    bool ok = false;
-    const QByteArray bytes = CodePage932::encode(character.toString(), &ok);
-    if (!ok)
-        return false;
-    const CodePage932::Decoded back = CodePage932::decode(bytes);
-    return back.valid && back.text == character;
-}
-
 } // namespace
 
 QString captionInRecord(const QString &caption)
 {
     // Most captions are held whole: one conversion answers.
-    if (CodePage932::canEncode(caption) && !caption.contains(u'\r') && !caption.contains(QChar(0x1A))) {
-        const CodePage932::Decoded back = CodePage932::decode(CodePage932::encode(caption));
-        if (back.valid && back.text == caption)
-            return caption;
+    if (!caption.contains(u'\r') && !caption.contains(QChar(0x1A))) {
+        bool ok = false;
+        const QByteArray bytes = CodePage932::encode(caption, &ok);
+        if (ok) {
+            const CodePage932::Decoded back = CodePage932::decode(bytes);
+            if (back.valid && back.text == caption)
+                return caption;
+        }
     }
+    // Else character by character, each distinct one converted once: a
+    // character the record holds is one that code page 932 stores and reads
+    // back unchanged, and neither CR nor Ctrl-Z, which end a line or the file.
+    QHash<QStringView, bool> held;
     QString record;
     record.reserve(caption.size());
     for (qsizetype i = 0; i < caption.size();) {
-        const qsizetype length = caption.at(i).isHighSurrogate() && i + 1 < caption.size()
-                                         && caption.at(i + 1).isLowSurrogate()
-                                     ? 2
-                                     : 1;
+        const qsizetype length =
+            caption.at(i).isHighSurrogate() && i + 1 < caption.size() && caption.at(i + 1).isLowSurrogate() ? 2 : 1;
         const QStringView character = QStringView(caption).sliced(i, length);
-        if (recordHolds(character))
-            record += character;
-        else
-            record += CaptionStandIn;
+        auto it = held.find(character);
+        if (it == held.end()) {
+            bool holds = character != u"\r" && character != u"\x1a";
+            if (holds) {
+                bool ok = false;
+                const QByteArray bytes = CodePage932::encode(character.toString(), &ok);
+                const CodePage932::Decoded back = CodePage932::decode(bytes);
+                holds = ok && back.valid && back.text == character;
+            }
+            it = held.insert(character, holds);
+        }
+        record += *it ? character : QStringView(&CaptionStandIn, 1);
         i += length;
     }
     return record;
