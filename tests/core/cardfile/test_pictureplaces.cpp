@@ -3,6 +3,7 @@
 // is told once, and the box keeps the path the picture was found at.
 #include "CardFixture.h"
 #include "base/CodePage932.h"
+#include "base/MessageSink.h"
 #include "base/Messages.h"
 #include "cardfile/PicturePlaces.h"
 
@@ -98,6 +99,26 @@ private Q_SLOTS:
         QCOMPARE(card.doc.ImageBoxes(1)->Picture.size(), QSize(5, 5));
         QCOMPARE(card.sink.told, QStringList{Msg::picturesFoundBesideCard(
                                      {folder.absoluteFilePath(QStringLiteral("a.bmp")), folder.absoluteFilePath(QStringLiteral("b.bmp"))})});
+    }
+
+    // A picture's error box names the path once: as the message has it, or
+    // after it as the file that was tried.
+    void errorBoxPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("absolute") << QStringLiteral("/gone/logo.bmp") << QStringLiteral("ﾌｧｲﾙ /gone/logo.bmp は開けません.");
+        QTest::newRow("written on Windows") << QStringLiteral("C:\\Users\\sato\\logo2.png")
+                                            << QStringLiteral("ﾌｧｲﾙ C:\\Users\\sato\\logo2.png は開けません.");
+        QTest::newRow("Windows share") << QStringLiteral("\\\\server\\logo.png") << QStringLiteral("ﾌｧｲﾙ \\\\server\\logo.png は開けません.");
+        QTest::newRow("relative: the file tried") << QStringLiteral("logo.bmp")
+                                                  << QStringLiteral("ﾌｧｲﾙ logo.bmp は開けません.\n") + QDir::current().absoluteFilePath(QStringLiteral("logo.bmp"));
+    }
+    void errorBoxPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, shown);
+        QCOMPARE(pictureErrorBoxText(Msg::cannotOpenFile(path), path), shown);
     }
 
     void fileName_data()
