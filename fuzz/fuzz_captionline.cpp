@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const qsizetype cr = bytes.indexOf('\r');
     const QByteArray record = cr < 0 ? QByteArray("a") : bytes.left(cr);
     const QByteArray value = cr < 0 ? bytes : bytes.mid(cr + 1);
-    if (record.contains('\x1a') || value.contains('\r') || value.contains('\x1a'))
+    // A line with a record mark starts a record: no property line.
+    if (record.contains('\x1a') || value.contains('\r') || value.contains('\x1a') || value.contains('#') || value.contains('$'))
         return 0;
     const QByteArray card = "Tavelo DataFile\r\n0\r\n0\r\n0\r\n#0\r\n" + record
                             + "\r\n0\r\n0\r\n100\r\n20\r\nIPAMincho\r\n10\r\n0\r\n    \r\nCaption=" + value + "\r\n";
