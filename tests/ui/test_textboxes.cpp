@@ -244,6 +244,12 @@ private Q_SLOTS:
         w.type(QStringLiteral("B"));
         QTest::keyClick(w.form.Edit1, Qt::Key_Return);
         QCOMPARE(w.presenter.infos.size(), 1);
+        // Committed by a click on the card: told as well.
+        w.click(a);
+        w.type(QString::fromUcs4(U"\U0010FFFC"));
+        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
+        QCOMPARE(w.caption(a), QStringLiteral("A") + QString::fromUcs4(U"\U0010FFFDB\U0010FFFC"));
+        QCOMPARE(w.presenter.infos.value(1), Msg::unshowableCharacters(w.doc().TextBoxes(a)->Name(), QStringLiteral("U+10FFFC")));
     }
 
     void fontDialogReturnsWholeFont()
