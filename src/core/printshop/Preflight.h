@@ -1,0 +1,35 @@
+#pragma once
+// The checks a print shop makes on a card before it prints it, made before
+// the export so that the user can mend the card first. Each problem is one
+// line a user reads; the export is made all the same.
+//
+// - text (or a QR code) closer than 3 mm to the trim: the cut may touch it;
+// - a picture under 300 dpi at the size it prints: it prints blurred;
+// - characters the box's face lacks: they print in another face or not at all;
+// - a picture that crosses the trim but stops short of the bleed edge: a
+//   cut a little off shows a white hairline.
+#include "card/CardDocument.h"
+#include "printshop/PrintShopLayout.h"
+
+#include <QStringList>
+
+#include <functional>
+
+class QPaintDevice;
+
+namespace Preflight {
+
+// Shops ask for these.
+constexpr double SafeMarginMm = 3.0;
+constexpr int MinPictureDpi = 300;
+
+// The problems of doc's card, laid out at dpi (device gives the font
+// metrics); only the text boxes for which wanted says yes when given.
+using SlotFilter = std::function<bool(int slot)>;
+QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted = {});
+QStringList pictureProblems(const CardDocument &doc, const PrintShopOptions &options);
+
+// Every check on doc's card.
+QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, const PrintShopOptions &options);
+
+} // namespace Preflight
