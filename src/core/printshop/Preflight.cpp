@@ -31,8 +31,16 @@ QString shortened(const QString &text, bool keepEnd)
     return keepEnd ? ellipsis + text.right(Shown) : text.left(Shown) + ellipsis;
 }
 
-QString textBoxName(const TextBox &box) { return Msg::mergeTextBox(shortened(box.Caption, false)); }
 QString imageBoxName(const MoveImageRecord &record) { return Msg::mergeImageBox(shortened(record.ImagePath, true)); }
+
+} // namespace
+
+QString textBoxName(const TextBox &box)
+{
+    return Msg::mergeTextBox(shortened(box.Caption, false));
+}
+
+namespace {
 
 double screenToMm(std::int64_t pixels, std::int32_t ppi) { return ppi > 0 ? double(pixels) * 25.4 / ppi : 0.0; }
 
@@ -53,7 +61,8 @@ QString lackedCharacters(const QString &caption, const QFont &font)
 
 } // namespace
 
-QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted)
+QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted,
+                         const BoxName &nameOf)
 {
     QStringList problems;
     const CardSheet sheet = CardSheet::singleCard(doc, device, dpi, 0);
@@ -65,15 +74,16 @@ QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, in
         const TextBox *box = doc.TextBoxes(slot);
         if (!box || (wanted && !wanted(slot)))
             continue;
+        const QString name = nameOf ? nameOf(slot) : textBoxName(*box);
         if (const auto found = inkOf.find(slot); found != inkOf.end()) {
             const QRectF &ink = found->second;
             const auto mm = [dpi](double pixels) { return pixels * 25.4 / dpi; };
             const double nearest = std::min({mm(ink.left()), mm(ink.top()), TrimWidthMm - mm(ink.right()),
                                              TrimHeightMm - mm(ink.bottom())});
             if (nearest < 0)
-                problems << Msg::preflightTextCrossesTrim(textBoxName(*box));
+                problems << Msg::preflightTextCrossesTrim(name);
             else if (nearest < SafeMarginMm)
-                problems << Msg::preflightTextNearTrim(textBoxName(*box), nearest);
+                problems << Msg::preflightTextNearTrim(name, nearest);
         }
         if (qrCaption(box->Caption))
             continue;
@@ -82,7 +92,7 @@ QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, in
         const QFont font = FontMapping::toQFont(boxFont);
         const QString lacked = lackedCharacters(box->Caption, font);
         if (!lacked.isEmpty())
-            problems << Msg::preflightMissingCharacters(textBoxName(*box), lacked, box->Font.name());
+            problems << Msg::preflightMissingCharacters(name, lacked, box->Font.name());
     }
     return problems;
 }

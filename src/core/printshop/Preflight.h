@@ -25,9 +25,15 @@ constexpr int MinPictureDpi = 300;
 
 // The problems of doc's card, laid out at dpi (device gives the font
 // metrics); only the text boxes for which wanted says yes when given.
+// nameOf names a box in the lines (by default its caption).
 using SlotFilter = std::function<bool(int slot)>;
-QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted = {});
+using BoxName = std::function<QString(int slot)>;
+QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted = {},
+                         const BoxName &nameOf = {});
 QStringList pictureProblems(const CardDocument &doc, const PrintShopOptions &options);
+
+// A text box as the lines name it: its caption, shortened.
+QString textBoxName(const TextBox &box);
 
 // Every check on doc's card.
 QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, const PrintShopOptions &options);

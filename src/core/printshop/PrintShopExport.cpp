@@ -238,7 +238,10 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
                     if (!anyField)
                         continue;
                     QStringList rowProblems;
-                    for (const QString &problem : Preflight::textProblems(filled, device, Dpi))
+                    const auto designName = [&sideJob](int slot) {
+                        return Preflight::textBoxName(*sideJob.card.TextBoxes(slot));
+                    };
+                    for (const QString &problem : Preflight::textProblems(filled, device, Dpi, {}, designName))
                         rowProblems << Msg::printShopOnRow(row + 1, problem);
                     addOnce(&problems, onSide(sideJob.side, rowProblems, sideJobs.size() > 1));
                 }
