@@ -520,7 +520,7 @@ inline QString preflightTextCrossesTrim(const QString &box)
 }
 inline QString preflightMissingCharacters(const QString &box, const QString &characters, const QString &face)
 {
-    return QStringLiteral("%1の文字「%2」は書体「%3」にありません。別の書体で印刷されるか、印刷されません。").arg(box, characters, face);
+    return QStringLiteral("%1の文字「%2」は書体「%3」にもほかの書体にもありません。印刷されません（□になります）。").arg(box, characters, face);
 }
 inline QString preflightLowResolution(const QString &box, int dpi)
 {

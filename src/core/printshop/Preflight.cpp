@@ -4,10 +4,9 @@
 #include "card/CardGeometry.h"
 #include "qr/QrCaption.h"
 #include "sheet/CardSheet.h"
+#include "sheet/FaceFallback.h"
 #include "sheet/FontMapping.h"
 #include "sheet/SheetLayout.h"
-
-#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -44,18 +43,14 @@ namespace {
 
 double screenToMm(std::int64_t pixels, std::int32_t ppi) { return ppi > 0 ? double(pixels) * 25.4 / ppi : 0.0; }
 
-// The characters of caption that font's own face has no glyph for, each once.
+// The characters of caption no installed face draws, each once: they
+// print as the missing-glyph box. Those the box's face lacks but a face of
+// its chain has print from that face, as the screen shows them.
 QString lackedCharacters(const QString &caption, const QFont &font)
 {
-    const QRawFont face = QRawFont::fromFont(font);
     QString lacked;
-    for (const uint ucs4 : caption.toUcs4()) {
-        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t *>(&ucs4), 1);
-        if (ucs4 < 0x20 || QChar::isSpace(ucs4) || lacked.contains(character))
-            continue;
-        if (!face.isValid() || !face.supportsCharacter(ucs4))
-            lacked += character;
-    }
+    for (const char32_t ucs4 : FaceFallback::missingCharacters(font, caption))
+        lacked += QString::fromUcs4(&ucs4, 1);
     return lacked;
 }
 

@@ -5,7 +5,8 @@
 //
 // - text (or a QR code) closer than 3 mm to the trim: the cut may touch it;
 // - a picture under 300 dpi at the size it prints: it prints blurred;
-// - characters the box's face lacks: they print in another face or not at all;
+// - characters no face draws, neither the box's nor one of its chain: they
+//   print as the missing-glyph box;
 // - a picture that crosses the trim but stops short of the bleed edge: a
 //   cut a little off shows a white hairline.
 #include "card/CardDocument.h"
