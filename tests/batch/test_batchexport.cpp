@@ -48,8 +48,9 @@ private Q_SLOTS:
         QVERIFY(writeFile(path(QStringLiteral("merged.tvl")), cardBytes(merged)));
         QVERIFY(writeFile(path(QStringLiteral("list.csv")),
                           CodePage932::encode(QStringLiteral("氏名\r\n山田 太郎\r\n佐藤 花子\r\n鈴木 一郎\r\n"))));
+        // Narrow letters, cut at the card's right edge less than a letter from it.
         QVERIFY(writeFile(path(QStringLiteral("long.csv")),
-                          CodePage932::encode(QStringLiteral("氏名\r\n山田\r\n") + QString(60, QChar(0x3042)) + QStringLiteral("\r\n"))));
+                          CodePage932::encode(QStringLiteral("氏名\r\n山田\r\n") + QString(400, QLatin1Char('l')) + QStringLiteral("\r\n"))));
     }
 
     void exitStatus_data()

@@ -8,6 +8,7 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pl_Buffer.hh>
 #include <qpdf/Pl_Function.hh>
+#include <qpdf/Pl_QPDFTokenizer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -20,6 +21,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -60,17 +62,20 @@ std::string number(double value)
 // What a colour space of a content stream is, for the conversion.
 enum class Space { Keep, Rgb, Unknown };
 
-Space classify(QPDFObjectHandle space, int depth = 0)
+Space classifyName(const std::string &name)
 {
-    if (space.isName()) {
-        const std::string name = space.getName();
-        if (name == "/DeviceRGB" || name == "/RGB")
-            return Space::Rgb;
-        if (name == "/DeviceGray" || name == "/G" || name == "/DeviceCMYK" || name == "/CMYK")
-            return Space::Keep;
-        return Space::Unknown;
-    }
-    if (space.isArray() && space.getArrayNItems() > 0 && space.getArrayItem(0).isName() && depth < 2) {
+    if (name == "/DeviceRGB" || name == "/RGB")
+        return Space::Rgb;
+    if (name == "/DeviceGray" || name == "/G" || name == "/DeviceCMYK" || name == "/CMYK")
+        return Space::Keep;
+    return Space::Unknown;
+}
+
+Space classify(QPDFObjectHandle space)
+{
+    if (space.isName())
+        return classifyName(space.getName());
+    if (space.isArray() && space.getArrayNItems() > 0 && space.getArrayItem(0).isName()) {
         const std::string family = space.getArrayItem(0).getName();
         // Separations and DeviceN name their own inks: kept as they are.
         if (family == "/Separation" || family == "/DeviceN")
@@ -86,7 +91,9 @@ Space classify(QPDFObjectHandle space, int depth = 0)
 class ColourFilter : public QPDFObjectHandle::TokenFilter
 {
 public:
-    ColourFilter(QPDFObjectHandle resources, Problems &problems) : m_resources(resources), m_problems(problems)
+    // spaces: the colour spaces the resources name, as classify() sees them.
+    using Spaces = std::map<std::string, Space>;
+    ColourFilter(const Spaces &spaces, Problems &problems) : m_spaces(spaces), m_problems(problems)
     {
         m_state.push_back({});
     }
@@ -95,22 +102,25 @@ public:
     {
         const auto type = token.getType();
         if (type != QPDFTokenizer::tt_word) {
-            m_pending.push_back(token);
-            if (type != QPDFTokenizer::tt_space && type != QPDFTokenizer::tt_comment)
-                m_operands.push_back(token);
+            const bool blank = type == QPDFTokenizer::tt_space || type == QPDFTokenizer::tt_comment;
+            if (!blank) {
+                if (m_operands.empty())
+                    m_firstOperandAt = m_pending.size();
+                m_operands.push_back({type, token.getValue()});
+            }
+            m_pending += token.getRawValue();
             if (type == QPDFTokenizer::tt_inline_image)
                 m_problems.add(Msg::printShopColourNotConverted());
             return;
         }
-        operate(token);
+        operate(token.getValue());
         m_pending.clear();
         m_operands.clear();
     }
 
     void handleEOF() override
     {
-        for (const auto &token : m_pending)
-            writeToken(token);
+        write(m_pending);
         m_pending.clear();
     }
 
@@ -119,44 +129,40 @@ private:
         Space fill = Space::Keep;   // DeviceGray, the initial space
         Space stroke = Space::Keep;
     };
+    struct Operand {
+        QPDFTokenizer::token_type_e type;
+        std::string value;
+    };
 
-    void passOn(QPDFTokenizer::Token const &op)
+    void passOn(const std::string &op)
     {
-        for (const auto &token : m_pending)
-            writeToken(token);
-        writeToken(op);
+        m_pending += op;
+        write(m_pending);
     }
 
     std::optional<std::vector<double>> numbers() const
     {
         std::vector<double> values;
-        for (const auto &token : m_operands) {
-            if (token.getType() != QPDFTokenizer::tt_integer && token.getType() != QPDFTokenizer::tt_real)
+        for (const Operand &operand : m_operands) {
+            if (operand.type != QPDFTokenizer::tt_integer && operand.type != QPDFTokenizer::tt_real)
                 return std::nullopt;
             bool ok = false;
-            values.push_back(QByteArray::fromStdString(token.getValue()).toDouble(&ok));
+            values.push_back(QByteArray::fromStdString(operand.value).toDouble(&ok));
             if (!ok)
                 return std::nullopt;
         }
         return values;
     }
 
-    // The blanks before the first operand, so that the replacement stays
-    // apart from the operator before it.
+    // What came before the first operand (blanks, the line break after the
+    // last operator), so that the replacement stays apart from it.
     void writeLeadingBlanks()
     {
-        bool wrote = false;
-        for (const auto &token : m_pending) {
-            if (token.getType() != QPDFTokenizer::tt_space && token.getType() != QPDFTokenizer::tt_comment)
-                break;
-            writeToken(token);
-            wrote = true;
-        }
-        if (!wrote)
-            write(" ");
+        const std::size_t blanks = m_operands.empty() ? m_pending.size() : m_firstOperandAt;
+        write(blanks > 0 ? m_pending.substr(0, blanks) : std::string(" "));
     }
 
-    void writeCmyk(const std::vector<double> &rgb, const char *op)
+    void writeCmyk(const std::vector<double> &rgb, const std::string &op)
     {
         const CmykColour::Cmyk cmyk = CmykColour::fromRgb(rgb[0], rgb[1], rgb[2]);
         writeLeadingBlanks();
@@ -165,19 +171,15 @@ private:
 
     Space spaceNamed(const std::string &name) const
     {
-        const Space direct = classify(QPDFObjectHandle::newName(name));
+        const Space direct = classifyName(name);
         if (direct != Space::Unknown)
             return direct;
-        QPDFObjectHandle resources = m_resources;
-        QPDFObjectHandle spaces = resources.isDictionary() ? resources.getKey("/ColorSpace") : QPDFObjectHandle::newNull();
-        if (spaces.isDictionary() && spaces.hasKey(name))
-            return classify(spaces.getKey(name));
-        return Space::Unknown;
+        const auto named = m_spaces.find(name);
+        return named != m_spaces.end() ? named->second : Space::Unknown;
     }
 
-    void operate(QPDFTokenizer::Token const &op)
+    void operate(const std::string &name)
     {
-        const std::string name = op.getValue();
         Colours &colours = m_state.back();
         const bool stroke = !name.empty() && std::isupper(static_cast<unsigned char>(name[0]));
         Space &current = stroke ? colours.stroke : colours.fill;
@@ -197,18 +199,18 @@ private:
         } else if (name == "g" || name == "G" || name == "k" || name == "K") {
             current = Space::Keep;
         } else if (name == "cs" || name == "CS") {
-            const bool named = m_operands.size() == 1 && m_operands.front().getType() == QPDFTokenizer::tt_name;
-            current = named ? spaceNamed(m_operands.front().getValue()) : Space::Unknown;
+            const bool named = m_operands.size() == 1 && m_operands.front().type == QPDFTokenizer::tt_name;
+            current = named ? spaceNamed(m_operands.front().value) : Space::Unknown;
             if (current == Space::Rgb) {
                 writeLeadingBlanks();
-                write(std::string("/DeviceCMYK ") + name);
+                write("/DeviceCMYK " + name);
                 return;
             }
         } else if (name == "sc" || name == "scn" || name == "SC" || name == "SCN") {
             if (current == Space::Rgb) {
                 const auto values = numbers();
                 if (values && values->size() == 3) {
-                    writeCmyk(*values, name.c_str());
+                    writeCmyk(*values, name);
                     return;
                 }
             }
@@ -217,22 +219,53 @@ private:
         } else if (name == "sh" || name == "BI") {
             m_problems.add(Msg::printShopColourNotConverted());
         }
-        passOn(op);
+        passOn(name);
     }
 
-    QPDFObjectHandle m_resources;
+    const Spaces &m_spaces;
     Problems &m_problems;
-    std::vector<QPDFTokenizer::Token> m_pending;    // since the last operator
-    std::vector<QPDFTokenizer::Token> m_operands;   // the same without blanks
-    std::vector<Colours> m_state;                   // saved by q, restored by Q
+    std::string m_pending;            // the raw text since the last operator
+    std::size_t m_firstOperandAt = 0;  // where in it the first operand starts
+    std::vector<Operand> m_operands;  // the operands among it
+    std::vector<Colours> m_state;     // saved by q, restored by Q
 };
 
-std::string filtered(QPDFObjectHandle resources, Problems &problems,
-                     const std::function<void(QPDFObjectHandle::TokenFilter *, Pipeline *)> &run)
+ColourFilter::Spaces spacesOf(QPDFObjectHandle resources)
 {
+    ColourFilter::Spaces spaces;
+    QPDFObjectHandle named = resources.isDictionary() ? resources.getKey("/ColorSpace") : QPDFObjectHandle::newNull();
+    if (named.isDictionary()) {
+        for (auto &[name, space] : named.ditems())
+            spaces.emplace(name, classify(space));
+    }
+    return spaces;
+}
+
+// A content stream's colours converted, on any thread: neither the stream
+// nor the filter touches the document.
+struct ContentJob {
+    std::string drawn;
+    ColourFilter::Spaces spaces;
+    std::string converted;
+    QStringList problems;
+};
+
+void convertContent(ContentJob &job)
+{
+    Problems problems(&job.problems);
+    ColourFilter filter(job.spaces, problems);
     Pl_Buffer buffer("colours");
-    ColourFilter filter(resources, problems);
-    run(&filter, &buffer);
+    Pl_QPDFTokenizer tokenizer("colours", &filter, &buffer);
+    tokenizer.write(reinterpret_cast<const unsigned char *>(job.drawn.data()), job.drawn.size());
+    tokenizer.finish();
+    const std::unique_ptr<Buffer> bytes(buffer.getBuffer());
+    job.converted.assign(reinterpret_cast<const char *>(bytes->getBuffer()), bytes->getSize());
+}
+
+std::string contentOf(const std::function<void(Pipeline *)> &pipe)
+{
+    Pl_Buffer buffer("content");
+    pipe(&buffer);
     const std::unique_ptr<Buffer> bytes(buffer.getBuffer());
     return std::string(reinterpret_cast<const char *>(bytes->getBuffer()), bytes->getSize());
 }
@@ -431,8 +464,18 @@ std::string pdfDate(const QDateTime &when)
     return when.toUTC().toString(QStringLiteral("'D:'yyyyMMddHHmmss")).toStdString() + "+00'00'";
 }
 
-void finishPage(QPDF &pdf, QPDFPageObjectHelper &page, const PrintShopLayout &layout, QPDFObjectHandle registration,
-                Problems &problems)
+// A drawing to convert: a page's content or a form's stream.
+struct Drawing {
+    QPDFObjectHandle target;
+    bool isPage = false;
+    std::string before;   // put around the converted drawing of a page
+    std::string after;
+    ContentJob job;
+};
+
+// Sets the page's boxes and resources and gives its drawings, to be converted.
+void preparePage(QPDFPageObjectHelper &page, const PrintShopLayout &layout, QPDFObjectHandle registration,
+                 Problems &problems, std::vector<Drawing> &drawings)
 {
     QPDFObjectHandle object = page.getObjectHandle();
     QPDFObjectHandle resources = page.getAttribute("/Resources", false);
@@ -447,11 +490,14 @@ void finishPage(QPDF &pdf, QPDFPageObjectHelper &page, const PrintShopLayout &la
                                 ? numeric(drawnBox.getArrayItem(3), 0)
                                 : 0;
     const QSizeF pageSize = layout.pagePoints();
-    const std::string shift = "q 1 0 0 1 0 " + number(pageSize.height() - drawnTop) + " cm\n";
-    const std::string drawing = filtered(resources, problems, [&](QPDFObjectHandle::TokenFilter *f, Pipeline *p) {
-        page.filterContents(f, p);
-    });
-    std::string content = shift + drawing + "\nQ\n" + marksContent(layout);
+    Drawing drawing;
+    drawing.target = object;
+    drawing.isPage = true;
+    drawing.before = "q 1 0 0 1 0 " + number(pageSize.height() - drawnTop) + " cm\n";
+    drawing.after = "\nQ\n" + marksContent(layout);
+    drawing.job.spaces = spacesOf(resources);
+    drawing.job.drawn = contentOf([&page](Pipeline *p) { page.pipeContents(p); });
+    drawings.push_back(std::move(drawing));
     if (layout.hasMarks()) {
         QPDFObjectHandle spaces = resources.getKey("/ColorSpace");
         if (!spaces.isDictionary()) {
@@ -460,7 +506,6 @@ void finishPage(QPDF &pdf, QPDFPageObjectHelper &page, const PrintShopLayout &la
         }
         spaces.replaceKey(RegistrationName, registration);
     }
-    object.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
 
     // Drawings of their own (form XObjects) get the same conversion.
     QPDFObjectHandle xobjects = resources.getKey("/XObject");
@@ -468,11 +513,11 @@ void finishPage(QPDF &pdf, QPDFPageObjectHelper &page, const PrintShopLayout &la
         for (auto &[name, xobject] : xobjects.ditems()) {
             if (!xobject.isStream() || !xobject.getDict().getKey("/Subtype").isNameAndEquals("/Form"))
                 continue;
-            const std::string converted = filtered(xobject.getDict().getKey("/Resources"), problems,
-                                                   [&](QPDFObjectHandle::TokenFilter *f, Pipeline *p) {
-                                                       xobject.filterAsContents(f, p);
-                                                   });
-            xobject.replaceStreamData(converted, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+            Drawing form;
+            form.target = xobject;
+            form.job.spaces = spacesOf(xobject.getDict().getKey("/Resources"));
+            form.job.drawn = contentOf([&xobject](Pipeline *p) { xobject.pipeStreamData(p, 0, qpdf_dl_generalized); });
+            drawings.push_back(std::move(form));
             checkStates(xobject.getDict().getKey("/Resources"), problems);
             checkFonts(xobject.getDict().getKey("/Resources"), problems);
         }
@@ -491,6 +536,17 @@ void finishPage(QPDF &pdf, QPDFPageObjectHelper &page, const PrintShopLayout &la
     object.removeKey("/ArtBox");
 }
 
+void putConverted(QPDF &pdf, Drawing &drawing, Problems &problems)
+{
+    for (const QString &problem : drawing.job.problems)
+        problems.add(problem);
+    if (drawing.isPage)
+        drawing.target.replaceKey("/Contents",
+                                  QPDFObjectHandle::newStream(&pdf, drawing.before + drawing.job.converted + drawing.after));
+    else
+        drawing.target.replaceStreamData(drawing.job.converted, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+}
+
 } // namespace
 
 std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout &layout, const DocumentInfo &info,
@@ -505,8 +561,9 @@ std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout 
         QPDFObjectHandle registration = registrationColour(pdf);
         std::vector<PictureJob> pictures;
         std::set<QPDFObjGen> seen;
+        std::vector<Drawing> drawings;
         for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(pdf).getAllPages()) {
-            finishPage(pdf, page, layout, registration, problems);
+            preparePage(page, layout, registration, problems, drawings);
             for (auto &[name, image] : page.getImages()) {
                 if (!seen.insert(image.getObjGen()).second)
                     continue;
@@ -514,6 +571,10 @@ std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout 
                     pictures.push_back(std::move(*job));
             }
         }
+        // The drawings' colours and the pictures, on every core.
+        QtConcurrent::blockingMap(drawings, [](Drawing &drawing) { convertContent(drawing.job); });
+        for (Drawing &drawing : drawings)
+            putConverted(pdf, drawing, problems);
         QtConcurrent::blockingMap(pictures, convertPicture);
         for (PictureJob &job : pictures) {
             QPDFObjectHandle dict = job.image.getDict();
