@@ -1,8 +1,9 @@
 // The print-shop PDF through tavelo-batch export, each job a process of its
 // own, against the sheet jobs of the same inputs measured in the same run:
 // the largest card exported against its one-copy sheet, and a 1000-row
-// merge list exported a page a row the same list printed a sheet a row (1000 pages either way).
-// The targets are ratios, so they hold on a slower or busier machine.
+// merge list exported a page a row against the same list printed a sheet a
+// row (1000 pages either way). The targets are ratios, so they hold on a
+// slower or busier machine.
 #include "Cases.h"
 
 #include "BenchCard.h"
