@@ -396,7 +396,10 @@ std::optional<PictureJob> pictureJob(QPDFObjectHandle image, Problems &problems)
     }
     if (!rgb && mask.isNull())
         return std::nullopt;
-    if (!eightBits || width <= 0 || height <= 0 || (!rgb && !grey)) {
+    // Far beyond any picture Qt writes for a card (PictureLimits allows 100
+    // megapixels): larger sizes are refused before anything is multiplied.
+    constexpr long long MaxSide = 1 << 16;
+    if (!eightBits || width <= 0 || height <= 0 || width > MaxSide || height > MaxSide || (!rgb && !grey)) {
         problems.add(mask.isNull() ? Msg::printShopColourNotConverted() : Msg::printShopTransparency());
         return std::nullopt;
     }
