@@ -52,13 +52,15 @@ bool writeList(const QString &path)
     QString text = QStringLiteral("氏名,部署,役職,電話,メール\r\n");
     for (int n = 1; n <= Rows; ++n)
         text += QStringLiteral("山田 太郎%1,営業第%2部,課長,03-1234-%3,staff%1@example.jp\r\n")
-                    .arg(n).arg(n % 9 + 1).arg(n % 10000, 4, 10, QLatin1Char('0'));
+                    .arg(n)
+                    .arg(n % 9 + 1)
+                    .arg(n % 10000, 4, 10, QLatin1Char('0'));
     QFile file(path);
     const QByteArray bytes = CodePage932::encode(text);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-} // namespace
+}   // namespace
 
 void printShopCase(const BenchSetup &setup, ResultTable &table)
 {
@@ -78,15 +80,17 @@ void printShopCase(const BenchSetup &setup, ResultTable &table)
     };
     const QString shell = QStringLiteral("/bin/sh");
     std::map<QString, std::pair<QString, QStringList>> jobs;
-    jobs[QStringLiteral("sheet")] = {setup.batchProgram,
-                                     {QStringLiteral("print"), setup.largestCard, QStringLiteral("-o"), out("ps-sheet.pdf")}};
+    jobs[QStringLiteral("sheet")] = {
+        setup.batchProgram,
+        {QStringLiteral("print"), setup.largestCard, QStringLiteral("-o"), out("ps-sheet.pdf")}};
     jobs[QStringLiteral("export")] = {shell, exportJob({setup.largestCard, QStringLiteral("-o"), out("ps-export.pdf"),
                                                         QStringLiteral("--marks"), QStringLiteral("jp")})};
     jobs[QStringLiteral("merge")] = {setup.batchProgram,
-                                     {QStringLiteral("print"), mergeCard, QStringLiteral("-o"), out("ps-merge.pdf"), QStringLiteral("--merge"),
-                                      list, QStringLiteral("--merge-mode"), QStringLiteral("sheet")}};
-    jobs[QStringLiteral("merged export")] = {shell, exportJob({mergeCard, QStringLiteral("-o"), out("ps-merged.pdf"),
-                                                               QStringLiteral("--merge"), list})};
+                                     {QStringLiteral("print"), mergeCard, QStringLiteral("-o"), out("ps-merge.pdf"),
+                                      QStringLiteral("--merge"), list, QStringLiteral("--merge-mode"),
+                                      QStringLiteral("sheet")}};
+    jobs[QStringLiteral("merged export")] = {
+        shell, exportJob({mergeCard, QStringLiteral("-o"), out("ps-merged.pdf"), QStringLiteral("--merge"), list})};
     // A shell started alone: what the export's shell adds.
     jobs[QStringLiteral("shell")] = {shell, {QStringLiteral("-c"), QStringLiteral("true")}};
     std::map<QString, std::vector<double>> seconds;
@@ -107,14 +111,19 @@ void printShopCase(const BenchSetup &setup, ResultTable &table)
     const double mergedSeconds = std::max(0.0, wall("merged export") - shellSeconds);
     const QString s = QStringLiteral(" s");
     table.section(QStringLiteral("print-shop PDF (PDF/X-1a, bleed, marks): tavelo-batch export"));
-    table.reference(QStringLiteral("largest card, sheet of one copy (print): wall time"), QString::number(wall("sheet"), 'f', 3) + s);
-    table.reference(QStringLiteral("largest card, export with marks: wall time"), QString::number(exportSeconds, 'f', 3) + s);
+    table.reference(QStringLiteral("largest card, sheet of one copy (print): wall time"),
+                    QString::number(wall("sheet"), 'f', 3) + s);
+    table.reference(QStringLiteral("largest card, export with marks: wall time"),
+                    QString::number(exportSeconds, 'f', 3) + s);
     // 0.5 s against the sheet's 0.2 s target.
-    table.atMost(QStringLiteral("largest card export / its one-copy sheet"), exportSeconds / wall("sheet"), 2.5, QStringLiteral(" x"));
+    table.atMost(QStringLiteral("largest card export / its one-copy sheet"), exportSeconds / wall("sheet"), 2.5,
+                 QStringLiteral(" x"));
     table.reference(QStringLiteral("1000 rows printed a sheet a row (print --merge): wall time"),
                     QString::number(wall("merge"), 'f', 3) + s);
-    table.reference(QStringLiteral("1000 rows exported a page a row: wall time"), QString::number(mergedSeconds, 'f', 3) + s);
+    table.reference(QStringLiteral("1000 rows exported a page a row: wall time"),
+                    QString::number(mergedSeconds, 'f', 3) + s);
     // 5 s against the sheet job's 3 s target, with the conversion to CMYK
     // of every page's drawing on top.
-    table.atMost(QStringLiteral("1000-row export / the same rows printed"), mergedSeconds / wall("merge"), 2.5, QStringLiteral(" x"));
+    table.atMost(QStringLiteral("1000-row export / the same rows printed"), mergedSeconds / wall("merge"), 2.5,
+                 QStringLiteral(" x"));
 }

@@ -35,7 +35,7 @@ QByteArray pageWith(const std::string &content)
     return QByteArray(reinterpret_cast<const char *>(bytes->getBuffer()), qsizetype(bytes->getSize()));
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const PrintShopLayout layout{PrintShopOptions()};
     QStringList problems;
     QString error;
-    const std::optional<QByteArray> finished =
-        PdfxFinish::finish(drawn, layout, {QStringLiteral("fuzz"), QDateTime::fromSecsSinceEpoch(0, Qt::UTC)}, &problems, &error);
+    const std::optional<QByteArray> finished = PdfxFinish::finish(
+        drawn, layout, {QStringLiteral("fuzz"), QDateTime::fromSecsSinceEpoch(0, Qt::UTC)}, &problems, &error);
     FUZZ_CHECK(finished.has_value());
     QPDF pdf;
     pdf.setSuppressWarnings(true);

@@ -60,9 +60,10 @@ std::optional<ExportOptions> parseOptions(const QStringList &args, QString *prob
             *problem = QStringLiteral("%1 takes %2, not '%3'").arg(arg, QLatin1String(takes), v);
             return std::nullopt;
         };
-        const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("--bleed") || arg == QLatin1String("--marks")
-                                || arg == QLatin1String("--sides") || arg == QLatin1String("--merge")
-                                || arg == QLatin1String("--rows") || arg == QLatin1String("--screen-dpi");
+        const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("--bleed")
+                                || arg == QLatin1String("--marks") || arg == QLatin1String("--sides")
+                                || arg == QLatin1String("--merge") || arg == QLatin1String("--rows")
+                                || arg == QLatin1String("--screen-dpi");
         if (!takesValue) {
             if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
                 *problem = QStringLiteral("unknown option '%1'").arg(arg);
@@ -136,11 +137,12 @@ std::optional<std::pair<int, QString>> outputProblem(const QString &output)
         return std::make_pair(3, Msg::cannotWriteOutput(output, target.refusal));
     const bool stream = target.kind == WriteTarget::Kind::Stream || target.kind == WriteTarget::Kind::Descriptor;
     if (!stream && !output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        return std::make_pair(2, QStringLiteral("-o needs a file name ending in .pdf, a device or a pipe, or - for standard output"));
+        return std::make_pair(
+            2, QStringLiteral("-o needs a file name ending in .pdf, a device or a pipe, or - for standard output"));
     return std::nullopt;
 }
 
-} // namespace
+}   // namespace
 
 int runExportCommand(const QStringList &args)
 {
@@ -168,7 +170,8 @@ int runExportCommand(const QStringList &args)
     // never reach the page, and the preflight judges what prints.
     PictureUse printedSize;
     printedSize.fit = [&](const BoxBounds &bounds) {
-        return CardSheet::printedPictureSize(SheetLayout::singleCard(PrintShopExport::Dpi, options->screenDpi, 0), bounds);
+        return CardSheet::printedPictureSize(SheetLayout::singleCard(PrintShopExport::Dpi, options->screenDpi, 0),
+                                             bounds);
     };
     const bool isCard = readCard(doc, sink, options->card, options->screenDpi, printedSize);
     for (const QString &message : sink.messages())
@@ -200,7 +203,8 @@ int runExportCommand(const QStringList &args)
         std::vector<int> rows = allRows(list->rowCount());
         if (options->rows) {
             QString rowsProblem;
-            const std::optional<std::vector<int>> chosen = parseRowSelection(*options->rows, list->rowCount(), &rowsProblem);
+            const std::optional<std::vector<int>> chosen =
+                parseRowSelection(*options->rows, list->rowCount(), &rowsProblem);
             if (!chosen) {
                 err << "tavelo-batch export: --rows: " << rowsProblem << "\n\n" << usageText();
                 return 2;

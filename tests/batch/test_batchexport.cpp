@@ -25,7 +25,7 @@ QString boxOf(const QString &pdf, const QString &name)
     return line.match(QString::fromUtf8(process.readAllStandardOutput())).captured(1).simplified();
 }
 
-} // namespace
+}   // namespace
 
 class TestBatchExport : public QObject
 {
@@ -50,7 +50,8 @@ private Q_SLOTS:
                           CodePage932::encode(QStringLiteral("氏名\r\n山田 太郎\r\n佐藤 花子\r\n鈴木 一郎\r\n"))));
         // Narrow letters, cut at the card's right edge less than a letter from it.
         QVERIFY(writeFile(path(QStringLiteral("long.csv")),
-                          CodePage932::encode(QStringLiteral("氏名\r\n山田\r\n") + QString(400, QLatin1Char('l')) + QStringLiteral("\r\n"))));
+                          CodePage932::encode(QStringLiteral("氏名\r\n山田\r\n") + QString(400, QLatin1Char('l'))
+                                              + QStringLiteral("\r\n"))));
     }
 
     void exitStatus_data()
@@ -62,22 +63,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("pages");
         const QString clean = path(QStringLiteral("clean.tvl"));
         const QString list = path(QStringLiteral("list.csv"));
-        QTest::newRow("clean card") << QStringList{"export", clean, "-o", path("clean.pdf")} << 0 << "" << path("clean.pdf") << 1;
-        QTest::newRow("marks, bleed 2.5, front") << QStringList{"export", clean, "-o", path("marks.pdf"), "--marks", "jp", "--bleed=2.5",
-                                                                "--sides", "front"}
-                                                 << 0 << "" << path("marks.pdf") << 1;
+        QTest::newRow("clean card") << QStringList{"export", clean, "-o", path("clean.pdf")} << 0 << ""
+                                    << path("clean.pdf") << 1;
+        QTest::newRow("marks, bleed 2.5, front")
+            << QStringList{"export", clean, "-o", path("marks.pdf"), "--marks", "jp", "--bleed=2.5", "--sides", "front"}
+            << 0 << "" << path("marks.pdf") << 1;
         QTest::newRow("preflight finding: written, exit 1")
-            << QStringList{"export", path("edge.tvl"), "-o", path("edge.pdf")} << 1 << "テキストボックス「端」が仕上がり線から"
-            << path("edge.pdf") << 1;
-        QTest::newRow("merge: a page a row") << QStringList{"export", path("merged.tvl"), "-o", path("rows.pdf"), "--merge", list}
-                                             << 0 << "" << path("rows.pdf") << 3;
-        QTest::newRow("merge, rows 2-3") << QStringList{"export", path("merged.tvl"), "-o", path("two.pdf"), "--merge", list, "--rows", "2-3"}
+            << QStringList{"export", path("edge.tvl"), "-o", path("edge.pdf")} << 1
+            << "テキストボックス「端」が仕上がり線から" << path("edge.pdf") << 1;
+        QTest::newRow("merge: a page a row")
+            << QStringList{"export", path("merged.tvl"), "-o", path("rows.pdf"), "--merge", list} << 0 << ""
+            << path("rows.pdf") << 3;
+        QTest::newRow("merge, rows 2-3") << QStringList{"export", path("merged.tvl"), "-o", path("two.pdf"), "--merge",
+                                                        list,     "--rows",           "2-3"}
                                          << 0 << "" << path("two.pdf") << 2;
         QTest::newRow("a row's text runs over the trim: named with its row")
             << QStringList{"export", path("merged.tvl"), "-o", path("long.pdf"), "--merge", path("long.csv")} << 1
             << "差し込みデータの 2 行目: テキストボックス「{氏名}」が仕上がり線から" << path("long.pdf") << 2;
-        QTest::newRow("back of a one-sided card") << QStringList{"export", clean, "-o", path("none.pdf"), "--sides", "back"} << 1
-                                                  << Msg::printShopNoBack() << QString() << 0;
+        QTest::newRow("back of a one-sided card")
+            << QStringList{"export", clean, "-o", path("none.pdf"), "--sides", "back"} << 1 << Msg::printShopNoBack()
+            << QString() << 0;
         QTest::newRow("bleed over 5 mm") << QStringList{"export", clean, "-o", path("none.pdf"), "--bleed", "6"} << 2
                                          << "--bleed takes millimetres from 0 to 5" << QString() << 0;
         QTest::newRow("unknown marks") << QStringList{"export", clean, "-o", path("none.pdf"), "--marks", "us"} << 2
@@ -85,20 +90,22 @@ private Q_SLOTS:
         QTest::newRow("unknown side") << QStringList{"export", clean, "-o", path("none.pdf"), "--sides=top"} << 2
                                       << "--sides takes front, back or both" << QString() << 0;
         QTest::newRow("no output") << QStringList{"export", clean} << 2 << "export needs -o" << QString() << 0;
-        QTest::newRow("PNG output") << QStringList{"export", clean, "-o", path("none.png")} << 2 << "ending in .pdf" << QString() << 0;
+        QTest::newRow("PNG output") << QStringList{"export", clean, "-o", path("none.png")} << 2 << "ending in .pdf"
+                                    << QString() << 0;
         QTest::newRow("rows without a list") << QStringList{"export", clean, "-o", path("none.pdf"), "--rows", "1"} << 2
                                              << "--rows needs --merge LIST" << QString() << 0;
-        QTest::newRow("rows past the list") << QStringList{"export", path("merged.tvl"), "-o", path("none.pdf"), "--merge", list,
-                                                           "--rows", "9"}
-                                            << 2 << "--rows" << QString() << 0;
-        QTest::newRow("list missing") << QStringList{"export", path("merged.tvl"), "-o", path("none.pdf"), "--merge", path("no.csv")}
+        QTest::newRow("rows past the list")
+            << QStringList{"export", path("merged.tvl"), "-o", path("none.pdf"), "--merge", list, "--rows", "9"} << 2
+            << "--rows" << QString() << 0;
+        QTest::newRow("list missing") << QStringList{"export",         path("merged.tvl"), "-o",
+                                                     path("none.pdf"), "--merge",          path("no.csv")}
                                       << 1 << "ﾌｧｲﾙが見つかりません" << QString() << 0;
         QTest::newRow("card missing") << QStringList{"export", path("no.tvl"), "-o", path("none.pdf")} << 1
                                       << "ﾌｧｲﾙが見つかりません" << QString() << 0;
-        QTest::newRow("folder missing") << QStringList{"export", clean, "-o", path("no/such/card.pdf")} << 3 << "cannot write"
-                                        << QString() << 0;
-        QTest::newRow("two cards") << QStringList{"export", clean, clean, "-o", path("none.pdf")} << 2 << "only one card file"
-                                   << QString() << 0;
+        QTest::newRow("folder missing") << QStringList{"export", clean, "-o", path("no/such/card.pdf")} << 3
+                                        << "cannot write" << QString() << 0;
+        QTest::newRow("two cards") << QStringList{"export", clean, clean, "-o", path("none.pdf")} << 2
+                                   << "only one card file" << QString() << 0;
     }
     void exitStatus()
     {

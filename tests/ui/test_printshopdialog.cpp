@@ -55,7 +55,7 @@ QString trimBox(const QString &pdf)
     return {};
 }
 
-} // namespace
+}   // namespace
 
 class TestPrintShopDialog : public QObject
 {
@@ -99,7 +99,8 @@ private Q_SLOTS:
         QVERIFY(opened);
         QVERIFY(w.presenter.errors.isEmpty());
         // (A test beside this one may leave a recovery copy the window asks about.)
-        QVERIFY2(w.presenter.infos.contains(Msg::printShopWritten(1)), qPrintable(w.presenter.infos.join(QLatin1Char(10))));
+        QVERIFY2(w.presenter.infos.contains(Msg::printShopWritten(1)),
+                 qPrintable(w.presenter.infos.join(QLatin1Char(10))));
         QCOMPARE(w.files.saveRequests.size(), 1);
         QVERIFY(w.files.saveRequests.front().initialFile.endsWith(QStringLiteral("新規名刺.pdf")));
         QCOMPARE(trimBox(pdf), QStringLiteral("25.51 25.51 283.46 181.42"));

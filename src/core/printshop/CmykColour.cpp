@@ -28,4 +28,4 @@ void convertRow(const std::uint8_t *rgb, std::uint8_t *cmyk, std::size_t count)
     }
 }
 
-} // namespace CmykColour
+}   // namespace CmykColour

@@ -29,4 +29,4 @@ Cmyk fromRgb(double r, double g, double b);
 // A row of 8-bit samples: count pixels of R, G, B bytes to C, M, Y, K bytes.
 void convertRow(const std::uint8_t *rgb, std::uint8_t *cmyk, std::size_t count);
 
-} // namespace CmykColour
+}   // namespace CmykColour

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -224,10 +225,10 @@ private:
 
     const Spaces &m_spaces;
     Problems &m_problems;
-    std::string m_pending;            // the raw text since the last operator
-    std::size_t m_firstOperandAt = 0;  // where in it the first operand starts
-    std::vector<Operand> m_operands;  // the operands among it
-    std::vector<Colours> m_state;     // saved by q, restored by Q
+    std::string m_pending;              // the raw text since the last operator
+    std::size_t m_firstOperandAt = 0;   // where in it the first operand starts
+    std::vector<Operand> m_operands;    // the operands among it
+    std::vector<Colours> m_state;       // saved by q, restored by Q
 };
 
 ColourFilter::Spaces spacesOf(QPDFObjectHandle resources)
@@ -306,13 +307,13 @@ void checkFonts(QPDFObjectHandle resources, Problems &problems)
         if (font.getKey("/Subtype").isNameAndEquals("/Type0")) {
             QPDFObjectHandle descendants = font.getKey("/DescendantFonts");
             described = descendants.isArray() && descendants.getArrayNItems() > 0 ? descendants.getArrayItem(0)
-                                                                                   : QPDFObjectHandle::newNull();
+                                                                                  : QPDFObjectHandle::newNull();
         }
-        QPDFObjectHandle descriptor = described.isDictionary() ? described.getKey("/FontDescriptor")
-                                                                     : QPDFObjectHandle::newNull();
-        const bool embedded = descriptor.isDictionary()
-                              && (descriptor.hasKey("/FontFile") || descriptor.hasKey("/FontFile2")
-                                  || descriptor.hasKey("/FontFile3"));
+        QPDFObjectHandle descriptor =
+            described.isDictionary() ? described.getKey("/FontDescriptor") : QPDFObjectHandle::newNull();
+        const bool embedded =
+            descriptor.isDictionary()
+            && (descriptor.hasKey("/FontFile") || descriptor.hasKey("/FontFile2") || descriptor.hasKey("/FontFile3"));
         if (!embedded) {
             QPDFObjectHandle base = font.getKey("/BaseFont");
             problems.add(Msg::printShopFontNotEmbedded(
@@ -328,7 +329,7 @@ struct PictureJob {
     std::shared_ptr<Buffer> samples;
     std::shared_ptr<Buffer> alpha;   // 8-bit soft mask of the same size, or null
     std::size_t pixels = 0;
-    int components = 3;              // 3: RGB to CMYK; 1: grey kept
+    int components = 3;   // 3: RGB to CMYK; 1: grey kept
     QByteArray deflated;
 };
 
@@ -387,7 +388,8 @@ std::optional<PictureJob> pictureJob(QPDFObjectHandle image, Problems &problems)
     QPDFObjectHandle mask = dict.getKey("/SMask");
     const long long width = dict.getKey("/Width").isInteger() ? dict.getKey("/Width").getIntValue() : 0;
     const long long height = dict.getKey("/Height").isInteger() ? dict.getKey("/Height").getIntValue() : 0;
-    const bool eightBits = dict.getKey("/BitsPerComponent").isInteger() && dict.getKey("/BitsPerComponent").getIntValue() == 8;
+    const bool eightBits =
+        dict.getKey("/BitsPerComponent").isInteger() && dict.getKey("/BitsPerComponent").getIntValue() == 8;
     const bool rgb = space.isNameAndEquals("/DeviceRGB");
     const bool grey = space.isNameAndEquals("/DeviceGray");
     if (!rgb && !space.isNameAndEquals("/DeviceCMYK") && !grey) {
@@ -410,11 +412,11 @@ std::optional<PictureJob> pictureJob(QPDFObjectHandle image, Problems &problems)
     job.samples = decoded(image, job.pixels * std::size_t(job.components));
     if (!mask.isNull()) {
         QPDFObjectHandle maskDict = mask.isStream() ? mask.getDict() : QPDFObjectHandle::newNull();
-        const bool matches = maskDict.isDictionary() && maskDict.getKey("/Width").isInteger()
-                             && maskDict.getKey("/Width").getIntValue() == width && maskDict.getKey("/Height").isInteger()
-                             && maskDict.getKey("/Height").getIntValue() == height
-                             && maskDict.getKey("/BitsPerComponent").isInteger()
-                             && maskDict.getKey("/BitsPerComponent").getIntValue() == 8;
+        const bool matches =
+            maskDict.isDictionary() && maskDict.getKey("/Width").isInteger()
+            && maskDict.getKey("/Width").getIntValue() == width && maskDict.getKey("/Height").isInteger()
+            && maskDict.getKey("/Height").getIntValue() == height && maskDict.getKey("/BitsPerComponent").isInteger()
+            && maskDict.getKey("/BitsPerComponent").getIntValue() == 8;
         job.alpha = matches ? decoded(mask, job.pixels) : nullptr;
         if (!job.alpha) {
             problems.add(Msg::printShopTransparency());
@@ -430,10 +432,9 @@ std::optional<PictureJob> pictureJob(QPDFObjectHandle image, Problems &problems)
 
 QPDFObjectHandle box(const QRectF &rect)
 {
-    return QPDFObjectHandle::newArray({QPDFObjectHandle::newReal(rect.left(), BoxDecimals),
-                                       QPDFObjectHandle::newReal(rect.top(), BoxDecimals),
-                                       QPDFObjectHandle::newReal(rect.right(), BoxDecimals),
-                                       QPDFObjectHandle::newReal(rect.bottom(), BoxDecimals)});
+    return QPDFObjectHandle::newArray(
+        {QPDFObjectHandle::newReal(rect.left(), BoxDecimals), QPDFObjectHandle::newReal(rect.top(), BoxDecimals),
+         QPDFObjectHandle::newReal(rect.right(), BoxDecimals), QPDFObjectHandle::newReal(rect.bottom(), BoxDecimals)});
 }
 
 std::string marksContent(const PrintShopLayout &layout)
@@ -457,9 +458,9 @@ QPDFObjectHandle registrationColour(QPDF &pdf)
     tint.replaceKey("/C0", QPDFObjectHandle::parse("[0 0 0 0]"));
     tint.replaceKey("/C1", QPDFObjectHandle::parse("[1 1 1 1]"));
     tint.replaceKey("/N", QPDFObjectHandle::newInteger(1));
-    return pdf.makeIndirectObject(QPDFObjectHandle::newArray({QPDFObjectHandle::newName("/Separation"),
-                                                              QPDFObjectHandle::newName("/All"),
-                                                              QPDFObjectHandle::newName("/DeviceCMYK"), tint}));
+    return pdf.makeIndirectObject(
+        QPDFObjectHandle::newArray({QPDFObjectHandle::newName("/Separation"), QPDFObjectHandle::newName("/All"),
+                                    QPDFObjectHandle::newName("/DeviceCMYK"), tint}));
 }
 
 std::string pdfDate(const QDateTime &when)
@@ -489,9 +490,8 @@ void preparePage(QPDFPageObjectHelper &page, const PrintShopLayout &layout, QPDF
     // Qt draws from the top of a page it rounded to whole points: the
     // drawing is moved so that its top-left corner is the exact page's.
     QPDFObjectHandle drawnBox = page.getAttribute("/MediaBox", false);
-    const double drawnTop = drawnBox.isArray() && drawnBox.getArrayNItems() == 4
-                                ? numeric(drawnBox.getArrayItem(3), 0)
-                                : 0;
+    const double drawnTop =
+        drawnBox.isArray() && drawnBox.getArrayNItems() == 4 ? numeric(drawnBox.getArrayItem(3), 0) : 0;
     const QSizeF pageSize = layout.pagePoints();
     Drawing drawing;
     drawing.target = object;
@@ -544,13 +544,14 @@ void putConverted(QPDF &pdf, Drawing &drawing, Problems &problems)
     for (const QString &problem : drawing.job.problems)
         problems.add(problem);
     if (drawing.isPage)
-        drawing.target.replaceKey("/Contents",
-                                  QPDFObjectHandle::newStream(&pdf, drawing.before + drawing.job.converted + drawing.after));
+        drawing.target.replaceKey(
+            "/Contents", QPDFObjectHandle::newStream(&pdf, drawing.before + drawing.job.converted + drawing.after));
     else
-        drawing.target.replaceStreamData(drawing.job.converted, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+        drawing.target.replaceStreamData(drawing.job.converted, QPDFObjectHandle::newNull(),
+                                         QPDFObjectHandle::newNull());
 }
 
-} // namespace
+}   // namespace
 
 std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout &layout, const DocumentInfo &info,
                                  QStringList *problemList, QString *error)
@@ -593,7 +594,8 @@ std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout 
         QPDFObjectHandle intent = QPDFObjectHandle::newDictionary();
         intent.replaceKey("/Type", QPDFObjectHandle::newName("/OutputIntent"));
         intent.replaceKey("/S", QPDFObjectHandle::newName("/GTS_PDFX"));
-        intent.replaceKey("/OutputConditionIdentifier", QPDFObjectHandle::newString(outputConditionIdentifier().toStdString()));
+        intent.replaceKey("/OutputConditionIdentifier",
+                          QPDFObjectHandle::newString(outputConditionIdentifier().toStdString()));
         intent.replaceKey("/OutputCondition", QPDFObjectHandle::newString("Japan Color 2001 Coated"));
         intent.replaceKey("/RegistryName", QPDFObjectHandle::newString(outputRegistry().toStdString()));
         intent.replaceKey("/Info", QPDFObjectHandle::newString("Japan Color 2001 Coated"));
@@ -634,4 +636,4 @@ std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout 
     }
 }
 
-} // namespace PdfxFinish
+}   // namespace PdfxFinish

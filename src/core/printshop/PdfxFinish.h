@@ -36,4 +36,4 @@ std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout 
 inline QString outputConditionIdentifier() { return QStringLiteral("JC200103"); }
 inline QString outputRegistry() { return QStringLiteral("http://www.color.org"); }
 
-} // namespace PdfxFinish
+}   // namespace PdfxFinish

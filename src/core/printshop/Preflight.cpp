@@ -32,12 +32,9 @@ QString shortened(const QString &text, bool keepEnd)
 
 QString imageBoxName(const MoveImageRecord &record) { return Msg::mergeImageBox(shortened(record.ImagePath, true)); }
 
-} // namespace
+}   // namespace
 
-QString textBoxName(const TextBox &box)
-{
-    return Msg::mergeTextBox(shortened(box.Caption, false));
-}
+QString textBoxName(const TextBox &box) { return Msg::mergeTextBox(shortened(box.Caption, false)); }
 
 namespace {
 
@@ -54,7 +51,7 @@ QString lackedCharacters(const QString &caption, const QFont &font)
     return lacked;
 }
 
-} // namespace
+}   // namespace
 
 QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted,
                          const BoxName &nameOf)
@@ -73,8 +70,8 @@ QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, in
         if (const auto found = inkOf.find(slot); found != inkOf.end()) {
             const QRectF &ink = found->second;
             const auto mm = [dpi](double pixels) { return pixels * 25.4 / dpi; };
-            const double nearest = std::min({mm(ink.left()), mm(ink.top()), TrimWidthMm - mm(ink.right()),
-                                             TrimHeightMm - mm(ink.bottom())});
+            const double nearest = std::min(
+                {mm(ink.left()), mm(ink.top()), TrimWidthMm - mm(ink.right()), TrimHeightMm - mm(ink.bottom())});
             if (nearest < 0)
                 problems << Msg::preflightTextCrossesTrim(name);
             else if (nearest < SafeMarginMm)
@@ -130,4 +127,4 @@ QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, 
     return textProblems(doc, device, dpi) + pictureProblems(doc, options);
 }
 
-} // namespace Preflight
+}   // namespace Preflight

@@ -39,4 +39,4 @@ QString textBoxName(const TextBox &box);
 // Every check on doc's card.
 QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, const PrintShopOptions &options);
 
-} // namespace Preflight
+}   // namespace Preflight

@@ -36,10 +36,7 @@ double mmToPixels(double mm) { return mm / 25.4 * Dpi; }
 QString sideName(CardSide side) { return side == CardSide::Front ? Msg::printShopFront() : Msg::printShopBack(); }
 
 // The card a side shows. A card has only its front until it gets a back.
-const CardDocument &sideCard(const CardDocument &doc, CardSide)
-{
-    return doc;
-}
+const CardDocument &sideCard(const CardDocument &doc, CardSide) { return doc; }
 
 // Draws one page: the card's top-left corner at the trim's, clipped to the
 // bleed edge so that nothing reaches the marks.
@@ -100,12 +97,9 @@ std::optional<QByteArray> finished(const std::optional<QByteArray> &drawn, const
     return pdf;
 }
 
-} // namespace
+}   // namespace
 
-std::vector<CardSide> sidesOf(const CardDocument &)
-{
-    return {CardSide::Front};
-}
+std::vector<CardSide> sidesOf(const CardDocument &) { return {CardSide::Front}; }
 
 std::optional<std::vector<CardSide>> chosenSides(const CardDocument &doc, SideChoice choice, QString *problem)
 {
@@ -134,7 +128,8 @@ QStringList preflight(const CardDocument &doc, const PrintShopJob &job)
         return metrics;
     }();
     for (const CardSide side : *sides)
-        addOnce(&problems, onSide(side, Preflight::check(sideCard(doc, side), device, Dpi, job.options), sides->size() > 1));
+        addOnce(&problems,
+                onSide(side, Preflight::check(sideCard(doc, side), device, Dpi, job.options), sides->size() > 1));
     return problems;
 }
 
@@ -152,7 +147,8 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, 
                 if (n > 0 && !device.newPage())
                     return false;
                 const CardDocument &card = sideCard(doc, (*sides)[n]);
-                addOnce(&problems, onSide((*sides)[n], Preflight::check(card, device, Dpi, job.options), sides->size() > 1));
+                addOnce(&problems,
+                        onSide((*sides)[n], Preflight::check(card, device, Dpi, job.options), sides->size() > 1));
                 const CardSheet sheet = CardSheet::singleCard(card, device, Dpi, 0);
                 drawPage(painter, layout, [&sheet](QPainter &p) { sheet.draw(p); });
             }
@@ -196,17 +192,18 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
                 sideJob.side = (*sides)[n];
                 const CardDocument &card = sideCard(design, sideJob.side);
                 sideJob.card.setScreenPpi(card.screenPpi());
-                sideJob.card.setPrintSettings(PrintSettings(0, 0, 0,
+                sideJob.card.setPrintSettings(PrintSettings(
+                    0, 0, 0,
                     PaperLayout::custom(1, 1, 0, 0, PaperLayout::CardWidthTenths, PaperLayout::CardHeightTenths)));
                 for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-                    sideJob.card.restoreTextBox(slot, card.TextBoxes(slot) ? std::optional<TextBox>(*card.TextBoxes(slot))
-                                                                           : std::nullopt);
+                    sideJob.card.restoreTextBox(
+                        slot, card.TextBoxes(slot) ? std::optional<TextBox>(*card.TextBoxes(slot)) : std::nullopt);
                     sideJob.card.restoreImageBox(slot, card.ImageBoxes(slot)
                                                            ? std::optional<MoveImageRecord>(*card.ImageBoxes(slot))
                                                            : std::nullopt);
                 }
-                sideJob.sheets = std::make_unique<MergedSheets>(sideJob.card, list, MergePlan(MergeMode::Card, rows, 1, 1),
-                                                                device);
+                sideJob.sheets =
+                    std::make_unique<MergedSheets>(sideJob.card, list, MergePlan(MergeMode::Card, rows, 1, 1), device);
                 // What every row shares is checked once; the texts a row fills, for each row.
                 QStringList checked = Preflight::pictureProblems(card, job.options)
                                       + Preflight::textProblems(card, device, Dpi, [&card](int slot) {
@@ -227,7 +224,8 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
                     bool anyField = false;
                     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
                         std::optional<TextBox> box;
-                        if (const TextBox *design = sideJob.card.TextBoxes(slot); design && MergeFields::hasFields(design->Caption)) {
+                        if (const TextBox *design = sideJob.card.TextBoxes(slot);
+                            design && MergeFields::hasFields(design->Caption)) {
                             box = *design;
                             box->Caption = FieldText::fill(design->Caption, MergeFields::rowLookup(list, row),
                                                            MaxCardTextLength, nullptr);
@@ -267,4 +265,4 @@ bool save(const QString &path, const QByteArray &bytes, QString *error)
     }
 }
 
-} // namespace PrintShopExport
+}   // namespace PrintShopExport

@@ -22,8 +22,8 @@ enum class SideChoice { Front, Back, Both };
 struct PrintShopJob {
     PrintShopOptions options;
     SideChoice sides = SideChoice::Both;
-    QString title;        // the document's title, e.g. the card file's name
-    QDateTime created;    // when the file is made; now when not valid
+    QString title;       // the document's title, e.g. the card file's name
+    QDateTime created;   // when the file is made; now when not valid
 };
 
 namespace PrintShopExport {
@@ -56,4 +56,4 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
 // Writes bytes to path whole (AtomicFile); false with *error on failure.
 bool save(const QString &path, const QByteArray &bytes, QString *error);
 
-} // namespace PrintShopExport
+}   // namespace PrintShopExport

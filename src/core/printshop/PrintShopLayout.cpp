@@ -8,7 +8,7 @@
 namespace {
 constexpr double TrimWidthMm = 91.0;
 constexpr double TrimHeightMm = 55.0;
-} // namespace
+}   // namespace
 
 PrintShopLayout::PrintShopLayout(const PrintShopOptions &options)
     : m_bleedMm(options.bleedTenthsMm / 10.0), m_marks(options.marks == CropMarks::Japanese)
@@ -16,10 +16,7 @@ PrintShopLayout::PrintShopLayout(const PrintShopOptions &options)
     m_marginMm = m_bleedMm + (m_marks ? MarkLengthMm : 0.0);
 }
 
-QSizeF PrintShopLayout::pageMm() const
-{
-    return QSizeF(TrimWidthMm + 2 * m_marginMm, TrimHeightMm + 2 * m_marginMm);
-}
+QSizeF PrintShopLayout::pageMm() const { return QSizeF(TrimWidthMm + 2 * m_marginMm, TrimHeightMm + 2 * m_marginMm); }
 
 QSizeF PrintShopLayout::pagePoints() const
 {

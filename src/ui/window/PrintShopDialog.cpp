@@ -33,7 +33,7 @@ namespace {
 // The sides combo box: its items in this order.
 constexpr SideChoice SideItems[] = {SideChoice::Both, SideChoice::Front, SideChoice::Back};
 
-} // namespace
+}   // namespace
 
 PrintShopDialog::PrintShopDialog(TForm1 &form, const MergeActions *merge, const PrintShopJob &last)
     : QDialog(&form), m_form(form), m_merge(merge && merge->list() ? merge : nullptr)
@@ -122,10 +122,7 @@ PrintShopJob PrintShopDialog::job() const
     return job;
 }
 
-void PrintShopDialog::refreshPreflight()
-{
-    showProblems(PrintShopExport::preflight(m_form.document(), job()));
-}
+void PrintShopDialog::refreshPreflight() { showProblems(PrintShopExport::preflight(m_form.document(), job())); }
 
 void PrintShopDialog::showProblems(const QStringList &problems)
 {

@@ -58,7 +58,8 @@ int addTextBox(CardDocument &doc, BoxBounds bounds, const QString &caption, std:
     return slot;
 }
 
-void addImageBox(CardDocument &doc, BoxBounds bounds, const QImage &picture, const QString &path = QStringLiteral("logo.png"))
+void addImageBox(CardDocument &doc, BoxBounds bounds, const QImage &picture,
+                 const QString &path = QStringLiteral("logo.png"))
 {
     const int slot = doc.AddImageBox();
     doc.setImageBounds(slot, bounds);
@@ -119,7 +120,7 @@ QMap<QString, QString> boxesOf(const QString &pdf)
 QList<QList<double>> inkOf(const QString &pdf)
 {
     const ToolRun run = runTool(QStringLiteral("gs"), {QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("-"),
-                                                      QStringLiteral("-sDEVICE=inkcov"), pdf});
+                                                       QStringLiteral("-sDEVICE=inkcov"), pdf});
     QList<QList<double>> pages;
     for (const QByteArray &line : run.out.split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
@@ -134,15 +135,16 @@ QList<QList<double>> inkOf(const QString &pdf)
 QImage rasterised(const QString &pdf, const QTemporaryDir &dir)
 {
     const QString stem = dir.filePath(QStringLiteral("page"));
-    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                         QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
-                                         QStringLiteral("no"), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem});
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"), QStringLiteral("-aa"),
+             QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-singlefile"),
+             QStringLiteral("-png"), pdf, stem});
     return QImage(stem + QStringLiteral(".png"));
 }
 
 bool dark(const QImage &page, QPoint at) { return page.valid(at) && qGray(page.pixel(at)) < 128; }
 
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(Setup)
 
@@ -160,15 +162,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("media");
         QTest::addColumn<QString>("bleedBox");
         QTest::addColumn<QString>("trim");
-        QTest::newRow("3 mm bleed") << 30 << false << "0.00 0.00 274.96 172.91" << "0.00 0.00 274.96 172.91"
+        QTest::newRow("3 mm bleed") << 30 << false << "0.00 0.00 274.96 172.91"
+                                    << "0.00 0.00 274.96 172.91"
                                     << "8.50 8.50 266.46 164.41";
-        QTest::newRow("no bleed") << 0 << false << "0.00 0.00 257.95 155.91" << "0.00 0.00 257.95 155.91"
+        QTest::newRow("no bleed") << 0 << false << "0.00 0.00 257.95 155.91"
+                                  << "0.00 0.00 257.95 155.91"
                                   << "0.00 0.00 257.95 155.91";
-        QTest::newRow("3 mm bleed, marks") << 30 << true << "0.00 0.00 314.65 212.60" << "19.84 19.84 294.80 192.76"
+        QTest::newRow("3 mm bleed, marks") << 30 << true << "0.00 0.00 314.65 212.60"
+                                           << "19.84 19.84 294.80 192.76"
                                            << "28.35 28.35 286.30 184.25";
-        QTest::newRow("5 mm bleed, marks") << 50 << true << "0.00 0.00 325.98 223.94" << "19.84 19.84 306.14 204.09"
+        QTest::newRow("5 mm bleed, marks") << 50 << true << "0.00 0.00 325.98 223.94"
+                                           << "19.84 19.84 306.14 204.09"
                                            << "34.02 34.02 291.97 189.92";
-        QTest::newRow("2.5 mm bleed") << 25 << false << "0.00 0.00 272.13 170.08" << "0.00 0.00 272.13 170.08"
+        QTest::newRow("2.5 mm bleed") << 25 << false << "0.00 0.00 272.13 170.08"
+                                      << "0.00 0.00 272.13 170.08"
                                       << "7.09 7.09 265.04 162.99";
     }
     void boxes()
@@ -176,8 +183,12 @@ private Q_SLOTS:
         QFETCH(int, bleed);
         QFETCH(bool, marks);
         QTemporaryDir dir;
-        const QString pdf = exported(dir, [](CardDocument &doc) { addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田")); },
-                                     jobWith(bleed, marks ? CropMarks::Japanese : CropMarks::None));
+        const QString pdf = exported(
+            dir,
+            [](CardDocument &doc) {
+                addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田"));
+            },
+            jobWith(bleed, marks ? CropMarks::Japanese : CropMarks::None));
         QVERIFY(!pdf.isEmpty());
         QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
         const QMap<QString, QString> boxes = boxesOf(pdf);
@@ -191,11 +202,14 @@ private Q_SLOTS:
     void pdfxKeys()
     {
         QTemporaryDir dir;
-        const QString path = exported(dir, [](CardDocument &doc) {
-            addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田 太郎"), Red);
-            addImageBox(doc, {200, 60, 64, 64}, SheetImages::noise(QSize(64, 64), 3));
-            addImageBox(doc, {200, 130, 32, 32}, SheetImages::noise(QSize(32, 32), 4, QImage::Format_ARGB32));
-        }, jobWith(30, CropMarks::Japanese));
+        const QString path = exported(
+            dir,
+            [](CardDocument &doc) {
+                addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田 太郎"), Red);
+                addImageBox(doc, {200, 60, 64, 64}, SheetImages::noise(QSize(64, 64), 3));
+                addImageBox(doc, {200, 130, 32, 32}, SheetImages::noise(QSize(32, 32), 4, QImage::Format_ARGB32));
+            },
+            jobWith(30, CropMarks::Japanese));
         QVERIFY(!path.isEmpty());
         QPDF pdf;
         pdf.processFile(path.toLocal8Bit().constData());
@@ -350,9 +364,12 @@ private Q_SLOTS:
         QFETCH(bool, ink);
         QTemporaryDir dir;
         // A black picture from 20 mm left of the card's edge to 20 mm into it.
-        const QString pdf = exported(dir, [](CardDocument &doc) {
-            addImageBox(doc, {-76, 0, 152, 200}, SheetImages::solid(QSize(40, 40), qRgb(0, 0, 0)));
-        }, jobWith(30, CropMarks::Japanese));
+        const QString pdf = exported(
+            dir,
+            [](CardDocument &doc) {
+                addImageBox(doc, {-76, 0, 152, 200}, SheetImages::solid(QSize(40, 40), qRgb(0, 0, 0)));
+            },
+            jobWith(30, CropMarks::Japanese));
         const QImage page = rasterised(pdf, dir);
         QCOMPARE(dark(page, at), ink);
     }
@@ -360,10 +377,13 @@ private Q_SLOTS:
     void textExtracted()
     {
         QTemporaryDir dir;
-        const QString pdf = exported(dir, [](CardDocument &doc) {
-            addTextBox(doc, {40, 40, 200, 20}, QStringLiteral("山田太郎"));
-            addTextBox(doc, {40, 80, 200, 20}, QStringLiteral("taro@example.com"), Red);
-        }, jobWith(30, CropMarks::Japanese));
+        const QString pdf = exported(
+            dir,
+            [](CardDocument &doc) {
+                addTextBox(doc, {40, 40, 200, 20}, QStringLiteral("山田太郎"));
+                addTextBox(doc, {40, 80, 200, 20}, QStringLiteral("taro@example.com"), Red);
+            },
+            jobWith(30, CropMarks::Japanese));
         const ToolRun run = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         QCOMPARE(run.exitCode, 0);
         const QString text = QString::fromUtf8(run.out);
@@ -416,9 +436,12 @@ private Q_SLOTS:
         QTest::newRow("picture at the trim, no bleed asked") << Setup([](CardDocument &doc) {
             addImageBox(doc, {0, 40, 100, 100}, SheetImages::solid(QSize(800, 800), qRgb(0, 0, 200)));
         }) << 0 << QStringList();
-        QTest::newRow("character the face lacks") << Setup([](CardDocument &doc) {
-            addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田𠮷男") + QString::fromUcs4(&NoGlyph, 1));
-        }) << 30 << QStringList{QStringLiteral("の文字「") + QString::fromUcs4(&NoGlyph, 1) + QStringLiteral("」は書体")};
+        QTest::newRow("character the face lacks")
+            << Setup([](CardDocument &doc) {
+                   addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田𠮷男") + QString::fromUcs4(&NoGlyph, 1));
+               })
+            << 30
+            << QStringList{QStringLiteral("の文字「") + QString::fromUcs4(&NoGlyph, 1) + QStringLiteral("」は書体")};
     }
     void preflight()
     {
@@ -457,8 +480,8 @@ private Q_SLOTS:
         QStringList problems;
         QString error;
         const std::optional<QByteArray> pdf =
-            PdfxFinish::finish(drawn, PrintShopLayout(PrintShopOptions()), {QStringLiteral("t"), QDateTime::currentDateTimeUtc()},
-                               &problems, &error);
+            PdfxFinish::finish(drawn, PrintShopLayout(PrintShopOptions()),
+                               {QStringLiteral("t"), QDateTime::currentDateTimeUtc()}, &problems, &error);
         QVERIFY(pdf);
         QVERIFY2(problems.contains(Msg::printShopColourNotConverted()), qPrintable(problems.join('\n')));
         // Not a PDF at all: an error, no file.
