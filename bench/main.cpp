@@ -79,6 +79,7 @@ int main(int argc, char **argv)
         {QStringLiteral("qr"), qrCase},
         {QStringLiteral("merge"), mergeCase},
         {QStringLiteral("view"), printViewCase},
+        {QStringLiteral("printshop"), printShopCase},
     };
     QStringList chosen = app.arguments().mid(1);
     if (chosen.size() == 2 && chosen.at(0) == QLatin1String("inputs")) {
@@ -88,7 +89,7 @@ int main(int argc, char **argv)
     }
     if (chosen.isEmpty())
         chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
-                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view")};
+                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view"), QStringLiteral("printshop")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

@@ -512,4 +512,70 @@ inline QString mergePathTooLong(int length)
     return QStringLiteral("画像のパスが長すぎます（%1 文字まで）。そのカードは画像なしで印刷しました。").arg(length);
 }
 
+// The print-shop PDF (入稿用PDF): the menu, the dialog, the preflight.
+inline QString menuPrintShop() { return QStringLiteral("入稿用PDFの書き出し(&E)..."); }
+inline QString printShopDialogTitle() { return QStringLiteral("入稿用PDFの書き出し"); }
+inline QString printShopBleedLabel() { return QStringLiteral("塗り足し(&B):"); }
+inline QString printShopMarks() { return QStringLiteral("トンボを付ける(&T)"); }
+inline QString printShopSidesLabel() { return QStringLiteral("書き出す面(&S):"); }
+inline QString printShopSidesBoth() { return QStringLiteral("両面"); }
+inline QString printShopFront() { return QStringLiteral("表面"); }
+inline QString printShopBack() { return QStringLiteral("裏面"); }
+inline QString printShopMergeRows(int rows)
+{
+    return QStringLiteral("差し込みデータの各行を書き出す（%1 行）(&M)").arg(rows);
+}
+inline QString printShopPreflightLabel() { return QStringLiteral("入稿前の確認:"); }
+inline QString printShopPreflightClean() { return QStringLiteral("問題は見つかりませんでした。"); }
+inline QString printShopExportButton() { return QStringLiteral("書き出し(&E)..."); }
+inline QString printShopFilter() { return QStringLiteral("PDF (*.pdf)|*.pdf"); }
+inline QString printShopWritten(int problems)
+{
+    return problems == 0 ? QStringLiteral("入稿用PDFを書き出しました。")
+                         : QStringLiteral("入稿用PDFを書き出しました。入稿前の確認で %1 件の問題が見つかっています。").arg(problems);
+}
+inline QString printShopNoBack() { return QStringLiteral("この名刺には裏面がありません。"); }
+inline QString printShopNotFinished(const QString &why)
+{
+    return QStringLiteral("入稿用PDFを仕上げられませんでした（%1）").arg(why);
+}
+inline QString printShopOnSide(const QString &side, const QString &problem)
+{
+    return QStringLiteral("%1: %2").arg(side, problem);
+}
+inline QString printShopOnRow(int row, const QString &problem)
+{
+    return QStringLiteral("差し込みデータの %1 行目: %2").arg(row).arg(problem);
+}
+inline QString preflightTextNearTrim(const QString &box, double mm)
+{
+    return QStringLiteral("%1が仕上がり線から %2 mm しか離れていません。断裁で切れないよう 3 mm 以上内側に置いてください。")
+        .arg(box, QString::number(mm, 'f', 1));
+}
+inline QString preflightTextCrossesTrim(const QString &box)
+{
+    return QStringLiteral("%1が仕上がり線にかかっています。断裁で切れます。").arg(box);
+}
+inline QString preflightMissingCharacters(const QString &box, const QString &characters, const QString &face)
+{
+    return QStringLiteral("%1の文字「%2」は書体「%3」にもほかの書体にもありません。印刷されません（□になります）。").arg(box, characters, face);
+}
+inline QString preflightLowResolution(const QString &box, int dpi)
+{
+    return QStringLiteral("%1の解像度は印刷する大きさで %2 dpi です。300 dpi 以上ないと粗く印刷されます。").arg(box).arg(dpi);
+}
+inline QString preflightShortOfBleed(const QString &box)
+{
+    return QStringLiteral("%1は仕上がり線にかかっていますが、塗り足しの端まで届いていません。断裁がずれると白い線が出ます。").arg(box);
+}
+inline QString printShopColourNotConverted()
+{
+    return QStringLiteral("CMYK に変換できない色があります。PDF/X-1a になっていません。");
+}
+inline QString printShopTransparency() { return QStringLiteral("透明な部分が残っています。PDF/X-1a になっていません。"); }
+inline QString printShopFontNotEmbedded(const QString &font)
+{
+    return QStringLiteral("フォント「%1」が埋め込まれていません。").arg(font);
+}
+
 } // namespace Msg

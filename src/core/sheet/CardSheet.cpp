@@ -408,6 +408,28 @@ std::vector<CardSheet::UnprintedQr> CardSheet::unprintedQrCodes() const
     return unprinted;
 }
 
+std::vector<CardSheet::PrintedInk> CardSheet::printedInk() const
+{
+    std::vector<PrintedInk> inks;
+    for (const PrintedText &text : m_texts) {
+        QRectF ink;
+        if (text.isQr) {
+            if (const std::optional<QRect> cell = boxOnPage(m_layout, 0, 0, text.bounds); cell && !text.qrModules.isEmpty())
+                ink = QRectF(QrDrawing::centredIn(*cell, text.qrSide), QSizeF(text.qrSide, text.qrSide));
+        } else {
+            const QPoint at = m_layout.pagePoint(0, 0, text.bounds.Left, text.bounds.Top);
+            const QPointF baseline(at.x(), at.y() + text.ascent);
+            for (const QGlyphRun &run : text.glyphs)
+                ink = ink.united(run.boundingRect().translated(baseline));
+            if (text.emboldened)
+                ink = ink.united(text.emboldened->outline.boundingRect().translated(baseline));
+        }
+        if (!ink.isEmpty())
+            inks.push_back({text.slot, ink});
+    }
+    return inks;
+}
+
 void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const
 {
     // Content no symbol holds, or a box too small for one: nothing is printed.

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <QVector>
 
@@ -70,6 +71,15 @@ public:
         QrLeftOut why;
     };
     std::vector<UnprintedQr> unprintedQrCodes() const;
+
+    // Where each text and QR code box of the first cell puts ink, in the
+    // painter's coordinates (the glyphs' outlines, or the symbol's modules),
+    // in slot order; a box that prints nothing is left out.
+    struct PrintedInk {
+        int slot;
+        QRectF ink;
+    };
+    std::vector<PrintedInk> printedInk() const;
 
     // The sheet whose card a cell shows, or null for a cell left empty.
     using CellCards = std::function<const CardSheet *(int column, int row)>;

@@ -19,6 +19,7 @@
 #include "window/EditorSession.h"
 #include "window/MergeActions.h"
 #include "window/PrintOp.h"
+#include "window/PrintShopDialog.h"
 #include "window/QrActions.h"
 #include "window/ViewActions.h"
 
@@ -152,6 +153,7 @@ void TForm1::buildMenus()
 
     new QrActions(*this, edit, PopupMenu1);
     new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
+    new PrintShopActions(*this, file, MenuRecent->menuAction());
     MenuPackCard = new QAction(Msg::menuPackCard(), this);
     MenuPackCard->setObjectName(QStringLiteral("MenuPackCard"));
     connect(MenuPackCard, &QAction::triggered, this, guarded([this] { MenuPackCardClick(); }));
