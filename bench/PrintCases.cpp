@@ -98,7 +98,14 @@ PdfContents pdfContents(const QString &path)
 void printCases(const BenchSetup &setup, ResultTable &table)
 {
     const QDir dir(setup.dir);
-    enum JobName { Pdf1, Pdf50, Pdf100, PdfHalf, Png, PngHalf };
+    enum JobName { Pdf1, Pdf50, Pdf100, PdfHalf, Png, PngHalf, PdfTwoSided };
+    // The largest card with the largest card again as its back.
+    const QString twoSided = dir.filePath(QStringLiteral("twosided.tvl"));
+    const QStringList joinArgs{QStringLiteral("join"), setup.largestCard, setup.largestCard, QStringLiteral("-o"), twoSided};
+    if (!runChild(setup.batchProgram, joinArgs).ok) {
+        std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(joinArgs.join(u' ')));
+        std::exit(1);
+    }
     const std::map<JobName, Job> jobs = {
         {Pdf1, {setup.largestCard, dir.filePath(QStringLiteral("copies1.pdf")), 1, PdfDpi}},
         {Pdf50, {setup.largestCard, dir.filePath(QStringLiteral("copies50.pdf")), 50, PdfDpi}},
@@ -106,6 +113,7 @@ void printCases(const BenchSetup &setup, ResultTable &table)
         {PdfHalf, {setup.halfCard, dir.filePath(QStringLiteral("half.pdf")), 1, PdfDpi}},
         {Png, {setup.largestCard, dir.filePath(QStringLiteral("page.png")), 1, PngDpi}},
         {PngHalf, {setup.halfCard, dir.filePath(QStringLiteral("half.png")), 1, PngDpi}},
+        {PdfTwoSided, {twoSided, dir.filePath(QStringLiteral("twosided.pdf")), 1, PdfDpi}},
     };
     std::map<JobName, JobFigures> figures;
     // Opening the card as the Open command does, in a process of its own.
@@ -154,6 +162,10 @@ void printCases(const BenchSetup &setup, ResultTable &table)
     const int printedHeight = BenchCard::ImageBoxHeight * PdfDpi / BenchCard::ScreenPpi;
     table.atMost(QStringLiteral("largest picture embedded: width"), contents.widestPicture, printedWidth, QStringLiteral(" px"), 0);
     table.atMost(QStringLiteral("largest picture embedded: height"), contents.tallestPicture, printedHeight, QStringLiteral(" px"), 0);
+
+    // Both sides are two sheets: each is made as the front alone is.
+    table.atMost(QStringLiteral("two-sided card, front and back: wall time / front alone"), seconds(PdfTwoSided) / seconds(Pdf1),
+                 2.1, QStringLiteral(" x"));
 
     table.section(QStringLiteral("2. PNG at 300 dpi, 1 page, largest card, tavelo-batch print"));
     table.atMost(QStringLiteral("wall time"), seconds(Png), 0.5, s, 3);

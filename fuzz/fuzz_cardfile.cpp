@@ -99,31 +99,38 @@ bool sameFont(const BoxFont &a, const BoxFont &b, std::int32_t ppi)
 }
 
 // A record cut short by a bad number never got to load its picture nor to
-// become the current box; written whole, it does. So these may differ.
-bool sameDocument(const CardDocument &a, const CardDocument &b, bool complete)
+// become the current box; written whole, it does. So these may differ. (A
+// box of the back is read whole or not at all.)
+bool sameSide(const CardSide &a, const CardSide &b, std::int32_t ppi, int pictureMayDiffer)
 {
-    if (!(a.printSettings() == b.printSettings()) || a.Modified() != b.Modified())
-        return false;
-    if (complete && a.CurrentBox() != b.CurrentBox())
-        return false;
-    const int pictureMayDiffer = complete ? -1 : lastImageSlot(a);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const TextBox *x = a.TextBoxes(slot);
         const TextBox *y = b.TextBoxes(slot);
         if (!x != !y)
             return false;
-        if (x && (x->Caption != y->Caption || x->bounds != y->bounds || x->Visible != y->Visible || !sameFont(x->Font, y->Font, a.screenPpi())))
+        if (x && (x->Caption != y->Caption || x->bounds != y->bounds || x->Visible != y->Visible || !sameFont(x->Font, y->Font, ppi)
+                  || x->UnknownLines != y->UnknownLines))
             return false;
         const MoveImageRecord *p = a.ImageBoxes(slot);
         const MoveImageRecord *q = b.ImageBoxes(slot);
         if (!p != !q)
             return false;
-        if (p && (p->ImagePath != q->ImagePath || p->bounds != q->bounds))
+        if (p && (p->ImagePath != q->ImagePath || p->bounds != q->bounds || p->UnknownLines != q->UnknownLines))
             return false;
         if (p && slot != pictureMayDiffer && p->Picture != q->Picture)
             return false;
     }
     return true;
+}
+
+bool sameDocument(const CardDocument &a, const CardDocument &b, bool complete)
+{
+    if (!(a.printSettings() == b.printSettings()) || a.Modified() != b.Modified() || a.shownSide() != b.shownSide())
+        return false;
+    if (complete && a.CurrentBox() != b.CurrentBox())
+        return false;
+    return sameSide(a.side(Side::Front), b.side(Side::Front), a.screenPpi(), complete ? -1 : lastImageSlot(a))
+           && sameSide(a.side(Side::Back), b.side(Side::Back), a.screenPpi(), -1);
 }
 
 // The documents side by side when the property fails.

@@ -20,11 +20,13 @@ bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std:
         sink.error(e.message());
     }
     // A QR code no symbol can carry is left off the sheet: the user is told.
-    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const TextBox *box = doc.TextBoxes(slot);
-        const std::optional<QrCaption> qr = box ? qrCaption(box->Caption) : std::nullopt;
-        if (qr && qr->symbol().status() == QrSymbol::Status::TooLong)
-            sink.information(Msg::qrTooLong(), MsgButton::Ok);
+    for (const Side side : {Side::Front, Side::Back}) {
+        for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+            const TextBox *box = doc.side(side).TextBoxes(slot);
+            const std::optional<QrCaption> qr = box ? qrCaption(box->Caption) : std::nullopt;
+            if (qr && qr->symbol().status() == QrSymbol::Status::TooLong)
+                sink.information(Msg::qrTooLong(), MsgButton::Ok);
+        }
     }
     return isCard;
 }

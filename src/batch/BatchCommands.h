@@ -8,4 +8,6 @@ int runPrintCommand(const QStringList &args);
 int runMergeInfoCommand(const QStringList &args);
 int runPackCommand(const QStringList &args);
 int runExportCommand(const QStringList &args);
+int runJoinCommand(const QStringList &args);
+int runSplitCommand(const QStringList &args);
 QString usageText();

@@ -101,11 +101,11 @@ void writeFont(JsonWriter &json, const BoxFont &font, std::int32_t ppi)
     json.endObject();
 }
 
-void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
+void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &side)
 {
     json.key(QStringLiteral("textBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const TextBox *box = doc.TextBoxes(slot);
+        const TextBox *box = side.TextBoxes(slot);
         if (!box)
             continue;
         json.beginObject();
@@ -130,12 +130,12 @@ using PictureSizeTable = std::array<std::optional<QSize>, CardDocument::SlotCoun
 // The path the card file holds, for each picture found beside the card instead.
 using StoredPathTable = std::array<QString, CardDocument::SlotCount>;
 
-void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSizeTable &pictureSizes,
+void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTable &pictureSizes,
                      const StoredPathTable &storedPaths)
 {
     json.key(QStringLiteral("imageBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = doc.ImageBoxes(slot);
+        const MoveImageRecord *record = side.ImageBoxes(slot);
         if (!record)
             continue;
         json.beginObject();
@@ -163,8 +163,8 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSiz
     json.endArray();
 }
 
-QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const PictureSizeTable &pictureSizes,
-                        const StoredPathTable &storedPaths, const QStringList &messages)
+QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const std::array<PictureSizeTable, 2> &pictureSizes,
+                        const std::array<StoredPathTable, 2> &storedPaths, const QStringList &messages)
 {
     JsonWriter json;
     json.beginObject();
@@ -175,8 +175,15 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const Pict
     // As print --layout takes it.
     json.key(QStringLiteral("layout")).value(formatPaperLayoutMm(doc.printSettings().Layout));
     json.key(QStringLiteral("modified")).value(doc.Modified());
-    writeTextBoxes(json, doc);
-    writeImageBoxes(json, doc, pictureSizes, storedPaths);
+    writeTextBoxes(json, doc, doc.side(Side::Front));
+    writeImageBoxes(json, doc.side(Side::Front), pictureSizes[0], storedPaths[0]);
+    // The back in the front's shape; a card without one has no "back".
+    if (doc.hasBack()) {
+        json.key(QStringLiteral("back")).beginObject();
+        writeTextBoxes(json, doc, doc.side(Side::Back));
+        writeImageBoxes(json, doc.side(Side::Back), pictureSizes[1], storedPaths[1]);
+        json.endObject();
+    }
     json.key(QStringLiteral("messages")).beginArray();
     for (const QString &message : messages)
         json.value(message);
@@ -203,11 +210,15 @@ int runInfoCommand(const QStringList &args)
     CollectingSink sink;
     CardDocument doc;
     // Only the pictures' sizes are told: the card is read without keeping them.
-    PictureSizeTable pictureSizes;
+    std::array<PictureSizeTable, 2> pictureSizes;
     PictureUse sizesOnly;
-    sizesOnly.sizesOnly = [&](int slot, QSize size) { pictureSizes[size_t(slot)] = size; };
-    StoredPathTable storedPaths;
-    sizesOnly.found = [&](int slot, const QString &stored, const QString &) { storedPaths[size_t(slot)] = stored; };
+    sizesOnly.sizesOnly = [&](Side side, int slot, QSize size) {
+        pictureSizes[side == Side::Back ? 1 : 0][size_t(slot)] = size;
+    };
+    std::array<StoredPathTable, 2> storedPaths;
+    sizesOnly.found = [&](Side side, int slot, const QString &stored, const QString &) {
+        storedPaths[side == Side::Back ? 1 : 0][size_t(slot)] = stored;
+    };
     readCard(doc, sink, options->file, options->screenDpi, sizesOnly);
 
     const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, storedPaths, sink.messages());

@@ -63,7 +63,7 @@ int runMergeInfoCommand(const QStringList &args)
     CardDocument doc;
     // The pictures are read for their messages alone.
     PictureUse noPictures;
-    noPictures.sizesOnly = [](int, QSize) {};
+    noPictures.sizesOnly = [](Side, int, QSize) {};
     const bool isCard = readCard(doc, sink, args.at(0), 96, noPictures);
     QStringList warnings = sink.messages();
     // A picture path with fields is no file until it is filled.

@@ -81,7 +81,7 @@ int runPackCommand(const QStringList &args)
     CardDocument doc;
     // The pictures are copied as files: only their messages are wanted here.
     PictureUse noPictures;
-    noPictures.sizesOnly = [](int, QSize) {};
+    noPictures.sizesOnly = [](Side, int, QSize) {};
     const bool isCard = readCard(doc, sink, options->card, 96, noPictures);
     for (const QString &message : sink.messages())
         err << message << '\n';

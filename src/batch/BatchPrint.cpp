@@ -40,6 +40,10 @@ struct PrintOptions {
     std::optional<std::int32_t> marginTop;
     std::optional<bool> guides;
     std::optional<PaperLayout> layout;
+    // Which sides (none given: both for a two-sided card, else the front)
+    // and how the page turns for its back.
+    std::optional<SheetSides> sides;
+    SheetTurn turn = SheetTurn::LongEdge;
     // Merge printing: the list, the mode and the rows as given.
     QString mergeList;
     MergeMode mergeMode = MergeMode::Sheet;
@@ -114,6 +118,10 @@ public:
                 options.job.offset.x = offset(arg);
             else if (isOption(arg, "--offset-y"))
                 options.job.offset.y = offset(arg);
+            else if (isOption(arg, "--sides"))
+                options.sides = sides(arg);
+            else if (isOption(arg, "--flip"))
+                options.turn = flip(arg);
             else if (isOption(arg, "--merge"))
                 options.mergeList = value(arg);
             else if (isOption(arg, "--merge-mode"))
@@ -221,6 +229,30 @@ private:
         if (text != QLatin1String("sheet") && m_problem.isEmpty())
             m_problem = QStringLiteral("%1 takes sheet or card, not '%2'").arg(optionName(arg), text);
         return MergeMode::Sheet;
+    }
+
+    std::optional<SheetSides> sides(const QString &arg)
+    {
+        const QString text = value(arg);
+        if (text == QLatin1String("front"))
+            return SheetSides::of(DuplexMode::OneSided);
+        if (text == QLatin1String("back"))
+            return SheetSides::of(DuplexMode::BackOnly);
+        if (text == QLatin1String("both"))
+            return SheetSides::of(DuplexMode::LongEdge);
+        if (m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes front, back or both, not '%2'").arg(optionName(arg), text);
+        return std::nullopt;
+    }
+
+    SheetTurn flip(const QString &arg)
+    {
+        const QString text = value(arg);
+        if (text == QLatin1String("short"))
+            return SheetTurn::ShortEdge;
+        if (text != QLatin1String("long") && m_problem.isEmpty())
+            m_problem = QStringLiteral("%1 takes long or short, not '%2'").arg(optionName(arg), text);
+        return SheetTurn::LongEdge;
     }
 
     std::optional<bool> onOff(const QString &arg)
@@ -399,17 +431,26 @@ int runPrintCommand(const QStringList &args)
     if (!isCard)
         return 1;   // nothing to print: a blank sheet would pass for the card
     applyOverrides(doc, *options);
-    if (!options->mergeList.isEmpty())
-        return printMerged(doc, *options, output, !messages.isEmpty());
-
+    PrintOptions job = *options;
+    SheetSides asked = options->sides.value_or(SheetSides::of(doc.hasBack() ? DuplexMode::LongEdge : DuplexMode::OneSided));
+    asked.turn = options->turn;
     QString error;
+    const std::optional<SheetSides> sides = SheetPrinter::sidesFor(doc, asked, &error);
+    if (!sides) {
+        err << "tavelo-batch print: " << options->card << ": " << error << '\n';
+        return 1;   // nothing printed
+    }
+    job.job.sides = *sides;
+    if (!job.mergeList.isEmpty())
+        return printMerged(doc, job, output, !messages.isEmpty());
+
     bool written = false;
     if (output.standardOutput)
-        written = toStandardOutput(SheetPrinter::pdf(doc, options->job, Msg::standardOutput(), &error), &error);
+        written = toStandardOutput(SheetPrinter::pdf(doc, job.job, Msg::standardOutput(), &error), &error);
     else if (output.pdf)
-        written = SheetPrinter::writePdf(doc, options->job, options->output, &error);
+        written = SheetPrinter::writePdf(doc, job.job, job.output, &error);
     else
-        written = SheetPrinter::writePng(doc, options->job, options->output, &error);
+        written = SheetPrinter::writePng(doc, job.job, job.output, &error);
     if (!written) {
         err << "tavelo-batch print: " << error << '\n';
         return 3;

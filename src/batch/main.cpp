@@ -57,6 +57,10 @@ int main(int argc, char **argv)
             return runPackCommand(args);
         if (command == QLatin1String("export"))
             return runExportCommand(args);
+        if (command == QLatin1String("join"))
+            return runJoinCommand(args);
+        if (command == QLatin1String("split"))
+            return runSplitCommand(args);
     } catch (const std::exception &e) {
         if (!isOutOfMemory(e))
             throw;

@@ -73,7 +73,8 @@ private Q_SLOTS:
                                              "やり直し(&R)", "-", "切り取り(&X)", "コピー(&C)", "貼り付け(&P)", "複製(&L)",
                                              "削除(&D)", "QRコード追加(&Q)..."};
         QTest::newRow("view") << "MenuView"
-                              << QStringList{"印刷イメージ(&P)", "安全線(&S)", "-", "拡大(&I)", "縮小(&O)", "実寸(&A)"};
+                              << QStringList{"印刷イメージ(&P)", "安全線(&S)", "-", "拡大(&I)", "縮小(&O)", "実寸(&A)",
+                                             "-", "表面(&F)", "裏面(&B)", "裏面を削除(&D)"};
         QTest::newRow("help") << "MwnuHelp" << QStringList{"ﾄﾋﾟｯｸの検索(&H)...", "-", "ｼﾞｰｼﾞｮﾝ情報(&A)..."};
         QTest::newRow("text box") << "PopupMenu1"
                                   << QStringList{"フォント指定(&F)...", "現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)", "-", "このﾎﾞｯｸｽを削除(&D)",
@@ -102,7 +103,7 @@ private Q_SLOTS:
                                              {"MenuCopy", "Ctrl+C"}, {"MenuPaste", "Ctrl+V"},
                                              {"MenuDuplicate", "Ctrl+D"}, {"MenuDeleteBox", "Del"},
                                              {"MenuZoomIn", "Ctrl++; Ctrl+="}, {"MenuZoomOut", "Ctrl+-"},
-                                             {"MenuActualSize", "Ctrl+0"}};
+                                             {"MenuActualSize", "Ctrl+0"}, {"MenuOtherSide", "Ctrl+Tab"}};
         TestWindow w;
         for (QAction *a : w.form.findChildren<QAction *>())
             QCOMPARE(QKeySequence::listToString(a->shortcuts()), keys.value(a->objectName()));

@@ -578,4 +578,29 @@ inline QString printShopFontNotEmbedded(const QString &font)
     return QStringLiteral("フォント「%1」が埋め込まれていません。").arg(font);
 }
 
+// Two-sided cards: the back in the card file, the sides in the window, duplex printing.
+inline QString badBackLine(int line, const QString &text)
+{
+    return QStringLiteral("名刺ファイルの %1 行目「%2」は裏面のボックスとして読めません。このボックスは読み込みません。").arg(line).arg(text);
+}
+inline QString sideFront() { return QStringLiteral("表面"); }
+inline QString sideBack() { return QStringLiteral("裏面"); }
+inline QString menuShowFront() { return QStringLiteral("表面(&F)"); }
+inline QString menuShowBack() { return QStringLiteral("裏面(&B)"); }
+inline QString menuRemoveBack() { return QStringLiteral("裏面を削除(&D)"); }
+inline QString backShownSuffix() { return QStringLiteral(" [裏面]"); }
+inline QString stepRemoveBack() { return QStringLiteral("裏面を削除"); }
+inline QString duplexGroup() { return QStringLiteral("両面印刷"); }
+inline QString duplexOneSided() { return QStringLiteral("片面"); }
+inline QString duplexLongEdge() { return QStringLiteral("両面 長辺とじ"); }
+inline QString duplexShortEdge() { return QStringLiteral("両面 短辺とじ"); }
+inline QString duplexBackOnly() { return QStringLiteral("裏面のみ"); }
+inline QString backOffsetLabel() { return QStringLiteral("裏面のずれ"); }
+inline QString alreadyTwoSided() { return QStringLiteral("この名刺にはすでに裏面があります。"); }
+inline QString noBackToPrint() { return QStringLiteral("この名刺には裏面がありません。"); }
+inline QString badDuplexLine(int line, const QString &text)
+{
+    return QStringLiteral("名刺ファイルの %1 行目「%2」は両面印刷の指定として読めません。片面で印刷します。").arg(line).arg(text);
+}
+
 } // namespace Msg

@@ -29,7 +29,7 @@ void CardDocument::tooManyBoxes()
 int CardDocument::AddTextBox()
 {
     int n = 0;
-    while (n < SlotCount && m_text[n])
+    while (n < SlotCount && shown().text[n])
         ++n;
     if (n == SlotCount) {
         tooManyBoxes();
@@ -39,7 +39,7 @@ int CardDocument::AddTextBox()
     box.Tag = n;
     box.bounds = {10 * n, 10 * n, 100, 20};
     box.Font = newTextBoxFont();
-    m_text[n] = box;
+    shown().text[n] = box;
     Q_EMIT textBoxAdded(n);
     SetModified();
     return n;
@@ -48,7 +48,7 @@ int CardDocument::AddTextBox()
 int CardDocument::AddImageBox()
 {
     int n = 0;
-    while (n < SlotCount && m_images[n])
+    while (n < SlotCount && shown().images[n])
         ++n;
     if (n == SlotCount) {
         tooManyBoxes();
@@ -57,7 +57,7 @@ int CardDocument::AddImageBox()
     MoveImageRecord record;
     record.Tag = n;
     record.bounds = {10 * n + 100, 10 * n, 64, 64};
-    m_images[n] = record;
+    shown().images[n] = record;
     Q_EMIT imageBoxAdded(n);
     SetModified();
     return n;
@@ -65,9 +65,9 @@ int CardDocument::AddImageBox()
 
 bool CardDocument::removeTextBox(int slot)
 {
-    if (!validSlot(slot) || !m_text[slot])
+    if (!validSlot(slot) || !shown().text[slot])
         return false;
-    m_text[slot].reset();
+    shown().text[slot].reset();
     if (m_currentBox == BoxRef::text(slot))
         SetCurrentBox({});
     Q_EMIT textBoxRemoved(slot);
@@ -76,9 +76,9 @@ bool CardDocument::removeTextBox(int slot)
 
 bool CardDocument::removeImageBox(int slot)
 {
-    if (!validSlot(slot) || !m_images[slot])
+    if (!validSlot(slot) || !shown().images[slot])
         return false;
-    m_images[slot].reset();
+    shown().images[slot].reset();
     if (m_currentBox == BoxRef::image(slot))
         SetCurrentBox({});
     Q_EMIT imageBoxRemoved(slot);
@@ -99,6 +99,8 @@ void CardDocument::DeleteImageBox(int slot)
 
 void CardDocument::ClearBoxes()
 {
+    showSide(Side::Front);
+    m_sides[index(Side::Back)] = CardSide();
     for (int n = 0; n < SlotCount; ++n) {
         removeTextBox(n);
         removeImageBox(n);
@@ -108,44 +110,116 @@ void CardDocument::ClearBoxes()
     SetModified(false);
 }
 
+const TextBox *CardSide::TextBoxes(int slot) const
+{
+    return validSlot(slot) && text[size_t(slot)] ? &*text[size_t(slot)] : nullptr;
+}
+
+const MoveImageRecord *CardSide::ImageBoxes(int slot) const
+{
+    return validSlot(slot) && images[size_t(slot)] ? &*images[size_t(slot)] : nullptr;
+}
+
+int CardSide::textBoxCount() const
+{
+    int count = 0;
+    for (const auto &box : text)
+        count += box ? 1 : 0;
+    return count;
+}
+
+int CardSide::imageBoxCount() const
+{
+    int count = 0;
+    for (const auto &box : images)
+        count += box ? 1 : 0;
+    return count;
+}
+
 const TextBox *CardDocument::TextBoxes(int slot) const
 {
-    return validSlot(slot) && m_text[slot] ? &*m_text[slot] : nullptr;
+    return shown().TextBoxes(slot);
 }
 
 const MoveImageRecord *CardDocument::ImageBoxes(int slot) const
 {
-    return validSlot(slot) && m_images[slot] ? &*m_images[slot] : nullptr;
+    return shown().ImageBoxes(slot);
 }
 
 int CardDocument::textBoxCount() const
 {
-    int count = 0;
-    for (const auto &box : m_text)
-        count += box ? 1 : 0;
-    return count;
+    return shown().textBoxCount();
 }
 
 int CardDocument::imageBoxCount() const
 {
-    int count = 0;
-    for (const auto &box : m_images)
-        count += box ? 1 : 0;
-    return count;
+    return shown().imageBoxCount();
+}
+
+void CardDocument::reportSide(bool added)
+{
+    for (int n = 0; n < SlotCount; ++n) {
+        if (shown().text[size_t(n)])
+            added ? Q_EMIT textBoxAdded(n) : Q_EMIT textBoxRemoved(n);
+        if (shown().images[size_t(n)])
+            added ? Q_EMIT imageBoxAdded(n) : Q_EMIT imageBoxRemoved(n);
+    }
+}
+
+void CardDocument::showSide(Side side)
+{
+    if (side == m_shown)
+        return;
+    SetCurrentBox({});
+    reportSide(false);
+    m_shown = side;
+    reportSide(true);
+    Q_EMIT shownSideChanged(side);
+}
+
+void CardDocument::setSide(Side which, const CardSide &boxes)
+{
+    CardSide placed = boxes;
+    for (int n = 0; n < SlotCount; ++n) {
+        if (placed.text[size_t(n)])
+            placed.text[size_t(n)]->Tag = n;
+        if (placed.images[size_t(n)])
+            placed.images[size_t(n)]->Tag = n;
+    }
+    if (which != m_shown) {
+        m_sides[index(which)] = placed;
+        SetModified();
+        return;
+    }
+    // The side shown goes slot by slot, so the widgets follow.
+    for (int n = 0; n < SlotCount; ++n) {
+        restoreTextBox(n, placed.text[size_t(n)]);
+        restoreImageBox(n, placed.images[size_t(n)]);
+    }
+    SetModified();
+}
+
+void CardDocument::removeBack()
+{
+    showSide(Side::Front);
+    if (!hasBack())
+        return;
+    m_sides[index(Side::Back)] = CardSide();
+    SetModified();
 }
 
 TextBox &CardDocument::text(int slot)
 {
-    if (!validSlot(slot) || !m_text[slot])
+    if (!validSlot(slot) || !shown().text[slot])
         throw std::out_of_range("no text box in this slot");
-    return *m_text[slot];
+    return *shown().text[slot];
 }
 
 MoveImageRecord &CardDocument::image(int slot)
 {
-    if (!validSlot(slot) || !m_images[slot])
+    if (!validSlot(slot) || !shown().images[slot])
         throw std::out_of_range("no image box in this slot");
-    return *m_images[slot];
+    return *shown().images[slot];
 }
 
 void CardDocument::setTextBounds(int slot, const BoxBounds &bounds)
@@ -241,6 +315,34 @@ void CardDocument::setImagePicture(int slot, const QImage &picture)
     SetModified();   // a picture loaded, even the same file again
 }
 
+void CardDocument::setImagePath(Side side, int slot, const QString &path)
+{
+    if (side == m_shown) {
+        setImagePath(slot, path);
+        return;
+    }
+    auto &record = m_sides[index(side)].images;
+    if (!validSlot(slot) || !record[size_t(slot)])
+        throw std::out_of_range("no image box in this slot");
+    if (record[size_t(slot)]->ImagePath == path)
+        return;
+    record[size_t(slot)]->ImagePath = path;
+    SetModified();
+}
+
+void CardDocument::setImagePicture(Side side, int slot, const QImage &picture)
+{
+    if (side == m_shown) {
+        setImagePicture(slot, picture);
+        return;
+    }
+    auto &record = m_sides[index(side)].images;
+    if (!validSlot(slot) || !record[size_t(slot)])
+        throw std::out_of_range("no image box in this slot");
+    record[size_t(slot)]->Picture = picture;
+    SetModified();
+}
+
 void CardDocument::restoreTextBox(int slot, const std::optional<TextBox> &box)
 {
     if (!validSlot(slot))
@@ -249,10 +351,10 @@ void CardDocument::restoreTextBox(int slot, const std::optional<TextBox> &box)
         removeTextBox(slot);
         return;
     }
-    const bool added = !m_text[slot];
-    m_text[slot] = *box;
-    m_text[slot]->Tag = slot;
-    m_text[slot]->Visible = true;
+    const bool added = !shown().text[slot];
+    shown().text[slot] = *box;
+    shown().text[slot]->Tag = slot;
+    shown().text[slot]->Visible = true;
     if (added)
         Q_EMIT textBoxAdded(slot);
     else
@@ -267,9 +369,9 @@ void CardDocument::restoreImageBox(int slot, const std::optional<MoveImageRecord
         removeImageBox(slot);
         return;
     }
-    const bool added = !m_images[slot];
-    m_images[slot] = *record;
-    m_images[slot]->Tag = slot;
+    const bool added = !shown().images[slot];
+    shown().images[slot] = *record;
+    shown().images[slot]->Tag = slot;
     if (added)
         Q_EMIT imageBoxAdded(slot);
     else

@@ -1,7 +1,7 @@
 #pragma once
-// The card being designed: 20 text box slots, 20 image box slots, the box the
-// user last worked on, the modified flag, the file name and the print
-// settings. Widgets show the document and change it only through this class;
+// The card being designed: a front and a back, each with 20 text box slots
+// and 20 image box slots; the side shown and edited, the box the user last
+// worked on, the modified flag, the file name and the print settings. Widgets show the document and change it only through this class;
 // the card file, the sheet renderer and the command-line tool read it here.
 #include "card/BoxFont.h"
 #include "card/PrintSettings.h"
@@ -68,12 +68,29 @@ struct BoxRef {
     bool operator!=(const BoxRef &o) const { return !(*this == o); }
 };
 
+// The two sides of a card. The front is what every card has and what a
+// reader of the oldest card files reads; a back exists once a box is on it.
+enum class Side { Front, Back };
+
+// One side's boxes: the slots as the document holds them, a value that can
+// be kept, compared slot by slot and put back whole (undo, join, split).
+struct CardSide {
+    static constexpr int SlotCount = 20;
+    std::array<std::optional<TextBox>, SlotCount> text;
+    std::array<std::optional<MoveImageRecord>, SlotCount> images;
+
+    const TextBox *TextBoxes(int slot) const;          // null for an empty slot
+    const MoveImageRecord *ImageBoxes(int slot) const; // null for an empty slot
+    int textBoxCount() const;
+    int imageBoxCount() const;
+    bool isEmpty() const { return textBoxCount() == 0 && imageBoxCount() == 0; }
+};
 
 class CardDocument : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int SlotCount = 20;
+    static constexpr int SlotCount = CardSide::SlotCount;
 
     explicit CardDocument(QObject *parent = nullptr);
 
@@ -87,6 +104,24 @@ public:
 
     // The font a new text box starts from: the card panel's, then renamed.
     BoxFont newTextBoxFont() const;
+
+    // The box operations below (adding, deleting, the boxes' setters, the
+    // current box and the box signals) work on the side shown.
+    Side shownSide() const { return m_shown; }
+    // Shows the other side: the boxes of the side left are reported removed,
+    // those of the side shown added, then shownSideChanged; the current box
+    // is cleared. Showing the side already shown does nothing.
+    void showSide(Side side);
+    // Either side's boxes, for the renderer, the card file, printing and the
+    // command-line tool.
+    const CardSide &side(Side which) const { return m_sides[index(which)]; }
+    // Whether the card has a back: a box on its back side.
+    bool hasBack() const { return !m_sides[index(Side::Back)].isEmpty(); }
+    // Replaces a side's boxes whole (join, split, undo of removing the back);
+    // the boxes' Tags become their slots. Sets the modified flag.
+    void setSide(Side which, const CardSide &boxes);
+    // Removes every box of the back; the front is shown.
+    void removeBack();
 
     // Slot number of the new box, or −1 (after the full-slots message).
     int AddTextBox();
@@ -109,6 +144,9 @@ public:
     void setImageBounds(int slot, const BoxBounds &bounds);
     void setImagePath(int slot, const QString &path);
     void setImagePicture(int slot, const QImage &picture);
+    // The same on either side (a picture loaded for the back while reading).
+    void setImagePath(Side side, int slot, const QString &path);
+    void setImagePicture(Side side, int slot, const QImage &picture);
 
     // Puts a slot back as it was (empty, or the box as given, shown), for undo
     // and paste: no font-height rule, no modified flag.
@@ -178,8 +216,13 @@ Q_SIGNALS:
     void docFileNameChanged(const QString &name);
     void modifiedChanged(bool modified);
     void currentBoxChanged();
+    void shownSideChanged(Side side);
 
 private:
+    static int index(Side which) { return which == Side::Back ? 1 : 0; }
+    CardSide &shown() { return m_sides[index(m_shown)]; }
+    const CardSide &shown() const { return m_sides[index(m_shown)]; }
+    void reportSide(bool added);
     TextBox &text(int slot);
     bool removeTextBox(int slot);
     bool removeImageBox(int slot);
@@ -188,8 +231,8 @@ private:
 
     MessageSink *m_sink = nullptr;
     std::int32_t m_screenPpi = 96;
-    std::array<std::optional<TextBox>, SlotCount> m_text;
-    std::array<std::optional<MoveImageRecord>, SlotCount> m_images;
+    std::array<CardSide, 2> m_sides;
+    Side m_shown = Side::Front;
     BoxRef m_currentBox;
     QString m_docFileName;
     std::optional<FileFingerprint> m_diskFingerprint;

@@ -8,6 +8,11 @@
 #include <algorithm>
 #include <cstdint>
 
+// How the sheets of a card are printed: its fronts only; fronts and backs,
+// a back page after each front page, for a page turned over its long edge
+// or its short edge; or the backs only (fronts printed before fed in again).
+enum class DuplexMode { OneSided, LongEdge, ShortEdge, BackOnly };
+
 struct PrintSettings {
     PrintSettings() = default;
     PrintSettings(std::uint8_t guide, std::int32_t left, std::int32_t top, const PaperLayout &layout = {})
@@ -22,6 +27,7 @@ struct PrintSettings {
     std::int32_t MarginLeft = 0;   // millimetres
     std::int32_t MarginTop = 0;    // millimetres
     PaperLayout Layout;            // the paper the sheet is printed on
+    DuplexMode Duplex = DuplexMode::OneSided;
 
     static bool marginInRange(std::int64_t mm) { return mm >= MarginMin && mm <= MarginMax; }
     static std::int32_t clampMargin(std::int64_t mm)
@@ -32,7 +38,7 @@ struct PrintSettings {
     bool operator==(const PrintSettings &o) const
     {
         return PrintGuide == o.PrintGuide && MarginLeft == o.MarginLeft && MarginTop == o.MarginTop
-               && Layout == o.Layout;
+               && Layout == o.Layout && Duplex == o.Duplex;
     }
     bool operator!=(const PrintSettings &o) const { return !(*this == o); }
 };

@@ -81,14 +81,14 @@ class CardFileReader
 {
 public:
     CardFileReader(CardDocument &doc, CardLineReader &lines, PictureLoads &pictures)
-        : m_doc(doc), m_lines(lines), m_pictures(pictures)
+        : m_doc(doc), m_lines(&lines), m_pictures(pictures)
     {
     }
 
     void read(bool *isCard)
     {
         TextSearch header(HeaderText);
-        m_lines.readLine([&](const char *bytes, long long size) { header.feed(bytes, size); });
+        m_lines->readLine([&](const char *bytes, long long size) { header.feed(bytes, size); });
         if (!header.found()) {
             information(Msg::badCardFile());
             return;
@@ -96,7 +96,7 @@ public:
         if (isCard)
             *isCard = true;
         readSettings();
-        while (!m_lines.atEnd())
+        while (!m_lines->atEnd())
             examineLine();
     }
 
@@ -107,8 +107,18 @@ private:
     void examineLine()
     {
         ByteSearch mark("#$");
-        const CardLineReader::Head head =
-            m_lines.readLineHead(ExtensionLine::MaxBytes, [&](const char *bytes, long long size) { mark.feed(bytes, size); });
+        const CardLineReader::Head head = readHead(mark);
+        takeLine(head, mark);
+    }
+
+    CardLineReader::Head readHead(ByteSearch &mark)
+    {
+        return m_lines->readLineHead(ExtensionLine::MaxBytes,
+                                     [&](const char *bytes, long long size) { mark.feed(bytes, size); });
+    }
+
+    void takeLine(const CardLineReader::Head &head, const ByteSearch &mark)
+    {
         if (mark.found('#')) {
             const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
             m_owner = slot >= 0 ? Owner::Box : Owner::Nobody;
@@ -129,15 +139,88 @@ private:
             readExtensionLine(*parts, head);
     }
 
+    int lineNumber() const { return m_carrierLine > 0 ? m_carrierLine : m_lines->linesRead(); }
+
+    // A box of the back: the record its line carries, and that box's own
+    // lines after it, read as the front's are, into the back. A value that
+    // is no record is reported and nothing of it is read; so is a second
+    // record in the same line.
+    void readBackBox(const QByteArray &value, const CardLineReader::Head &line, QString (*message)(int, const QString &))
+    {
+        const int number = m_lines->linesRead();
+        const std::optional<QByteArray> record = ExtensionLine::unescape(value);
+        if (!record) {
+            badLine(number, line, message);
+            return;
+        }
+        CardLineReader inner(*record);
+        ByteSearch mark("#$");
+        CardLineReader *const file = m_lines;
+        m_lines = &inner;
+        m_carrierLine = number;
+        const auto restore = [&] {
+            m_lines = file;
+            m_carrierLine = 0;
+            m_owner = Owner::Card;
+            m_doc.showSide(Side::Front);
+        };
+        try {
+            const CardLineReader::Head first = readHead(mark);
+            if (!mark.found('#') && !mark.found('$')) {
+                restore();
+                badLine(number, line, message);
+                return;
+            }
+            m_doc.showSide(Side::Back);
+            try {
+                takeLine(first, mark);
+            } catch (const TaveloError &) {
+                // A record cut short: the rest of the card is still read.
+                if (m_box.isText())
+                    m_doc.DeleteTextBox(m_box.slot);
+                else if (m_box.isImage())
+                    m_doc.DeleteImageBox(m_box.slot);
+                restore();
+                badLine(number, line, message);
+                return;
+            }
+            while (!m_lines->atEnd()) {
+                ByteSearch next("#$");
+                const CardLineReader::Head head = readHead(next);
+                if (next.found('#') || next.found('$')) {
+                    restore();
+                    badLine(number, line, message);
+                    return;
+                }
+                takeLine(head, next);
+            }
+        } catch (...) {
+            restore();
+            throw;
+        }
+        restore();
+    }
+
     // A property line goes to its owner: the card before the first record,
     // else the box of the record before it (none when that record found no
     // free slot). A key this program does not know is kept as it stands.
     void readExtensionLine(const ExtensionLine::Parts &parts, const CardLineReader::Head &head)
     {
         using namespace ExtensionKeys;
-        const int lineNumber = m_lines.linesRead();
+        const int lineNumber = this->lineNumber();
         if (m_owner == Owner::Nobody)
             return;
+        if (m_owner == Owner::Card && m_carrierLine == 0) {
+            for (const CardKey &known : cardKeys()) {
+                if (known.backBox && parts.key == known.key) {
+                    if (head.cut)
+                        badLine(lineNumber, head, known.badMessage);
+                    else
+                        readBackBox(parts.value, head, known.badMessage);
+                    return;
+                }
+            }
+        }
         auto take = [&](const auto &keys, auto apply, auto keep) {
             for (const auto &known : keys) {
                 if (parts.key != known.key)
@@ -153,7 +236,7 @@ private:
         };
         const int slot = m_box.slot;
         if (m_owner == Owner::Card) {
-            take(cardKeys(), [&](const CardKey &k) { return k.read(m_doc, parts.value); },
+            take(cardKeys(), [&](const CardKey &k) { return k.read ? k.read(m_doc, parts.value) : Read::Bad; },
                  [&] { m_doc.keepUnknownCardLine(head.bytes); });
         } else if (m_box.isText()) {
             take(textBoxKeys(), [&](const BoxKey &k) { return k.read(m_doc, slot, parts.value); },
@@ -177,6 +260,7 @@ private:
         PrintSettings settings = m_doc.printSettings();
         // A card without a layout line is printed on the standard sheet.
         settings.Layout = PaperLayout::standard();
+        settings.Duplex = DuplexMode::OneSided;
         settings.PrintGuide = static_cast<std::uint8_t>(static_cast<std::uint32_t>(readNumber()));
         m_doc.setPrintSettings(settings);
         settings.MarginLeft = readNumber();
@@ -260,7 +344,7 @@ private:
     ByteSearch readByteSearch(const char *bytes)
     {
         ByteSearch search(bytes);
-        m_lines.readLine([&](const char *piece, long long size) { search.feed(piece, size); });
+        m_lines->readLine([&](const char *piece, long long size) { search.feed(piece, size); });
         return search;
     }
 
@@ -271,7 +355,7 @@ private:
         const long long bytesShown = (MaxTextShownInMessage + 1) * 2;
         CardIntegerParser parser;
         const CardLineReader::Head head =
-            m_lines.readLineHead(bytesShown, [&](const char *bytes, long long size) { parser.feed(bytes, size); });
+            m_lines->readLineHead(bytesShown, [&](const char *bytes, long long size) { parser.feed(bytes, size); });
         if (const std::optional<std::int32_t> value = parser.value())
             return *value;
         QString text = CodePage932::decode(head.bytes).text;
@@ -286,7 +370,7 @@ private:
     QString readText()
     {
         // Every character takes one or two bytes.
-        CardLineReader::Head head = m_lines.readLineHead(2 * qsizetype(MaxCardTextLength));
+        CardLineReader::Head head = m_lines->readLineHead(2 * qsizetype(MaxCardTextLength));
         if (head.cut)
             head.bytes.truncate(CodePage932::wholeCharacterBytes(head.bytes));
         CodePage932::Decoded decoded = CodePage932::decode(head.bytes);
@@ -315,7 +399,8 @@ private:
     }
 
     CardDocument &m_doc;
-    CardLineReader &m_lines;
+    CardLineReader *m_lines;   // the file, or the record a back line carries
+    int m_carrierLine = 0;     // that back line's number while it is read
     PictureLoads &m_pictures;
     bool m_toldUnreadableText = false;
     bool m_toldCutText = false;

@@ -8,7 +8,9 @@
 #include "base/MessageText.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
+#include "cardfile/CardRecords.h"
 #include "cardfile/ExtensionKeys.h"
+#include "cardfile/ExtensionLine.h"
 #include "files/AtomicFile.h"
 
 namespace {
@@ -32,10 +34,10 @@ struct UnstorableText {
     QString text;
 };
 
-std::optional<UnstorableText> findUnstorableText(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
+std::optional<UnstorableText> findUnstorableText(const CardSide &side, const PicturePathFor &pathFor = nullptr)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const TextBox *box = doc.TextBoxes(slot)) {
+        if (const TextBox *box = side.TextBoxes(slot)) {
             // A caption of any characters is kept whole in its "Caption="
             // line; only half of a surrogate pair is no text at all.
             if (!box->Caption.isValidUtf16())
@@ -45,13 +47,20 @@ std::optional<UnstorableText> findUnstorableText(const CardDocument &doc, const 
         }
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const MoveImageRecord *record = doc.ImageBoxes(slot)) {
+        if (const MoveImageRecord *record = side.ImageBoxes(slot)) {
             const QString path = pathFor ? pathFor(slot) : record->ImagePath;
             if (!storable(path))
                 return UnstorableText{record->PanelName(), path};
         }
     }
     return std::nullopt;
+}
+
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
+{
+    if (std::optional<UnstorableText> front = findUnstorableText(doc.side(Side::Front), pathFor))
+        return front;
+    return findUnstorableText(doc.side(Side::Back));
 }
 
 class CardFileContent
@@ -94,7 +103,36 @@ QByteArray styleField(FontStyles style)
     return field;
 }
 
-// pathFor, when given, names each image box's picture instead of its path.
+void writeTextRecord(CardFileContent &out, const CardDocument &doc, int slot)
+{
+    const TextBox *box = doc.TextBoxes(slot);
+    out.line("#" + QByteArray::number(slot));
+    out.line(captionInRecord(box->Caption));
+    out.lines(box->bounds);
+    out.line(box->Font.name());
+    out.line(box->Font.size(doc.screenPpi()));
+    out.line(box->Font.color());
+    out.line(styleField(box->Font.style()));
+    for (const ExtensionKeys::BoxKey &key : ExtensionKeys::textBoxKeys())
+        out.optionalLine(key.write(doc, slot));
+    for (const QByteArray &line : box->UnknownLines)
+        out.line(line);
+}
+
+// pathFor, when given, names the picture instead of the box's path.
+void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot, const PicturePathFor &pathFor = nullptr)
+{
+    const MoveImageRecord *record = doc.ImageBoxes(slot);
+    out.line("$" + QByteArray::number(slot));
+    out.line(pathFor ? pathFor(slot) : record->ImagePath);
+    out.lines(record->bounds);
+    for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
+        out.optionalLine(key.write(doc, slot));
+    for (const QByteArray &line : record->UnknownLines)
+        out.line(line);
+}
+
+// pathFor, when given, names each front image box's picture instead of its path.
 QByteArray cardFileContent(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
 {
     CardFileContent out;
@@ -108,38 +146,65 @@ QByteArray cardFileContent(const CardDocument &doc, const PicturePathFor &pathFo
         out.optionalLine(key.write(doc));
     for (const QByteArray &line : doc.unknownCardLines())
         out.line(line);
+    // The front's records, wherever the document stands.
+    const BoxesOf front(doc, Side::Front);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const TextBox *box = doc.TextBoxes(slot);
-        if (!box)
-            continue;
-        out.line("#" + QByteArray::number(slot));
-        out.line(captionInRecord(box->Caption));
-        out.lines(box->bounds);
-        out.line(box->Font.name());
-        out.line(box->Font.size(doc.screenPpi()));
-        out.line(box->Font.color());
-        out.line(styleField(box->Font.style()));
-        for (const ExtensionKeys::BoxKey &key : ExtensionKeys::textBoxKeys())
-            out.optionalLine(key.write(doc, slot));
-        for (const QByteArray &line : box->UnknownLines)
-            out.line(line);
+        if (front->TextBoxes(slot))
+            writeTextRecord(out, *front, slot);
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = doc.ImageBoxes(slot);
-        if (!record)
-            continue;
-        out.line("$" + QByteArray::number(slot));
-        out.line(pathFor ? pathFor(slot) : record->ImagePath);
-        out.lines(record->bounds);
-        for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
-            out.optionalLine(key.write(doc, slot));
-        for (const QByteArray &line : record->UnknownLines)
-            out.line(line);
+        if (front->ImageBoxes(slot))
+            writeImageRecord(out, *front, slot, pathFor);
     }
     return out.bytes();
 }
 
 } // namespace
+
+BoxesOf::BoxesOf(const CardDocument &doc, Side side)
+{
+    if (doc.shownSide() == side) {
+        m_doc = &doc;
+        return;
+    }
+    m_copy = std::make_unique<CardDocument>();
+    m_copy->setScreenPpi(doc.screenPpi());
+    m_copy->setPrintSettings(doc.printSettings());
+    m_copy->setSide(Side::Front, doc.side(side));
+    m_doc = m_copy.get();
+}
+
+BoxesOf::~BoxesOf() = default;
+
+namespace CardRecords {
+
+QByteArray backLines(const CardDocument &doc)
+{
+    const BoxesOf back(doc, Side::Back);
+    QByteArray lines;
+    const auto add = [&](const CardFileContent &record) {
+        if (!lines.isEmpty())
+            lines += "\r\n";
+        lines += BackKey + '=' + ExtensionLine::escape(record.bytes());
+    };
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (back->TextBoxes(slot)) {
+            CardFileContent record;
+            writeTextRecord(record, *back, slot);
+            add(record);
+        }
+    }
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (back->ImageBoxes(slot)) {
+            CardFileContent record;
+            writeImageRecord(record, *back, slot);
+            add(record);
+        }
+    }
+    return lines;
+}
+
+} // namespace CardRecords
 
 std::optional<QByteArray> CardFileBytes(const CardDocument &doc)
 {

@@ -10,7 +10,14 @@ bool CardLineReader::fill()
 {
     if (m_ended)
         return false;
-    const long long n = readSome(m_fd, m_buffer.data(), static_cast<long long>(m_buffer.size()));
+    long long n = 0;
+    if (m_fd < 0) {
+        n = std::min<long long>(static_cast<long long>(m_buffer.size()), m_memory.size() - m_memoryPos);
+        std::copy_n(m_memory.constData() + m_memoryPos, n, m_buffer.data());
+        m_memoryPos += n;
+    } else {
+        n = readSome(m_fd, m_buffer.data(), static_cast<long long>(m_buffer.size()));
+    }
     if (n < 0)
         throwIoError(errno);
     m_pos = 0;

@@ -18,6 +18,8 @@ public:
     using Pieces = std::function<void(const char *bytes, long long size)>;
 
     explicit CardLineReader(int fd) : m_fd(fd) {}
+    // Reads lines held in memory (a box record carried in a property line).
+    explicit CardLineReader(const QByteArray &bytes) : m_memory(bytes) {}
 
     bool atEnd();
     // Reads one line and gives it to take in pieces; an empty line gives none.
@@ -45,7 +47,9 @@ private:
     static constexpr char LF = '\n';
     static constexpr char EndOfFile = 26;
 
-    int m_fd;
+    int m_fd = -1;        // −1: the lines come from m_memory
+    QByteArray m_memory;
+    long long m_memoryPos = 0;
     std::array<char, 64 * 1024> m_buffer {};
     long long m_pos = 0;
     long long m_len = 0;

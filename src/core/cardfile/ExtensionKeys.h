@@ -26,6 +26,9 @@ struct CardKey {
     QByteArray (*write)(const CardDocument &doc);
     // The message for a bad line; the reader's common one when null.
     QString (*badMessage)(int lineNumber, const QString &line) = nullptr;
+    // A line whose value, unescaped, is one box's record and the box's own
+    // lines, read by the record reader into the back (read is not used).
+    bool backBox = false;
 };
 
 struct BoxKey {

@@ -30,7 +30,7 @@ void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
     const std::optional<QSize> fitted = m_use.fit ? std::optional<QSize>(m_use.fit(bounds)) : std::nullopt;
     const bool sizeOnly = bool(m_use.sizesOnly);
     const QString cardPath = m_use.cardPath;
-    m_pending.push_back({slot, path, QtConcurrent::run([path, cardPath, fitted, sizeOnly] {
+    m_pending.push_back({m_doc.shownSide(), slot, path, QtConcurrent::run([path, cardPath, fitted, sizeOnly] {
                              Loaded loaded;
                              // Only a path that leads to nothing is looked for
                              // elsewhere: a file that is there and cannot be read
@@ -66,18 +66,18 @@ void PictureLoads::finish()
     for (Pending &p : pending) {
         Loaded loaded = p.result.result();
         if (!loaded.foundPath.isEmpty()) {
-            m_doc.setImagePath(p.slot, loaded.foundPath);
+            m_doc.setImagePath(p.side, p.slot, loaded.foundPath);
             m_found << QDir::toNativeSeparators(loaded.foundPath);
             if (m_use.found)
-                m_use.found(p.slot, p.path, loaded.foundPath);
+                m_use.found(p.side, p.slot, p.path, loaded.foundPath);
         }
         if (!loaded.error.isEmpty()) {
             if (m_sink)
                 m_sink->pictureError(loaded.error, loaded.foundPath.isEmpty() ? p.path : loaded.foundPath);
         } else if (m_use.sizesOnly) {
-            m_use.sizesOnly(p.slot, loaded.size);
+            m_use.sizesOnly(p.side, p.slot, loaded.size);
         } else {
-            m_doc.setImagePicture(p.slot, loaded.picture);
+            m_doc.setImagePicture(p.side, p.slot, loaded.picture);
         }
     }
 }

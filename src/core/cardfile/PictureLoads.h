@@ -21,12 +21,12 @@
 // picture is not kept.
 using PictureFit = std::function<QSize(const BoxBounds &bounds)>;
 
-// The size of the picture loaded for the image box in slot.
-using PictureSizes = std::function<void(int slot, QSize size)>;
+// The size of the picture loaded for the image box in slot of side.
+using PictureSizes = std::function<void(Side side, int slot, QSize size)>;
 
 // A picture that was not where the card said and was loaded from foundPath
 // beside the card instead.
-using PictureFound = std::function<void(int slot, const QString &storedPath, const QString &foundPath)>;
+using PictureFound = std::function<void(Side side, int slot, const QString &storedPath, const QString &foundPath)>;
 
 // What a read keeps of the pictures it loads. By default every picture at
 // full size, as the program's document holds it: a box enlarged later still
@@ -56,7 +56,7 @@ public:
     PictureLoads(const PictureLoads &) = delete;
     PictureLoads &operator=(const PictureLoads &) = delete;
 
-    // Starts loading the picture of the image box in slot.
+    // Starts loading the picture of the image box in slot of the side shown.
     void load(int slot, const QString &path, const BoxBounds &bounds);
     // Waits for every picture started, gives it to its box or tells its message.
     void finish();
@@ -76,6 +76,7 @@ private:
         QString foundPath;   // where it was found beside the card; empty: where the card said
     };
     struct Pending {
+        Side side;
         int slot;
         QString path;
         QFuture<Loaded> result;

@@ -36,12 +36,14 @@ std::int32_t movedBy(std::int32_t value, int delta)
 
 // A command whose change was already made when it is pushed: the stack's
 // first redo does nothing.
+// Undoing or redoing it first shows the side it changed.
 class AppliedCommand : public QUndoCommand
 {
 public:
-    AppliedCommand(CardDocument &doc, const QString &label) : m_doc(doc) { setText(label); }
+    AppliedCommand(CardDocument &doc, const QString &label) : m_doc(doc), m_side(doc.shownSide()) { setText(label); }
     void undo() override
     {
+        m_doc.showSide(m_side);
         apply(false);
         m_doc.SetModified();
     }
@@ -51,13 +53,16 @@ public:
             m_applied = false;
             return;
         }
+        m_doc.showSide(m_side);
         apply(true);
         m_doc.SetModified();
     }
+    Side side() const { return m_side; }
 
 protected:
     virtual void apply(bool forward) = 0;
     CardDocument &m_doc;
+    Side m_side;
 
 private:
     bool m_applied = true;
@@ -69,7 +74,7 @@ private:
 class CardSnapshot
 {
 public:
-    explicit CardSnapshot(const CardDocument &doc)
+    explicit CardSnapshot(const CardDocument &doc) : side(doc.shownSide())
     {
         for (int n = 0; n < CardDocument::SlotCount; ++n) {
             if (const TextBox *box = doc.TextBoxes(n))
@@ -83,6 +88,7 @@ public:
     std::array<std::optional<TextBox>, CardDocument::SlotCount> text;
     std::array<std::optional<MoveImageRecord>, CardDocument::SlotCount> images;
     PrintSettings print;
+    Side side;   // the side the slots are of
 };
 
 namespace {
@@ -155,7 +161,7 @@ private:
 bool SnapshotCommand::mergeWith(const QUndoCommand *other)
 {
     const auto *caption = dynamic_cast<const CaptionCommand *>(other);
-    if (!caption || caption->slot() != m_captionSlot || !m_after.text[m_captionSlot])
+    if (!caption || caption->side() != side() || caption->slot() != m_captionSlot || !m_after.text[m_captionSlot])
         return false;
     m_after.text[m_captionSlot]->Caption = caption->caption();
     m_captionSlot = -1;
@@ -173,7 +179,7 @@ public:
     bool mergeWith(const QUndoCommand *other) override
     {
         const auto *next = static_cast<const KeyMoveCommand *>(other);
-        if (next->m_box != m_box || next->m_key != m_key || next->m_run != m_run)
+        if (next->side() != side() || next->m_box != m_box || next->m_key != m_key || next->m_run != m_run)
             return false;
         m_after = next->m_after;
         return true;
@@ -195,6 +201,31 @@ private:
     int m_run;
     BoxBounds m_before;
     BoxBounds m_after;
+};
+
+// Removing the back: undone, the back comes back and is shown.
+class RemoveBackCommand : public AppliedCommand
+{
+public:
+    RemoveBackCommand(CardDocument &doc, const CardSide &back)
+        : AppliedCommand(doc, Msg::stepRemoveBack()), m_back(back)
+    {
+        m_side = Side::Back;
+    }
+
+protected:
+    void apply(bool forward) override
+    {
+        if (forward) {
+            m_doc.removeBack();
+        } else {
+            m_doc.setSide(Side::Back, m_back);
+            m_doc.showSide(Side::Back);
+        }
+    }
+
+private:
+    CardSide m_back;
 };
 
 } // namespace
@@ -238,6 +269,11 @@ void CardHistory::endStep()
     if (m_depth == 0 || --m_depth > 0)
         return;
     const std::unique_ptr<BoxEditStep> step = std::move(m_open);
+    // A step is made on one side; the side is switched between steps only.
+    if (step->before.side != m_doc.shownSide()) {
+        m_addedText = -1;
+        return;
+    }
     auto command = std::make_unique<SnapshotCommand>(m_doc, step->label, step->before, CardSnapshot(m_doc));
     if (m_addedText >= 0)
         command->takeFirstCaptionOf(m_addedText);
@@ -309,6 +345,15 @@ void CardHistory::setPicture(int slot, const QString &path, const QImage &pictur
     m_doc.setImagePicture(slot, picture);
     m_doc.setImagePath(slot, path);
     endStep();
+}
+
+void CardHistory::removeBack()
+{
+    if (!m_doc.hasBack())
+        return;
+    const CardSide back = m_doc.side(Side::Back);
+    m_doc.removeBack();
+    push(new RemoveBackCommand(m_doc, back));
 }
 
 void CardHistory::setPrintSettings(const PrintSettings &settings)

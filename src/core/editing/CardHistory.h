@@ -2,7 +2,8 @@
 // The undo history of the card. Every change a user makes to the card goes
 // through here and becomes one step of a QUndoStack; undoing a step puts every
 // box it touched back exactly as it was, so the card file written afterwards
-// is the one written before the step.
+// is the one written before the step. A step belongs to the side shown when
+// it was made: undoing or redoing it shows that side again.
 //
 // A step is either one of the operations below or whatever the caller changes
 // on the document between beginStep and endStep (a whole drag, a font chosen
@@ -71,6 +72,8 @@ public:
     void setFont(int slot, const BoxFont &font);
     void setPicture(int slot, const QString &path, const QImage &picture);
     void setPrintSettings(const PrintSettings &settings);
+    // Removes every box of the back, one step; the front is shown.
+    void removeBack();
     // Adds the box at the lowest free slot of its kind, 10 pixels right of and
     // below where it stood; the slot, or −1 after the full-slots message.
     int pasteBox(const ClipBox &box, const QString &label);

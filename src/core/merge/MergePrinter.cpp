@@ -9,6 +9,9 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
+#include <memory>
+#include <vector>
+
 namespace MergePrinter {
 namespace {
 
@@ -49,16 +52,34 @@ std::optional<QString> planProblem(const MergePlan &plan)
     return std::nullopt;
 }
 
-bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
-                QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings)
+// The merged sheets of each side a job prints, in page order.
+std::vector<std::unique_ptr<MergedSheets>> sheetsOfSides(const CardDocument &design, const MergeList &list,
+                                                         const MergePlan &plan, const QPaintDevice &device,
+                                                         SheetOffset offset, const SheetSides &sides)
 {
-    MergedSheets sheets(design, list, plan, device, offset);
-    for (std::int64_t page = 0; page < sheets.pageCount(); ++page) {
-        if (page > 0 && !device.newPage())
-            return false;
-        sheets.drawPage(painter, page);
+    std::vector<std::unique_ptr<MergedSheets>> sheets;
+    for (int face = 0; face < sides.pagesPerCopy(); ++face)
+        sheets.push_back(std::make_unique<MergedSheets>(design, list, plan, device, offset,
+                                                        MergedSheets::DefaultPictureCacheKiB,
+                                                        SheetPrinter::pageFace(device, sides, face)));
+    return sheets;
+}
+
+bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
+                QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides)
+{
+    const auto sheets = sheetsOfSides(design, list, plan, device, offset, sides);
+    bool first = true;
+    for (std::int64_t page = 0; page < plan.pageCount(); ++page) {
+        for (const auto &side : sheets) {
+            if (!first && !device.newPage())
+                return false;
+            first = false;
+            side->drawPage(painter, page);
+        }
     }
-    addWarnings(warnings, sheets);
+    for (const auto &side : sheets)
+        addWarnings(warnings, *side);
     return true;
 }
 
@@ -71,7 +92,7 @@ std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list,
     }
     QStringList found;
     std::optional<QByteArray> bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
-        return printPages(design, list, plan, painter, device, job.offset, &found);
+        return printPages(design, list, plan, painter, device, job.offset, &found, job.sides);
     }, path, error);
     if (bytes && warnings)
         *warnings << found;
@@ -107,20 +128,27 @@ bool writePng(const CardDocument &design, const MergeList &list, const MergePlan
     if (page.isNull())
         return false;
     const QImage blank = page;
-    MergedSheets sheets(design, list, plan, page, job.offset);
-    for (std::int64_t n = 0; n < sheets.pageCount(); ++n) {
-        page = blank;
-        page.detach();
-        {
-            QPainter painter(&page);
-            sheets.drawPage(painter, n);
-        }
-        if (!SheetPrinter::savePngPage(page, SheetPrinter::pngPageName(path, int(n + 1)), error)) {
-            addWarnings(warnings, sheets);
-            return false;
+    const auto sheets = sheetsOfSides(design, list, plan, page, job.offset, job.sides);
+    const auto tellAll = [&] {
+        for (const auto &side : sheets)
+            addWarnings(warnings, *side);
+    };
+    int number = 0;
+    for (std::int64_t n = 0; n < plan.pageCount(); ++n) {
+        for (const auto &side : sheets) {
+            page = blank;
+            page.detach();
+            {
+                QPainter painter(&page);
+                side->drawPage(painter, n);
+            }
+            if (!SheetPrinter::savePngPage(page, SheetPrinter::pngPageName(path, ++number), error)) {
+                tellAll();
+                return false;
+            }
         }
     }
-    addWarnings(warnings, sheets);
+    tellAll();
     return true;
 }
 

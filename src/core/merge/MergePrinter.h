@@ -24,8 +24,10 @@ std::optional<QString> planProblem(const MergePlan &plan);
 // page is the current one; false when the device refused a new page.
 // *warnings gets a message for each merged picture that could not be loaded
 // and each item a row's values left off or cut (MergedSheets::problems).
+// With sides, each page of fronts is followed by the page of backs of the
+// same rows, each back behind its own front.
 bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
-                QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings);
+                QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides = {});
 
 // The job's pages into one PDF at job.dpi (job.copies is not used: the plan
 // holds the copies), replaced only when complete (a device or a pipe is

@@ -39,8 +39,9 @@ QString MergedSheets::PictureWant::key() const
 }
 
 MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan,
-                           const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB)
-    : m_design(design), m_list(list), m_plan(plan), m_device(device), m_offset(offset),
+                           const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB, const SheetFace &face)
+    : m_boxes(design.side(face.side)), m_face{Side::Front, face.turned}, m_list(list), m_plan(plan),
+      m_device(device), m_offset(offset),
       m_layout(device.logicalDpiX(), device.logicalDpiY(), design.screenPpi(), design.MarginLeft(), design.MarginTop(),
                design.printSettings().Layout, offset),
       m_fixedPictures(CardDocument::SlotCount), m_printedSizes(CardDocument::SlotCount), m_pictures(pictureCacheKiB)
@@ -56,7 +57,9 @@ MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, co
             m_fixedPictures[size_t(slot)] = pictureForPrint(record->Picture, m_printedSizes[size_t(slot)]);
     }
     fillScratch(-1);
-    m_frame = std::make_unique<CardSheet>(m_scratch, device, offset);
+    if (m_face.turned)
+        m_layout = m_layout.turnedOver(*m_face.turned);
+    m_frame = std::make_unique<CardSheet>(m_scratch, device, m_face, offset);
 }
 
 MergedSheets::~MergedSheets() = default;
@@ -97,11 +100,11 @@ const CardSheet &MergedSheets::sheetFor(int row)
     std::unique_ptr<CardSheet> &sheet = m_sheets[row];
     if (!sheet) {
         fillScratch(row);
-        sheet = std::make_unique<CardSheet>(m_scratch, m_device, m_offset);
+        sheet = std::make_unique<CardSheet>(m_scratch, m_device, m_face, m_offset);
         // A code the row made that does not print; the design's own codes
         // show on the card as they print.
         for (const CardSheet::UnprintedQr &qr : sheet->unprintedQrCodes()) {
-            const TextBox &design = *m_design.TextBoxes(qr.slot);
+            const TextBox &design = *m_boxes.TextBoxes(qr.slot);
             if (MergeFields::hasFields(design.Caption))
                 tell(row, textBoxName(design),
                      qr.why == CardSheet::QrLeftOut::TooLong ? Msg::mergeQrLeftOut() : Msg::mergeQrTooSmall());
@@ -131,7 +134,7 @@ std::vector<MergedSheets::PictureWant> MergedSheets::picturesOf(int row) const
 {
     std::vector<PictureWant> wants;
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = m_design.ImageBoxes(slot);
+        const MoveImageRecord *record = m_boxes.ImageBoxes(slot);
         if (!record || !MergeFields::hasFields(record->ImagePath))
             continue;
         bool cut = false;
@@ -191,7 +194,7 @@ void MergedSheets::fillScratch(int row)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         std::optional<TextBox> box;
-        if (const TextBox *design = m_design.TextBoxes(slot)) {
+        if (const TextBox *design = m_boxes.TextBoxes(slot)) {
             box = *design;
             bool cut = false;
             box->Caption = filledText(design->Caption, row, &cut);
@@ -202,7 +205,7 @@ void MergedSheets::fillScratch(int row)
         m_scratch.restoreTextBox(slot, box);
 
         std::optional<MoveImageRecord> record;
-        if (const MoveImageRecord *design = m_design.ImageBoxes(slot)) {
+        if (const MoveImageRecord *design = m_boxes.ImageBoxes(slot)) {
             record = *design;
             if (!MergeFields::hasFields(design->ImagePath)) {
                 record->Picture = m_fixedPictures[size_t(slot)];

@@ -36,8 +36,10 @@ public:
     // Merged pictures kept for rows still to come, in kibibytes of pixels.
     static constexpr int DefaultPictureCacheKiB = 256 * 1024;
 
+    // face: the side of the design the cards show, and for a back sheet
+    // how the page is turned (the cells of the same rows stand mirrored).
     MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan, const QPaintDevice &device,
-                 SheetOffset offset = {}, int pictureCacheKiB = DefaultPictureCacheKiB);
+                 SheetOffset offset = {}, int pictureCacheKiB = DefaultPictureCacheKiB, const SheetFace &face = {});
     ~MergedSheets();
     MergedSheets(const MergedSheets &) = delete;
     MergedSheets &operator=(const MergedSheets &) = delete;
@@ -65,7 +67,8 @@ private:
     QString filledText(const QString &text, int row, bool *cut) const;
     void tell(int row, const QString &box, const QString &why);
 
-    const CardDocument &m_design;
+    const CardSide &m_boxes;                // the side of the design printed
+    SheetFace m_face;                       // how m_scratch's front is printed
     const MergeList &m_list;
     MergePlan m_plan;
     const QPaintDevice &m_device;

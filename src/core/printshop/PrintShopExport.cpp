@@ -1,5 +1,7 @@
 #include "printshop/PrintShopExport.h"
 
+#include "cardfile/CardRecords.h"
+
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/FieldText.h"
@@ -33,10 +35,8 @@ void setError(QString *error, const QString &text)
 
 double mmToPixels(double mm) { return mm / 25.4 * Dpi; }
 
-QString sideName(CardSide side) { return side == CardSide::Front ? Msg::printShopFront() : Msg::printShopBack(); }
+QString sideName(Side side) { return side == Side::Front ? Msg::printShopFront() : Msg::printShopBack(); }
 
-// The card a side shows. A card has only its front until it gets a back.
-const CardDocument &sideCard(const CardDocument &doc, CardSide) { return doc; }
 
 // Draws one page: the card's top-left corner at the trim's, clipped to the
 // bleed edge so that nothing reaches the marks.
@@ -65,7 +65,7 @@ PdfxFinish::DocumentInfo documentInfo(const PrintShopJob &job)
     return {job.title, job.created.isValid() ? job.created : QDateTime::currentDateTimeUtc()};
 }
 
-QStringList onSide(CardSide side, const QStringList &problems, bool name)
+QStringList onSide(Side side, const QStringList &problems, bool name)
 {
     if (!name)
         return problems;
@@ -99,26 +99,31 @@ std::optional<QByteArray> finished(const std::optional<QByteArray> &drawn, const
 
 }   // namespace
 
-std::vector<CardSide> sidesOf(const CardDocument &) { return {CardSide::Front}; }
-
-std::optional<std::vector<CardSide>> chosenSides(const CardDocument &doc, SideChoice choice, QString *problem)
+std::vector<Side> sidesOf(const CardDocument &doc)
 {
-    const std::vector<CardSide> has = sidesOf(doc);
-    const auto hasSide = [&has](CardSide side) { return std::find(has.begin(), has.end(), side) != has.end(); };
+    if (doc.hasBack())
+        return {Side::Front, Side::Back};
+    return {Side::Front};
+}
+
+std::optional<std::vector<Side>> chosenSides(const CardDocument &doc, SideChoice choice, QString *problem)
+{
+    const std::vector<Side> has = sidesOf(doc);
+    const auto hasSide = [&has](Side side) { return std::find(has.begin(), has.end(), side) != has.end(); };
     if (choice == SideChoice::Both)
         return has;
-    const CardSide wanted = choice == SideChoice::Front ? CardSide::Front : CardSide::Back;
+    const Side wanted = choice == SideChoice::Front ? Side::Front : Side::Back;
     if (!hasSide(wanted)) {
         setError(problem, Msg::printShopNoBack());
         return std::nullopt;
     }
-    return std::vector<CardSide>{wanted};
+    return std::vector<Side>{wanted};
 }
 
 QStringList preflight(const CardDocument &doc, const PrintShopJob &job)
 {
     QStringList problems;
-    const std::optional<std::vector<CardSide>> sides = chosenSides(doc, job.sides, nullptr);
+    const std::optional<std::vector<Side>> sides = chosenSides(doc, job.sides, nullptr);
     if (!sides)
         return problems;
     const QImage device = [] {
@@ -127,15 +132,15 @@ QStringList preflight(const CardDocument &doc, const PrintShopJob &job)
         metrics.setDotsPerMeterY(int(std::lround(Dpi / 0.0254)));
         return metrics;
     }();
-    for (const CardSide side : *sides)
+    for (const Side side : *sides)
         addOnce(&problems,
-                onSide(side, Preflight::check(sideCard(doc, side), device, Dpi, job.options), sides->size() > 1));
+                onSide(side, Preflight::check(*BoxesOf(doc, side), device, Dpi, job.options), sides->size() > 1));
     return problems;
 }
 
 std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, QStringList *preflight, QString *error)
 {
-    const std::optional<std::vector<CardSide>> sides = chosenSides(doc, job.sides, error);
+    const std::optional<std::vector<Side>> sides = chosenSides(doc, job.sides, error);
     if (!sides)
         return std::nullopt;
     const PrintShopLayout layout(job.options);
@@ -146,7 +151,8 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, 
             for (size_t n = 0; n < sides->size(); ++n) {
                 if (n > 0 && !device.newPage())
                     return false;
-                const CardDocument &card = sideCard(doc, (*sides)[n]);
+                const BoxesOf shown(doc, (*sides)[n]);
+                const CardDocument &card = *shown;
                 addOnce(&problems,
                         onSide((*sides)[n], Preflight::check(card, device, Dpi, job.options), sides->size() > 1));
                 const CardSheet sheet = CardSheet::singleCard(card, device, Dpi, 0);
@@ -163,7 +169,7 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, 
 std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList &list, const std::vector<int> &rows,
                                     const PrintShopJob &job, QStringList *preflight, QString *error)
 {
-    const std::optional<std::vector<CardSide>> sides = chosenSides(design, job.sides, error);
+    const std::optional<std::vector<Side>> sides = chosenSides(design, job.sides, error);
     if (!sides)
         return std::nullopt;
     if (rows.empty()) {
@@ -182,7 +188,7 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
             // Each side's design on a paper of one card at the paper's
             // corner: the merge job draws one row's card a page.
             struct SideJob {
-                CardSide side;
+                Side side;
                 CardDocument card;
                 std::unique_ptr<MergedSheets> sheets;
             };
@@ -190,7 +196,8 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
             for (size_t n = 0; n < sides->size(); ++n) {
                 SideJob &sideJob = sideJobs[n];
                 sideJob.side = (*sides)[n];
-                const CardDocument &card = sideCard(design, sideJob.side);
+                const BoxesOf shown(design, sideJob.side);
+                const CardDocument &card = *shown;
                 sideJob.card.setScreenPpi(card.screenPpi());
                 sideJob.card.setPrintSettings(PrintSettings(
                     0, 0, 0,

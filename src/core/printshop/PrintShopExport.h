@@ -16,7 +16,6 @@
 
 class MergeList;
 
-enum class CardSide { Front, Back };
 enum class SideChoice { Front, Back, Both };
 
 struct PrintShopJob {
@@ -36,10 +35,10 @@ constexpr int Dpi = 600;
 constexpr int MaxPages = 100000;
 
 // The sides the card has, front first.
-std::vector<CardSide> sidesOf(const CardDocument &doc);
+std::vector<Side> sidesOf(const CardDocument &doc);
 // The sides choice gives for doc, or nothing with *problem saying why (the
 // back of a card that has none).
-std::optional<std::vector<CardSide>> chosenSides(const CardDocument &doc, SideChoice choice, QString *problem);
+std::optional<std::vector<Side>> chosenSides(const CardDocument &doc, SideChoice choice, QString *problem);
 
 // The preflight of doc for job, without making the PDF (the dialog's list).
 QStringList preflight(const CardDocument &doc, const PrintShopJob &job);

@@ -201,22 +201,38 @@ std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &k
 
 } // namespace
 
+namespace {
+
+SheetLayout sheetLayout(const CardDocument &doc, const QPaintDevice &device, const SheetFace &face, SheetOffset offset)
+{
+    const SheetLayout layout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(),
+                             doc.MarginTop(), doc.printSettings().Layout, offset);
+    return face.turned ? layout.turnedOver(*face.turned) : layout;
+}
+
+} // namespace
+
 CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset,
                      const PictureHook &pictureHook)
-    : CardSheet(doc, device,
-                SheetLayout(device.logicalDpiX(), device.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(),
-                            doc.MarginTop(), doc.printSettings().Layout, offset),
-                doc.PrintGuide() != 0, pictureHook, {})
+    : CardSheet(doc, device, SheetFace{}, offset, pictureHook)
+{
+}
+
+CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetFace &face, SheetOffset offset,
+                     const PictureHook &pictureHook)
+    : CardSheet(doc.side(face.side), device, sheetLayout(doc, device, face, offset), doc.PrintGuide() != 0,
+                pictureHook, {})
 {
 }
 
 CardSheet CardSheet::singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
                                 std::int32_t origin, const PictureSource &pictureSource)
 {
-    return CardSheet(doc, device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false, {}, pictureSource);
+    return CardSheet(doc.side(doc.shownSide()), device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false,
+                     {}, pictureSource);
 }
 
-CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
+CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
                      const PictureHook &pictureHook, const PictureSource &pictureSource)
     : m_layout(layout), m_guides(guides)
 {

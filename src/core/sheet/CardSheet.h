@@ -25,6 +25,13 @@
 class QPainter;
 class QPaintDevice;
 
+// Which side of the card a sheet prints and, for a back printed behind its
+// fronts, how the page is turned over (none: the cells stand as on a front).
+struct SheetFace {
+    Side side = Side::Front;
+    std::optional<BackSheet> turned;
+};
+
 class CardSheet
 {
 public:
@@ -38,12 +45,16 @@ public:
     // document; offset shifts the whole sheet.
     CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetOffset offset = {},
               const PictureHook &pictureHook = {});
+    // The same for either side of the card (the one above prints the front,
+    // whichever side is shown).
+    CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetFace &face, SheetOffset offset = {},
+              const PictureHook &pictureHook = {});
 
     // A picture as a box shows it printed at size: by default the picture
     // scaled down to it (pictureForPrint); a view may keep what it made.
     using PictureSource = std::function<QImage(const QImage &picture, QSize printedSize)>;
 
-    // One card alone, as every cell of a sheet prints it, at dpi (the
+    // One card alone (the side shown), as every cell of a sheet prints it, at dpi (the
     // device's pixels per inch, in both directions): the card's top-left
     // corner at (origin, origin), no cut guides, no margins. What lies beyond
     // the card edge is drawn too, as on paper. The device gives the font metrics.
@@ -98,7 +109,7 @@ public:
     };
 
 private:
-    CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
+    CardSheet(const CardSide &boxes, const QPaintDevice &device, const SheetLayout &layout, bool guides,
               const PictureHook &pictureHook, const PictureSource &pictureSource);
 
     struct PrintedImage {

@@ -6,6 +6,9 @@
 
 namespace {
 const QString kGroup = QStringLiteral("printerCalibration");
+// The back-side offsets, a group of their own: a front offset set to zero
+// removes its printer's entry, which must not take the back's with it.
+const QString kBackGroup = QStringLiteral("printerBackOffset");
 
 std::int32_t storedTenths(const QVariant &value)
 {
@@ -33,17 +36,40 @@ QString PrinterCalibration::key(const QString &printerName) const
 
 SheetOffset PrinterCalibration::offsetFor(const QString &printerName) const
 {
-    if (printerName.isEmpty())
-        return {};
-    const QString k = key(printerName);
-    return {storedTenths(m_settings->value(k + QStringLiteral("/x"))), storedTenths(m_settings->value(k + QStringLiteral("/y")))};
+    return storedOffset(key(printerName), printerName);
+}
+
+SheetOffset PrinterCalibration::backOffsetFor(const QString &printerName) const
+{
+    return storedOffset(backKey(printerName), printerName);
 }
 
 void PrinterCalibration::setOffset(const QString &printerName, SheetOffset offset)
 {
+    store(key(printerName), printerName, offset);
+}
+
+void PrinterCalibration::setBackOffset(const QString &printerName, SheetOffset offset)
+{
+    store(backKey(printerName), printerName, offset);
+}
+
+QString PrinterCalibration::backKey(const QString &printerName) const
+{
+    return kBackGroup + QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(printerName));
+}
+
+SheetOffset PrinterCalibration::storedOffset(const QString &k, const QString &printerName) const
+{
+    if (printerName.isEmpty())
+        return {};
+    return {storedTenths(m_settings->value(k + QStringLiteral("/x"))), storedTenths(m_settings->value(k + QStringLiteral("/y")))};
+}
+
+void PrinterCalibration::store(const QString &k, const QString &printerName, SheetOffset offset)
+{
     if (printerName.isEmpty())
         return;
-    const QString k = key(printerName);
     const SheetOffset kept{clampTenths(offset.x), clampTenths(offset.y)};
     if (kept == SheetOffset{}) {
         m_settings->remove(k);

@@ -24,10 +24,18 @@ public:
     // printer's entry. A printer without a name keeps nothing.
     void setOffset(const QString &printerName, SheetOffset offset);
 
+    // The back-side offset: added on the back sheets of two-sided jobs only
+    // (a duplex unit lands the back a millimetre or two off), kept the same way.
+    SheetOffset backOffsetFor(const QString &printerName) const;
+    void setBackOffset(const QString &printerName, SheetOffset offset);
+
     static std::int32_t clampTenths(std::int64_t tenths);
 
 private:
     QString key(const QString &printerName) const;
+    QString backKey(const QString &printerName) const;
+    SheetOffset storedOffset(const QString &key, const QString &printerName) const;
+    void store(const QString &key, const QString &printerName, SheetOffset offset);
 
     QSettings m_userSettings;
     QSettings *m_settings;

@@ -40,6 +40,13 @@ std::int32_t toPage(long double sum, std::int32_t sheetOffset)
                                                          : static_cast<std::int32_t>(v);
 }
 
+// A position moved by a turn, kept in 32 bits.
+std::int32_t saturated(std::int64_t v)
+{
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
 constexpr long double CmPerTenthMm = 0.01L;
 
 // A length in tenths of a millimetre as printer pixels, unrounded.
@@ -139,18 +146,76 @@ long double SheetLayout::topMarginTerm() const
     return integerProduct(m_marginTop, m_dpiY) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
 }
 
+SheetLayout SheetLayout::turnedOver(const BackSheet &back) const
+{
+    SheetLayout turned = *this;
+    const bool portrait = back.pagePixels.height() >= back.pagePixels.width();
+    // Turned about the long edge, a portrait page swaps left and right; about
+    // the short edge, top and bottom (a landscape page the other way round).
+    turned.m_mirrorX = (back.turn == SheetTurn::LongEdge) == portrait;
+    turned.m_mirrorY = !turned.m_mirrorX;
+    turned.m_spanX = std::int64_t(back.pagePixels.width()) - 2 * std::int64_t(back.origin.x());
+    turned.m_spanY = std::int64_t(back.pagePixels.height()) - 2 * std::int64_t(back.origin.y());
+    turned.m_offset = {saturated(std::int64_t(m_offset.x) + back.offset.x), saturated(std::int64_t(m_offset.y) + back.offset.y)};
+    return turned;
+}
+
+std::int32_t SheetLayout::cardLeftUnshifted(int column) const
+{
+    return toPage(columnTerm(column) + leftMarginTerm(), m_sheetOffset);
+}
+
+std::int32_t SheetLayout::cardTopUnshifted(int row) const
+{
+    return toPage(rowTerm(row) + topMarginTerm(), m_sheetOffset);
+}
+
+std::int32_t SheetLayout::cardRightUnshifted(int column) const
+{
+    const long double edge = m_paper.isStandard()
+                                 ? columnTerm(std::int64_t(column) + 1)
+                                 : tenthsTerm(m_paper.originX + std::int64_t(column) * m_paper.pitchX
+                                                  + PaperLayout::CardWidthTenths,
+                                              m_dpiX);
+    return toPage(edge + leftMarginTerm(), m_sheetOffset);
+}
+
+std::int32_t SheetLayout::cardBottomUnshifted(int row) const
+{
+    const long double edge = m_paper.isStandard()
+                                 ? rowTerm(std::int64_t(row) + 1)
+                                 : tenthsTerm(m_paper.originY + std::int64_t(row) * m_paper.pitchY
+                                                  + PaperLayout::CardHeightTenths,
+                                              m_dpiY);
+    return toPage(edge + topMarginTerm(), m_sheetOffset);
+}
+
+// The card's unshifted extent [L, R] goes to [span − R, span − L]; its
+// points and its offset move with it.
+std::int64_t SheetLayout::turnX(int column) const
+{
+    return m_mirrorX ? m_spanX - cardRightUnshifted(column) - cardLeftUnshifted(column) : 0;
+}
+
+std::int64_t SheetLayout::turnY(int row) const
+{
+    return m_mirrorY ? m_spanY - cardBottomUnshifted(row) - cardTopUnshifted(row) : 0;
+}
+
 std::int32_t SheetLayout::pageX(int column, std::int64_t px) const
 {
-    return toPage(((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm())
-                      + offsetXTerm(),
-                  m_sheetOffset);
+    const std::int32_t x = toPage(((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm())
+                                      + offsetXTerm(),
+                                  m_sheetOffset);
+    return m_mirrorX ? saturated(turnX(column) + x) : x;
 }
 
 std::int32_t SheetLayout::pageY(int row, std::int64_t py) const
 {
-    return toPage(((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm())
-                      + offsetYTerm(),
-                  m_sheetOffset);
+    const std::int32_t y = toPage(((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm())
+                                      + offsetYTerm(),
+                                  m_sheetOffset);
+    return m_mirrorY ? saturated(turnY(row) + y) : y;
 }
 
 QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t py) const
@@ -160,8 +225,16 @@ QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t
 
 QPoint SheetLayout::crossCentre(int guideColumn, int guideRow) const
 {
-    return QPoint(toPage((m_guideX.at(size_t(guideColumn)) + leftMarginTerm()) + offsetXTerm(), m_sheetOffset),
-                  toPage((m_guideY.at(size_t(guideRow)) + topMarginTerm()) + offsetYTerm(), m_sheetOffset));
+    const long double gx = m_guideX.at(size_t(guideColumn)) + leftMarginTerm();
+    const long double gy = m_guideY.at(size_t(guideRow)) + topMarginTerm();
+    std::int64_t x = toPage(gx + offsetXTerm(), m_sheetOffset);
+    std::int64_t y = toPage(gy + offsetYTerm(), m_sheetOffset);
+    // A cross stands on a line through card edges: mirrored, with the offset.
+    if (m_mirrorX)
+        x += m_spanX - 2 * std::int64_t(toPage(gx, m_sheetOffset));
+    if (m_mirrorY)
+        y += m_spanY - 2 * std::int64_t(toPage(gy, m_sheetOffset));
+    return QPoint(saturated(x), saturated(y));
 }
 
 std::int32_t SheetLayout::cardRightX(int column) const
@@ -171,7 +244,8 @@ std::int32_t SheetLayout::cardRightX(int column) const
                                  : tenthsTerm(m_paper.originX + std::int64_t(column) * m_paper.pitchX
                                                   + PaperLayout::CardWidthTenths,
                                               m_dpiX);
-    return toPage((edge + leftMarginTerm()) + offsetXTerm(), m_sheetOffset);
+    const std::int32_t x = toPage((edge + leftMarginTerm()) + offsetXTerm(), m_sheetOffset);
+    return m_mirrorX ? saturated(turnX(column) + x) : x;
 }
 
 std::int32_t SheetLayout::cardBottomY(int row) const
@@ -181,13 +255,19 @@ std::int32_t SheetLayout::cardBottomY(int row) const
                                  : tenthsTerm(m_paper.originY + std::int64_t(row) * m_paper.pitchY
                                                   + PaperLayout::CardHeightTenths,
                                               m_dpiY);
-    return toPage((edge + topMarginTerm()) + offsetYTerm(), m_sheetOffset);
+    const std::int32_t y = toPage((edge + topMarginTerm()) + offsetYTerm(), m_sheetOffset);
+    return m_mirrorY ? saturated(turnY(row) + y) : y;
 }
 
 QPoint SheetLayout::sheetPoint(std::int64_t tenthsX, std::int64_t tenthsY) const
 {
-    return QPoint(toPage(tenthsTerm(tenthsX, m_dpiX) + offsetXTerm(), m_sheetOffset),
-                  toPage(tenthsTerm(tenthsY, m_dpiY) + offsetYTerm(), m_sheetOffset));
+    std::int64_t x = toPage(tenthsTerm(tenthsX, m_dpiX) + offsetXTerm(), m_sheetOffset);
+    std::int64_t y = toPage(tenthsTerm(tenthsY, m_dpiY) + offsetYTerm(), m_sheetOffset);
+    if (m_mirrorX)
+        x += m_spanX - 2 * std::int64_t(toPage(tenthsTerm(tenthsX, m_dpiX), m_sheetOffset));
+    if (m_mirrorY)
+        y += m_spanY - 2 * std::int64_t(toPage(tenthsTerm(tenthsY, m_dpiY), m_sheetOffset));
+    return QPoint(saturated(x), saturated(y));
 }
 
 long double SheetLayout::cardWidthPixels() const

@@ -12,6 +12,7 @@
 #include "card/PaperLayout.h"
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -24,6 +25,21 @@ struct SheetOffset {
     std::int32_t x = 0;
     std::int32_t y = 0;
     bool operator==(const SheetOffset &o) const { return x == o.x && y == o.y; }
+};
+
+// How a printed sheet is turned over to print its back: about its long edge
+// or about its short edge.
+enum class SheetTurn { LongEdge, ShortEdge };
+
+// A sheet printed on the back of a page of fronts: how the page is turned,
+// the page's size in device pixels, where the painter's origin stands on it
+// (the printable area's corner for the standard sheet on a printer, else
+// the paper's corner) and the back-side offset, added to the sheet's own.
+struct BackSheet {
+    SheetTurn turn = SheetTurn::LongEdge;
+    QSize pagePixels;
+    QPoint origin;
+    SheetOffset offset;
 };
 
 class SheetLayout
@@ -44,6 +60,14 @@ public:
     // below the page's corner: every card point lands where it lands in a
     // cell of any sheet at that density, less the cell's origin.
     static SheetLayout singleCard(std::int32_t dpi, std::int32_t screenPpi, std::int32_t originPixels);
+
+    // The same sheet for the back of the page: every card stands where the
+    // back of its front lands once the page is turned over (for a portrait
+    // page turned about its long edge, a card whose front stands at x stands
+    // at page width − x − card width), and so do the cut guides. Nothing
+    // within a card is mirrored: the whole card moves.
+    SheetLayout turnedOver(const BackSheet &back) const;
+    bool isTurnedOver() const { return m_mirrorX || m_mirrorY; }
 
     std::int32_t dpiX() const { return m_dpiX; }
     std::int32_t dpiY() const { return m_dpiY; }
@@ -107,6 +131,16 @@ public:
     QString fitCaption(const QString &caption, std::int32_t left, const TextWidth &width) const;
 
 private:
+    // Where a card's near and far edges stand before any offset.
+    std::int32_t cardLeftUnshifted(int column) const;
+    std::int32_t cardTopUnshifted(int row) const;
+    std::int32_t cardRightUnshifted(int column) const;
+    std::int32_t cardBottomUnshifted(int row) const;
+    // What a turned-over sheet adds to a front position of a card in that
+    // column or row; 0 when that direction is not mirrored.
+    std::int64_t turnX(int column) const;
+    std::int64_t turnY(int row) const;
+
     std::int32_t m_dpiX;
     std::int32_t m_dpiY;
     std::int32_t m_screenPpi;
@@ -118,4 +152,9 @@ private:
     // The cut-guide lines: cell terms, left to right and top to bottom.
     std::vector<long double> m_guideX;
     std::vector<long double> m_guideY;
+    // A back sheet: the direction mirrored and the extent it is mirrored across.
+    bool m_mirrorX = false;
+    bool m_mirrorY = false;
+    std::int64_t m_spanX = 0;
+    std::int64_t m_spanY = 0;
 };

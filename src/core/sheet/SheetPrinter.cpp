@@ -14,12 +14,65 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPageLayout>
 #include <QPdfWriter>
 
 #include <cmath>
 #include <optional>
+#include <vector>
+
+SheetSides SheetSides::of(DuplexMode mode, SheetOffset backOffset)
+{
+    SheetSides sides;
+    sides.front = mode != DuplexMode::BackOnly;
+    sides.back = mode != DuplexMode::OneSided;
+    sides.turn = mode == DuplexMode::ShortEdge ? SheetTurn::ShortEdge : SheetTurn::LongEdge;
+    sides.backOffset = backOffset;
+    return sides;
+}
 
 namespace SheetPrinter {
+
+BackSheet backSheetOn(const QPaintDevice &device, const SheetSides &sides)
+{
+    BackSheet back{sides.turn, QSize(device.width(), device.height()), QPoint(), sides.backOffset};
+    // A printer draws from its printable area's corner (unless it prints its
+    // full page): the back's mirror stands at the middle of the paper.
+    if (const auto *paged = dynamic_cast<const QPagedPaintDevice *>(&device)) {
+        const QPageLayout page = paged->pageLayout();
+        const int dpi = device.logicalDpiX();
+        const QRect full = page.fullRectPixels(dpi);
+        const QRect painted = page.paintRectPixels(dpi);
+        if (full.isValid()) {
+            back.pagePixels = full.size();
+            back.origin = painted.topLeft() - full.topLeft();
+        }
+    }
+    return back;
+}
+
+SheetFace pageFace(const QPaintDevice &device, const SheetSides &sides, int page)
+{
+    const bool back = !sides.front || (sides.back && page % 2 == 1);
+    if (!back)
+        return {};
+    return {Side::Back, backSheetOn(device, sides)};
+}
+
+std::optional<SheetSides> sidesFor(const CardDocument &doc, const SheetSides &asked, QString *problem)
+{
+    if (doc.hasBack() || !asked.back)
+        return asked;
+    if (!asked.front) {
+        if (problem)
+            *problem = Msg::noBackToPrint();
+        return std::nullopt;
+    }
+    SheetSides frontOnly = asked;
+    frontOnly.back = false;
+    return frontOnly;
+}
+
 namespace {
 
 // A PNG page is drawn in memory first; keep it to what a machine can hold
@@ -80,19 +133,20 @@ namespace {
 std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job, int copies, QString *error, const QString &path)
 {
     return pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
-        return printSheets(doc, painter, device, copies, job.offset);
+        return printSheets(doc, painter, device, copies, job.offset, job.sides);
     }, path, error);
 }
 
-// The job drawn once with stand-ins for its pictures, which are compressed
-// on every core meanwhile and put in afterwards, the page repeated for the
-// copies. Nothing when that cannot be done: the job is then drawn as it is.
-std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJob &job)
+// One face of the job drawn once with stand-ins for its pictures, which are
+// compressed on every core meanwhile and put in afterwards, the page
+// repeated pages times. Nothing when that cannot be done: the job is then
+// drawn as it is.
+std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJob &job, int face, int pages)
 {
     std::optional<PdfPictureStreams> pictures;
     const std::optional<QByteArray> drawn = pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
         // The compression starts before the captions are laid out.
-        const CardSheet sheet(doc, device, job.offset, [&](std::vector<QImage> &printed) {
+        const CardSheet sheet(doc, device, pageFace(device, job.sides, face), job.offset, [&](std::vector<QImage> &printed) {
             pictures.emplace(printed);
             printed = pictures->drawn();
         });
@@ -101,18 +155,46 @@ std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJo
     }, QString(), nullptr);
     if (!drawn || !pictures)
         return std::nullopt;
-    return SheetPrinterPdfPages::finishedSheet(*drawn, job.copies, *pictures);
+    return SheetPrinterPdfPages::finishedSheet(*drawn, pages, *pictures);
+}
+
+// A two-sided job: the front and the back sheet each made once as above,
+// then their pages alternated for the copies.
+std::optional<QByteArray> twoSidedPdf(const CardDocument &doc, const SheetJob &job)
+{
+    const std::optional<QByteArray> front = pdfWithStandIns(doc, job, 0, 1);
+    const std::optional<QByteArray> back = front ? pdfWithStandIns(doc, job, 1, 1) : std::nullopt;
+    if (!back)
+        return std::nullopt;
+    return SheetPrinterPdfPages::alternated(*front, *back, job.copies);
 }
 
 } // namespace
 
 bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset)
 {
-    const CardSheet sheet(doc, device, offset);
-    for (int page = 0; page < copies; ++page) {
-        if (page > 0 && !device.newPage())
-            return false;
-        sheet.draw(painter);
+    return printSheets(doc, painter, device, copies, offset, SheetSides());
+}
+
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset,
+                 const SheetSides &sides)
+{
+    std::optional<CardSheet> front;
+    std::optional<CardSheet> back;
+    if (sides.front)
+        front.emplace(doc, device, pageFace(device, sides, 0), offset);
+    if (sides.back)
+        back.emplace(doc, device, pageFace(device, sides, 1), offset);
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (const std::optional<CardSheet> *sheet : {&front, &back}) {
+            if (!*sheet)
+                continue;
+            if (!first && !device.newPage())
+                return false;
+            first = false;
+            (*sheet)->draw(painter);
+        }
     }
     return true;
 }
@@ -126,6 +208,8 @@ std::optional<QString> pageProblem(const CardDocument &doc, const SheetJob &job)
 std::optional<QString> fileJobProblem(const CardDocument &doc, const SheetJob &job)
 {
     if (job.copies < 1)
+        return Msg::noCopies();
+    if (!job.sides.front && !job.sides.back)
         return Msg::noCopies();
     return pageProblem(doc, job);
 }
@@ -170,9 +254,14 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const SheetJob &job, cons
         setError(error, *problem);
         return std::nullopt;
     }
+    if (job.sides.twoSided()) {
+        if (std::optional<QByteArray> bytes = twoSidedPdf(doc, job))
+            return bytes;
+        return drawnPdf(doc, job, job.copies, error, path);
+    }
     // Every page is the same sheet: draw it once and let the other pages
     // show it too. Only a PDF that cannot be read back is drawn in full.
-    std::optional<QByteArray> bytes = pdfWithStandIns(doc, job);
+    std::optional<QByteArray> bytes = pdfWithStandIns(doc, job, 0, job.copies);
     if (!bytes) {
         bytes = drawnPdf(doc, job, 1, error, path);
         if (bytes && job.copies > 1) {
@@ -189,21 +278,28 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
         setError(error, *problem);
         return false;
     }
-    QImage page = blankPngPage(job, error);
-    if (page.isNull())
-        return false;
-    {
-        QPainter painter(&page);
-        CardSheet(doc, page, job.offset).draw(painter);
-    }
-
-    // Every page is the same sheet: encode it once, write it copies times.
-    QByteArray png;
-    if (!encodePng(page, png, path, error))
-        return false;
-    for (int n = 1; n <= job.copies; ++n) {
-        if (!saveFile(pngPageName(path, n), png, error, Streams::Refused))
+    // Every page of a face is the same sheet: encode it once, write it for
+    // every copy, in page order.
+    std::vector<QByteArray> faces;
+    for (int face = 0; face < job.sides.pagesPerCopy(); ++face) {
+        QImage page = blankPngPage(job, error);
+        if (page.isNull())
             return false;
+        {
+            QPainter painter(&page);
+            CardSheet(doc, page, pageFace(page, job.sides, face), job.offset).draw(painter);
+        }
+        QByteArray png;
+        if (!encodePng(page, png, path, error))
+            return false;
+        faces.push_back(std::move(png));
+    }
+    int number = 0;
+    for (int n = 1; n <= job.copies; ++n) {
+        for (const QByteArray &png : faces) {
+            if (!saveFile(pngPageName(path, ++number), png, error, Streams::Refused))
+                return false;
+        }
     }
     return true;
 }

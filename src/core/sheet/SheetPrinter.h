@@ -1,6 +1,8 @@
 #pragma once
 // Print jobs of the card sheet: one sheet per page, as many pages as copies,
 // on a printer, into a PDF file or into PNG files.
+#include "card/PrintSettings.h"
+#include "sheet/CardSheet.h"
 #include "sheet/SheetLayout.h"
 
 #include <QPageSize>
@@ -16,11 +18,31 @@ class CardDocument;
 class QPagedPaintDevice;
 class QPainter;
 
+// The sides a job prints: a page of fronts, then (for both) the page of
+// backs behind it, for every copy. Back pages are turned over as turn says
+// and shifted by backOffset besides the job's offset.
+struct SheetSides {
+    bool front = true;
+    bool back = false;
+    SheetTurn turn = SheetTurn::LongEdge;
+    SheetOffset backOffset;
+
+    static SheetSides of(DuplexMode mode, SheetOffset backOffset = {});
+    bool twoSided() const { return front && back; }
+    // The pages of one copy.
+    int pagesPerCopy() const { return int(front) + int(back); }
+    bool operator==(const SheetSides &o) const
+    {
+        return front == o.front && back == o.back && turn == o.turn && backOffset == o.backOffset;
+    }
+};
+
 struct SheetJob {
     int copies = 1;
     int dpi = 600;   // files only; a printer has its own
     QPageSize pageSize = QPageSize(QPageSize::A4);
     SheetOffset offset;   // shifts the whole sheet
+    SheetSides sides = {};   // the fronts only unless the job says otherwise
 };
 
 namespace SheetPrinter {
@@ -33,6 +55,21 @@ namespace SheetPrinter {
 // the painter's origin must be there (a printer printing its full page).
 bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies,
                  SheetOffset offset = {});
+// The same for the sides given: copies × sides.pagesPerCopy() pages.
+bool printSheets(const CardDocument &doc, QPainter &painter, QPagedPaintDevice &device, int copies, SheetOffset offset,
+                 const SheetSides &sides);
+
+// How a back page is turned over on device (its page, and where the
+// painter's origin stands on it), for a job of sides.
+BackSheet backSheetOn(const QPaintDevice &device, const SheetSides &sides);
+
+// The face of the card a page of the job prints: page 0 is the first.
+SheetFace pageFace(const QPaintDevice &device, const SheetSides &sides, int page);
+
+// The sides a job prints of doc: a card without a back prints its fronts
+// only; nothing (with *problem set) when only backs are asked for and the
+// card has none.
+std::optional<SheetSides> sidesFor(const CardDocument &doc, const SheetSides &asked, QString *problem);
 
 // Why the document's layout cannot be printed on a paper of pageMm, or
 // nothing when it can.
@@ -40,7 +77,7 @@ std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &page
 
 // Both file jobs need at least one copy; fewer is reported as a failure.
 
-// Writes job.copies pages to a PDF file at job.dpi, the page's top-left
+// Writes job.copies pages (times the job's sides) to a PDF file at job.dpi, the page's top-left
 // corner as origin. The file is replaced only when complete; a device or a
 // pipe is written to as a stream (AtomicFile::write). On failure *error says
 // why and false is returned.
@@ -48,8 +85,8 @@ bool writePdf(const CardDocument &doc, const SheetJob &job, const QString &path,
 // The bytes writePdf writes; nothing, with *error naming path, on failure.
 std::optional<QByteArray> pdf(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);
 
-// Writes job.copies PNG files at job.dpi on a white page: "card.png" gives
-// "card-1.png", "card-2.png", … each a regular file (never a device or a
+// Writes job.copies PNG files (times the job's sides, in page order) at
+// job.dpi on a white page: "card.png" gives "card-1.png", "card-2.png", … each a regular file (never a device or a
 // pipe). On failure *error says why and false is returned; the pages written
 // before stay.
 bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path, QString *error);

@@ -57,7 +57,53 @@ std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPicture
     }
 }
 
+QByteArray writtenToMemory(QPDF &document, qsizetype expected)
+{
+    QByteArray written;
+    written.reserve(expected);
+    Pl_Function output("sheet", nullptr, [&written](const unsigned char *data, size_t length) {
+        written.append(reinterpret_cast<const char *>(data), qsizetype(length));
+    });
+    QPDFWriter writer(document);
+    writer.setOutputPipeline(&output);
+    writer.setStreamDataMode(qpdf_s_preserve);
+    writer.write();
+    return written;
+}
+
 } // namespace
+
+std::optional<QByteArray> alternated(const QByteArray &front, const QByteArray &back, int copies)
+{
+    if (copies < 1 || copies > MaxPages / 2)
+        return std::nullopt;
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.setAttemptRecovery(false);
+        document.processMemoryFile("front", front.constData(), size_t(front.size()));
+        QPDF backDocument;
+        backDocument.setSuppressWarnings(true);
+        backDocument.setAttemptRecovery(false);
+        backDocument.processMemoryFile("back", back.constData(), size_t(back.size()));
+        QPDFPageDocumentHelper pageTree(document);
+        const std::vector<QPDFPageObjectHelper> frontPages = pageTree.getAllPages();
+        const std::vector<QPDFPageObjectHelper> backPages = QPDFPageDocumentHelper(backDocument).getAllPages();
+        if (frontPages.size() != 1 || backPages.size() != 1)
+            return std::nullopt;
+        // The back's page comes in with everything it refers to; further
+        // copies of either page share their content and resources.
+        pageTree.addPage(backPages.front(), false);
+        const QPDFPageObjectHelper backPage = pageTree.getAllPages().back();
+        for (int n = 1; n < copies; ++n) {
+            pageTree.addPage(frontPages.front(), false);
+            pageTree.addPage(backPage, false);
+        }
+        return writtenToMemory(document, front.size() + back.size() + qsizetype(2) * copies * PageObjectBytes);
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
 
 std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
 {

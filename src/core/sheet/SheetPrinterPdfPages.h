@@ -19,4 +19,8 @@ std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages);
 // page was drawn with. Nothing also when a stand-in is missing.
 std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures);
 
+// A two-sided job: the front's only page, then the back's, copies times.
+// Nothing when either PDF cannot be read or has more than one page.
+std::optional<QByteArray> alternated(const QByteArray &front, const QByteArray &back, int copies);
+
 } // namespace SheetPrinterPdfPages

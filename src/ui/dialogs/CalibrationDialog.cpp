@@ -62,13 +62,20 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibr
     label(Msg::calibrationOffsetY(), 16, 76);
     OffsetY = offsetField(this, "CalibrationOffsetY", 72);
     label(Msg::calibrationDown(), 192, 76);
+    // The back's own shift, right and down, beside each other.
+    label(Msg::backOffsetLabel(), 16, 108);
+    BackOffsetX = offsetField(this, "CalibrationBackOffsetX", 104);
+    BackOffsetY = offsetField(this, "CalibrationBackOffsetY", 104);
+    BackOffsetY->move(192, 104);
+    BackOffsetX->setToolTip(Msg::calibrationRight());
+    BackOffsetY->setToolTip(Msg::calibrationDown());
     Help = new QLabel(printers.isEmpty() ? Msg::calibrationNoPrinter() : Msg::calibrationHelp(), this);
     Help->setObjectName(QStringLiteral("CalibrationHelp"));
     Help->setWordWrap(true);
     Help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The explanation is shown whole, in whatever font the system gives it;
     // the button and the dialog's height follow it.
-    constexpr int helpTop = 104, helpWidth = 368;
+    constexpr int helpTop = 136, helpWidth = 368;
     const int helpHeight = std::max(60, Help->heightForWidth(helpWidth));
     Help->setGeometry(16, helpTop, helpWidth, helpHeight);
     const int buttonTop = helpTop + helpHeight + 8;
@@ -87,7 +94,7 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibr
     CancelBtn->setAutoDefault(false);
 
     const bool anyPrinter = !printers.isEmpty();
-    for (QWidget *w : std::initializer_list<QWidget *>{Printer, OffsetX, OffsetY, PrintPageBtn})
+    for (QWidget *w : std::initializer_list<QWidget *>{Printer, OffsetX, OffsetY, BackOffsetX, BackOffsetY, PrintPageBtn})
         w->setEnabled(anyPrinter);
     if (printers.contains(currentPrinter))
         Printer->setCurrentText(currentPrinter);
@@ -113,6 +120,11 @@ SheetOffset CalibrationDialog::shownOffset() const
     return {tenths(OffsetX), tenths(OffsetY)};
 }
 
+SheetOffset CalibrationDialog::shownBackOffset() const
+{
+    return {tenths(BackOffsetX), tenths(BackOffsetY)};
+}
+
 // A printer shows what was typed for it in this dialog, else what is stored.
 void CalibrationDialog::showPrinter(const QString &printer)
 {
@@ -120,12 +132,17 @@ void CalibrationDialog::showPrinter(const QString &printer)
     const SheetOffset offset = m_edited.value(printer, m_calibration.offsetFor(printer));
     OffsetX->setValue(offset.x / 10.0);
     OffsetY->setValue(offset.y / 10.0);
+    const SheetOffset back = m_editedBack.value(printer, m_calibration.backOffsetFor(printer));
+    BackOffsetX->setValue(back.x / 10.0);
+    BackOffsetY->setValue(back.y / 10.0);
 }
 
 void CalibrationDialog::keepShown()
 {
-    if (!m_shown.isEmpty())
-        m_edited.insert(m_shown, shownOffset());
+    if (m_shown.isEmpty())
+        return;
+    m_edited.insert(m_shown, shownOffset());
+    m_editedBack.insert(m_shown, shownBackOffset());
 }
 
 void CalibrationDialog::store()
@@ -133,6 +150,8 @@ void CalibrationDialog::store()
     keepShown();
     for (auto it = m_edited.cbegin(); it != m_edited.cend(); ++it)
         m_calibration.setOffset(it.key(), it.value());
+    for (auto it = m_editedBack.cbegin(); it != m_editedBack.cend(); ++it)
+        m_calibration.setBackOffset(it.key(), it.value());
 }
 
 void printCalibrationPage(const CardDocument &doc, const QString &printerName, SheetOffset offset)

@@ -29,6 +29,9 @@ public:
     QComboBox *Printer = nullptr;
     QDoubleSpinBox *OffsetX = nullptr;
     QDoubleSpinBox *OffsetY = nullptr;
+    // The back-side offset, added to back sheets only (right, down).
+    QDoubleSpinBox *BackOffsetX = nullptr;
+    QDoubleSpinBox *BackOffsetY = nullptr;
     QLabel *Help = nullptr;
     QPushButton *PrintPageBtn = nullptr;
     QPushButton *OKBtn = nullptr;
@@ -36,6 +39,7 @@ public:
 
     // The offset the fields show, in tenths.
     SheetOffset shownOffset() const;
+    SheetOffset shownBackOffset() const;
 
 private:
     void showPrinter(const QString &printer);
@@ -45,6 +49,7 @@ private:
     PrinterCalibration &m_calibration;
     PagePrinter m_printPage;
     QMap<QString, SheetOffset> m_edited;   // by printer, not yet stored
+    QMap<QString, SheetOffset> m_editedBack;
     QString m_shown;
 };
 

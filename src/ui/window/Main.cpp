@@ -21,6 +21,7 @@
 #include "window/PrintOp.h"
 #include "window/PrintShopDialog.h"
 #include "window/QrActions.h"
+#include "window/SideActions.h"
 #include "window/ViewActions.h"
 
 #include <QAction>
@@ -81,6 +82,7 @@ TForm1::TForm1(int screenPpi, QWidget *parent) : QMainWindow(parent)
     setAcceptDrops(true);
     connectDocument();
     View = new ViewActions(*this, m_helpMenu);
+    Sides = new SideActions(*this);
     m_recovery = std::make_unique<RecoverySession>();
     m_autosave = std::make_unique<CardAutosave>(m_doc, &m_history.stack(), *m_recovery);
     FormCreate();
@@ -272,7 +274,9 @@ void TForm1::connectDocument()
 
 void TForm1::updateTitle()
 {
-    setWindowTitle(Msg::titlePrefix() + m_doc.DocFileName());
+    // The back shown is said after the file's name.
+    setWindowTitle(Msg::titlePrefix() + m_doc.DocFileName()
+                   + (m_doc.shownSide() == Side::Back ? Msg::backShownSuffix() : QString()));
 }
 
 TMovePanel *TForm1::textPanel(int slot) const

@@ -34,6 +34,7 @@ class TAboutBox;
 class TImage;
 class TMovePanel;
 class TPrintSet;
+class SideActions;
 class ViewActions;
 class ViewScale;
 
@@ -66,6 +67,7 @@ public:
     QMenu *PopupMenu2 = nullptr;
     EditActions *Edit = nullptr;   // undo, redo, the clipboard and the arrow keys
     ViewActions *View = nullptr;   // the print view and zoom
+    SideActions *Sides = nullptr;  // the front and the back
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;
     QAction *MenuCalibration = nullptr;   // after MenuPrintOption
@@ -166,6 +168,8 @@ public:
     // Closes the inline editor; an open edit is committed first.
     void closeEditor();
     bool editorOpen() const;
+    // The file's name, and which side is shown when it is the back.
+    void updateTitle();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -196,7 +200,6 @@ private:
     void followCardFile();
     // Shows the Open command's message for a file that is not there.
     void reportMissingCard(const QString &path);
-    void updateTitle();
     int askSaveQuestion();
     void showBoxMenu(QMenu *menu);  // a box's context menu, just up-left of the pointer
     int currentTextSlot() const;    // CurrentBox as a text box, or an error

@@ -1,10 +1,12 @@
 // Printing: the print settings dialog, the preview and the print command.
 #include "window/Main.h"
 
+#include "base/MessageSink.h"
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "dialogs/CalibrationDialog.h"
 #include "dialogs/PrinterChoice.h"
+#include "sheet/PrinterCalibration.h"
 #include "sheet/SheetPrinter.h"
 #include "window/PrintOp.h"
 
@@ -36,7 +38,9 @@ void TForm1::MenuPrintPreviewClick()
     QPrintPreviewDialog preview(&printer, this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) {
         QPainter painter(p);
-        SheetPrinter::printSheets(m_doc, painter, *p, 1);
+        const std::optional<SheetSides> sides =
+            SheetPrinter::sidesFor(m_doc, SheetSides::of(m_doc.printSettings().Duplex), nullptr);
+        SheetPrinter::printSheets(m_doc, painter, *p, 1, {}, sides.value_or(SheetSides()));
     });
     preview.exec();
 }
@@ -55,6 +59,19 @@ void TForm1::printSheets(QPrinter &printer, int copies)
     printer.setCopyCount(1);
     if (copies <= 0)
         return;
+    // The card's duplex setting; the back offset is the printer's.
+    QString problem;
+    const std::optional<SheetSides> sides = SheetPrinter::sidesFor(
+        m_doc, SheetSides::of(m_doc.printSettings().Duplex, PrinterCalibration().backOffsetFor(printer.printerName())),
+        &problem);
+    if (!sides) {
+        if (MessageSink *sink = m_doc.messageSink())
+            sink->information(problem, MsgButton::Ok);
+        return;
+    }
+    printer.setDuplex(!sides->twoSided()                       ? QPrinter::DuplexNone
+                      : sides->turn == SheetTurn::ShortEdge ? QPrinter::DuplexShortSide
+                                                            : QPrinter::DuplexLongSide);
     const SheetOffset offset = readyPrinterFor(m_doc, printer);
     // The window takes no input while the job runs, so the card stays as it
     // was when the job began.
@@ -64,6 +81,6 @@ void TForm1::printSheets(QPrinter &printer, int copies)
         ~Reenable() { w->setEnabled(true); }
     } reenable{this};
     runPrinterJob(printer, [&](QPainter &painter) {
-        return SheetPrinter::printSheets(m_doc, painter, printer, copies, offset);
+        return SheetPrinter::printSheets(m_doc, painter, printer, copies, offset, *sides);
     });
 }

@@ -17,13 +17,17 @@
 
 #include <algorithm>
 
+namespace {
+constexpr int DuplexRowHeight = 30;
+}
+
 TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindow)
 {
     setObjectName(QStringLiteral("PrintSet"));
     setWindowTitle(Msg::printSetCaption());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
     // The paper choice lies below the margin controls: the dialog grows downward.
-    setFixedSize(378, 176 + PaperLayoutBox::BoxHeight + 8);
+    setFixedSize(378, 176 + PaperLayoutBox::BoxHeight + 8 + DuplexRowHeight);
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);
     setFont(f);
@@ -75,6 +79,14 @@ TPrintSet::TPrintSet(TForm1 *mainWindow) : QDialog(mainWindow), m_main(mainWindo
     PaperBox = new PaperLayoutBox(this);
     PaperBox->setGeometry(8, 176, 362, PaperLayoutBox::BoxHeight);
     setTabOrder(CheckBoxGuide, PaperBox->Choice);
+    // Two-sided printing, under the paper it is printed on.
+    const int duplexTop = 176 + PaperLayoutBox::BoxHeight + 8;
+    label("DuplexLabel", Msg::duplexGroup(), 16, duplexTop + 4, 100)->adjustSize();
+    DuplexBox = new QComboBox(this);
+    DuplexBox->setObjectName(QStringLiteral("DuplexBox"));
+    DuplexBox->setGeometry(136, duplexTop, 150, 22);
+    DuplexBox->addItems({Msg::duplexOneSided(), Msg::duplexLongEdge(), Msg::duplexShortEdge(), Msg::duplexBackOnly()});
+    setTabOrder(PaperBox->Choice, DuplexBox);
 
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         if (!paperAccepted())
@@ -108,6 +120,7 @@ void TPrintSet::FormActivate()
     SpinEditTop->setValue(s.MarginTop);
     CheckBoxGuide->setChecked(s.PrintGuide != 0);
     PaperBox->setPaperLayout(s.Layout);
+    DuplexBox->setCurrentIndex(int(s.Duplex));
 }
 
 bool TPrintSet::paperAccepted()
@@ -129,5 +142,6 @@ void TPrintSet::OKBtnClick()
     s.MarginTop = PrintSettings::clampMargin(SpinEditTop->value());
     s.PrintGuide = CheckBoxGuide->isChecked() ? 1 : 0;
     s.Layout = PaperBox->paperLayout();
+    s.Duplex = DuplexMode(std::clamp(DuplexBox->currentIndex(), 0, int(DuplexMode::BackOnly)));
     m_main->history().setPrintSettings(s);
 }

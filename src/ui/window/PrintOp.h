@@ -14,6 +14,8 @@ class PaperLayoutBox;
 class TForm1;
 class TSpinEdit;
 
+class QComboBox;
+
 class TPrintSet : public QDialog
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ public:
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
     PaperLayoutBox *PaperBox = nullptr;   // below the controls above
+    QComboBox *DuplexBox = nullptr;       // 片面, 両面 長辺とじ, 両面 短辺とじ, 裏面のみ; below the paper
 
     void FormActivate();
     void OKBtnClick();

@@ -59,6 +59,23 @@ private Q_SLOTS:
         QVERIFY(settings.allKeys().isEmpty());
     }
 
+    // The back-side offset is kept beside the front's: clearing one leaves
+    // the other, and it is brought into range as the front's is.
+    void backOffsetKeptApart()
+    {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        PrinterCalibration calibration(&settings);
+        const QString printer = QStringLiteral("office/duplex");
+        calibration.setOffset(printer, {5, -5});
+        calibration.setBackOffset(printer, {12, 999});
+        calibration.setOffset(printer, {});
+        QCOMPARE(calibration.offsetFor(printer), SheetOffset{});
+        QCOMPARE(PrinterCalibration(&settings).backOffsetFor(printer), (SheetOffset{12, 200}));
+        calibration.setBackOffset(printer, {});
+        QVERIFY(settings.allKeys().isEmpty());
+    }
+
     // The ten-up page at 300 dpi shifted by −0.5 mm and +1.2 mm: pixels are
     // (tenths − 5) × 300 ÷ 254 and (tenths + 12) × 300 ÷ 254, rounded.
     void page()
