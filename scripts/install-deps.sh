@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth xdotool imagemagick poppler-utils
   pkg-config libqrencode-dev libqpdf-dev zlib1g-dev libpng-dev zbar-tools
+  libharfbuzz-dev libicu-dev
   librsvg2-bin desktop-file-utils xdg-utils appstream shared-mime-info dpkg-dev file
 )
 if [ "${TAVELO_WITH_CLANG:-0}" = 1 ]; then

@@ -105,8 +105,16 @@ public:
     // surrogate pair is one step, never split). When not even one character
     // fits, that first character is printed; an empty caption gives nothing.
     QString fitCaption(const QString &caption, std::int32_t left, const TextWidth &width) const;
+    // The same for a vertical line from a box at top: its lower end stays
+    // strictly inside the card's bottom edge; length measures it.
+    QString fitCaptionDown(const QString &caption, std::int32_t top, const TextWidth &length) const;
+
+    // The card's height in printer pixels.
+    long double cardHeightPixels() const;
 
 private:
+    QString fitCaptionWithin(const QString &caption, long double start, long double end, const TextWidth &length) const;
+
     std::int32_t m_dpiX;
     std::int32_t m_dpiY;
     std::int32_t m_screenPpi;
