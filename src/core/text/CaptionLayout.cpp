@@ -263,7 +263,7 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
     const QTransform scale = QTransform::fromScale(sx, sy);
 
     Faces faces(text, font);
-    const QRawFont &primary = faces.raw(0);
+    const QRawFont primary = faces.raw(0);
     const qreal em = primary.pixelSize();
     const qreal ascent = std::round(primary.ascent());
     const qreal descent = std::round(primary.descent());
@@ -414,7 +414,7 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
 
     for (const Run &run : runs) {
         const Unit &first = units[run.first];
-        const QRawFont &raw = faces.raw(first.font);
+        const QRawFont raw = faces.raw(first.font);
         Piece piece;
         if (first.mode == Mode::Turned) {
             // Turned a quarter clockwise about the column's middle, the
