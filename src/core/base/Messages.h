@@ -147,6 +147,7 @@ inline QString stepResize() { return QStringLiteral("サイズ変更"); }
 inline QString stepCaption() { return QStringLiteral("文字入力"); }
 inline QString stepFont() { return QStringLiteral("フォント"); }
 inline QString stepFit() { return QStringLiteral("サイズ調節"); }
+inline QString stepTextSetting() { return QStringLiteral("文字の配置"); }
 inline QString stepPicture() { return QStringLiteral("画像"); }
 inline QString stepPrintSettings() { return QStringLiteral("印刷設定"); }
 inline QString stepPaste() { return QStringLiteral("貼り付け"); }
