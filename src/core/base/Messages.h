@@ -191,6 +191,23 @@ inline QString menuSize() { return QStringLiteral("現在のﾌｫﾝﾄでｻ�
 inline QString menuDelete() { return QStringLiteral("このﾎﾞｯｸｽを削除(&D)"); }
 inline QString menuImageDelete() { return QStringLiteral("このボックスを削除(&D)"); }
 
+// The text box's setting: the context-menu item and its dialog.
+inline QString menuTextSetting() { return QStringLiteral("文字の配置(&L)..."); }
+inline QString textSettingTitle() { return QStringLiteral("文字の配置"); }
+inline QString textSettingAlign() { return QStringLiteral("配置(&A):"); }
+inline QStringList textSettingAligns()
+{
+    return {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右"), QStringLiteral("均等割付")};
+}
+inline QString textSettingWidth() { return QStringLiteral("文字幅(&W):"); }
+inline QString textSettingHeight() { return QStringLiteral("文字高さ(&H):"); }
+inline QString textSettingSpacing() { return QStringLiteral("字間(&S):"); }
+inline QString textSettingSpacingUnit() { return QStringLiteral(" /1000 em"); }
+inline QString textSettingVertical() { return QStringLiteral("縦書き(&V)"); }
+inline QString textSettingTcy() { return QStringLiteral("縦中横の桁数(&T):"); }
+inline QString textSettingTcyOff() { return QStringLiteral("なし"); }
+inline QString textSettingPreview() { return QStringLiteral("プレビュー"); }
+
 // File dialogs
 inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.tvl"); }
 inline QString cardFileExtension() { return QStringLiteral("tvl"); }

@@ -501,6 +501,13 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
     return laid;
 }
 
+qreal CaptionLayout::naturalLength(const QString &text, const QFont &font, const TextSetting &setting)
+{
+    TextSetting natural = setting;
+    natural.align = TextAlign::Left;
+    return lay(text, font, natural, QSizeF(font.pixelSize(), font.pixelSize())).lineEnd();
+}
+
 QRectF CaptionLayout::inkOf(int from, int length) const
 {
     QRectF ink;

@@ -40,6 +40,10 @@ public:
     static CaptionLayout lay(const QString &text, const QFont &font, const TextSetting &setting, QSizeF box,
                              qreal available = 0);
 
+    // How long the line of text is when nothing spreads it: what a box
+    // fitted to its caption needs along the line.
+    static qreal naturalLength(const QString &text, const QFont &font, const TextSetting &setting);
+
     bool isEmpty() const { return m_pieces.empty(); }
     // How far along the line (from the box's left or top edge) the last
     // character ends.

@@ -2,6 +2,7 @@
 
 #include "qr/QrCaption.h"
 #include "qr/QrDrawing.h"
+#include "text/CaptionLayout.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -58,6 +59,14 @@ HitTestCode TMovePanel::hitTest(const QSize &size, const QPoint &client)
 HitTestCode TMovePanel::WMNCHitTest(const QPoint &screen) const
 {
     return hitTest(size(), mapFromGlobal(screen));
+}
+
+void TMovePanel::setTextSetting(const TextSetting &setting)
+{
+    if (setting == m_setting)
+        return;
+    m_setting = setting;
+    update();
 }
 
 void TMovePanel::setCaption(const QString &caption)
@@ -172,6 +181,10 @@ void TMovePanel::paintEvent(QPaintEvent *)
     if (m_qr) {
         p.setFont(font());
         QrDrawing::drawOnScreen(p, rect().adjusted(1, 1, -1, -1), *m_qr, m_textColor);
+    } else if (!m_caption.isEmpty() && !m_setting.isDefault()) {
+        // Set as it prints, inside the bevel.
+        const QRect inside = rect().adjusted(1, 1, -1, -1);
+        CaptionLayout::lay(m_caption, font(), m_setting, inside.size()).draw(p, inside.topLeft(), m_textColor);
     } else if (!m_caption.isEmpty()) {
         p.setFont(font());
         p.setPen(m_textColor);

@@ -5,6 +5,7 @@
 // a handle raise no mouse-down and no click of the box. The pointer takes the
 // move or size shape over a handle, and the current box shows its handles as
 // small filled squares.
+#include "card/TextSetting.h"
 #include "qr/QrSymbol.h"
 
 #include <QColor>
@@ -52,6 +53,8 @@ public:
     void setCaption(const QString &caption);
     const QString &caption() const { return m_caption; }
     void setTextColor(const QColor &color);
+    // How the caption is set (the bevelled view sets a plain caption centred).
+    void setTextSetting(const TextSetting &setting);
 
     // Ends a drag in progress (the error guard calls this when a handler fails).
     static void cancelActiveDrag();
@@ -100,6 +103,7 @@ private:
     bool startDrag(QMouseEvent *event);
 
     QString m_caption;
+    TextSetting m_setting;
     std::optional<QrSymbol> m_qr;   // the code a "QR:" caption asks for
     QColor m_textColor = Qt::black;
     Drag m_drag = Drag::None;

@@ -20,6 +20,7 @@
 #include "window/MergeActions.h"
 #include "window/PrintOp.h"
 #include "window/QrActions.h"
+#include "window/TextSettingActions.h"
 #include "window/ViewActions.h"
 
 #include <QAction>
@@ -152,6 +153,7 @@ void TForm1::buildMenus()
 
     new QrActions(*this, edit, PopupMenu1);
     new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
+    new TextSettingActions(*this, PopupMenu1);
 }
 
 void TForm1::buildToolBar()
