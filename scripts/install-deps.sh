@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ccache
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-translations-l10n
   libgl-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-ipamj-mincho
   xvfb xauth xdotool imagemagick poppler-utils
   pkg-config libqrencode-dev libqpdf-dev zlib1g-dev libpng-dev zbar-tools
   libharfbuzz-dev libicu-dev
