@@ -180,8 +180,9 @@ char32_t firstCodePoint(const QString &text, int at)
     return high.unicode();
 }
 
-// The faces a caption is drawn with: the box's own first, then those Qt
-// finds for characters it lacks.
+// The faces a caption is drawn with: the box's own first, then for a
+// character it lacks the face Qt draws it with, the first of the font's
+// families that has it (the box font's fallback chain).
 class Faces
 {
 public:
@@ -409,7 +410,7 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
             cellRect = QRectF(middle - (ascent + descent) / 2, unit.along, ascent + descent, unit.advance);
             break;
         }
-        laid.m_placed.push_back({unit.from, unit.length, QRectF(), scale.mapRect(cellRect)});
+        laid.m_placed.push_back({unit.from, unit.length, QRectF(), scale.mapRect(cellRect), faces.raw(unit.font).familyName()});
     }
 
     for (const Run &run : runs) {
@@ -516,6 +517,15 @@ QRectF CaptionLayout::inkOf(int from, int length) const
             ink = ink.united(placed.ink);
     }
     return ink;
+}
+
+QString CaptionLayout::faceOf(int index) const
+{
+    for (const Placed &placed : m_placed) {
+        if (index >= placed.index && index < placed.index + placed.length)
+            return placed.face;
+    }
+    return {};
 }
 
 QRectF CaptionLayout::emOf(int index) const

@@ -55,6 +55,9 @@ public:
     // in the text, UTF-16); empty rectangles for a character not laid out.
     QRectF inkOf(int from, int length = 1) const;
     QRectF emOf(int index) const;
+    // The family of the face that draws a character: the box's own, or the
+    // face of the font's families (its fallback chain) that has the character.
+    QString faceOf(int index) const;
 
     // Draws the caption with the box's top-left corner at topLeft.
     void draw(QPainter &painter, QPointF topLeft, const QColor &color) const;
@@ -74,6 +77,7 @@ private:
         int length;
         QRectF ink;   // union of its glyphs' ink
         QRectF em;
+        QString face;
     };
     std::vector<Piece> m_pieces;
     std::vector<Placed> m_placed;

@@ -1,6 +1,7 @@
 // Captions laid out with a text setting: where the shaped glyphs land, read
 // from their ink and their em cells in the box.
 #include "card/TextSetting.h"
+#include "sheet/FaceFallback.h"
 #include "sheet/FontMapping.h"
 #include "text/CaptionLayout.h"
 
@@ -244,14 +245,30 @@ private Q_SLOTS:
             QVERIFY(after.right() <= box.width() && after.right() > box.width() - Em * scaleX / 100);
     }
 
-    // A character the box's face lacks comes from a face that has it.
-    void missingGlyphsFromAnotherFace()
+    // A character the box's face lacks comes from the face its fallback
+    // chain gives it, in either direction of writing.
+    void missingGlyphsFromTheChain_data()
     {
-        const QString text = QStringLiteral("山\u0416");   // Ж: not in the IPA faces
-        QFont latin = face(QStringLiteral("IPAMincho"));
-        const CaptionLayout laid = CaptionLayout::lay(text, latin, aligned(TextAlign::Center), QSizeF(300, Em + 2));
-        if (!QRawFont::fromFont(latin).supportsCharacter(QChar(0x416)))
-            QVERIFY(!laid.inkOf(1).isEmpty());
+        QTest::addColumn<bool>("vertical");
+        QTest::newRow("horizontal") << false;
+        QTest::newRow("vertical") << true;
+    }
+    void missingGlyphsFromTheChain()
+    {
+        QFETCH(bool, vertical);
+        const QFont font = FontMapping::toQFont(BoxFont(QStringLiteral("ＭＳ 明朝"), -Em));
+        const char32_t yoshi = U'\U00020BB7';   // 𠮷: not in the IPA faces
+        const QRawFont chained = FaceFallback::rawFontFor(font, yoshi);
+        if (!chained.isValid())
+            QSKIP("no installed face has 𠮷 (fonts-ipamj-mincho)");
+        const QString text = QString::fromUcs4(&yoshi, 1) + QStringLiteral("野家");
+        TextSetting setting = aligned(TextAlign::Center);
+        setting.vertical = vertical;
+        const CaptionLayout laid = CaptionLayout::lay(text, font, setting, QSizeF(300, 300));
+        QCOMPARE(laid.faceOf(0), chained.familyName());
+        QCOMPARE(laid.faceOf(2), QRawFont::fromFont(font).familyName());
+        QVERIFY(laid.faceOf(0) != laid.faceOf(2));
+        QVERIFY(!laid.inkOf(0, 2).isEmpty());
     }
 
     // What is drawn lands where the layout says.
