@@ -22,3 +22,4 @@ void startupCase(const BenchSetup &setup, ResultTable &table);
 void qrCase(const BenchSetup &setup, ResultTable &table);
 void mergeCase(const BenchSetup &setup, ResultTable &table);
 void printViewCase(const BenchSetup &setup, ResultTable &table);
+void typesetCase(const BenchSetup &setup, ResultTable &table);
