@@ -297,21 +297,26 @@ CardSheet::PrintedText CardSheet::prepareLaidOut(const TextBox &box, const QFont
                                        : (long double)box.bounds.Left * m_layout.dpiX() / ppi;
     const long double edge = vertical ? m_layout.cardHeightPixels() : m_layout.cardWidthPixels();
     const qreal room = qreal(std::clamp<long double>(edge - start - 1, 1, (long double)DrawableLimit));
-    // The whole caption usually fits: its layout is the one kept.
-    std::optional<CaptionLayout> whole;
+    // What fits is measured on one left-aligned layout of the whole caption:
+    // a line cut after k characters reaches as far as they do, or, centred,
+    // halfway past the box's end; a right-aligned line ends at the box's end.
+    TextSetting natural = box.Setting;
+    natural.align = TextAlign::Left;
+    const CaptionLayout measured =
+        CaptionLayout::lay(box.Caption, font, natural, size, room, CaptionLayout::Use::Measure);
+    const qreal boxLength = std::min<qreal>(vertical ? size.height() : size.width(), room);
     const auto length = [&](const QString &prefix) {
-        CaptionLayout laid = CaptionLayout::lay(prefix, font, box.Setting, size, room);
-        const auto end = std::int64_t(std::ceil(std::clamp<qreal>(laid.lineEnd(), -DrawableLimit, DrawableLimit)));
-        if (prefix.size() == box.Caption.size())
-            whole = std::move(laid);
-        return end;
+        const qreal reach = measured.endAfter(int(prefix.size()));
+        qreal end = reach;
+        if (box.Setting.align == TextAlign::Center)
+            end = (boxLength + reach) / 2;
+        else if (box.Setting.align == TextAlign::Right)
+            end = boxLength;
+        return std::int64_t(std::ceil(std::clamp<qreal>(end, -DrawableLimit, DrawableLimit)));
     };
     const QString text = vertical ? m_layout.fitCaptionDown(box.Caption, box.bounds.Top, length)
                                   : m_layout.fitCaption(box.Caption, box.bounds.Left, length);
-    if (text.size() == box.Caption.size() && whole)
-        printed.laid = std::move(whole);
-    else
-        printed.laid = CaptionLayout::lay(text, font, box.Setting, size, room);
+    printed.laid = CaptionLayout::lay(text, font, box.Setting, size, room);
     return printed;
 }
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -252,7 +253,7 @@ bool CaptionLayout::needsEmboldening(const QRawFont &font)
 }
 
 CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const TextSetting &setting, QSizeF box,
-                                 qreal available)
+                                 qreal available, Use use)
 {
     CaptionLayout laid;
     if (text.isEmpty())
@@ -272,6 +273,7 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
 
     // The characters, each with how it stands in the line and its face.
     std::vector<Unit> units;
+    std::map<std::pair<int, char32_t>, bool> verticalForms;
     const std::vector<std::pair<int, int>> clusters = graphemes(text);
     for (size_t g = 0; g < clusters.size(); ++g) {
         const auto [from, to] = clusters[g];
@@ -297,7 +299,14 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
                 mode = Mode::Upright;
                 break;
             case U_VO_TRANSFORMED_ROTATED:
-                mode = hasVerticalForm(faces.hb(face), c) ? Mode::Upright : Mode::Turned;
+            {
+                // Asked once per character and face: a long caption repeats them.
+                const auto key = std::make_pair(face, c);
+                auto known = verticalForms.find(key);
+                if (known == verticalForms.end())
+                    known = verticalForms.emplace(key, hasVerticalForm(faces.hb(face), c)).first;
+                mode = known->second ? Mode::Upright : Mode::Turned;
+            }
                 break;
             default:
                 mode = Mode::Turned;
@@ -410,8 +419,11 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
             cellRect = QRectF(middle - (ascent + descent) / 2, unit.along, ascent + descent, unit.advance);
             break;
         }
-        laid.m_placed.push_back({unit.from, unit.length, QRectF(), scale.mapRect(cellRect), faces.raw(unit.font).familyName()});
+        laid.m_placed.push_back({unit.from, unit.length, QRectF(), scale.mapRect(cellRect), faces.raw(unit.font).familyName(),
+                                 (unit.along + unit.advance) * alongScale});
     }
+    if (use == Use::Measure)
+        return laid;
 
     for (const Run &run : runs) {
         const Unit &first = units[run.first];
@@ -517,6 +529,14 @@ QRectF CaptionLayout::inkOf(int from, int length) const
             ink = ink.united(placed.ink);
     }
     return ink;
+}
+
+qreal CaptionLayout::endAfter(int length) const
+{
+    // The characters stand in the order of the text.
+    const auto past = std::lower_bound(m_placed.begin(), m_placed.end(), length,
+                                       [](const Placed &placed, int at) { return placed.index < at; });
+    return past == m_placed.begin() ? 0 : std::prev(past)->end;
 }
 
 QString CaptionLayout::faceOf(int index) const

@@ -37,19 +37,27 @@ public:
     // sets it in a box of size box. available, when positive and shorter than
     // the box along the line, is as far as the line may reach (the card's edge):
     // a spread line ends there.
+    // Measure: only where the characters stand (emOf, endAfter, lineEnd),
+    // no glyphs to draw; a fraction of the cost for a long caption.
+    enum class Use { Draw, Measure };
     static CaptionLayout lay(const QString &text, const QFont &font, const TextSetting &setting, QSizeF box,
-                             qreal available = 0);
+                             qreal available = 0, Use use = Use::Draw);
 
     // How long the line of text is when nothing spreads it: what a box
     // fitted to its caption needs along the line.
     static qreal naturalLength(const QString &text, const QFont &font, const TextSetting &setting);
 
-    bool isEmpty() const { return m_pieces.empty(); }
+    bool isEmpty() const { return m_placed.empty(); }
     // How far along the line (from the box's left or top edge) the last
     // character ends.
     qreal lineEnd() const { return m_lineEnd; }
     // The character cells: white under the glyphs of an opaque caption.
     const QRectF &cell() const { return m_cell; }
+
+    // How far along the line the characters that start before length (a
+    // UTF-16 index) reach: what a line cut there measures in a left-aligned
+    // layout.
+    qreal endAfter(int length) const;
 
     // The glyphs' ink and the em cell of a character of the text (its index
     // in the text, UTF-16); empty rectangles for a character not laid out.
@@ -78,6 +86,7 @@ private:
         QRectF ink;   // union of its glyphs' ink
         QRectF em;
         QString face;
+        qreal end;    // along the line, from the box's start edge
     };
     std::vector<Piece> m_pieces;
     std::vector<Placed> m_placed;

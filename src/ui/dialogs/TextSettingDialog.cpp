@@ -25,6 +25,7 @@ namespace {
 constexpr int PreviewSide = 260;
 constexpr int PreviewMargin = 10;
 constexpr qreal MostEnlarged = 3;
+constexpr qsizetype PreviewCharacters = 1024;
 constexpr std::array<TextAlign, 4> Aligns{TextAlign::Left, TextAlign::Center, TextAlign::Right, TextAlign::Justify};
 
 // 50 to 200 % in steps of ten in the list; any whole percent typed.
@@ -211,6 +212,8 @@ void TextSettingDialog::update()
     QSizeF box(std::max(1, m_box.bounds.Width), std::max(1, m_box.bounds.Height));
     if (chosen->vertical != m_box.Setting.vertical)
         box.transpose();
-    const QString caption = m_box.Caption.isEmpty() ? QStringLiteral("山田太郎") : m_box.Caption;
+    // The preview shows a box's beginning: a caption of thousands of
+    // characters is laid out no further than the preview can show.
+    const QString caption = m_box.Caption.isEmpty() ? QStringLiteral("山田太郎") : m_box.Caption.left(PreviewCharacters);
     m_preview->show(caption, FontMapping::toQFont(m_box.Font), box, *chosen, FontMapping::toQColor(m_box.Font.color()));
 }

@@ -7,6 +7,7 @@
 // small filled squares.
 #include "card/TextSetting.h"
 #include "qr/QrSymbol.h"
+#include "text/CaptionLayout.h"
 
 #include <QColor>
 #include <QImage>
@@ -104,6 +105,9 @@ private:
 
     QString m_caption;
     TextSetting m_setting;
+    // The caption as last laid out for a set box, and what it was laid out for.
+    CaptionLayout m_laid;
+    QString m_laidKey;
     std::optional<QrSymbol> m_qr;   // the code a "QR:" caption asks for
     QColor m_textColor = Qt::black;
     Drag m_drag = Drag::None;
