@@ -181,6 +181,14 @@ char32_t firstCodePoint(const QString &text, int at)
     return high.unicode();
 }
 
+// A face of a font file. For a character no installed face has, Qt gives
+// a raw font of its own that draws boxes: it has no family, no tables, and
+// asking its family name crashes.
+bool isFace(const QRawFont &raw)
+{
+    return raw.isValid() && !raw.fontTable("cmap").isEmpty();
+}
+
 // The faces a caption is drawn with: the box's own first, then for a
 // character it lacks the face Qt draws it with, the first of the font's
 // families that has it (the box font's fallback chain).
@@ -190,7 +198,8 @@ public:
     Faces(const QString &text, const QFont &font) : m_text(text), m_font(font)
     {
         m_raws.push_back(QRawFont::fromFont(font));
-        m_fonts.push_back(sizedFont(m_raws.front()));
+        if (isFace(m_raws.front()))
+            m_fonts.push_back(sizedFont(m_raws.front()));
     }
     int forCharacter(int from, int length)
     {
@@ -213,6 +222,16 @@ public:
             if (m_raws[n] == raw)
                 return int(n);
         }
+        // No face has the character (Qt's box glyph): the box's face draws
+        // its missing-glyph sign. Asked once per such raw font.
+        for (const QRawFont &refused : m_notFaces) {
+            if (refused == raw)
+                return 0;
+        }
+        if (!isFace(raw)) {
+            m_notFaces.push_back(raw);
+            return 0;
+        }
         m_raws.push_back(raw);
         m_fonts.push_back(sizedFont(raw));
         return int(m_raws.size() - 1);
@@ -224,6 +243,7 @@ private:
     const QString &m_text;
     const QFont &m_font;
     std::vector<QRawFont> m_raws;
+    std::vector<QRawFont> m_notFaces;
     std::vector<HbFont> m_fonts;
     std::unique_ptr<QTextLayout> m_layout;
 };
@@ -266,6 +286,8 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
 
     Faces faces(text, font);
     const QRawFont primary = faces.raw(0);
+    if (!isFace(primary))
+        return laid;
     const qreal em = primary.pixelSize();
     const qreal ascent = std::round(primary.ascent());
     const qreal descent = std::round(primary.descent());

@@ -300,6 +300,9 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString();
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("あ");
         QTest::newRow("controls") << QStringLiteral("a\tb\x01\u200Dc");
+        // A character no face has: Qt gives no face for it (found by fuzzing).
+        QTest::newRow("NUL and replacement characters")
+            << QString::fromUtf8("\xe5\xb1\xe5\xff\xb1\xe7\x94\xb0 10\xb1\xe7\xb0\x31\xde\xde\xde\xde\x94 \xe5\x00", 29);
         QTest::newRow("combining marks") << QStringLiteral("e\u0301\u0301か\u3099");
         QTest::newRow("many digits") << QString(3000, QLatin1Char('7'));
         QTest::newRow("outside the basic plane") << QString::fromUcs4(U"\U00020BB7野家");
