@@ -203,18 +203,33 @@ public:
     }
     int forCharacter(int from, int length)
     {
-        if (m_raws.front().supportsCharacter(firstCodePoint(m_text, from)))
+        (void)length;
+        const char32_t c = firstCodePoint(m_text, from);
+        if (m_raws.front().supportsCharacter(c))
             return 0;
-        if (!m_layout) {
-            m_layout = std::make_unique<QTextLayout>(m_text, m_font);
-            QTextOption option;
-            option.setWrapMode(QTextOption::NoWrap);
-            m_layout->setTextOption(option);
-            m_layout->beginLayout();
-            m_layout->createLine();
-            m_layout->endLayout();
-        }
-        const QList<QGlyphRun> runs = m_layout->glyphRuns(from, length);
+        // Asked of Qt once per character, laid out alone: asking for a range
+        // of the whole caption costs a pass over it every time.
+        const auto known = m_chosen.find(c);
+        if (known != m_chosen.end())
+            return known->second;
+        const int chosen = faceQtChooses(c);
+        m_chosen.emplace(c, chosen);
+        return chosen;
+    }
+    const QRawFont &raw(int n) const { return m_raws[size_t(n)]; }
+    hb_font_t *hb(int n) const { return m_fonts[size_t(n)].get(); }
+
+private:
+    int faceQtChooses(char32_t c)
+    {
+        QTextLayout layout(QString::fromUcs4(&c, 1), m_font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
         if (runs.isEmpty())
             return 0;
         const QRawFont raw = runs.first().rawFont();
@@ -236,16 +251,13 @@ public:
         m_fonts.push_back(sizedFont(raw));
         return int(m_raws.size() - 1);
     }
-    const QRawFont &raw(int n) const { return m_raws[size_t(n)]; }
-    hb_font_t *hb(int n) const { return m_fonts[size_t(n)].get(); }
 
-private:
     const QString &m_text;
     const QFont &m_font;
     std::vector<QRawFont> m_raws;
     std::vector<QRawFont> m_notFaces;
     std::vector<HbFont> m_fonts;
-    std::unique_ptr<QTextLayout> m_layout;
+    std::map<char32_t, int> m_chosen;
 };
 
 QPainterPath glyphOutline(const QGlyphRun &run)
