@@ -55,6 +55,8 @@ int main(int argc, char **argv)
             return runMergeInfoCommand(args);
         if (command == QLatin1String("set"))
             return runSetCommand(args);
+        if (command == QLatin1String("pack"))
+            return runPackCommand(args);
     } catch (const std::exception &e) {
         if (!isOutOfMemory(e))
             throw;
