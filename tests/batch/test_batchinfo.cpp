@@ -59,7 +59,8 @@ private Q_SLOTS:
                                                               << "Caption=%F0%A0%AE%B7%E7%94%B0 %E5%A4%AA%E9%83%8E %E2%98%8E")
                                       << QStringList() << 0 << QStringLiteral(R"({"textBoxes": [{"slot": 0, "name": "box0",
                 "caption": "𠮷田 太郎 ☎", "left": 0, "top": 0, "width": 100, "height": 20,
-                "font": {"name": "ＭＳ Ｐ明朝", "size": 10, "height": -13, "color": 0, "style": []}}], "messages": []})");
+                "font": {"name": "ＭＳ Ｐ明朝", "size": 10, "height": -13, "color": 0, "style": []},
+                "align": "left", "charScale": [100, 100], "spacing": 0, "vertical": false, "tcy": 2}], "messages": []})");
         // (\u0022 is the quotation mark; \" would end a raw string for moc.)
         QTest::newRow("clean card with a picture, at 120 PPI")
             << (fixedLines(0, 0, 0) << textRecord("#0", "say \"hi\"\\\ttab\nline", 0, 0, 100, 20, "Arial", 10, -2147483640, "BIUS")
