@@ -23,3 +23,4 @@ void qrCase(const BenchSetup &setup, ResultTable &table);
 void mergeCase(const BenchSetup &setup, ResultTable &table);
 void printViewCase(const BenchSetup &setup, ResultTable &table);
 void printShopCase(const BenchSetup &setup, ResultTable &table);
+void typesetCase(const BenchSetup &setup, ResultTable &table);

@@ -101,6 +101,19 @@ void writeFont(JsonWriter &json, const BoxFont &font, std::int32_t ppi)
     json.endObject();
 }
 
+// How the caption is set; every box has these members, the default included.
+void writeSetting(JsonWriter &json, const TextSetting &setting)
+{
+    json.key(QStringLiteral("align")).value(TextSetting::alignName(setting.align));
+    json.key(QStringLiteral("charScale")).beginArray();
+    json.value(std::int64_t(setting.scaleX));
+    json.value(std::int64_t(setting.scaleY));
+    json.endArray();
+    json.key(QStringLiteral("spacing")).value(std::int64_t(setting.spacing));
+    json.key(QStringLiteral("vertical")).value(setting.vertical);
+    json.key(QStringLiteral("tcy")).value(std::int64_t(setting.tcy));
+}
+
 void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &side)
 {
     json.key(QStringLiteral("textBoxes")).beginArray();
@@ -120,6 +133,7 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &s
         writeBounds(json, box->bounds);
         json.key(QStringLiteral("font"));
         writeFont(json, box->Font, doc.screenPpi());
+        writeSetting(json, box->Setting);
         json.endObject();
     }
     json.endArray();

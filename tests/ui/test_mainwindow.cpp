@@ -78,7 +78,8 @@ private Q_SLOTS:
         QTest::newRow("help") << "MwnuHelp" << QStringList{"ﾄﾋﾟｯｸの検索(&H)...", "-", "ｼﾞｰｼﾞｮﾝ情報(&A)..."};
         QTest::newRow("text box") << "PopupMenu1"
                                   << QStringList{"フォント指定(&F)...", "現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)", "-", "このﾎﾞｯｸｽを削除(&D)",
-                                                 "QRコードの編集(&Q)...", "差し込みフィールド挿入(&M)"};
+                                                 "QRコードの編集(&Q)...", "差し込みフィールド挿入(&M)",
+                                                 "文字の配置(&L)..."};
         QTest::newRow("image box") << "PopupMenu2" << QStringList{"このボックスを削除(&D)"};
     }
     void menuItems()

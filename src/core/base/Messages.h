@@ -185,6 +185,7 @@ inline QString stepResize() { return QStringLiteral("サイズ変更"); }
 inline QString stepCaption() { return QStringLiteral("文字入力"); }
 inline QString stepFont() { return QStringLiteral("フォント"); }
 inline QString stepFit() { return QStringLiteral("サイズ調節"); }
+inline QString stepTextSetting() { return QStringLiteral("文字の配置"); }
 inline QString stepPicture() { return QStringLiteral("画像"); }
 inline QString stepPrintSettings() { return QStringLiteral("印刷設定"); }
 inline QString stepPaste() { return QStringLiteral("貼り付け"); }
@@ -227,6 +228,23 @@ inline QString menuFont() { return QStringLiteral("フォント指定(&F)..."); 
 inline QString menuSize() { return QStringLiteral("現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)"); }
 inline QString menuDelete() { return QStringLiteral("このﾎﾞｯｸｽを削除(&D)"); }
 inline QString menuImageDelete() { return QStringLiteral("このボックスを削除(&D)"); }
+
+// The text box's setting: the context-menu item and its dialog.
+inline QString menuTextSetting() { return QStringLiteral("文字の配置(&L)..."); }
+inline QString textSettingTitle() { return QStringLiteral("文字の配置"); }
+inline QString textSettingAlign() { return QStringLiteral("配置(&A):"); }
+inline QStringList textSettingAligns()
+{
+    return {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右"), QStringLiteral("均等割付")};
+}
+inline QString textSettingWidth() { return QStringLiteral("文字幅(&W):"); }
+inline QString textSettingHeight() { return QStringLiteral("文字高さ(&H):"); }
+inline QString textSettingSpacing() { return QStringLiteral("字間(&S):"); }
+inline QString textSettingSpacingUnit() { return QStringLiteral(" /1000 em"); }
+inline QString textSettingVertical() { return QStringLiteral("縦書き(&V)"); }
+inline QString textSettingTcy() { return QStringLiteral("縦中横の桁数(&T):"); }
+inline QString textSettingTcyOff() { return QStringLiteral("なし"); }
+inline QString textSettingPreview() { return QStringLiteral("プレビュー"); }
 
 // File dialogs
 inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.tvl"); }

@@ -230,7 +230,7 @@ void CardDocument::setTextBounds(int slot, const BoxBounds &bounds)
     const bool resized = box.bounds.Width != bounds.Width || box.bounds.Height != bounds.Height;
     box.bounds = bounds;
     if (resized)
-        box.Font.setHeight(fontHeightForBoxHeight(bounds.Height));
+        box.Font.setHeight(fontHeightForBoxHeight(box.Setting.vertical ? bounds.Width : bounds.Height));
     Q_EMIT textBoxChanged(slot);
     SetModified();
     if (resized)
@@ -253,6 +253,19 @@ void CardDocument::setTextFont(int slot, const BoxFont &font)
     if (box.Font == font)
         return;
     box.Font = font;
+    Q_EMIT textBoxChanged(slot);
+    SetModified();
+}
+
+void CardDocument::setTextSetting(int slot, const TextSetting &setting)
+{
+    TextBox &box = text(slot);
+    if (box.Setting == setting)
+        return;
+    const bool turned = box.Setting.vertical != setting.vertical;
+    box.Setting = setting;
+    if (turned)
+        std::swap(box.bounds.Width, box.bounds.Height);
     Q_EMIT textBoxChanged(slot);
     SetModified();
 }

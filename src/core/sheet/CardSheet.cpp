@@ -100,14 +100,7 @@ constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
 
 bool needsEmboldening(const QGlyphRun &run)
 {
-    const QRawFont raw = run.rawFont();
-    if (raw.weight() < QFont::DemiBold)
-        return false;
-    const QString style = raw.styleName();
-    for (const char *heavy : {"bold", "black", "heavy"})
-        if (style.contains(QLatin1String(heavy), Qt::CaseInsensitive))
-            return false;
-    return true;
+    return CaptionLayout::needsEmboldening(run.rawFont());
 }
 
 // Takes the runs to be emboldened out of runs.
@@ -279,6 +272,8 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
     const QFont font = FontMapping::toQFont(boxFont);
+    if (!box.Setting.isDefault())
+        return prepareLaidOut(box, font);
     const QFontMetrics metrics(font, &device);
     // The same in every cell: the fit compares within the card.
     const QString text = m_layout.fitCaption(box.Caption, box.bounds.Left,
@@ -301,6 +296,43 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
+    return printed;
+}
+
+CardSheet::PrintedText CardSheet::prepareLaidOut(const TextBox &box, const QFont &font) const
+{
+    PrintedText printed;
+    printed.bounds = box.bounds;
+    printed.color = FontMapping::toQColor(box.Font.color());
+    const bool vertical = box.Setting.vertical;
+    const QSize size = boxSizeInCell(m_layout, 0, 0, box.bounds);
+    // The line may reach no further than a pixel short of the card's edge:
+    // a spread or right-aligned line ends inside the card, as a fitted one does.
+    const std::int32_t ppi = std::max(1, m_layout.screenPpi());
+    const long double start = vertical ? (long double)box.bounds.Top * m_layout.dpiY() / ppi
+                                       : (long double)box.bounds.Left * m_layout.dpiX() / ppi;
+    const long double edge = vertical ? m_layout.cardHeightPixels() : m_layout.cardWidthPixels();
+    const qreal room = qreal(std::clamp<long double>(edge - start - 1, 1, (long double)DrawableLimit));
+    // What fits is measured on one left-aligned layout of the whole caption:
+    // a line cut after k characters reaches as far as they do, or, centred,
+    // halfway past the box's end; a right-aligned line ends at the box's end.
+    TextSetting natural = box.Setting;
+    natural.align = TextAlign::Left;
+    const CaptionLayout measured =
+        CaptionLayout::lay(box.Caption, font, natural, size, room, CaptionLayout::Use::Measure);
+    const qreal boxLength = std::min<qreal>(vertical ? size.height() : size.width(), room);
+    const auto length = [&](const QString &prefix) {
+        const qreal reach = measured.endAfter(int(prefix.size()));
+        qreal end = reach;
+        if (box.Setting.align == TextAlign::Center)
+            end = (boxLength + reach) / 2;
+        else if (box.Setting.align == TextAlign::Right)
+            end = boxLength;
+        return std::int64_t(std::ceil(std::clamp<qreal>(end, -DrawableLimit, DrawableLimit)));
+    };
+    const QString text = vertical ? m_layout.fitCaptionDown(box.Caption, box.bounds.Top, length)
+                                  : m_layout.fitCaption(box.Caption, box.bounds.Left, length);
+    printed.laid = CaptionLayout::lay(text, font, box.Setting, size, room);
     return printed;
 }
 
@@ -364,6 +396,18 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
         const PrintedText &text = card->m_texts[index];
         if (text.isQr) {
             PrintQrBox(painter, text, column, row);
+            return;
+        }
+        if (text.laid) {
+            const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
+            const QRectF cell = text.laid->cell().translated(at);
+            if (text.laid->isEmpty()
+                || !drawable(std::int64_t(cell.left()), std::int64_t(cell.top()), std::int64_t(cell.right()),
+                             std::int64_t(cell.bottom())))
+                return;
+            // Opaque text: the character cells are white under the glyphs.
+            painter.fillRect(cell, Qt::white);
+            text.laid->draw(painter, at, text.color);
             return;
         }
         if (text.glyphs.isEmpty() && !text.emboldened)

@@ -7,6 +7,7 @@
 #include "card/CardDocument.h"
 #include "qr/QrCaption.h"
 #include "sheet/SheetLayout.h"
+#include "text/CaptionLayout.h"
 
 #include <QColor>
 #include <QGlyphRun>
@@ -124,6 +125,9 @@ private:
         // A bold box in a face without a bold style: its glyphs emboldened
         // (those runs are not in glyphs), shared with other sheets.
         std::shared_ptr<const EmboldenedText> emboldened;
+        // A box with a text setting of its own: its caption as laid out
+        // (drawn instead of glyphs), the box's top-left corner at (0, 0).
+        std::optional<CaptionLayout> laid;
         QColor color;
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
@@ -138,6 +142,7 @@ private:
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
+    PrintedText prepareLaidOut(const TextBox &box, const QFont &font) const;
     PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
 
     void PrintGuides(QPainter &painter) const;

@@ -11,6 +11,24 @@
 #include "widgets/BoxPanels.h"
 #include "widgets/InlineEditor.h"
 
+#include <algorithm>
+
+namespace {
+
+// The editor is one line: over a vertical box it lies across the box's top,
+// as long as the box's line and as high as its characters are wide.
+BoxBounds editorBounds(const TextBox &box)
+{
+    if (!box.Setting.vertical)
+        return box.bounds;
+    BoxBounds b = box.bounds;
+    b.Width = std::max(box.bounds.Width, box.bounds.Height);
+    b.Height = box.bounds.Width;
+    return b;
+}
+
+} // namespace
+
 EditorSession::EditorSession(CardDocument &doc, CardHistory &history, InlineEditor &editor)
     : m_doc(doc), m_history(history), m_editor(editor)
 {
@@ -30,7 +48,7 @@ void EditorSession::open(int slot)
     showFont(box->Font);
     m_editor.setText(box->Caption);
     m_slot = slot;
-    m_editor.setGeometry(m_scale.toScreen(box->bounds));
+    m_editor.setGeometry(m_scale.toScreen(editorBounds(*box)));
     m_editor.show();
     m_editor.setFocus(Qt::OtherFocusReason);
     m_editor.deselect();
@@ -100,7 +118,7 @@ void EditorSession::setScale(const ViewScale &scale)
     if (!isOpen())
         return;
     if (const TextBox *box = m_doc.TextBoxes(m_slot)) {
-        m_editor.setGeometry(m_scale.toScreen(box->bounds));
+        m_editor.setGeometry(m_scale.toScreen(editorBounds(*box)));
         showFont(box->Font);
     }
 }

@@ -22,6 +22,7 @@
 #include "window/PrintShopDialog.h"
 #include "window/QrActions.h"
 #include "window/SideActions.h"
+#include "window/TextSettingActions.h"
 #include "window/ViewActions.h"
 
 #include <QAction>
@@ -160,6 +161,7 @@ void TForm1::buildMenus()
     MenuPackCard->setObjectName(QStringLiteral("MenuPackCard"));
     connect(MenuPackCard, &QAction::triggered, this, guarded([this] { MenuPackCardClick(); }));
     file->insertAction(MenuRecent->menuAction(), MenuPackCard);
+    new TextSettingActions(*this, PopupMenu1);
 }
 
 void TForm1::buildToolBar()
