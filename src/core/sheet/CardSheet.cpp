@@ -157,6 +157,19 @@ QPainterPath outlineOf(const QList<QGlyphRun> &runs)
     return path;
 }
 
+// The outline widened by width, round at joins and ends, as one outline to fill.
+QPainterPath widened(const QPainterPath &outline, qreal width)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    stroker.setCapStyle(Qt::RoundCap);
+    QPainterPath path = stroker.createStroke(outline);
+    path.addPath(outline);
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
 // The glyphs' outlines widened by width, as one outline to fill; for a
 // raster device also drawn once into a picture, since filling such an
 // outline costs many times the glyphs. Kept for the texts last asked for
@@ -173,13 +186,13 @@ std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &k
     }
     auto made = std::make_shared<CardSheet::EmboldenedText>();
     const QPainterPath outline = outlineOf(runs);
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    stroker.setCapStyle(Qt::RoundCap);
-    made->outline = stroker.createStroke(outline);
-    made->outline.addPath(outline);
-    made->outline.setFillRule(Qt::WindingFill);
+    if (!raster) {
+        made->outline = outline;
+        made->outline.setFillRule(Qt::WindingFill);
+        made->penWidth = width;
+    } else {
+        made->outline = widened(outline, width);
+    }
     qint64 cost = made->outline.elementCount() * qint64(sizeof(QPainterPath::Element));
     if (raster) {
         const QRect area = made->outline.boundingRect().toAlignedRect();
@@ -368,7 +381,13 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             } else {
                 painter.save();
                 painter.setRenderHint(QPainter::Antialiasing, true);
-                painter.fillPath(bold->outline.translated(baseline), text.color);
+                if (bold->penWidth > 0) {
+                    painter.setPen(QPen(text.color, bold->penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                    painter.setBrush(text.color);
+                    painter.drawPath(bold->outline.translated(baseline));
+                } else {
+                    painter.fillPath(bold->outline.translated(baseline), text.color);
+                }
                 painter.restore();
             }
         }
