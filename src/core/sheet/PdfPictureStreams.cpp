@@ -18,11 +18,6 @@
 
 namespace {
 
-// libdeflate's level, measured on the largest card's 20 pictures at 600 dpi
-// (7.2 MB of samples, one core): level 2 gives 2.14 MB in 82 ms, zlib's
-// level 4 (used before) 2.10 MB in 166 ms, libdeflate's level 3 2.08 MB in
-// 97 ms and level 6 2.00 MB in 145 ms. Every level is lossless.
-constexpr int CompressionLevel = 2;
 
 // The samples Qt's PDF writer embeds for an opaque picture: red, green and
 // blue bytes, row after row with nothing between the rows.
@@ -49,7 +44,7 @@ QByteArray rgbSamples(const QImage &picture)
 libdeflate_compressor *compressor()
 {
     struct Kept {
-        libdeflate_compressor *made = libdeflate_alloc_compressor(CompressionLevel);
+        libdeflate_compressor *made = libdeflate_alloc_compressor(PdfPictureStreams::CompressionLevel);
         ~Kept() { libdeflate_free_compressor(made); }
     };
     thread_local Kept kept;
