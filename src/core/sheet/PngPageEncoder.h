@@ -2,11 +2,11 @@
 // A drawn page encoded as a PNG file on every core. A PNG holds its pixels
 // as one zlib stream, which one core would compress alone; the page is
 // therefore cut into bands of rows, each band filtered and compressed on a
-// core of its own and flushed to a byte boundary (a full flush: no band
-// refers back into another), and the bands are joined into the one stream,
-// as parallel compressors join theirs: the zlib header, the bands, an empty
-// final block and the Adler-32 checksums of the bands combined into one.
-// libpng writes the chunks.
+// core of its own, with the end of the band above as its dictionary, and
+// flushed to a byte boundary; the bands are joined into the one stream as
+// parallel compressors join theirs: the zlib header, the bands (the last
+// one ends the stream), and the Adler-32 checksums of the bands combined
+// into one (adler32_combine). libpng writes the chunks.
 #include <QByteArray>
 #include <QImage>
 
