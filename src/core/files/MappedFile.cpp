@@ -17,7 +17,7 @@ struct Slot {
     std::atomic<bool> cut{false};
 };
 
-Slot slots[MappedFile::MaxMaps];
+Slot watchedMaps[MappedFile::MaxMaps];
 struct sigaction previousAction;
 
 std::uintptr_t pageSize()
@@ -52,7 +52,7 @@ void passOn(int signal, siginfo_t *info, void *context)
 void onBusError(int signal, siginfo_t *info, void *context)
 {
     const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(info->si_addr);
-    for (Slot &slot : slots) {
+    for (Slot &slot : watchedMaps) {
         const std::uintptr_t start = slot.start.load(std::memory_order_acquire);
         const std::size_t length = slot.length.load(std::memory_order_acquire);
         if (start == 0 || address < start || address - start >= length)
@@ -84,10 +84,10 @@ int takeSlot(std::uintptr_t start, std::size_t length)
     for (int n = 0; n < MappedFile::MaxMaps; ++n) {
         std::uintptr_t free = 0;
         // Claimed with a start no map has (1), then given its length and start.
-        if (slots[n].start.compare_exchange_strong(free, 1, std::memory_order_acq_rel)) {
-            slots[n].cut.store(false, std::memory_order_relaxed);
-            slots[n].length.store(length, std::memory_order_release);
-            slots[n].start.store(start, std::memory_order_release);
+        if (watchedMaps[n].start.compare_exchange_strong(free, 1, std::memory_order_acq_rel)) {
+            watchedMaps[n].cut.store(false, std::memory_order_relaxed);
+            watchedMaps[n].length.store(length, std::memory_order_release);
+            watchedMaps[n].start.store(start, std::memory_order_release);
             return n;
         }
     }
@@ -121,7 +121,7 @@ MappedFile::~MappedFile()
 {
     if (!m_data)
         return;
-    slots[m_slot].start.store(0, std::memory_order_release);
+    watchedMaps[m_slot].start.store(0, std::memory_order_release);
     ::munmap(const_cast<char *>(m_data), m_length);
 }
 
@@ -132,5 +132,5 @@ QByteArray MappedFile::bytes() const
 
 bool MappedFile::cut() const
 {
-    return m_data && slots[m_slot].cut.load(std::memory_order_acquire);
+    return m_data && watchedMaps[m_slot].cut.load(std::memory_order_acquire);
 }

@@ -75,7 +75,7 @@ QString imageMagick(const QStringList &args, int *status)
 class TestPngPages : public QObject
 {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void pixelsRoundTrip_data();
     void pixelsRoundTrip();
     void imageMagickReadsTheFile();
