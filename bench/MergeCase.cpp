@@ -22,6 +22,7 @@
 namespace {
 
 constexpr int Runs = 3;
+constexpr int MergeRows[] = {10, 500, 1000};
 
 struct Figures {
     std::vector<double> seconds;
@@ -67,21 +68,27 @@ bool writeList(const QString &path, int rows)
 
 } // namespace
 
-void mergeCase(const BenchSetup &setup, ResultTable &table)
+void writeMergeInputs(const BenchSetup &setup)
 {
     const QDir dir(setup.dir);
-    const QString card = dir.filePath(QStringLiteral("merge.tvl"));
-    if (setup.pictures.isEmpty() || !writeMergeCard(card, setup.pictures.first())) {
+    if (setup.pictures.isEmpty() || !writeMergeCard(dir.filePath(QStringLiteral("merge.tvl")), setup.pictures.first())) {
         std::fprintf(stderr, "tavelo-bench: cannot write the merge card\n");
         std::exit(1);
     }
-    const std::vector<int> sizes{10, 500, 1000};
-    for (int rows : sizes) {
+    for (int rows : MergeRows) {
         if (!writeList(dir.filePath(QStringLiteral("list%1.csv").arg(rows)), rows)) {
             std::fprintf(stderr, "tavelo-bench: cannot write the merge lists\n");
             std::exit(1);
         }
     }
+}
+
+void mergeCase(const BenchSetup &setup, ResultTable &table)
+{
+    const QDir dir(setup.dir);
+    writeMergeInputs(setup);
+    const QString card = dir.filePath(QStringLiteral("merge.tvl"));
+    const std::vector<int> sizes(std::begin(MergeRows), std::end(MergeRows));
     // "plain": the card's own sheet, one copy, for the size of one sheet.
     std::map<QString, QStringList> jobs;
     const auto common = [&](const QString &out) {

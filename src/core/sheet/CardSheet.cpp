@@ -97,6 +97,8 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 constexpr qreal EmboldenPerEm = 1.0 / 24;
 constexpr qreal DesignPixels = 2048;
 constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
+// Captions laid out, kept by their count of glyphs: some 100 000 captions.
+constexpr qint64 PreparedTextCacheGlyphs = 2'000'000;
 
 bool needsEmboldening(const QGlyphRun &run)
 {
@@ -276,6 +278,29 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
     const QFont font = FontMapping::toQFont(boxFont);
+
+    // A caption laid out for a device is kept for the next sheets: a merge
+    // job makes a sheet per row of one design, and many rows share a text.
+    // The key holds everything the layout below reads.
+    static QMutex preparedMutex;
+    static QCache<QString, PrintedText> prepared(PreparedTextCacheGlyphs);
+    struct Numbers {
+        QRgb color;
+        std::int32_t left, devType, logicalDpiX, logicalDpiY, dpiX, dpiY, screenPpi;
+        double cardWidth;
+    } numbers{FontMapping::toQColor(boxFont.color()).rgba(), box.bounds.Left, device.devType(), device.logicalDpiX(),
+              device.logicalDpiY(), m_layout.dpiX(), m_layout.dpiY(), m_layout.screenPpi(), double(m_layout.cardWidthPixels())};
+    static_assert(sizeof(Numbers) == 8 * sizeof(std::int32_t) + sizeof(double), "no padding in the key");
+    const QString key = box.Caption + QChar(0x1f) + font.key() + QChar(0x1f)
+                        + QString(reinterpret_cast<const QChar *>(&numbers), qsizetype(sizeof numbers / sizeof(QChar)));
+    {
+        const QMutexLocker lock(&preparedMutex);
+        if (const PrintedText *found = prepared.object(key)) {
+            PrintedText copy = *found;
+            copy.bounds = box.bounds;
+            return copy;
+        }
+    }
     const QFontMetrics metrics(font, &device);
     // The same in every cell: the fit compares within the card.
     const QString text = m_layout.fitCaption(box.Caption, box.bounds.Left,
@@ -288,16 +313,23 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     const QList<QGlyphRun> bold = takeEmboldened(printed.glyphs);
     if (!bold.isEmpty()) {
         const bool raster = device.devType() == QInternal::Image;
-        const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
+        const QString boldKey = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
                                 .arg(text, font.key())
                                 .arg(printed.color.rgba())
                                 .arg(device.logicalDpiY())
                                 .arg(raster);
-        printed.emboldened = emboldenedText(key, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
+        printed.emboldened = emboldenedText(boldKey, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
     }
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
+    {
+        const QMutexLocker lock(&preparedMutex);
+        qsizetype glyphs = 1;
+        for (const QGlyphRun &run : printed.glyphs)
+            glyphs += run.glyphIndexes().size();
+        prepared.insert(key, new PrintedText(printed), glyphs);
+    }
     return printed;
 }
 
