@@ -45,6 +45,11 @@ double compressPngBands(const QByteArray &bytes, int runs);
 // The bytes a PNG file compresses: its IDAT data inflated.
 QByteArray pngFilteredRows(const QString &path);
 
+// Compressing what a PDF file holds in its Flate streams (inflated from
+// the file), as Qt's PDF writer does (zlib's default level), in one part
+// a core; the count of those bytes in *bytes.
+double compressPdfStreams(const QString &path, int runs, qsizetype *bytes);
+
 // Shaping each of texts once with Qt's text layout, in the font of a
 // 10-point caption at dpi, on one core.
 double shapeTexts(const QStringList &texts, int dpi, int runs);
