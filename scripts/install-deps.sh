@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ccache
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-translations-l10n
   libgl-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-ipamj-mincho
   xvfb xauth xdotool imagemagick poppler-utils
   pkg-config libqrencode-dev libqpdf-dev zlib1g-dev libdeflate-dev libpng-dev zbar-tools
   librsvg2-bin desktop-file-utils xdg-utils appstream shared-mime-info dpkg-dev file

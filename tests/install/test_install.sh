@@ -60,7 +60,7 @@ grep -q '"messages": \[\]' "$tmp/info.json" || grep -q '"messages":\[\]' "$tmp/i
 (cd "$tmp" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/pkg" >/dev/null) || fail "cpack"
 deb=$(ls "$tmp"/pkg/*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-ipafont-mincho; do
+for dep in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-ipafont-mincho fonts-ipamj-mincho; do
   echo "$depends" | grep -q "$dep" || fail "package does not depend on $dep: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = tavelo ] || fail "package name"

@@ -317,6 +317,13 @@ inline QString badLayoutLine(int line, const QString &text)
     return QStringLiteral("名刺ファイルの %1 行目「%2」は用紙の指定として読めません。標準の 8 面で印刷します。").arg(line).arg(text);
 }
 
+// A card file's property line (Key=Value) that cannot be read: %1 the line
+// number, %2 its text.
+inline QString badExtensionLine(int line, const QString &text)
+{
+    return QStringLiteral("名刺ファイルの %1 行目「%2」は読めません。この項目は既定の値で読みます。").arg(line).arg(text);
+}
+
 // Print jobs written to files (the command-line tool)
 inline QString cannotWriteOutput(const QString &path, const QString &reason)
 {

@@ -103,6 +103,7 @@ void CardDocument::ClearBoxes()
         removeTextBox(n);
         removeImageBox(n);
     }
+    m_unknownCardLines.clear();
     SetCurrentBox({});
     SetModified(false);
 }
@@ -211,6 +212,16 @@ void CardDocument::setImageBounds(int slot, const BoxBounds &bounds)
     record.bounds = bounds;
     Q_EMIT imageBoxChanged(slot);
     SetModified();
+}
+
+void CardDocument::keepUnknownTextLine(int slot, const QByteArray &line)
+{
+    text(slot).UnknownLines.append(line);
+}
+
+void CardDocument::keepUnknownImageLine(int slot, const QByteArray &line)
+{
+    image(slot).UnknownLines.append(line);
 }
 
 void CardDocument::setImagePath(int slot, const QString &path)

@@ -7,7 +7,9 @@
 #include "card/PrintSettings.h"
 #include "files/FileFingerprint.h"
 
+#include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -35,6 +37,10 @@ struct TextBox {
     QString Caption;
     BoxFont Font;
     bool Visible = true;   // false while the inline editor stands over the box
+    // Property lines of the card file whose keys this program does not know,
+    // as read; written back after the box's own (a newer program's settings
+    // survive an edit here).
+    QList<QByteArray> UnknownLines;
     QString Name() const { return QStringLiteral("box%1").arg(Tag); }
 };
 
@@ -44,6 +50,7 @@ struct MoveImageRecord {
     BoxBounds bounds;
     QString ImagePath;   // empty until a picture was loaded
     QImage Picture;      // null while the box holds no picture
+    QList<QByteArray> UnknownLines;   // as for a text box
     QString PanelName() const { return QStringLiteral("img%1").arg(Tag); }
     QString ImageName() const { return QStringLiteral("pic%1").arg(Tag); }
 };
@@ -153,6 +160,13 @@ public:
     std::int32_t MarginLeft() const { return m_print.MarginLeft; }
     std::int32_t MarginTop() const { return m_print.MarginTop; }
 
+    // The card's property lines of keys this program does not know, as read;
+    // written back after the card's own. ClearBoxes forgets them.
+    const QList<QByteArray> &unknownCardLines() const { return m_unknownCardLines; }
+    void keepUnknownCardLine(const QByteArray &line) { m_unknownCardLines.append(line); }
+    void keepUnknownTextLine(int slot, const QByteArray &line);
+    void keepUnknownImageLine(int slot, const QByteArray &line);
+
 Q_SIGNALS:
     void textBoxAdded(int slot);
     void textBoxRemoved(int slot);
@@ -181,4 +195,5 @@ private:
     std::optional<FileFingerprint> m_diskFingerprint;
     bool m_modified = false;
     PrintSettings m_print;
+    QList<QByteArray> m_unknownCardLines;
 };

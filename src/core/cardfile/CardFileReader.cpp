@@ -17,6 +17,8 @@
 #include "card/FieldText.h"
 #include "cardfile/CardInteger.h"
 #include "cardfile/CardLineReader.h"
+#include "cardfile/ExtensionKeys.h"
+#include "cardfile/ExtensionLine.h"
 #include "cardfile/PictureLoads.h"
 #include "files/RegularFile.h"
 
@@ -26,8 +28,6 @@
 namespace {
 
 const QByteArray HeaderText = QByteArrayLiteral("Tavelo DataFile");
-// The layout line follows the header and the three settings lines.
-constexpr int LayoutLineNumber = 5;
 
 // Whether a line holds a text, searched across the pieces it comes in; of
 // each piece only the last few bytes are kept.
@@ -96,57 +96,80 @@ public:
         if (isCard)
             *isCard = true;
         readSettings();
-        if (!m_lines.atEnd())
-            examineLayoutLine();
         while (!m_lines.atEnd())
-            examine(readByteSearch("#$"));
+            examineLine();
     }
 
 private:
-    // A line that starts a record, or else one that is skipped.
-    void examine(const ByteSearch &mark)
+    // A line that starts a record, a property line of the card or of the box
+    // read last, or else one that is skipped. Of other lines only the
+    // beginning is kept, however long they are.
+    void examineLine()
     {
+        ByteSearch mark("#$");
+        const CardLineReader::Head head =
+            m_lines.readLineHead(ExtensionLine::MaxBytes, [&](const char *bytes, long long size) { mark.feed(bytes, size); });
         if (mark.found('#')) {
             const int slot = addBox(m_doc.textBoxCount(), [&] { return m_doc.AddTextBox(); });
+            m_owner = slot >= 0 ? Owner::Box : Owner::Nobody;
+            m_box = BoxRef::text(slot);
             if (slot >= 0)
                 readTextRecord(slot);
-        } else if (mark.found('$')) {
+            return;
+        }
+        if (mark.found('$')) {
             const int slot = addBox(m_doc.imageBoxCount(), [&] { return m_doc.AddImageBox(); });
+            m_owner = slot >= 0 ? Owner::Box : Owner::Nobody;
+            m_box = BoxRef::image(slot);
             if (slot >= 0)
                 readImageRecord(slot);
+            return;
+        }
+        if (const std::optional<ExtensionLine::Parts> parts = ExtensionLine::split(head.bytes))
+            readExtensionLine(*parts, head);
+    }
+
+    // A property line goes to its owner: the card before the first record,
+    // else the box of the record before it (none when that record found no
+    // free slot). A key this program does not know is kept as it stands.
+    void readExtensionLine(const ExtensionLine::Parts &parts, const CardLineReader::Head &head)
+    {
+        using namespace ExtensionKeys;
+        const int lineNumber = m_lines.linesRead();
+        if (m_owner == Owner::Nobody)
+            return;
+        auto take = [&](const auto &keys, auto apply, auto keep) {
+            for (const auto &known : keys) {
+                if (parts.key != known.key)
+                    continue;
+                if (head.cut || apply(known) == Read::Bad)
+                    badLine(lineNumber, head, known.badMessage);
+                return;
+            }
+            if (head.cut)
+                badLine(lineNumber, head, nullptr);
+            else
+                keep();
+        };
+        const int slot = m_box.slot;
+        if (m_owner == Owner::Card) {
+            take(cardKeys(), [&](const CardKey &k) { return k.read(m_doc, parts.value); },
+                 [&] { m_doc.keepUnknownCardLine(head.bytes); });
+        } else if (m_box.isText()) {
+            take(textBoxKeys(), [&](const BoxKey &k) { return k.read(m_doc, slot, parts.value); },
+                 [&] { m_doc.keepUnknownTextLine(slot, head.bytes); });
+        } else {
+            take(imageBoxKeys(), [&](const BoxKey &k) { return k.read(m_doc, slot, parts.value); },
+                 [&] { m_doc.keepUnknownImageLine(slot, head.bytes); });
         }
     }
 
-    // The line after the settings may give the paper layout. It is one only
-    // when it carries no record mark: a mark line stays a mark line.
-    void examineLayoutLine()
+    void badLine(int lineNumber, const CardLineReader::Head &head, QString (*message)(int, const QString &))
     {
-        constexpr qsizetype HeadBytes = 64;   // more than any layout line holds
-        ByteSearch mark("#$");
-        QByteArray head;
-        bool cut = false;
-        m_lines.readLine([&](const char *bytes, long long size) {
-            mark.feed(bytes, size);
-            const qsizetype room = HeadBytes - head.size();
-            cut = cut || size > room;
-            if (room > 0)
-                head.append(bytes, qsizetype(std::min<long long>(size, room)));
-        });
-        if (mark.found('#') || mark.found('$')) {
-            examine(mark);
-            return;
-        }
-        if (!PaperLayoutLine::isLayoutLine(head))
-            return;
-        const std::optional<PaperLayout> layout = cut ? std::nullopt : PaperLayoutLine::parse(head);
-        if (!layout) {
-            const QString text = CodePage932::decode(head).text;
-            information(Msg::badLayoutLine(LayoutLineNumber, cut ? text + QChar(0x2026) : text));
-            return;
-        }
-        PrintSettings settings = m_doc.printSettings();
-        settings.Layout = *layout;
-        m_doc.setPrintSettings(settings);
+        QString text = CodePage932::decode(head.bytes.left(2 * (MaxTextShownInMessage + 1))).text;
+        if (head.cut)
+            text += QChar(0x2026);
+        information(message ? message(lineNumber, text) : Msg::badExtensionLine(lineNumber, elideForMessage(text)));
     }
 
     void readSettings()
@@ -297,6 +320,11 @@ private:
     bool m_toldUnreadableText = false;
     bool m_toldCutText = false;
     bool m_toldFull = false;
+    // Who the next property line belongs to: the card, the box of the record
+    // read last, or nobody (that record found no free slot).
+    enum class Owner { Card, Box, Nobody };
+    Owner m_owner = Owner::Card;
+    BoxRef m_box;
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "base/MessageText.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
+#include "cardfile/ExtensionKeys.h"
 #include "files/AtomicFile.h"
 
 namespace {
@@ -56,6 +57,12 @@ public:
     void line(const QByteArray &bytes) { m_bytes += bytes + "\r\n"; }
     void line(const QString &text) { line(CodePage932::encode(text)); }
     void line(std::int32_t number) { line(QByteArray::number(number)); }
+    // A property line; nothing for an empty one (the default).
+    void optionalLine(const QByteArray &bytes)
+    {
+        if (!bytes.isEmpty())
+            line(bytes);
+    }
     // Left, top, width and height, a line each.
     void lines(const BoxBounds &b)
     {
@@ -91,10 +98,12 @@ QByteArray cardFileContent(const CardDocument &doc)
     out.line(std::int32_t(doc.PrintGuide()));
     out.line(doc.MarginLeft());
     out.line(doc.MarginTop());
-    // Any paper but the standard sheet: one line that carries neither record
-    // mark, which readers knowing nothing of it skip.
-    if (const QByteArray layout = PaperLayoutLine::format(doc.printSettings().Layout); !layout.isEmpty())
-        out.line(layout);
+    // Property lines carry neither record mark: readers knowing nothing of
+    // them skip them.
+    for (const ExtensionKeys::CardKey &key : ExtensionKeys::cardKeys())
+        out.optionalLine(key.write(doc));
+    for (const QByteArray &line : doc.unknownCardLines())
+        out.line(line);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const TextBox *box = doc.TextBoxes(slot);
         if (!box)
@@ -106,6 +115,10 @@ QByteArray cardFileContent(const CardDocument &doc)
         out.line(box->Font.size(doc.screenPpi()));
         out.line(box->Font.color());
         out.line(styleField(box->Font.style()));
+        for (const ExtensionKeys::BoxKey &key : ExtensionKeys::textBoxKeys())
+            out.optionalLine(key.write(doc, slot));
+        for (const QByteArray &line : box->UnknownLines)
+            out.line(line);
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const MoveImageRecord *record = doc.ImageBoxes(slot);
@@ -114,6 +127,10 @@ QByteArray cardFileContent(const CardDocument &doc)
         out.line("$" + QByteArray::number(slot));
         out.line(record->ImagePath);
         out.lines(record->bounds);
+        for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
+            out.optionalLine(key.write(doc, slot));
+        for (const QByteArray &line : record->UnknownLines)
+            out.line(line);
     }
     return out.bytes();
 }

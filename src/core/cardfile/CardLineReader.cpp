@@ -4,6 +4,7 @@
 #include "files/RegularFile.h"
 
 #include <algorithm>
+#include <limits>
 
 bool CardLineReader::fill()
 {
@@ -39,6 +40,8 @@ bool CardLineReader::atEnd()
 
 void CardLineReader::readLine(const Pieces &take)
 {
+    if (m_linesRead < std::numeric_limits<int>::max())
+        ++m_linesRead;
     for (;;) {
         if (peek() < 0)
             return;

@@ -33,6 +33,9 @@ public:
     // alsoTake, when given, sees every piece of the whole line as well.
     Head readLineHead(long long maxBytes, const Pieces &alsoTake = nullptr);
 
+    // How many lines were read: the number of the line read last.
+    int linesRead() const { return m_linesRead; }
+
 private:
     // The next byte without taking it, or −1 at the end of the file.
     int peek();
@@ -47,4 +50,5 @@ private:
     long long m_pos = 0;
     long long m_len = 0;
     bool m_ended = false;   // the file's end or Ctrl-Z was reached
+    int m_linesRead = 0;
 };

@@ -99,6 +99,8 @@ std::optional<ClipBox> decodeBytes(const QByteArray &bytes, std::int32_t screenP
             ClipBox box{*text, std::nullopt};
             if (const std::optional<std::int32_t> height = fontHeight(bytes))
                 box.text->Font.setHeight(*height);
+            // The clipboard's own line is no property of the box.
+            box.text->UnknownLines.removeIf([](const QByteArray &line) { return line.startsWith(FontHeightField); });
             return box;
         }
     }

@@ -1,5 +1,7 @@
 #include "sheet/FontMapping.h"
 
+#include "sheet/FaceFallback.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPalette>
@@ -39,6 +41,8 @@ void installFaceSubstitutions()
 QFont toQFont(const BoxFont &box)
 {
     QFont font(box.name());
+    // Characters the face lacks are drawn by the faces of its chain.
+    font.setFamilies(FaceFallback::familiesFor(box.name()));
     font.setBold(box.style().testFlag(FontStyle::Bold));
     font.setItalic(box.style().testFlag(FontStyle::Italic));
     font.setUnderline(box.style().testFlag(FontStyle::Underline));

@@ -14,7 +14,8 @@ namespace FontMapping {
 void installFaceSubstitutions();
 
 // The Qt font for a box font whose height is in pixels of the device that will
-// draw it (the screen for the card, the printer for the sheet).
+// draw it (the screen for the card, the printer for the sheet). Its families
+// are the box's face and then the faces that draw what that face lacks.
 QFont toQFont(const BoxFont &font);
 
 // The box font (name, height, style) that a Qt font stands for at a pixel

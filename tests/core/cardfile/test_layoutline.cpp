@@ -85,7 +85,8 @@ private Q_SLOTS:
         QCOMPARE(card.sink.infos.first(), Msg::badLayoutLine(5, shown));
     }
 
-    // Only line 5 without a record mark is the layout line; elsewhere it is skipped.
+    // A layout line without a record mark before the first record is the card's;
+    // after a record it belongs to that box.
     void placement_data()
     {
         QTest::addColumn<QStringList>("lines");
@@ -96,8 +97,10 @@ private Q_SLOTS:
         const QStringList image = imageRecord(QStringLiteral("$0"), QString());
         QTest::newRow("line 5") << fixedLines() + QStringList{QStringLiteral("Layout=10")} + text
                                 << PaperLayout::tenUp() << 1 << 0;
-        QTest::newRow("line 6: skipped") << fixedLines() + QStringList{QString(), QStringLiteral("Layout=10")} + text
-                                         << PaperLayout::standard() << 1 << 0;
+        QTest::newRow("line 6, after a blank line") << fixedLines() + QStringList{QString(), QStringLiteral("Layout=10")} + text
+                                                    << PaperLayout::tenUp() << 1 << 0;
+        QTest::newRow("after a record: not the card's") << fixedLines() + text + QStringList{QStringLiteral("Layout=10")}
+                                                        << PaperLayout::standard() << 1 << 0;
         QTest::newRow("with # it is a text record")
             << fixedLines() + QStringList{QStringLiteral("Layout=10#")} + text.mid(1) << PaperLayout::standard() << 1 << 0;
         QTest::newRow("other text on line 5: skipped") << fixedLines() + QStringList{QStringLiteral("layout=10")} + image
