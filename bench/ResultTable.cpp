@@ -1,5 +1,7 @@
 #include "ResultTable.h"
 
+#include "Measure.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -50,6 +52,18 @@ void ResultTable::ratio(const QString &what, double seconds, double limitSeconds
 void ResultTable::doubling(const QString &what, double atLoad, double atTwiceTheLoad)
 {
     atMost(what, atTwiceTheLoad / atLoad, LinearDoublingLimit, QStringLiteral(" x"));
+}
+
+void ResultTable::ratio(const QString &what, const std::vector<double> &seconds, const std::vector<double> &limitSeconds,
+                        double targetRatio)
+{
+    std::vector<double> ratios;
+    for (std::size_t n = 0; n < seconds.size() && n < limitSeconds.size(); ++n)
+        ratios.push_back(limitSeconds[n] > 0 ? seconds[n] / limitSeconds[n] : 0);
+    const double value = median(ratios);
+    m_rows.push_back({what, duration(median(seconds)), duration(median(limitSeconds)), number(value, 2) + QStringLiteral(" x"),
+                      QStringLiteral("<= ") + number(targetRatio, 2) + QStringLiteral(" x"),
+                      !ratios.empty() && value > 0 && value <= targetRatio, false});
 }
 
 void ResultTable::section(const QString &title)

@@ -16,6 +16,11 @@ public:
     // in the same run: passes when seconds / limitSeconds is at most
     // targetRatio. The time and the limit are shown for information.
     void ratio(const QString &what, double seconds, double limitSeconds, double targetRatio);
+    // The same for runs that took turns with their limits: each run against
+    // the limit measured just before it, so that a busy spell of the machine
+    // slows both; the ratio is the median of the runs' ratios.
+    void ratio(const QString &what, const std::vector<double> &seconds, const std::vector<double> &limitSeconds,
+               double targetRatio);
 
     // Growth of a figure when its load (boxes, copies) doubles: linear growth
     // doubles it; the limit leaves 10 % for the noise of the machine, so a
