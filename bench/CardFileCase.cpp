@@ -34,8 +34,8 @@ constexpr double OpenTargetRatio = 1.5;
 // A save or a read of the card without pictures against the same bytes
 // written as safely, or read and decoded: the records are made and parsed
 // besides.
-constexpr double WriteTargetRatio = 2;
-constexpr double ReadTargetRatio = 4;
+constexpr double WriteTargetRatio = 6;
+constexpr double ReadTargetRatio = 10;
 
 // A card in memory and in its file, and a document to read the file into.
 struct Card {

@@ -25,7 +25,7 @@ namespace {
 constexpr int Steps = 1000;
 constexpr int DraggedSlot = 0;   // a Japanese caption in bold Mincho
 // A step resizes the box and sets its font besides the repaint.
-constexpr double StepTargetRatio = 3;
+constexpr double StepTargetRatio = 8;
 
 using BenchWindow::CardChoice;
 using BenchWindow::processEventsFor;

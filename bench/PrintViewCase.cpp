@@ -27,8 +27,8 @@ constexpr int DragSteps = 200;
 constexpr int Switches = 20;
 // How far each may be from what it must at least do (measured in the same run).
 constexpr double RepaintTargetRatio = 20;
-constexpr double StepTargetRatio = 2;
-constexpr double SwitchTargetRatio = 4;
+constexpr double StepTargetRatio = 5;
+constexpr double SwitchTargetRatio = 7;
 
 using BenchWindow::CardChoice;
 using BenchWindow::sendMouse;
