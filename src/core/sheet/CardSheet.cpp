@@ -97,8 +97,9 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 constexpr qreal EmboldenPerEm = 1.0 / 24;
 constexpr qreal DesignPixels = 2048;
 constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
-// Captions laid out, kept by their count of glyphs: some 100 000 captions.
-constexpr qint64 PreparedTextCacheGlyphs = 2'000'000;
+// Captions laid out, kept by their count of glyphs: some 20 000 captions,
+// a few megabytes.
+constexpr qint64 PreparedTextCacheGlyphs = 400'000;
 
 bool needsEmboldening(const QGlyphRun &run)
 {
