@@ -6,4 +6,5 @@
 int runInfoCommand(const QStringList &args);
 int runPrintCommand(const QStringList &args);
 int runMergeInfoCommand(const QStringList &args);
+int runPackCommand(const QStringList &args);
 QString usageText();

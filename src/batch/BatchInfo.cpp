@@ -127,8 +127,11 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc)
 
 // The size of each image box's picture, when it was loaded.
 using PictureSizeTable = std::array<std::optional<QSize>, CardDocument::SlotCount>;
+// The path the card file holds, for each picture found beside the card instead.
+using StoredPathTable = std::array<QString, CardDocument::SlotCount>;
 
-void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSizeTable &pictureSizes)
+void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSizeTable &pictureSizes,
+                     const StoredPathTable &storedPaths)
 {
     json.key(QStringLiteral("imageBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
@@ -138,7 +141,10 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSiz
         json.beginObject();
         json.key(QStringLiteral("slot")).value(std::int64_t(slot));
         json.key(QStringLiteral("name")).value(record->PanelName());
+        // The path the picture was loaded from, as a save would store it.
         json.key(QStringLiteral("path")).value(record->ImagePath);
+        if (const QString &stored = storedPaths[size_t(slot)]; !stored.isEmpty())
+            json.key(QStringLiteral("storedPath")).value(stored);
         writeBounds(json, record->bounds);
         // A path with fields: the picture of each merge row, none of its own.
         if (FieldText::isPicturePlaceholder(record->ImagePath))
@@ -158,7 +164,7 @@ void writeImageBoxes(JsonWriter &json, const CardDocument &doc, const PictureSiz
 }
 
 QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const PictureSizeTable &pictureSizes,
-                        const QStringList &messages)
+                        const StoredPathTable &storedPaths, const QStringList &messages)
 {
     JsonWriter json;
     json.beginObject();
@@ -170,7 +176,7 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const Pict
     json.key(QStringLiteral("layout")).value(formatPaperLayoutMm(doc.printSettings().Layout));
     json.key(QStringLiteral("modified")).value(doc.Modified());
     writeTextBoxes(json, doc);
-    writeImageBoxes(json, doc, pictureSizes);
+    writeImageBoxes(json, doc, pictureSizes, storedPaths);
     json.key(QStringLiteral("messages")).beginArray();
     for (const QString &message : messages)
         json.value(message);
@@ -200,9 +206,11 @@ int runInfoCommand(const QStringList &args)
     PictureSizeTable pictureSizes;
     PictureUse sizesOnly;
     sizesOnly.sizesOnly = [&](int slot, QSize size) { pictureSizes[size_t(slot)] = size; };
+    StoredPathTable storedPaths;
+    sizesOnly.found = [&](int slot, const QString &stored, const QString &) { storedPaths[size_t(slot)] = stored; };
     readCard(doc, sink, options->file, options->screenDpi, sizesOnly);
 
-    const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, sink.messages());
+    const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, storedPaths, sink.messages());
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     std::fflush(stdout);
     return sink.messages().isEmpty() ? 0 : 1;

@@ -53,6 +53,8 @@ int main(int argc, char **argv)
             return runPrintCommand(args);
         if (command == QLatin1String("merge-info"))
             return runMergeInfoCommand(args);
+        if (command == QLatin1String("pack"))
+            return runPackCommand(args);
     } catch (const std::exception &e) {
         if (!isOutOfMemory(e))
             throw;

@@ -31,6 +31,44 @@ inline QString cannotSaveText(const QString &boxName, const QString &text)
 {
     return QStringLiteral("%1 の「%2」には名刺ファイルに保存できない文字があります。保存を中止しました。").arg(boxName, text);
 }
+// A box's "Caption=" line no longer stands for its record: another program
+// changed the caption. %1 names the box.
+inline QString captionLineOutdated(const QString &boxName)
+{
+    return QStringLiteral("%1 の文字列は別のプログラムで変更されています。変更後の文字列を読み込みました（保存できなかった文字は「〓」のままです）。").arg(boxName);
+}
+// Characters of a caption that no installed face draws: %1 names the box,
+// %2 lists them. They stay in the caption and print as the missing-glyph box.
+inline QString unshowableCharacters(const QString &boxName, const QString &characters)
+{
+    return QStringLiteral("%1 の文字 %2 を表示できるフォントがありません。文字は名刺に残りますが、画面と印刷では □ になります。").arg(boxName, characters);
+}
+// Pictures that were not where the card said, found beside the card; the
+// card now keeps these paths. One path a line.
+inline QString picturesFoundBesideCard(const QStringList &paths)
+{
+    return QStringLiteral("次の画像は名刺に記録された場所になかったため、名刺のあるフォルダー（またはその中の pictures・画像 フォルダー）で見つけて読み込みました。保存すると、この場所が記録されます。\n%1").arg(paths.join(QLatin1Char('\n')));
+}
+// Packing a card with its pictures (名刺をまとめて保存, tavelo-batch pack).
+inline QString menuPackCard() { return QStringLiteral("名刺をまとめて保存(&K)..."); }
+inline QString packFolderTitle() { return QStringLiteral("名刺と画像を保存するフォルダー"); }
+inline QString packFolderNotEmpty(const QString &folder)
+{
+    return QStringLiteral("フォルダー %1 は空ではありません。空のフォルダーか、まだないフォルダーを指定してください").arg(folder);
+}
+inline QString askPackIntoFolder(const QString &folder)
+{
+    return QStringLiteral("フォルダー %1 には既にファイルがあります。同じ名前のファイルは上書きされます。このフォルダーに保存しますか？").arg(folder);
+}
+inline QString cannotMakeFolder(const QString &folder) { return QStringLiteral("フォルダー %1 を作れません").arg(folder); }
+inline QString cardPacked(const QString &card, qsizetype pictures)
+{
+    return QStringLiteral("名刺と画像 %1 個を次の場所に保存しました。\n%2").arg(pictures).arg(card);
+}
+inline QString picturesNotPacked(const QStringList &paths)
+{
+    return QStringLiteral("次の画像は読めなかったため、まとめて保存していません。名刺には元の場所のまま記録しました。\n%1").arg(paths.join(QLatin1Char('\n')));
+}
 // Bytes in a card file that are no Shift-JIS character were replaced.
 inline QString unreadableCharacters()
 {

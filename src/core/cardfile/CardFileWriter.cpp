@@ -32,20 +32,23 @@ struct UnstorableText {
     QString text;
 };
 
-std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = doc.TextBoxes(slot)) {
-            for (const QString &text : {box->Caption, box->Font.name()}) {
-                if (!storable(text))
-                    return UnstorableText{box->Name(), text};
-            }
+            // A caption of any characters is kept whole in its "Caption="
+            // line; only half of a surrogate pair is no text at all.
+            if (!box->Caption.isValidUtf16())
+                return UnstorableText{box->Name(), box->Caption};
+            if (!storable(box->Font.name()))
+                return UnstorableText{box->Name(), box->Font.name()};
         }
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const MoveImageRecord *record = doc.ImageBoxes(slot)) {
-            if (!storable(record->ImagePath))
-                return UnstorableText{record->PanelName(), record->ImagePath};
+            const QString path = pathFor ? pathFor(slot) : record->ImagePath;
+            if (!storable(path))
+                return UnstorableText{record->PanelName(), path};
         }
     }
     return std::nullopt;
@@ -91,7 +94,8 @@ QByteArray styleField(FontStyles style)
     return field;
 }
 
-QByteArray cardFileContent(const CardDocument &doc)
+// pathFor, when given, names each image box's picture instead of its path.
+QByteArray cardFileContent(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
 {
     CardFileContent out;
     out.line(QByteArrayLiteral("Tavelo DataFile"));
@@ -109,7 +113,7 @@ QByteArray cardFileContent(const CardDocument &doc)
         if (!box)
             continue;
         out.line("#" + QByteArray::number(slot));
-        out.line(box->Caption);
+        out.line(captionInRecord(box->Caption));
         out.lines(box->bounds);
         out.line(box->Font.name());
         out.line(box->Font.size(doc.screenPpi()));
@@ -125,7 +129,7 @@ QByteArray cardFileContent(const CardDocument &doc)
         if (!record)
             continue;
         out.line("$" + QByteArray::number(slot));
-        out.line(record->ImagePath);
+        out.line(pathFor ? pathFor(slot) : record->ImagePath);
         out.lines(record->bounds);
         for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
             out.optionalLine(key.write(doc, slot));
@@ -152,6 +156,16 @@ std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc)
     if (findUnstorableText(doc))
         return std::nullopt;
     return cardFileContent(doc);
+}
+
+std::optional<QByteArray> CardFileBytesWithPictures(const CardDocument &doc, const PicturePathFor &pathFor)
+{
+    if (const std::optional<UnstorableText> bad = findUnstorableText(doc, pathFor)) {
+        if (MessageSink *sink = doc.messageSink())
+            sink->information(Msg::cannotSaveText(bad->boxName, elideForMessage(bad->text)), MsgButton::Ok);
+        return std::nullopt;
+    }
+    return cardFileContent(doc, pathFor);
 }
 
 bool WriteCardFile(const CardDocument &doc, const QString &path)

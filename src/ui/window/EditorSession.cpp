@@ -1,9 +1,12 @@
 #include "window/EditorSession.h"
 
+#include "base/MessageSink.h"
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
 #include "editing/CardHistory.h"
+#include "qr/QrCaption.h"
+#include "sheet/FaceFallback.h"
 #include "sheet/FontMapping.h"
 #include "widgets/BoxPanels.h"
 #include "widgets/InlineEditor.h"
@@ -40,8 +43,31 @@ void EditorSession::commit()
     const BoxRef current = m_doc.CurrentBox();
     if (!current.isText() || !m_doc.TextBoxes(current.slot))
         throw TaveloError(Msg::invalidTypecast());
-    m_history.setCaption(current.slot, m_editor.text());
+    const QString before = m_doc.TextBoxes(current.slot)->Caption;
+    const QString typed = m_editor.text();
+    m_history.setCaption(current.slot, typed);
     m_doc.commitEditing(current.slot);
+    // Told once, when the caption changes: the message box takes the focus,
+    // and the commit it causes finds the caption as it is.
+    if (typed != before)
+        tellUnshowable(current.slot, before, typed);
+}
+
+void EditorSession::tellUnshowable(int slot, const QString &before, const QString &typed)
+{
+    const TextBox *box = m_doc.TextBoxes(slot);
+    MessageSink *sink = m_doc.messageSink();
+    if (!box || !sink || isQrCaption(typed))
+        return;
+    const QFont font = FontMapping::toQFont(box->Font);
+    const QList<char32_t> toldBefore = isQrCaption(before) ? QList<char32_t>() : FaceFallback::missingCharacters(font, before);
+    QStringList listed;
+    for (const char32_t c : FaceFallback::missingCharacters(font, typed)) {
+        if (!toldBefore.contains(c))
+            listed << QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    }
+    if (!listed.isEmpty())
+        sink->information(Msg::unshowableCharacters(box->Name(), listed.join(QStringLiteral(", "))), MsgButton::Ok);
 }
 
 void EditorSession::close()

@@ -152,6 +152,10 @@ void TForm1::buildMenus()
 
     new QrActions(*this, edit, PopupMenu1);
     new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
+    MenuPackCard = new QAction(Msg::menuPackCard(), this);
+    MenuPackCard->setObjectName(QStringLiteral("MenuPackCard"));
+    connect(MenuPackCard, &QAction::triggered, this, guarded([this] { MenuPackCardClick(); }));
+    file->insertAction(MenuRecent->menuAction(), MenuPackCard);
 }
 
 void TForm1::buildToolBar()

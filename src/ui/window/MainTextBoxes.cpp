@@ -51,9 +51,13 @@ void TForm1::Panel1Click()
     const BoxRef current = m_doc.CurrentBox();
     if (!current.isText() || !m_doc.TextBoxes(current.slot))
         return;
-    m_history.setCaption(current.slot, m_editor->text());
+    const QString before = m_doc.TextBoxes(current.slot)->Caption;
+    const QString typed = m_editor->text();
+    m_history.setCaption(current.slot, typed);
     closeEditor();
     m_doc.setTextVisible(current.slot, true);
+    if (typed != before)
+        m_editor->tellUnshowable(current.slot, before, typed);
 }
 
 void TForm1::MovePanelResize(int)
