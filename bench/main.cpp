@@ -85,7 +85,7 @@ int main(int argc, char **argv)
     QStringList chosen = app.arguments().mid(1);
     if (chosen.size() == 2 && chosen.at(0) == QLatin1String("inputs")) {
         QDir().mkpath(chosen.at(1));
-        prepareInputs(QDir(chosen.at(1)).absolutePath());
+        writeMergeInputs(prepareInputs(QDir(chosen.at(1)).absolutePath()));
         return 0;
     }
     if (chosen.isEmpty())

@@ -162,7 +162,7 @@ int runSetCommand(const QStringList &args)
     SetSink sink;
     CardDocument doc;
     PictureUse sizesOnly;
-    sizesOnly.sizesOnly = [](int, QSize) {};
+    sizesOnly.sizesOnly = [](Side, int, QSize) {};
     const bool isCard = readCard(doc, sink, options->file, 96, sizesOnly);
     // What the read could not keep (a cut text, unreadable characters, a bad
     // line) would be lost for good by writing: the card stays as it is.

@@ -389,6 +389,7 @@ inline QString pageTooLarge(int width, int height)
 {
     return QStringLiteral("a page of %1 x %2 pixels is too large for a picture file").arg(width).arg(height);
 }
+inline QString pngNotEncoded() { return QStringLiteral("not enough memory to encode the page as PNG"); }
 inline QString noCopies() { return QStringLiteral("the job has no pages (copies must be 1 or more)"); }
 inline QString standardOutput() { return QStringLiteral("standard output"); }
 inline QString outputNameOnlyExtension(const QString &path)

@@ -97,6 +97,9 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 constexpr qreal EmboldenPerEm = 1.0 / 24;
 constexpr qreal DesignPixels = 2048;
 constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
+// Captions laid out, kept by their count of glyphs: some 20 000 captions,
+// a few megabytes.
+constexpr qint64 PreparedTextCacheGlyphs = 400'000;
 
 bool needsEmboldening(const QGlyphRun &run)
 {
@@ -150,6 +153,19 @@ QPainterPath outlineOf(const QList<QGlyphRun> &runs)
     return path;
 }
 
+// The outline widened by width, round at joins and ends, as one outline to fill.
+QPainterPath widened(const QPainterPath &outline, qreal width)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    stroker.setCapStyle(Qt::RoundCap);
+    QPainterPath path = stroker.createStroke(outline);
+    path.addPath(outline);
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
 // The glyphs' outlines widened by width, as one outline to fill; for a
 // raster device also drawn once into a picture, since filling such an
 // outline costs many times the glyphs. Kept for the texts last asked for
@@ -166,13 +182,13 @@ std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &k
     }
     auto made = std::make_shared<CardSheet::EmboldenedText>();
     const QPainterPath outline = outlineOf(runs);
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    stroker.setCapStyle(Qt::RoundCap);
-    made->outline = stroker.createStroke(outline);
-    made->outline.addPath(outline);
-    made->outline.setFillRule(Qt::WindingFill);
+    if (!raster) {
+        made->outline = outline;
+        made->outline.setFillRule(Qt::WindingFill);
+        made->penWidth = width;
+    } else {
+        made->outline = widened(outline, width);
+    }
     qint64 cost = made->outline.elementCount() * qint64(sizeof(QPainterPath::Element));
     if (raster) {
         const QRect area = made->outline.boundingRect().toAlignedRect();
@@ -274,6 +290,29 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     const QFont font = FontMapping::toQFont(boxFont);
     if (!box.Setting.isDefault())
         return prepareLaidOut(box, font);
+
+    // A caption laid out for a device is kept for the next sheets: a merge
+    // job makes a sheet per row of one design, and many rows share a text.
+    // The key holds everything the layout below reads.
+    static QMutex preparedMutex;
+    static QCache<QString, PrintedText> prepared(PreparedTextCacheGlyphs);
+    struct Numbers {
+        QRgb color;
+        std::int32_t left, devType, logicalDpiX, logicalDpiY, dpiX, dpiY, screenPpi;
+        double cardWidth;
+    } numbers{FontMapping::toQColor(boxFont.color()).rgba(), box.bounds.Left, device.devType(), device.logicalDpiX(),
+              device.logicalDpiY(), m_layout.dpiX(), m_layout.dpiY(), m_layout.screenPpi(), double(m_layout.cardWidthPixels())};
+    static_assert(sizeof(Numbers) == 8 * sizeof(std::int32_t) + sizeof(double), "no padding in the key");
+    const QString key = box.Caption + QChar(0x1f) + font.key() + QChar(0x1f)
+                        + QString(reinterpret_cast<const QChar *>(&numbers), qsizetype(sizeof numbers / sizeof(QChar)));
+    {
+        const QMutexLocker lock(&preparedMutex);
+        if (const PrintedText *found = prepared.object(key)) {
+            PrintedText copy = *found;
+            copy.bounds = box.bounds;
+            return copy;
+        }
+    }
     const QFontMetrics metrics(font, &device);
     // The same in every cell: the fit compares within the card.
     const QString text = m_layout.fitCaption(box.Caption, box.bounds.Left,
@@ -286,16 +325,23 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     const QList<QGlyphRun> bold = takeEmboldened(printed.glyphs);
     if (!bold.isEmpty()) {
         const bool raster = device.devType() == QInternal::Image;
-        const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
+        const QString boldKey = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
                                 .arg(text, font.key())
                                 .arg(printed.color.rgba())
                                 .arg(device.logicalDpiY())
                                 .arg(raster);
-        printed.emboldened = emboldenedText(key, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
+        printed.emboldened = emboldenedText(boldKey, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
     }
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
+    {
+        const QMutexLocker lock(&preparedMutex);
+        qsizetype glyphs = 1;
+        for (const QGlyphRun &run : printed.glyphs)
+            glyphs += run.glyphIndexes().size();
+        prepared.insert(key, new PrintedText(printed), glyphs);
+    }
     return printed;
 }
 
@@ -428,7 +474,13 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             } else {
                 painter.save();
                 painter.setRenderHint(QPainter::Antialiasing, true);
-                painter.fillPath(bold->outline.translated(baseline), text.color);
+                if (bold->penWidth > 0) {
+                    painter.setPen(QPen(text.color, bold->penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                    painter.setBrush(text.color);
+                    painter.drawPath(bold->outline.translated(baseline));
+                } else {
+                    painter.fillPath(bold->outline.translated(baseline), text.color);
+                }
                 painter.restore();
             }
         }

@@ -103,10 +103,14 @@ public:
 
     // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
     // raster device, the outline drawn once, its top-left corner at imageOffset.
+    // For a vector device the outline is the glyphs' own, filled and stroked
+    // with a pen of penWidth: the same shape, written once instead of the
+    // widened outline's many times as many curves.
     struct EmboldenedText {
         QPainterPath outline;
         QImage image;
         QPoint imageOffset;
+        qreal penWidth = 0;
     };
 
 private:
