@@ -21,5 +21,9 @@ void liveResizeCase(const BenchSetup &setup, ResultTable &table);
 void startupCase(const BenchSetup &setup, ResultTable &table);
 void qrCase(const BenchSetup &setup, ResultTable &table);
 void mergeCase(const BenchSetup &setup, ResultTable &table);
+// The merge card and its lists, in setup.dir.
+void writeMergeInputs(const BenchSetup &setup);
 void printViewCase(const BenchSetup &setup, ResultTable &table);
+void printShopCase(const BenchSetup &setup, ResultTable &table);
+void typesetCase(const BenchSetup &setup, ResultTable &table);
 void shapesCase(const BenchSetup &setup, ResultTable &table);

@@ -9,7 +9,9 @@ packages=(
   libgl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-ipamj-mincho
   xvfb xauth xdotool imagemagick poppler-utils
-  pkg-config libqrencode-dev libqpdf-dev zlib1g-dev libpng-dev zbar-tools
+  pkg-config libqrencode-dev libqpdf-dev zlib1g-dev libdeflate-dev libpng-dev zbar-tools
+  ghostscript qpdf
+  libharfbuzz-dev libicu-dev
   librsvg2-bin desktop-file-utils xdg-utils appstream shared-mime-info dpkg-dev file
 )
 if [ "${TAVELO_WITH_CLANG:-0}" = 1 ]; then

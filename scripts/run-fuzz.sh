@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build-fuzz}" && pwd)
 seconds=${2:-60}
-targets=(fuzz_backside fuzz_boxclipboard fuzz_cardfile fuzz_cardinteger fuzz_codepage932 fuzz_extensionline fuzz_layoutline fuzz_mergelist fuzz_picture)
+targets=(fuzz_backside fuzz_boxclipboard fuzz_cardfile fuzz_cardinteger fuzz_captionline fuzz_codepage932 fuzz_extensionline fuzz_layoutline fuzz_mergelist fuzz_pdfxfinish fuzz_picture fuzz_shapelines fuzz_textsetting)
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:${UBSAN_OPTIONS:-}"

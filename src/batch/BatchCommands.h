@@ -6,6 +6,9 @@
 int runInfoCommand(const QStringList &args);
 int runPrintCommand(const QStringList &args);
 int runMergeInfoCommand(const QStringList &args);
+int runSetCommand(const QStringList &args);
+int runPackCommand(const QStringList &args);
+int runExportCommand(const QStringList &args);
 int runJoinCommand(const QStringList &args);
 int runSplitCommand(const QStringList &args);
 QString usageText();

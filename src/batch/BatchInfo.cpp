@@ -102,6 +102,19 @@ void writeFont(JsonWriter &json, const BoxFont &font, std::int32_t ppi)
     json.endObject();
 }
 
+// How the caption is set; every box has these members, the default included.
+void writeSetting(JsonWriter &json, const TextSetting &setting)
+{
+    json.key(QStringLiteral("align")).value(TextSetting::alignName(setting.align));
+    json.key(QStringLiteral("charScale")).beginArray();
+    json.value(std::int64_t(setting.scaleX));
+    json.value(std::int64_t(setting.scaleY));
+    json.endArray();
+    json.key(QStringLiteral("spacing")).value(std::int64_t(setting.spacing));
+    json.key(QStringLiteral("vertical")).value(setting.vertical);
+    json.key(QStringLiteral("tcy")).value(std::int64_t(setting.tcy));
+}
+
 void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &side)
 {
     json.key(QStringLiteral("textBoxes")).beginArray();
@@ -121,6 +134,7 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &s
         writeBounds(json, box->bounds);
         json.key(QStringLiteral("font"));
         writeFont(json, box->Font, doc.screenPpi());
+        writeSetting(json, box->Setting);
         json.endObject();
     }
     json.endArray();
@@ -128,8 +142,11 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &s
 
 // The size of each image box's picture, when it was loaded.
 using PictureSizeTable = std::array<std::optional<QSize>, CardDocument::SlotCount>;
+// The path the card file holds, for each picture found beside the card instead.
+using StoredPathTable = std::array<QString, CardDocument::SlotCount>;
 
-void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTable &pictureSizes)
+void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTable &pictureSizes,
+                     const StoredPathTable &storedPaths)
 {
     json.key(QStringLiteral("imageBoxes")).beginArray();
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
@@ -139,7 +156,10 @@ void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTa
         json.beginObject();
         json.key(QStringLiteral("slot")).value(std::int64_t(slot));
         json.key(QStringLiteral("name")).value(record->PanelName());
+        // The path the picture was loaded from, as a save would store it.
         json.key(QStringLiteral("path")).value(record->ImagePath);
+        if (const QString &stored = storedPaths[size_t(slot)]; !stored.isEmpty())
+            json.key(QStringLiteral("storedPath")).value(stored);
         writeBounds(json, record->bounds);
         // A path with fields: the picture of each merge row, none of its own.
         if (FieldText::isPicturePlaceholder(record->ImagePath))
@@ -225,7 +245,7 @@ void writeShapes(JsonWriter &json, const CardSide &side)
 }
 
 QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const std::array<PictureSizeTable, 2> &pictureSizes,
-                        const QStringList &messages)
+                        const std::array<StoredPathTable, 2> &storedPaths, const QStringList &messages)
 {
     JsonWriter json;
     json.beginObject();
@@ -237,14 +257,14 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const std:
     json.key(QStringLiteral("layout")).value(formatPaperLayoutMm(doc.printSettings().Layout));
     json.key(QStringLiteral("modified")).value(doc.Modified());
     writeTextBoxes(json, doc, doc.side(Side::Front));
-    writeImageBoxes(json, doc.side(Side::Front), pictureSizes[0]);
+    writeImageBoxes(json, doc.side(Side::Front), pictureSizes[0], storedPaths[0]);
     writeBackground(json, doc.side(Side::Front));
     writeShapes(json, doc.side(Side::Front));
     // The back in the front's shape; a card without one has no "back".
     if (doc.hasBack()) {
         json.key(QStringLiteral("back")).beginObject();
         writeTextBoxes(json, doc, doc.side(Side::Back));
-        writeImageBoxes(json, doc.side(Side::Back), pictureSizes[1]);
+        writeImageBoxes(json, doc.side(Side::Back), pictureSizes[1], storedPaths[1]);
         writeBackground(json, doc.side(Side::Back));
         writeShapes(json, doc.side(Side::Back));
         json.endObject();
@@ -280,9 +300,13 @@ int runInfoCommand(const QStringList &args)
     sizesOnly.sizesOnly = [&](Side side, int slot, QSize size) {
         pictureSizes[side == Side::Back ? 1 : 0][size_t(slot)] = size;
     };
+    std::array<StoredPathTable, 2> storedPaths;
+    sizesOnly.found = [&](Side side, int slot, const QString &stored, const QString &) {
+        storedPaths[side == Side::Back ? 1 : 0][size_t(slot)] = stored;
+    };
     readCard(doc, sink, options->file, options->screenDpi, sizesOnly);
 
-    const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, sink.messages());
+    const QByteArray out = cardInfoJson(options->file, doc, pictureSizes, storedPaths, sink.messages());
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     std::fflush(stdout);
     return sink.messages().isEmpty() ? 0 : 1;

@@ -21,10 +21,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QuietQt::install();
-    // Only printing draws text. Reading a card (info, merge-info) needs
+    // Only printing and exporting draw text. Reading a card (info, merge-info) needs
     // neither fonts nor a platform: a core application starts faster and
     // leaves no font database to be set up just to be torn down at the end.
-    const bool prints = argc > 1 && std::strcmp(argv[1], "print") == 0;
+    const bool prints = argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "export") == 0);
     std::unique_ptr<QCoreApplication> app;
     if (prints) {
         app = std::make_unique<QGuiApplication>(argc, argv);
@@ -53,6 +53,12 @@ int main(int argc, char **argv)
             return runPrintCommand(args);
         if (command == QLatin1String("merge-info"))
             return runMergeInfoCommand(args);
+        if (command == QLatin1String("set"))
+            return runSetCommand(args);
+        if (command == QLatin1String("pack"))
+            return runPackCommand(args);
+        if (command == QLatin1String("export"))
+            return runExportCommand(args);
         if (command == QLatin1String("join"))
             return runJoinCommand(args);
         if (command == QLatin1String("split"))

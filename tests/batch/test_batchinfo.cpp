@@ -36,17 +36,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("example card")
             << (fixedLines(1, 5, 10) << "Layout=2,5,140,115,915,550" << textRecord("#2", "営業部", 20, 30, 120, 30, "ＭＳ Ｐ明朝", 21, 0, "B   ")
-                                     << imageRecord("$0", "D:\\cards\\logo.bmp", 250, 10, 64, 64)
+                                     << imageRecord("$0", "D:\\cards\\missing.bmp", 250, 10, 64, 64)
                                      << imageRecord("$0", "@/logo.bmp", 0, 0, 10, 10))
             << QStringList() << 1 << QStringLiteral(R"({"file": "@/営業.tvl", "printGuide": 1, "marginLeft": 5, "marginTop": 10,
                 "layout": "2,5,14.0,11.5,91.5,55.0", "modified": false, "textBoxes": [{"slot": 0, "name": "box0", "caption": "営業部",
                 "left": 20, "top": 30, "width": 120, "height": 30,
-                "font": {"name": "ＭＳ Ｐ明朝", "size": 21, "height": -28, "color": 0, "style": ["bold"]}}],
-                "imageBoxes": [{"slot": 0, "name": "img0", "path": "D:\\cards\\logo.bmp",
+                "font": {"name": "ＭＳ Ｐ明朝", "size": 21, "height": -28, "color": 0, "style": ["bold"]},
+                "align": "left", "charScale": [100, 100], "spacing": 0, "vertical": false, "tcy": 2}],
+                "imageBoxes": [{"slot": 0, "name": "img0", "path": "D:\\cards\\missing.bmp",
                 "left": 250, "top": 10, "width": 64, "height": 64, "picture": null},
                 {"slot": 1, "name": "img1", "path": "@/logo.bmp", "left": 0, "top": 0, "width": 10, "height": 10,
                 "picture": {"width": 48, "height": 32}}],
-                "messages": ["ﾌｧｲﾙ D:\\cards\\logo.bmp は開けません."]})");
+                "messages": ["ﾌｧｲﾙ D:\\cards\\missing.bmp は開けません."]})");
+        // A card from elsewhere: its picture found beside it, the path it was loaded from told.
+        QTest::newRow("picture found beside the card")
+            << (fixedLines(0, 0, 0) << imageRecord("$0", "D:\\cards\\LOGO.BMP", 0, 0, 64, 64)) << QStringList() << 1
+            << QStringLiteral(R"({"imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "storedPath": "D:\\cards\\LOGO.BMP",
+                "left": 0, "top": 0, "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}],
+                "messages": ["%1"]})").arg(Msg::picturesFoundBesideCard({QStringLiteral("@/logo.bmp")}).replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+        // A caption that code page 932 lacks: the Caption= line gives it whole.
+        QTest::newRow("caption line") << (fixedLines(0, 0, 0) << textRecord("#0", "〓田 太郎 〓", 0, 0, 100, 20)
+                                                              << "Caption=%F0%A0%AE%B7%E7%94%B0 %E5%A4%AA%E9%83%8E %E2%98%8E")
+                                      << QStringList() << 0 << QStringLiteral(R"({"textBoxes": [{"slot": 0, "name": "box0",
+                "caption": "𠮷田 太郎 ☎", "left": 0, "top": 0, "width": 100, "height": 20,
+                "font": {"name": "ＭＳ Ｐ明朝", "size": 10, "height": -13, "color": 0, "style": []},
+                "align": "left", "charScale": [100, 100], "spacing": 0, "vertical": false, "tcy": 2}], "messages": []})");
         // (\u0022 is the quotation mark; \" would end a raw string for moc.)
         QTest::newRow("clean card with a picture, at 120 PPI")
             << (fixedLines(0, 0, 0) << textRecord("#0", "say \"hi\"\\\ttab\nline", 0, 0, 100, 20, "Arial", 10, -2147483640, "BIUS")
@@ -54,9 +68,17 @@ private Q_SLOTS:
             << QStringList{"--screen-dpi", "120"} << 0 << QStringLiteral(R"({"textBoxes": [{"slot": 0, "name": "box0",
                 "caption": "say \u0022hi\u0022\\\ttab\nline", "left": 0, "top": 0, "width": 100, "height": 20,
                 "font": {"name": "Arial", "size": 10, "height": -17, "color": -2147483640,
-                "style": ["bold", "italic", "underline", "strikeout"]}}],
+                "style": ["bold", "italic", "underline", "strikeout"]},
+                "align": "left", "charScale": [100, 100], "spacing": 0, "vertical": false, "tcy": 2}],
                 "imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "left": 100, "top": 0,
                 "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}], "messages": []})");
+        QTest::newRow("text setting")
+            << (fixedLines(0, 0, 0) << textRecord("#0", "山田太郎", 200, 10, 30, 160) << "Align=justify" << "CharScale=80,120"
+                                    << "Spacing=-50" << "Vertical=1" << "Tcy=0")
+            << QStringList() << 0 << QStringLiteral(R"({"textBoxes": [{"slot": 0, "name": "box0", "caption": "山田太郎",
+                "left": 200, "top": 10, "width": 30, "height": 160,
+                "font": {"name": "ＭＳ Ｐ明朝", "size": 10, "height": -13, "color": 0, "style": []},
+                "align": "justify", "charScale": [80, 120], "spacing": -50, "vertical": true, "tcy": 0}], "messages": []})");
         // A path with fields is filled by each merge row: no picture of its own, nothing wrong.
         QTest::newRow("placeholder picture")
             << (fixedLines(0, 0, 0) << imageRecord("$0", "{写真}", 0, 0, 60, 60) << imageRecord("$1", "@/{番号}.png", 70, 0, 60, 60))

@@ -13,6 +13,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -96,6 +98,22 @@ private Q_SLOTS:
         if (pages > 0)
             QCOMPARE(int(pdfPageCount(readFile(outputs.first()))), pages);
         QVERIFY(!QFile::exists(path(QStringLiteral("none.pdf"))));
+    }
+
+    // A UTF-8 list's names that code page 932 lacks print with their own
+    // glyphs: the registry face is embedded in the PDF.
+    void namesOutsideCodePage932Print()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("pdffonts (poppler-utils) is not installed");
+        QVERIFY(writeFile(path(QStringLiteral("names.csv")), QStringLiteral("番号,氏名,役職\n1,𠮷田 太郎,☎ 03-1234-5678\n").toUtf8()));
+        const QString pdf = path(QStringLiteral("names.pdf"));
+        const BatchRun run = runBatch({"print", path("card.tvl"), "-o", pdf, "--merge", path("names.csv"), "--dpi", "150"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QProcess fonts;
+        fonts.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {pdf});
+        QVERIFY(fonts.waitForFinished(60000));
+        QVERIFY(fonts.readAllStandardOutput().contains("IPAmjMincho"));
     }
 
     // A job that runs out of memory ends with its message and exit status 3,

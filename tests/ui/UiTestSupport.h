@@ -60,7 +60,13 @@ public:
         saveRequests << request;
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
     }
-    QList<std::optional<QString>> openAnswers, saveAnswers;
+    std::optional<QString> folder(QWidget *, const QString &, const QString &initialFolder) override
+    {
+        folderRequests << initialFolder;
+        return folderAnswers.isEmpty() ? std::nullopt : folderAnswers.takeFirst();
+    }
+    QList<std::optional<QString>> openAnswers, saveAnswers, folderAnswers;
+    QStringList folderRequests;   // the folder each folder dialog started in
     QStringList filterAnswers;   // the filter each open dialog was left on
     QList<FileDialogRequest> openRequests, saveRequests;
 };

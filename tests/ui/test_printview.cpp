@@ -35,7 +35,8 @@ private Q_SLOTS:
         QStringList items;
         for (const QAction *item : qobject_cast<QWidget *>(view.MenuPrintView->parent())->actions())
             items << item->text();
-        QCOMPARE(items, (QStringList{"印刷イメージ(&P)", "安全線(&S)", "", "拡大(&I)", "縮小(&O)", "実寸(&A)"}));
+        QCOMPARE(items, (QStringList{"印刷イメージ(&P)", "安全線(&S)", "", "拡大(&I)", "縮小(&O)", "実寸(&A)", "", "表面(&F)",
+                                     "裏面(&B)", "裏面を削除(&D)"}));
         QVERIFY(view.PrintViewButton->x() > w.form.SpeedButtons.back()->geometry().right());
         QCOMPARE(view.PrintViewButton->toolTip(), QStringLiteral("印刷イメージ"));
         QVERIFY(!view.printView());   // the bevelled view is the default

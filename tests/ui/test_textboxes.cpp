@@ -4,10 +4,15 @@
 #include "widgets/CardPanel.h"
 #include "widgets/InlineEditor.h"
 
+#include "cardfile/CardFile.h"
+#include "sheet/SheetPrinter.h"
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QProcess>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QToolButton>
 
 namespace {
@@ -177,20 +182,74 @@ private Q_SLOTS:
         QVERIFY(w.presenter.errors.isEmpty());
     }
 
-    void editorRefusesTextTheFileCannotHold()
+    // Any character is typed and pasted: the card file keeps what code page
+    // 932 lacks in the box's Caption= line.
+    void editorTakesAnyCharacter()
     {
         Window w;
         const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
         w.click(a);
         w.type(QStringLiteral("ｱ亜"));
         w.type(QString::fromUtf8("\xF0\x9F\x98\x80"));   // emoji
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜"));
-        QApplication::clipboard()->setText(QStringLiteral("x€y"));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜😀"));
+        QApplication::clipboard()->setText(QStringLiteral("x€y 𠮷"));
         w.form.Edit1->paste();
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜"));
-        QApplication::clipboard()->setText(QStringLiteral("営業"));
-        w.form.Edit1->paste();
-        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜営業"));
+        QCOMPARE(w.form.Edit1->text(), QStringLiteral("Aｱ亜😀x€y 𠮷"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        QCOMPARE(w.caption(a), QStringLiteral("Aｱ亜😀x€y 𠮷"));
+        QVERIFY(w.presenter.infos.isEmpty());
+    }
+
+    // 𠮷 typed into a box, saved, read again and printed: the registry face
+    // draws it in the PDF.
+    void typedNamePrints()
+    {
+        Window w;
+        const int a = w.textBox(QString(), {0, 0, 200, 20});
+        w.click(a);
+        w.type(QStringLiteral("𠮷田 太郎"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("name.tvl"));
+        QVERIFY(WriteCardFile(w.doc(), card));
+        QVERIFY(TestFiles::readFile(card).contains("Caption=%F0%A0%AE%B7%E7%94%B0 %E5%A4%AA%E9%83%8E\r\n"));
+
+        CardDocument again;
+        LoadCardFile(again, card);
+        QCOMPARE(again.TextBoxes(a)->Caption, QStringLiteral("𠮷田 太郎"));
+        const QString pdf = dir.filePath(QStringLiteral("name.pdf"));
+        QString error;
+        QVERIFY2(SheetPrinter::writePdf(again, {1, 300, QPageSize(QPageSize::A4), {}}, pdf, &error), qPrintable(error));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("pdffonts (poppler-utils) is not installed");
+        QProcess fonts;
+        fonts.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {pdf});
+        QVERIFY(fonts.waitForFinished(60000));
+        QVERIFY(fonts.readAllStandardOutput().contains("IPAmjMincho"));
+    }
+
+    // A character no installed face draws is kept and named once, when the
+    // caption that brings it is committed.
+    void unshowableCharacterIsNamed()
+    {
+        Window w;
+        const int a = w.textBox(QStringLiteral("A"), {0, 0, 100, 20});
+        w.click(a);
+        w.type(QString::fromUcs4(U"\U0010FFFD"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        QCOMPARE(w.caption(a), QStringLiteral("A") + QString::fromUcs4(U"\U0010FFFD"));
+        QCOMPARE(w.presenter.infos, QStringList{Msg::unshowableCharacters(w.doc().TextBoxes(a)->Name(), QStringLiteral("U+10FFFD"))});
+        // Edited again with the character still there: nothing new to tell.
+        w.click(a);
+        w.type(QStringLiteral("B"));
+        QTest::keyClick(w.form.Edit1, Qt::Key_Return);
+        QCOMPARE(w.presenter.infos.size(), 1);
+        // Committed by a click on the card: told as well.
+        w.click(a);
+        w.type(QString::fromUcs4(U"\U0010FFFC"));
+        QTest::mouseClick(w.form.Panel1, Qt::LeftButton, {}, QPoint(300, 150));
+        QCOMPARE(w.caption(a), QStringLiteral("A") + QString::fromUcs4(U"\U0010FFFDB\U0010FFFC"));
+        QCOMPARE(w.presenter.infos.value(1), Msg::unshowableCharacters(w.doc().TextBoxes(a)->Name(), QStringLiteral("U+10FFFC")));
     }
 
     void fontDialogReturnsWholeFont()

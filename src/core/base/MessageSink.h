@@ -39,8 +39,19 @@ inline QString errorBoxText(const QString &message) { return message + QLatin1Ch
 // full path of the picture (with so many pictures on a card, the message alone
 // does not say which one failed), unless the message names it already. A
 // relative path is shown as the file that was tried: from the current folder.
+// A path written on Windows (C:\…, \\server\…) names no file here and has no
+// folder to be taken from: it is shown as it stands, not after the current
+// folder (a card from Windows showed its path twice, the second time wrong).
+inline bool isWindowsPath(const QString &path)
+{
+    const bool drive = path.size() >= 3 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':')
+                       && (path.at(2) == QLatin1Char('\\') || path.at(2) == QLatin1Char('/'));
+    return drive || path.startsWith(QLatin1String("\\\\"));
+}
 inline QString pictureErrorBoxText(const QString &message, const QString &path)
 {
+    if (isWindowsPath(path))
+        return message.contains(path) ? errorBoxText(message) : errorBoxText(message) + QLatin1Char('\n') + path;
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     if (message.contains(fullPath))
         return errorBoxText(message);

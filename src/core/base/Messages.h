@@ -31,6 +31,44 @@ inline QString cannotSaveText(const QString &boxName, const QString &text)
 {
     return QStringLiteral("%1 の「%2」には名刺ファイルに保存できない文字があります。保存を中止しました。").arg(boxName, text);
 }
+// A box's "Caption=" line no longer stands for its record: another program
+// changed the caption. %1 names the box.
+inline QString captionLineOutdated(const QString &boxName)
+{
+    return QStringLiteral("%1 の文字列は別のプログラムで変更されています。変更後の文字列を読み込みました（保存できなかった文字は「〓」のままです）。").arg(boxName);
+}
+// Characters of a caption that no installed face draws: %1 names the box,
+// %2 lists them. They stay in the caption and print as the missing-glyph box.
+inline QString unshowableCharacters(const QString &boxName, const QString &characters)
+{
+    return QStringLiteral("%1 の文字 %2 を表示できるフォントがありません。文字は名刺に残りますが、画面と印刷では □ になります。").arg(boxName, characters);
+}
+// Pictures that were not where the card said, found beside the card; the
+// card now keeps these paths. One path a line.
+inline QString picturesFoundBesideCard(const QStringList &paths)
+{
+    return QStringLiteral("次の画像は名刺に記録された場所になかったため、名刺のあるフォルダー（またはその中の pictures・画像 フォルダー）で見つけて読み込みました。保存すると、この場所が記録されます。\n%1").arg(paths.join(QLatin1Char('\n')));
+}
+// Packing a card with its pictures (名刺をまとめて保存, tavelo-batch pack).
+inline QString menuPackCard() { return QStringLiteral("名刺をまとめて保存(&K)..."); }
+inline QString packFolderTitle() { return QStringLiteral("名刺と画像を保存するフォルダー"); }
+inline QString packFolderNotEmpty(const QString &folder)
+{
+    return QStringLiteral("フォルダー %1 は空ではありません。空のフォルダーか、まだないフォルダーを指定してください").arg(folder);
+}
+inline QString askPackIntoFolder(const QString &folder)
+{
+    return QStringLiteral("フォルダー %1 には既にファイルがあります。同じ名前のファイルは上書きされます。このフォルダーに保存しますか？").arg(folder);
+}
+inline QString cannotMakeFolder(const QString &folder) { return QStringLiteral("フォルダー %1 を作れません").arg(folder); }
+inline QString cardPacked(const QString &card, qsizetype pictures)
+{
+    return QStringLiteral("名刺と画像 %1 個を次の場所に保存しました。\n%2").arg(pictures).arg(card);
+}
+inline QString picturesNotPacked(const QStringList &paths)
+{
+    return QStringLiteral("次の画像は読めなかったため、まとめて保存していません。名刺には元の場所のまま記録しました。\n%1").arg(paths.join(QLatin1Char('\n')));
+}
 // Bytes in a card file that are no Shift-JIS character were replaced.
 inline QString unreadableCharacters()
 {
@@ -147,6 +185,7 @@ inline QString stepResize() { return QStringLiteral("サイズ変更"); }
 inline QString stepCaption() { return QStringLiteral("文字入力"); }
 inline QString stepFont() { return QStringLiteral("フォント"); }
 inline QString stepFit() { return QStringLiteral("サイズ調節"); }
+inline QString stepTextSetting() { return QStringLiteral("文字の配置"); }
 inline QString stepPicture() { return QStringLiteral("画像"); }
 inline QString stepPrintSettings() { return QStringLiteral("印刷設定"); }
 inline QString stepPaste() { return QStringLiteral("貼り付け"); }
@@ -189,6 +228,23 @@ inline QString menuFont() { return QStringLiteral("フォント指定(&F)..."); 
 inline QString menuSize() { return QStringLiteral("現在のﾌｫﾝﾄでｻｲｽﾞを調節(&S)"); }
 inline QString menuDelete() { return QStringLiteral("このﾎﾞｯｸｽを削除(&D)"); }
 inline QString menuImageDelete() { return QStringLiteral("このボックスを削除(&D)"); }
+
+// The text box's setting: the context-menu item and its dialog.
+inline QString menuTextSetting() { return QStringLiteral("文字の配置(&L)..."); }
+inline QString textSettingTitle() { return QStringLiteral("文字の配置"); }
+inline QString textSettingAlign() { return QStringLiteral("配置(&A):"); }
+inline QStringList textSettingAligns()
+{
+    return {QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右"), QStringLiteral("均等割付")};
+}
+inline QString textSettingWidth() { return QStringLiteral("文字幅(&W):"); }
+inline QString textSettingHeight() { return QStringLiteral("文字高さ(&H):"); }
+inline QString textSettingSpacing() { return QStringLiteral("字間(&S):"); }
+inline QString textSettingSpacingUnit() { return QStringLiteral(" /1000 em"); }
+inline QString textSettingVertical() { return QStringLiteral("縦書き(&V)"); }
+inline QString textSettingTcy() { return QStringLiteral("縦中横の桁数(&T):"); }
+inline QString textSettingTcyOff() { return QStringLiteral("なし"); }
+inline QString textSettingPreview() { return QStringLiteral("プレビュー"); }
 
 // File dialogs
 inline QString cardFileFilter() { return QStringLiteral("名刺 files (*.tvl)|*.tvl"); }
@@ -333,6 +389,7 @@ inline QString pageTooLarge(int width, int height)
 {
     return QStringLiteral("a page of %1 x %2 pixels is too large for a picture file").arg(width).arg(height);
 }
+inline QString pngNotEncoded() { return QStringLiteral("not enough memory to encode the page as PNG"); }
 inline QString noCopies() { return QStringLiteral("the job has no pages (copies must be 1 or more)"); }
 inline QString standardOutput() { return QStringLiteral("standard output"); }
 inline QString outputNameOnlyExtension(const QString &path)
@@ -474,6 +531,71 @@ inline QString mergePathTooLong(int length)
     return QStringLiteral("画像のパスが長すぎます（%1 文字まで）。そのカードは画像なしで印刷しました。").arg(length);
 }
 
+// The print-shop PDF (入稿用PDF): the menu, the dialog, the preflight.
+inline QString menuPrintShop() { return QStringLiteral("入稿用PDFの書き出し(&E)..."); }
+inline QString printShopDialogTitle() { return QStringLiteral("入稿用PDFの書き出し"); }
+inline QString printShopBleedLabel() { return QStringLiteral("塗り足し(&B):"); }
+inline QString printShopMarks() { return QStringLiteral("トンボを付ける(&T)"); }
+inline QString printShopSidesLabel() { return QStringLiteral("書き出す面(&S):"); }
+inline QString printShopSidesBoth() { return QStringLiteral("両面"); }
+inline QString printShopFront() { return QStringLiteral("表面"); }
+inline QString printShopBack() { return QStringLiteral("裏面"); }
+inline QString printShopMergeRows(int rows)
+{
+    return QStringLiteral("差し込みデータの各行を書き出す（%1 行）(&M)").arg(rows);
+}
+inline QString printShopPreflightLabel() { return QStringLiteral("入稿前の確認:"); }
+inline QString printShopPreflightClean() { return QStringLiteral("問題は見つかりませんでした。"); }
+inline QString printShopExportButton() { return QStringLiteral("書き出し(&E)..."); }
+inline QString printShopFilter() { return QStringLiteral("PDF (*.pdf)|*.pdf"); }
+inline QString printShopWritten(int problems)
+{
+    return problems == 0 ? QStringLiteral("入稿用PDFを書き出しました。")
+                         : QStringLiteral("入稿用PDFを書き出しました。入稿前の確認で %1 件の問題が見つかっています。").arg(problems);
+}
+inline QString printShopNoBack() { return QStringLiteral("この名刺には裏面がありません。"); }
+inline QString printShopNotFinished(const QString &why)
+{
+    return QStringLiteral("入稿用PDFを仕上げられませんでした（%1）").arg(why);
+}
+inline QString printShopOnSide(const QString &side, const QString &problem)
+{
+    return QStringLiteral("%1: %2").arg(side, problem);
+}
+inline QString printShopOnRow(int row, const QString &problem)
+{
+    return QStringLiteral("差し込みデータの %1 行目: %2").arg(row).arg(problem);
+}
+inline QString preflightTextNearTrim(const QString &box, double mm)
+{
+    return QStringLiteral("%1が仕上がり線から %2 mm しか離れていません。断裁で切れないよう 3 mm 以上内側に置いてください。")
+        .arg(box, QString::number(mm, 'f', 1));
+}
+inline QString preflightTextCrossesTrim(const QString &box)
+{
+    return QStringLiteral("%1が仕上がり線にかかっています。断裁で切れます。").arg(box);
+}
+inline QString preflightMissingCharacters(const QString &box, const QString &characters, const QString &face)
+{
+    return QStringLiteral("%1の文字「%2」は書体「%3」にもほかの書体にもありません。印刷されません（□になります）。").arg(box, characters, face);
+}
+inline QString preflightLowResolution(const QString &box, int dpi)
+{
+    return QStringLiteral("%1の解像度は印刷する大きさで %2 dpi です。300 dpi 以上ないと粗く印刷されます。").arg(box).arg(dpi);
+}
+inline QString preflightShortOfBleed(const QString &box)
+{
+    return QStringLiteral("%1は仕上がり線にかかっていますが、塗り足しの端まで届いていません。断裁がずれると白い線が出ます。").arg(box);
+}
+inline QString printShopColourNotConverted()
+{
+    return QStringLiteral("CMYK に変換できない色があります。PDF/X-1a になっていません。");
+}
+inline QString printShopTransparency() { return QStringLiteral("透明な部分が残っています。PDF/X-1a になっていません。"); }
+inline QString printShopFontNotEmbedded(const QString &font)
+{
+    return QStringLiteral("フォント「%1」が埋め込まれていません。").arg(font);
+}
 
 // Two-sided cards: the back in the card file, the sides in the window, duplex printing.
 inline QString badBackLine(int line, const QString &text)

@@ -236,7 +236,7 @@ void CardDocument::setTextBounds(int slot, const BoxBounds &bounds)
     const bool resized = box.bounds.Width != bounds.Width || box.bounds.Height != bounds.Height;
     box.bounds = bounds;
     if (resized)
-        box.Font.setHeight(fontHeightForBoxHeight(bounds.Height));
+        box.Font.setHeight(fontHeightForBoxHeight(box.Setting.vertical ? bounds.Width : bounds.Height));
     Q_EMIT textBoxChanged(slot);
     SetModified();
     if (resized)
@@ -259,6 +259,19 @@ void CardDocument::setTextFont(int slot, const BoxFont &font)
     if (box.Font == font)
         return;
     box.Font = font;
+    Q_EMIT textBoxChanged(slot);
+    SetModified();
+}
+
+void CardDocument::setTextSetting(int slot, const TextSetting &setting)
+{
+    TextBox &box = text(slot);
+    if (box.Setting == setting)
+        return;
+    const bool turned = box.Setting.vertical != setting.vertical;
+    box.Setting = setting;
+    if (turned)
+        std::swap(box.bounds.Width, box.bounds.Height);
     Q_EMIT textBoxChanged(slot);
     SetModified();
 }
@@ -319,6 +332,21 @@ void CardDocument::setImagePicture(int slot, const QImage &picture)
     image(slot).Picture = picture;
     Q_EMIT imageBoxChanged(slot);
     SetModified();   // a picture loaded, even the same file again
+}
+
+void CardDocument::setImagePath(Side side, int slot, const QString &path)
+{
+    if (side == m_shown) {
+        setImagePath(slot, path);
+        return;
+    }
+    auto &record = m_sides[index(side)].images;
+    if (!validSlot(slot) || !record[size_t(slot)])
+        throw std::out_of_range("no image box in this slot");
+    if (record[size_t(slot)]->ImagePath == path)
+        return;
+    record[size_t(slot)]->ImagePath = path;
+    SetModified();
 }
 
 void CardDocument::setImagePicture(Side side, int slot, const QImage &picture)

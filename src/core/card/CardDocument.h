@@ -6,6 +6,7 @@
 #include "card/BoxFont.h"
 #include "card/CardShape.h"
 #include "card/PrintSettings.h"
+#include "card/TextSetting.h"
 #include "files/FileFingerprint.h"
 
 #include <QByteArray>
@@ -37,6 +38,7 @@ struct TextBox {
     BoxBounds bounds;
     QString Caption;
     BoxFont Font;
+    TextSetting Setting;   // alignment, scale, spacing, vertical writing
     bool Visible = true;   // false while the inline editor stands over the box
     // Property lines of the card file whose keys this program does not know,
     // as read; written back after the box's own (a newer program's settings
@@ -148,16 +150,21 @@ public:
     int textBoxCount() const;
     int imageBoxCount() const;
 
-    // Every change of a text box's size sets its font height to 2 − Height.
+    // Every change of a text box's size sets its font height to 2 − Height,
+    // or 2 − Width for a vertical box (its characters stand across its width).
     void setTextBounds(int slot, const BoxBounds &bounds);
     void setTextCaption(int slot, const QString &caption);
     void setTextFont(int slot, const BoxFont &font);
+    // Turning a box from horizontal to vertical or back swaps its width and
+    // height, so its font height stays as it was.
+    void setTextSetting(int slot, const TextSetting &setting);
     void setTextVisible(int slot, bool visible);
 
     void setImageBounds(int slot, const BoxBounds &bounds);
     void setImagePath(int slot, const QString &path);
     void setImagePicture(int slot, const QImage &picture);
     // The same on either side (a picture loaded for the back while reading).
+    void setImagePath(Side side, int slot, const QString &path);
     void setImagePicture(Side side, int slot, const QImage &picture);
 
     // The side shown's shapes, bottom first. addShape returns the new
@@ -190,8 +197,8 @@ public:
     // One rule, kept by the operations of this class, the history and the
     // card file's read and save (nothing else sets or clears it):
     // - set by every change of the card: adding or deleting a box, a change of
-    //   a box's bounds (a move or a resize), caption, font, picture or picture
-    //   path, a change of the print settings, an undo or redo;
+    //   a box's bounds (a move or a resize), caption, font, text setting,
+    //   picture or picture path, a change of the print settings, an undo or redo;
     // - set when the inline editor opens over a box and when it is committed
     //   into the box, whether or not the text changed (beginEditing,
     //   commitEditing);

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 
@@ -16,10 +17,17 @@
 // beginning and the user is told.
 constexpr int MaxCardTextLength = 32767;
 
+// What a caption's record holds: the caption with each character that code
+// page 932 cannot store (and CR or Ctrl-Z) as CaptionStandIn. A caption that
+// differs from it is written whole in its box's "Caption=" line as well.
+inline constexpr QChar CaptionStandIn = QChar(0x3013);   // 〓, the mark for a missing character
+QString captionInRecord(const QString &caption);
+
 // Writes the document to path. The file is replaced only once the new content
 // is complete on disk; on failure the old file stays and a TaveloError with the
 // I/O message is thrown. Returns false without writing when the document holds
-// text that code page 932 cannot store (the information box says which).
+// a font name or picture path that code page 932 cannot store, or a caption
+// that is no valid text (the information box says which).
 bool WriteCardFile(const CardDocument &doc, const QString &path);
 // Save: WriteCardFile to the document's own file name; once the card is in
 // its file the modified flag is cleared and the document keeps the file's
@@ -29,6 +37,10 @@ bool SaveCardFile(CardDocument &doc);
 // What WriteCardFile writes; nothing (after the same message) when the
 // document holds text that code page 932 cannot store.
 std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
+// What CardFileBytes gives with each image box's picture path as pathFor
+// says (for the box in that slot): a card whose pictures were copied elsewhere.
+using PicturePathFor = std::function<QString(int slot)>;
+std::optional<QByteArray> CardFileBytesWithPictures(const CardDocument &doc, const PicturePathFor &pathFor);
 // The same without the message: nothing when the text cannot be stored.
 std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);
 

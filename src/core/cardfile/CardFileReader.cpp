@@ -433,7 +433,10 @@ void LoadCardFile(CardDocument &doc, const QString &path, bool *isCard, const Pi
     OpenedFile file = openRegularFile(path);
     if (!file.ok())
         throw TaveloError(openFailureMessage(path, file));
-    LoadCardStream(doc, file.fd.get(), isCard, use);
+    PictureUse beside = use;
+    if (beside.cardPath.isEmpty())
+        beside.cardPath = path;
+    LoadCardStream(doc, file.fd.get(), isCard, beside);
 }
 
 void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureUse &use)
@@ -447,11 +450,11 @@ void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureUse &u
     try {
         CardFileReader(doc, lines, pictures).read(isCard);
     } catch (...) {
-        pictures.finish();
+        pictures.tellFound();
         doc.SetModified(false);
         throw;
     }
-    pictures.finish();
+    pictures.tellFound();
     // Reading is no change of the card, finished or ended early.
     doc.SetModified(false);
 }

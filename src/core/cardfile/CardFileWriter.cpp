@@ -34,28 +34,31 @@ struct UnstorableText {
     QString text;
 };
 
-std::optional<UnstorableText> findUnstorableText(const CardSide &side)
+std::optional<UnstorableText> findUnstorableText(const CardSide &side, const PicturePathFor &pathFor = nullptr)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = side.TextBoxes(slot)) {
-            for (const QString &text : {box->Caption, box->Font.name()}) {
-                if (!storable(text))
-                    return UnstorableText{box->Name(), text};
-            }
+            // A caption of any characters is kept whole in its "Caption="
+            // line; only half of a surrogate pair is no text at all.
+            if (!box->Caption.isValidUtf16())
+                return UnstorableText{box->Name(), box->Caption};
+            if (!storable(box->Font.name()))
+                return UnstorableText{box->Name(), box->Font.name()};
         }
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const MoveImageRecord *record = side.ImageBoxes(slot)) {
-            if (!storable(record->ImagePath))
-                return UnstorableText{record->PanelName(), record->ImagePath};
+            const QString path = pathFor ? pathFor(slot) : record->ImagePath;
+            if (!storable(path))
+                return UnstorableText{record->PanelName(), path};
         }
     }
     return std::nullopt;
 }
 
-std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
 {
-    if (std::optional<UnstorableText> front = findUnstorableText(doc.side(Side::Front)))
+    if (std::optional<UnstorableText> front = findUnstorableText(doc.side(Side::Front), pathFor))
         return front;
     return findUnstorableText(doc.side(Side::Back));
 }
@@ -104,7 +107,7 @@ void writeTextRecord(CardFileContent &out, const CardDocument &doc, int slot)
 {
     const TextBox *box = doc.TextBoxes(slot);
     out.line("#" + QByteArray::number(slot));
-    out.line(box->Caption);
+    out.line(captionInRecord(box->Caption));
     out.lines(box->bounds);
     out.line(box->Font.name());
     out.line(box->Font.size(doc.screenPpi()));
@@ -116,11 +119,12 @@ void writeTextRecord(CardFileContent &out, const CardDocument &doc, int slot)
         out.line(line);
 }
 
-void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot)
+// pathFor, when given, names the picture instead of the box's path.
+void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot, const PicturePathFor &pathFor = nullptr)
 {
     const MoveImageRecord *record = doc.ImageBoxes(slot);
     out.line("$" + QByteArray::number(slot));
-    out.line(record->ImagePath);
+    out.line(pathFor ? pathFor(slot) : record->ImagePath);
     out.lines(record->bounds);
     for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
         out.optionalLine(key.write(doc, slot));
@@ -128,7 +132,8 @@ void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot)
         out.line(line);
 }
 
-QByteArray cardFileContent(const CardDocument &doc)
+// pathFor, when given, names each front image box's picture instead of its path.
+QByteArray cardFileContent(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
 {
     CardFileContent out;
     out.line(QByteArrayLiteral("Tavelo DataFile"));
@@ -149,7 +154,7 @@ QByteArray cardFileContent(const CardDocument &doc)
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (front->ImageBoxes(slot))
-            writeImageRecord(out, *front, slot);
+            writeImageRecord(out, *front, slot, pathFor);
     }
     return out.bytes();
 }
@@ -216,6 +221,16 @@ std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc)
     if (findUnstorableText(doc))
         return std::nullopt;
     return cardFileContent(doc);
+}
+
+std::optional<QByteArray> CardFileBytesWithPictures(const CardDocument &doc, const PicturePathFor &pathFor)
+{
+    if (const std::optional<UnstorableText> bad = findUnstorableText(doc, pathFor)) {
+        if (MessageSink *sink = doc.messageSink())
+            sink->information(Msg::cannotSaveText(bad->boxName, elideForMessage(bad->text)), MsgButton::Ok);
+        return std::nullopt;
+    }
+    return cardFileContent(doc, pathFor);
 }
 
 bool WriteCardFile(const CardDocument &doc, const QString &path)

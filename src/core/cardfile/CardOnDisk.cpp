@@ -23,7 +23,9 @@ void OpenCardFile(CardDocument &doc, const QString &path, bool *isCard)
     // Taken before the read: a file changed while it is read differs from it
     // afterwards, and a save asks.
     doc.setDiskFingerprint(FileFingerprint::ofOpenFile(file.fd.get()));
-    LoadCardStream(doc, file.fd.get(), isCard);
+    PictureUse use;
+    use.cardPath = path;
+    LoadCardStream(doc, file.fd.get(), isCard, use);
 }
 
 DiskChange cardFileOnDisk(const CardDocument &doc, bool quick)

@@ -10,6 +10,7 @@
 #include <QFuture>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -23,6 +24,10 @@ using PictureFit = std::function<QSize(const BoxBounds &bounds)>;
 // The size of the picture loaded for the image box in slot of side.
 using PictureSizes = std::function<void(Side side, int slot, QSize size)>;
 
+// A picture that was not where the card said and was loaded from foundPath
+// beside the card instead.
+using PictureFound = std::function<void(Side side, int slot, const QString &storedPath, const QString &foundPath)>;
+
 // What a read keeps of the pictures it loads. By default every picture at
 // full size, as the program's document holds it: a box enlarged later still
 // prints at full quality.
@@ -35,6 +40,12 @@ struct PictureUse {
     // any other picture is still loaded whole. Its size is told here, on the
     // reading thread and in the card's order.
     PictureSizes sizesOnly;
+    // The card file being read. A picture whose stored path leads nowhere
+    // is looked for beside it (PicturePlaces); the box keeps the path it was
+    // found at, so the next save stores it.
+    QString cardPath;
+    // Told of each picture found beside the card, in the card's order.
+    PictureFound found;
 };
 
 class PictureLoads : public MessageSink
@@ -52,6 +63,9 @@ public:
     void loadBackground(Side side, const QString &path);
     // Waits for every picture started, gives it to its box or tells its message.
     void finish();
+    // Once the read is over: one message naming the pictures found beside
+    // the card, if any were.
+    void tellFound();
 
     int information(const QString &text, MsgButtons buttons) override;
     void error(const QString &message) override;
@@ -62,6 +76,7 @@ private:
         QImage picture;
         QSize size;
         QString error;   // empty when the picture was loaded
+        QString foundPath;   // where it was found beside the card; empty: where the card said
     };
     struct Pending {
         Side side;
@@ -74,4 +89,5 @@ private:
     MessageSink *m_sink;
     PictureUse m_use;
     std::vector<Pending> m_pending;
+    QStringList m_found;   // the pictures found beside the card, for tellFound()
 };

@@ -17,7 +17,7 @@ bool sameBox(const std::optional<TextBox> &a, const std::optional<TextBox> &b)
 {
     if (!a || !b)
         return !a && !b;
-    return a->bounds == b->bounds && a->Caption == b->Caption && a->Font == b->Font;
+    return a->bounds == b->bounds && a->Caption == b->Caption && a->Font == b->Font && a->Setting == b->Setting;
 }
 
 bool sameBox(const std::optional<MoveImageRecord> &a, const std::optional<MoveImageRecord> &b)
@@ -418,6 +418,13 @@ void CardHistory::setFont(int slot, const BoxFont &font)
 {
     beginStep(Msg::stepFont());
     m_doc.setTextFont(slot, font);
+    endStep();
+}
+
+void CardHistory::setTextSetting(int slot, const TextSetting &setting)
+{
+    beginStep(Msg::stepTextSetting());
+    m_doc.setTextSetting(slot, setting);
     endStep();
 }
 

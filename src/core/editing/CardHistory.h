@@ -71,6 +71,7 @@ public:
     // the first one into a text box just added is part of adding it.
     void setCaption(int slot, const QString &caption);
     void setFont(int slot, const BoxFont &font);
+    void setTextSetting(int slot, const TextSetting &setting);
     void setPicture(int slot, const QString &path, const QImage &picture);
     void setPrintSettings(const PrintSettings &settings);
     // Removes every box of the back, one step; the front is shown.

@@ -286,8 +286,8 @@ QImage convert24Bit(const Bytes &bytes, const Header &header, std::int64_t dataS
     const size_t rowBytes = size_t(image.width()) * 4;
     const std::int64_t bandRows = std::max<std::int64_t>(1, (256 * 1024) / stride);
     // Qt wants rows that start on whole words: a band that does not is read
-    // from a copy.
-    QByteArray aligned;
+    // from a copy, in memory this thread keeps for the next picture.
+    thread_local QByteArray aligned;
     for (std::int64_t first = 0; first < header.height; first += bandRows) {
         const int rows = int(std::min(bandRows, header.height - first));
         const unsigned char *pixels = bytes.at(dataStart + first * stride);

@@ -93,7 +93,11 @@ bool LoadLeftCopy(CardDocument &doc, const LeftCopy &copy)
     // Only a copy read whole is work to keep: a card marked modified after a
     // failed read would be saved, empty, over the card it was named after.
     bool isCard = false;
-    LoadCardFile(doc, copy.cardPath, &isCard);
+    // Pictures missing from their paths are looked for beside the card the
+    // copy was made of, not beside the copy.
+    PictureUse use;
+    use.cardPath = copy.docFileName.isEmpty() ? copy.cardPath : copy.docFileName;
+    LoadCardFile(doc, copy.cardPath, &isCard, use);
     if (isCard)
         doc.SetModified();
     return isCard;

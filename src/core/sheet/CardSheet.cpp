@@ -99,17 +99,13 @@ QList<QGlyphRun> shapedText(const QString &text, const QFont &font, const QPaint
 constexpr qreal EmboldenPerEm = 1.0 / 24;
 constexpr qreal DesignPixels = 2048;
 constexpr qint64 EmboldenedCacheBytes = qint64(64) << 20;
+// Captions laid out, kept by their count of glyphs: some 20 000 captions,
+// a few megabytes.
+constexpr qint64 PreparedTextCacheGlyphs = 400'000;
 
 bool needsEmboldening(const QGlyphRun &run)
 {
-    const QRawFont raw = run.rawFont();
-    if (raw.weight() < QFont::DemiBold)
-        return false;
-    const QString style = raw.styleName();
-    for (const char *heavy : {"bold", "black", "heavy"})
-        if (style.contains(QLatin1String(heavy), Qt::CaseInsensitive))
-            return false;
-    return true;
+    return CaptionLayout::needsEmboldening(run.rawFont());
 }
 
 // Takes the runs to be emboldened out of runs.
@@ -159,6 +155,19 @@ QPainterPath outlineOf(const QList<QGlyphRun> &runs)
     return path;
 }
 
+// The outline widened by width, round at joins and ends, as one outline to fill.
+QPainterPath widened(const QPainterPath &outline, qreal width)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    stroker.setCapStyle(Qt::RoundCap);
+    QPainterPath path = stroker.createStroke(outline);
+    path.addPath(outline);
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
 // The glyphs' outlines widened by width, as one outline to fill; for a
 // raster device also drawn once into a picture, since filling such an
 // outline costs many times the glyphs. Kept for the texts last asked for
@@ -175,13 +184,13 @@ std::shared_ptr<const CardSheet::EmboldenedText> emboldenedText(const QString &k
     }
     auto made = std::make_shared<CardSheet::EmboldenedText>();
     const QPainterPath outline = outlineOf(runs);
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    stroker.setCapStyle(Qt::RoundCap);
-    made->outline = stroker.createStroke(outline);
-    made->outline.addPath(outline);
-    made->outline.setFillRule(Qt::WindingFill);
+    if (!raster) {
+        made->outline = outline;
+        made->outline.setFillRule(Qt::WindingFill);
+        made->penWidth = width;
+    } else {
+        made->outline = widened(outline, width);
+    }
     qint64 cost = made->outline.elementCount() * qint64(sizeof(QPainterPath::Element));
     if (raster) {
         const QRect area = made->outline.boundingRect().toAlignedRect();
@@ -294,6 +303,31 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
     const QFont font = FontMapping::toQFont(boxFont);
+    if (!box.Setting.isDefault())
+        return prepareLaidOut(box, font);
+
+    // A caption laid out for a device is kept for the next sheets: a merge
+    // job makes a sheet per row of one design, and many rows share a text.
+    // The key holds everything the layout below reads.
+    static QMutex preparedMutex;
+    static QCache<QString, PrintedText> prepared(PreparedTextCacheGlyphs);
+    struct Numbers {
+        QRgb color;
+        std::int32_t left, devType, logicalDpiX, logicalDpiY, dpiX, dpiY, screenPpi;
+        double cardWidth;
+    } numbers{FontMapping::toQColor(boxFont.color()).rgba(), box.bounds.Left, device.devType(), device.logicalDpiX(),
+              device.logicalDpiY(), m_layout.dpiX(), m_layout.dpiY(), m_layout.screenPpi(), double(m_layout.cardWidthPixels())};
+    static_assert(sizeof(Numbers) == 8 * sizeof(std::int32_t) + sizeof(double), "no padding in the key");
+    const QString key = box.Caption + QChar(0x1f) + font.key() + QChar(0x1f)
+                        + QString(reinterpret_cast<const QChar *>(&numbers), qsizetype(sizeof numbers / sizeof(QChar)));
+    {
+        const QMutexLocker lock(&preparedMutex);
+        if (const PrintedText *found = prepared.object(key)) {
+            PrintedText copy = *found;
+            copy.bounds = box.bounds;
+            return copy;
+        }
+    }
     const QFontMetrics metrics(font, &device);
     // The same in every cell: the fit compares within the card.
     const QString text = m_layout.fitCaption(box.Caption, box.bounds.Left,
@@ -306,16 +340,60 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     const QList<QGlyphRun> bold = takeEmboldened(printed.glyphs);
     if (!bold.isEmpty()) {
         const bool raster = device.devType() == QInternal::Image;
-        const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
+        const QString boldKey = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
                                 .arg(text, font.key())
                                 .arg(printed.color.rgba())
                                 .arg(device.logicalDpiY())
                                 .arg(raster);
-        printed.emboldened = emboldenedText(key, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
+        printed.emboldened = emboldenedText(boldKey, bold, font.pixelSize() * EmboldenPerEm, printed.color, raster);
     }
     printed.width = metrics.horizontalAdvance(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
+    {
+        const QMutexLocker lock(&preparedMutex);
+        qsizetype glyphs = 1;
+        for (const QGlyphRun &run : printed.glyphs)
+            glyphs += run.glyphIndexes().size();
+        prepared.insert(key, new PrintedText(printed), glyphs);
+    }
+    return printed;
+}
+
+CardSheet::PrintedText CardSheet::prepareLaidOut(const TextBox &box, const QFont &font) const
+{
+    PrintedText printed;
+    printed.bounds = box.bounds;
+    printed.color = FontMapping::toQColor(box.Font.color());
+    const bool vertical = box.Setting.vertical;
+    const QSize size = boxSizeInCell(m_layout, 0, 0, box.bounds);
+    // The line may reach no further than a pixel short of the card's edge:
+    // a spread or right-aligned line ends inside the card, as a fitted one does.
+    const std::int32_t ppi = std::max(1, m_layout.screenPpi());
+    const long double start = vertical ? (long double)box.bounds.Top * m_layout.dpiY() / ppi
+                                       : (long double)box.bounds.Left * m_layout.dpiX() / ppi;
+    const long double edge = vertical ? m_layout.cardHeightPixels() : m_layout.cardWidthPixels();
+    const qreal room = qreal(std::clamp<long double>(edge - start - 1, 1, (long double)DrawableLimit));
+    // What fits is measured on one left-aligned layout of the whole caption:
+    // a line cut after k characters reaches as far as they do, or, centred,
+    // halfway past the box's end; a right-aligned line ends at the box's end.
+    TextSetting natural = box.Setting;
+    natural.align = TextAlign::Left;
+    const CaptionLayout measured =
+        CaptionLayout::lay(box.Caption, font, natural, size, room, CaptionLayout::Use::Measure);
+    const qreal boxLength = std::min<qreal>(vertical ? size.height() : size.width(), room);
+    const auto length = [&](const QString &prefix) {
+        const qreal reach = measured.endAfter(int(prefix.size()));
+        qreal end = reach;
+        if (box.Setting.align == TextAlign::Center)
+            end = (boxLength + reach) / 2;
+        else if (box.Setting.align == TextAlign::Right)
+            end = boxLength;
+        return std::int64_t(std::ceil(std::clamp<qreal>(end, -DrawableLimit, DrawableLimit)));
+    };
+    const QString text = vertical ? m_layout.fitCaptionDown(box.Caption, box.bounds.Top, length)
+                                  : m_layout.fitCaption(box.Caption, box.bounds.Left, length);
+    printed.laid = CaptionLayout::lay(text, font, box.Setting, size, room);
     return printed;
 }
 
@@ -457,6 +535,18 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             PrintQrBox(painter, text, column, row);
             return;
         }
+        if (text.laid) {
+            const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
+            const QRectF cell = text.laid->cell().translated(at);
+            if (text.laid->isEmpty()
+                || !drawable(std::int64_t(cell.left()), std::int64_t(cell.top()), std::int64_t(cell.right()),
+                             std::int64_t(cell.bottom())))
+                return;
+            // Opaque text: the character cells are white under the glyphs.
+            painter.fillRect(cell, Qt::white);
+            text.laid->draw(painter, at, text.color);
+            return;
+        }
         if (text.glyphs.isEmpty() && !text.emboldened)
             return;
         const int cellHeight = text.ascent + text.descent;
@@ -475,7 +565,13 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             } else {
                 painter.save();
                 painter.setRenderHint(QPainter::Antialiasing, true);
-                painter.fillPath(bold->outline.translated(baseline), text.color);
+                if (bold->penWidth > 0) {
+                    painter.setPen(QPen(text.color, bold->penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                    painter.setBrush(text.color);
+                    painter.drawPath(bold->outline.translated(baseline));
+                } else {
+                    painter.fillPath(bold->outline.translated(baseline), text.color);
+                }
                 painter.restore();
             }
         }
@@ -513,6 +609,28 @@ std::vector<CardSheet::UnprintedQr> CardSheet::unprintedQrCodes() const
             unprinted.push_back({text.slot, *text.qrLeftOut});
     }
     return unprinted;
+}
+
+std::vector<CardSheet::PrintedInk> CardSheet::printedInk() const
+{
+    std::vector<PrintedInk> inks;
+    for (const PrintedText &text : m_texts) {
+        QRectF ink;
+        if (text.isQr) {
+            if (const std::optional<QRect> cell = boxOnPage(m_layout, 0, 0, text.bounds); cell && !text.qrModules.isEmpty())
+                ink = QRectF(QrDrawing::centredIn(*cell, text.qrSide), QSizeF(text.qrSide, text.qrSide));
+        } else {
+            const QPoint at = m_layout.pagePoint(0, 0, text.bounds.Left, text.bounds.Top);
+            const QPointF baseline(at.x(), at.y() + text.ascent);
+            for (const QGlyphRun &run : text.glyphs)
+                ink = ink.united(run.boundingRect().translated(baseline));
+            if (text.emboldened)
+                ink = ink.united(text.emboldened->outline.boundingRect().translated(baseline));
+        }
+        if (!ink.isEmpty())
+            inks.push_back({text.slot, ink});
+    }
+    return inks;
 }
 
 void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const

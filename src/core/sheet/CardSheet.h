@@ -8,12 +8,14 @@
 #include "card/CardDocument.h"
 #include "qr/QrCaption.h"
 #include "sheet/SheetLayout.h"
+#include "text/CaptionLayout.h"
 
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <QVector>
 
@@ -83,6 +85,15 @@ public:
     };
     std::vector<UnprintedQr> unprintedQrCodes() const;
 
+    // Where each text and QR code box of the first cell puts ink, in the
+    // painter's coordinates (the glyphs' outlines, or the symbol's modules),
+    // in slot order; a box that prints nothing is left out.
+    struct PrintedInk {
+        int slot;
+        QRectF ink;
+    };
+    std::vector<PrintedInk> printedInk() const;
+
     // The sheet whose card a cell shows, or null for a cell left empty.
     using CellCards = std::function<const CardSheet *(int column, int row)>;
     // Draws one sheet whose cells show different cards of the same design
@@ -93,10 +104,14 @@ public:
 
     // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
     // raster device, the outline drawn once, its top-left corner at imageOffset.
+    // For a vector device the outline is the glyphs' own, filled and stroked
+    // with a pen of penWidth: the same shape, written once instead of the
+    // widened outline's many times as many curves.
     struct EmboldenedText {
         QPainterPath outline;
         QImage image;
         QPoint imageOffset;
+        qreal penWidth = 0;
     };
 
 private:
@@ -120,6 +135,9 @@ private:
         // A bold box in a face without a bold style: its glyphs emboldened
         // (those runs are not in glyphs), shared with other sheets.
         std::shared_ptr<const EmboldenedText> emboldened;
+        // A box with a text setting of its own: its caption as laid out
+        // (drawn instead of glyphs), the box's top-left corner at (0, 0).
+        std::optional<CaptionLayout> laid;
         QColor color;
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
@@ -134,6 +152,7 @@ private:
     };
 
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
+    PrintedText prepareLaidOut(const TextBox &box, const QFont &font) const;
     PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
 
     void prepareBackground(const CardBackground &background);

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace FaceFallback {
 namespace {
 
@@ -136,15 +138,29 @@ QList<char32_t> missingCharacters(const QFont &font, const QString &text)
     // Most captions have a glyph for everything: one shaping answers.
     if (shapesWhole(chained, text))
         return {};
+    // The faces of the chain answer from their character maps; only what
+    // none of them has is shaped alone, for the system's own fallback.
+    QList<QRawFont> faces;
+    for (const QString &face : chained.families()) {
+        QFont single = chained;
+        single.setFamilies(QStringList{face});
+        if (const QRawFont raw = QRawFont::fromFont(single); raw.isValid())
+            faces.append(raw);
+    }
     QList<char32_t> missing;
     QSet<char32_t> seen;
     for (const char32_t ucs4 : text.toUcs4()) {
         if (drawsNothing(ucs4) || seen.contains(ucs4))
             continue;
         seen.insert(ucs4);
+        if (std::any_of(faces.cbegin(), faces.cend(), [ucs4](const QRawFont &raw) { return raw.supportsCharacter(ucs4); }))
+            continue;
         const char32_t one[] = {ucs4};
-        if (!shapesWhole(chained, QString::fromUcs4(one, 1)))
+        if (!shapesWhole(chained, QString::fromUcs4(one, 1))) {
             missing.append(ucs4);
+            if (missing.size() == MaxMissingListed)
+                break;
+        }
     }
     return missing;
 }

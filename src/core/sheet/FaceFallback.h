@@ -33,7 +33,10 @@ QStringList familiesFor(const QString &face);
 QRawFont rawFontFor(const QFont &font, char32_t ucs4);
 
 // The characters of text, each once and in order, that no installed face
-// draws in font. Spaces and control characters are never listed.
+// draws in font; the first MaxMissingListed of them, which is all a message
+// shows (and keeps a caption of thousands of such characters cheap). Spaces
+// and control characters are never listed.
+inline constexpr qsizetype MaxMissingListed = 16;
 QList<char32_t> missingCharacters(const QFont &font, const QString &text);
 
 } // namespace FaceFallback

@@ -284,10 +284,26 @@ std::int32_t SheetLayout::printerFontHeight(std::int32_t boxFontHeight) const
 
 QString SheetLayout::fitCaption(const QString &caption, std::int32_t left, const TextWidth &width) const
 {
+    return fitCaptionWithin(caption, divide(left, m_screenPpi) * static_cast<long double>(m_dpiX), cardWidthPixels(),
+                            width);
+}
+
+QString SheetLayout::fitCaptionDown(const QString &caption, std::int32_t top, const TextWidth &length) const
+{
+    return fitCaptionWithin(caption, divide(top, m_screenPpi) * static_cast<long double>(m_dpiY), cardHeightPixels(),
+                            length);
+}
+
+long double SheetLayout::cardHeightPixels() const
+{
+    return static_cast<long double>(m_dpiY) * (static_cast<long double>(CardGeometry::CardHeightCm) * CardGeometry::InchesPerCm);
+}
+
+QString SheetLayout::fitCaptionWithin(const QString &caption, long double boxLeft, long double cardWidth,
+                                      const TextWidth &width) const
+{
     if (caption.isEmpty())
         return {};
-    const long double cardWidth = cardWidthPixels();
-    const long double boxLeft = divide(left, m_screenPpi) * static_cast<long double>(m_dpiX);
     const std::vector<int> ends = characterEnds(caption);
     const auto fits = [&](std::size_t characters) {
         return cardWidth > boxLeft + static_cast<long double>(width(caption.left(ends[characters - 1])));

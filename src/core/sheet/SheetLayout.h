@@ -129,6 +129,12 @@ public:
     // surrogate pair is one step, never split). When not even one character
     // fits, that first character is printed; an empty caption gives nothing.
     QString fitCaption(const QString &caption, std::int32_t left, const TextWidth &width) const;
+    // The same for a vertical line from a box at top: its lower end stays
+    // strictly inside the card's bottom edge; length measures it.
+    QString fitCaptionDown(const QString &caption, std::int32_t top, const TextWidth &length) const;
+
+    // The card's height in printer pixels.
+    long double cardHeightPixels() const;
 
 private:
     // Where a card's near and far edges stand before any offset.
@@ -140,6 +146,7 @@ private:
     // column or row; 0 when that direction is not mirrored.
     std::int64_t turnX(int column) const;
     std::int64_t turnY(int row) const;
+    QString fitCaptionWithin(const QString &caption, long double start, long double end, const TextWidth &length) const;
 
     std::int32_t m_dpiX;
     std::int32_t m_dpiY;

@@ -34,6 +34,8 @@ public:
     // The chosen full path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> open(QWidget *parent, const FileDialogRequest &request) = 0;
     virtual std::optional<QString> save(QWidget *parent, const FileDialogRequest &request) = 0;
+    // A folder, existing or made in the dialog; nothing when cancelled.
+    virtual std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initialFolder) = 0;
 };
 
 class SystemFileDialogs : public FileDialogs
@@ -41,6 +43,7 @@ class SystemFileDialogs : public FileDialogs
 public:
     std::optional<QString> open(QWidget *parent, const FileDialogRequest &request) override;
     std::optional<QString> save(QWidget *parent, const FileDialogRequest &request) override;
+    std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initialFolder) override;
 };
 
 class FontChooser

@@ -69,3 +69,13 @@ std::optional<QString> SystemFileDialogs::save(QWidget *parent, const FileDialog
 {
     return run(parent, request, QFileDialog::AcceptSave);
 }
+
+std::optional<QString> SystemFileDialogs::folder(QWidget *parent, const QString &title, const QString &initialFolder)
+{
+    QFileDialog dialog(parent, title, initialFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}

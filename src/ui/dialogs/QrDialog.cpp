@@ -1,10 +1,8 @@
 #include "dialogs/QrDialog.h"
 
-#include "base/CodePage932.h"
 #include "base/Messages.h"
 #include "qr/ContactCard.h"
 #include "qr/QrDrawing.h"
-#include "widgets/CodePage932Validator.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -73,7 +71,6 @@ QrDialog::QrDialog(QWidget *parent, const QString &caption) : QDialog(parent)
     for (size_t i = 0; i < m_fields.size(); ++i) {
         m_fields[i] = new QLineEdit(contact);
         m_fields[i]->setObjectName(QStringLiteral("QrField%1").arg(i));
-        m_fields[i]->setValidator(new CodePage932Validator(m_fields[i]));
         form->addRow(labels.value(int(i)), m_fields[i]);
         connect(m_fields[i], &QLineEdit::textChanged, this, &QrDialog::update);
     }
@@ -125,8 +122,7 @@ QrDialog::QrDialog(QWidget *parent, const QString &caption) : QDialog(parent)
     } else {
         m_text->setPlainText(existing.content);
     }
-    m_acceptedText = m_text->toPlainText();
-    connect(m_text, &QPlainTextEdit::textChanged, this, &QrDialog::textEdited);
+    connect(m_text, &QPlainTextEdit::textChanged, this, &QrDialog::update);
     connect(m_pages, &QTabWidget::currentChanged, this, &QrDialog::update);
     connect(m_level, &QComboBox::currentIndexChanged, this, &QrDialog::update);
     update();
@@ -135,23 +131,6 @@ QrDialog::QrDialog(QWidget *parent, const QString &caption) : QDialog(parent)
         m_fields.front()->setFocus();
     else
         m_text->setFocus();
-}
-
-void QrDialog::textEdited()
-{
-    // As in the caption editor: what code page 932 cannot store is not taken.
-    const QString text = m_text->toPlainText();
-    if (!CodePage932::canEncode(text)) {
-        const QSignalBlocker blocker(m_text);
-        const int position = m_text->textCursor().position();
-        m_text->setPlainText(m_acceptedText);
-        QTextCursor cursor = m_text->textCursor();
-        cursor.setPosition(std::min(position, int(m_acceptedText.size())));
-        m_text->setTextCursor(cursor);
-        return;
-    }
-    m_acceptedText = text;
-    update();
 }
 
 QrCaption QrDialog::code() const

@@ -43,12 +43,10 @@ public:
     QrCaption code() const;
 
 private:
-    void textEdited();
     void update();
 
     QTabWidget *m_pages = nullptr;
     QPlainTextEdit *m_text = nullptr;
-    QString m_acceptedText;   // the last text code page 932 can store
     std::array<QLineEdit *, 10> m_fields{};
     QComboBox *m_level = nullptr;
     QrPreview *m_preview = nullptr;

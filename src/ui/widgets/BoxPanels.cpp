@@ -113,6 +113,7 @@ void BoxPanels::syncTextPanel(int slot)
     panel->setFont(zoomedFont(box->Font, m_scale));
     panel->setTextColor(FontMapping::toQColor(box->Font.color()));
     panel->setCaption(m_captionView ? m_captionView(box->Caption) : box->Caption);
+    panel->setTextSetting(box->Setting);
     panel->setVisible(box->Visible);
     panel->setPrintView(m_printView);
     Q_EMIT shownCardChanged();

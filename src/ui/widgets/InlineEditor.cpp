@@ -1,12 +1,9 @@
 #include "widgets/InlineEditor.h"
 
-#include "widgets/CodePage932Validator.h"
-
 #include <QKeyEvent>
 
 InlineEditor::InlineEditor(QWidget *parent) : QLineEdit(parent)
 {
-    setValidator(new CodePage932Validator(this));
     setFrame(true);
 }
 

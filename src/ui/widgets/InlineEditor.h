@@ -1,7 +1,7 @@
 #pragma once
 // Edit1: the one single-line editor laid over a text box while it is edited.
-// It accepts only text that code page 932 can store, since the card file keeps
-// captions in that code page.
+// It takes any character: the card file keeps a caption that code page 932
+// cannot hold whole in the box's Caption= line.
 #include <QLineEdit>
 
 class InlineEditor : public QLineEdit

@@ -2,6 +2,7 @@
 
 #include "qr/QrCaption.h"
 #include "qr/QrDrawing.h"
+#include "text/CaptionLayout.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -58,6 +59,14 @@ HitTestCode TMovePanel::hitTest(const QSize &size, const QPoint &client)
 HitTestCode TMovePanel::WMNCHitTest(const QPoint &screen) const
 {
     return hitTest(size(), mapFromGlobal(screen));
+}
+
+void TMovePanel::setTextSetting(const TextSetting &setting)
+{
+    if (setting == m_setting)
+        return;
+    m_setting = setting;
+    update();
 }
 
 void TMovePanel::setCaption(const QString &caption)
@@ -172,6 +181,30 @@ void TMovePanel::paintEvent(QPaintEvent *)
     if (m_qr) {
         p.setFont(font());
         QrDrawing::drawOnScreen(p, rect().adjusted(1, 1, -1, -1), *m_qr, m_textColor);
+    } else if (!m_caption.isEmpty() && !m_setting.isDefault()) {
+        // Set as it prints, inside the bevel; laid out again only when the
+        // box changed, not for every repaint of a drag.
+        const QRect inside = rect().adjusted(1, 1, -1, -1);
+        const QString key = QStringLiteral("%1\x1f%2\x1f%3x%4\x1f%5,%6,%7,%8,%9,%10")
+                                .arg(font().key())
+                                .arg(m_caption.size())
+                                .arg(inside.width())
+                                .arg(inside.height())
+                                .arg(int(m_setting.align))
+                                .arg(m_setting.scaleX)
+                                .arg(m_setting.scaleY)
+                                .arg(m_setting.spacing)
+                                .arg(m_setting.vertical)
+                                .arg(m_setting.tcy)
+                            + m_caption;
+        if (key != m_laidKey) {
+            // Characters far past the box's end are never seen: a caption of
+            // thousands of characters costs no more than the box shows.
+            const qsizetype shown = 4 * qsizetype(std::max(inside.width(), inside.height())) + 64;
+            m_laid = CaptionLayout::lay(m_caption.left(shown), font(), m_setting, inside.size());
+            m_laidKey = key;
+        }
+        m_laid.draw(p, inside.topLeft(), m_textColor);
     } else if (!m_caption.isEmpty()) {
         p.setFont(font());
         p.setPen(m_textColor);

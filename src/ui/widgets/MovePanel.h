@@ -5,7 +5,9 @@
 // a handle raise no mouse-down and no click of the box. The pointer takes the
 // move or size shape over a handle, and the current box shows its handles as
 // small filled squares.
+#include "card/TextSetting.h"
 #include "qr/QrSymbol.h"
+#include "text/CaptionLayout.h"
 
 #include <QColor>
 #include <QImage>
@@ -52,6 +54,8 @@ public:
     void setCaption(const QString &caption);
     const QString &caption() const { return m_caption; }
     void setTextColor(const QColor &color);
+    // How the caption is set (the bevelled view sets a plain caption centred).
+    void setTextSetting(const TextSetting &setting);
 
     // Ends a drag in progress (the error guard calls this when a handler fails).
     static void cancelActiveDrag();
@@ -100,6 +104,10 @@ private:
     bool startDrag(QMouseEvent *event);
 
     QString m_caption;
+    TextSetting m_setting;
+    // The caption as last laid out for a set box, and what it was laid out for.
+    CaptionLayout m_laid;
+    QString m_laidKey;
     std::optional<QrSymbol> m_qr;   // the code a "QR:" caption asks for
     QColor m_textColor = Qt::black;
     Drag m_drag = Drag::None;

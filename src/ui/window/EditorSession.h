@@ -32,6 +32,9 @@ public:
     void setText(const QString &text);
     // Where the card stands and how large: the editor covers its box at every zoom.
     void setScale(const ViewScale &scale);
+    // A message naming the characters of typed, just committed to the box in
+    // slot, that no installed face draws and that the caption before did not hold.
+    void tellUnshowable(int slot, const QString &before, const QString &typed);
 
 private:
     void onTextBoxRemoved();

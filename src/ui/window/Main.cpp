@@ -19,9 +19,11 @@
 #include "window/EditorSession.h"
 #include "window/MergeActions.h"
 #include "window/PrintOp.h"
+#include "window/PrintShopDialog.h"
 #include "window/QrActions.h"
 #include "window/ShapeActions.h"
 #include "window/SideActions.h"
+#include "window/TextSettingActions.h"
 #include "window/ViewActions.h"
 
 #include <QAction>
@@ -157,6 +159,12 @@ void TForm1::buildMenus()
     new QrActions(*this, edit, PopupMenu1);
     Shapes = new ShapeActions(*this, edit);
     new MergeActions(*this, file, MenuRecent->menuAction(), PopupMenu1);
+    new PrintShopActions(*this, file, MenuRecent->menuAction());
+    MenuPackCard = new QAction(Msg::menuPackCard(), this);
+    MenuPackCard->setObjectName(QStringLiteral("MenuPackCard"));
+    connect(MenuPackCard, &QAction::triggered, this, guarded([this] { MenuPackCardClick(); }));
+    file->insertAction(MenuRecent->menuAction(), MenuPackCard);
+    new TextSettingActions(*this, PopupMenu1);
 }
 
 void TForm1::buildToolBar()

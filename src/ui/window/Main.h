@@ -73,6 +73,7 @@ public:
     TAboutBox *AboutBox = nullptr;
     TPrintSet *PrintSet = nullptr;
     QAction *MenuCalibration = nullptr;   // after MenuPrintOption
+    QAction *MenuPackCard = nullptr;      // after the merge command, before the recent cards
     QAction *MenuNew = nullptr, *MenuOpen = nullptr, *MenuSave = nullptr, *MenuSaveAs = nullptr,
             *MenuPrintOption = nullptr, *MenuPrintPreview = nullptr, *MenuPrint = nullptr, *MenuExit = nullptr,
             *MenuNewBox = nullptr, *MenuNewImage = nullptr, *SearchforHelpOn1 = nullptr, *MenuAbout = nullptr,
@@ -114,6 +115,7 @@ public:
     void MenuOpenClick();
     void MenuSaveClick();
     void MenuSaveAsClick();
+    void MenuPackCardClick();
     void MenuExitClick();
     void ResetDocument();
     bool SaveDocument();

@@ -1,13 +1,17 @@
-// Document commands: New, Open, Save, Save As and the close query.
+// Document commands: New, Open, Save, Save As, packing and the close query.
 #include "window/Main.h"
 
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "cardfile/CardFile.h"
+#include "cardfile/CardPack.h"
 #include "dialogs/Dialogs.h"
 #include "widgets/ErrorGuard.h"
 #include "widgets/InlineEditor.h"
 #include "widgets/MessageBoxes.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 FileDialogRequest cardFileRequest(const QString &initialFile)
@@ -162,6 +166,28 @@ void TForm1::MenuSaveClick()
 void TForm1::MenuSaveAsClick()
 {
     SaveDocumentAs();
+}
+
+// A copy of the card with copies of its pictures in one folder; the card
+// in the window stays as it is, with its own file.
+void TForm1::MenuPackCardClick()
+{
+    const QFileInfo card(m_doc.DocFileName());
+    const QString start = card.isAbsolute() ? card.absolutePath() : QString();
+    const std::optional<QString> folder = fileDialogs().folder(this, Msg::packFolderTitle(), start);
+    if (!folder)
+        return;
+    const QString shown = QDir::toNativeSeparators(QFileInfo(*folder).absoluteFilePath());
+    if (CardPack::holdsFiles(*folder)
+        && ErrorGuard::presenter()->information(this, Msg::askPackIntoFolder(shown), MsgButton::Yes | MsgButton::No) != mrYes)
+        return;
+    const CardPack::Packed packed = CardPack::pack(m_doc, *folder, CardPack::Existing::Replace);
+    if (packed.cardFile.isEmpty())
+        return;   // the card's text cannot be stored: the message said so
+    QString told = Msg::cardPacked(QDir::toNativeSeparators(packed.cardFile), packed.pictures.size());
+    if (!packed.missing.isEmpty())
+        told += QStringLiteral("\n\n") + Msg::picturesNotPacked(packed.missing);
+    ErrorGuard::presenter()->information(this, told, MsgButton::Ok);
 }
 
 bool TForm1::SaveDocument()

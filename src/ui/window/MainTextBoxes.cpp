@@ -5,6 +5,7 @@
 #include "base/TaveloError.h"
 #include "dialogs/Dialogs.h"
 #include "sheet/FontMapping.h"
+#include "text/CaptionLayout.h"
 #include "widgets/CardPanel.h"
 #include "widgets/InlineEditor.h"
 #include "widgets/MovePanel.h"
@@ -12,6 +13,10 @@
 
 #include <QFontMetrics>
 #include <QMenu>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 bool TForm1::editorOpen() const
 {
@@ -51,9 +56,13 @@ void TForm1::Panel1Click()
     const BoxRef current = m_doc.CurrentBox();
     if (!current.isText() || !m_doc.TextBoxes(current.slot))
         return;
-    m_history.setCaption(current.slot, m_editor->text());
+    const QString before = m_doc.TextBoxes(current.slot)->Caption;
+    const QString typed = m_editor->text();
+    m_history.setCaption(current.slot, typed);
     closeEditor();
     m_doc.setTextVisible(current.slot, true);
+    if (typed != before)
+        m_editor->tellUnshowable(current.slot, before, typed);
 }
 
 void TForm1::MovePanelResize(int)
@@ -107,15 +116,22 @@ void TForm1::FitBoxToFont(int slot)
     const TextBox *box = m_doc.TextBoxes(slot);
     if (!box)
         throw TaveloError(Msg::invalidTypecast());
-    const QFontMetrics metrics(FontMapping::toQFont(box->Font));
+    // Across the line the font's height, along it the caption's length: a
+    // vertical box stands on end.
+    const bool vertical = box->Setting.vertical;
     BoxBounds bounds = box->bounds;
-    bounds.Height = boxHeightForFontHeight(box->Font.height());
+    (vertical ? bounds.Width : bounds.Height) = boxHeightForFontHeight(box->Font.height());
     m_doc.setTextBounds(slot, bounds);
     box = m_doc.TextBoxes(slot);
     if (!box)
         return;
+    const QFont font = FontMapping::toQFont(box->Font);
+    const int length = box->Setting.isDefault()
+                           ? QFontMetrics(font).horizontalAdvance(box->Caption)
+                           : int(std::clamp<qreal>(std::ceil(CaptionLayout::naturalLength(box->Caption, font, box->Setting)),
+                                                   0, std::numeric_limits<int>::max() - 4));
     bounds = box->bounds;
-    bounds.Width = metrics.horizontalAdvance(box->Caption) + 4;
+    (vertical ? bounds.Height : bounds.Width) = length + 4;
     m_doc.setTextBounds(slot, bounds);
 }
 

@@ -107,13 +107,13 @@ private Q_SLOTS:
         QVERIFY(!before->contains("Back="));
     }
 
-    // A back box whose text code page 932 cannot hold refuses the save, as
-    // on the front.
+    // A back box whose text the file cannot hold (half a surrogate pair)
+    // refuses the save, as on the front.
     void unstorableBackText()
     {
         CardFixture card;
         card.doc.showSide(Side::Back);
-        card.doc.setTextCaption(card.doc.AddTextBox(), QStringLiteral("a\rb"));
+        card.doc.setTextCaption(card.doc.AddTextBox(), QStringLiteral("a") + QChar(0xD800));
         card.doc.showSide(Side::Front);
         QCOMPARE(card.save(card.path()), QStringLiteral("refused"));
         QCOMPARE(card.sink.infos.size(), 1);

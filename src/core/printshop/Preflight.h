@@ -1,0 +1,42 @@
+#pragma once
+// The checks a print shop makes on a card before it prints it, made before
+// the export so that the user can mend the card first. Each problem is one
+// line a user reads; the export is made all the same.
+//
+// - text (or a QR code) closer than 3 mm to the trim: the cut may touch it;
+// - a picture under 300 dpi at the size it prints: it prints blurred;
+// - characters no face draws, neither the box's nor one of its chain: they
+//   print as the missing-glyph box;
+// - a picture that crosses the trim but stops short of the bleed edge: a
+//   cut a little off shows a white hairline.
+#include "card/CardDocument.h"
+#include "printshop/PrintShopLayout.h"
+
+#include <QStringList>
+
+#include <functional>
+
+class QPaintDevice;
+
+namespace Preflight {
+
+// Shops ask for these.
+constexpr double SafeMarginMm = 3.0;
+constexpr int MinPictureDpi = 300;
+
+// The problems of doc's card, laid out at dpi (device gives the font
+// metrics); only the text boxes for which wanted says yes when given.
+// nameOf names a box in the lines (by default its caption).
+using SlotFilter = std::function<bool(int slot)>;
+using BoxName = std::function<QString(int slot)>;
+QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted = {},
+                         const BoxName &nameOf = {});
+QStringList pictureProblems(const CardDocument &doc, const PrintShopOptions &options);
+
+// A text box as the lines name it: its caption, shortened.
+QString textBoxName(const TextBox &box);
+
+// Every check on doc's card.
+QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, const PrintShopOptions &options);
+
+}   // namespace Preflight

@@ -1,0 +1,275 @@
+#include "printshop/PrintShopExport.h"
+
+#include "cardfile/CardRecords.h"
+
+#include "base/Messages.h"
+#include "base/TaveloError.h"
+#include "card/FieldText.h"
+#include "cardfile/CardFile.h"
+#include "files/AtomicFile.h"
+#include "merge/MergeFields.h"
+#include "merge/MergeList.h"
+#include "merge/MergePlan.h"
+#include "merge/MergedSheets.h"
+#include "printshop/PdfxFinish.h"
+#include "printshop/Preflight.h"
+#include "sheet/CardSheet.h"
+#include "sheet/SheetPrinter.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace PrintShopExport {
+namespace {
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+double mmToPixels(double mm) { return mm / 25.4 * Dpi; }
+
+QString sideName(Side side) { return side == Side::Front ? Msg::printShopFront() : Msg::printShopBack(); }
+
+
+// Draws one page: the card's top-left corner at the trim's, clipped to the
+// bleed edge so that nothing reaches the marks.
+void drawPage(QPainter &painter, const PrintShopLayout &layout, const std::function<void(QPainter &)> &drawCard)
+{
+    const double margin = mmToPixels(layout.marginMm());
+    const double bleed = mmToPixels(layout.bleedMm());
+    painter.save();
+    painter.translate(margin, margin);
+    painter.setClipRect(QRectF(-bleed, -bleed, mmToPixels(91.0) + 2 * bleed, mmToPixels(55.0) + 2 * bleed));
+    // A background of the card goes here: it fills the clip, the whole bleed.
+    drawCard(painter);
+    painter.restore();
+}
+
+SheetJob sheetJob(const PrintShopLayout &layout)
+{
+    SheetJob job;
+    job.dpi = Dpi;
+    job.pageSize = QPageSize(layout.pageMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    return job;
+}
+
+PdfxFinish::DocumentInfo documentInfo(const PrintShopJob &job)
+{
+    return {job.title, job.created.isValid() ? job.created : QDateTime::currentDateTimeUtc()};
+}
+
+QStringList onSide(Side side, const QStringList &problems, bool name)
+{
+    if (!name)
+        return problems;
+    QStringList named;
+    for (const QString &problem : problems)
+        named << Msg::printShopOnSide(sideName(side), problem);
+    return named;
+}
+
+void addOnce(QStringList *to, const QStringList &problems)
+{
+    if (!to)
+        return;
+    for (const QString &problem : problems) {
+        if (!to->contains(problem))
+            to->append(problem);
+    }
+}
+
+std::optional<QByteArray> finished(const std::optional<QByteArray> &drawn, const PrintShopLayout &layout,
+                                   const PrintShopJob &job, QStringList *preflight, QString *error)
+{
+    if (!drawn)
+        return std::nullopt;
+    QString why;
+    std::optional<QByteArray> pdf = PdfxFinish::finish(*drawn, layout, documentInfo(job), preflight, &why);
+    if (!pdf)
+        setError(error, Msg::printShopNotFinished(why));
+    return pdf;
+}
+
+}   // namespace
+
+std::vector<Side> sidesOf(const CardDocument &doc)
+{
+    if (doc.hasBack())
+        return {Side::Front, Side::Back};
+    return {Side::Front};
+}
+
+std::optional<std::vector<Side>> chosenSides(const CardDocument &doc, SideChoice choice, QString *problem)
+{
+    const std::vector<Side> has = sidesOf(doc);
+    const auto hasSide = [&has](Side side) { return std::find(has.begin(), has.end(), side) != has.end(); };
+    if (choice == SideChoice::Both)
+        return has;
+    const Side wanted = choice == SideChoice::Front ? Side::Front : Side::Back;
+    if (!hasSide(wanted)) {
+        setError(problem, Msg::printShopNoBack());
+        return std::nullopt;
+    }
+    return std::vector<Side>{wanted};
+}
+
+QStringList preflight(const CardDocument &doc, const PrintShopJob &job)
+{
+    QStringList problems;
+    const std::optional<std::vector<Side>> sides = chosenSides(doc, job.sides, nullptr);
+    if (!sides)
+        return problems;
+    const QImage device = [] {
+        QImage metrics(1, 1, QImage::Format_RGB32);
+        metrics.setDotsPerMeterX(int(std::lround(Dpi / 0.0254)));
+        metrics.setDotsPerMeterY(int(std::lround(Dpi / 0.0254)));
+        return metrics;
+    }();
+    for (const Side side : *sides)
+        addOnce(&problems,
+                onSide(side, Preflight::check(*BoxesOf(doc, side), device, Dpi, job.options), sides->size() > 1));
+    return problems;
+}
+
+std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, QStringList *preflight, QString *error)
+{
+    const std::optional<std::vector<Side>> sides = chosenSides(doc, job.sides, error);
+    if (!sides)
+        return std::nullopt;
+    const PrintShopLayout layout(job.options);
+    QStringList problems;
+    const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
+        sheetJob(layout),
+        [&](QPainter &painter, QPagedPaintDevice &device) {
+            for (size_t n = 0; n < sides->size(); ++n) {
+                if (n > 0 && !device.newPage())
+                    return false;
+                const BoxesOf shown(doc, (*sides)[n]);
+                const CardDocument &card = *shown;
+                addOnce(&problems,
+                        onSide((*sides)[n], Preflight::check(card, device, Dpi, job.options), sides->size() > 1));
+                const CardSheet sheet = CardSheet::singleCard(card, device, Dpi, 0);
+                drawPage(painter, layout, [&sheet](QPainter &p) { sheet.draw(p); });
+            }
+            return true;
+        },
+        job.title, error);
+    std::optional<QByteArray> bytes = finished(drawn, layout, job, &problems, error);
+    addOnce(preflight, problems);
+    return bytes;
+}
+
+std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList &list, const std::vector<int> &rows,
+                                    const PrintShopJob &job, QStringList *preflight, QString *error)
+{
+    const std::optional<std::vector<Side>> sides = chosenSides(design, job.sides, error);
+    if (!sides)
+        return std::nullopt;
+    if (rows.empty()) {
+        setError(error, Msg::mergeNoRows());
+        return std::nullopt;
+    }
+    if (qint64(rows.size()) * qint64(sides->size()) > MaxPages) {
+        setError(error, Msg::mergeTooManyPages(qint64(rows.size()) * qint64(sides->size()), MaxPages));
+        return std::nullopt;
+    }
+    const PrintShopLayout layout(job.options);
+    QStringList problems;
+    const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
+        sheetJob(layout),
+        [&](QPainter &painter, QPagedPaintDevice &device) {
+            // Each side's design on a paper of one card at the paper's
+            // corner: the merge job draws one row's card a page.
+            struct SideJob {
+                Side side;
+                CardDocument card;
+                std::unique_ptr<MergedSheets> sheets;
+            };
+            std::vector<SideJob> sideJobs(sides->size());
+            for (size_t n = 0; n < sides->size(); ++n) {
+                SideJob &sideJob = sideJobs[n];
+                sideJob.side = (*sides)[n];
+                const BoxesOf shown(design, sideJob.side);
+                const CardDocument &card = *shown;
+                sideJob.card.setScreenPpi(card.screenPpi());
+                sideJob.card.setPrintSettings(PrintSettings(
+                    0, 0, 0,
+                    PaperLayout::custom(1, 1, 0, 0, PaperLayout::CardWidthTenths, PaperLayout::CardHeightTenths)));
+                for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+                    sideJob.card.restoreTextBox(
+                        slot, card.TextBoxes(slot) ? std::optional<TextBox>(*card.TextBoxes(slot)) : std::nullopt);
+                    sideJob.card.restoreImageBox(slot, card.ImageBoxes(slot)
+                                                           ? std::optional<MoveImageRecord>(*card.ImageBoxes(slot))
+                                                           : std::nullopt);
+                }
+                sideJob.sheets =
+                    std::make_unique<MergedSheets>(sideJob.card, list, MergePlan(MergeMode::Card, rows, 1, 1), device);
+                // What every row shares is checked once; the texts a row fills, for each row.
+                QStringList checked = Preflight::pictureProblems(card, job.options)
+                                      + Preflight::textProblems(card, device, Dpi, [&card](int slot) {
+                                            return !MergeFields::hasFields(card.TextBoxes(slot)->Caption);
+                                        });
+                addOnce(&problems, onSide(sideJob.side, checked, sides->size() > 1));
+            }
+            CardDocument filled;
+            for (size_t page = 0; page < rows.size(); ++page) {
+                for (size_t n = 0; n < sideJobs.size(); ++n) {
+                    if ((page > 0 || n > 0) && !device.newPage())
+                        return false;
+                    SideJob &sideJob = sideJobs[n];
+                    drawPage(painter, layout, [&](QPainter &p) { sideJob.sheets->drawPage(p, std::int64_t(page)); });
+                    // The row's own texts, without the pictures (checked above).
+                    const int row = rows[page];
+                    filled.setScreenPpi(sideJob.card.screenPpi());
+                    bool anyField = false;
+                    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+                        std::optional<TextBox> box;
+                        if (const TextBox *design = sideJob.card.TextBoxes(slot);
+                            design && MergeFields::hasFields(design->Caption)) {
+                            box = *design;
+                            box->Caption = FieldText::fill(design->Caption, MergeFields::rowLookup(list, row),
+                                                           MaxCardTextLength, nullptr);
+                            anyField = true;
+                        }
+                        filled.restoreTextBox(slot, box);
+                    }
+                    if (!anyField)
+                        continue;
+                    QStringList rowProblems;
+                    const auto designName = [&sideJob](int slot) {
+                        return Preflight::textBoxName(*sideJob.card.TextBoxes(slot));
+                    };
+                    for (const QString &problem : Preflight::textProblems(filled, device, Dpi, {}, designName))
+                        rowProblems << Msg::printShopOnRow(row + 1, problem);
+                    addOnce(&problems, onSide(sideJob.side, rowProblems, sideJobs.size() > 1));
+                }
+            }
+            for (const SideJob &sideJob : sideJobs)
+                addOnce(&problems, sideJob.sheets->problems());
+            return true;
+        },
+        job.title, error);
+    std::optional<QByteArray> bytes = finished(drawn, layout, job, &problems, error);
+    addOnce(preflight, problems);
+    return bytes;
+}
+
+bool save(const QString &path, const QByteArray &bytes, QString *error)
+{
+    try {
+        AtomicFile::write(path, bytes);
+        return true;
+    } catch (const TaveloError &e) {
+        setError(error, Msg::cannotWriteOutput(path, e.message()));
+        return false;
+    }
+}
+
+}   // namespace PrintShopExport
