@@ -52,7 +52,7 @@ MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, co
     m_scratch.setScreenPpi(design.screenPpi());
     m_scratch.setPrintSettings(design.printSettings());
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = design.ImageBoxes(slot);
+        const MoveImageRecord *record = m_boxes.ImageBoxes(slot);
         if (!record)
             continue;
         m_printedSizes[size_t(slot)] = CardSheet::printedPictureSize(m_layout, record->bounds);

@@ -295,6 +295,33 @@ private Q_SLOTS:
         QVERIFY(!doc.Modified());
     }
 
+    // The back's own fixed pictures print on the back sheet, whichever side
+    // the window shows.
+    void backSheetTakesTheBacksPictures()
+    {
+        CardDocument doc;
+        const BoxBounds bounds{20, 20, 40, 40};
+        const int front = addImage(doc, QStringLiteral("front.png"), bounds);
+        doc.setImagePicture(front, SheetImages::solid(QSize(16, 16), 0xffff0000));
+        doc.showSide(Side::Back);
+        const int back = addImage(doc, QStringLiteral("back.png"), bounds);
+        doc.setImagePicture(back, SheetImages::solid(QSize(16, 16), 0xff0000ff));
+        doc.showSide(Side::Front);
+        const MergeList list = MergeList::fromBytes("a\n1\n");
+
+        QImage page(1240, 1754, QImage::Format_RGB32);   // A4 at 150 dpi
+        page.setDotsPerMeterX(5906);
+        page.setDotsPerMeterY(5906);
+        page.fill(Qt::white);
+        MergedSheets sheets(doc, list, MergePrinter::planFor(doc, MergeMode::Card, {0}, 1), page, {},
+                            MergedSheets::DefaultPictureCacheKiB, SheetFace{Side::Back, std::nullopt});
+        QPainter painter(&page);
+        sheets.drawPage(painter, 0);
+        painter.end();
+        const SheetLayout layout(150, 150, 96, 0, 0);
+        QCOMPARE(page.pixel(layout.pagePoint(0, 0, 40, 40)), 0xff0000ffu);
+    }
+
     // Nothing a row's values bring is left off its card without a word: each
     // item cut or left out is listed with the row and why; a picture larger
     // than all the pictures kept between pages still prints.
