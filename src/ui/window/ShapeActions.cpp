@@ -68,7 +68,8 @@ ShapeActions::ShapeActions(TForm1 &form, QMenu *editMenu) : QObject(&form), m_fo
 
 void ShapeActions::watchPanel()
 {
-    m_form.Panel1->installEventFilter(this);
+    m_panel = m_form.Panel1;
+    m_panel->installEventFilter(this);
 }
 
 std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, int slack)
@@ -91,7 +92,7 @@ std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, i
 
 bool ShapeActions::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_form.Panel1)
+    if (watched != m_panel)
         return false;
     switch (event->type()) {
     case QEvent::ContextMenu:

@@ -44,6 +44,9 @@ private:
     void addClick(ShapeKind kind);
 
     TForm1 &m_form;
+    // The card panel whose events are watched, kept apart from the form:
+    // events still come while the form is being destroyed.
+    QObject *m_panel = nullptr;
     int m_menuShape = -1;              // the shape the context menu was opened on
     std::optional<QPoint> m_dragFrom;  // a left drag over a shape: its last card point
     bool m_dragged = false;
