@@ -17,6 +17,7 @@ public:
     explicit CardChoice(const QString &path) : m_path(path) {}
     std::optional<QString> open(QWidget *, const FileDialogRequest &) override { return m_path; }
     std::optional<QString> save(QWidget *, const FileDialogRequest &) override { return std::nullopt; }
+    std::optional<QString> folder(QWidget *, const QString &, const QString &) override { return std::nullopt; }
 
 private:
     QString m_path;
