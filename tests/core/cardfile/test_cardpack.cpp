@@ -143,7 +143,7 @@ private Q_SLOTS:
             QVERIFY(!expected.contains(path.toUtf8()) && !expected.contains(ExtensionLine::escape(path.toUtf8())));
 
         // Moved elsewhere, the old pictures gone: everything loads from the new place.
-        QVERIFY(root.rename(QStringLiteral("pack"), QStringLiteral("moved")));
+        QVERIFY(QDir(root).rename(QStringLiteral("pack"), QStringLiteral("moved")));
         QVERIFY(QDir(root.filePath(QStringLiteral("a"))).removeRecursively());
         QVERIFY(QDir(root.filePath(QStringLiteral("b"))).removeRecursively());
         CardFixture opened;

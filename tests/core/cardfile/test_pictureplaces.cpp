@@ -68,7 +68,8 @@ std::pair<QString, QImage> picture(const CardDocument &doc, Kind kind)
     if (isBackground(kind))
         return {side.background.picturePath, side.background.picture};
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        if (const MoveImageRecord *record = side.ImageBoxes(slot))
+        const MoveImageRecord *record = side.ImageBoxes(slot);
+        if (record && record->ImagePath.endsWith(kindFile(kind)))
             return {record->ImagePath, record->Picture};
     }
     return {};
