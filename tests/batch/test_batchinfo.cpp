@@ -54,9 +54,11 @@ private Q_SLOTS:
         // A card from elsewhere: its pictures found beside it, the paths they were
         // loaded from told; finding them is no fault (the notice goes to stderr).
         QTest::newRow("pictures found beside the card")
-            << (fixedLines(0, 0, 0) << "BackgroundPicture=D:%5Ccards%5Clogo.svg" << imageRecord("$0", "D:\\cards\\LOGO.BMP", 0, 0, 64, 64))
+            << (fixedLines(0, 0, 0) << "BackgroundPicture=D:%5Ccards%5Clogo.svg"
+                                    << imageRecord("$0", "D:\\cards\\LOGO.BMP", 0, 0, 64, 64))
             << QStringList() << 0
-            << QStringLiteral(R"({"imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "storedPath": "D:\\cards\\LOGO.BMP",
+            << QStringLiteral(
+                   R"({"imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "storedPath": "D:\\cards\\LOGO.BMP",
                 "left": 0, "top": 0, "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}],
                 "background": {"color": null, "picture": "@/logo.svg", "storedPicture": "D:\\cards\\logo.svg", "fit": "stretch"},
                 "messages": []})");
@@ -143,8 +145,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written");    // a card file the command writes, or empty
         QTest::newRow("info") << QStringList{"info", "@/card.tvl"} << QString();
         QTest::newRow("print") << QStringList{"print", "@/card.tvl", "-o", "@/card.pdf", "--dpi", "72"} << QString();
-        QTest::newRow("pack") << QStringList{"pack", "@/card.tvl", "-o", "@/packed"} << QStringLiteral("@/packed/card.tvl");
-        QTest::newRow("set") << QStringList{"set", "@/card.tvl", "--align", "center", "-o", "@/set.tvl"} << QStringLiteral("@/set.tvl");
+        QTest::newRow("pack") << QStringList{"pack", "@/card.tvl", "-o", "@/packed"}
+                              << QStringLiteral("@/packed/card.tvl");
+        QTest::newRow("set") << QStringList{"set", "@/card.tvl", "--align", "center", "-o", "@/set.tvl"}
+                             << QStringLiteral("@/set.tvl");
     }
     void foundBesideIsNoFault()
     {

@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QHash>
 
-
 namespace CardPack {
 namespace {
 
@@ -119,8 +118,8 @@ Packed pack(const CardDocument &doc, const QString &folder, Existing existing)
     // a time when written: a card's pictures may be many and large.
     Packed packed;
     QHash<QString, QString> taken{{cardName.toLower(), QString()}};   // lower-case name in the folder -> source
-    QHash<QString, QString> copiedAs;                                   // source -> path in the folder
-    QList<std::pair<QString, QString>> copies;                          // path in the folder, source
+    QHash<QString, QString> copiedAs;                                 // source -> path in the folder
+    QList<std::pair<QString, QString>> copies;                        // path in the folder, source
     const auto packedPath = [&](Side, int, const QString &source) -> QString {
         // No picture, or one that each merge row names.
         if (source.isEmpty() || FieldText::isPicturePlaceholder(source))

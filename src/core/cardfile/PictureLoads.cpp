@@ -31,10 +31,7 @@ void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
     start(m_doc.shownSide(), slot, path, m_use.fit ? std::optional<QSize>(m_use.fit(bounds)) : std::nullopt);
 }
 
-void PictureLoads::loadBackground(Side side, const QString &path)
-{
-    start(side, -1, path, std::nullopt);
-}
+void PictureLoads::loadBackground(Side side, const QString &path) { start(side, -1, path, std::nullopt); }
 
 void PictureLoads::start(Side side, int slot, const QString &path, std::optional<QSize> fitted)
 {

@@ -84,7 +84,8 @@ private Q_SLOTS:
         CardFixture card;
         const QDir root(card.dir.path());
         QVERIFY(root.mkpath(QStringLiteral("a")) && root.mkpath(QStringLiteral("b")));
-        const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='12' height='8'><rect width='12' height='8'/></svg>";
+        const QByteArray svg =
+            "<svg xmlns='http://www.w3.org/2000/svg' width='12' height='8'><rect width='12' height='8'/></svg>";
         const QList<std::pair<QString, QByteArray>> sources{
             {root.filePath(QStringLiteral("a/logo.bmp")), TestFiles::simpleBmp(3, 3)},
             {root.filePath(QStringLiteral("a/mark.svg")), svg},
@@ -114,7 +115,8 @@ private Q_SLOTS:
         const std::optional<QByteArray> original = CardFileBytes(doc);
         QVERIFY(original);
 
-        const CardPack::Packed packed = CardPack::pack(doc, root.filePath(QStringLiteral("pack")), CardPack::Existing::Refuse);
+        const CardPack::Packed packed =
+            CardPack::pack(doc, root.filePath(QStringLiteral("pack")), CardPack::Existing::Refuse);
         const QDir pack(root.filePath(QStringLiteral("pack")));
         const QStringList names{QStringLiteral("logo.bmp"), QStringLiteral("mark.svg"), QStringLiteral("paper.bmp"),
                                 QStringLiteral("logo-2.bmp"), QStringLiteral("band.svg")};
@@ -135,8 +137,10 @@ private Q_SLOTS:
             const QByteArray from = sources.at(n).first.toUtf8();
             const QByteArray to = copies.at(n).toUtf8();
             expected.replace("\r\n" + from + "\r\n", "\r\n" + to + "\r\n");
-            expected.replace(ExtensionLine::escape("\r\n" + from + "\r\n"), ExtensionLine::escape("\r\n" + to + "\r\n"));
-            expected.replace("Picture=" + ExtensionLine::escape(from) + "\r\n", "Picture=" + ExtensionLine::escape(to) + "\r\n");
+            expected.replace(ExtensionLine::escape("\r\n" + from + "\r\n"),
+                             ExtensionLine::escape("\r\n" + to + "\r\n"));
+            expected.replace("Picture=" + ExtensionLine::escape(from) + "\r\n",
+                             "Picture=" + ExtensionLine::escape(to) + "\r\n");
         }
         QCOMPARE(TestFiles::readFile(packed.cardFile), expected);
         for (const auto &[path, bytes] : sources)

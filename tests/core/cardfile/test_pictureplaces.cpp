@@ -23,11 +23,16 @@ enum class Kind { FrontImage, BackImage, FrontSvg, FrontBackground, BackBackgrou
 QString kindFile(Kind kind)
 {
     switch (kind) {
-    case Kind::FrontImage: return QStringLiteral("logo.bmp");
-    case Kind::BackImage: return QStringLiteral("map.bmp");
-    case Kind::FrontSvg: return QStringLiteral("mark.svg");
-    case Kind::FrontBackground: return QStringLiteral("paper.bmp");
-    case Kind::BackBackground: return QStringLiteral("back band.svg");
+    case Kind::FrontImage:
+        return QStringLiteral("logo.bmp");
+    case Kind::BackImage:
+        return QStringLiteral("map.bmp");
+    case Kind::FrontSvg:
+        return QStringLiteral("mark.svg");
+    case Kind::FrontBackground:
+        return QStringLiteral("paper.bmp");
+    case Kind::BackBackground:
+        return QStringLiteral("back band.svg");
     }
     return {};
 }
@@ -75,9 +80,10 @@ std::pair<QString, QImage> picture(const CardDocument &doc, Kind kind)
     return {};
 }
 
-const Kind AllKinds[] = {Kind::FrontImage, Kind::BackImage, Kind::FrontSvg, Kind::FrontBackground, Kind::BackBackground};
+const Kind AllKinds[] = {Kind::FrontImage, Kind::BackImage, Kind::FrontSvg, Kind::FrontBackground,
+                         Kind::BackBackground};
 
-} // namespace
+}   // namespace
 
 Q_DECLARE_METATYPE(Kind)
 
@@ -157,10 +163,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("place");   // relative to the moved card's folder
-        const std::pair<const char *, Kind> kinds[] = {
-            {"front image box", Kind::FrontImage},   {"back image box", Kind::BackImage},
-            {"SVG image box", Kind::FrontSvg},       {"front background", Kind::FrontBackground},
-            {"SVG background of the back", Kind::BackBackground}};
+        const std::pair<const char *, Kind> kinds[] = {{"front image box", Kind::FrontImage},
+                                                       {"back image box", Kind::BackImage},
+                                                       {"SVG image box", Kind::FrontSvg},
+                                                       {"front background", Kind::FrontBackground},
+                                                       {"SVG background of the back", Kind::BackBackground}};
         for (const auto &[name, kind] : kinds) {
             for (const QString &place : {QString(), QStringLiteral("pictures/"), QStringLiteral("画像/")}) {
                 const QString where = place.isEmpty() ? QStringLiteral("beside it") : QStringLiteral("in ") + place;
@@ -196,7 +203,8 @@ private Q_SLOTS:
         QCOMPARE(opened.save(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
         QByteArray expected = before;
         if (isBack(kind) && !isBackground(kind))
-            expected.replace(ExtensionLine::escape(CodePage932::encode(old)), ExtensionLine::escape(CodePage932::encode(found)));
+            expected.replace(ExtensionLine::escape(CodePage932::encode(old)),
+                             ExtensionLine::escape(CodePage932::encode(found)));
         else if (isBackground(kind))
             expected.replace(ExtensionLine::format("X", old).mid(2), ExtensionLine::format("X", found).mid(2));
         else
@@ -223,7 +231,8 @@ private Q_SLOTS:
         QCOMPARE(opened.load(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
         // As the file names them: the back's boxes (their lines come before
         // the records), the front's, then the backgrounds.
-        for (const Kind kind : {Kind::BackImage, Kind::FrontImage, Kind::FrontSvg, Kind::FrontBackground, Kind::BackBackground})
+        for (const Kind kind :
+             {Kind::BackImage, Kind::FrontImage, Kind::FrontSvg, Kind::FrontBackground, Kind::BackBackground})
             found << root.filePath(QStringLiteral("moved/pictures/") + kindFile(kind));
         QCOMPARE(opened.sink.told, QStringList{Msg::picturesFoundBesideCard(found)});
         for (const Kind kind : AllKinds)
