@@ -1,15 +1,84 @@
 // Printer calibration: offsets kept per printer in the user's settings, and
-// the calibration page drawn at 300 dpi and read back.
+// the calibration page drawn at 300 dpi and read back; the page's back, as a
+// PDF read back by poppler, standing behind the front.
+#include "SheetImages.h"
+#include "TestFiles.h"
 #include "sheet/CalibrationSheet.h"
 #include "sheet/FontMapping.h"
 #include "sheet/PrinterCalibration.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 Q_DECLARE_METATYPE(SheetOffset)
+Q_DECLARE_METATYPE(DuplexMode)
+
+namespace {
+
+constexpr int PdfDpi = 150;
+
+// The page of the PDF at PdfDpi in grey, without smoothing.
+QImage pdfPage(const QString &pdf, int page)
+{
+    return SheetImages::shownPdfPage(pdf, QStringLiteral("-r %1 -f %2 -l %2 -gray -aa no -aaVector no")
+                                              .arg(PdfDpi)
+                                              .arg(page)
+                                              .split(QLatin1Char(' ')));
+}
+
+bool dark(const QImage &image, int x, int y)
+{
+    return qGray(image.pixel(x, y)) < 128;
+}
+
+// The columns dark over nearly all of the rows from top to bottom (the
+// cards' vertical outlines; crosshairs, rulers and text are far shorter),
+// and the rows dark over nearly all of the columns from left to right.
+std::vector<int> longColumns(const QImage &image, int top, int bottom)
+{
+    std::vector<int> found;
+    for (int x = 0; x < image.width(); ++x) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            count += dark(image, x, y) ? 1 : 0;
+        if (count * 10 > (bottom - top) * 9)
+            found.push_back(x);
+    }
+    return found;
+}
+
+std::vector<int> longRows(const QImage &image, int left, int right)
+{
+    std::vector<int> found;
+    for (int y = 0; y < image.height(); ++y) {
+        int count = 0;
+        for (int x = left; x < right; ++x)
+            count += dark(image, x, y) ? 1 : 0;
+        if (count * 10 > (right - left) * 9)
+            found.push_back(y);
+    }
+    return found;
+}
+
+// Where a line at pixel p stands on the back when the page turns across
+// that direction (extent pixels), moved by shift pixels.
+std::vector<int> behind(const std::vector<int> &front, bool turned, int extent, int shift)
+{
+    std::vector<int> back;
+    for (const int p : front)
+        back.push_back((turned ? extent - 1 - p : p) + shift);
+    std::sort(back.begin(), back.end());
+    return back;
+}
+
+} // namespace
 
 class TestCalibration : public QObject
 {
@@ -107,6 +176,114 @@ private Q_SLOTS:
         for (const QPoint p : {QPoint(696, 469), QPoint(696 + 59, 469), QPoint(696, 469 + 59)})
             QCOMPARE(image.pixel(p), black);
         QCOMPARE(image.pixel(696 + 61, 469), white);
+    }
+
+    // Printed with a duplex mode, the page gets a back whose card outlines
+    // stand behind the front's once the sheet is turned: across the page
+    // (page width − x) for a long-edge turn, top to bottom for a short one,
+    // moved by the back-side offset on the back page (right and down). The
+    // front offset moves both pages alike, as a printer shifts both.
+    void backPage_data()
+    {
+        QTest::addColumn<DuplexMode>("mode");
+        QTest::addColumn<SheetOffset>("offset");
+        QTest::addColumn<SheetOffset>("backOffset");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("one-sided: no back") << DuplexMode::OneSided << SheetOffset{} << SheetOffset{20, 0} << 1;
+        QTest::newRow("long edge") << DuplexMode::LongEdge << SheetOffset{} << SheetOffset{} << 2;
+        QTest::newRow("long edge, back 2 mm right, 1 mm up")
+            << DuplexMode::LongEdge << SheetOffset{} << SheetOffset{20, -10} << 2;
+        QTest::newRow("long edge, front offset too") << DuplexMode::LongEdge << SheetOffset{-17, 12} << SheetOffset{-8, 5} << 2;
+        QTest::newRow("short edge, back 1.5 mm down") << DuplexMode::ShortEdge << SheetOffset{} << SheetOffset{0, 15} << 2;
+        QTest::newRow("backs only: the back page alone") << DuplexMode::BackOnly << SheetOffset{} << SheetOffset{10, 10} << 1;
+    }
+    void backPage()
+    {
+        QFETCH(DuplexMode, mode);
+        QFETCH(SheetOffset, offset);
+        QFETCH(SheetOffset, backOffset);
+        QFETCH(int, pages);
+        if (!SheetImages::pdfReaderInstalled())
+            QSKIP("pdftoppm (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("calibration.pdf"));
+        const SheetSides sides = SheetSides::of(mode, backOffset);
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(PdfDpi);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter(&writer);
+            const SheetLayout layout(PdfDpi, PdfDpi, 96, 0, 0, PaperLayout::tenUp(), offset);
+            QVERIFY(CalibrationSheet::printPages(painter, writer, layout, sides, QSizeF(210, 297),
+                                                 QStringLiteral("front"), QStringLiteral("back")));
+        }
+        QCOMPARE(TestFiles::pdfPageCount(TestFiles::readFile(pdf)), pages);
+
+        // The front as it is printed one-sided, for the back to be read against.
+        const QString frontPdf = dir.filePath(QStringLiteral("front.pdf"));
+        {
+            QPdfWriter writer(frontPdf);
+            writer.setResolution(PdfDpi);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter(&writer);
+            const SheetLayout layout(PdfDpi, PdfDpi, 96, 0, 0, PaperLayout::tenUp(), offset);
+            CalibrationSheet::draw(painter, layout, QSizeF(210, 297), QStringLiteral("front"));
+        }
+        const QImage front = pdfPage(frontPdf, 1);
+        QVERIFY(!front.isNull());
+        // Bands through the cards, clear of the rulers: 60–250 mm down, 25–190 mm across.
+        const int mm = PdfDpi * 10 / 254;   // whole pixels a millimetre, for the bands only
+        const std::vector<int> frontColumns = longColumns(front, 60 * mm, 250 * mm);
+        const std::vector<int> frontRows = longRows(front, 25 * mm, 190 * mm);
+        QCOMPARE(int(frontColumns.size()), 4);   // two columns of cards, two edges each
+        QCOMPARE(int(frontRows.size()), 10);     // five rows
+
+        const bool hasBack = mode != DuplexMode::OneSided;
+        const QImage first = pdfPage(pdf, 1);
+        if (mode != DuplexMode::BackOnly) {   // the job's front is the front
+            QCOMPARE(longColumns(first, 60 * mm, 250 * mm), frontColumns);
+            QCOMPARE(longRows(first, 25 * mm, 190 * mm), frontRows);
+        }
+        if (!hasBack)
+            return;
+        const QImage back = mode == DuplexMode::BackOnly ? first : pdfPage(pdf, 2);
+        QCOMPARE(back.size(), front.size());
+        const bool acrossWidth = mode != DuplexMode::ShortEdge;   // a portrait page
+        const auto shift = [](std::int32_t tenths) { return int(std::lround(tenths * PdfDpi / 254.0)); };
+        // The front offset and the back's own, on a page whose mirror is
+        // taken without any offset: the lines before shifting are
+        // frontColumns less the front offset.
+        const std::vector<int> unshiftedColumns = behind(frontColumns, false, 0, -shift(offset.x));
+        const std::vector<int> unshiftedRows = behind(frontRows, false, 0, -shift(offset.y));
+        const int backX = shift(offset.x + backOffset.x), backY = shift(offset.y + backOffset.y);
+        const std::vector<int> expectedColumns = behind(unshiftedColumns, acrossWidth, back.width(), backX);
+        const std::vector<int> expectedRows = behind(unshiftedRows, !acrossWidth, back.height(), backY);
+        // A pixel either way: the offsets are rounded before and after the turn.
+        const std::vector<int> columns = longColumns(back, 60 * mm, 250 * mm);
+        const std::vector<int> rows = longRows(back, 25 * mm, 190 * mm);
+        QCOMPARE(columns.size(), expectedColumns.size());
+        QCOMPARE(rows.size(), expectedRows.size());
+        for (size_t i = 0; i < columns.size(); ++i)
+            QVERIFY2(std::abs(columns[i] - expectedColumns[i]) <= 1,
+                     qPrintable(QStringLiteral("column %1 at %2, expected %3").arg(i).arg(columns[i]).arg(expectedColumns[i])));
+        for (size_t i = 0; i < rows.size(); ++i)
+            QVERIFY2(std::abs(rows[i] - expectedRows[i]) <= 1,
+                     qPrintable(QStringLiteral("row %1 at %2, expected %3").arg(i).arg(rows[i]).arg(expectedRows[i])));
+        // The back's crosshairs carry a millimetre scale (twenty ticks of a
+        // few pixels each); the front's do not. A card of the second row, away
+        // from the notes.
+        const auto inkAround = [&](const QImage &page, int x, int y) {
+            int count = 0;
+            for (int dy = -6 * mm; dy <= 6 * mm; ++dy)
+                for (int dx = -6 * mm; dx <= 6 * mm; ++dx)
+                    count += dark(page, x + dx, y + dy) ? 1 : 0;
+            return count;
+        };
+        const int frontInk = inkAround(front, (frontColumns[0] + frontColumns[1]) / 2, (frontRows[2] + frontRows[3]) / 2);
+        const int backInk = inkAround(back, (columns[0] + columns[1]) / 2, (rows[2] + rows[3]) / 2);
+        QVERIFY2(backInk >= frontInk + 50, qPrintable(QStringLiteral("%1 against %2").arg(backInk).arg(frontInk)));
     }
 };
 
