@@ -133,7 +133,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         const QStringList front = textRecord(QStringLiteral("#0"), QStringLiteral("山田太郎"), 10, 20, 160, 30);
         const QStringList back = textRecord(QStringLiteral("#0"), QStringLiteral("Taro Yamada"), 5, 6, 100, 20);
-        const QStringList second = textRecord(QStringLiteral("#3"), QStringLiteral("Sales"), 5, 40, 80, 20);
+        const QStringList second = textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 80, 20);
         QTest::newRow("front by default")
             << QStringList{"--align", "right"}
             << (fixedLines() + QStringList{backLine(back), backLine(second)} + front + QStringList{"Align=right"});
@@ -145,9 +145,9 @@ private Q_SLOTS:
             << (fixedLines() + QStringList{backLine(back + QStringList{"Align=center"}), backLine(second + QStringList{"Align=center"})}
                 + front);
         QTest::newRow("one box of the back, turned on end")
-            << QStringList{"--side", "back", "--box", "3", "--vertical", "on"}
+            << QStringList{"--side", "back", "--box", "1", "--vertical", "on"}
             << (fixedLines()
-                + QStringList{backLine(back), backLine(textRecord(QStringLiteral("#3"), QStringLiteral("Sales"), 5, 40, 20, 80)
+                + QStringList{backLine(back), backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 20, 80)
                                                        + QStringList{"Vertical=1"})}
                 + front);
     }
@@ -159,7 +159,7 @@ private Q_SLOTS:
         const QString card = dir.filePath(QStringLiteral("card.tvl"));
         const QStringList start = fixedLines()
                                   + QStringList{backLine(textRecord(QStringLiteral("#0"), QStringLiteral("Taro Yamada"), 5, 6, 100, 20)),
-                                                backLine(textRecord(QStringLiteral("#3"), QStringLiteral("Sales"), 5, 40, 80, 20))}
+                                                backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 80, 20))}
                                   + textRecord(QStringLiteral("#0"), QStringLiteral("山田太郎"), 10, 20, 160, 30);
         QVERIFY(TestFiles::writeFile(card, cardBytes(start)));
         const BatchRun run = runBatch(QStringList{"set", card} + options);

@@ -135,11 +135,16 @@ private Q_SLOTS:
             dialog.ShownRow->setValue(3);
             QCOMPARE(w.form.textPanel(back)->caption(), QStringLiteral("TEL 03-3333"));
 
+            // Ctrl+Tab in the dialog, wherever its focus is.
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            dialog.ShownRow->setFocus();
             QTest::keyClick(dialog.ShownRow, Qt::Key_Tab, Qt::ControlModifier);
             QCOMPARE(w.doc().shownSide(), Side::Front);
             QCOMPARE(dialog.ShownSide->currentIndex(), 0);
             QCOMPARE(w.form.textPanel(front)->caption(), QStringLiteral("鈴木 一郎"));
-            QTest::keyClick(dialog.ShownRow, Qt::Key_Tab, Qt::ControlModifier);
+            dialog.Rows->setFocus();
+            QTest::keyClick(dialog.Rows, Qt::Key_Tab, Qt::ControlModifier);
             QCOMPARE(dialog.ShownSide->currentIndex(), 1);
         });
         QVERIFY(opened);
