@@ -31,10 +31,10 @@ bool writeBackCard(const QString &path, const QString &logo)
 {
     CardDocument doc;
     doc.setScreenPpi(BenchCard::ScreenPpi);
-    const QStringList captions{QStringLiteral("{ふりがな}"), QStringLiteral("{役職} / {部署}"),
-                               QStringLiteral("Tel +81 {電話}"), QStringLiteral("Mobile {携帯}"),
+    const QStringList captions{QStringLiteral("{ふりがな}"),      QStringLiteral("{役職} / {部署}"),
+                               QStringLiteral("Tel +81 {電話}"),  QStringLiteral("Mobile {携帯}"),
                                QStringLiteral("E-mail {メール}"), QStringLiteral("{住所}"),
-                               QStringLiteral("〒{郵便番号}"), QStringLiteral("No. {社員番号} {氏名}")};
+                               QStringLiteral("〒{郵便番号}"),    QStringLiteral("No. {社員番号} {氏名}")};
     for (int n = 0; n < captions.size(); ++n) {
         const int slot = doc.AddTextBox();
         doc.setTextBounds(slot, {120, 20 + n * 16, 210, n == 0 ? 22 : 15});
@@ -77,11 +77,15 @@ void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
     // name -> arguments; a two-sided card prints both sides unless told otherwise.
     std::map<QString, QStringList> jobs;
     for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
-        for (const auto &[side, card] : {std::pair{QStringLiteral("front"), front}, std::pair{QStringLiteral("both"), both}}) {
+        for (const auto &[side, card] :
+             {std::pair{QStringLiteral("front"), front}, std::pair{QStringLiteral("both"), both}}) {
             const QString name = mode + QLatin1Char('-') + side;
-            jobs[name] = QStringList{QStringLiteral("print"), card, QStringLiteral("-o"),
-                                     dir.filePath(QStringLiteral("sides-%1.pdf").arg(name)), QStringLiteral("--dpi"),
-                                     QStringLiteral("600"), QStringLiteral("--merge"), list, QStringLiteral("--merge-mode"), mode};
+            jobs[name] =
+                QStringList{QStringLiteral("print"),        card,
+                            QStringLiteral("-o"),           dir.filePath(QStringLiteral("sides-%1.pdf").arg(name)),
+                            QStringLiteral("--dpi"),        QStringLiteral("600"),
+                            QStringLiteral("--merge"),      list,
+                            QStringLiteral("--merge-mode"), mode};
         }
     }
     std::map<QString, std::vector<double>> seconds;
@@ -99,19 +103,24 @@ void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
         for (const auto &[name, s] : thisRound)
             seconds[name].push_back(s);
         for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")})
-            ratios[mode].push_back(thisRound[mode + QStringLiteral("-both")] / thisRound[mode + QStringLiteral("-front")]);
+            ratios[mode].push_back(thisRound[mode + QStringLiteral("-both")]
+                                   / thisRound[mode + QStringLiteral("-front")]);
     }
 
     const QString s = QStringLiteral(" s");
     const auto shown = [&](const QString &name) { return QString::number(median(seconds[name]), 'f', 3) + s; };
-    table.section(QStringLiteral("two-sided merge: PDF at 600 dpi, 1000 rows, front and back each 8 text boxes with fields "
-                                 "and the logo, tavelo-batch print --merge"));
-    table.reference(QStringLiteral("card mode, front alone (125 pages): wall time"), shown(QStringLiteral("card-front")));
+    table.section(
+        QStringLiteral("two-sided merge: PDF at 600 dpi, 1000 rows, front and back each 8 text boxes with fields "
+                       "and the logo, tavelo-batch print --merge"));
+    table.reference(QStringLiteral("card mode, front alone (125 pages): wall time"),
+                    shown(QStringLiteral("card-front")));
     table.reference(QStringLiteral("card mode, both sides (250 pages): wall time"), shown(QStringLiteral("card-both")));
     table.atMost(QStringLiteral("card mode, both sides / front alone"), median(ratios[QStringLiteral("card")]),
                  BothSidesTarget, QStringLiteral(" x"));
-    table.reference(QStringLiteral("sheet mode, front alone (1000 pages): wall time"), shown(QStringLiteral("sheet-front")));
-    table.reference(QStringLiteral("sheet mode, both sides (2000 pages): wall time"), shown(QStringLiteral("sheet-both")));
+    table.reference(QStringLiteral("sheet mode, front alone (1000 pages): wall time"),
+                    shown(QStringLiteral("sheet-front")));
+    table.reference(QStringLiteral("sheet mode, both sides (2000 pages): wall time"),
+                    shown(QStringLiteral("sheet-both")));
     table.atMost(QStringLiteral("sheet mode, both sides / front alone"), median(ratios[QStringLiteral("sheet")]),
                  BothSidesTarget, QStringLiteral(" x"));
 }

@@ -91,9 +91,9 @@ int main(int argc, char **argv)
         return 0;
     }
     if (chosen.isEmpty())
-        chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
-                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view"), QStringLiteral("printshop"),
-                  QStringLiteral("sides")};
+        chosen = {QStringLiteral("print"),   QStringLiteral("cardfile"),  QStringLiteral("resize"),
+                  QStringLiteral("startup"), QStringLiteral("qr"),        QStringLiteral("merge"),
+                  QStringLiteral("view"),    QStringLiteral("printshop"), QStringLiteral("sides")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

@@ -140,15 +140,17 @@ private Q_SLOTS:
         QTest::newRow("front named") << QStringList{"--side", "front", "--align", "right"}
                                      << (fixedLines() + QStringList{backLine(back), backLine(second)} + front
                                          + QStringList{"Align=right"});
-        QTest::newRow("every box of the back")
-            << QStringList{"--side=back", "--align", "center"}
-            << (fixedLines() + QStringList{backLine(back + QStringList{"Align=center"}), backLine(second + QStringList{"Align=center"})}
-                + front);
+        QTest::newRow("every box of the back") << QStringList{"--side=back", "--align", "center"}
+                                               << (fixedLines()
+                                                   + QStringList{backLine(back + QStringList{"Align=center"}),
+                                                                 backLine(second + QStringList{"Align=center"})}
+                                                   + front);
         QTest::newRow("one box of the back, turned on end")
             << QStringList{"--side", "back", "--box", "1", "--vertical", "on"}
             << (fixedLines()
-                + QStringList{backLine(back), backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 20, 80)
-                                                       + QStringList{"Vertical=1"})}
+                + QStringList{backLine(back),
+                              backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 20, 80)
+                                       + QStringList{"Vertical=1"})}
                 + front);
     }
     void chosenSide()
@@ -157,10 +159,11 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         QTemporaryDir dir;
         const QString card = dir.filePath(QStringLiteral("card.tvl"));
-        const QStringList start = fixedLines()
-                                  + QStringList{backLine(textRecord(QStringLiteral("#0"), QStringLiteral("Taro Yamada"), 5, 6, 100, 20)),
-                                                backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 80, 20))}
-                                  + textRecord(QStringLiteral("#0"), QStringLiteral("山田太郎"), 10, 20, 160, 30);
+        const QStringList start =
+            fixedLines()
+            + QStringList{backLine(textRecord(QStringLiteral("#0"), QStringLiteral("Taro Yamada"), 5, 6, 100, 20)),
+                          backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 80, 20))}
+            + textRecord(QStringLiteral("#0"), QStringLiteral("山田太郎"), 10, 20, 160, 30);
         QVERIFY(TestFiles::writeFile(card, cardBytes(start)));
         const BatchRun run = runBatch(QStringList{"set", card} + options);
         QCOMPARE(run.err, QByteArray());
@@ -177,8 +180,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("says");
         QTest::newRow("no back") << QStringList{"--side", "back", "--align", "center"} << 1
                                  << QStringLiteral("この名刺には裏面がありません。");
-        QTest::newRow("no such box on the back") << QStringList{"--side", "back", "--box", "4", "--align", "center"} << 1
-                                                 << QStringLiteral("has no text box 4 on its back");
+        QTest::newRow("no such box on the back") << QStringList{"--side", "back", "--box", "4", "--align", "center"}
+                                                 << 1 << QStringLiteral("has no text box 4 on its back");
         QTest::newRow("both sides") << QStringList{"--side", "both", "--align", "center"} << 2
                                     << QStringLiteral("--side takes front or back, not 'both'");
     }

@@ -42,10 +42,7 @@ void tickAlong(QPainter &painter, int x1, int x2, int y)
     horizontal(painter, std::min(x1, x2), std::max(x1, x2) + 1, y);
 }
 
-int pixels(std::int32_t tenths, int dpi)
-{
-    return int(std::lround(double(tenths) * dpi / 254.0));
-}
+int pixels(std::int32_t tenths, int dpi) { return int(std::lround(double(tenths) * dpi / 254.0)); }
 
 void drawOutlines(QPainter &painter, const SheetLayout &layout)
 {

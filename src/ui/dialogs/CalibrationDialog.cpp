@@ -165,7 +165,7 @@ void printCalibrationPage(const CardDocument &doc, const QString &printerName, S
     // The calibration prints as the card's jobs do: a two-sided setting gives
     // the back page, whether or not this card has a back.
     const SheetSides sides = SheetSides::of(doc.printSettings().Duplex, backOffset);
-    printer.setDuplex(!sides.twoSided()                       ? QPrinter::DuplexNone
+    printer.setDuplex(!sides.twoSided()                    ? QPrinter::DuplexNone
                       : sides.turn == SheetTurn::ShortEdge ? QPrinter::DuplexShortSide
                                                            : QPrinter::DuplexLongSide);
     const PaperLayout &paper = doc.printSettings().Layout;

@@ -28,16 +28,12 @@ constexpr int PdfDpi = 150;
 // The page of the PDF at PdfDpi in grey, without smoothing.
 QImage pdfPage(const QString &pdf, int page)
 {
-    return SheetImages::shownPdfPage(pdf, QStringLiteral("-r %1 -f %2 -l %2 -gray -aa no -aaVector no")
-                                              .arg(PdfDpi)
-                                              .arg(page)
-                                              .split(QLatin1Char(' ')));
+    return SheetImages::shownPdfPage(
+        pdf,
+        QStringLiteral("-r %1 -f %2 -l %2 -gray -aa no -aaVector no").arg(PdfDpi).arg(page).split(QLatin1Char(' ')));
 }
 
-bool dark(const QImage &image, int x, int y)
-{
-    return qGray(image.pixel(x, y)) < 128;
-}
+bool dark(const QImage &image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
 
 // The columns dark over nearly all of the rows from top to bottom (the
 // cards' vertical outlines and the left ruler's line; crosshairs, ticks and
@@ -195,9 +191,12 @@ private Q_SLOTS:
         QTest::newRow("long edge") << DuplexMode::LongEdge << SheetOffset{} << SheetOffset{} << 2;
         QTest::newRow("long edge, back 2 mm right, 1 mm up")
             << DuplexMode::LongEdge << SheetOffset{} << SheetOffset{20, -10} << 2;
-        QTest::newRow("long edge, front offset too") << DuplexMode::LongEdge << SheetOffset{-17, 12} << SheetOffset{-8, 5} << 2;
-        QTest::newRow("short edge, back 1.5 mm down") << DuplexMode::ShortEdge << SheetOffset{} << SheetOffset{0, 15} << 2;
-        QTest::newRow("backs only: the back page alone") << DuplexMode::BackOnly << SheetOffset{} << SheetOffset{10, 10} << 1;
+        QTest::newRow("long edge, front offset too")
+            << DuplexMode::LongEdge << SheetOffset{-17, 12} << SheetOffset{-8, 5} << 2;
+        QTest::newRow("short edge, back 1.5 mm down")
+            << DuplexMode::ShortEdge << SheetOffset{} << SheetOffset{0, 15} << 2;
+        QTest::newRow("backs only: the back page alone")
+            << DuplexMode::BackOnly << SheetOffset{} << SheetOffset{10, 10} << 1;
     }
     void backPage()
     {
@@ -275,12 +274,13 @@ private Q_SLOTS:
         const auto within = [](const std::vector<int> &lines, int at) {
             return std::any_of(lines.begin(), lines.end(), [at](int p) { return std::abs(p - at) <= 2; });
         };
-        for (const auto &[found, expected, what] : {std::tuple{&columns, &expectedColumns, "column"},
-                                                    std::tuple{&rows, &expectedRows, "row"}}) {
+        for (const auto &[found, expected, what] :
+             {std::tuple{&columns, &expectedColumns, "column"}, std::tuple{&rows, &expectedRows, "row"}}) {
             for (const int p : *found)
-                QVERIFY2(within(*expected, p), qPrintable(QStringLiteral("a %1 at %2 where none stands behind the front")
-                                                              .arg(QLatin1String(what))
-                                                              .arg(p)));
+                QVERIFY2(within(*expected, p),
+                         qPrintable(QStringLiteral("a %1 at %2 where none stands behind the front")
+                                        .arg(QLatin1String(what))
+                                        .arg(p)));
             for (const int p : *expected)
                 QVERIFY2(within(*found, p), qPrintable(QStringLiteral("no %1 at %2").arg(QLatin1String(what)).arg(p)));
         }
