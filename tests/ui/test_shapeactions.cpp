@@ -63,6 +63,49 @@ private Q_SLOTS:
         QCOMPARE(w.doc().shapes().at(0), before);
     }
 
+    // Which shape a press takes: what is drawn under the pointer first, the
+    // inside of a rectangle without fill last.
+    void shapeAt_data()
+    {
+        QTest::addColumn<bool>("bandOnTop");
+        QTest::addColumn<QPoint>("card");
+        QTest::addColumn<int>("expected");   // -1: none
+        // 0: a rule at y 120; 1: a frame without fill around the card; 2: a band at the top, filled.
+        QTest::newRow("rule within the frame") << false << QPoint(200, 121) << 0;
+        QTest::newRow("frame's middle") << false << QPoint(200, 160) << 1;
+        QTest::newRow("frame's border") << false << QPoint(7, 100) << 1;
+        QTest::newRow("band over the frame") << false << QPoint(200, 10) << 2;
+        QTest::newRow("outside everything") << false << QPoint(343, 207) << -1;
+        QTest::newRow("filled band over the rule") << true << QPoint(200, 121) << 2;
+    }
+
+    void shapeAt()
+    {
+        QFETCH(bool, bandOnTop);
+        QFETCH(QPoint, card);
+        QFETCH(int, expected);
+        CardDocument doc;
+        CardShape rule;
+        rule.direction = LineDirection::Horizontal;
+        rule.x1 = 20;
+        rule.x2 = 324;
+        rule.y1 = rule.y2 = 120;
+        CardShape frame;
+        frame.kind = ShapeKind::Rectangle;
+        frame.x1 = 6;
+        frame.y1 = 32;
+        frame.x2 = 338;
+        frame.y2 = 202;
+        CardShape band = frame;
+        band.y1 = 0;
+        band.y2 = bandOnTop ? 140 : 26;
+        band.fill = 0x804020;
+        doc.addShape(rule);
+        doc.addShape(frame);
+        doc.addShape(band);
+        QCOMPARE(ShapeActions::shapeAt(doc, card, 1).value_or(-1), expected);
+    }
+
     // A handle dragged with the mouse at 100 % and 200 %: a rule's end keeps
     // its row, a rectangle's corner takes the pointer; one step, undone whole.
     void handleDrags_data()

@@ -12,10 +12,10 @@
 #include "window/MenuItems.h"
 
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
@@ -64,12 +64,26 @@ void ShapeActions::watchPanel()
     m_form.Panel1->setMouseTracking(true);
     m_form.Panel1->setOverlay([this](QPainter &p) { paintCurrent(p); });
     connect(&m_form.document(), &CardDocument::currentBoxChanged, m_form.Panel1, qOverload<>(&QWidget::update));
-    m_form.installEventFilter(this);
+    // Escape is the window's key only while a shape is current: the menu bar
+    // and the editor keep theirs otherwise.
+    m_leave = new QShortcut(QKeySequence(Qt::Key_Escape), &m_form);
+    m_leave->setObjectName(QStringLiteral("LeaveShape"));
+    m_leave->setEnabled(false);
+    connect(m_leave, &QShortcut::activated, this, [this] {
+        if (!m_drag && !m_form.editorOpen() && currentShape())
+            m_form.document().SetCurrentBox({});
+    });
+    connect(&m_form.document(), &CardDocument::currentBoxChanged, this,
+            [this] { m_leave->setEnabled(currentShape().has_value()); });
 }
 
 std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, int slack)
 {
     const QList<CardShape> &shapes = doc.shapes();
+    // What is drawn under the point counts first: a line, a filled rectangle,
+    // a border. The inside of a rectangle without fill comes after, so that a
+    // rule within a frame can be taken, and the frame still by its middle.
+    std::optional<int> insideEmpty;
     for (qsizetype n = shapes.size() - 1; n >= 0; --n) {
         const CardShape &shape = shapes.at(n);
         // Half the width in card pixels of the screen (254 tenths to the inch).
@@ -77,12 +91,22 @@ std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, i
         if (shape.isLine()) {
             if (distanceToSegment(card, QPointF(shape.x1, shape.y1), QPointF(shape.x2, shape.y2)) <= half + slack)
                 return int(n);
-        } else if (card.x() >= shape.left() - slack && card.x() <= shape.right() + slack
-                   && card.y() >= shape.top() - slack && card.y() <= shape.bottom() + slack) {
-            return int(n);
+            continue;
         }
+        const bool inside = card.x() >= shape.left() - slack && card.x() <= shape.right() + slack
+                            && card.y() >= shape.top() - slack && card.y() <= shape.bottom() + slack;
+        if (!inside)
+            continue;
+        // The border lies inside the edges, its whole width.
+        const double border = 2 * half + slack;
+        const bool onBorder = card.x() <= shape.left() + border || card.x() >= shape.right() - border
+                              || card.y() <= shape.top() + border || card.y() >= shape.bottom() - border;
+        if (shape.fill || onBorder)
+            return int(n);
+        if (!insideEmpty)
+            insideEmpty = int(n);
     }
-    return std::nullopt;
+    return insideEmpty;
 }
 
 std::optional<int> ShapeActions::handleAt(const CardShape &shape, const ViewScale &scale, QPoint screen)
@@ -166,19 +190,16 @@ void ShapeActions::showCursor(QPoint screen)
 
 bool ShapeActions::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_panel) {
-        switch (event->type()) {
-        case QEvent::ContextMenu:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-            break;
-        default:
-            return false;
-        }
-    } else if (watched != &m_form || event->type() != QEvent::KeyPress
-               || static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape) {
+    if (watched != m_panel)
+        return false;
+    switch (event->type()) {
+    case QEvent::ContextMenu:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        break;
+    default:
         return false;
     }
     try {
@@ -193,13 +214,6 @@ bool ShapeActions::eventFilter(QObject *watched, QEvent *event)
 bool ShapeActions::panelEvent(QEvent *event)
 {
     CardDocument &doc = m_form.document();
-    if (event->type() == QEvent::KeyPress) {
-        // Escape leaves the current shape, as nothing else is made of it.
-        if (m_drag || m_form.editorOpen() || !currentShape())
-            return false;
-        doc.SetCurrentBox({});
-        return true;
-    }
     const ViewScale &scale = m_form.boxPanels().scale();
     const auto cardPoint = [&](QPoint screen) { return scale.toCard(screen); };
     const int slack = std::max<int>(1, int(scale.toCard(2)));

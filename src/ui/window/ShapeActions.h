@@ -19,6 +19,7 @@ class QAction;
 class QMenu;
 class QPainter;
 class QPalette;
+class QShortcut;
 class TForm1;
 class ViewScale;
 
@@ -34,7 +35,9 @@ public:
     QMenu *PopupMenu3 = nullptr;   // a shape's context menu
 
     // The topmost shape of the side shown at a card point, if any: within
-    // half its width plus two screen pixels of a line, inside a rectangle.
+    // half its width plus two screen pixels of a line, inside a filled
+    // rectangle or on a border; else the topmost rectangle without fill
+    // around the point.
     static std::optional<int> shapeAt(const CardDocument &doc, QPoint card, int slack);
     // The handle of shape under a screen point of the card panel, if any:
     // within HandleReach screen pixels each way, whatever the zoom.
@@ -69,4 +72,5 @@ private:
     QObject *m_panel = nullptr;
     int m_menuShape = -1;                // the shape the context menu was opened on
     std::unique_ptr<ShapeDrag> m_drag;   // a left drag of a shape or one of its handles
+    QShortcut *m_leave = nullptr;        // Escape, while a shape is current
 };
