@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <memory>
+
 namespace {
 ShapeActions &actions(TForm1 &form)
 {
@@ -184,6 +186,18 @@ private Q_SLOTS:
         QCOMPARE(w.form.Panel1->cursor().shape(), Qt::SizeFDiagCursor);
         QTest::mouseMove(w.form.Panel1, QPoint(60, 60));
         QCOMPARE(w.form.Panel1->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // The window goes while a handle is held: the drag ends with nothing left
+    // to record into (the sanitizer build sees any use of the gone history).
+    void windowClosedDuringADrag()
+    {
+        auto w = std::make_unique<TestWindow>();
+        actions(w->form).MenuAddRectangle->trigger();
+        QTest::mousePress(w->form.Panel1, Qt::LeftButton, {}, QPoint(120, 80));
+        QTest::mouseMove(w->form.Panel1, QPoint(140, 90));
+        QVERIFY(w->history().inStep());
+        w.reset();
     }
 
     void clipboardAndDelete()

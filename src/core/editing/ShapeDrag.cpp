@@ -7,7 +7,7 @@
 #include <cstdint>
 
 ShapeDrag::ShapeDrag(CardHistory &history, int index, std::optional<int> handle, QPoint press)
-    : m_history(history), m_index(index), m_handle(handle), m_press(press)
+    : m_history(&history), m_index(index), m_handle(handle), m_press(press)
 {
     const QList<CardShape> &shapes = history.document().shapes();
     if (index >= 0 && index < shapes.size())
@@ -19,12 +19,15 @@ ShapeDrag::ShapeDrag(CardHistory &history, int index, std::optional<int> handle,
 
 ShapeDrag::~ShapeDrag()
 {
-    m_history.endStep();
+    if (m_history)
+        m_history->endStep();
 }
 
 void ShapeDrag::moveTo(QPoint card)
 {
-    CardDocument &doc = m_history.document();
+    if (!m_history)
+        return;
+    CardDocument &doc = m_history->document();
     // Nothing else changes the card during a drag; a shape gone or changed
     // in kind is left alone all the same.
     if (m_index < 0 || m_index >= doc.shapes().size() || doc.shapes().at(m_index).kind != m_start.kind)

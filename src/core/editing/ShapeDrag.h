@@ -7,6 +7,7 @@
 #include "card/CardShape.h"
 
 #include <QPoint>
+#include <QPointer>
 
 #include <optional>
 
@@ -28,7 +29,8 @@ public:
     std::optional<int> handle() const { return m_handle; }
 
 private:
-    CardHistory &m_history;
+    // A window closed during a drag may take its history first.
+    QPointer<CardHistory> m_history;
     int m_index;
     std::optional<int> m_handle;
     QPoint m_press;
