@@ -91,7 +91,8 @@ int main(int argc, char **argv)
     }
     if (chosen.isEmpty())
         chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
-                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view"), QStringLiteral("printshop")};
+                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view"), QStringLiteral("printshop"),
+                  QStringLiteral("shapes")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {
