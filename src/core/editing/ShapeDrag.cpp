@@ -37,7 +37,7 @@ void ShapeDrag::moveTo(QPoint card)
     // Screen points are far inside 32 bits; the shape clamps what it is given.
     const auto clamp = [](std::int64_t v) {
         return std::int32_t(std::clamp<std::int64_t>(v, -2 * std::int64_t(CardShape::MaxCoordinate),
-                                                      2 * std::int64_t(CardShape::MaxCoordinate)));
+                                                     2 * std::int64_t(CardShape::MaxCoordinate)));
     };
     if (m_handle) {
         const QPoint from = m_start.handle(*m_handle);

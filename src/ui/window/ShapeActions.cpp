@@ -39,21 +39,23 @@ double distanceToSegment(QPointF p, QPointF a, QPointF b)
 ShapeActions::ShapeActions(TForm1 &form, QMenu *editMenu) : QObject(&form), m_form(form)
 {
     setObjectName(QStringLiteral("ShapeActions"));
-    MenuBackground = addMenuItem(editMenu, "MenuBackground", Msg::menuBackground(), this, [this] { backgroundClick(); });
+    MenuBackground =
+        addMenuItem(editMenu, "MenuBackground", Msg::menuBackground(), this, [this] { backgroundClick(); });
     MenuAddLine = addMenuItem(editMenu, "MenuAddLine", Msg::menuAddLine(), this, [this] { addClick(ShapeKind::Line); });
-    MenuAddRectangle =
-        addMenuItem(editMenu, "MenuAddRectangle", Msg::menuAddRectangle(), this, [this] { addClick(ShapeKind::Rectangle); });
+    MenuAddRectangle = addMenuItem(editMenu, "MenuAddRectangle", Msg::menuAddRectangle(), this,
+                                   [this] { addClick(ShapeKind::Rectangle); });
 
     PopupMenu3 = new QMenu(&form);
     PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    addMenuItem(PopupMenu3, "MenuShapeProperties", Msg::menuShapeProperties(), this, [this] { editShape(m_menuShape); });
+    addMenuItem(PopupMenu3, "MenuShapeProperties", Msg::menuShapeProperties(), this,
+                [this] { editShape(m_menuShape); });
     addMenuItem(PopupMenu3, "MenuShapeToFront", Msg::menuShapeToFront(), this,
-            [this] { m_form.history().raiseShape(m_menuShape); });
+                [this] { m_form.history().raiseShape(m_menuShape); });
     addMenuItem(PopupMenu3, "MenuShapeToBack", Msg::menuShapeToBack(), this,
-            [this] { m_form.history().lowerShape(m_menuShape); });
+                [this] { m_form.history().lowerShape(m_menuShape); });
     PopupMenu3->addSeparator();
     addMenuItem(PopupMenu3, "MenuShapeDelete", Msg::menuShapeDelete(), this,
-            [this] { m_form.history().deleteBox(BoxRef::shape(m_menuShape)); });
+                [this] { m_form.history().deleteBox(BoxRef::shape(m_menuShape)); });
 }
 
 void ShapeActions::watchPanel()
@@ -126,7 +128,8 @@ void ShapeActions::paintMarks(QPainter &p, const CardShape &shape, const ViewSca
     const QColor mark = palette.color(QPalette::Highlight);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
-    QRect frame(scale.toScreen(QPoint(shape.left(), shape.top())), scale.toScreen(QPoint(shape.right(), shape.bottom())));
+    QRect frame(scale.toScreen(QPoint(shape.left(), shape.top())),
+                scale.toScreen(QPoint(shape.right(), shape.bottom())));
     if (shape.isLine()) {
         // Around the stroke, which stands half its width either side of the ends.
         const int grow = int(std::ceil(halfWidth)) + 2;

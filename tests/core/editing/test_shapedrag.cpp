@@ -116,7 +116,8 @@ private Q_SLOTS:
         const CardShape rule = line(LineDirection::Horizontal, 20, 104, 324, 104);
         const CardShape frame = rectangle(20, 20, 120, 80);
         QTest::newRow("move a rule") << rule << std::optional<int>() << QPoint(100, 104)
-                                     << QList<QPoint>{{110, 110}, {130, 90}} << rule.movedBy(30, -14) << Msg::stepMove();
+                                     << QList<QPoint>{{110, 110}, {130, 90}} << rule.movedBy(30, -14)
+                                     << Msg::stepMove();
         QTest::newRow("move past the limit and back")
             << frame << std::optional<int>() << QPoint(50, 50) << QList<QPoint>{{3 * Max, 50}, {55, 50}}
             << frame.movedBy(5, 0) << Msg::stepMove();
