@@ -1,6 +1,6 @@
 // tavelo-bench: makes its own inputs, runs the cases and prints one table of
 // figures and targets. Names of cases on the command line (print, cardfile,
-// resize, startup, qr, merge, view, typeset, sides) run only those; "inputs DIR" only makes the inputs in DIR,
+// resize, startup, qr, merge, view, typeset, sides, shapes) run only those; "inputs DIR" only makes the inputs in DIR,
 // to look at a case by hand. Exit status 1 when a target is missed.
 #include "BenchCard.h"
 #include "Cases.h"
@@ -93,7 +93,8 @@ int main(int argc, char **argv)
     if (chosen.isEmpty())
         chosen = {QStringLiteral("print"),   QStringLiteral("cardfile"),  QStringLiteral("resize"),
                   QStringLiteral("startup"), QStringLiteral("qr"),        QStringLiteral("merge"),
-                  QStringLiteral("view"),    QStringLiteral("printshop"), QStringLiteral("sides")};
+                  QStringLiteral("view"),    QStringLiteral("printshop"), QStringLiteral("sides"),
+                  QStringLiteral("shapes")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

@@ -41,3 +41,63 @@ CardShape CardShape::normalized() const
     }
     return n;
 }
+
+QPoint CardShape::handle(int n) const
+{
+    if (isLine())
+        return n == 0 ? QPoint(x1, y1) : QPoint(x2, y2);
+    switch (n) {
+    case 0: return QPoint(left(), top());
+    case 1: return QPoint(right(), top());
+    case 2: return QPoint(right(), bottom());
+    default: return QPoint(left(), bottom());
+    }
+}
+
+CardShape CardShape::withHandleAt(int n, std::int32_t x, std::int32_t y) const
+{
+    if (n < 0 || n >= handleCount())
+        return *this;
+    CardShape moved = *this;
+    x = coordinate(x);
+    y = coordinate(y);
+    if (isLine()) {
+        std::int32_t &endX = n == 0 ? moved.x1 : moved.x2;
+        std::int32_t &endY = n == 0 ? moved.y1 : moved.y2;
+        if (direction != LineDirection::Vertical)
+            endX = x;
+        if (direction != LineDirection::Horizontal)
+            endY = y;
+        // An end on the other one leaves a line of no length, which prints
+        // nothing and can hardly be found again: the end stays where it was.
+        if (moved.x1 == moved.x2 && moved.y1 == moved.y2)
+            return *this;
+        return moved;
+    }
+    // The opposite corner stays. The stored pair keeps its order (which of
+    // the two is the left, which the top edge), so the file changes only in
+    // the dragged corner's numbers.
+    const bool dragsLeft = n == 0 || n == 3;
+    const bool dragsTop = n == 0 || n == 1;
+    const std::int32_t fixedX = dragsLeft ? right() : left();
+    const std::int32_t fixedY = dragsTop ? bottom() : top();
+    const std::int32_t newX = coordinate(dragsLeft ? std::min<std::int64_t>(x, std::int64_t(fixedX) - 1)
+                                                   : std::max<std::int64_t>(x, std::int64_t(fixedX) + 1));
+    const std::int32_t newY = coordinate(dragsTop ? std::min<std::int64_t>(y, std::int64_t(fixedY) - 1)
+                                                  : std::max<std::int64_t>(y, std::int64_t(fixedY) + 1));
+    const bool x1IsLeft = x1 <= x2;
+    const bool y1IsTop = y1 <= y2;
+    const std::int32_t newLeft = dragsLeft ? newX : fixedX;
+    const std::int32_t newRight = dragsLeft ? fixedX : newX;
+    const std::int32_t newTop = dragsTop ? newY : fixedY;
+    const std::int32_t newBottom = dragsTop ? fixedY : newY;
+    moved.x1 = x1IsLeft ? newLeft : newRight;
+    moved.x2 = x1IsLeft ? newRight : newLeft;
+    moved.y1 = y1IsTop ? newTop : newBottom;
+    moved.y2 = y1IsTop ? newBottom : newTop;
+    moved = moved.normalized();
+    // At the coordinates' limit the pixel kept may be cut off again.
+    if (moved.left() == moved.right() || moved.top() == moved.bottom())
+        return *this;
+    return moved;
+}

@@ -5,6 +5,7 @@
 // with the boxes; widths and radii are tenths of a millimetre, so a rule
 // prints as thick on every device.
 #include <QImage>
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
@@ -51,6 +52,19 @@ struct CardShape {
     // Its values brought into their ranges: the ends of a horizontal or
     // vertical line in line, width, radius and coordinates clamped.
     CardShape normalized() const;
+
+    // The handles a shape is reshaped by: a line's two ends (0 is x1, y1;
+    // 1 is x2, y2), a rectangle's corners (0 top-left, 1 top-right,
+    // 2 bottom-right, 3 bottom-left).
+    int handleCount() const { return isLine() ? 2 : 4; }
+    QPoint handle(int n) const;
+    // The shape with handle n dragged to the card point (x, y). A horizontal
+    // line's end keeps its row and a vertical line's its column; a line's end
+    // never lands on the other end. A rectangle's opposite corner stays, and
+    // the dragged corner keeps at least one pixel from it on the side it
+    // started, as a box's size never falls below one pixel. Coordinates stay
+    // within MaxCoordinate; a handle out of range changes nothing.
+    CardShape withHandleAt(int n, std::int32_t x, std::int32_t y) const;
 
     bool operator==(const CardShape &o) const
     {

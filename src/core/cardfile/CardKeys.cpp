@@ -82,7 +82,13 @@ QString badBack(int lineNumber, const QString &line)
 }
 
 // The background and the shapes of a side, written after the back's boxes:
-// the front's keys as named, then the back's with "Back" before them.
+// the front's keys as named, the back's with "Back" before them.
+template <Side S>
+QByteArray sideKey(const char *name)
+{
+    return (S == Side::Back ? QByteArrayLiteral("Back") : QByteArray()) + name;
+}
+
 template <Side S>
 Read readBackground(CardDocument &doc, const QByteArray &value)
 {
@@ -101,7 +107,7 @@ QByteArray writeBackground(const CardDocument &doc)
     const std::optional<std::int32_t> &color = doc.side(S).background.color;
     if (!color)
         return {};
-    return (S == Side::Back ? "BackBackground=" : "Background=") + QByteArray::number(*color);
+    return sideKey<S>("Background=") + QByteArray::number(*color);
 }
 
 // The picture itself is loaded when the whole file has been read.
@@ -123,7 +129,7 @@ QByteArray writeBackgroundPicture(const CardDocument &doc)
     const QString &path = doc.side(S).background.picturePath;
     if (path.isEmpty())
         return {};
-    return ExtensionLine::format(S == Side::Back ? "BackBackgroundPicture" : "BackgroundPicture", path);
+    return ExtensionLine::format(sideKey<S>("BackgroundPicture"), path);
 }
 
 template <Side S>
@@ -143,7 +149,7 @@ QByteArray writeBackgroundFit(const CardDocument &doc)
     const CardBackground &background = doc.side(S).background;
     if (background.picturePath.isEmpty() || background.fit != BackgroundFit::Fill)
         return {};
-    return S == Side::Back ? "BackBackgroundFit=fill" : "BackgroundFit=fill";
+    return sideKey<S>("BackgroundFit=fill");
 }
 
 QString badBackground(int lineNumber, const QString &line)
@@ -169,7 +175,7 @@ QByteArray writeShapes(const CardDocument &doc)
     for (const CardShape &shape : doc.side(S).shapes) {
         if (!lines.isEmpty())
             lines += "\r\n";
-        lines += (S == Side::Back ? "BackShape=" : "Shape=") + ShapeLines::formatShape(shape);
+        lines += sideKey<S>("Shape=") + ShapeLines::formatShape(shape);
     }
     return lines;
 }
@@ -179,26 +185,29 @@ QString badShape(int lineNumber, const QString &line)
     return Msg::badShapeLine(lineNumber, elideForMessage(line));
 }
 
+// The rows of one side, in the order their lines are written.
+template <Side S>
+QList<ExtensionKeys::CardKey> sideRows()
+{
+    return {
+        {sideKey<S>("Background"), readBackground<S>, writeBackground<S>, badBackground},
+        {sideKey<S>("BackgroundPicture"), readBackgroundPicture<S>, writeBackgroundPicture<S>, badBackground},
+        {sideKey<S>("BackgroundFit"), readBackgroundFit<S>, writeBackgroundFit<S>, badBackground},
+        {sideKey<S>("Shape"), readShape<S>, writeShapes<S>, badShape},
+    };
+}
+
 } // namespace
 
 namespace ExtensionKeys {
 
 const QList<CardKey> &cardKeys()
 {
-    static const QList<CardKey> keys = {
+    static const QList<CardKey> keys = QList<CardKey>{
         {"Layout", readLayout, writeLayout, badLayout},
         {"Duplex", readDuplex, writeDuplex, badDuplex},
         {"Back", nullptr, writeBack, badBack, true},
-        {"Background", readBackground<Side::Front>, writeBackground<Side::Front>, badBackground},
-        {"BackgroundPicture", readBackgroundPicture<Side::Front>, writeBackgroundPicture<Side::Front>, badBackground},
-        {"BackgroundFit", readBackgroundFit<Side::Front>, writeBackgroundFit<Side::Front>, badBackground},
-        {"Shape", readShape<Side::Front>, writeShapes<Side::Front>, badShape},
-        {"BackBackground", readBackground<Side::Back>, writeBackground<Side::Back>, badBackground},
-        {"BackBackgroundPicture", readBackgroundPicture<Side::Back>, writeBackgroundPicture<Side::Back>,
-         badBackground},
-        {"BackBackgroundFit", readBackgroundFit<Side::Back>, writeBackgroundFit<Side::Back>, badBackground},
-        {"BackShape", readShape<Side::Back>, writeShapes<Side::Back>, badShape},
-    };
+    } + sideRows<Side::Front>() + sideRows<Side::Back>();
     return keys;
 }
 

@@ -19,7 +19,7 @@ enum class Read {
 };
 
 struct CardKey {
-    const char *key;
+    QByteArray key;
     // value is the text after "=", still escaped.
     Read (*read)(CardDocument &doc, const QByteArray &value);
     // The whole line, or an empty array when the card has the default.

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
+#include <QPen>
 #include <QPaintDevice>
 
 #include <algorithm>
@@ -72,6 +73,35 @@ QPainterPath strokeOf(const QPainterPath &path, qreal width, std::int32_t dash, 
     return stroker.createStroke(path);
 }
 
+bool rasterDevice(const QPainter &painter)
+{
+    const QPaintDevice *device = painter.device();
+    const int type = device ? device->devType() : QInternal::Image;
+    return type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
+}
+
+// A dashed stroke along a curve or a slanted line. A PDF or a printer gets the
+// path once with a dashed pen, which the PDF keeps as its own dash pattern; a
+// raster device the outline of every dash, filled smooth. The outlines of the
+// dots of a dotted rounded frame are thousands of path points a card, and
+// made the design bench's PDF 2.3 times the plain card's.
+void fillStroke(QPainter &painter, const QPainterPath &path, qreal width, std::int32_t dash, std::int32_t gap,
+                const QColor &color)
+{
+    if (gap <= 0 || rasterDevice(painter)) {
+        fillSmooth(painter, strokeOf(path, width, dash, gap), color);
+        return;
+    }
+    QPen pen(color, width, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setDashPattern(QList<qreal>{dash / width, gap / width});
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    painter.restore();
+}
+
 void drawLine(QPainter &painter, const CardShape &shape, QPoint a, QPoint b, std::int32_t dpiX, std::int32_t dpiY,
               const QColor &color)
 {
@@ -99,10 +129,8 @@ void drawLine(QPainter &painter, const CardShape &shape, QPoint a, QPoint b, std
     QPainterPath path(a);
     path.lineTo(b);
     const qreal width = ShapeDrawing::pixels(shape.widthTenths, dpiX);
-    fillSmooth(painter,
-               strokeOf(path, width, ShapeDrawing::pixels(dashes.dash, dpiX),
-                        dashes.gap ? ShapeDrawing::pixels(dashes.gap, dpiX) : 0),
-               color);
+    fillStroke(painter, path, width, ShapeDrawing::pixels(dashes.dash, dpiX),
+               dashes.gap ? ShapeDrawing::pixels(dashes.gap, dpiX) : 0, color);
 }
 
 void drawRectangle(QPainter &painter, const CardShape &shape, QPoint a, QPoint b, std::int32_t dpiX,
@@ -155,7 +183,7 @@ void drawRectangle(QPainter &painter, const CardShape &shape, QPoint a, QPoint b
             QPainterPath middle;
             middle.addRoundedRect(outer.adjusted(half, half, -half, -half), std::max<qreal>(radius - half, 0),
                                   std::max<qreal>(radius - half, 0));
-            fillSmooth(painter, strokeOf(middle, bx, dashX, gapX), color);
+            fillStroke(painter, middle, bx, dashX, gapX, color);
         }
         return;
     }

@@ -80,6 +80,12 @@ QPoint ViewScale::toCard(const QPoint &screen) const
                   onScreen(toCard(std::int64_t(screen.y()) - m_origin.y())));
 }
 
+QPoint ViewScale::toScreen(const QPoint &card) const
+{
+    return QPoint(onScreen(toScreen(std::int64_t(card.x())) + m_origin.x()),
+                  onScreen(toScreen(std::int64_t(card.y())) + m_origin.y()));
+}
+
 int ViewScale::nearestStep(int percent)
 {
     int step = Steps.front();

@@ -36,8 +36,9 @@ public:
     // resize keeps its card position. A size never falls below one pixel.
     BoxBounds moved(const BoxBounds &before, const QRect &screen) const;
     BoxBounds resized(const BoxBounds &before, const QRect &screen) const;
-    // A screen point as a card point.
+    // A screen point as a card point, and a card point on the screen.
     QPoint toCard(const QPoint &screen) const;
+    QPoint toScreen(const QPoint &card) const;
 
     // The next step up and down, or percent itself at the ends.
     static int zoomedIn(int percent);

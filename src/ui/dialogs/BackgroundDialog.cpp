@@ -1,9 +1,8 @@
 #include "dialogs/BackgroundDialog.h"
 
 #include "base/Messages.h"
-#include "sheet/FontMapping.h"
+#include "dialogs/ColorButton.h"
 
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -12,22 +11,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-void showColor(QPushButton *button, std::int32_t color)
-{
-    QPixmap swatch(32, 14);
-    swatch.fill(FontMapping::toQColor(color));
-    button->setIcon(QIcon(swatch));
-}
-} // namespace
-
 BackgroundDialog::BackgroundDialog(const CardBackground &background, QWidget *parent)
     : QDialog(parent), m_background(background)
 {
     setObjectName(QStringLiteral("BackgroundDialog"));
     setWindowTitle(Msg::backgroundTitle());
-    if (background.color)
-        m_color = *background.color;
     auto *grid = new QGridLayout(this);
     m_none = new QRadioButton(Msg::backgroundNone(), this);
     m_none->setObjectName(QStringLiteral("none"));
@@ -35,15 +23,9 @@ BackgroundDialog::BackgroundDialog(const CardBackground &background, QWidget *pa
     m_colored->setObjectName(QStringLiteral("colored"));
     m_picture = new QRadioButton(Msg::backgroundPicture(), this);
     m_picture->setObjectName(QStringLiteral("picture"));
-    m_colorButton = new QPushButton(Msg::chooseColor(), this);
+    m_colorButton = new ColorButton(Msg::chooseColor(), background.color.value_or(0xffffff), this);
     m_colorButton->setObjectName(QStringLiteral("colorButton"));
-    showColor(m_colorButton, m_color);
-    connect(m_colorButton, &QPushButton::clicked, this, [this] {
-        const QColor chosen = QColorDialog::getColor(FontMapping::toQColor(m_color), this);
-        if (!chosen.isValid())
-            return;
-        m_color = FontMapping::fromQColor(chosen);
-        showColor(m_colorButton, m_color);
+    connect(m_colorButton, &ColorButton::colorChosen, this, [this] {
         if (!m_picture->isChecked())
             m_colored->setChecked(true);
     });
@@ -71,17 +53,14 @@ BackgroundDialog::BackgroundDialog(const CardBackground &background, QWidget *pa
     grid->addWidget(browse, 2, 2);
     grid->addWidget(m_fit, 3, 1);
     (!background.picturePath.isEmpty() ? m_picture : background.color ? m_colored : m_none)->setChecked(true);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    grid->addWidget(buttons, 4, 0, 1, 3);
+    grid->addWidget(okCancelButtons(this), 4, 0, 1, 3);
 }
 
 CardBackground BackgroundDialog::background() const
 {
     CardBackground chosen;
     if (m_colored->isChecked())
-        chosen.color = m_color;
+        chosen.color = m_colorButton->color();
     if (m_picture->isChecked() && !m_path->text().isEmpty()) {
         chosen.picturePath = m_path->text();
         chosen.fit = m_fit->currentIndex() == 1 ? BackgroundFit::Fill : BackgroundFit::Stretch;

@@ -5,9 +5,9 @@
 
 #include <QDialog>
 
+class ColorButton;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 class BackgroundDialog : public QDialog
@@ -20,11 +20,10 @@ public:
 
 private:
     CardBackground m_background;
-    std::int32_t m_color = 0xffffff;
     QRadioButton *m_none = nullptr;
     QRadioButton *m_colored = nullptr;
     QRadioButton *m_picture = nullptr;
-    QPushButton *m_colorButton = nullptr;
+    ColorButton *m_colorButton = nullptr;
     QLineEdit *m_path = nullptr;
     QComboBox *m_fit = nullptr;
 };

@@ -1,24 +1,13 @@
 #include "dialogs/ShapeDialog.h"
 
 #include "base/Messages.h"
-#include "sheet/FontMapping.h"
+#include "dialogs/ColorButton.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QPushButton>
 #include <QSpinBox>
-
-namespace {
-void showColor(QPushButton *button, std::int32_t color)
-{
-    QPixmap swatch(32, 14);
-    swatch.fill(FontMapping::toQColor(color));
-    button->setIcon(QIcon(swatch));
-}
-} // namespace
 
 ShapeDialog::ShapeDialog(const CardShape &shape, QWidget *parent) : QDialog(parent), m_shape(shape.normalized())
 {
@@ -44,24 +33,16 @@ ShapeDialog::ShapeDialog(const CardShape &shape, QWidget *parent) : QDialog(pare
     m_style->addItems({Msg::shapeSolid(), Msg::shapeDashed(), Msg::shapeDotted()});
     m_style->setCurrentIndex(int(m_shape.style));
     form->addRow(Msg::shapeStyle(), m_style);
-    m_color = new QPushButton(Msg::chooseColor(), this);
+    m_color = new ColorButton(Msg::chooseColor(), m_shape.color, this);
     m_color->setObjectName(QStringLiteral("color"));
-    showColor(m_color, m_shape.color);
-    connect(m_color, &QPushButton::clicked, this, [this] { chooseColor(m_shape.color, m_color); });
     form->addRow(Msg::shapeColor(), m_color);
     if (!m_shape.isLine()) {
         m_filled = new QCheckBox(Msg::shapeFill(), this);
         m_filled->setObjectName(QStringLiteral("filled"));
         m_filled->setChecked(bool(m_shape.fill));
-        if (m_shape.fill)
-            m_fillColor = *m_shape.fill;
-        m_fill = new QPushButton(Msg::chooseColor(), this);
+        m_fill = new ColorButton(Msg::chooseColor(), m_shape.fill.value_or(0xffffff), this);
         m_fill->setObjectName(QStringLiteral("fill"));
-        showColor(m_fill, m_fillColor);
-        connect(m_fill, &QPushButton::clicked, this, [this] {
-            chooseColor(m_fillColor, m_fill);
-            m_filled->setChecked(true);
-        });
+        connect(m_fill, &ColorButton::colorChosen, m_filled, [this] { m_filled->setChecked(true); });
         form->addRow(m_filled, m_fill);
         m_radius = new QSpinBox(this);
         m_radius->setObjectName(QStringLiteral("radius"));
@@ -69,19 +50,7 @@ ShapeDialog::ShapeDialog(const CardShape &shape, QWidget *parent) : QDialog(pare
         m_radius->setValue(m_shape.radiusTenths);
         form->addRow(Msg::shapeRadius(), m_radius);
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
-}
-
-void ShapeDialog::chooseColor(std::int32_t &color, QPushButton *button)
-{
-    const QColor chosen = QColorDialog::getColor(FontMapping::toQColor(color), this);
-    if (!chosen.isValid())
-        return;
-    color = FontMapping::fromQColor(chosen);
-    showColor(button, color);
+    form->addRow(okCancelButtons(this));
 }
 
 CardShape ShapeDialog::shape() const
@@ -99,10 +68,11 @@ CardShape ShapeDialog::shape() const
         }
         shape.direction = direction;
     }
+    shape.color = m_color->color();
     shape.widthTenths = m_width->value();
     shape.style = StrokeStyle(m_style->currentIndex());
     if (m_filled)
-        shape.fill = m_filled->isChecked() ? std::optional<std::int32_t>(m_fillColor) : std::nullopt;
+        shape.fill = m_filled->isChecked() ? std::optional<std::int32_t>(m_fill->color()) : std::nullopt;
     if (m_radius)
         shape.radiusTenths = m_radius->value();
     return shape.normalized();

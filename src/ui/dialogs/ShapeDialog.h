@@ -5,9 +5,9 @@
 
 #include <QDialog>
 
+class ColorButton;
 class QCheckBox;
 class QComboBox;
-class QPushButton;
 class QSpinBox;
 
 class ShapeDialog : public QDialog
@@ -18,15 +18,12 @@ public:
     CardShape shape() const;
 
 private:
-    void chooseColor(std::int32_t &color, QPushButton *button);
-
     CardShape m_shape;
     QComboBox *m_direction = nullptr;
     QSpinBox *m_width = nullptr;
     QComboBox *m_style = nullptr;
-    QPushButton *m_color = nullptr;
+    ColorButton *m_color = nullptr;
     QCheckBox *m_filled = nullptr;
-    QPushButton *m_fill = nullptr;
+    ColorButton *m_fill = nullptr;
     QSpinBox *m_radius = nullptr;
-    std::int32_t m_fillColor = 0xffffff;
 };

@@ -21,6 +21,8 @@ void CardPanel::paintEvent(QPaintEvent *)
     QPainter p(this);
     if (m_painter) {
         m_painter(p);
+        if (m_overlay)
+            m_overlay(p);
         return;
     }
     const QRect r = rect();
@@ -33,11 +35,19 @@ void CardPanel::paintEvent(QPaintEvent *)
     p.drawLine(r.topRight(), r.bottomRight());
     if (m_underlay)
         m_underlay(p);
+    if (m_overlay)
+        m_overlay(p);
 }
 
 void CardPanel::setUnderlay(Painter underlay)
 {
     m_underlay = std::move(underlay);
+    update();
+}
+
+void CardPanel::setOverlay(Painter overlay)
+{
+    m_overlay = std::move(overlay);
     update();
 }
 

@@ -19,6 +19,9 @@ public:
     // Drawn over the bevel when no painter is set (the background and the
     // shapes, which are no child widgets).
     void setUnderlay(Painter underlay);
+    // Drawn last in either view: marks of what is chosen on the card (the
+    // current shape's frame and handles), under the boxes and never printed.
+    void setOverlay(Painter overlay);
 
 Q_SIGNALS:
     // Ctrl and the wheel over the card: steps up (positive) or down.
@@ -35,5 +38,6 @@ private:
     bool m_leftPressed = false;
     Painter m_painter;
     Painter m_underlay;
+    Painter m_overlay;
     int m_wheelAngle = 0;   // eighths of a degree not yet a whole step
 };

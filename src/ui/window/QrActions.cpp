@@ -3,35 +3,16 @@
 #include "base/Messages.h"
 #include "dialogs/QrDialog.h"
 #include "qr/QrCaption.h"
-#include "widgets/ErrorGuard.h"
 #include "window/Main.h"
+#include "window/MenuItems.h"
 
 #include <QMenu>
-
-#include <exception>
-
-namespace {
-template <typename Handler>
-QAction *addItem(QMenu *menu, const char *name, const QString &caption, QObject *receiver, Handler handler)
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
-    QObject::connect(action, &QAction::triggered, receiver, [handler] {
-        try {
-            handler();
-        } catch (const std::exception &e) {
-            ErrorGuard::report(e);
-        }
-    });
-    return action;
-}
-} // namespace
 
 QrActions::QrActions(TForm1 &form, QMenu *editMenu, QMenu *textBoxMenu) : QObject(&form), m_form(form)
 {
     setObjectName(QStringLiteral("QrActions"));
-    MenuAddQr = addItem(editMenu, "MenuAddQr", Msg::menuAddQr(), this, [this] { addClick(); });
-    MenuEditQr = addItem(textBoxMenu, "MenuEditQr", Msg::menuEditQr(), this, [this] { editClick(); });
+    MenuAddQr = addMenuItem(editMenu, "MenuAddQr", Msg::menuAddQr(), this, [this] { addClick(); });
+    MenuEditQr = addMenuItem(textBoxMenu, "MenuEditQr", Msg::menuEditQr(), this, [this] { editClick(); });
     connect(textBoxMenu, &QMenu::aboutToShow, this, &QrActions::showEditItem);
 }
 

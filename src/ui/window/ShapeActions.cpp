@@ -9,30 +9,20 @@
 #include "widgets/CardPanel.h"
 #include "widgets/ErrorGuard.h"
 #include "window/Main.h"
+#include "window/MenuItems.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 
 namespace {
-template <typename Handler>
-QAction *addItem(QMenu *menu, const char *name, const QString &caption, QObject *receiver, Handler handler)
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
-    QObject::connect(action, &QAction::triggered, receiver, [handler] {
-        try {
-            handler();
-        } catch (const std::exception &e) {
-            ErrorGuard::report(e);
-        }
-    });
-    return action;
-}
 
 // Distance of p from the segment a–b, in card pixels.
 double distanceToSegment(QPointF p, QPointF a, QPointF b)
@@ -49,32 +39,53 @@ double distanceToSegment(QPointF p, QPointF a, QPointF b)
 ShapeActions::ShapeActions(TForm1 &form, QMenu *editMenu) : QObject(&form), m_form(form)
 {
     setObjectName(QStringLiteral("ShapeActions"));
-    MenuBackground = addItem(editMenu, "MenuBackground", Msg::menuBackground(), this, [this] { backgroundClick(); });
-    MenuAddLine = addItem(editMenu, "MenuAddLine", Msg::menuAddLine(), this, [this] { addClick(ShapeKind::Line); });
-    MenuAddRectangle =
-        addItem(editMenu, "MenuAddRectangle", Msg::menuAddRectangle(), this, [this] { addClick(ShapeKind::Rectangle); });
+    MenuBackground =
+        addMenuItem(editMenu, "MenuBackground", Msg::menuBackground(), this, [this] { backgroundClick(); });
+    MenuAddLine = addMenuItem(editMenu, "MenuAddLine", Msg::menuAddLine(), this, [this] { addClick(ShapeKind::Line); });
+    MenuAddRectangle = addMenuItem(editMenu, "MenuAddRectangle", Msg::menuAddRectangle(), this,
+                                   [this] { addClick(ShapeKind::Rectangle); });
 
     PopupMenu3 = new QMenu(&form);
     PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    addItem(PopupMenu3, "MenuShapeProperties", Msg::menuShapeProperties(), this, [this] { editShape(m_menuShape); });
-    addItem(PopupMenu3, "MenuShapeToFront", Msg::menuShapeToFront(), this,
-            [this] { m_form.history().raiseShape(m_menuShape); });
-    addItem(PopupMenu3, "MenuShapeToBack", Msg::menuShapeToBack(), this,
-            [this] { m_form.history().lowerShape(m_menuShape); });
+    addMenuItem(PopupMenu3, "MenuShapeProperties", Msg::menuShapeProperties(), this,
+                [this] { editShape(m_menuShape); });
+    addMenuItem(PopupMenu3, "MenuShapeToFront", Msg::menuShapeToFront(), this,
+                [this] { m_form.history().raiseShape(m_menuShape); });
+    addMenuItem(PopupMenu3, "MenuShapeToBack", Msg::menuShapeToBack(), this,
+                [this] { m_form.history().lowerShape(m_menuShape); });
     PopupMenu3->addSeparator();
-    addItem(PopupMenu3, "MenuShapeDelete", Msg::menuShapeDelete(), this,
-            [this] { m_form.history().deleteBox(BoxRef::shape(m_menuShape)); });
+    addMenuItem(PopupMenu3, "MenuShapeDelete", Msg::menuShapeDelete(), this,
+                [this] { m_form.history().deleteBox(BoxRef::shape(m_menuShape)); });
 }
 
 void ShapeActions::watchPanel()
 {
     m_panel = m_form.Panel1;
     m_panel->installEventFilter(this);
+    // The pointer shows a handle before the button goes down.
+    m_form.Panel1->setMouseTracking(true);
+    m_form.Panel1->setOverlay([this](QPainter &p) { paintCurrent(p); });
+    connect(&m_form.document(), &CardDocument::currentBoxChanged, m_form.Panel1, qOverload<>(&QWidget::update));
+    // Escape is the window's key only while a shape is current: the menu bar
+    // and the editor keep theirs otherwise.
+    m_leave = new QShortcut(QKeySequence(Qt::Key_Escape), &m_form);
+    m_leave->setObjectName(QStringLiteral("LeaveShape"));
+    m_leave->setEnabled(false);
+    connect(m_leave, &QShortcut::activated, this, [this] {
+        if (!m_drag && !m_form.editorOpen() && currentShape())
+            m_form.document().SetCurrentBox({});
+    });
+    connect(&m_form.document(), &CardDocument::currentBoxChanged, this,
+            [this] { m_leave->setEnabled(currentShape().has_value()); });
 }
 
 std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, int slack)
 {
     const QList<CardShape> &shapes = doc.shapes();
+    // What is drawn under the point counts first: a line, a filled rectangle,
+    // a border. The inside of a rectangle without fill comes after, so that a
+    // rule within a frame can be taken, and the frame still by its middle.
+    std::optional<int> insideEmpty;
     for (qsizetype n = shapes.size() - 1; n >= 0; --n) {
         const CardShape &shape = shapes.at(n);
         // Half the width in card pixels of the screen (254 tenths to the inch).
@@ -82,12 +93,102 @@ std::optional<int> ShapeActions::shapeAt(const CardDocument &doc, QPoint card, i
         if (shape.isLine()) {
             if (distanceToSegment(card, QPointF(shape.x1, shape.y1), QPointF(shape.x2, shape.y2)) <= half + slack)
                 return int(n);
-        } else if (card.x() >= shape.left() - slack && card.x() <= shape.right() + slack
-                   && card.y() >= shape.top() - slack && card.y() <= shape.bottom() + slack) {
-            return int(n);
+            continue;
         }
+        const bool inside = card.x() >= shape.left() - slack && card.x() <= shape.right() + slack
+                            && card.y() >= shape.top() - slack && card.y() <= shape.bottom() + slack;
+        if (!inside)
+            continue;
+        // The border lies inside the edges, its whole width.
+        const double border = 2 * half + slack;
+        const bool onBorder = card.x() <= shape.left() + border || card.x() >= shape.right() - border
+                              || card.y() <= shape.top() + border || card.y() >= shape.bottom() - border;
+        if (shape.fill || onBorder)
+            return int(n);
+        if (!insideEmpty)
+            insideEmpty = int(n);
+    }
+    return insideEmpty;
+}
+
+std::optional<int> ShapeActions::handleAt(const CardShape &shape, const ViewScale &scale, QPoint screen)
+{
+    // The last handle drawn lies on top where two overlap.
+    for (int n = shape.handleCount() - 1; n >= 0; --n) {
+        const QPoint at = scale.toScreen(shape.handle(n));
+        if (std::abs(at.x() - screen.x()) <= HandleReach && std::abs(at.y() - screen.y()) <= HandleReach)
+            return n;
     }
     return std::nullopt;
+}
+
+void ShapeActions::paintMarks(QPainter &p, const CardShape &shape, const ViewScale &scale, double halfWidth,
+                              const QPalette &palette)
+{
+    const QColor mark = palette.color(QPalette::Highlight);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QRect frame(scale.toScreen(QPoint(shape.left(), shape.top())),
+                scale.toScreen(QPoint(shape.right(), shape.bottom())));
+    if (shape.isLine()) {
+        // Around the stroke, which stands half its width either side of the ends.
+        const int grow = int(std::ceil(halfWidth)) + 2;
+        frame.adjust(-grow, -grow, grow, grow);
+    } else {
+        frame.adjust(0, 0, -1, -1);
+    }
+    p.setPen(QPen(mark, 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
+    // Squares with a white edge: seen over any colour of the card.
+    constexpr int Side = 7;
+    for (int n = 0; n < shape.handleCount(); ++n) {
+        QRect square(0, 0, Side, Side);
+        square.moveCenter(scale.toScreen(shape.handle(n)));
+        p.fillRect(square, Qt::white);
+        p.fillRect(square.adjusted(1, 1, -1, -1), mark);
+    }
+    p.restore();
+}
+
+std::optional<int> ShapeActions::currentShape() const
+{
+    const CardDocument &doc = m_form.document();
+    const BoxRef current = doc.CurrentBox();
+    if (!current.isShape() || current.slot < 0 || current.slot >= doc.shapes().size())
+        return std::nullopt;
+    return current.slot;
+}
+
+void ShapeActions::paintCurrent(QPainter &p) const
+{
+    const std::optional<int> current = currentShape();
+    if (!current)
+        return;
+    const CardDocument &doc = m_form.document();
+    const ViewScale &scale = m_form.boxPanels().scale();
+    const CardShape &shape = doc.shapes().at(*current);
+    const double halfWidth = scale.percent() / 100.0 * shape.widthTenths * doc.screenPpi() / 508.0;
+    paintMarks(p, shape, scale, halfWidth, m_form.Panel1->palette());
+}
+
+void ShapeActions::showCursor(QPoint screen)
+{
+    const std::optional<int> current = currentShape();
+    const CardShape *shape = current ? &m_form.document().shapes().at(*current) : nullptr;
+    const std::optional<int> handle = shape ? handleAt(*shape, m_form.boxPanels().scale(), screen) : std::nullopt;
+    if (!handle) {
+        m_form.Panel1->unsetCursor();
+        return;
+    }
+    if (!shape->isLine())
+        m_form.Panel1->setCursor(*handle % 2 == 0 ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor);
+    else if (shape->direction == LineDirection::Horizontal)
+        m_form.Panel1->setCursor(Qt::SizeHorCursor);
+    else if (shape->direction == LineDirection::Vertical)
+        m_form.Panel1->setCursor(Qt::SizeVerCursor);
+    else
+        m_form.Panel1->setCursor(Qt::SizeAllCursor);
 }
 
 bool ShapeActions::eventFilter(QObject *watched, QEvent *event)
@@ -105,65 +206,70 @@ bool ShapeActions::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     try {
-        const ViewScale &scale = m_form.boxPanels().scale();
-        const auto cardPoint = [&](QPoint screen) { return scale.toCard(screen); };
-        const int slack = std::max<int>(1, int(scale.toCard(2)));
-        CardDocument &doc = m_form.document();
-        if (event->type() == QEvent::ContextMenu) {
-            const auto *menu = static_cast<QContextMenuEvent *>(event);
-            const std::optional<int> shape = shapeAt(doc, cardPoint(menu->pos()), slack);
-            if (!shape)
-                return false;
-            m_menuShape = *shape;
-            doc.SetCurrentBox(BoxRef::shape(*shape));
-            PopupMenu3->exec(menu->globalPos());
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress) {
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            if (mouse->button() != Qt::LeftButton)
-                return false;
-            const QPoint card = cardPoint(mouse->position().toPoint());
-            const std::optional<int> shape = shapeAt(doc, card, slack);
-            if (!shape)
-                return false;
-            doc.SetCurrentBox(BoxRef::shape(*shape));
-            m_dragFrom = card;
-            m_dragged = false;
-            m_form.history().beginStep(Msg::stepMove());
-            return true;
-        }
-        if (event->type() == QEvent::MouseMove && m_dragFrom) {
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            const QPoint card = cardPoint(mouse->position().toPoint());
-            const BoxRef current = doc.CurrentBox();
-            if (current.isShape() && current.slot < doc.shapes().size() && card != *m_dragFrom) {
-                const QPoint delta = card - *m_dragFrom;
-                doc.setShape(current.slot, doc.shapes().at(current.slot).movedBy(delta.x(), delta.y()));
-                m_dragFrom = card;
-                m_dragged = true;
-            }
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonRelease && m_dragFrom) {
-            m_dragFrom.reset();
-            m_form.history().endStep();
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            if (const std::optional<int> shape = shapeAt(doc, cardPoint(mouse->position().toPoint()), slack)) {
-                editShape(*shape);
-                return true;
-            }
-        }
+        return panelEvent(event);
     } catch (const std::exception &e) {
-        if (m_dragFrom) {
-            m_dragFrom.reset();
-            m_form.history().endStep();
-        }
+        m_drag.reset();
         ErrorGuard::report(e);
         return true;
+    }
+}
+
+bool ShapeActions::panelEvent(QEvent *event)
+{
+    CardDocument &doc = m_form.document();
+    const ViewScale &scale = m_form.boxPanels().scale();
+    const auto cardPoint = [&](QPoint screen) { return scale.toCard(screen); };
+    const int slack = std::max<int>(1, int(scale.toCard(2)));
+    if (event->type() == QEvent::ContextMenu) {
+        const auto *menu = static_cast<QContextMenuEvent *>(event);
+        const std::optional<int> shape = shapeAt(doc, cardPoint(menu->pos()), slack);
+        if (!shape)
+            return false;
+        m_menuShape = *shape;
+        doc.SetCurrentBox(BoxRef::shape(*shape));
+        PopupMenu3->exec(menu->globalPos());
+        return true;
+    }
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint screen = mouse->position().toPoint();
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (mouse->button() != Qt::LeftButton || m_drag)
+            return false;
+        const QPoint card = cardPoint(screen);
+        // The current shape's handles come first: they may lie over another shape.
+        const std::optional<int> current = currentShape();
+        std::optional<int> handle;
+        if (current)
+            handle = handleAt(doc.shapes().at(*current), scale, screen);
+        const std::optional<int> shape = handle ? current : shapeAt(doc, card, slack);
+        if (!shape) {
+            // A press on the empty card leaves the shape; the card's own click follows.
+            if (current)
+                doc.SetCurrentBox({});
+            return false;
+        }
+        doc.SetCurrentBox(BoxRef::shape(*shape));
+        m_drag = std::make_unique<ShapeDrag>(m_form.history(), *shape, handle, card);
+        return true;
+    }
+    if (event->type() == QEvent::MouseMove) {
+        if (!m_drag) {
+            showCursor(screen);
+            return false;
+        }
+        m_drag->moveTo(cardPoint(screen));
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && m_drag) {
+        if (mouse->button() == Qt::LeftButton)
+            m_drag.reset();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (const std::optional<int> shape = shapeAt(doc, cardPoint(screen), slack)) {
+            editShape(*shape);
+            return true;
+        }
     }
     return false;
 }

@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QPair>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <qpdf/Buffer.hh>
@@ -266,6 +267,33 @@ private Q_SLOTS:
             QVERIFY(content.count(" re") + content.count(" l\n") >= 8);
         }
         QVERIFY(pages >= 1);
+    }
+
+    // A dotted rounded frame and a dashed slanted rule go into a PDF as their
+    // paths with the PDF's own dash pattern: the outline of every dot made a
+    // page of eight cards hundreds of kilobytes and slow to write.
+    void pdfDashesArePatterns()
+    {
+        CardDocument doc;
+        CardShape frame = rectangle({6, 32, 332, 170}, 5, std::nullopt, 30, StrokeStyle::Dotted);
+        doc.addShape(frame);
+        doc.addShape(line(LineDirection::Free, {20, 120}, {324, 180}, 4, StrokeStyle::Dashed));
+        SheetJob job;
+        QString error;
+        const std::optional<QByteArray> pdf = SheetPrinter::pdf(doc, job, QStringLiteral("card.pdf"), &error);
+        QVERIFY2(pdf, qPrintable(error));
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processMemoryFile("job", pdf->constData(), size_t(pdf->size()));
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
+        QVERIFY(!pages.empty());
+        Pl_Buffer buffer("content");
+        QPDFPageObjectHelper(pages.front()).pipeContents(&buffer);
+        const std::shared_ptr<Buffer> bytes = buffer.getBufferSharedPointer();
+        const QByteArray content(reinterpret_cast<const char *>(bytes->getBuffer()), qsizetype(bytes->getSize()));
+        static const QRegularExpression dashPattern(QStringLiteral("\\[[0-9. ]+\\] *[0-9.]+ +d"));
+        QVERIFY(dashPattern.match(QString::fromLatin1(content)).hasMatch());
+        QVERIFY2(content.size() < 64 * 1024, qPrintable(QString::number(content.size())));
     }
 };
 
