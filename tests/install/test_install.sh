@@ -60,15 +60,17 @@ grep -q '"messages": \[\]' "$tmp/info.json" || grep -q '"messages":\[\]' "$tmp/i
 (cd "$tmp" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/pkg" >/dev/null) || fail "cpack"
 deb=$(ls "$tmp"/pkg/*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
+# grep -q reads here-strings, not a pipe: under pipefail, "echo | grep -q" fails
+# whenever grep stops at its first match before echo has written everything.
 for dep in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-ipafont-mincho fonts-ipamj-mincho; do
-  echo "$depends" | grep -q "$dep" || fail "package does not depend on $dep: $depends"
+  grep -q "$dep" <<<"$depends" || fail "package does not depend on $dep: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = tavelo ] || fail "package name"
 contents=$(dpkg-deb -c "$deb")
 for f in usr/bin/tavelo usr/bin/tavelo-batch usr/lib/tavelo/tavelo usr/lib/tavelo/Tavelo.hlp \
          usr/share/applications/$id.desktop usr/share/mime/packages/$id.xml \
          usr/share/metainfo/$id.metainfo.xml usr/share/tavelo/samples/sample.tvl; do
-  echo "$contents" | grep -q " \./$f\( \|$\)" || fail "package lacks $f"
+  grep -q " \./$f\( \|$\)" <<<"$contents" || fail "package lacks $f"
 done
 dpkg-deb -x "$deb" "$tmp/unpacked"
 grep -aq "/usr/share/tavelo/samples/logo.bmp" "$tmp/unpacked/usr/share/tavelo/samples/sample.tvl" \
