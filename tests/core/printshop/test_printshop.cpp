@@ -2,6 +2,7 @@
 // boxes as pdfinfo gives them, the inks as Ghostscript counts them, the
 // crop marks on a rasterised page, the text as pdftotext extracts it, the
 // PDF/X keys through libqpdf; and the preflight's findings.
+#include "MergeLists.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
 #include "base/Messages.h"
@@ -477,7 +478,7 @@ private Q_SLOTS:
         band.fill = 0xffffff;
         QVERIFY(design.appendShape(Side::Front, band));
         addTextBox(design, {60, 40, 200, 20}, QStringLiteral("{氏名}"), 0xffffff);
-        const MergeList list = MergeList::fromBytes(QStringLiteral("氏名\n山田 太郎\n佐藤 花子\n").toUtf8());
+        const MergeList list = MergeList::fromBytes(MergeLists::people());
         QStringList problems;
         QString error;
         const std::optional<QByteArray> pdf =
