@@ -31,8 +31,8 @@ QString MergedSheets::PictureWant::key() const
 
 MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan,
                            const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB, const SheetFace &face)
-    : m_boxes(design.side(face.side)), m_face{Side::Front, face.turned, face.backgroundBleed}, m_list(list), m_plan(plan),
-      m_device(device), m_offset(offset),
+    : m_boxes(design.side(face.side)), m_face{Side::Front, face.turned, face.backgroundBleed}, m_list(list),
+      m_plan(plan), m_device(device), m_offset(offset),
       m_layout(device.logicalDpiX(), device.logicalDpiY(), design.screenPpi(), design.MarginLeft(), design.MarginTop(),
                design.printSettings().Layout, offset),
       m_fixedPictures(CardDocument::SlotCount), m_printedSizes(CardDocument::SlotCount), m_pictures(pictureCacheKiB)

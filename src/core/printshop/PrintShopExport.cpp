@@ -233,16 +233,14 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
                                                                 MergedSheets::DefaultPictureCacheKiB, pageFace(layout));
                 // The texts a row fills, for each row, on the sheet its page is drawn from.
                 const Side side = sideJob.side;
-                sideJob.sheets->setRowCardMade(
-                    [&problems, card, side, hasFields, nameSide](int row, const CardDocument &filled,
-                                                                 const CardSheet &sheet) {
-                        const auto designName = [card](int slot) { return BoxNames::textBox(*card->TextBoxes(slot)); };
-                        QStringList rowProblems;
-                        for (const QString &problem :
-                             Preflight::textProblems(filled, sheet, Dpi, hasFields, designName))
-                            rowProblems << Msg::printShopOnRow(row + 1, problem);
-                        addOnce(&problems, onSide(side, rowProblems, nameSide));
-                    });
+                sideJob.sheets->setRowCardMade([&problems, card, side, hasFields,
+                                                nameSide](int row, const CardDocument &filled, const CardSheet &sheet) {
+                    const auto designName = [card](int slot) { return BoxNames::textBox(*card->TextBoxes(slot)); };
+                    QStringList rowProblems;
+                    for (const QString &problem : Preflight::textProblems(filled, sheet, Dpi, hasFields, designName))
+                        rowProblems << Msg::printShopOnRow(row + 1, problem);
+                    addOnce(&problems, onSide(side, rowProblems, nameSide));
+                });
             }
             for (size_t page = 0; page < rows.size(); ++page) {
                 for (size_t n = 0; n < sideJobs.size(); ++n) {

@@ -239,13 +239,14 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const 
 CardSheet CardSheet::singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
                                 std::int32_t origin, const PictureSource &pictureSource)
 {
-    return CardSheet(doc.side(doc.shownSide()), device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false,
-                     0, {}, pictureSource);
+    return CardSheet(doc.side(doc.shownSide()), device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false, 0,
+                     {}, pictureSource);
 }
 
 CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
                      std::int32_t backgroundBleed, const PictureHook &pictureHook, const PictureSource &pictureSource)
-    : m_layout(layout), m_guides(guides), m_backgroundBleed(std::clamp<std::int32_t>(backgroundBleed, 0, std::int32_t(DrawableLimit)))
+    : m_layout(layout), m_guides(guides),
+      m_backgroundBleed(std::clamp<std::int32_t>(backgroundBleed, 0, std::int32_t(DrawableLimit)))
 {
     // A drawing stays vectors on a PDF or a printer; a raster device gets it
     // rendered at its own resolution.
