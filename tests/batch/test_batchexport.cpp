@@ -2,6 +2,7 @@
 // and of a merge list, the preflight on stderr, and every bad input its exit
 // status with nothing half-written.
 #include "BatchRun.h"
+#include "MergeLists.h"
 #include "TestFiles.h"
 #include "base/CodePage932.h"
 #include "base/Messages.h"
@@ -46,8 +47,7 @@ private Q_SLOTS:
         QStringList merged = fixedLines(0);
         merged << textRecord(QStringLiteral("#0"), QStringLiteral("{氏名}"), 40, 40, 300, 24);
         QVERIFY(writeFile(path(QStringLiteral("merged.tvl")), cardBytes(merged)));
-        QVERIFY(writeFile(path(QStringLiteral("list.csv")),
-                          CodePage932::encode(QStringLiteral("氏名\r\n山田 太郎\r\n佐藤 花子\r\n鈴木 一郎\r\n"))));
+        QVERIFY(MergeLists::writePeople(path(QStringLiteral("list.csv"))));
         // Narrow letters, cut at the card's right edge less than a letter from it.
         QVERIFY(writeFile(path(QStringLiteral("long.csv")),
                           CodePage932::encode(QStringLiteral("氏名\r\n山田\r\n") + QString(400, QLatin1Char('l'))
@@ -73,7 +73,7 @@ private Q_SLOTS:
             << "テキストボックス「端」が仕上がり線から" << path("edge.pdf") << 1;
         QTest::newRow("merge: a page a row")
             << QStringList{"export", path("merged.tvl"), "-o", path("rows.pdf"), "--merge", list} << 0 << ""
-            << path("rows.pdf") << 3;
+            << path("rows.pdf") << MergeLists::PeopleRows;
         QTest::newRow("merge, rows 2-3") << QStringList{"export", path("merged.tvl"), "-o", path("two.pdf"), "--merge",
                                                         list,     "--rows",           "2-3"}
                                          << 0 << "" << path("two.pdf") << 2;

@@ -2,9 +2,9 @@
 // list saved in code page 932 gives one card a person, and every bad input
 // its exit status.
 #include "BatchRun.h"
+#include "MergeLists.h"
 #include "ProcessUsage.h"
 #include "TestFiles.h"
-#include "base/CodePage932.h"
 #include "base/Messages.h"
 #include "merge/MergeList.h"
 
@@ -35,8 +35,7 @@ private Q_SLOTS:
         lines << textRecord(QStringLiteral("#1"), QStringLiteral("QR:https://example.jp/{番号}"), 200, 80, 80, 80);
         lines << imageRecord(QStringLiteral("$0"), path(QStringLiteral("{番号}.png")), 10, 60, 60, 60);
         QVERIFY(writeFile(path(QStringLiteral("card.tvl")), cardBytes(lines)));
-        QVERIFY(writeFile(path(QStringLiteral("list.csv")),
-                          CodePage932::encode(QStringLiteral("番号,氏名,役職\r\n1,山田 太郎,部長\r\n2,佐藤 花子,課長\r\n3,\"鈴木, 一郎\",\r\n"))));
+        QVERIFY(MergeLists::writePeople(path(QStringLiteral("list.csv"))));
         QImage picture(8, 8, QImage::Format_RGB32);
         picture.fill(Qt::red);
         QVERIFY(picture.save(path(QStringLiteral("1.png"))));

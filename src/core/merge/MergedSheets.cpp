@@ -3,6 +3,7 @@
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "cardfile/CardFile.h"
+#include "merge/BoxNames.h"
 #include "merge/MergeFields.h"
 #include "merge/MergeList.h"
 #include "picture/PictureLoader.h"
@@ -18,19 +19,6 @@ namespace {
 
 int costOf(const QImage &picture) { return int(std::clamp<qsizetype>(picture.sizeInBytes() / 1024, 1, INT_MAX)); }
 
-// A box in a message: its design's caption or path, short enough for a line.
-QString shortened(const QString &text, bool keepEnd)
-{
-    constexpr qsizetype Shown = 24;
-    if (text.size() <= Shown)
-        return text;
-    const QString ellipsis(QChar(0x2026));
-    return keepEnd ? ellipsis + text.right(Shown) : text.left(Shown) + ellipsis;
-}
-
-QString textBoxName(const TextBox &box) { return Msg::mergeTextBox(shortened(box.Caption, false)); }
-QString imageBoxName(const MoveImageRecord &record) { return Msg::mergeImageBox(shortened(record.ImagePath, true)); }
-
 } // namespace
 
 // No picture is scaled down to this: a background picture is kept whole.
@@ -43,8 +31,8 @@ QString MergedSheets::PictureWant::key() const
 
 MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan,
                            const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB, const SheetFace &face)
-    : m_boxes(design.side(face.side)), m_face{Side::Front, face.turned}, m_list(list), m_plan(plan),
-      m_device(device), m_offset(offset),
+    : m_boxes(design.side(face.side)), m_face{Side::Front, face.turned, face.backgroundBleed}, m_list(list),
+      m_plan(plan), m_device(device), m_offset(offset),
       m_layout(device.logicalDpiX(), device.logicalDpiY(), design.screenPpi(), design.MarginLeft(), design.MarginTop(),
                design.printSettings().Layout, offset),
       m_fixedPictures(CardDocument::SlotCount), m_printedSizes(CardDocument::SlotCount), m_pictures(pictureCacheKiB)
@@ -109,9 +97,11 @@ const CardSheet &MergedSheets::sheetFor(int row)
         for (const CardSheet::UnprintedQr &qr : sheet->unprintedQrCodes()) {
             const TextBox &design = *m_boxes.TextBoxes(qr.slot);
             if (MergeFields::hasFields(design.Caption))
-                tell(row, textBoxName(design),
+                tell(row, BoxNames::textBox(design),
                      qr.why == CardSheet::QrLeftOut::TooLong ? Msg::mergeQrLeftOut() : Msg::mergeQrTooSmall());
         }
+        if (m_rowCardMade)
+            m_rowCardMade(row, m_scratch, *sheet);
     }
     return *sheet;
 }
@@ -211,7 +201,7 @@ void MergedSheets::fillScratch(int row)
             box->Caption = filledText(design->Caption, row, &cut);
             // A code cut short is no code at all: the sheet tells it as too long.
             if (cut && row >= 0 && !qrCaption(box->Caption))
-                tell(row, textBoxName(*design), Msg::mergeTextCut(MaxCardTextLength));
+                tell(row, BoxNames::textBox(*design), Msg::mergeTextCut(MaxCardTextLength));
         }
         m_scratch.restoreTextBox(slot, box);
 
@@ -224,7 +214,7 @@ void MergedSheets::fillScratch(int row)
                 bool cut = false;
                 record->ImagePath = filledText(design->ImagePath, row, &cut);
                 if (cut && row >= 0)
-                    tell(row, imageBoxName(*design), Msg::mergePathTooLong(MaxCardTextLength));
+                    tell(row, BoxNames::imageBox(*design), Msg::mergePathTooLong(MaxCardTextLength));
                 const QString key = PictureWant{record->ImagePath, m_printedSizes[size_t(slot)]}.key();
                 const auto found = m_pagePictures.find(key);
                 record->Picture = !cut && row >= 0 && found != m_pagePictures.end() ? found->second : QImage();

@@ -22,6 +22,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -47,6 +48,12 @@ public:
     std::int64_t pageCount() const { return m_plan.pageCount(); }
     // Draws page (from 0) as CardSheet::draw draws a sheet.
     void drawPage(QPainter &painter, std::int64_t page);
+
+    // Given each row's card and its sheet once they are made, before the
+    // sheet is drawn (once a row: the sheet serves the row's further copies
+    // on the page): a check of what the row filled in reuses its layout.
+    using RowCardMade = std::function<void(int row, const CardDocument &card, const CardSheet &sheet)>;
+    void setRowCardMade(RowCardMade made) { m_rowCardMade = std::move(made); }
 
     // One message for each merged picture that could not be loaded and each
     // item a row's values left off or cut, in the order they were met.
@@ -84,4 +91,5 @@ private:
     QSet<QString> m_failed;                 // merged paths that could not be loaded
     QSet<QString> m_told;                   // problems listed, each once
     QStringList m_problems;
+    RowCardMade m_rowCardMade;
 };

@@ -2,11 +2,12 @@
 
 #include "base/Messages.h"
 #include "card/CardGeometry.h"
+#include "merge/BoxNames.h"
+#include "picture/SvgPicture.h"
 #include "qr/QrCaption.h"
 #include "sheet/CardSheet.h"
 #include "sheet/FaceFallback.h"
 #include "sheet/FontMapping.h"
-#include "sheet/SheetLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,22 +22,12 @@ constexpr double TrimHeightMm = 55.0;
 // zoom is larger.
 constexpr double OnLineMm = 0.05;
 
-QString shortened(const QString &text, bool keepEnd)
+// A picture's density printed over width × height mm, the lower of the two
+// directions (a picture filled in keeps the higher one's excess outside).
+double densityAt(const QImage &picture, double widthMm, double heightMm)
 {
-    constexpr qsizetype Shown = 24;
-    if (text.size() <= Shown)
-        return text;
-    const QString ellipsis(QChar(0x2026));
-    return keepEnd ? ellipsis + text.right(Shown) : text.left(Shown) + ellipsis;
+    return std::min(picture.width() / (widthMm / 25.4), picture.height() / (heightMm / 25.4));
 }
-
-QString imageBoxName(const MoveImageRecord &record) { return Msg::mergeImageBox(shortened(record.ImagePath, true)); }
-
-}   // namespace
-
-QString textBoxName(const TextBox &box) { return Msg::mergeTextBox(shortened(box.Caption, false)); }
-
-namespace {
 
 double screenToMm(std::int64_t pixels, std::int32_t ppi) { return ppi > 0 ? double(pixels) * 25.4 / ppi : 0.0; }
 
@@ -53,20 +44,18 @@ QString lackedCharacters(const QString &caption, const QFont &font)
 
 }   // namespace
 
-QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted,
+QStringList textProblems(const CardDocument &doc, const CardSheet &sheet, int dpi, const SlotFilter &wanted,
                          const BoxName &nameOf)
 {
     QStringList problems;
-    const CardSheet sheet = CardSheet::singleCard(doc, device, dpi, 0);
     std::map<int, QRectF> inkOf;
     for (const CardSheet::PrintedInk &ink : sheet.printedInk())
         inkOf[ink.slot] = ink.ink;
-    const SheetLayout layout = SheetLayout::singleCard(dpi, doc.screenPpi(), 0);
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const TextBox *box = doc.TextBoxes(slot);
         if (!box || (wanted && !wanted(slot)))
             continue;
-        const QString name = nameOf ? nameOf(slot) : textBoxName(*box);
+        const QString name = nameOf ? nameOf(slot) : BoxNames::textBox(*box);
         if (const auto found = inkOf.find(slot); found != inkOf.end()) {
             const QRectF &ink = found->second;
             const auto mm = [dpi](double pixels) { return pixels * 25.4 / dpi; };
@@ -80,7 +69,7 @@ QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, in
         if (qrCaption(box->Caption))
             continue;
         BoxFont boxFont = box->Font;
-        boxFont.setHeight(layout.printerFontHeight(box->Font.height()));
+        boxFont.setHeight(sheet.layout().printerFontHeight(box->Font.height()));
         const QFont font = FontMapping::toQFont(boxFont);
         const QString lacked = lackedCharacters(box->Caption, font);
         if (!lacked.isEmpty())
@@ -105,26 +94,33 @@ QStringList pictureProblems(const CardDocument &doc, const PrintShopOptions &opt
         const double bottom = screenToMm(std::int64_t(b.Top) + b.Height, ppi);
         if (right <= left || bottom <= top)
             continue;
-        // The picture's density at the size it prints, the lower of the two directions.
-        const double dpi = std::min(record->Picture.width() / ((right - left) / 25.4),
-                                    record->Picture.height() / ((bottom - top) / 25.4));
-        if (dpi < MinPictureDpi)
-            problems << Msg::preflightLowResolution(imageBoxName(*record), int(std::floor(dpi)));
+        // A drawing prints as vectors, sharp at any size.
+        if (!SvgPicture::isVector(record->Picture)) {
+            const double dpi = densityAt(record->Picture, right - left, bottom - top);
+            if (dpi < MinPictureDpi)
+                problems << Msg::preflightLowResolution(BoxNames::imageBox(*record), int(std::floor(dpi)));
+        }
         // An edge on or past the trim that stops before the bleed edge.
         const auto shortOfBleed = [&](double beyondTrim) {
             return beyondTrim > -OnLineMm && beyondTrim < bleed - OnLineMm;
         };
         if (shortOfBleed(-left) || shortOfBleed(-top) || shortOfBleed(right - TrimWidthMm)
             || shortOfBleed(bottom - TrimHeightMm))
-            problems << Msg::preflightShortOfBleed(imageBoxName(*record));
-        // A background (the card's own) fills the whole bleed: it has no such edge.
+            problems << Msg::preflightShortOfBleed(BoxNames::imageBox(*record));
+    }
+    // The background picture is fitted to the bleed box; it never stops short.
+    const CardBackground &background = doc.background();
+    if (!background.picture.isNull() && !SvgPicture::isVector(background.picture)) {
+        const double dpi = densityAt(background.picture, TrimWidthMm + 2 * bleed, TrimHeightMm + 2 * bleed);
+        if (dpi < MinPictureDpi)
+            problems << Msg::preflightLowResolution(BoxNames::backgroundPicture(background), int(std::floor(dpi)));
     }
     return problems;
 }
 
-QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, const PrintShopOptions &options)
+QStringList check(const CardDocument &doc, const CardSheet &sheet, int dpi, const PrintShopOptions &options)
 {
-    return textProblems(doc, device, dpi) + pictureProblems(doc, options);
+    return textProblems(doc, sheet, dpi) + pictureProblems(doc, options);
 }
 
 }   // namespace Preflight

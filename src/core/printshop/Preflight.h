@@ -8,7 +8,8 @@
 // - characters no face draws, neither the box's nor one of its chain: they
 //   print as the missing-glyph box;
 // - a picture that crosses the trim but stops short of the bleed edge: a
-//   cut a little off shows a white hairline.
+//   cut a little off shows a hairline of what lies under it. The card's
+//   background is drawn to the bleed edge and never stops short.
 #include "card/CardDocument.h"
 #include "printshop/PrintShopLayout.h"
 
@@ -16,7 +17,7 @@
 
 #include <functional>
 
-class QPaintDevice;
+class CardSheet;
 
 namespace Preflight {
 
@@ -24,19 +25,17 @@ namespace Preflight {
 constexpr double SafeMarginMm = 3.0;
 constexpr int MinPictureDpi = 300;
 
-// The problems of doc's card, laid out at dpi (device gives the font
-// metrics); only the text boxes for which wanted says yes when given.
-// nameOf names a box in the lines (by default its caption).
+// The problems of doc's card as sheet lays it out at dpi, the card's
+// top-left corner at the painter's origin; only the text boxes for which
+// wanted says yes when given. nameOf names a box in the lines (by default
+// its caption).
 using SlotFilter = std::function<bool(int slot)>;
 using BoxName = std::function<QString(int slot)>;
-QStringList textProblems(const CardDocument &doc, const QPaintDevice &device, int dpi, const SlotFilter &wanted = {},
+QStringList textProblems(const CardDocument &doc, const CardSheet &sheet, int dpi, const SlotFilter &wanted = {},
                          const BoxName &nameOf = {});
 QStringList pictureProblems(const CardDocument &doc, const PrintShopOptions &options);
 
-// A text box as the lines name it: its caption, shortened.
-QString textBoxName(const TextBox &box);
-
 // Every check on doc's card.
-QStringList check(const CardDocument &doc, const QPaintDevice &device, int dpi, const PrintShopOptions &options);
+QStringList check(const CardDocument &doc, const CardSheet &sheet, int dpi, const PrintShopOptions &options);
 
 }   // namespace Preflight

@@ -1,12 +1,10 @@
 #include "printshop/PrintShopExport.h"
 
-#include "cardfile/CardRecords.h"
-
 #include "base/Messages.h"
 #include "base/TaveloError.h"
-#include "card/FieldText.h"
 #include "cardfile/CardFile.h"
 #include "files/AtomicFile.h"
+#include "merge/BoxNames.h"
 #include "merge/MergeFields.h"
 #include "merge/MergeList.h"
 #include "merge/MergePlan.h"
@@ -47,9 +45,30 @@ void drawPage(QPainter &painter, const PrintShopLayout &layout, const std::funct
     painter.save();
     painter.translate(margin, margin);
     painter.setClipRect(QRectF(-bleed, -bleed, mmToPixels(91.0) + 2 * bleed, mmToPixels(55.0) + 2 * bleed));
-    // A background of the card goes here: it fills the clip, the whole bleed.
     drawCard(painter);
     painter.restore();
+}
+
+// One side of design alone on a paper of one card, at the paper's corner:
+// the card every page of that side shows (a merge job fills in its fields).
+std::unique_ptr<CardDocument> cardAlone(const CardDocument &design, Side side)
+{
+    auto card = std::make_unique<CardDocument>();
+    card->setScreenPpi(design.screenPpi());
+    card->setPrintSettings(PrintSettings(
+        0, 0, 0, PaperLayout::custom(1, 1, 0, 0, PaperLayout::CardWidthTenths, PaperLayout::CardHeightTenths)));
+    card->setSide(Side::Front, design.side(side));
+    return card;
+}
+
+// The card's front as a page prints it: its background reaches to the
+// bleed edge (a pixel past it, under the clip, so that no rounding leaves a
+// hairline).
+SheetFace pageFace(const PrintShopLayout &layout)
+{
+    SheetFace face;
+    face.backgroundBleed = std::int32_t(std::ceil(mmToPixels(layout.bleedMm()))) + 1;
+    return face;
 }
 
 SheetJob sheetJob(const PrintShopLayout &layout)
@@ -132,9 +151,12 @@ QStringList preflight(const CardDocument &doc, const PrintShopJob &job)
         metrics.setDotsPerMeterY(int(std::lround(Dpi / 0.0254)));
         return metrics;
     }();
-    for (const Side side : *sides)
-        addOnce(&problems,
-                onSide(side, Preflight::check(*BoxesOf(doc, side), device, Dpi, job.options), sides->size() > 1));
+    const PrintShopLayout layout(job.options);
+    for (const Side side : *sides) {
+        const std::unique_ptr<CardDocument> card = cardAlone(doc, side);
+        const CardSheet sheet(*card, device, pageFace(layout));
+        addOnce(&problems, onSide(side, Preflight::check(*card, sheet, Dpi, job.options), sides->size() > 1));
+    }
     return problems;
 }
 
@@ -151,11 +173,10 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, 
             for (size_t n = 0; n < sides->size(); ++n) {
                 if (n > 0 && !device.newPage())
                     return false;
-                const BoxesOf shown(doc, (*sides)[n]);
-                const CardDocument &card = *shown;
+                const std::unique_ptr<CardDocument> card = cardAlone(doc, (*sides)[n]);
+                const CardSheet sheet(*card, device, pageFace(layout));
                 addOnce(&problems,
-                        onSide((*sides)[n], Preflight::check(card, device, Dpi, job.options), sides->size() > 1));
-                const CardSheet sheet = CardSheet::singleCard(card, device, Dpi, 0);
+                        onSide((*sides)[n], Preflight::check(*card, sheet, Dpi, job.options), sides->size() > 1));
                 drawPage(painter, layout, [&sheet](QPainter &p) { sheet.draw(p); });
             }
             return true;
@@ -185,70 +206,48 @@ std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList 
     const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
         sheetJob(layout),
         [&](QPainter &painter, QPagedPaintDevice &device) {
-            // Each side's design on a paper of one card at the paper's
-            // corner: the merge job draws one row's card a page.
             struct SideJob {
                 Side side;
-                CardDocument card;
+                std::unique_ptr<CardDocument> card;
                 std::unique_ptr<MergedSheets> sheets;
             };
+            const bool nameSide = sides->size() > 1;
             std::vector<SideJob> sideJobs(sides->size());
             for (size_t n = 0; n < sides->size(); ++n) {
                 SideJob &sideJob = sideJobs[n];
                 sideJob.side = (*sides)[n];
-                const BoxesOf shown(design, sideJob.side);
-                const CardDocument &card = *shown;
-                sideJob.card.setScreenPpi(card.screenPpi());
-                sideJob.card.setPrintSettings(PrintSettings(
-                    0, 0, 0,
-                    PaperLayout::custom(1, 1, 0, 0, PaperLayout::CardWidthTenths, PaperLayout::CardHeightTenths)));
-                for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-                    sideJob.card.restoreTextBox(
-                        slot, card.TextBoxes(slot) ? std::optional<TextBox>(*card.TextBoxes(slot)) : std::nullopt);
-                    sideJob.card.restoreImageBox(slot, card.ImageBoxes(slot)
-                                                           ? std::optional<MoveImageRecord>(*card.ImageBoxes(slot))
-                                                           : std::nullopt);
-                }
-                sideJob.sheets =
-                    std::make_unique<MergedSheets>(sideJob.card, list, MergePlan(MergeMode::Card, rows, 1, 1), device);
-                // What every row shares is checked once; the texts a row fills, for each row.
-                QStringList checked = Preflight::pictureProblems(card, job.options)
-                                      + Preflight::textProblems(card, device, Dpi, [&card](int slot) {
-                                            return !MergeFields::hasFields(card.TextBoxes(slot)->Caption);
-                                        });
-                addOnce(&problems, onSide(sideJob.side, checked, sides->size() > 1));
+                sideJob.card = cardAlone(design, sideJob.side);
+                const CardDocument *card = sideJob.card.get();
+                const auto hasFields = [card](int slot) {
+                    return MergeFields::hasFields(card->TextBoxes(slot)->Caption);
+                };
+                // What every row shares is checked once, on the design.
+                const CardSheet designSheet(*card, device, pageFace(layout));
+                addOnce(&problems, onSide(sideJob.side,
+                                          Preflight::pictureProblems(*card, job.options)
+                                              + Preflight::textProblems(*card, designSheet, Dpi,
+                                                                        [&](int slot) { return !hasFields(slot); }),
+                                          nameSide));
+                sideJob.sheets = std::make_unique<MergedSheets>(*card, list, MergePlan(MergeMode::Card, rows, 1, 1),
+                                                                device, SheetOffset{},
+                                                                MergedSheets::DefaultPictureCacheKiB, pageFace(layout));
+                // The texts a row fills, for each row, on the sheet its page is drawn from.
+                const Side side = sideJob.side;
+                sideJob.sheets->setRowCardMade([&problems, card, side, hasFields,
+                                                nameSide](int row, const CardDocument &filled, const CardSheet &sheet) {
+                    const auto designName = [card](int slot) { return BoxNames::textBox(*card->TextBoxes(slot)); };
+                    QStringList rowProblems;
+                    for (const QString &problem : Preflight::textProblems(filled, sheet, Dpi, hasFields, designName))
+                        rowProblems << Msg::printShopOnRow(row + 1, problem);
+                    addOnce(&problems, onSide(side, rowProblems, nameSide));
+                });
             }
-            CardDocument filled;
             for (size_t page = 0; page < rows.size(); ++page) {
                 for (size_t n = 0; n < sideJobs.size(); ++n) {
                     if ((page > 0 || n > 0) && !device.newPage())
                         return false;
-                    SideJob &sideJob = sideJobs[n];
-                    drawPage(painter, layout, [&](QPainter &p) { sideJob.sheets->drawPage(p, std::int64_t(page)); });
-                    // The row's own texts, without the pictures (checked above).
-                    const int row = rows[page];
-                    filled.setScreenPpi(sideJob.card.screenPpi());
-                    bool anyField = false;
-                    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-                        std::optional<TextBox> box;
-                        if (const TextBox *design = sideJob.card.TextBoxes(slot);
-                            design && MergeFields::hasFields(design->Caption)) {
-                            box = *design;
-                            box->Caption = FieldText::fill(design->Caption, MergeFields::rowLookup(list, row),
-                                                           MaxCardTextLength, nullptr);
-                            anyField = true;
-                        }
-                        filled.restoreTextBox(slot, box);
-                    }
-                    if (!anyField)
-                        continue;
-                    QStringList rowProblems;
-                    const auto designName = [&sideJob](int slot) {
-                        return Preflight::textBoxName(*sideJob.card.TextBoxes(slot));
-                    };
-                    for (const QString &problem : Preflight::textProblems(filled, device, Dpi, {}, designName))
-                        rowProblems << Msg::printShopOnRow(row + 1, problem);
-                    addOnce(&problems, onSide(sideJob.side, rowProblems, sideJobs.size() > 1));
+                    MergedSheets &sheets = *sideJobs[n].sheets;
+                    drawPage(painter, layout, [&](QPainter &p) { sheets.drawPage(p, std::int64_t(page)); });
                 }
             }
             for (const SideJob &sideJob : sideJobs)

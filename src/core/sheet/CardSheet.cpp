@@ -232,20 +232,21 @@ CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, SheetO
 CardSheet::CardSheet(const CardDocument &doc, const QPaintDevice &device, const SheetFace &face, SheetOffset offset,
                      const PictureHook &pictureHook)
     : CardSheet(doc.side(face.side), device, sheetLayout(doc, device, face, offset), doc.PrintGuide() != 0,
-                pictureHook, {})
+                face.backgroundBleed, pictureHook, {})
 {
 }
 
 CardSheet CardSheet::singleCard(const CardDocument &doc, const QPaintDevice &device, std::int32_t dpi,
                                 std::int32_t origin, const PictureSource &pictureSource)
 {
-    return CardSheet(doc.side(doc.shownSide()), device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false,
+    return CardSheet(doc.side(doc.shownSide()), device, SheetLayout::singleCard(dpi, doc.screenPpi(), origin), false, 0,
                      {}, pictureSource);
 }
 
 CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const SheetLayout &layout, bool guides,
-                     const PictureHook &pictureHook, const PictureSource &pictureSource)
-    : m_layout(layout), m_guides(guides)
+                     std::int32_t backgroundBleed, const PictureHook &pictureHook, const PictureSource &pictureSource)
+    : m_layout(layout), m_guides(guides),
+      m_backgroundBleed(std::clamp<std::int32_t>(backgroundBleed, 0, std::int32_t(DrawableLimit)))
 {
     // A drawing stays vectors on a PDF or a printer; a raster device gets it
     // rendered at its own resolution.
@@ -467,6 +468,19 @@ QRect CardSheet::cardCell(int column, int row) const
     return QRect(left, top, m_layout.cardRightX(column) - left, m_layout.cardBottomY(row) - top);
 }
 
+QRect CardSheet::backgroundCell(int column, int row) const
+{
+    const QRect card = cardCell(column, row);
+    const std::int64_t bleed = m_backgroundBleed;
+    const std::int64_t left = std::int64_t(card.left()) - bleed;
+    const std::int64_t top = std::int64_t(card.top()) - bleed;
+    const std::int64_t right = std::int64_t(card.left()) + card.width() + bleed;
+    const std::int64_t bottom = std::int64_t(card.top()) + card.height() + bleed;
+    if (card.isEmpty() || bleed == 0 || !drawable(left, top, right, bottom))
+        return card;
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+}
+
 void CardSheet::prepareBackground(const CardBackground &background)
 {
     if (background.color)
@@ -474,8 +488,11 @@ void CardSheet::prepareBackground(const CardBackground &background)
     QImage picture = background.picture;
     if (picture.isNull())
         return;
+    // A picture stretched or filled to the card covers the bleed as well:
+    // it is fitted to the card grown by the bleed, as a shop expects a
+    // background made for a card to reach past the cut.
     QSize cell(0, 0);
-    forEachCell(m_layout, [&](int column, int row) { cell = cell.expandedTo(cardCell(column, row).size()); });
+    forEachCell(m_layout, [&](int column, int row) { cell = cell.expandedTo(backgroundCell(column, row).size()); });
     if (cell.isEmpty())
         return;
     if (background.fit == BackgroundFit::Fill && !SvgPicture::isVector(picture)) {
@@ -499,7 +516,7 @@ void CardSheet::PrintBackground(QPainter &painter, const CellCards &cards) const
         const CardSheet *card = cards(column, row);
         if (!card || (!card->m_background.color && card->m_background.picture.isNull()))
             return;
-        const QRect cell = cardCell(column, row);
+        const QRect cell = backgroundCell(column, row);
         if (cell.isEmpty() || !drawable(cell.left(), cell.top(), cell.right(), cell.bottom()))
             return;
         if (card->m_background.color)

@@ -32,6 +32,10 @@ class QPaintDevice;
 struct SheetFace {
     Side side = Side::Front;
     std::optional<BackSheet> turned;
+    // Device pixels the background reaches past the card's edges, on every
+    // side: a print shop's bleed (塗り足し). None on a sheet, whose cells may
+    // touch.
+    std::int32_t backgroundBleed = 0;
 };
 
 class CardSheet
@@ -116,7 +120,7 @@ public:
 
 private:
     CardSheet(const CardSide &boxes, const QPaintDevice &device, const SheetLayout &layout, bool guides,
-              const PictureHook &pictureHook, const PictureSource &pictureSource);
+              std::int32_t backgroundBleed, const PictureHook &pictureHook, const PictureSource &pictureSource);
 
     struct PrintedImage {
         BoxBounds bounds;
@@ -158,6 +162,8 @@ private:
     void prepareBackground(const CardBackground &background);
     // The card's area in a cell, on the page.
     QRect cardCell(int column, int row) const;
+    // The background's: the card's grown by the bleed.
+    QRect backgroundCell(int column, int row) const;
 
     void PrintBackground(QPainter &painter, const CellCards &cards) const;
     void PrintShape(QPainter &painter, size_t index, const CellCards &cards) const;
@@ -168,6 +174,7 @@ private:
 
     SheetLayout m_layout;
     bool m_guides = false;
+    std::int32_t m_backgroundBleed = 0;
     PrintedBackground m_background;
     std::vector<CardShape> m_shapes;      // bottom first
     std::vector<PrintedImage> m_images;   // in slot order

@@ -2,9 +2,13 @@
 // boxes as pdfinfo gives them, the inks as Ghostscript counts them, the
 // crop marks on a rasterised page, the text as pdftotext extracts it, the
 // PDF/X keys through libqpdf; and the preflight's findings.
+#include "MergeLists.h"
 #include "SheetImages.h"
+#include "TestFiles.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
+#include "merge/MergeList.h"
+#include "picture/SvgPicture.h"
 #include "printshop/PdfxFinish.h"
 #include "printshop/PrintShopExport.h"
 #include "printshop/PrintShopLayout.h"
@@ -67,9 +71,32 @@ void addImageBox(CardDocument &doc, BoxBounds bounds, const QImage &picture,
     doc.setImagePicture(slot, picture);
 }
 
+void setBackground(CardDocument &doc, Side side, std::optional<std::int32_t> colour, const QImage &picture = {},
+                   BackgroundFit fit = BackgroundFit::Stretch)
+{
+    CardBackground background;
+    background.color = colour;
+    if (!picture.isNull())
+        background.picturePath = QStringLiteral("背景.png");
+    background.picture = picture;
+    background.fit = fit;
+    doc.setBackground(side, background);
+}
+
+// A background picture made as a shop asks for one, at ten pixels a
+// millimetre: black where it runs into the bleed, white inside the trim.
+// A wider one is a picture whose middle is to be filled in.
+QImage madeWithBleed(int extraWidth = 0)
+{
+    QImage picture = SheetImages::solid(QSize(970 + extraWidth, 610), qRgb(0, 0, 0));
+    QPainter(&picture).fillRect(QRect(30 + extraWidth / 2, 30, 910, 550), Qt::white);
+    return picture;
+}
+
 // 0x00BBGGRR, as a card stores colours.
 constexpr std::int32_t Red = 0x0000ff;
 constexpr std::int32_t Grey = 0x808080;
+constexpr std::int32_t DarkBlue = 0x800000;
 // A character no installed face draws (𠮷 is drawn by a face of the chain).
 constexpr char32_t NoGlyph = 0x10FFFD;   // private use
 
@@ -147,6 +174,7 @@ bool dark(const QImage &page, QPoint at) { return page.valid(at) && qGray(page.p
 }   // namespace
 
 Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(SideChoice)
 
 class TestPrintShop : public QObject
 {
@@ -288,6 +316,12 @@ private Q_SLOTS:
         QTest::newRow("QR code") << Setup([](CardDocument &doc) {
             addTextBox(doc, {40, 40, 120, 120}, QStringLiteral("QR:https://example.com"));
         }) << false << true;
+        QTest::newRow("grey background") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, Grey);
+        }) << false << true;
+        QTest::newRow("grey background picture") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, std::nullopt, SheetImages::solid(QSize(91, 55), qRgb(128, 128, 128)));
+        }) << false << true;
     }
     void inks()
     {
@@ -374,6 +408,93 @@ private Q_SLOTS:
         QCOMPARE(dark(page, at), ink);
     }
 
+    // The background fills the bleed: a colour to its edge, a picture scaled
+    // to the bleed box, so a picture made with 3 mm of bleed loses that to
+    // the cut and no more. Ten pixels a millimetre: the trim from (100, 100)
+    // to (1010, 650), the bleed edge 3 mm out.
+    void backgroundInBleed_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<SideChoice>("sides");
+        QTest::addColumn<QList<QPoint>>("inked");
+        QTest::addColumn<QList<QPoint>>("clear");
+        const QList<QPoint> bleedCorners{{72, 72}, {1037, 72}, {72, 677}, {1037, 677}};
+        const QList<QPoint> pastBleed{{67, 300}, {300, 67}, {1043, 300}, {300, 683}};
+        const QList<QPoint> bleedSides{{95, 300}, {300, 95}, {1015, 300}, {300, 655}};
+        const QList<QPoint> insideTrim{{105, 300}, {300, 105}, {1005, 300}, {300, 645}};
+        const auto front = [](CardDocument &doc) { addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("表")); };
+        QTest::newRow("colour") << Setup([](CardDocument &doc) { setBackground(doc, Side::Front, DarkBlue); })
+                                << SideChoice::Front << bleedCorners + bleedSides + insideTrim << pastBleed;
+        QTest::newRow("picture stretched") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, std::nullopt, madeWithBleed());
+        }) << SideChoice::Front << bleedCorners + bleedSides << pastBleed + insideTrim;
+        QTest::newRow("picture filled: its middle in the bleed box's proportions") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, std::nullopt, madeWithBleed(970), BackgroundFit::Fill);
+        }) << SideChoice::Front << bleedCorners + bleedSides << pastBleed + insideTrim;
+        QTest::newRow("colour, back") << Setup([front](CardDocument &doc) {
+            front(doc);
+            setBackground(doc, Side::Back, DarkBlue);
+        }) << SideChoice::Back << bleedCorners + bleedSides + insideTrim << pastBleed;
+        QTest::newRow("picture, back") << Setup([front](CardDocument &doc) {
+            front(doc);
+            setBackground(doc, Side::Back, std::nullopt, madeWithBleed());
+        }) << SideChoice::Back << bleedCorners + bleedSides << pastBleed + insideTrim;
+        QTest::newRow("the back's background is not the front's") << Setup([front](CardDocument &doc) {
+            front(doc);
+            setBackground(doc, Side::Back, DarkBlue);
+        }) << SideChoice::Front << QList<QPoint>() << bleedCorners + bleedSides + insideTrim;
+    }
+    void backgroundInBleed()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(SideChoice, sides);
+        QFETCH(QList<QPoint>, inked);
+        QFETCH(QList<QPoint>, clear);
+        QTemporaryDir dir;
+        PrintShopJob job = jobWith(30, CropMarks::Japanese);
+        job.sides = sides;
+        const QImage page = rasterised(exported(dir, setup, job), dir);
+        QVERIFY(!page.isNull());
+        for (const QPoint &at : inked)
+            QVERIFY2(dark(page, at), qPrintable(QStringLiteral("no ink at %1, %2").arg(at.x()).arg(at.y())));
+        for (const QPoint &at : clear)
+            QVERIFY2(page.valid(at) && qGray(page.pixel(at)) > 200,
+                     qPrintable(QStringLiteral("ink at %1, %2").arg(at.x()).arg(at.y())));
+    }
+
+    // A merged row's card is the whole design: its background in the bleed,
+    // its shapes, the row's text.
+    void mergedRowKeepsTheDesign()
+    {
+        CardDocument design;
+        setBackground(design, Side::Front, DarkBlue);
+        CardShape band;
+        band.kind = ShapeKind::Rectangle;
+        band.x1 = 40;
+        band.y1 = 100;
+        band.x2 = 300;
+        band.y2 = 140;
+        band.widthTenths = 0;
+        band.fill = 0xffffff;
+        QVERIFY(design.appendShape(Side::Front, band));
+        addTextBox(design, {60, 40, 200, 20}, QStringLiteral("{氏名}"), 0xffffff);
+        const MergeList list = MergeList::fromBytes(MergeLists::people());
+        QStringList problems;
+        QString error;
+        const std::optional<QByteArray> pdf =
+            PrintShopExport::mergedPdf(design, list, {0, 1}, jobWith(30, CropMarks::Japanese), &problems, &error);
+        QVERIFY2(pdf, qPrintable(error));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("merged.pdf"));
+        QVERIFY(TestFiles::writeFile(path, *pdf));
+        const QImage page = rasterised(path, dir);
+        QVERIFY(dark(page, QPoint(72, 72)));       // the background in the bleed
+        QVERIFY(!dark(page, QPoint(300, 400)));    // the white band (card y 100 to 140 px: 26 to 37 mm)
+        QVERIFY(!dark(page, QPoint(67, 300)));     // past the bleed edge
+        const ToolRun text = runTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        QVERIFY2(text.out.contains("山田 太郎") && text.out.contains("佐藤 花子"), text.out.constData());
+    }
+
     void textExtracted()
     {
         QTemporaryDir dir;
@@ -436,6 +557,23 @@ private Q_SLOTS:
         QTest::newRow("picture at the trim, no bleed asked") << Setup([](CardDocument &doc) {
             addImageBox(doc, {0, 40, 100, 100}, SheetImages::solid(QSize(800, 800), qRgb(0, 0, 200)));
         }) << 0 << QStringList();
+        QTest::newRow("background colour and picture: they fill the bleed") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, DarkBlue, SheetImages::solid(QSize(1200, 760), qRgb(0, 0, 200)));
+            addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田太郎"));
+        }) << 30 << QStringList();
+        QTest::newRow("picture stops inside the bleed, over a background") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, DarkBlue);
+            addImageBox(doc, {-5, 40, 100, 100}, SheetImages::solid(QSize(800, 800), qRgb(0, 0, 200)));
+        }) << 30 << QStringList{Msg::preflightShortOfBleed(picture)};
+        QTest::newRow("background picture at 104 dpi over the bleed box") << Setup([](CardDocument &doc) {
+            setBackground(doc, Side::Front, std::nullopt, SheetImages::solid(QSize(400, 400), qRgb(0, 0, 200)));
+        }) << 30 << QStringList{Msg::preflightLowResolution(Msg::backgroundPictureNamed(QStringLiteral("背景.png")), 104)};
+        QTest::newRow("SVG logo: vectors, sharp at any size") << Setup([](CardDocument &doc) {
+            const QImage logo = SvgPicture::fromBytes(
+                "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='20'><rect width='20' height='20'/></svg>",
+                QStringLiteral("logo.svg"));
+            addImageBox(doc, {200, 40, 96, 96}, logo, QStringLiteral("logo.svg"));
+        }) << 30 << QStringList();
         QTest::newRow("character the face lacks")
             << Setup([](CardDocument &doc) {
                    addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田𠮷男") + QString::fromUcs4(&NoGlyph, 1));
