@@ -1,6 +1,7 @@
 #include "BatchCard.h"
 
 #include "CollectingSink.h"
+#include "TerminalStream.h"
 #include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
@@ -18,6 +19,14 @@ bool readCard(CardDocument &doc, CollectingSink &sink, const QString &path, std:
         LoadCardFile(doc, path, &isCard, use);
     } catch (const TaveloError &e) {
         sink.error(e.message());
+    }
+    // Pictures found beside the card: said on stderr, whatever the command
+    // writes on stdout; the job goes on as a clean one.
+    if (!sink.notices().isEmpty()) {
+        TerminalStream err(stderr);
+        for (const QString &notice : sink.notices())
+            err << notice << '\n';
+        err.flush();
     }
     // A QR code no symbol can carry is left off the sheet: the user is told.
     for (const Side side : {Side::Front, Side::Back}) {

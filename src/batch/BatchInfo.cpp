@@ -142,8 +142,10 @@ void writeTextBoxes(JsonWriter &json, const CardDocument &doc, const CardSide &s
 
 // The size of each image box's picture, when it was loaded.
 using PictureSizeTable = std::array<std::optional<QSize>, CardDocument::SlotCount>;
-// The path the card file holds, for each picture found beside the card instead.
-using StoredPathTable = std::array<QString, CardDocument::SlotCount>;
+// The path the card file holds, for each picture found beside the card
+// instead: the image boxes' by slot, then the background's.
+using StoredPathTable = std::array<QString, CardDocument::SlotCount + 1>;
+constexpr size_t BackgroundEntry = CardDocument::SlotCount;
 
 void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTable &pictureSizes,
                      const StoredPathTable &storedPaths)
@@ -182,7 +184,7 @@ void writeImageBoxes(JsonWriter &json, const CardSide &side, const PictureSizeTa
 }
 
 // The side's background: null for none.
-void writeBackground(JsonWriter &json, const CardSide &side)
+void writeBackground(JsonWriter &json, const CardSide &side, const StoredPathTable &storedPaths)
 {
     json.key(QStringLiteral("background"));
     const CardBackground &background = side.background;
@@ -201,6 +203,8 @@ void writeBackground(JsonWriter &json, const CardSide &side)
         json.null();
     else
         json.value(background.picturePath);
+    if (const QString &stored = storedPaths[BackgroundEntry]; !stored.isEmpty())
+        json.key(QStringLiteral("storedPicture")).value(stored);
     if (FieldText::isPicturePlaceholder(background.picturePath))
         json.key(QStringLiteral("placeholder")).value(true);
     json.key(QStringLiteral("fit"))
@@ -258,14 +262,14 @@ QByteArray cardInfoJson(const QString &file, const CardDocument &doc, const std:
     json.key(QStringLiteral("modified")).value(doc.Modified());
     writeTextBoxes(json, doc, doc.side(Side::Front));
     writeImageBoxes(json, doc.side(Side::Front), pictureSizes[0], storedPaths[0]);
-    writeBackground(json, doc.side(Side::Front));
+    writeBackground(json, doc.side(Side::Front), storedPaths[0]);
     writeShapes(json, doc.side(Side::Front));
     // The back in the front's shape; a card without one has no "back".
     if (doc.hasBack()) {
         json.key(QStringLiteral("back")).beginObject();
         writeTextBoxes(json, doc, doc.side(Side::Back));
         writeImageBoxes(json, doc.side(Side::Back), pictureSizes[1], storedPaths[1]);
-        writeBackground(json, doc.side(Side::Back));
+        writeBackground(json, doc.side(Side::Back), storedPaths[1]);
         writeShapes(json, doc.side(Side::Back));
         json.endObject();
     }
@@ -302,7 +306,7 @@ int runInfoCommand(const QStringList &args)
     };
     std::array<StoredPathTable, 2> storedPaths;
     sizesOnly.found = [&](Side side, int slot, const QString &stored, const QString &) {
-        storedPaths[side == Side::Back ? 1 : 0][size_t(slot)] = stored;
+        storedPaths[side == Side::Back ? 1 : 0][slot < 0 ? BackgroundEntry : size_t(slot)] = stored;
     };
     readCard(doc, sink, options->file, options->screenDpi, sizesOnly);
 

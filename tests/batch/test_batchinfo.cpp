@@ -2,8 +2,11 @@
 // the read would have shown, and the exit status.
 #include "BatchRun.h"
 #include "TestFiles.h"
+#include "base/CodePage932.h"
 #include "base/Messages.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -48,12 +51,17 @@ private Q_SLOTS:
                 {"slot": 1, "name": "img1", "path": "@/logo.bmp", "left": 0, "top": 0, "width": 10, "height": 10,
                 "picture": {"width": 48, "height": 32}}],
                 "messages": ["ﾌｧｲﾙ D:\\cards\\missing.bmp は開けません."]})");
-        // A card from elsewhere: its picture found beside it, the path it was loaded from told.
-        QTest::newRow("picture found beside the card")
-            << (fixedLines(0, 0, 0) << imageRecord("$0", "D:\\cards\\LOGO.BMP", 0, 0, 64, 64)) << QStringList() << 1
-            << QStringLiteral(R"({"imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "storedPath": "D:\\cards\\LOGO.BMP",
+        // A card from elsewhere: its pictures found beside it, the paths they were
+        // loaded from told; finding them is no fault (the notice goes to stderr).
+        QTest::newRow("pictures found beside the card")
+            << (fixedLines(0, 0, 0) << "BackgroundPicture=D:%5Ccards%5Clogo.svg"
+                                    << imageRecord("$0", "D:\\cards\\LOGO.BMP", 0, 0, 64, 64))
+            << QStringList() << 0
+            << QStringLiteral(
+                   R"({"imageBoxes": [{"slot": 0, "name": "img0", "path": "@/logo.bmp", "storedPath": "D:\\cards\\LOGO.BMP",
                 "left": 0, "top": 0, "width": 64, "height": 64, "picture": {"width": 48, "height": 32}}],
-                "messages": ["%1"]})").arg(Msg::picturesFoundBesideCard({QStringLiteral("@/logo.bmp")}).replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+                "background": {"color": null, "picture": "@/logo.svg", "storedPicture": "D:\\cards\\logo.svg", "fit": "stretch"},
+                "messages": []})");
         // A caption that code page 932 lacks: the Caption= line gives it whole.
         QTest::newRow("caption line") << (fixedLines(0, 0, 0) << textRecord("#0", "〓田 太郎 〓", 0, 0, 100, 20)
                                                               << "Caption=%F0%A0%AE%B7%E7%94%B0 %E5%A4%AA%E9%83%8E %E2%98%8E")
@@ -127,6 +135,48 @@ private Q_SLOTS:
         QVERIFY(!wanted.isEmpty());
         for (auto it = wanted.begin(); it != wanted.end(); ++it)
             QCOMPARE(compact(json.value(it.key())), compact(it.value()));
+    }
+
+    // Pictures found beside a moved card are no fault: every command says so
+    // on stderr, does its work and ends with status 0; set stores the paths found.
+    void foundBesideIsNoFault_data()
+    {
+        QTest::addColumn<QStringList>("args");   // @: the card's folder
+        QTest::addColumn<QString>("written");    // a card file the command writes, or empty
+        QTest::newRow("info") << QStringList{"info", "@/card.tvl"} << QString();
+        QTest::newRow("print") << QStringList{"print", "@/card.tvl", "-o", "@/card.pdf", "--dpi", "72"} << QString();
+        QTest::newRow("pack") << QStringList{"pack", "@/card.tvl", "-o", "@/packed"}
+                              << QStringLiteral("@/packed/card.tvl");
+        QTest::newRow("set") << QStringList{"set", "@/card.tvl", "--align", "center", "-o", "@/set.tvl"}
+                             << QStringLiteral("@/set.tvl");
+    }
+    void foundBesideIsNoFault()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        QVERIFY(folder.mkpath(QStringLiteral("画像")));
+        QVERIFY(TestFiles::writeFile(folder.filePath(QStringLiteral("logo.bmp")), TestFiles::simpleBmp(8, 8)));
+        QVERIFY(TestFiles::writeFile(folder.filePath(QStringLiteral("画像/paper.bmp")), TestFiles::simpleBmp(4, 4)));
+        QVERIFY(TestFiles::writeFile(folder.filePath(QStringLiteral("card.tvl")),
+                                     TestFiles::cardBytes(fixedLines(0, 0, 0) << "BackgroundPicture=/gone/paper.bmp"
+                                                                              << textRecord("#0", "山田")
+                                                                              << imageRecord("$0", "/gone/logo.bmp"))));
+        const BatchRun run = runBatch(args.replaceInStrings(QStringLiteral("@"), dir.path()));
+        QCOMPARE(run.exitCode, 0);
+        const QString notice = Msg::picturesFoundBesideCard(
+            {folder.filePath(QStringLiteral("logo.bmp")), folder.filePath(QStringLiteral("画像/paper.bmp"))});
+        QCOMPARE(QString::fromUtf8(run.err), notice + QLatin1Char('\n'));
+        if (args.constFirst() == QLatin1String("info"))
+            QCOMPARE(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("messages")).toArray().size(), 0);
+        if (written.isEmpty())
+            return;
+        // The card written names the pictures where they are now.
+        const QByteArray card = TestFiles::readFile(written.replace(QStringLiteral("@"), dir.path()));
+        const QString folderOfCard = QFileInfo(written).path();
+        QVERIFY(card.contains(CodePage932::encode(QDir(folderOfCard).filePath(QStringLiteral("logo.bmp")))));
+        QVERIFY(!card.contains("/gone/"));
     }
 
     void commandLine_data()

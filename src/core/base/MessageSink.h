@@ -30,6 +30,11 @@ public:
         (void)path;
         error(message);
     }
+    // What the program did on its own that the user should know of, and
+    // nothing went wrong (pictures found beside a moved card): the
+    // information box in the program; the command-line tool says it on
+    // stderr and still reports success.
+    virtual void notice(const QString &text) { information(text, MsgButton::Ok); }
 };
 
 // The error box always adds a full stop, also after one that is already there.

@@ -37,9 +37,10 @@ bool SaveCardFile(CardDocument &doc);
 // What WriteCardFile writes; nothing (after the same message) when the
 // document holds text that code page 932 cannot store.
 std::optional<QByteArray> CardFileBytes(const CardDocument &doc);
-// What CardFileBytes gives with each image box's picture path as pathFor
-// says (for the box in that slot): a card whose pictures were copied elsewhere.
-using PicturePathFor = std::function<QString(int slot)>;
+// What CardFileBytes gives with each picture path as pathFor says: the image
+// box's in slot of side, or (slot −1) the side's background picture, given
+// the path the card holds. A card whose pictures were copied elsewhere.
+using PicturePathFor = std::function<QString(Side side, int slot, const QString &path)>;
 std::optional<QByteArray> CardFileBytesWithPictures(const CardDocument &doc, const PicturePathFor &pathFor);
 // The same without the message: nothing when the text cannot be stored.
 std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc);

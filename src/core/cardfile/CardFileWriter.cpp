@@ -34,7 +34,7 @@ struct UnstorableText {
     QString text;
 };
 
-std::optional<UnstorableText> findUnstorableText(const CardSide &side, const PicturePathFor &pathFor = nullptr)
+std::optional<UnstorableText> findUnstorableText(const CardSide &side)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const TextBox *box = side.TextBoxes(slot)) {
@@ -48,17 +48,16 @@ std::optional<UnstorableText> findUnstorableText(const CardSide &side, const Pic
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (const MoveImageRecord *record = side.ImageBoxes(slot)) {
-            const QString path = pathFor ? pathFor(slot) : record->ImagePath;
-            if (!storable(path))
-                return UnstorableText{record->PanelName(), path};
+            if (!storable(record->ImagePath))
+                return UnstorableText{record->PanelName(), record->ImagePath};
         }
     }
     return std::nullopt;
 }
 
-std::optional<UnstorableText> findUnstorableText(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
+std::optional<UnstorableText> findUnstorableText(const CardDocument &doc)
 {
-    if (std::optional<UnstorableText> front = findUnstorableText(doc.side(Side::Front), pathFor))
+    if (std::optional<UnstorableText> front = findUnstorableText(doc.side(Side::Front)))
         return front;
     return findUnstorableText(doc.side(Side::Back));
 }
@@ -119,12 +118,11 @@ void writeTextRecord(CardFileContent &out, const CardDocument &doc, int slot)
         out.line(line);
 }
 
-// pathFor, when given, names the picture instead of the box's path.
-void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot, const PicturePathFor &pathFor = nullptr)
+void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot)
 {
     const MoveImageRecord *record = doc.ImageBoxes(slot);
     out.line("$" + QByteArray::number(slot));
-    out.line(pathFor ? pathFor(slot) : record->ImagePath);
+    out.line(record->ImagePath);
     out.lines(record->bounds);
     for (const ExtensionKeys::BoxKey &key : ExtensionKeys::imageBoxKeys())
         out.optionalLine(key.write(doc, slot));
@@ -132,8 +130,7 @@ void writeImageRecord(CardFileContent &out, const CardDocument &doc, int slot, c
         out.line(line);
 }
 
-// pathFor, when given, names each front image box's picture instead of its path.
-QByteArray cardFileContent(const CardDocument &doc, const PicturePathFor &pathFor = nullptr)
+QByteArray cardFileContent(const CardDocument &doc)
 {
     CardFileContent out;
     out.line(QByteArrayLiteral("Tavelo DataFile"));
@@ -154,7 +151,7 @@ QByteArray cardFileContent(const CardDocument &doc, const PicturePathFor &pathFo
     }
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         if (front->ImageBoxes(slot))
-            writeImageRecord(out, *front, slot, pathFor);
+            writeImageRecord(out, *front, slot);
     }
     return out.bytes();
 }
@@ -225,12 +222,24 @@ std::optional<QByteArray> CardFileBytesIfStorable(const CardDocument &doc)
 
 std::optional<QByteArray> CardFileBytesWithPictures(const CardDocument &doc, const PicturePathFor &pathFor)
 {
-    if (const std::optional<UnstorableText> bad = findUnstorableText(doc, pathFor)) {
-        if (MessageSink *sink = doc.messageSink())
-            sink->information(Msg::cannotSaveText(bad->boxName, elideForMessage(bad->text)), MsgButton::Ok);
-        return std::nullopt;
+    // The card as it stands with the other paths, written as any card is.
+    CardDocument copy;
+    copy.setMessageSink(doc.messageSink());
+    copy.setScreenPpi(doc.screenPpi());
+    copy.setPrintSettings(doc.printSettings());
+    for (const QByteArray &line : doc.unknownCardLines())
+        copy.keepUnknownCardLine(line);
+    for (const Side side : {Side::Front, Side::Back}) {
+        CardSide boxes = doc.side(side);
+        for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+            if (std::optional<MoveImageRecord> &record = boxes.images[size_t(slot)])
+                record->ImagePath = pathFor(side, slot, record->ImagePath);
+        }
+        if (!boxes.background.picturePath.isEmpty())
+            boxes.background.picturePath = pathFor(side, -1, boxes.background.picturePath);
+        copy.setSide(side, boxes);
     }
-    return cardFileContent(doc, pathFor);
+    return CardFileBytes(copy);
 }
 
 bool WriteCardFile(const CardDocument &doc, const QString &path)

@@ -14,13 +14,18 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include <array>
-
 namespace CardPack {
 namespace {
 
-// The whole of a picture file, or nothing when it cannot be read (one too
-// large for any card is not read).
+// Whether path is a picture file that can be copied (one too large for any
+// card is not).
+bool copiable(const QString &path)
+{
+    const OpenedFile file = openRegularFile(path);
+    return file.ok() && file.size <= PictureLimits::MaxFileBytes;
+}
+
+// The whole of a picture file, or nothing when it cannot be read.
 std::optional<QByteArray> pictureBytes(const QString &path)
 {
     const OpenedFile file = openRegularFile(path);
@@ -104,40 +109,37 @@ Packed pack(const CardDocument &doc, const QString &folder, Existing existing)
     if (existing == Existing::Refuse && holdsFiles(target))
         throw TaveloError(Msg::packFolderNotEmpty(QDir::toNativeSeparators(target)));
 
-    // Each picture once, under a name of its own in the folder.
+    QString cardName = QFileInfo(doc.DocFileName()).fileName();
+    if (cardName.isEmpty())
+        cardName = Msg::defaultDocumentName();
+
+    // Each picture once, under a name of its own in the folder: the image
+    // boxes' and the backgrounds', of the front and of the back. Read one at
+    // a time when written: a card's pictures may be many and large.
     Packed packed;
-    std::array<QString, CardDocument::SlotCount> paths;
-    QHash<QString, QString> taken;          // lower-case name in the folder -> source
-    QHash<QString, QString> copiedAs;       // source -> path in the folder
-    QList<std::pair<QString, QByteArray>> copies;
-    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = doc.ImageBoxes(slot);
-        if (!record)
-            continue;
-        const QString &source = record->ImagePath;
-        paths[size_t(slot)] = source;
+    QHash<QString, QString> taken{{cardName.toLower(), QString()}};   // lower-case name in the folder -> source
+    QHash<QString, QString> copiedAs;                                 // source -> path in the folder
+    QList<std::pair<QString, QString>> copies;                        // path in the folder, source
+    const auto packedPath = [&](Side, int, const QString &source) -> QString {
         // No picture, or one that each merge row names.
         if (source.isEmpty() || FieldText::isPicturePlaceholder(source))
-            continue;
+            return source;
         const QString key = QFileInfo(source).absoluteFilePath();
-        if (const auto it = copiedAs.constFind(key); it != copiedAs.constEnd()) {
-            paths[size_t(slot)] = *it;
-            continue;
-        }
-        const std::optional<QByteArray> bytes = pictureBytes(source);
-        if (!bytes) {
-            packed.missing << source;
-            continue;
+        if (const auto it = copiedAs.constFind(key); it != copiedAs.constEnd())
+            return *it;
+        if (!copiable(source)) {
+            if (!packed.missing.contains(source))
+                packed.missing << source;
+            return source;
         }
         const QString name = freeName(PicturePlaces::fileName(source), taken);
         taken.insert(name.toLower(), key);
         const QString copy = QDir(target).filePath(name);
         copiedAs.insert(key, copy);
-        paths[size_t(slot)] = copy;
-        copies.append({copy, *bytes});
-    }
-    const std::optional<QByteArray> card =
-        CardFileBytesWithPictures(doc, [&paths](int slot) { return paths[size_t(slot)]; });
+        copies.append({copy, source});
+        return copy;
+    };
+    const std::optional<QByteArray> card = CardFileBytesWithPictures(doc, packedPath);
     if (!card)
         return {};
 
@@ -145,13 +147,15 @@ Packed pack(const CardDocument &doc, const QString &folder, Existing existing)
     if (made && !QDir().mkpath(target))
         throw TaveloError(Msg::cannotMakeFolder(QDir::toNativeSeparators(target)));
     Written written(target, made);
-    for (const auto &[copy, bytes] : copies) {
-        written.write(copy, bytes);
+    for (const auto &[copy, source] : copies) {
+        // Gone or unreadable since it was looked at: the card would name a
+        // picture the folder lacks.
+        const std::optional<QByteArray> bytes = pictureBytes(source);
+        if (!bytes)
+            throw TaveloError(Msg::cannotOpenFile(QDir::toNativeSeparators(source)));
+        written.write(copy, *bytes);
         packed.pictures << copy;
     }
-    QString cardName = QFileInfo(doc.DocFileName()).fileName();
-    if (cardName.isEmpty())
-        cardName = Msg::defaultDocumentName();
     packed.cardFile = QDir(target).filePath(cardName);
     written.write(packed.cardFile, *card);
     written.keep();

@@ -1,6 +1,7 @@
 #pragma once
 // A card packed with its pictures: a copy of the card file and of every
-// picture its image boxes show, in one folder, the copy's picture paths
+// picture it shows (image boxes, SVG drawings and backgrounds, front and
+// back), in one folder, the copy's picture paths
 // pointing into that folder. Copied on together, the folder opens complete
 // anywhere (a picture not at its path is looked for beside the card).
 #include <QString>
@@ -30,9 +31,10 @@ bool holdsFiles(const QString &folder);
 // extension. The document itself is not changed. A picture that cannot be
 // read is left out and listed in missing. Throws a TaveloError, after removing
 // what it wrote, when the folder cannot be used or a file cannot be written:
-// a non-empty folder under Existing::Refuse, a folder whose path the card
-// file cannot store. Returns an empty cardFile, having written nothing, when
-// the card's own text cannot be stored (the document's message sink says why).
+// a non-empty folder under Existing::Refuse, a picture that could no longer
+// be read when it was copied. Returns an empty cardFile, having written nothing, when
+// the card's own text cannot be stored, or a folder whose path the card file
+// cannot store (the document's message sink says why).
 Packed pack(const CardDocument &doc, const QString &folder, Existing existing);
 
 } // namespace CardPack

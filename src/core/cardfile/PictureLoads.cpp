@@ -28,10 +28,16 @@ PictureLoads::~PictureLoads()
 
 void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
 {
-    const std::optional<QSize> fitted = m_use.fit ? std::optional<QSize>(m_use.fit(bounds)) : std::nullopt;
+    start(m_doc.shownSide(), slot, path, m_use.fit ? std::optional<QSize>(m_use.fit(bounds)) : std::nullopt);
+}
+
+void PictureLoads::loadBackground(Side side, const QString &path) { start(side, -1, path, std::nullopt); }
+
+void PictureLoads::start(Side side, int slot, const QString &path, std::optional<QSize> fitted)
+{
     const bool sizeOnly = bool(m_use.sizesOnly);
     const QString cardPath = m_use.cardPath;
-    m_pending.push_back({m_doc.shownSide(), slot, path, QtConcurrent::run([path, cardPath, fitted, sizeOnly] {
+    m_pending.push_back({side, slot, path, QtConcurrent::run([path, cardPath, fitted, sizeOnly] {
                              Loaded loaded;
                              // Only a path that leads to nothing is looked for
                              // elsewhere: a file that is there and cannot be read
@@ -60,23 +66,6 @@ void PictureLoads::load(int slot, const QString &path, const BoxBounds &bounds)
                          })});
 }
 
-void PictureLoads::loadBackground(Side side, const QString &path)
-{
-    const bool sizeOnly = bool(m_use.sizesOnly);
-    m_pending.push_back({side, -1, path, QtConcurrent::run([path, sizeOnly] {
-                             Loaded loaded;
-                             try {
-                                 if (sizeOnly)
-                                     loaded.size = PictureLoader::loadSize(path);
-                                 else
-                                     loaded.picture = PictureLoader::load(path);
-                             } catch (const TaveloError &e) {
-                                 loaded.error = e.message();
-                             }
-                             return loaded;
-                         })});
-}
-
 void PictureLoads::finish()
 {
     // Taken out first: a message box shown below may let more come in.
@@ -85,7 +74,13 @@ void PictureLoads::finish()
     for (Pending &p : pending) {
         Loaded loaded = p.result.result();
         if (!loaded.foundPath.isEmpty()) {
-            m_doc.setImagePath(p.side, p.slot, loaded.foundPath);
+            if (p.slot < 0) {
+                CardBackground background = m_doc.side(p.side).background;
+                background.picturePath = loaded.foundPath;
+                m_doc.setBackground(p.side, background);
+            } else {
+                m_doc.setImagePath(p.side, p.slot, loaded.foundPath);
+            }
             m_found << QDir::toNativeSeparators(loaded.foundPath);
             if (m_use.found)
                 m_use.found(p.side, p.slot, p.path, loaded.foundPath);
@@ -111,7 +106,7 @@ void PictureLoads::tellFound()
         return;
     const QStringList found = std::exchange(m_found, {});
     if (m_sink)
-        m_sink->information(Msg::picturesFoundBesideCard(found), MsgButton::Ok);
+        m_sink->notice(Msg::picturesFoundBesideCard(found));
 }
 
 int PictureLoads::information(const QString &text, MsgButtons buttons)
@@ -125,6 +120,13 @@ void PictureLoads::error(const QString &message)
     finish();
     if (m_sink)
         m_sink->error(message);
+}
+
+void PictureLoads::notice(const QString &text)
+{
+    finish();
+    if (m_sink)
+        m_sink->notice(text);
 }
 
 void PictureLoads::pictureError(const QString &message, const QString &path)

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The largest size a job needs a box's picture in (a print job: its printed
@@ -25,7 +26,7 @@ using PictureFit = std::function<QSize(const BoxBounds &bounds)>;
 using PictureSizes = std::function<void(Side side, int slot, QSize size)>;
 
 // A picture that was not where the card said and was loaded from foundPath
-// beside the card instead.
+// beside the card instead; slot −1 is the side's background.
 using PictureFound = std::function<void(Side side, int slot, const QString &storedPath, const QString &foundPath)>;
 
 // What a read keeps of the pictures it loads. By default every picture at
@@ -41,8 +42,9 @@ struct PictureUse {
     // reading thread and in the card's order.
     PictureSizes sizesOnly;
     // The card file being read. A picture whose stored path leads nowhere
-    // is looked for beside it (PicturePlaces); the box keeps the path it was
-    // found at, so the next save stores it.
+    // (an image box's or a background's, on either side) is looked for beside
+    // it (PicturePlaces); the box or background keeps the path it was found
+    // at, so the next save stores it.
     QString cardPath;
     // Told of each picture found beside the card, in the card's order.
     PictureFound found;
@@ -70,8 +72,12 @@ public:
     int information(const QString &text, MsgButtons buttons) override;
     void error(const QString &message) override;
     void pictureError(const QString &message, const QString &path) override;
+    void notice(const QString &text) override;
 
 private:
+    // Starts loading path for slot of side (−1: its background) on another core.
+    void start(Side side, int slot, const QString &path, std::optional<QSize> fitted);
+
     struct Loaded {
         QImage picture;
         QSize size;

@@ -5,10 +5,87 @@
 #include "base/CodePage932.h"
 #include "base/MessageSink.h"
 #include "base/Messages.h"
+#include "cardfile/ExtensionLine.h"
 #include "cardfile/PicturePlaces.h"
+#include "picture/SvgPicture.h"
 
 #include <QDir>
 #include <QTest>
+
+namespace {
+
+const QByteArray LogoSvg = "<svg xmlns='http://www.w3.org/2000/svg' width='12' height='8'>"
+                           "<rect width='12' height='8' fill='#036'/></svg>";
+
+// The pictures a card can name, each set up in doc from the path given.
+enum class Kind { FrontImage, BackImage, FrontSvg, FrontBackground, BackBackground };
+
+QString kindFile(Kind kind)
+{
+    switch (kind) {
+    case Kind::FrontImage:
+        return QStringLiteral("logo.bmp");
+    case Kind::BackImage:
+        return QStringLiteral("map.bmp");
+    case Kind::FrontSvg:
+        return QStringLiteral("mark.svg");
+    case Kind::FrontBackground:
+        return QStringLiteral("paper.bmp");
+    case Kind::BackBackground:
+        return QStringLiteral("back band.svg");
+    }
+    return {};
+}
+
+bool isBack(Kind kind) { return kind == Kind::BackImage || kind == Kind::BackBackground; }
+bool isBackground(Kind kind) { return kind == Kind::FrontBackground || kind == Kind::BackBackground; }
+
+QByteArray kindBytes(Kind kind)
+{
+    return kindFile(kind).endsWith(QLatin1String(".svg")) ? LogoSvg : TestFiles::simpleBmp(3, 2);
+}
+
+QSize kindSize(Kind kind) { return kindFile(kind).endsWith(QLatin1String(".svg")) ? QSize(12, 8) : QSize(3, 2); }
+
+void addPicture(CardDocument &doc, Kind kind, const QString &path)
+{
+    const Side side = isBack(kind) ? Side::Back : Side::Front;
+    doc.showSide(side);
+    if (isBackground(kind)) {
+        CardBackground background = doc.background();
+        background.picturePath = path;
+        doc.setBackground(background);
+    } else {
+        const int slot = doc.AddImageBox();
+        doc.setImagePath(slot, path);
+        doc.setImageBounds(slot, {10, 10, 40, 30});
+    }
+    // A back of nothing but a background is still a back.
+    if (side == Side::Back && doc.textBoxCount() == 0)
+        doc.setTextCaption(doc.AddTextBox(), QStringLiteral("裏"));
+    doc.showSide(Side::Front);
+}
+
+// The path of kind's picture in doc, and the picture loaded for it.
+std::pair<QString, QImage> picture(const CardDocument &doc, Kind kind)
+{
+    const CardSide &side = doc.side(isBack(kind) ? Side::Back : Side::Front);
+    if (isBackground(kind))
+        return {side.background.picturePath, side.background.picture};
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const MoveImageRecord *record = side.ImageBoxes(slot);
+        if (record && record->ImagePath.endsWith(kindFile(kind)))
+            return {record->ImagePath, record->Picture};
+    }
+    return {};
+}
+
+const Kind AllKinds[] = {Kind::FrontImage, Kind::BackImage, Kind::FrontSvg, Kind::FrontBackground,
+                         Kind::BackBackground};
+
+}   // namespace
+
+Q_DECLARE_METATYPE(Kind)
 
 using TestFiles::cardBytes;
 using TestFiles::fixedLines;
@@ -78,6 +155,88 @@ private Q_SLOTS:
         QVERIFY(!card.doc.Modified());
         QCOMPARE(card.save(cardPath), QString());
         QVERIFY(TestFiles::readFile(cardPath).contains("\r\n" + CodePage932::encode(found) + "\r\n"));
+    }
+
+    // Every picture a card names is looked for beside it when it moved:
+    // image boxes and backgrounds of both sides, bitmaps and drawings.
+    void everyKindOfPicture_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("place");   // relative to the moved card's folder
+        const std::pair<const char *, Kind> kinds[] = {{"front image box", Kind::FrontImage},
+                                                       {"back image box", Kind::BackImage},
+                                                       {"SVG image box", Kind::FrontSvg},
+                                                       {"front background", Kind::FrontBackground},
+                                                       {"SVG background of the back", Kind::BackBackground}};
+        for (const auto &[name, kind] : kinds) {
+            for (const QString &place : {QString(), QStringLiteral("pictures/"), QStringLiteral("画像/")}) {
+                const QString where = place.isEmpty() ? QStringLiteral("beside it") : QStringLiteral("in ") + place;
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(QLatin1String(name), where))) << kind << place;
+            }
+        }
+    }
+    void everyKindOfPicture()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QString, place);
+        CardFixture card;
+        const QDir root(card.dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("old")) && root.mkpath(QStringLiteral("moved/") + place));
+        const QString old = root.filePath(QStringLiteral("old/") + kindFile(kind));
+        addPicture(card.doc, kind, old);
+        QCOMPARE(card.save(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
+        // The picture went with the card; its old place is gone.
+        const QString found = root.filePath(QStringLiteral("moved/") + place + kindFile(kind));
+        QVERIFY(TestFiles::writeFile(found, kindBytes(kind)));
+
+        CardFixture opened;
+        QCOMPARE(opened.load(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
+        const auto [path, loaded] = picture(opened.doc, kind);
+        QCOMPARE(path, found);
+        QCOMPARE(loaded.size(), kindSize(kind));
+        QCOMPARE(SvgPicture::isVector(loaded), kindFile(kind).endsWith(QLatin1String(".svg")));
+        QCOMPARE(opened.sink.told, QStringList{Msg::picturesFoundBesideCard({QDir::toNativeSeparators(found)})});
+        QVERIFY(!opened.doc.Modified());
+
+        // Saved, the card names the picture where it was found and nothing else changed.
+        const QByteArray before = TestFiles::readFile(root.filePath(QStringLiteral("moved/card.tvl")));
+        QCOMPARE(opened.save(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
+        QByteArray expected = before;
+        if (isBack(kind) && !isBackground(kind))
+            expected.replace(ExtensionLine::escape(CodePage932::encode(old)),
+                             ExtensionLine::escape(CodePage932::encode(found)));
+        else if (isBackground(kind))
+            expected.replace(ExtensionLine::format("X", old).mid(2), ExtensionLine::format("X", found).mid(2));
+        else
+            expected.replace(CodePage932::encode(old), CodePage932::encode(found));
+        QVERIFY(expected != before);
+        QCOMPARE(TestFiles::readFile(root.filePath(QStringLiteral("moved/card.tvl"))), expected);
+    }
+
+    // One message for all the pictures found, in the card's order.
+    void allKindsToldOnce()
+    {
+        CardFixture card;
+        const QDir root(card.dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("moved/pictures")));
+        for (const Kind kind : AllKinds)
+            addPicture(card.doc, kind, QStringLiteral("/gone/") + kindFile(kind));
+        QCOMPARE(card.save(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
+        QStringList found;
+        for (const Kind kind : AllKinds) {
+            const QString path = root.filePath(QStringLiteral("moved/pictures/") + kindFile(kind));
+            QVERIFY(TestFiles::writeFile(path, kindBytes(kind)));
+        }
+        CardFixture opened;
+        QCOMPARE(opened.load(root.filePath(QStringLiteral("moved/card.tvl"))), QString());
+        // As the file names them: the back's boxes (their lines come before
+        // the records), the front's, then the backgrounds.
+        for (const Kind kind :
+             {Kind::BackImage, Kind::FrontImage, Kind::FrontSvg, Kind::FrontBackground, Kind::BackBackground})
+            found << root.filePath(QStringLiteral("moved/pictures/") + kindFile(kind));
+        QCOMPARE(opened.sink.told, QStringList{Msg::picturesFoundBesideCard(found)});
+        for (const Kind kind : AllKinds)
+            QCOMPARE(picture(opened.doc, kind).second.size(), kindSize(kind));
     }
 
     // A picture where the card says is taken from there, even with one of
