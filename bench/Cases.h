@@ -27,3 +27,4 @@ void printViewCase(const BenchSetup &setup, ResultTable &table);
 void printShopCase(const BenchSetup &setup, ResultTable &table);
 void typesetCase(const BenchSetup &setup, ResultTable &table);
 void shapesCase(const BenchSetup &setup, ResultTable &table);
+void sidesMergeCase(const BenchSetup &setup, ResultTable &table);

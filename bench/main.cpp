@@ -1,6 +1,6 @@
 // tavelo-bench: makes its own inputs, runs the cases and prints one table of
 // figures and targets. Names of cases on the command line (print, cardfile,
-// resize, startup, qr, merge, view, typeset) run only those; "inputs DIR" only makes the inputs in DIR,
+// resize, startup, qr, merge, view, typeset, sides) run only those; "inputs DIR" only makes the inputs in DIR,
 // to look at a case by hand. Exit status 1 when a target is missed.
 #include "BenchCard.h"
 #include "Cases.h"
@@ -82,6 +82,7 @@ int main(int argc, char **argv)
         {QStringLiteral("printshop"), printShopCase},
         {QStringLiteral("typeset"), typesetCase},
         {QStringLiteral("shapes"), shapesCase},
+        {QStringLiteral("sides"), sidesMergeCase},
     };
     QStringList chosen = app.arguments().mid(1);
     if (chosen.size() == 2 && chosen.at(0) == QLatin1String("inputs")) {
@@ -90,8 +91,9 @@ int main(int argc, char **argv)
         return 0;
     }
     if (chosen.isEmpty())
-        chosen = {QStringLiteral("print"), QStringLiteral("cardfile"), QStringLiteral("resize"), QStringLiteral("startup"),
-                  QStringLiteral("qr"), QStringLiteral("merge"), QStringLiteral("view"), QStringLiteral("printshop")};
+        chosen = {QStringLiteral("print"),   QStringLiteral("cardfile"),  QStringLiteral("resize"),
+                  QStringLiteral("startup"), QStringLiteral("qr"),        QStringLiteral("merge"),
+                  QStringLiteral("view"),    QStringLiteral("printshop"), QStringLiteral("sides")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

@@ -1,11 +1,12 @@
 // tavelo-batch set: changes how text boxes set their captions (alignment,
 // 均等割付, glyph scale, spacing, vertical writing, 縦中横) and writes the card,
-// as the 文字の配置 dialog does for one box.
+// as the 文字の配置 dialog does for one box; the front's boxes, or the back's.
 #include "BatchCommands.h"
 
 #include "BatchCard.h"
 #include "CollectingSink.h"
 #include "TerminalStream.h"
+#include "base/Messages.h"
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
@@ -32,6 +33,7 @@ struct SetOptions {
     QString file;
     QString output;               // empty: the card itself
     std::optional<int> slot;      // nothing: every text box
+    Side side = Side::Front;      // whose text boxes
     std::vector<Change> changes;
 };
 
@@ -56,6 +58,12 @@ QString takeOption(const QString &name, const QString &value, SetOptions &option
         return options.slot ? QString() : QStringLiteral("--box takes a slot from 0 to %1 or 'all', not '%2'")
                                               .arg(CardDocument::SlotCount - 1)
                                               .arg(value);
+    }
+    if (name == QLatin1String("--side")) {
+        if (value != QLatin1String("front") && value != QLatin1String("back"))
+            return QStringLiteral("--side takes front or back, not '%1'").arg(value);
+        options.side = value == QLatin1String("back") ? Side::Back : Side::Front;
+        return {};
     }
     if (name == QLatin1String("--align")) {
         const std::optional<TextAlign> align = TextSetting::alignFromName(value);
@@ -172,6 +180,14 @@ int runSetCommand(const QStringList &args)
         err << "tavelo-batch set: " << options->file << " was not changed\n";
         return 1;
     }
+    if (options->side == Side::Back) {
+        if (!doc.hasBack()) {
+            err << "tavelo-batch set: " << options->file << ": " << Msg::noBackToPrint() << '\n';
+            err << "tavelo-batch set: " << options->file << " was not changed\n";
+            return 1;
+        }
+        doc.showSide(Side::Back);
+    }
     int changed = 0;
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
         const TextBox *box = doc.TextBoxes(slot);
@@ -185,7 +201,8 @@ int runSetCommand(const QStringList &args)
     }
     if (changed == 0) {
         err << "tavelo-batch set: " << options->file << " has no text box "
-            << (options->slot ? QString::number(*options->slot) : QString()) << '\n';
+            << (options->slot ? QString::number(*options->slot) : QString())
+            << (options->side == Side::Back ? QStringLiteral(" on its back") : QString()) << '\n';
         return 1;
     }
     const QString output = options->output.isEmpty() ? options->file : options->output;

@@ -3,6 +3,7 @@
 // alone because writing them would lose what the read could not keep.
 #include "BatchRun.h"
 #include "TestFiles.h"
+#include "cardfile/ExtensionLine.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,16 @@ using TestFiles::cardBytes;
 using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
+
+namespace {
+
+// A box of the back as the card file keeps it: its record and property lines in one line.
+QString backLine(const QStringList &record)
+{
+    return QStringLiteral("Back=") + QString::fromLatin1(ExtensionLine::escape(cardBytes(record)));
+}
+
+} // namespace
 
 class TestBatchSet : public QObject
 {
@@ -110,6 +121,85 @@ private Q_SLOTS:
         const BatchRun run = runBatch(QStringList{"set", card} + options);
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.err.contains("was not changed") || run.err.contains("has no text box"));
+        QCOMPARE(TestFiles::readFile(card), bytes);
+    }
+
+    // --side chooses whose text boxes change: the front's by default, the
+    // back's (their property lines inside the Back lines) with back; the
+    // other side stays byte for byte.
+    void chosenSide_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("lines");
+        const QStringList front = textRecord(QStringLiteral("#0"), QStringLiteral("山田太郎"), 10, 20, 160, 30);
+        const QStringList back = textRecord(QStringLiteral("#0"), QStringLiteral("Taro Yamada"), 5, 6, 100, 20);
+        const QStringList second = textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 80, 20);
+        QTest::newRow("front by default")
+            << QStringList{"--align", "right"}
+            << (fixedLines() + QStringList{backLine(back), backLine(second)} + front + QStringList{"Align=right"});
+        QTest::newRow("front named") << QStringList{"--side", "front", "--align", "right"}
+                                     << (fixedLines() + QStringList{backLine(back), backLine(second)} + front
+                                         + QStringList{"Align=right"});
+        QTest::newRow("every box of the back") << QStringList{"--side=back", "--align", "center"}
+                                               << (fixedLines()
+                                                   + QStringList{backLine(back + QStringList{"Align=center"}),
+                                                                 backLine(second + QStringList{"Align=center"})}
+                                                   + front);
+        QTest::newRow("one box of the back, turned on end")
+            << QStringList{"--side", "back", "--box", "1", "--vertical", "on"}
+            << (fixedLines()
+                + QStringList{backLine(back),
+                              backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 20, 80)
+                                       + QStringList{"Vertical=1"})}
+                + front);
+    }
+    void chosenSide()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, lines);
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("card.tvl"));
+        const QStringList start =
+            fixedLines()
+            + QStringList{backLine(textRecord(QStringLiteral("#0"), QStringLiteral("Taro Yamada"), 5, 6, 100, 20)),
+                          backLine(textRecord(QStringLiteral("#1"), QStringLiteral("Sales"), 5, 40, 80, 20))}
+            + textRecord(QStringLiteral("#0"), QStringLiteral("山田太郎"), 10, 20, 160, 30);
+        QVERIFY(TestFiles::writeFile(card, cardBytes(start)));
+        const BatchRun run = runBatch(QStringList{"set", card} + options);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(TestFiles::readFile(card), cardBytes(lines));
+    }
+
+    // The back of a card without one, or a side that is none: the card is
+    // left as it was, and the message says why.
+    void sideRefused_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no back") << QStringList{"--side", "back", "--align", "center"} << 1
+                                 << QStringLiteral("この名刺には裏面がありません。");
+        QTest::newRow("no such box on the back") << QStringList{"--side", "back", "--box", "4", "--align", "center"}
+                                                 << 1 << QStringLiteral("has no text box 4 on its back");
+        QTest::newRow("both sides") << QStringList{"--side", "both", "--align", "center"} << 2
+                                    << QStringLiteral("--side takes front or back, not 'both'");
+    }
+    void sideRefused()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString card = dir.filePath(QStringLiteral("card.tvl"));
+        QStringList lines = fixedLines() + textRecord(QStringLiteral("#0"), QStringLiteral("山田"));
+        if (options.contains(QStringLiteral("4")))   // a back, without slot 4
+            lines.insert(fixedLines().size(), backLine(textRecord(QStringLiteral("#0"), QStringLiteral("Yamada"))));
+        const QByteArray bytes = cardBytes(lines);
+        QVERIFY(TestFiles::writeFile(card, bytes));
+        const BatchRun run = runBatch(QStringList{"set", card} + options);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(run.err).contains(says), run.err.constData());
         QCOMPARE(TestFiles::readFile(card), bytes);
     }
 

@@ -7,8 +7,10 @@
 #include "widgets/InlineEditor.h"
 #include "window/MergeActions.h"
 #include "window/MergeDialog.h"
+#include "window/SideActions.h"
 #include "window/ViewActions.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -97,6 +99,60 @@ private Q_SLOTS:
         w.form.closeEditor();
         QCOMPARE(w.doc().TextBoxes(slot)->Caption, QStringLiteral("{氏名} {役職}{電話}"));
         QCOMPARE(w.form.textPanel(slot)->caption(), QStringLiteral("{氏名} {役職}{電話}"));
+    }
+
+    // With a row shown, the dialog's side choice (or Ctrl+Tab in it) shows
+    // the back filled from that same row, and the front again; the row stays.
+    // A card without a back has no choice to make.
+    void backShownWithTheRow()
+    {
+        TestWindow w;
+        const int front = w.textBox(QStringLiteral("{氏名}"), {10, 10, 150, 20});
+        const bool plain = runDialog(w.form, [&](MergeDialog &dialog) {
+            QVERIFY(!dialog.ShownSide->isEnabled());
+            QCOMPARE(dialog.ShownSide->currentText(), QStringLiteral("表面"));
+        });
+        QVERIFY(plain);
+
+        w.form.Sides->MenuShowBackClick();
+        const int back = w.textBox(QStringLiteral("TEL {電話}"), {10, 40, 150, 20});
+        w.form.Sides->MenuShowFrontClick();
+        const QString frontTitle = w.form.windowTitle();
+        w.doc().SetModified(false);
+        w.files.openAnswers << m_list;
+        const bool opened = runDialog(w.form, [&](MergeDialog &dialog) {
+            dialog.BrowseButton->click();
+            QVERIFY(dialog.ShownSide->isEnabled());
+            dialog.ShownRow->setValue(2);
+            QCOMPARE(w.form.textPanel(front)->caption(), QStringLiteral("佐藤 花子"));
+
+            dialog.ShownSide->setCurrentIndex(1);
+            QCOMPARE(w.doc().shownSide(), Side::Back);
+            QCOMPARE(w.form.textPanel(back)->caption(), QStringLiteral("TEL 03-2222"));
+            QCOMPARE(w.form.windowTitle(), frontTitle + Msg::backShownSuffix());
+            QCOMPARE(w.form.View->Status->text(), QStringLiteral("差し込み表示中: 2 行目"));
+            QVERIFY(w.form.Sides->MenuShowBack->isChecked());
+            dialog.ShownRow->setValue(3);
+            QCOMPARE(w.form.textPanel(back)->caption(), QStringLiteral("TEL 03-3333"));
+
+            // Ctrl+Tab in the dialog, wherever its focus is.
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            dialog.ShownRow->setFocus();
+            QTest::keyClick(dialog.ShownRow, Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(w.doc().shownSide(), Side::Front);
+            QCOMPARE(dialog.ShownSide->currentIndex(), 0);
+            QCOMPARE(w.form.textPanel(front)->caption(), QStringLiteral("鈴木 一郎"));
+            dialog.Rows->setFocus();
+            QTest::keyClick(dialog.Rows, Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(dialog.ShownSide->currentIndex(), 1);
+        });
+        QVERIFY(opened);
+        // Closed, the back stays shown with its own fields; nothing changed.
+        QCOMPARE(w.doc().shownSide(), Side::Back);
+        QCOMPARE(w.form.textPanel(back)->caption(), QStringLiteral("TEL {電話}"));
+        QCOMPARE(w.doc().side(Side::Back).TextBoxes(back)->Caption, QStringLiteral("TEL {電話}"));
+        QVERIFY(!w.doc().Modified());
     }
 
     // An image box whose path holds fields opens without a message and shows

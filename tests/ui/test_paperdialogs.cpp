@@ -108,22 +108,30 @@ private Q_SLOTS:
         c.calibration.setOffset(QStringLiteral("A"), {3, 4});
         QStringList printed;
         CalibrationDialog dialog(nullptr, c.calibration, {QStringLiteral("A")}, QString(),
-                                 [&](const QString &printer, SheetOffset offset) {
-                                     printed << QStringLiteral("%1 %2 %3").arg(printer).arg(offset.x).arg(offset.y);
+                                 [&](const QString &printer, SheetOffset offset, SheetOffset back) {
+                                     printed << QStringLiteral("%1 %2 %3 %4 %5")
+                                                    .arg(printer)
+                                                    .arg(offset.x)
+                                                    .arg(offset.y)
+                                                    .arg(back.x)
+                                                    .arg(back.y);
                                  });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.shownOffset(), (SheetOffset{3, 4}));
         retype(dialog.OffsetX, QStringLiteral("25"));
         QTest::keyClick(dialog.OffsetX, Qt::Key_Up);
+        retype(dialog.BackOffsetY, QStringLiteral("-1.5"));
         QTest::mouseClick(dialog.PrintPageBtn, Qt::LeftButton);
-        QCOMPARE(printed, QStringList{QStringLiteral("A 21 4")});
+        // The page's back prints with the back-side offset typed, not yet stored.
+        QCOMPARE(printed, QStringList{QStringLiteral("A 21 4 0 -15")});
         // The whole explanation shows, above the button, inside the dialog.
         QVERIFY(dialog.Help->height() >= dialog.Help->heightForWidth(dialog.Help->width()));
         QVERIFY(dialog.Help->geometry().bottom() < dialog.PrintPageBtn->geometry().top());
         QVERIFY(dialog.rect().contains(dialog.PrintPageBtn->geometry()));
         QTest::mouseClick(dialog.OKBtn, Qt::LeftButton);
         QCOMPARE(c.calibration.offsetFor(QStringLiteral("A")), (SheetOffset{21, 4}));
+        QCOMPARE(c.calibration.backOffsetFor(QStringLiteral("A")), (SheetOffset{0, -15}));
 
         Calibrations empty;
         CalibrationDialog none(nullptr, empty.calibration, {}, QString(), {});

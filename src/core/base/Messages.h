@@ -499,6 +499,7 @@ inline QString mergeCopiesLabel() { return QStringLiteral("部数(&K):"); }
 inline QString mergePages(qint64 pages) { return QStringLiteral("ページ数: %1").arg(pages); }
 inline QString mergeShowRowLabel() { return QStringLiteral("カードに表示する行(&R):"); }
 inline QString mergeShowNoRow() { return QStringLiteral("なし"); }
+inline QString mergeShowSideLabel() { return QStringLiteral("表示する面(&S):"); }
 inline QString mergePreview() { return QStringLiteral("プレビュー(&V)..."); }
 inline QString mergePrint() { return QStringLiteral("印刷(&P)..."); }
 inline QString mergeClose() { return QStringLiteral("閉じる(&C)"); }
@@ -620,6 +621,20 @@ inline QString noBackToPrint() { return QStringLiteral("この名刺には裏面
 inline QString badDuplexLine(int line, const QString &text)
 {
     return QStringLiteral("名刺ファイルの %1 行目「%2」は両面印刷の指定として読めません。片面で印刷します。").arg(line).arg(text);
+}
+// The calibration page's back: the printer, the back-side offset it printed
+// with, and how to read the scale.
+inline QString calibrationBackNote(const QString &printer, double x, double y)
+{
+    return QStringLiteral("印刷位置の補正ページ (裏面)  プリンタ: %1  裏面のずれ 横 %2 mm  縦 %3 mm\n"
+                          "光に透かし、表面の十字が見える位置の目盛りを読んで、その値を裏面のずれに足してください"
+                          "(右・下が＋、1 目盛り 1 mm)。")
+        .arg(printer, signedMillimetres(x), signedMillimetres(y));
+}
+inline QString calibrationBackHelp()
+{
+    return QStringLiteral("印刷設定が両面のときは、補正ページの裏にも同じ印が印刷されます。"
+                          "裏面のずれは、その裏の十字の目盛りで読み取れます。");
 }
 
 // Design elements: the background, lines and rectangles, SVG pictures.

@@ -69,7 +69,9 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibr
     BackOffsetY->move(192, 104);
     BackOffsetX->setToolTip(Msg::calibrationRight());
     BackOffsetY->setToolTip(Msg::calibrationDown());
-    Help = new QLabel(printers.isEmpty() ? Msg::calibrationNoPrinter() : Msg::calibrationHelp(), this);
+    Help = new QLabel(printers.isEmpty() ? Msg::calibrationNoPrinter()
+                                         : Msg::calibrationHelp() + QLatin1Char('\n') + Msg::calibrationBackHelp(),
+                      this);
     Help->setObjectName(QStringLiteral("CalibrationHelp"));
     Help->setWordWrap(true);
     Help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -106,7 +108,7 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, PrinterCalibration &calibr
     });
     connect(PrintPageBtn, &QPushButton::clicked, this, [this] {
         if (m_printPage && !m_shown.isEmpty())
-            m_printPage(m_shown, shownOffset());
+            m_printPage(m_shown, shownOffset(), shownBackOffset());
     });
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         store();
@@ -154,11 +156,18 @@ void CalibrationDialog::store()
         m_calibration.setBackOffset(it.key(), it.value());
 }
 
-void printCalibrationPage(const CardDocument &doc, const QString &printerName, SheetOffset offset)
+void printCalibrationPage(const CardDocument &doc, const QString &printerName, SheetOffset offset,
+                          SheetOffset backOffset)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(printerName);
     printer.setDocName(Msg::calibrationCaption());
+    // The calibration prints as the card's jobs do: a two-sided setting gives
+    // the back page, whether or not this card has a back.
+    const SheetSides sides = SheetSides::of(doc.printSettings().Duplex, backOffset);
+    printer.setDuplex(!sides.twoSided()                    ? QPrinter::DuplexNone
+                      : sides.turn == SheetTurn::ShortEdge ? QPrinter::DuplexShortSide
+                                                           : QPrinter::DuplexLongSide);
     const PaperLayout &paper = doc.printSettings().Layout;
     printer.setFullPage(!paper.isStandard());
     const QSizeF pageMm = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
@@ -169,7 +178,13 @@ void printCalibrationPage(const CardDocument &doc, const QString &printerName, S
         throw TaveloError(Msg::printerError());
     const SheetLayout layout(printer.logicalDpiX(), printer.logicalDpiY(), doc.screenPpi(), doc.MarginLeft(),
                              doc.MarginTop(), paper, offset);
-    CalibrationSheet::draw(painter, layout, pageMm, Msg::calibrationNote(printerName, offset.x / 10.0, offset.y / 10.0));
+    const bool printed = CalibrationSheet::printPages(
+        painter, printer, layout, sides, pageMm, Msg::calibrationNote(printerName, offset.x / 10.0, offset.y / 10.0),
+        Msg::calibrationBackNote(printerName, backOffset.x / 10.0, backOffset.y / 10.0));
+    if (!printed) {
+        printer.abort();
+        throw TaveloError(Msg::printerError());
+    }
     if (!painter.end())
         throw TaveloError(Msg::printerError());
 }

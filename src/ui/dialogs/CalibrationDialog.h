@@ -20,8 +20,9 @@ class CalibrationDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // Prints the calibration page on a printer with an offset.
-    using PagePrinter = std::function<void(const QString &printer, SheetOffset offset)>;
+    // Prints the calibration page on a printer with an offset (and, for a
+    // two-sided job, its back with the back-side offset too).
+    using PagePrinter = std::function<void(const QString &printer, SheetOffset offset, SheetOffset backOffset)>;
 
     CalibrationDialog(QWidget *parent, PrinterCalibration &calibration, const QStringList &printers,
                       const QString &currentPrinter, PagePrinter printPage);
@@ -54,5 +55,8 @@ private:
 };
 
 // The calibration page on a printer: the document's paper layout and margins,
-// shifted by offset. Errors are thrown as TaveloError.
-void printCalibrationPage(const CardDocument &doc, const QString &printerName, SheetOffset offset);
+// shifted by offset; when the document prints two-sided, its back page behind
+// it (the printer set to duplex), shifted by backOffset besides. Errors are
+// thrown as TaveloError.
+void printCalibrationPage(const CardDocument &doc, const QString &printerName, SheetOffset offset,
+                          SheetOffset backOffset = {});

@@ -24,8 +24,9 @@ void TForm1::MenuCalibrationClick()
 {
     PrinterCalibration calibration;
     CalibrationDialog dialog(this, calibration, QPrinterInfo::availablePrinterNames(),
-                             QPrinterInfo::defaultPrinterName(), [this](const QString &printer, SheetOffset offset) {
-                                 printCalibrationPage(m_doc, printer, offset);
+                             QPrinterInfo::defaultPrinterName(),
+                             [this](const QString &printer, SheetOffset offset, SheetOffset backOffset) {
+                                 printCalibrationPage(m_doc, printer, offset, backOffset);
                              });
     dialog.exec();
 }

@@ -12,7 +12,9 @@
 #include "widgets/MessageBoxes.h"
 #include "window/Main.h"
 #include "window/MergeActions.h"
+#include "window/SideActions.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -84,6 +86,9 @@ MergeDialog::MergeDialog(MergeActions &session) : QDialog(&session.form()), m_se
     ShownRow = new QSpinBox(this);
     ShownRow->setObjectName(QStringLiteral("ShownRow"));
     ShownRow->setSpecialValueText(Msg::mergeShowNoRow());
+    ShownSide = new QComboBox(this);
+    ShownSide->setObjectName(QStringLiteral("ShownSide"));
+    ShownSide->addItems({Msg::sideFront(), Msg::sideBack()});
 
     PreviewButton = button(this, "PreviewButton", Msg::mergePreview());
     PrintButton = button(this, "PrintButton", Msg::mergePrint());
@@ -108,6 +113,7 @@ MergeDialog::MergeDialog(MergeActions &session) : QDialog(&session.form()), m_se
     form->addRow(Msg::mergeCopiesLabel(), Copies);
     form->addRow(QString(), Pages);
     form->addRow(Msg::mergeShowRowLabel(), ShownRow);
+    form->addRow(Msg::mergeShowSideLabel(), ShownSide);
     layout->addLayout(form);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -141,6 +147,32 @@ MergeDialog::MergeDialog(MergeActions &session) : QDialog(&session.form()), m_se
         updatePages();
     });
     connect(ShownRow, &QSpinBox::valueChanged, this, [this](int row) { m_session.showRow(row - 1); });
+    // The side goes through the window's own command, so the card shows it
+    // as Ctrl+Tab there would: the editor closed, the title saying so, the
+    // row's values kept in place of the fields.
+    connect(ShownSide, &QComboBox::currentIndexChanged, this, [this](int index) {
+        try {
+            SideActions &sides = *m_session.form().Sides;
+            if (index == 1)
+                sides.MenuShowBackClick();
+            else
+                sides.MenuShowFrontClick();
+        } catch (const std::exception &e) {
+            ErrorGuard::report(e);
+        }
+        updateSide();
+    });
+    auto *otherSide = new QAction(this);
+    otherSide->setObjectName(QStringLiteral("MergeOtherSide"));
+    otherSide->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    otherSide->setShortcutContext(Qt::WindowShortcut);
+    addAction(otherSide);
+    connect(otherSide, &QAction::triggered, this, [this] {
+        if (ShownSide->isEnabled())
+            ShownSide->setCurrentIndex(1 - ShownSide->currentIndex());
+    });
+    connect(&m_session.form().document(), &CardDocument::shownSideChanged, this, &MergeDialog::updateSide);
+    updateSide();
     connect(Rows->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())
@@ -189,6 +221,15 @@ void MergeDialog::showList()
     }
     updateFields();
     updatePages();
+}
+
+void MergeDialog::updateSide()
+{
+    const CardDocument &doc = m_session.form().document();
+    const bool back = doc.shownSide() == Side::Back;
+    const QSignalBlocker blocker(ShownSide);
+    ShownSide->setCurrentIndex(back ? 1 : 0);
+    ShownSide->setEnabled(back || doc.hasBack());
 }
 
 void MergeDialog::updateFields()

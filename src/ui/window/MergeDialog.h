@@ -37,6 +37,10 @@ public:
     QSpinBox *Copies = nullptr;
     QLabel *Pages = nullptr;
     QSpinBox *ShownRow = nullptr;   // 0: none, else the row from 1
+    // The side the card shows, filled from the row shown: 表面 or 裏面
+    // (Ctrl+Tab switches, as in the main window); only a card with a back
+    // has a choice.
+    QComboBox *ShownSide = nullptr;
     QPushButton *PreviewButton = nullptr;
     QPushButton *PrintButton = nullptr;
     QPushButton *CloseButton = nullptr;
@@ -58,6 +62,7 @@ private:
     void showList();
     void updateFields();
     void updatePages();
+    void updateSide();
     // Whether the job may go on: no list, no rows or too many pages say so;
     // fields the list lacks are named, and the user chooses.
     bool readyToPrint();

@@ -1,0 +1,126 @@
+// Merge printing of a two-sided card through tavelo-batch: the merge card's
+// front (8 text boxes with fields, a 1600 x 1200 logo) with a back of its
+// own (8 other captions from the same row, the logo), 1000 rows, both sides,
+// against the front alone, the jobs taking turns, each a process of its own.
+#include "Cases.h"
+
+#include "BenchCard.h"
+#include "ChildProcess.h"
+#include "Measure.h"
+#include "ResultTable.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int Runs = 5;
+// Both sides are twice the pages, each side's captions shaped and drawn as
+// the front's are: twice the work, and the process's start once.
+constexpr double BothSidesTarget = 2.2;
+
+// The back: the row in English order, the logo in the other corner.
+bool writeBackCard(const QString &path, const QString &logo)
+{
+    CardDocument doc;
+    doc.setScreenPpi(BenchCard::ScreenPpi);
+    const QStringList captions{QStringLiteral("{ふりがな}"),      QStringLiteral("{役職} / {部署}"),
+                               QStringLiteral("Tel +81 {電話}"),  QStringLiteral("Mobile {携帯}"),
+                               QStringLiteral("E-mail {メール}"), QStringLiteral("{住所}"),
+                               QStringLiteral("〒{郵便番号}"),    QStringLiteral("No. {社員番号} {氏名}")};
+    for (int n = 0; n < captions.size(); ++n) {
+        const int slot = doc.AddTextBox();
+        doc.setTextBounds(slot, {120, 20 + n * 16, 210, n == 0 ? 22 : 15});
+        doc.setTextCaption(slot, captions[n]);
+    }
+    const int image = doc.AddImageBox();
+    doc.setImageBounds(image, {10, 8, 100, 60});
+    doc.setImagePath(image, logo);
+    try {
+        return WriteCardFile(doc, path);
+    } catch (...) {
+        return false;
+    }
+}
+
+void fail(const QStringList &args)
+{
+    std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(args.join(u' ')));
+    std::exit(1);
+}
+
+} // namespace
+
+void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
+{
+    const QDir dir(setup.dir);
+    writeMergeInputs(setup);
+    const QString front = dir.filePath(QStringLiteral("merge.tvl"));
+    const QString back = dir.filePath(QStringLiteral("merge-back.tvl"));
+    const QString both = dir.filePath(QStringLiteral("merge-both.tvl"));
+    if (setup.pictures.isEmpty() || !writeBackCard(back, setup.pictures.first())) {
+        std::fprintf(stderr, "tavelo-bench: cannot write the merge card's back\n");
+        std::exit(1);
+    }
+    const QStringList joinArgs{QStringLiteral("join"), front, back, QStringLiteral("-o"), both};
+    if (!runChild(setup.batchProgram, joinArgs).ok)
+        fail(joinArgs);
+    const QString list = dir.filePath(QStringLiteral("list1000.csv"));
+
+    // name -> arguments; a two-sided card prints both sides unless told otherwise.
+    std::map<QString, QStringList> jobs;
+    for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
+        for (const auto &[side, card] :
+             {std::pair{QStringLiteral("front"), front}, std::pair{QStringLiteral("both"), both}}) {
+            const QString name = mode + QLatin1Char('-') + side;
+            jobs[name] =
+                QStringList{QStringLiteral("print"),        card,
+                            QStringLiteral("-o"),           dir.filePath(QStringLiteral("sides-%1.pdf").arg(name)),
+                            QStringLiteral("--dpi"),        QStringLiteral("600"),
+                            QStringLiteral("--merge"),      list,
+                            QStringLiteral("--merge-mode"), mode};
+        }
+    }
+    std::map<QString, std::vector<double>> seconds;
+    std::map<QString, std::vector<double>> ratios;   // both / front, round by round
+    for (int round = 0; round <= Runs; ++round) {
+        std::map<QString, double> thisRound;
+        for (const auto &[name, args] : jobs) {
+            const ChildRun run = runChild(setup.batchProgram, args);
+            if (!run.ok)
+                fail(args);
+            thisRound[name] = run.seconds;
+        }
+        if (round == 0)
+            continue;   // warms the file and font caches
+        for (const auto &[name, s] : thisRound)
+            seconds[name].push_back(s);
+        for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")})
+            ratios[mode].push_back(thisRound[mode + QStringLiteral("-both")]
+                                   / thisRound[mode + QStringLiteral("-front")]);
+    }
+
+    const QString s = QStringLiteral(" s");
+    const auto shown = [&](const QString &name) { return QString::number(median(seconds[name]), 'f', 3) + s; };
+    table.section(
+        QStringLiteral("two-sided merge: PDF at 600 dpi, 1000 rows, front and back each 8 text boxes with fields "
+                       "and the logo, tavelo-batch print --merge"));
+    table.reference(QStringLiteral("card mode, front alone (125 pages): wall time"),
+                    shown(QStringLiteral("card-front")));
+    table.reference(QStringLiteral("card mode, both sides (250 pages): wall time"), shown(QStringLiteral("card-both")));
+    table.atMost(QStringLiteral("card mode, both sides / front alone"), median(ratios[QStringLiteral("card")]),
+                 BothSidesTarget, QStringLiteral(" x"));
+    table.reference(QStringLiteral("sheet mode, front alone (1000 pages): wall time"),
+                    shown(QStringLiteral("sheet-front")));
+    table.reference(QStringLiteral("sheet mode, both sides (2000 pages): wall time"),
+                    shown(QStringLiteral("sheet-both")));
+    table.atMost(QStringLiteral("sheet mode, both sides / front alone"), median(ratios[QStringLiteral("sheet")]),
+                 BothSidesTarget, QStringLiteral(" x"));
+}
