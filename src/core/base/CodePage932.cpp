@@ -3,9 +3,37 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <optional>
+
 namespace CodePage932 {
 namespace {
 const char *const kName = "windows-31j";
+
+// Making a converter looks its name up in ICU's alias tables and opens a new
+// one: for a card of 20 text boxes that was most of the time a read took, and
+// three times as much when the caches were cold (the first read after a
+// save's sync). Each thread therefore keeps one converter each way, stateless,
+// so nothing is carried from one text to the next; one that has met an error
+// is replaced, so that hasError() speaks of the texts converted since it was
+// asked for. Made in place and never moved: ICU's callbacks hold its address.
+template<typename Converter> Converter &keptConverter(std::optional<Converter> &kept)
+{
+    if (!kept || kept->hasError())
+        kept.emplace(kName, QStringConverter::Flag::Stateless);
+    return *kept;
+}
+
+QStringDecoder &threadDecoder()
+{
+    thread_local std::optional<QStringDecoder> kept;
+    return keptConverter(kept);
+}
+
+QStringEncoder &threadEncoder()
+{
+    thread_local std::optional<QStringEncoder> kept;
+    return keptConverter(kept);
+}
 
 // The system's code page maps every control code to itself. ICU's table
 // swaps three of them (byte 0x1A is U+001C, 0x1C is U+007F, 0x7F is U+001A),
@@ -20,7 +48,7 @@ QString decodePiece(const QByteArray &bytes, qsizetype from, qsizetype to, bool 
 {
     const QByteArray piece = bytes.sliced(from, to - from);
     const qsizetype whole = wholeCharacterBytes(piece);
-    QStringDecoder decoder(kName, QStringConverter::Flag::Stateless);
+    QStringDecoder &decoder = threadDecoder();
     QString text = decoder.decode(QByteArrayView(piece).first(whole));
     if (decoder.hasError()) {
         valid = false;
@@ -37,7 +65,7 @@ QString decodePiece(const QByteArray &bytes, qsizetype from, qsizetype to, bool 
 QByteArray encode(const QString &text, bool *ok)
 {
     // Stateless: half a surrogate pair before a control code is an error.
-    QStringEncoder encoder(kName, QStringConverter::Flag::Stateless);
+    QStringEncoder &encoder = threadEncoder();
     QByteArray bytes;
     qsizetype from = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
@@ -94,7 +122,13 @@ bool canEncode(QChar c)
 
 QString truncateToBytes(const QString &text, int maxBytes)
 {
-    QStringEncoder encoder(kName);
+    // A half surrogate pair at the end counts no bytes, as it did when it was
+    // held back for a character that never came.
+    QStringEncoder &encoder = threadEncoder();
+    // Every character is converted on its own, so a text that fits whole
+    // (a face name nearly always does) is measured in one conversion.
+    if (QByteArray(encoder.encode(text)).size() <= maxBytes)
+        return text;
     int bytes = 0;
     int i = 0;
     while (i < text.size()) {

@@ -12,11 +12,13 @@ bool CardLineReader::fill()
         return false;
     long long n = 0;
     if (m_fd < 0) {
-        n = std::min<long long>(static_cast<long long>(m_buffer.size()), m_memory.size() - m_memoryPos);
-        std::copy_n(m_memory.constData() + m_memoryPos, n, m_buffer.data());
+        // Lines in memory are read where they stand.
+        n = m_memory.size() - m_memoryPos;
+        m_data = m_memory.constData() + m_memoryPos;
         m_memoryPos += n;
     } else {
         n = readSome(m_fd, m_buffer.data(), static_cast<long long>(m_buffer.size()));
+        m_data = m_buffer.data();
     }
     if (n < 0)
         throwIoError(errno);
@@ -31,7 +33,7 @@ int CardLineReader::peek()
 {
     if (m_pos == m_len && !fill())
         return -1;
-    const char c = m_buffer[static_cast<size_t>(m_pos)];
+    const char c = m_data[m_pos];
     if (c == EndOfFile) {
         m_ended = true;
         m_pos = m_len = 0;
@@ -52,8 +54,8 @@ void CardLineReader::readLine(const Pieces &take)
     for (;;) {
         if (peek() < 0)
             return;
-        const char *begin = m_buffer.data() + m_pos;
-        const char *end = m_buffer.data() + m_len;
+        const char *begin = m_data + m_pos;
+        const char *end = m_data + m_len;
         const char *stop = std::find_if(begin, end, [](char c) { return c == CR || c == EndOfFile; });
         if (stop != begin)
             take(begin, stop - begin);

@@ -50,7 +50,10 @@ private:
     int m_fd = -1;        // −1: the lines come from m_memory
     QByteArray m_memory;
     long long m_memoryPos = 0;
-    std::array<char, 64 * 1024> m_buffer {};
+    // Only what a read filled is looked at, so the buffer is not cleared
+    // first: clearing it cost a read of a small card more than its lines did.
+    std::array<char, 64 * 1024> m_buffer;
+    const char *m_data = nullptr;   // the bytes at hand: m_buffer, or m_memory's own
     long long m_pos = 0;
     long long m_len = 0;
     bool m_ended = false;   // the file's end or Ctrl-Z was reached

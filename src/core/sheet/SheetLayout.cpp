@@ -111,40 +111,49 @@ SheetLayout SheetLayout::singleCard(std::int32_t dpi, std::int32_t screenPpi, st
     return layout;
 }
 
-long double SheetLayout::columnTerm(std::int64_t column) const
+long double SheetLayout::cellTerm(Axis axis, std::int64_t cell) const
 {
+    const bool x = axis == Axis::X;
     if (!m_paper.isStandard())
-        return tenthsTerm(m_paper.originX + column * m_paper.pitchX, m_dpiX);
-    return integerProduct(column, m_dpiX) * CardGeometry::CardWidthCm * CardGeometry::InchesPerCm;
+        return tenthsTerm((x ? m_paper.originX : m_paper.originY) + cell * (x ? m_paper.pitchX : m_paper.pitchY),
+                          dpi(axis));
+    const long double cardCm = x ? CardGeometry::CardWidthCm : static_cast<long double>(CardGeometry::CardHeightCm);
+    return integerProduct(cell, dpi(axis)) * cardCm * CardGeometry::InchesPerCm;
 }
 
-long double SheetLayout::rowTerm(std::int64_t row) const
+long double SheetLayout::farEdgeTerm(Axis axis, int cell) const
 {
-    if (!m_paper.isStandard())
-        return tenthsTerm(m_paper.originY + row * m_paper.pitchY, m_dpiY);
-    return integerProduct(row, m_dpiY) * static_cast<long double>(CardGeometry::CardHeightCm)
-           * CardGeometry::InchesPerCm;
+    if (m_paper.isStandard())
+        return cellTerm(axis, std::int64_t(cell) + 1);
+    const bool x = axis == Axis::X;
+    return tenthsTerm((x ? m_paper.originX : m_paper.originY)
+                          + std::int64_t(cell) * (x ? m_paper.pitchX : m_paper.pitchY)
+                          + (x ? PaperLayout::CardWidthTenths : PaperLayout::CardHeightTenths),
+                      dpi(axis));
 }
 
-long double SheetLayout::offsetXTerm() const
+long double SheetLayout::marginTerm(Axis axis) const
 {
-    return tenthsTerm(m_offset.x, m_dpiX);
+    return integerProduct(axis == Axis::X ? m_marginLeft : m_marginTop, dpi(axis)) * CardGeometry::InchesPerCm
+           * CardGeometry::CmPerMm;
 }
 
-long double SheetLayout::offsetYTerm() const
+long double SheetLayout::offsetTerm(Axis axis) const
 {
-    return tenthsTerm(m_offset.y, m_dpiY);
+    return tenthsTerm(axis == Axis::X ? m_offset.x : m_offset.y, dpi(axis));
 }
 
-long double SheetLayout::leftMarginTerm() const
-{
-    return integerProduct(m_marginLeft, m_dpiX) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
-}
+long double SheetLayout::columnTerm(std::int64_t column) const { return cellTerm(Axis::X, column); }
 
-long double SheetLayout::topMarginTerm() const
-{
-    return integerProduct(m_marginTop, m_dpiY) * CardGeometry::InchesPerCm * CardGeometry::CmPerMm;
-}
+long double SheetLayout::rowTerm(std::int64_t row) const { return cellTerm(Axis::Y, row); }
+
+long double SheetLayout::offsetXTerm() const { return offsetTerm(Axis::X); }
+
+long double SheetLayout::offsetYTerm() const { return offsetTerm(Axis::Y); }
+
+long double SheetLayout::leftMarginTerm() const { return marginTerm(Axis::X); }
+
+long double SheetLayout::topMarginTerm() const { return marginTerm(Axis::Y); }
 
 SheetLayout SheetLayout::turnedOver(const BackSheet &back) const
 {
@@ -160,63 +169,43 @@ SheetLayout SheetLayout::turnedOver(const BackSheet &back) const
     return turned;
 }
 
-std::int32_t SheetLayout::cardLeftUnshifted(int column) const
+std::int32_t SheetLayout::cardNearUnshifted(Axis axis, int cell) const
 {
-    return toPage(columnTerm(column) + leftMarginTerm(), m_sheetOffset);
+    return toPage(cellTerm(axis, cell) + marginTerm(axis), m_sheetOffset);
 }
 
-std::int32_t SheetLayout::cardTopUnshifted(int row) const
+std::int32_t SheetLayout::cardFarUnshifted(Axis axis, int cell) const
 {
-    return toPage(rowTerm(row) + topMarginTerm(), m_sheetOffset);
+    return toPage(farEdgeTerm(axis, cell) + marginTerm(axis), m_sheetOffset);
 }
 
-std::int32_t SheetLayout::cardRightUnshifted(int column) const
-{
-    const long double edge = m_paper.isStandard()
-                                 ? columnTerm(std::int64_t(column) + 1)
-                                 : tenthsTerm(m_paper.originX + std::int64_t(column) * m_paper.pitchX
-                                                  + PaperLayout::CardWidthTenths,
-                                              m_dpiX);
-    return toPage(edge + leftMarginTerm(), m_sheetOffset);
-}
-
-std::int32_t SheetLayout::cardBottomUnshifted(int row) const
-{
-    const long double edge = m_paper.isStandard()
-                                 ? rowTerm(std::int64_t(row) + 1)
-                                 : tenthsTerm(m_paper.originY + std::int64_t(row) * m_paper.pitchY
-                                                  + PaperLayout::CardHeightTenths,
-                                              m_dpiY);
-    return toPage(edge + topMarginTerm(), m_sheetOffset);
-}
-
-// The card's unshifted extent [L, R] goes to [span − R, span − L]; its
+// The card's unshifted extent [N, F] goes to [span − F, span − N]; its
 // points and its offset move with it.
-std::int64_t SheetLayout::turnX(int column) const
+std::int32_t SheetLayout::turned(Axis axis, int cell, std::int32_t position) const
 {
-    return m_mirrorX ? m_spanX - cardRightUnshifted(column) - cardLeftUnshifted(column) : 0;
+    const bool x = axis == Axis::X;
+    if (!(x ? m_mirrorX : m_mirrorY))
+        return position;
+    const std::int64_t turn = (x ? m_spanX : m_spanY) - cardFarUnshifted(axis, cell) - cardNearUnshifted(axis, cell);
+    return saturated(turn + position);
 }
 
-std::int64_t SheetLayout::turnY(int row) const
+std::int32_t SheetLayout::pagePosition(Axis axis, int cell, std::int64_t p) const
 {
-    return m_mirrorY ? m_spanY - cardBottomUnshifted(row) - cardTopUnshifted(row) : 0;
+    return turned(axis, cell,
+                  toPage(((divide(integerProduct(p, dpi(axis)), m_screenPpi) + cellTerm(axis, cell)) + marginTerm(axis))
+                             + offsetTerm(axis),
+                         m_sheetOffset));
 }
 
-std::int32_t SheetLayout::pageX(int column, std::int64_t px) const
+std::int32_t SheetLayout::cardFar(Axis axis, int cell) const
 {
-    const std::int32_t x = toPage(((divide(integerProduct(px, m_dpiX), m_screenPpi) + columnTerm(column)) + leftMarginTerm())
-                                      + offsetXTerm(),
-                                  m_sheetOffset);
-    return m_mirrorX ? saturated(turnX(column) + x) : x;
+    return turned(axis, cell, toPage((farEdgeTerm(axis, cell) + marginTerm(axis)) + offsetTerm(axis), m_sheetOffset));
 }
 
-std::int32_t SheetLayout::pageY(int row, std::int64_t py) const
-{
-    const std::int32_t y = toPage(((divide(integerProduct(py, m_dpiY), m_screenPpi) + rowTerm(row)) + topMarginTerm())
-                                      + offsetYTerm(),
-                                  m_sheetOffset);
-    return m_mirrorY ? saturated(turnY(row) + y) : y;
-}
+std::int32_t SheetLayout::pageX(int column, std::int64_t px) const { return pagePosition(Axis::X, column, px); }
+
+std::int32_t SheetLayout::pageY(int row, std::int64_t py) const { return pagePosition(Axis::Y, row, py); }
 
 QPoint SheetLayout::pagePoint(int column, int row, std::int64_t px, std::int64_t py) const
 {
@@ -237,27 +226,9 @@ QPoint SheetLayout::crossCentre(int guideColumn, int guideRow) const
     return QPoint(saturated(x), saturated(y));
 }
 
-std::int32_t SheetLayout::cardRightX(int column) const
-{
-    const long double edge = m_paper.isStandard()
-                                 ? columnTerm(std::int64_t(column) + 1)
-                                 : tenthsTerm(m_paper.originX + std::int64_t(column) * m_paper.pitchX
-                                                  + PaperLayout::CardWidthTenths,
-                                              m_dpiX);
-    const std::int32_t x = toPage((edge + leftMarginTerm()) + offsetXTerm(), m_sheetOffset);
-    return m_mirrorX ? saturated(turnX(column) + x) : x;
-}
+std::int32_t SheetLayout::cardRightX(int column) const { return cardFar(Axis::X, column); }
 
-std::int32_t SheetLayout::cardBottomY(int row) const
-{
-    const long double edge = m_paper.isStandard()
-                                 ? rowTerm(std::int64_t(row) + 1)
-                                 : tenthsTerm(m_paper.originY + std::int64_t(row) * m_paper.pitchY
-                                                  + PaperLayout::CardHeightTenths,
-                                              m_dpiY);
-    const std::int32_t y = toPage((edge + topMarginTerm()) + offsetYTerm(), m_sheetOffset);
-    return m_mirrorY ? saturated(turnY(row) + y) : y;
-}
+std::int32_t SheetLayout::cardBottomY(int row) const { return cardFar(Axis::Y, row); }
 
 QPoint SheetLayout::sheetPoint(std::int64_t tenthsX, std::int64_t tenthsY) const
 {

@@ -137,15 +137,25 @@ public:
     long double cardHeightPixels() const;
 
 private:
+    // The sheet's two directions are worked out alike: x by columns across
+    // the card's width, y by rows down its height.
+    enum class Axis { X, Y };
+    std::int32_t dpi(Axis axis) const { return axis == Axis::X ? m_dpiX : m_dpiY; }
+    long double cellTerm(Axis axis, std::int64_t cell) const;
+    // The far edge of the cards in that column or row, before any margin.
+    long double farEdgeTerm(Axis axis, int cell) const;
+    long double marginTerm(Axis axis) const;
+    long double offsetTerm(Axis axis) const;
+    // Page position of the card point p (screen pixels) in that column or
+    // row, and of the cards' far edge there.
+    std::int32_t pagePosition(Axis axis, int cell, std::int64_t p) const;
+    std::int32_t cardFar(Axis axis, int cell) const;
     // Where a card's near and far edges stand before any offset.
-    std::int32_t cardLeftUnshifted(int column) const;
-    std::int32_t cardTopUnshifted(int row) const;
-    std::int32_t cardRightUnshifted(int column) const;
-    std::int32_t cardBottomUnshifted(int row) const;
-    // What a turned-over sheet adds to a front position of a card in that
-    // column or row; 0 when that direction is not mirrored.
-    std::int64_t turnX(int column) const;
-    std::int64_t turnY(int row) const;
+    std::int32_t cardNearUnshifted(Axis axis, int cell) const;
+    std::int32_t cardFarUnshifted(Axis axis, int cell) const;
+    // A position on the front moved to where a turned-over sheet puts it;
+    // unchanged when that direction is not mirrored.
+    std::int32_t turned(Axis axis, int cell, std::int32_t position) const;
     QString fitCaptionWithin(const QString &caption, long double start, long double end, const TextWidth &length) const;
 
     std::int32_t m_dpiX;

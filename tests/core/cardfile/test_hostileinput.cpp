@@ -8,6 +8,7 @@
 #include "base/MessageText.h"
 #include "base/Messages.h"
 #include "base/TaveloError.h"
+#include "card/BoxFont.h"
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
 #include "files/UniqueFd.h"
@@ -168,6 +169,72 @@ private Q_SLOTS:
         const CodePage932::Decoded cut = CodePage932::decode("a\x81");
         QCOMPARE(cut.text, QString::fromUtf16(u"a\xFFFD"));
         QVERIFY(!cut.valid);
+    }
+
+    // Conversions one after another, as a read makes them: a text with no
+    // character for some bytes, or one that cannot be written, must not make
+    // the texts after it look faulty too.
+    void codePage932InTurn_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        const QString meishi = QString::fromUtf16(u"名刺");
+        QTest::newRow("after a byte with no character")
+            << QByteArray("\xA0") << QByteArray("\x96\xBC\x8E\x68") << meishi << true;
+        QTest::newRow("after a lone lead byte")
+            << QByteArray("a\x81") << QByteArray("\x96\xBC\x8E\x68") << meishi << true;
+        QTest::newRow("after a good text")
+            << QByteArray("ok") << QByteArray("\x96\xBC\xA0") << QString::fromUtf16(u"名\xFFFD") << false;
+        QTest::newRow("a lead byte before the end of a text")
+            << QByteArray("\x96") << QByteArray("\xBC") << QString::fromUtf16(u"\xFF7C") << true;
+    }
+
+    void codePage932InTurn()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        (void)CodePage932::decode(before);
+        const CodePage932::Decoded decoded = CodePage932::decode(bytes);
+        QCOMPARE(decoded.text, text);
+        QCOMPARE(decoded.valid, valid);
+
+        bool ok = true;
+        (void)CodePage932::encode(QString::fromUtf16(u"𠮷 ☎"), &ok);
+        QVERIFY(!ok);
+        QCOMPARE(CodePage932::encode(QString::fromUtf16(u"名刺"), &ok), QByteArray("\x96\xBC\x8E\x68"));
+        QVERIFY(ok);
+        (void)CodePage932::encode(QString(QChar(0xD842)), &ok);
+        QVERIFY(!ok);
+        QCOMPARE(CodePage932::encode(QStringLiteral("a"), &ok), QByteArray("a"));
+        QVERIFY(ok);
+    }
+
+    // A face name is kept to its first 31 bytes, never half a character.
+    void faceNameBytes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kept");
+        const QString a31(31, QLatin1Char('a'));
+        const QString a15(15, QChar(0x3042));
+        QTest::newRow("a usual name") << QString::fromUtf16(u"ＭＳ Ｐ明朝") << QString::fromUtf16(u"ＭＳ Ｐ明朝");
+        QTest::newRow("31 single bytes") << a31 << a31;
+        QTest::newRow("32 single bytes") << a31 + QLatin1Char('b') << a31;
+        QTest::newRow("a double byte across the limit")
+            << QLatin1Char('x') + a15 + QChar(0x3044) << QLatin1Char('x') + a15;
+        QTest::newRow("16 double bytes") << a15 + QChar(0x3044) << a15;
+        QTest::newRow("a character with no code: its stand-in counts") << a31.left(30) + QChar(0x260E) << a31.left(30);
+        QTest::newRow("half a pair at the end counts nothing") << a31 + QChar(0xD842) << a31 + QChar(0xD842);
+    }
+
+    void faceNameBytes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kept);
+        QCOMPARE(CodePage932::truncateToBytes(name, BoxFont::MaxNameBytes), kept);
     }
 };
 
