@@ -585,6 +585,12 @@ inline QString preflightLowResolution(const QString &box, int dpi)
     return QStringLiteral("%1の解像度は印刷する大きさで %2 dpi です。300 dpi 以上ないと粗く印刷されます。").arg(box).arg(dpi);
 }
 inline QString backgroundPictureNamed(const QString &path) { return QStringLiteral("背景の画像「%1」").arg(path); }
+// A line or rectangle named in the preflight: the n-th shape counted from
+// the bottom, as they are drawn.
+inline QString preflightShapeNamed(bool line, int n)
+{
+    return (line ? QStringLiteral("%1 番目の図形（線）") : QStringLiteral("%1 番目の図形（四角形）")).arg(n);
+}
 inline QString preflightShortOfBleed(const QString &box)
 {
     return QStringLiteral("%1は仕上がり線にかかっていますが、塗り足しの端まで届いていません。断裁がずれると白い線が出ます。").arg(box);

@@ -2,6 +2,7 @@
 
 #include "base/Messages.h"
 #include "card/CardGeometry.h"
+#include "card/CardShape.h"
 #include "merge/BoxNames.h"
 #include "picture/SvgPicture.h"
 #include "qr/QrCaption.h"
@@ -30,6 +31,38 @@ double densityAt(const QImage &picture, double widthMm, double heightMm)
 }
 
 double screenToMm(std::int64_t pixels, std::int32_t ppi) { return ppi > 0 ? double(pixels) * 25.4 / ppi : 0.0; }
+
+// True when an edge of inkMm (card millimetres) lies on or past the trim
+// but stops before the bleed edge.
+bool stopsShortOfBleed(const QRectF &inkMm, double bleed)
+{
+    const auto shortOf = [bleed](double beyondTrim) {
+        return beyondTrim > -OnLineMm && beyondTrim < bleed - OnLineMm;
+    };
+    return shortOf(-inkMm.left()) || shortOf(-inkMm.top()) || shortOf(inkMm.right() - TrimWidthMm)
+           || shortOf(inkMm.bottom() - TrimHeightMm);
+}
+
+// Where a shape leaves ink, in card millimetres; empty for a rectangle with
+// neither fill nor border. A line's ends are cut flat at its points; its
+// width, like a border's, lies half on each side.
+QRectF shapeInkMm(const CardShape &shape, std::int32_t ppi)
+{
+    if (!shape.isLine() && !shape.fill && shape.widthTenths <= 0)
+        return {};
+    const double half = shape.widthTenths / 20.0;
+    const double left = screenToMm(shape.left(), ppi);
+    const double top = screenToMm(shape.top(), ppi);
+    const double right = screenToMm(shape.right(), ppi);
+    const double bottom = screenToMm(shape.bottom(), ppi);
+    if (shape.isLine() && shape.direction == LineDirection::Horizontal)
+        return QRectF(QPointF(left, top - half), QPointF(right, bottom + half));
+    if (shape.isLine() && shape.direction == LineDirection::Vertical)
+        return QRectF(QPointF(left - half, top), QPointF(right + half, bottom));
+    if (!shape.isLine() && shape.widthTenths <= 0)
+        return QRectF(QPointF(left, top), QPointF(right, bottom));
+    return QRectF(QPointF(left - half, top - half), QPointF(right + half, bottom + half));
+}
 
 // The characters of caption no installed face draws, each once: they
 // print as the missing-glyph box. Those the box's face lacks but a face of
@@ -100,13 +133,16 @@ QStringList pictureProblems(const CardDocument &doc, const PrintShopOptions &opt
             if (dpi < MinPictureDpi)
                 problems << Msg::preflightLowResolution(BoxNames::imageBox(*record), int(std::floor(dpi)));
         }
-        // An edge on or past the trim that stops before the bleed edge.
-        const auto shortOfBleed = [&](double beyondTrim) {
-            return beyondTrim > -OnLineMm && beyondTrim < bleed - OnLineMm;
-        };
-        if (shortOfBleed(-left) || shortOfBleed(-top) || shortOfBleed(right - TrimWidthMm)
-            || shortOfBleed(bottom - TrimHeightMm))
+        if (stopsShortOfBleed(QRectF(QPointF(left, top), QPointF(right, bottom)), bleed))
             problems << Msg::preflightShortOfBleed(BoxNames::imageBox(*record));
+    }
+    // A band or rule drawn to the trim shows a white hairline after a cut a
+    // little off, as a picture does.
+    const QList<CardShape> &shapes = doc.shapes();
+    for (int n = 0; n < shapes.size(); ++n) {
+        const QRectF ink = shapeInkMm(shapes[n], ppi);
+        if (!ink.isNull() && stopsShortOfBleed(ink, bleed))
+            problems << Msg::preflightShortOfBleed(Msg::preflightShapeNamed(shapes[n].isLine(), n + 1));
     }
     // The background picture is fitted to the bleed box; it never stops short.
     const CardBackground &background = doc.background();

@@ -7,8 +7,9 @@
 // - a picture under 300 dpi at the size it prints: it prints blurred;
 // - characters no face draws, neither the box's nor one of its chain: they
 //   print as the missing-glyph box;
-// - a picture that crosses the trim but stops short of the bleed edge: a
-//   cut a little off shows a hairline of what lies under it. The card's
+// - a picture, line or rectangle that crosses the trim but stops short of
+//   the bleed edge: a cut a little off shows a hairline of what lies under
+//   it. The card's
 //   background is drawn to the bleed edge and never stops short.
 #include "card/CardDocument.h"
 #include "printshop/PrintShopLayout.h"

@@ -7,6 +7,7 @@
 #include "TestFiles.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
+#include "card/CardShape.h"
 #include "merge/MergeList.h"
 #include "picture/SvgPicture.h"
 #include "printshop/PdfxFinish.h"
@@ -81,6 +82,23 @@ void setBackground(CardDocument &doc, Side side, std::optional<std::int32_t> col
     background.picture = picture;
     background.fit = fit;
     doc.setBackground(side, background);
+}
+
+// A line (no fill) or a rectangle (filled when fill is given) from (x1, y1)
+// to (x2, y2) in card pixels.
+void addShape(CardDocument &doc, ShapeKind kind, QRect corners, std::optional<std::int32_t> fill = {},
+              int widthTenths = 3, LineDirection direction = LineDirection::Free)
+{
+    CardShape shape;
+    shape.kind = kind;
+    shape.direction = direction;
+    shape.x1 = corners.left();
+    shape.y1 = corners.top();
+    shape.x2 = corners.right();
+    shape.y2 = corners.bottom();
+    shape.widthTenths = widthTenths;
+    shape.fill = fill;
+    doc.addShape(shape);
 }
 
 // A background picture made as a shop asks for one, at ten pixels a
@@ -574,6 +592,27 @@ private Q_SLOTS:
                 QStringLiteral("logo.svg"));
             addImageBox(doc, {200, 40, 96, 96}, logo, QStringLiteral("logo.svg"));
         }) << 30 << QStringList();
+        const auto rectangle = [](int n) { return Msg::preflightShortOfBleed(Msg::preflightShapeNamed(false, n)); };
+        const auto line = [](int n) { return Msg::preflightShortOfBleed(Msg::preflightShapeNamed(true, n)); };
+        QTest::newRow("band drawn to the trim only") << Setup([](CardDocument &doc) {
+            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(0, 0), QPoint(344, 40)), DarkBlue, 0);
+        }) << 30 << QStringList{rectangle(1)};
+        QTest::newRow("band into the bleed") << Setup([](CardDocument &doc) {
+            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(-12, -12), QPoint(356, 40)), DarkBlue, 0);
+        }) << 30 << QStringList();
+        QTest::newRow("frame's border over the trim, the frame inside") << Setup([](CardDocument &doc) {
+            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(20, 20), QPoint(324, 188)), std::nullopt, 10);
+            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(0, 20), QPoint(324, 188)), std::nullopt, 10);
+        }) << 30 << QStringList{rectangle(2)};
+        QTest::newRow("rectangle without fill or border leaves no ink") << Setup([](CardDocument &doc) {
+            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(0, 0), QPoint(344, 40)), std::nullopt, 0);
+        }) << 30 << QStringList();
+        QTest::newRow("rule inside the card; rule cut at the trim") << Setup([](CardDocument &doc) {
+            addShape(doc, ShapeKind::Line, QRect(QPoint(40, 100), QPoint(300, 100)), std::nullopt, 3,
+                     LineDirection::Horizontal);
+            addShape(doc, ShapeKind::Line, QRect(QPoint(0, 120), QPoint(344, 120)), std::nullopt, 3,
+                     LineDirection::Horizontal);
+        }) << 30 << QStringList{line(2)};
         QTest::newRow("character the face lacks")
             << Setup([](CardDocument &doc) {
                    addTextBox(doc, {40, 40, 100, 20}, QStringLiteral("山田𠮷男") + QString::fromUcs4(&NoGlyph, 1));
