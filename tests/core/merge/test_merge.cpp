@@ -1,5 +1,6 @@
 // Merge printing in the core: the list reader, the fields, the plan of pages
 // and cells, and merged sheets drawn and read back.
+#include "ShapeFixtures.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
 #include "Thrown.h"
@@ -253,14 +254,7 @@ private Q_SLOTS:
         CardBackground background;
         background.picturePath = dir.filePath(QStringLiteral("{番号}.png"));
         doc.setBackground(background);
-        CardShape rule;
-        rule.direction = LineDirection::Horizontal;
-        rule.x1 = 10;
-        rule.y1 = 120;
-        rule.x2 = 300;
-        rule.y2 = 120;
-        rule.widthTenths = 5;
-        doc.addShape(rule);
+        doc.addShape(lineShape(LineDirection::Horizontal, {10, 120}, {300, 120}, 5));
         doc.SetModified(false);
 
         const MergePlan plan = MergePrinter::planFor(doc, MergeMode::Card, allRows(list.rowCount()), 1);

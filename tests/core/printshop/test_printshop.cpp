@@ -3,11 +3,11 @@
 // crop marks on a rasterised page, the text as pdftotext extracts it, the
 // PDF/X keys through libqpdf; and the preflight's findings.
 #include "MergeLists.h"
+#include "ShapeFixtures.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
 #include "base/Messages.h"
 #include "card/CardDocument.h"
-#include "card/CardShape.h"
 #include "merge/MergeList.h"
 #include "picture/SvgPicture.h"
 #include "printshop/PdfxFinish.h"
@@ -82,23 +82,6 @@ void setBackground(CardDocument &doc, Side side, std::optional<std::int32_t> col
     background.picture = picture;
     background.fit = fit;
     doc.setBackground(side, background);
-}
-
-// A line (no fill) or a rectangle (filled when fill is given) from (x1, y1)
-// to (x2, y2) in card pixels.
-void addShape(CardDocument &doc, ShapeKind kind, QRect corners, std::optional<std::int32_t> fill = {},
-              int widthTenths = 3, LineDirection direction = LineDirection::Free)
-{
-    CardShape shape;
-    shape.kind = kind;
-    shape.direction = direction;
-    shape.x1 = corners.left();
-    shape.y1 = corners.top();
-    shape.x2 = corners.right();
-    shape.y2 = corners.bottom();
-    shape.widthTenths = widthTenths;
-    shape.fill = fill;
-    doc.addShape(shape);
 }
 
 // A background picture made as a shop asks for one, at ten pixels a
@@ -486,15 +469,7 @@ private Q_SLOTS:
     {
         CardDocument design;
         setBackground(design, Side::Front, DarkBlue);
-        CardShape band;
-        band.kind = ShapeKind::Rectangle;
-        band.x1 = 40;
-        band.y1 = 100;
-        band.x2 = 300;
-        band.y2 = 140;
-        band.widthTenths = 0;
-        band.fill = 0xffffff;
-        QVERIFY(design.appendShape(Side::Front, band));
+        QVERIFY(design.appendShape(Side::Front, rectangleShape({40, 100}, {300, 140}, 0xffffff, 0)));
         addTextBox(design, {60, 40, 200, 20}, QStringLiteral("{氏名}"), 0xffffff);
         const MergeList list = MergeList::fromBytes(MergeLists::people());
         QStringList problems;
@@ -595,23 +570,21 @@ private Q_SLOTS:
         const auto rectangle = [](int n) { return Msg::preflightShortOfBleed(Msg::preflightShapeNamed(false, n)); };
         const auto line = [](int n) { return Msg::preflightShortOfBleed(Msg::preflightShapeNamed(true, n)); };
         QTest::newRow("band drawn to the trim only") << Setup([](CardDocument &doc) {
-            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(0, 0), QPoint(344, 40)), DarkBlue, 0);
+            doc.addShape(rectangleShape({0, 0}, {344, 40}, DarkBlue, 0));
         }) << 30 << QStringList{rectangle(1)};
         QTest::newRow("band into the bleed") << Setup([](CardDocument &doc) {
-            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(-12, -12), QPoint(356, 40)), DarkBlue, 0);
+            doc.addShape(rectangleShape({-12, -12}, {356, 40}, DarkBlue, 0));
         }) << 30 << QStringList();
         QTest::newRow("frame's border over the trim, the frame inside") << Setup([](CardDocument &doc) {
-            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(20, 20), QPoint(324, 188)), std::nullopt, 10);
-            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(0, 20), QPoint(324, 188)), std::nullopt, 10);
+            doc.addShape(rectangleShape({20, 20}, {324, 188}, std::nullopt, 10));
+            doc.addShape(rectangleShape({0, 20}, {324, 188}, std::nullopt, 10));
         }) << 30 << QStringList{rectangle(2)};
         QTest::newRow("rectangle without fill or border leaves no ink") << Setup([](CardDocument &doc) {
-            addShape(doc, ShapeKind::Rectangle, QRect(QPoint(0, 0), QPoint(344, 40)), std::nullopt, 0);
+            doc.addShape(rectangleShape({0, 0}, {344, 40}, std::nullopt, 0));
         }) << 30 << QStringList();
         QTest::newRow("rule inside the card; rule cut at the trim") << Setup([](CardDocument &doc) {
-            addShape(doc, ShapeKind::Line, QRect(QPoint(40, 100), QPoint(300, 100)), std::nullopt, 3,
-                     LineDirection::Horizontal);
-            addShape(doc, ShapeKind::Line, QRect(QPoint(0, 120), QPoint(344, 120)), std::nullopt, 3,
-                     LineDirection::Horizontal);
+            doc.addShape(lineShape(LineDirection::Horizontal, {40, 100}, {300, 100}, 3));
+            doc.addShape(lineShape(LineDirection::Horizontal, {0, 120}, {344, 120}, 3));
         }) << 30 << QStringList{line(2)};
         QTest::newRow("character the face lacks")
             << Setup([](CardDocument &doc) {

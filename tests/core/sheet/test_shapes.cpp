@@ -1,5 +1,6 @@
 // Lines, rectangles, the background and SVG pictures drawn by the sheet
 // renderer: exact device pixels at 600 dpi, vectors in a PDF, sharp SVG edges.
+#include "ShapeFixtures.h"
 #include "card/CardDocument.h"
 #include "picture/SvgPicture.h"
 #include "sheet/CardSheet.h"
@@ -43,19 +44,6 @@ QImage drawn(const CardDocument &doc, int dpi = 600)
     return page;
 }
 
-CardShape line(LineDirection direction, QPoint from, QPoint to, int width, StrokeStyle style = StrokeStyle::Solid)
-{
-    CardShape shape;
-    shape.direction = direction;
-    shape.x1 = from.x();
-    shape.y1 = from.y();
-    shape.x2 = to.x();
-    shape.y2 = to.y();
-    shape.widthTenths = width;
-    shape.style = style;
-    return shape;
-}
-
 CardShape rectangle(QRect card, int border, std::optional<std::int32_t> fill, int radius = 0,
                     StrokeStyle style = StrokeStyle::Solid)
 {
@@ -95,35 +83,35 @@ private Q_SLOTS:
         // 0.1 mm is 2.36 pixels: two rows, the line's row and the one above;
         // the far end's pixel is left out, as a box's far edge is.
         QTest::newRow("hairline ends and rows")
-            << line(LineDirection::Horizontal, {16, 16}, {32, 16}, 1)
+            << lineShape(LineDirection::Horizontal, {16, 16}, {32, 16}, 1)
             << Pixels{black(100, 99), black(100, 100), white(100, 101), white(100, 98), black(199, 100),
                       white(200, 100), white(99, 100)};
         // 5 mm is 118 pixels: rows 100 − 59 to 100 + 58.
         QTest::newRow("widest line")
-            << line(LineDirection::Horizontal, {16, 16}, {32, 16}, 50)
+            << lineShape(LineDirection::Horizontal, {16, 16}, {32, 16}, 50)
             << Pixels{black(150, 41), white(150, 40), black(150, 158), white(150, 159)};
         QTest::newRow("ends drawn in either order")
-            << line(LineDirection::Horizontal, {32, 16}, {16, 16}, 3)
+            << lineShape(LineDirection::Horizontal, {32, 16}, {16, 16}, 3)
             << Pixels{black(100, 100), black(199, 100), white(200, 100), white(99, 100)};
         // 0.3 mm dashed: dashes of 1.5 mm (35 pixels), gaps of 1 mm (24).
         QTest::newRow("dashes")
-            << line(LineDirection::Horizontal, {16, 16}, {48, 16}, 3, StrokeStyle::Dashed)
+            << lineShape(LineDirection::Horizontal, {16, 16}, {48, 16}, 3, StrokeStyle::Dashed)
             << Pixels{black(100, 100), black(134, 100), white(135, 100), white(158, 100), black(159, 100),
                       black(193, 100), white(194, 100)};
         // Dots as wide as the line (7 pixels), half a millimetre apart (12).
         QTest::newRow("dots")
-            << line(LineDirection::Horizontal, {16, 16}, {48, 16}, 3, StrokeStyle::Dotted)
+            << lineShape(LineDirection::Horizontal, {16, 16}, {48, 16}, 3, StrokeStyle::Dotted)
             << Pixels{black(100, 100), black(106, 100), white(107, 100), white(118, 100), black(119, 100)};
         QTest::newRow("vertical line")
-            << line(LineDirection::Vertical, {16, 16}, {16, 32}, 2)
+            << lineShape(LineDirection::Vertical, {16, 16}, {16, 32}, 2)
             << Pixels{black(98, 100), black(102, 199), white(103, 150), white(97, 150), white(100, 200),
                       white(100, 99)};
         QTest::newRow("vertical dashes")
-            << line(LineDirection::Vertical, {16, 16}, {16, 48}, 3, StrokeStyle::Dashed)
+            << lineShape(LineDirection::Vertical, {16, 16}, {16, 48}, 3, StrokeStyle::Dashed)
             << Pixels{black(100, 134), white(100, 135), black(100, 159)};
         // A free line is smoothed: the middle of its stroke is solid.
         QTest::newRow("free line")
-            << line(LineDirection::Free, {16, 16}, {48, 48}, 10)
+            << lineShape(LineDirection::Free, {16, 16}, {48, 48}, 10)
             << Pixels{black(200, 200), black(150, 150), white(100, 200), white(200, 100)};
 
         CardShape filled = rectangle({16, 16, 32, 16}, 2, FileRed);
@@ -239,7 +227,7 @@ private Q_SLOTS:
     void pdfHoldsVectorsNoImages()
     {
         CardDocument doc;
-        doc.addShape(line(LineDirection::Horizontal, {16, 60}, {300, 60}, 3));
+        doc.addShape(lineShape(LineDirection::Horizontal, {16, 60}, {300, 60}, 3));
         doc.addShape(rectangle({4, 4, 336, 200}, 5, std::nullopt, 30));
         doc.addShape(rectangle({0, 0, 344, 20}, 0, FileBlue));
         const int slot = doc.AddImageBox();
@@ -277,7 +265,7 @@ private Q_SLOTS:
         CardDocument doc;
         CardShape frame = rectangle({6, 32, 332, 170}, 5, std::nullopt, 30, StrokeStyle::Dotted);
         doc.addShape(frame);
-        doc.addShape(line(LineDirection::Free, {20, 120}, {324, 180}, 4, StrokeStyle::Dashed));
+        doc.addShape(lineShape(LineDirection::Free, {20, 120}, {324, 180}, 4, StrokeStyle::Dashed));
         SheetJob job;
         QString error;
         const std::optional<QByteArray> pdf = SheetPrinter::pdf(doc, job, QStringLiteral("card.pdf"), &error);
