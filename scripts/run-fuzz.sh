@@ -11,6 +11,7 @@ targets=(fuzz_backside fuzz_boxclipboard fuzz_cardfile fuzz_cardinteger fuzz_cap
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:${UBSAN_OPTIONS:-}"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0:${LSAN_OPTIONS:-}"
 
 status=0
 summary=()

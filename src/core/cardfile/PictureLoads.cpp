@@ -73,7 +73,9 @@ void PictureLoads::finish()
     pending.swap(m_pending);
     for (Pending &p : pending) {
         Loaded loaded = p.result.result();
-        if (!loaded.foundPath.isEmpty()) {
+        // A file of the same name that is no picture either is reported
+        // under its own path, and the card keeps the path it stored.
+        if (!loaded.foundPath.isEmpty() && loaded.error.isEmpty()) {
             if (p.slot < 0) {
                 CardBackground background = m_doc.side(p.side).background;
                 background.picturePath = loaded.foundPath;

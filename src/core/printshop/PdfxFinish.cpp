@@ -513,7 +513,9 @@ void preparePage(QPDFPageObjectHelper &page, const PrintShopLayout &layout, QPDF
     // Drawings of their own (form XObjects) get the same conversion.
     QPDFObjectHandle xobjects = resources.getKey("/XObject");
     if (xobjects.isDictionary()) {
-        for (auto &[name, xobject] : xobjects.ditems()) {
+        for (auto &entry : xobjects.ditems()) {
+            // A name of its own: a lambda may not capture a structured binding before C++20.
+            QPDFObjectHandle &xobject = entry.second;
             if (!xobject.isStream() || !xobject.getDict().getKey("/Subtype").isNameAndEquals("/Form"))
                 continue;
             Drawing form;

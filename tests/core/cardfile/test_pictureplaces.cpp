@@ -157,6 +157,28 @@ private Q_SLOTS:
         QVERIFY(TestFiles::readFile(cardPath).contains("\r\n" + CodePage932::encode(found) + "\r\n"));
     }
 
+    // A file of that name beside the card that is no picture is named in the
+    // error, and the card keeps the path it stored: nothing was found.
+    void foundButNoPicture()
+    {
+        CardFixture card;
+        const QDir folder(card.dir.filePath(QStringLiteral("moved")));
+        QVERIFY(QDir().mkpath(folder.path()));
+        QVERIFY(TestFiles::writeFile(folder.filePath(QStringLiteral("logo.bmp")), "BM not a picture"));
+        const QString stored = card.dir.filePath(QStringLiteral("gone/logo.bmp"));
+        const QString cardPath = folder.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(cardPath, cardBytes(fixedLines() + imageRecord(QStringLiteral("$0"), stored))));
+
+        QCOMPARE(card.load(cardPath), QString());
+        const MoveImageRecord *box = card.doc.ImageBoxes(0);
+        QVERIFY(box);
+        QCOMPARE(box->ImagePath, stored);
+        QVERIFY(box->Picture.isNull());
+        QCOMPARE(card.sink.picturePaths, QStringList{folder.absoluteFilePath(QStringLiteral("logo.bmp"))});
+        QVERIFY(card.sink.infos.isEmpty());   // no word of a picture found
+        QVERIFY(!card.doc.Modified());
+    }
+
     // Every picture a card names is looked for beside it when it moved:
     // image boxes and backgrounds of both sides, bitmaps and drawings.
     void everyKindOfPicture_data()
