@@ -7,10 +7,10 @@
 #include "base/TaveloError.h"
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
+#include "cardfile/PicturePlaces.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -102,8 +102,8 @@ bool sameFont(const BoxFont &a, const BoxFont &b, std::int32_t ppi)
 // A record cut short by a bad number never got to load its picture nor to
 // become the current box; written whole, it does. So these may differ, and
 // so may its path when the whole record's picture is found beside the card
-// (same file name, in the card's folder). (A box of the back is read whole
-// or not at all.)
+// (the same file name, Windows paths too, in any capitals, in the card's
+// folder). (A box of the back is read whole or not at all.)
 bool sameSide(const CardSide &a, const CardSide &b, std::int32_t ppi, int pictureMayDiffer)
 {
     for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
@@ -119,7 +119,9 @@ bool sameSide(const CardSide &a, const CardSide &b, std::int32_t ppi, int pictur
         if (!p != !q)
             return false;
         const bool foundBeside = p && slot == pictureMayDiffer && !q->Picture.isNull()
-                                 && QFileInfo(q->ImagePath).fileName() == QFileInfo(p->ImagePath).fileName();
+                                 && PicturePlaces::fileName(q->ImagePath)
+                                               .compare(PicturePlaces::fileName(p->ImagePath), Qt::CaseInsensitive)
+                                        == 0;
         if (p && ((p->ImagePath != q->ImagePath && !foundBeside) || p->bounds != q->bounds
                   || p->UnknownLines != q->UnknownLines))
             return false;

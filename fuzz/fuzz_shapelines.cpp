@@ -1,8 +1,8 @@
 // The card file's shape and background values: whatever a shape line
-// accepts is a shape within its ranges that writes back to the same value
-// without a record mark; a card whose property lines are the input reads
-// without fault and saves to bytes that read back to the same shapes and
-// background.
+// accepts is a shape within its ranges that writes back, without a record
+// mark, to a value that reads as the same shape; a card whose property
+// lines are the input reads without fault and saves to bytes that read back
+// to the same shapes and background.
 #include "FuzzCheck.h"
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(shape->normalized() == *shape);
         const QByteArray written = ShapeLines::formatShape(*shape);
         FUZZ_CHECK(!written.contains('#') && !written.contains('$'));
-        FUZZ_CHECK(written == value);
+        // Numbers may be read in more than one spelling ("00"); the one
+        // written reads back to the same shape.
+        FUZZ_CHECK(ShapeLines::parseShape(written) == shape);
     }
     ShapeLines::parseColor(value);
 
