@@ -94,7 +94,7 @@ int main(int argc, char **argv)
         chosen = {QStringLiteral("print"),   QStringLiteral("cardfile"),  QStringLiteral("resize"),
                   QStringLiteral("startup"), QStringLiteral("qr"),        QStringLiteral("merge"),
                   QStringLiteral("view"),    QStringLiteral("printshop"), QStringLiteral("sides"),
-                  QStringLiteral("shapes")};
+                  QStringLiteral("shapes"),  QStringLiteral("typeset")};
 
     QTemporaryDir dir;
     if (!dir.isValid()) {

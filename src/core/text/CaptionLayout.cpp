@@ -1,6 +1,7 @@
 #include "text/CaptionLayout.h"
 
 #include <QMutex>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QTextBoundaryFinder>
@@ -273,6 +274,20 @@ QPainterPath glyphOutline(const QGlyphRun &run)
 
 } // namespace
 
+const QPainterPath &CaptionLayout::Emboldened::widenedOutline()
+{
+    std::call_once(widenedOnce, [this] {
+        QPainterPathStroker stroker;
+        stroker.setWidth(width);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        stroker.setCapStyle(Qt::RoundCap);
+        widened = stroker.createStroke(outline);
+        widened.addPath(outline);
+        widened.setFillRule(Qt::WindingFill);
+    });
+    return widened;
+}
+
 bool CaptionLayout::needsEmboldening(const QRawFont &font)
 {
     if (font.weight() < QFont::DemiBold)
@@ -521,14 +536,10 @@ CaptionLayout CaptionLayout::lay(const QString &text, const QFont &font, const T
         piece.run.setGlyphIndexes(indexes);
         piece.run.setPositions(positions);
         if (needsEmboldening(raw)) {
-            const QPainterPath outline = piece.transform.map(glyphOutline(piece.run));
-            QPainterPathStroker stroker;
-            stroker.setWidth(em * EmboldenPerEm);
-            stroker.setJoinStyle(Qt::RoundJoin);
-            stroker.setCapStyle(Qt::RoundCap);
-            piece.outline = stroker.createStroke(outline);
-            piece.outline.addPath(outline);
-            piece.outline.setFillRule(Qt::WindingFill);
+            piece.emboldened = std::make_shared<Emboldened>();
+            piece.emboldened->outline = piece.transform.map(glyphOutline(piece.run));
+            piece.emboldened->outline.setFillRule(Qt::WindingFill);
+            piece.emboldened->width = em * EmboldenPerEm;
         }
         laid.m_pieces.push_back(std::move(piece));
     }
@@ -595,11 +606,20 @@ void CaptionLayout::draw(QPainter &painter, QPointF topLeft, const QColor &color
 {
     painter.save();
     painter.setPen(color);
+    const QPaintDevice *device = painter.device();
+    const int type = device ? device->devType() : QInternal::Image;
+    const bool raster = type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
     for (const Piece &piece : m_pieces) {
-        if (!piece.outline.isEmpty()) {
+        if (piece.emboldened) {
             painter.save();
             painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.fillPath(piece.outline.translated(topLeft), color);
+            if (raster) {
+                painter.fillPath(piece.emboldened->widenedOutline().translated(topLeft), color);
+            } else {
+                painter.setPen(QPen(color, piece.emboldened->width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                painter.setBrush(color);
+                painter.drawPath(piece.emboldened->outline.translated(topLeft));
+            }
             painter.restore();
         } else if (piece.transform.isIdentity()) {
             painter.drawGlyphRun(topLeft, piece.run);

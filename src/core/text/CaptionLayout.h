@@ -24,6 +24,8 @@
 #include <QString>
 #include <QTransform>
 
+#include <memory>
+#include <mutex>
 #include <vector>
 
 class QPainter;
@@ -75,10 +77,21 @@ public:
     static bool needsEmboldening(const QRawFont &font);
 
 private:
+    // The glyphs of an emboldened piece as outlines, in box coordinates,
+    // widened by width. A PDF or a printer gets the outlines filled and
+    // stroked that wide, a few operators a glyph; a raster device fills
+    // them widened into one outline, made on its first drawing.
+    struct Emboldened {
+        QPainterPath outline;
+        qreal width = 0;
+        std::once_flag widenedOnce;
+        QPainterPath widened;
+        const QPainterPath &widenedOutline();
+    };
     struct Piece {
         QGlyphRun run;          // positions in the piece's own coordinates
         QTransform transform;   // piece -> box
-        QPainterPath outline;   // an emboldened piece: its filled outline, in box coordinates
+        std::shared_ptr<Emboldened> emboldened;
     };
     struct Placed {
         int index;    // the character's first UTF-16 index

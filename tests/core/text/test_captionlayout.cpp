@@ -5,10 +5,17 @@
 #include "sheet/FontMapping.h"
 #include "text/CaptionLayout.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTest>
+
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <functional>
 
@@ -46,6 +53,21 @@ QString describe(const QRectF &r)
 {
     return QStringLiteral("(%1, %2 %3×%4)").arg(r.x(), 0, 'f', 1).arg(r.y(), 0, 'f', 1).arg(r.width(), 0, 'f', 1).arg(
         r.height(), 0, 'f', 1);
+}
+
+// The first page's content of a PDF, uncompressed.
+QByteArray firstPageContent(const QByteArray &pdf)
+{
+    QPDF document;
+    document.setSuppressWarnings(true);
+    document.processMemoryFile("caption", pdf.constData(), size_t(pdf.size()));
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
+    if (pages.empty())
+        return {};
+    Pl_Buffer buffer("content");
+    QPDFPageObjectHelper(pages.front()).pipeContents(&buffer);
+    const std::shared_ptr<Buffer> bytes = buffer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char *>(bytes->getBuffer()), qsizetype(bytes->getSize()));
 }
 
 } // namespace
@@ -290,6 +312,54 @@ private Q_SLOTS:
         const QRectF expected = laid.inkOf(0, 2).translated(50, 20);
         QVERIFY2(expected.adjusted(-2, -2, 2, 2).contains(QRectF(inked)), qPrintable(describe(QRectF(inked))));
         QVERIFY(inked.height() > Em);
+    }
+
+    // An emboldened caption goes into a PDF as its glyphs' outlines, filled
+    // and stroked a 24th of the em wide: the outlines widened into one path
+    // made the page several times larger and slow to write. A raster device
+    // fills the widened outline, which inks the same pixels.
+    void emboldenedOutlinesInPdf()
+    {
+        QFont bold = face();
+        bold.setBold(true);
+        const QString text = QStringLiteral("代表取締役社長 山田太郎 ABC 123");
+        for (const bool vertical : {false, true}) {
+            TextSetting setting = vertical ? verticalSetting() : aligned(TextAlign::Justify);
+            const CaptionLayout laid = CaptionLayout::lay(text, bold, setting, QSizeF(1200, 1200));
+            QByteArray pdf;
+            {
+                QBuffer buffer(&pdf);
+                buffer.open(QIODevice::WriteOnly);
+                QPdfWriter writer(&buffer);
+                writer.setResolution(600);
+                QPainter painter(&writer);
+                laid.draw(painter, QPointF(100, 100), Qt::black);
+            }
+            const QByteArray content = firstPageContent(pdf);
+            // Filled and stroked, not filled alone.
+            QVERIFY2(content.contains("B\n") || content.contains("B*\n"), content.left(400).constData());
+            // About 90 operators a glyph, each some 20 bytes; the widened
+            // outline took more than three times as many.
+            QVERIFY2(content.size() < text.size() * 2000, qPrintable(QString::number(content.size())));
+
+            QImage image(1400, 1400, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QImage plain = image;
+            {
+                QPainter painter(&image);
+                laid.draw(painter, QPointF(100, 100), Qt::black);
+                QPainter plainPainter(&plain);
+                CaptionLayout::lay(text, face(), setting, QSizeF(1200, 1200)).draw(plainPainter, QPointF(100, 100),
+                                                                                  Qt::black);
+            }
+            qint64 inked[2] = {};
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    inked[0] += qGray(plain.pixel(x, y)) < 128;
+                    inked[1] += qGray(image.pixel(x, y)) < 128;
+                }
+            QVERIFY2(inked[1] > inked[0] * 11 / 10, qPrintable(QStringLiteral("%1 %2").arg(inked[0]).arg(inked[1])));
+        }
     }
 
     // No input makes the layout misbehave: empty text, lone surrogates,
