@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 Q_DECLARE_METATYPE(MergeList::Encoding)
@@ -235,8 +236,19 @@ private Q_SLOTS:
         QCOMPARE(chosen ? QList<int>(chosen->begin(), chosen->end()) : QList<int>(), rows);
     }
 
+    // Whatever order the pages are asked for in, each shows its own rows, and
+    // each row's card is given once for the page that shows it.
+    void mergedSheetShowsEachRowInItsCell_data()
+    {
+        QTest::addColumn<QList<int>>("pages");
+        QTest::newRow("in order") << QList<int>{0, 1};
+        QTest::newRow("backwards") << QList<int>{1, 0};
+        QTest::newRow("a page again") << QList<int>{0, 0, 1, 1};
+        QTest::newRow("back and forth") << QList<int>{0, 1, 0, 1};
+    }
     void mergedSheetShowsEachRowInItsCell()
     {
+        QFETCH(QList<int>, pages);
         QTemporaryDir dir;
         const QList<QRgb> colours{0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00, 0xffff00ff, 0xff00ffff, 0xff800000, 0xff008000, 0xff000080};
         QByteArray csv = "番号\n";
@@ -262,14 +274,30 @@ private Q_SLOTS:
         page.setDotsPerMeterX(23622);
         page.setDotsPerMeterY(23622);
         MergedSheets sheets(doc, list, plan, page);
+        std::vector<int> made;
+        sheets.setRowCardMade([&](int row, const CardDocument &card, const CardSheet &) {
+            QCOMPARE(card.TextBoxes(0)->Caption, row < colours.size() ? QString::number(row + 1) : QStringLiteral("404"));
+            made.push_back(row);
+        });
         QCOMPARE(sheets.pageCount(), qint64(2));
         const SheetLayout layout(600, 600, 96, 0, 0);
         const auto colourAt = [&](int cell, int left) { return page.pixel(layout.pagePoint(cell % 2, cell / 2, left + 20, 40)); };
-        for (int p = 0; p < 2; ++p) {
+        int before = -1;
+        for (const int p : pages) {
             page.fill(Qt::white);
             QPainter painter(&page);
+            const size_t madeBefore = made.size();
             sheets.drawPage(painter, p);
             painter.end();
+            // A page's cards are made once each; those of the page drawn
+            // just before are kept.
+            std::vector<int> expected;
+            for (int row = p * 8; row < std::min(p * 8 + 8, int(list.rowCount())) && p != before; ++row)
+                expected.push_back(row);
+            std::vector<int> madeNow(made.begin() + qsizetype(madeBefore), made.end());
+            std::sort(madeNow.begin(), madeNow.end());
+            QCOMPARE(madeNow, expected);
+            before = p;
             for (int cell = 0; cell < 8; ++cell) {
                 const int row = p * 8 + cell;
                 const QRgb expected = row < colours.size() ? colours[row] : 0xffffffff;   // the missing picture and empty cells: white
