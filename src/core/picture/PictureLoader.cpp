@@ -333,13 +333,18 @@ QImage loadFromBytes(const QByteArray &bytes, const QString &fileName)
 
 } // namespace PictureLoader
 
+QSize pictureForPrintSize(const QImage &picture, QSize printedSize)
+{
+    return QSize(std::min(picture.width(), std::max(printedSize.width(), 1)),
+                 std::min(picture.height(), std::max(printedSize.height(), 1)));
+}
+
 QImage pictureForPrint(const QImage &picture, QSize printedSize)
 {
     // A drawing is rendered at the size it prints, however large.
     if (SvgPicture::isVector(picture))
         return SvgPicture::rendered(picture, printedSize.expandedTo(QSize(1, 1)));
-    const QSize size(std::min(picture.width(), std::max(printedSize.width(), 1)),
-                     std::min(picture.height(), std::max(printedSize.height(), 1)));
+    const QSize size = pictureForPrintSize(picture, printedSize);
     if (picture.isNull() || size == picture.size())
         return picture;
     return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

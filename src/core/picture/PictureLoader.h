@@ -27,3 +27,5 @@ QImage loadFromBytes(const QByteArray &bytes, const QString &fileName);
 // down to it, axis by axis (the printer cannot show more pixels than it has),
 // a smaller one is returned as it is, never enlarged.
 QImage pictureForPrint(const QImage &picture, QSize printedSize);
+// The size pictureForPrint gives a raster picture.
+QSize pictureForPrintSize(const QImage &picture, QSize printedSize);

@@ -297,7 +297,7 @@ CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const Shee
             records.push_back(record);
     }
     m_images.resize(records.size());
-    QtConcurrent::blockingMap(records, [&](const MoveImageRecord *&record) {
+    const auto prepare = [&](const MoveImageRecord *&record) {
         const size_t at = size_t(&record - records.data());
         const QSize size = printedPictureSize(m_layout, record->bounds);
         if (!raster && SvgPicture::isVector(record->Picture)) {
@@ -306,7 +306,20 @@ CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const Shee
         }
         m_images[at] = {record->bounds, pictureSource ? pictureSource(record->Picture, size)
                                                       : pictureForPrint(record->Picture, size)};
-    });
+    };
+    // Waking the other cores costs more than a picture already at its
+    // printed size (a merge job's logo, a card's every row).
+    const auto scaled = [&](const MoveImageRecord *record) {
+        return pictureSource || SvgPicture::isVector(record->Picture)
+               || pictureForPrintSize(record->Picture, printedPictureSize(m_layout, record->bounds))
+                      != record->Picture.size();
+    };
+    if (std::count_if(records.begin(), records.end(), scaled) > 1) {
+        QtConcurrent::blockingMap(records, prepare);
+    } else {
+        for (const MoveImageRecord *&record : records)
+            prepare(record);
+    }
     if (pictureHook) {
         // A drawing is no picture stream: the hook is given none for it.
         std::vector<QImage> pictures;
