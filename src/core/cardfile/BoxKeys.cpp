@@ -187,16 +187,18 @@ QByteArray writeCaption(const CardDocument &doc, int slot)
 
 } // namespace
 
-QString captionInRecord(const QString &caption)
+namespace {
+
+CaptionRecord heldInRecord(const QString &caption)
 {
     // Most captions are held whole: one conversion answers.
     if (!caption.contains(u'\r') && !caption.contains(QChar(0x1A))) {
         bool ok = false;
-        const QByteArray bytes = CodePage932::encode(caption, &ok);
+        QByteArray bytes = CodePage932::encode(caption, &ok);
         if (ok) {
             const CodePage932::Decoded back = CodePage932::decode(bytes);
             if (back.valid && back.text == caption)
-                return caption;
+                return {caption, std::move(bytes)};
         }
     }
     // Else character by character, each distinct one converted once: a
@@ -223,7 +225,30 @@ QString captionInRecord(const QString &caption)
         record += *it ? character : QStringView(&CaptionStandIn, 1);
         i += length;
     }
+    QByteArray bytes = CodePage932::encode(record);
+    return {record, std::move(bytes)};
+}
+
+} // namespace
+
+CaptionRecord captionRecord(const QString &caption)
+{
+    // A save asks twice for each caption (its record, its Caption line):
+    // the last answer is kept for the same text. Text shared with the one
+    // kept is that text: a change would have made a copy of its own.
+    thread_local QString lastCaption;
+    thread_local CaptionRecord lastRecord;
+    if (!caption.isNull() && caption.isSharedWith(lastCaption))
+        return lastRecord;
+    CaptionRecord record = heldInRecord(caption);
+    lastCaption = caption;
+    lastRecord = record;
     return record;
+}
+
+QString captionInRecord(const QString &caption)
+{
+    return captionRecord(caption).text;
 }
 
 namespace ExtensionKeys {

@@ -22,6 +22,12 @@ constexpr int MaxCardTextLength = 32767;
 // differs from it is written whole in its box's "Caption=" line as well.
 inline constexpr QChar CaptionStandIn = QChar(0x3013);   // 〓, the mark for a missing character
 QString captionInRecord(const QString &caption);
+// That text and its bytes in the record.
+struct CaptionRecord {
+    QString text;
+    QByteArray bytes;
+};
+CaptionRecord captionRecord(const QString &caption);
 
 // Writes the document to path. The file is replaced only once the new content
 // is complete on disk; on failure the old file stays and a TaveloError with the
