@@ -3,6 +3,9 @@
 #include "card/CardDocument.h"
 #include "cardfile/CardFile.h"
 #include "picture/PictureLoader.h"
+#include "sheet/SheetPrinter.h"
+
+#include "Measure.h"
 
 #include <QColor>
 #include <QDir>
@@ -11,6 +14,8 @@
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <array>
 
 namespace BenchCard {
@@ -178,6 +183,19 @@ bool writeCard(const QString &path, int boxes, const QStringList &pictures)
     CardDocument doc;
     fill(doc, boxes, pictures);
     return WriteCardFile(doc, path);
+}
+
+double pdfSeconds(const CardDocument &doc, const QString &path)
+{
+    returnFreedMemory();
+    QString error;
+    bool written = false;
+    const double seconds = secondsPerCall(1, [&] { written = SheetPrinter::writePdf(doc, SheetJob{}, path, &error); });
+    if (!written) {
+        std::fprintf(stderr, "tavelo-bench: %s\n", qPrintable(error));
+        std::exit(1);
+    }
+    return seconds;
 }
 
 } // namespace BenchCard

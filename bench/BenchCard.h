@@ -33,4 +33,8 @@ void loadPictures(CardDocument &doc);
 // Writes a card with boxes text and image boxes to path; false on failure.
 bool writeCard(const QString &path, int boxes, const QStringList &pictures);
 
+// Seconds this process takes to print doc's sheet to a PDF at path, from
+// memory given back to the system; a failure ends the benchmark.
+double pdfSeconds(const CardDocument &doc, const QString &path);
+
 } // namespace BenchCard

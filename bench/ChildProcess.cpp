@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 extern char **environ;
@@ -70,4 +72,46 @@ ChildRun runChild(const QString &program, const QStringList &args)
     run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
+}
+
+ChildRun runOrExit(const ChildJob &job)
+{
+    ChildRun run = runChild(job.program, job.args);
+    if (!run.ok) {
+        std::fprintf(stderr, "tavelo-bench: %s %s failed\n", qPrintable(job.program), qPrintable(job.args.join(u' ')));
+        std::exit(1);
+    }
+    return run;
+}
+
+std::map<QString, std::vector<ChildRun>> runInTurns(const std::map<QString, ChildJob> &jobs, int rounds,
+                                                    const std::function<void(int round)> &beforeRound)
+{
+    std::map<QString, std::vector<ChildRun>> runs;
+    for (int round = 0; round <= rounds; ++round) {
+        if (round > 0 && beforeRound)
+            beforeRound(round);
+        for (const auto &[name, job] : jobs) {
+            ChildRun run = runOrExit(job);
+            if (round > 0)
+                runs[name].push_back(std::move(run));
+        }
+    }
+    return runs;
+}
+
+std::vector<double> wallSeconds(const std::vector<ChildRun> &runs)
+{
+    std::vector<double> seconds;
+    for (const ChildRun &run : runs)
+        seconds.push_back(run.seconds);
+    return seconds;
+}
+
+std::vector<double> cpuSeconds(const std::vector<ChildRun> &runs)
+{
+    std::vector<double> seconds;
+    for (const ChildRun &run : runs)
+        seconds.push_back(run.cpuSeconds);
+    return seconds;
 }

@@ -2,6 +2,7 @@
 // Medians of repeated runs, and timing of code inside this process.
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 #if defined(__GLIBC__)
@@ -38,4 +39,24 @@ inline void returnFreedMemory()
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
+}
+
+// Jobs of this process compared with each other, taking turns: one untimed
+// round first (the caches warmed), then runs rounds, so that a busy spell of
+// the machine hits them alike. Each job's medians, in the order given; a job
+// gives the seconds it measured.
+inline std::vector<double> mediansInTurns(int runs, const std::vector<std::function<double()>> &jobs)
+{
+    std::vector<std::vector<double>> seconds(jobs.size());
+    for (int round = 0; round <= runs; ++round) {
+        for (std::size_t n = 0; n < jobs.size(); ++n) {
+            const double s = jobs[n]();
+            if (round > 0)
+                seconds[n].push_back(s);
+        }
+    }
+    std::vector<double> medians;
+    for (const std::vector<double> &s : seconds)
+        medians.push_back(median(s));
+    return medians;
 }

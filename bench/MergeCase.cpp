@@ -122,18 +122,22 @@ void mergeCase(const BenchSetup &setup, ResultTable &table)
     const QString card = dir.filePath(QStringLiteral("merge.tvl"));
     const std::vector<int> sizes(std::begin(MergeRows), std::end(MergeRows));
     // "plain": the card's own sheet, one copy, for the size of one sheet.
-    std::map<QString, QStringList> jobs;
-    const auto common = [&](const QString &out) {
-        return QStringList{QStringLiteral("print"), card, QStringLiteral("-o"), dir.filePath(out), QStringLiteral("--dpi"),
-                           QStringLiteral("600")};
+    // Through the small launcher, which reports the job's own peak memory.
+    std::map<QString, ChildJob> jobs;
+    std::map<QString, QString> outputs;
+    const auto add = [&](const QString &name, const QString &out, const QStringList &more) {
+        outputs[name] = dir.filePath(out);
+        jobs[name] = {QStringLiteral(TAVELO_BENCH_PEAK),
+                      QStringList{setup.batchProgram, QStringLiteral("print"), card, QStringLiteral("-o"), outputs[name],
+                                  QStringLiteral("--dpi"), QStringLiteral("600")}
+                          + more};
     };
-    jobs[QStringLiteral("plain")] = common(QStringLiteral("merge-plain.pdf"));
+    add(QStringLiteral("plain"), QStringLiteral("merge-plain.pdf"), {});
     for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
         for (int rows : sizes) {
-            jobs[QStringLiteral("%1%2").arg(mode).arg(rows)] =
-                common(QStringLiteral("merge-%1-%2.pdf").arg(mode).arg(rows))
-                << QStringLiteral("--merge") << dir.filePath(QStringLiteral("list%1.csv").arg(rows))
-                << QStringLiteral("--merge-mode") << mode;
+            add(QStringLiteral("%1%2").arg(mode).arg(rows), QStringLiteral("merge-%1-%2.pdf").arg(mode).arg(rows),
+                {QStringLiteral("--merge"), dir.filePath(QStringLiteral("list%1.csv").arg(rows)),
+                 QStringLiteral("--merge-mode"), mode});
         }
     }
     // What the machine allows: a print job's process starting and ending at
@@ -147,41 +151,31 @@ void mergeCase(const BenchSetup &setup, ResultTable &table)
     std::vector<double> cardLimits, sheetLimits;
     double cardStreams = 0, sheetStreams = 0;
 
-    std::map<QString, Figures> figures;
-    for (int round = 0; round <= Runs; ++round) {
+    const auto runs = runInTurns(jobs, Runs, [&](int round) {
         if (round == 1) {
-            cardStreams = Limits::compressPdfStreams(jobs[QStringLiteral("card1000")].at(3), 3, nullptr);
-            sheetStreams = Limits::compressPdfStreams(jobs[QStringLiteral("sheet1000")].at(3), 3, nullptr);
+            cardStreams = Limits::compressPdfStreams(outputs[QStringLiteral("card1000")], 3, nullptr);
+            sheetStreams = Limits::compressPdfStreams(outputs[QStringLiteral("sheet1000")], 3, nullptr);
         }
-        if (round > 0) {
-            cardLimit = Limits::pictures({setup.pictures.first()}, logoSize, true, 1);
-            cardLimit.start = Limits::bareStart(setup.batchProgram, {QStringLiteral("print")}, 1);
-            cardLimit.shape = Limits::shapeTexts(captions, 600, 1);
-            sheetLimit = cardLimit;
-            cardLimit.compress += cardStreams;
-            sheetLimit.compress += sheetStreams;
-            cardLimits.push_back(cardLimit.total());
-            sheetLimits.push_back(sheetLimit.total());
-        }
-        for (const auto &[name, args] : jobs) {
-            // Through the small launcher, which reports the job's own peak memory.
-            const ChildRun run = runChild(QStringLiteral(TAVELO_BENCH_PEAK), QStringList{setup.batchProgram} + args);
-            if (!run.ok) {
-                std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(args.join(u' ')));
-                std::exit(1);
-            }
-            if (round == 0)
-                continue;   // warms the file and font caches
-            Figures &f = figures[name];
-            f.seconds.push_back(run.seconds);
-            f.cpuSeconds.push_back(run.cpuSeconds);
-            const QList<QByteArray> lines = run.output.trimmed().split('\n');
-            f.peakMiB.push_back(lines.last().toDouble() / 1024.0);
-            QFile out(args.at(3));
-            const QByteArray pdf = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
-            f.outputKiB = double(pdf.size()) / 1024.0;
-            f.pictures = int(pdf.count("/Subtype /Image"));
-        }
+        cardLimit = Limits::pictures({setup.pictures.first()}, logoSize, true, 1);
+        cardLimit.start = Limits::bareStart(setup.batchProgram, {QStringLiteral("print")}, 1);
+        cardLimit.shape = Limits::shapeTexts(captions, 600, 1);
+        sheetLimit = cardLimit;
+        cardLimit.compress += cardStreams;
+        sheetLimit.compress += sheetStreams;
+        cardLimits.push_back(cardLimit.total());
+        sheetLimits.push_back(sheetLimit.total());
+    });
+    std::map<QString, Figures> figures;
+    for (const auto &[name, jobRuns] : runs) {
+        Figures &f = figures[name];
+        f.seconds = wallSeconds(jobRuns);
+        f.cpuSeconds = cpuSeconds(jobRuns);
+        for (const ChildRun &run : jobRuns)
+            f.peakMiB.push_back(run.output.trimmed().split('\n').last().toDouble() / 1024.0);
+        QFile out(outputs[name]);
+        const QByteArray pdf = out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+        f.outputKiB = double(pdf.size()) / 1024.0;
+        f.pictures = int(pdf.count("/Subtype /Image"));
     }
     const auto cpu = [&](const QString &name) { return median(figures[name].cpuSeconds); };
     const auto peak = [&](const QString &name) { return median(figures[name].peakMiB); };

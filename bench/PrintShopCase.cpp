@@ -79,7 +79,7 @@ void printShopCase(const BenchSetup &setup, ResultTable &table)
                + QStringList{QStringLiteral("export")} + args;
     };
     const QString shell = QStringLiteral("/bin/sh");
-    std::map<QString, std::pair<QString, QStringList>> jobs;
+    std::map<QString, ChildJob> jobs;
     jobs[QStringLiteral("sheet")] = {
         setup.batchProgram,
         {QStringLiteral("print"), setup.largestCard, QStringLiteral("-o"), out("ps-sheet.pdf")}};
@@ -93,22 +93,8 @@ void printShopCase(const BenchSetup &setup, ResultTable &table)
         shell, exportJob({mergeCard, QStringLiteral("-o"), out("ps-merged.pdf"), QStringLiteral("--merge"), list})};
     // A shell started alone: what the export's shell adds.
     jobs[QStringLiteral("shell")] = {shell, {QStringLiteral("-c"), QStringLiteral("true")}};
-    std::map<QString, std::vector<double>> seconds;
-    std::map<QString, std::vector<double>> cpuSeconds;
-    for (int round = 0; round <= Runs; ++round) {
-        for (const auto &[name, job] : jobs) {
-            const ChildRun run = runChild(job.first, job.second);
-            if (!run.ok) {
-                std::fprintf(stderr, "tavelo-bench: %s failed\n", qPrintable(name));
-                std::exit(1);
-            }
-            if (round > 0) {   // the first round warms the file and font caches
-                seconds[name].push_back(run.seconds);
-                cpuSeconds[name].push_back(run.cpuSeconds);
-            }
-        }
-    }
-    const auto wall = [&](const char *name) { return median(seconds[QLatin1String(name)]); };
+    const std::map<QString, std::vector<ChildRun>> runs = runInTurns(jobs, Runs);
+    const auto wall = [&](const char *name) { return median(wallSeconds(runs.at(QLatin1String(name)))); };
     const double shellSeconds = wall("shell");
     const double exportSeconds = std::max(0.0, wall("export") - shellSeconds);
     const double mergedSeconds = std::max(0.0, wall("merged export") - shellSeconds);
@@ -128,7 +114,7 @@ void printShopCase(const BenchSetup &setup, ResultTable &table)
     // Processor time on every core: what the job costs whatever else the
     // machine runs (its wall time follows the other load).
     table.reference(QStringLiteral("1000 rows exported a page a row: processor time"),
-                    QString::number(median(cpuSeconds[QStringLiteral("merged export")]), 'f', 3) + s);
+                    QString::number(median(cpuSeconds(runs.at(QStringLiteral("merged export")))), 'f', 3) + s);
     // 5 s against the sheet job's 3 s target, with the conversion to CMYK
     // of every page's drawing on top.
     table.atMost(QStringLiteral("1000-row export / the same rows printed"), mergedSeconds / wall("merge"), 2.5,

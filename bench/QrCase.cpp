@@ -41,19 +41,6 @@ void turnIntoQrCodes(CardDocument &doc, bool black)
     }
 }
 
-double printSeconds(const CardDocument &doc, const QString &path)
-{
-    returnFreedMemory();
-    QString error;
-    bool written = false;
-    const double seconds = secondsPerCall(1, [&] { written = SheetPrinter::writePdf(doc, SheetJob{}, path, &error); });
-    if (!written) {
-        std::fprintf(stderr, "tavelo-bench: %s\n", qPrintable(error));
-        std::exit(1);
-    }
-    return seconds;
-}
-
 } // namespace
 
 void qrCase(const BenchSetup &setup, ResultTable &table)
@@ -67,19 +54,14 @@ void qrCase(const BenchSetup &setup, ResultTable &table)
     turnIntoQrCodes(colouredQr, false);
 
     const QDir dir(setup.dir);
-    std::vector<double> textSeconds, qrSeconds, colouredSeconds;
-    for (int round = 0; round <= setup.runs; ++round) {
-        const double t = printSeconds(text, dir.filePath(QStringLiteral("text-boxes.pdf")));
-        const double q = printSeconds(qr, dir.filePath(QStringLiteral("qr-boxes.pdf")));
-        const double c = printSeconds(colouredQr, dir.filePath(QStringLiteral("coloured-qr-boxes.pdf")));
-        if (round == 0)
-            continue;   // warms the font cache
-        textSeconds.push_back(t);
-        qrSeconds.push_back(q);
-        colouredSeconds.push_back(c);
-    }
-    const double textTime = median(textSeconds);
-    const double qrTime = median(qrSeconds);
+    const std::vector<double> medians = mediansInTurns(
+        setup.runs, {[&] { return BenchCard::pdfSeconds(text, dir.filePath(QStringLiteral("text-boxes.pdf"))); },
+                     [&] { return BenchCard::pdfSeconds(qr, dir.filePath(QStringLiteral("qr-boxes.pdf"))); },
+                     [&] {
+                         return BenchCard::pdfSeconds(colouredQr, dir.filePath(QStringLiteral("coloured-qr-boxes.pdf")));
+                     }});
+    const double textTime = medians[0];
+    const double qrTime = medians[1];
     const QString ms = QStringLiteral(" ms");
     table.section(QStringLiteral("QR codes: PDF at 600 dpi, 20 QR boxes against 20 text boxes"));
     table.reference(QStringLiteral("20 text boxes: time"), QString::number(textTime * 1000, 'f', 1) + ms);
@@ -90,5 +72,5 @@ void qrCase(const BenchSetup &setup, ResultTable &table)
     table.atMost(QStringLiteral("20 black QR boxes / 20 text boxes"), qrTime / textTime, 3.0, QStringLiteral(" x"));
     // Vectors cost the same in any colour.
     table.reference(QStringLiteral("20 QR boxes in the captions' colours: time"),
-                    QString::number(median(colouredSeconds) * 1000, 'f', 1) + ms);
+                    QString::number(medians[2] * 1000, 'f', 1) + ms);
 }

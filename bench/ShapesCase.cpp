@@ -63,19 +63,6 @@ void addDesign(CardDocument &doc)
     }
 }
 
-double printSeconds(const CardDocument &doc, const QString &path)
-{
-    returnFreedMemory();
-    QString error;
-    bool written = false;
-    const double seconds = secondsPerCall(1, [&] { written = SheetPrinter::writePdf(doc, SheetJob{}, path, &error); });
-    if (!written) {
-        std::fprintf(stderr, "tavelo-bench: %s\n", qPrintable(error));
-        std::exit(1);
-    }
-    return seconds;
-}
-
 } // namespace
 
 void shapesCase(const BenchSetup &setup, ResultTable &table)
@@ -88,17 +75,11 @@ void shapesCase(const BenchSetup &setup, ResultTable &table)
     addDesign(designed);
 
     const QDir dir(setup.dir);
-    std::vector<double> plainSeconds, designedSeconds;
-    for (int round = 0; round <= setup.runs; ++round) {
-        const double p = printSeconds(plain, dir.filePath(QStringLiteral("plain-card.pdf")));
-        const double d = printSeconds(designed, dir.filePath(QStringLiteral("designed-card.pdf")));
-        if (round == 0)
-            continue;   // warms the font cache
-        plainSeconds.push_back(p);
-        designedSeconds.push_back(d);
-    }
-    const double plainTime = median(plainSeconds);
-    const double designedTime = median(designedSeconds);
+    const std::vector<double> medians = mediansInTurns(
+        setup.runs, {[&] { return BenchCard::pdfSeconds(plain, dir.filePath(QStringLiteral("plain-card.pdf"))); },
+                     [&] { return BenchCard::pdfSeconds(designed, dir.filePath(QStringLiteral("designed-card.pdf"))); }});
+    const double plainTime = medians[0];
+    const double designedTime = medians[1];
     const QString ms = QStringLiteral(" ms");
     table.section(QStringLiteral("Design elements: PDF at 600 dpi, 20 shapes, a background and an SVG logo"));
     table.reference(QStringLiteral("plain card: time"), QString::number(plainTime * 1000, 'f', 1) + ms);

@@ -50,12 +50,6 @@ bool writeBackCard(const QString &path, const QString &logo)
     }
 }
 
-void fail(const QStringList &args)
-{
-    std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(args.join(u' ')));
-    std::exit(1);
-}
-
 } // namespace
 
 void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
@@ -69,46 +63,33 @@ void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
         std::fprintf(stderr, "tavelo-bench: cannot write the merge card's back\n");
         std::exit(1);
     }
-    const QStringList joinArgs{QStringLiteral("join"), front, back, QStringLiteral("-o"), both};
-    if (!runChild(setup.batchProgram, joinArgs).ok)
-        fail(joinArgs);
+    runOrExit({setup.batchProgram, {QStringLiteral("join"), front, back, QStringLiteral("-o"), both}});
     const QString list = dir.filePath(QStringLiteral("list1000.csv"));
 
-    // name -> arguments; a two-sided card prints both sides unless told otherwise.
-    std::map<QString, QStringList> jobs;
+    // A two-sided card prints both sides unless told otherwise.
+    std::map<QString, ChildJob> jobs;
     for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
         for (const auto &[side, card] :
              {std::pair{QStringLiteral("front"), front}, std::pair{QStringLiteral("both"), both}}) {
             const QString name = mode + QLatin1Char('-') + side;
-            jobs[name] =
-                QStringList{QStringLiteral("print"),        card,
-                            QStringLiteral("-o"),           dir.filePath(QStringLiteral("sides-%1.pdf").arg(name)),
-                            QStringLiteral("--dpi"),        QStringLiteral("600"),
-                            QStringLiteral("--merge"),      list,
-                            QStringLiteral("--merge-mode"), mode};
+            jobs[name] = {setup.batchProgram,
+                          {QStringLiteral("print"), card, QStringLiteral("-o"),
+                           dir.filePath(QStringLiteral("sides-%1.pdf").arg(name)), QStringLiteral("--dpi"),
+                           QStringLiteral("600"), QStringLiteral("--merge"), list, QStringLiteral("--merge-mode"), mode}};
         }
     }
-    std::map<QString, std::vector<double>> seconds;
-    std::map<QString, std::vector<double>> ratios;   // both / front, round by round
-    for (int round = 0; round <= Runs; ++round) {
-        std::map<QString, double> thisRound;
-        for (const auto &[name, args] : jobs) {
-            const ChildRun run = runChild(setup.batchProgram, args);
-            if (!run.ok)
-                fail(args);
-            thisRound[name] = run.seconds;
-        }
-        if (round == 0)
-            continue;   // warms the file and font caches
-        for (const auto &[name, s] : thisRound)
-            seconds[name].push_back(s);
-        for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")})
-            ratios[mode].push_back(thisRound[mode + QStringLiteral("-both")]
-                                   / thisRound[mode + QStringLiteral("-front")]);
+    const std::map<QString, std::vector<ChildRun>> runs = runInTurns(jobs, Runs);
+    // Both sides against the front alone, round by round.
+    std::map<QString, std::vector<double>> ratios;
+    for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
+        const std::vector<ChildRun> &both = runs.at(mode + QStringLiteral("-both"));
+        const std::vector<ChildRun> &front = runs.at(mode + QStringLiteral("-front"));
+        for (size_t round = 0; round < both.size() && round < front.size(); ++round)
+            ratios[mode].push_back(both[round].seconds / front[round].seconds);
     }
 
     const QString s = QStringLiteral(" s");
-    const auto shown = [&](const QString &name) { return QString::number(median(seconds[name]), 'f', 3) + s; };
+    const auto shown = [&](const QString &name) { return QString::number(median(wallSeconds(runs.at(name))), 'f', 3) + s; };
     table.section(
         QStringLiteral("two-sided merge: PDF at 600 dpi, 1000 rows, front and back each 8 text boxes with fields "
                        "and the logo, tavelo-batch print --merge"));

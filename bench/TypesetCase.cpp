@@ -39,16 +39,11 @@ QString writeTypesetCard(const BenchSetup &setup)
     return path;
 }
 
-double printSeconds(const BenchSetup &setup, const QString &card, const QString &output)
+ChildJob printJob(const BenchSetup &setup, const QString &card, const QString &output)
 {
-    const QStringList args{QStringLiteral("print"), card, QStringLiteral("-o"), output, QStringLiteral("--dpi"),
-                           QString::number(PdfDpi), QStringLiteral("--screen-dpi"), QString::number(BenchCard::ScreenPpi)};
-    const ChildRun run = runChild(setup.batchProgram, args);
-    if (!run.ok) {
-        std::fprintf(stderr, "tavelo-bench: tavelo-batch %s failed\n", qPrintable(args.join(u' ')));
-        std::exit(1);
-    }
-    return run.seconds;
+    return {setup.batchProgram,
+            {QStringLiteral("print"), card, QStringLiteral("-o"), output, QStringLiteral("--dpi"), QString::number(PdfDpi),
+             QStringLiteral("--screen-dpi"), QString::number(BenchCard::ScreenPpi)}};
 }
 
 } // namespace
@@ -57,18 +52,13 @@ void typesetCase(const BenchSetup &setup, ResultTable &table)
 {
     const QString typeset = writeTypesetCard(setup);
     const QDir dir(setup.dir);
-    std::vector<double> plainSeconds, typesetSeconds;
-    // One untimed round warms the caches; then the two take turns.
-    for (int round = 0; round <= setup.runs; ++round) {
-        const double plain = printSeconds(setup, setup.largestCard, dir.filePath(QStringLiteral("plain-captions.pdf")));
-        const double set = printSeconds(setup, typeset, dir.filePath(QStringLiteral("typeset-captions.pdf")));
-        if (round > 0) {
-            plainSeconds.push_back(plain);
-            typesetSeconds.push_back(set);
-        }
-    }
+    const auto runs = runInTurns(
+        {{QStringLiteral("plain"), printJob(setup, setup.largestCard, dir.filePath(QStringLiteral("plain-captions.pdf")))},
+         {QStringLiteral("typeset"), printJob(setup, typeset, dir.filePath(QStringLiteral("typeset-captions.pdf")))}},
+        setup.runs);
+    const double plain = median(wallSeconds(runs.at(QStringLiteral("plain"))));
+    const double set = median(wallSeconds(runs.at(QStringLiteral("typeset"))));
     table.section(QStringLiteral("typeset captions: largest card, every box vertical and justified, PDF at 600 dpi"));
-    table.reference(QStringLiteral("plain captions: wall time"), QString::number(median(plainSeconds), 'f', 3) + QStringLiteral(" s"));
-    table.atMost(QStringLiteral("typeset / plain wall time"), median(typesetSeconds) / median(plainSeconds), 1.2,
-                 QStringLiteral(" x"));
+    table.reference(QStringLiteral("plain captions: wall time"), QString::number(plain, 'f', 3) + QStringLiteral(" s"));
+    table.atMost(QStringLiteral("typeset / plain wall time"), set / plain, 1.2, QStringLiteral(" x"));
 }
