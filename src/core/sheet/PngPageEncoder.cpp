@@ -17,8 +17,11 @@ namespace {
 struct Band {
     int firstRow = 0;
     int rows = 0;
-    QByteArray dictionary;   // the end of the band above, filtered
+    // The band's rows filtered, after the end of the band above (its
+    // dictionary), filtered too.
     QByteArray filtered;
+    qsizetype dictionaryStart = 0;
+    qsizetype rowsStart = 0;
     qsizetype filteredBytes = 0;
     QByteArray deflated;
     uLong adler = 0;
@@ -125,10 +128,12 @@ void filterBand(const QImage &page, Band &band)
         std::swap(row, above);
     }
     const qsizetype dictionaryBytes = (length + 1) * dictionaryRows;
-    band.dictionary = filtered.mid(dictionaryBytes - std::min(Window, dictionaryBytes), std::min(Window, dictionaryBytes));
-    band.filtered = filtered.mid(dictionaryBytes);
-    band.adler = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef *>(band.filtered.constData()),
-                         uInt(band.filtered.size()));
+    band.filtered = std::move(filtered);
+    band.rowsStart = dictionaryBytes;
+    band.dictionaryStart = dictionaryBytes - std::min(Window, dictionaryBytes);
+    band.filteredBytes = band.filtered.size() - band.rowsStart;
+    band.adler = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef *>(band.filtered.constData() + band.rowsStart),
+                         uInt(band.filteredBytes));
 }
 
 // The band as raw Deflate blocks, the last band ending the stream, every
@@ -138,19 +143,18 @@ void deflateBand(Band &band, bool last)
     z_stream stream{};
     if (deflateInit2(&stream, PngPageEncoder::CompressionLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return;
-    if (!band.dictionary.isEmpty())
-        deflateSetDictionary(&stream, reinterpret_cast<const Bytef *>(band.dictionary.constData()),
-                             uInt(band.dictionary.size()));
-    band.deflated.resize(qsizetype(deflateBound(&stream, uLong(band.filtered.size()))) + 16);
-    stream.next_in = reinterpret_cast<Bytef *>(band.filtered.data());
-    stream.avail_in = uInt(band.filtered.size());
+    Bytef *filtered = reinterpret_cast<Bytef *>(band.filtered.data());
+    if (band.rowsStart > band.dictionaryStart)
+        deflateSetDictionary(&stream, filtered + band.dictionaryStart, uInt(band.rowsStart - band.dictionaryStart));
+    band.deflated.resize(qsizetype(deflateBound(&stream, uLong(band.filteredBytes))) + 16);
+    stream.next_in = filtered + band.rowsStart;
+    stream.avail_in = uInt(band.filteredBytes);
     stream.next_out = reinterpret_cast<Bytef *>(band.deflated.data());
     stream.avail_out = uInt(band.deflated.size());
     const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
     band.ok = (last ? result == Z_STREAM_END : result == Z_OK && stream.avail_out > 0) && stream.avail_in == 0;
     band.deflated.truncate(qsizetype(stream.total_out));
     band.filtered = QByteArray();
-    band.dictionary = QByteArray();
     deflateEnd(&stream);
 }
 
@@ -215,7 +219,6 @@ std::optional<QByteArray> encode(const QImage &source)
     }
     QtConcurrent::blockingMap(bands, [&](Band &band) {
         filterBand(page, band);
-        band.filteredBytes = band.filtered.size();
         deflateBand(band, &band == &bands.back());
     });
 
