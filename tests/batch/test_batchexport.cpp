@@ -115,12 +115,8 @@ private Q_SLOTS:
         QFETCH(QString, output);
         QFETCH(int, pages);
         const BatchRun run = runBatch(args);
-        const QString said = QString::fromUtf8(run.err);
-        QVERIFY2(run.exitCode == exitCode, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
-        if (err.isEmpty())
-            QVERIFY2(said.isEmpty(), qPrintable(said));
-        else
-            QVERIFY2(said.contains(err), qPrintable(said));
+        const QString unexpected = unexpectedIn(run, exitCode, err);
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
         if (!output.isEmpty()) {
             QVERIFY2(QFile::exists(output), qPrintable(output));
             QCOMPARE(int(pdfPageCount(readFile(output))), pages);

@@ -84,14 +84,10 @@ private Q_SLOTS:
         QFETCH(QStringList, outputs);
         QFETCH(int, pages);
         const BatchRun run = runBatch(args);
-        const QString said = QString::fromUtf8(run.err);
-        QVERIFY2(run.exitCode == exitCode, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
-        if (err.isEmpty())
-            QVERIFY2(said.isEmpty(), qPrintable(said));
-        else
-            QVERIFY2(said.contains(err), qPrintable(said));
+        const QString unexpected = unexpectedIn(run, exitCode, err);
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
         if (QByteArray(QTest::currentDataTag()).contains("picture"))
-            QCOMPARE(said.count(path(QStringLiteral("3.png"))), 1);
+            QCOMPARE(QString::fromUtf8(run.err).count(path(QStringLiteral("3.png"))), 1);
         for (const QString &file : outputs)
             QVERIFY2(QFile::exists(file), qPrintable(file));
         if (pages > 0)
@@ -131,9 +127,8 @@ private Q_SLOTS:
         }
         const QString pdf = path(QStringLiteral("memory.pdf"));
         const BatchRun run = runBatchWithin({"print", path("card.tvl"), "-o", pdf, "--merge", list}, rlim_t(256) << 20);
-        const QString said = QString::fromUtf8(run.err);
-        QVERIFY2(run.exitCode == 3, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(said)));
-        QVERIFY2(said.contains(Msg::outOfMemory()), qPrintable(said));
+        const QString unexpected = unexpectedIn(run, 3, Msg::outOfMemory());
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
         QVERIFY(!QFile::exists(pdf));
         QFile::remove(list);
     }

@@ -3,25 +3,15 @@
 // alone because writing them would lose what the read could not keep.
 #include "BatchRun.h"
 #include "TestFiles.h"
-#include "cardfile/ExtensionLine.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
+using TestFiles::backLine;
 using TestFiles::cardBytes;
 using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
-
-namespace {
-
-// A box of the back as the card file keeps it: its record and property lines in one line.
-QString backLine(const QStringList &record)
-{
-    return QStringLiteral("Back=") + QString::fromLatin1(ExtensionLine::escape(cardBytes(record)));
-}
-
-} // namespace
 
 class TestBatchSet : public QObject
 {

@@ -3,7 +3,6 @@
 // back behind its own front.
 #include "BatchRun.h"
 #include "TestFiles.h"
-#include "cardfile/ExtensionLine.h"
 #include "sheet/PagePixels.h"
 #include "sheet/SheetLayout.h"
 
@@ -18,15 +17,6 @@
 #include <QTest>
 
 using namespace TestFiles;
-
-namespace {
-
-QString backLine(const QStringList &record)
-{
-    return QStringLiteral("Back=") + QString::fromLatin1(ExtensionLine::escape(cardBytes(record)));
-}
-
-} // namespace
 
 class TestBatchSides : public QObject
 {

@@ -2,6 +2,7 @@
 // Runs tavelo-batch as the user runs it and keeps what it said.
 #include <QByteArray>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
 #include <sys/resource.h>
@@ -48,4 +49,17 @@ inline BatchRun runBatchWithin(const QStringList &args, rlim_t bytes)
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+// What a run did that was not expected of it: an exit status other than
+// exitCode, or a standard error without said (any at all when said is
+// empty). Empty when the run went as expected.
+inline QString unexpectedIn(const BatchRun &run, int exitCode, const QString &said)
+{
+    const QString err = QString::fromUtf8(run.err);
+    if (run.exitCode != exitCode)
+        return QStringLiteral("exit %1: %2").arg(run.exitCode).arg(err);
+    if (said.isEmpty() ? !err.isEmpty() : !err.contains(said))
+        return err;
+    return {};
 }

@@ -2,6 +2,7 @@
 // Files that tests write for themselves: card files from lines of text, and
 // Windows bitmaps built byte by byte; and the pages of a PDF file written.
 #include "base/CodePage932.h"
+#include "cardfile/ExtensionLine.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -60,6 +61,13 @@ inline QStringList imageRecord(const QString &mark, const QString &path, int lef
                                int width = 64, int height = 64)
 {
     return {mark, path, QString::number(left), QString::number(top), QString::number(width), QString::number(height)};
+}
+
+// A box of the back as the card file keeps it: its record and property
+// lines in one Back= line.
+inline QString backLine(const QStringList &record)
+{
+    return QStringLiteral("Back=") + QString::fromLatin1(ExtensionLine::escape(cardBytes(record)));
 }
 
 // A bitmap file: pixel(x, y) gives the stored value of the pixel in picture

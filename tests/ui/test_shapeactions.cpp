@@ -2,6 +2,7 @@
 // the limit of twenty, a drag and the arrow keys on a shape, its handles and
 // its frame, the shape's dialog, the background dialog, and the shapes shown
 // in the bevelled view.
+#include "ShapeFixtures.h"
 #include "UiTestSupport.h"
 #include "dialogs/BackgroundDialog.h"
 #include "dialogs/ShapeDialog.h"
@@ -87,17 +88,8 @@ private Q_SLOTS:
         QFETCH(QPoint, card);
         QFETCH(int, expected);
         CardDocument doc;
-        CardShape rule;
-        rule.direction = LineDirection::Horizontal;
-        rule.x1 = 20;
-        rule.x2 = 324;
-        rule.y1 = rule.y2 = 120;
-        CardShape frame;
-        frame.kind = ShapeKind::Rectangle;
-        frame.x1 = 6;
-        frame.y1 = 32;
-        frame.x2 = 338;
-        frame.y2 = 202;
+        const CardShape rule = lineShape(LineDirection::Horizontal, {20, 120}, {324, 120}, 3);
+        const CardShape frame = rectangleShape({6, 32}, {338, 202}, std::nullopt, 3);
         CardShape band = frame;
         band.y1 = 0;
         band.y2 = bandOnTop ? 140 : 26;

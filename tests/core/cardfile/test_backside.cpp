@@ -3,23 +3,17 @@
 #include "CardFixture.h"
 #include "base/CodePage932.h"
 #include "base/Messages.h"
-#include "cardfile/ExtensionLine.h"
 
 #include <QImage>
 #include <QTest>
 
+using TestFiles::backLine;
 using TestFiles::cardBytes;
 using TestFiles::fixedLines;
 using TestFiles::imageRecord;
 using TestFiles::textRecord;
 
 namespace {
-
-// The Back= line that carries these record lines.
-QString backLine(const QStringList &record)
-{
-    return QStringLiteral("Back=") + QString::fromLatin1(ExtensionLine::escape(cardBytes(record)));
-}
 
 QList<QByteArray> fileLines(const QByteArray &bytes)
 {

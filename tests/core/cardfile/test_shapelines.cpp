@@ -2,6 +2,7 @@
 // written, bad lines told and skipped, the back's own lines, pictures loaded
 // for the background, and SVG pictures through the picture loader.
 #include "CardFixture.h"
+#include "ShapeFixtures.h"
 #include "base/Messages.h"
 #include "cardfile/ShapeLines.h"
 #include "editing/BoxClipboard.h"
@@ -18,28 +19,15 @@ const QByteArray Header = "Tavelo DataFile\r\n0\r\n0\r\n0\r\n";
 
 CardShape rule()
 {
-    CardShape shape;
-    shape.direction = LineDirection::Horizontal;
-    shape.x1 = 10;
-    shape.y1 = 100;
-    shape.x2 = 330;
-    shape.y2 = 100;
-    shape.widthTenths = 3;
+    CardShape shape = lineShape(LineDirection::Horizontal, {10, 100}, {330, 100}, 3);
     shape.color = 0x996633;
     return shape;
 }
 
 CardShape frame()
 {
-    CardShape shape;
-    shape.kind = ShapeKind::Rectangle;
-    shape.x1 = 4;
-    shape.y1 = 4;
-    shape.x2 = 340;
-    shape.y2 = 204;
-    shape.widthTenths = 5;
+    CardShape shape = rectangleShape({4, 4}, {340, 204}, 0xffffff, 5);
     shape.style = StrokeStyle::Dotted;
-    shape.fill = 0xffffff;
     shape.radiusTenths = 30;
     return shape;
 }

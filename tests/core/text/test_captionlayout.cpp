@@ -1,5 +1,6 @@
 // Captions laid out with a text setting: where the shaped glyphs land, read
 // from their ink and their em cells in the box.
+#include "PdfContents.h"
 #include "card/TextSetting.h"
 #include "sheet/FaceFallback.h"
 #include "sheet/FontMapping.h"
@@ -11,11 +12,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTest>
-
-#include <qpdf/Pl_Buffer.hh>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <functional>
 
@@ -53,21 +49,6 @@ QString describe(const QRectF &r)
 {
     return QStringLiteral("(%1, %2 %3×%4)").arg(r.x(), 0, 'f', 1).arg(r.y(), 0, 'f', 1).arg(r.width(), 0, 'f', 1).arg(
         r.height(), 0, 'f', 1);
-}
-
-// The first page's content of a PDF, uncompressed.
-QByteArray firstPageContent(const QByteArray &pdf)
-{
-    QPDF document;
-    document.setSuppressWarnings(true);
-    document.processMemoryFile("caption", pdf.constData(), size_t(pdf.size()));
-    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
-    if (pages.empty())
-        return {};
-    Pl_Buffer buffer("content");
-    QPDFPageObjectHelper(pages.front()).pipeContents(&buffer);
-    const std::shared_ptr<Buffer> bytes = buffer.getBufferSharedPointer();
-    return QByteArray(reinterpret_cast<const char *>(bytes->getBuffer()), qsizetype(bytes->getSize()));
 }
 
 } // namespace
@@ -335,7 +316,9 @@ private Q_SLOTS:
                 QPainter painter(&writer);
                 laid.draw(painter, QPointF(100, 100), Qt::black);
             }
-            const QByteArray content = firstPageContent(pdf);
+            const std::vector<PdfPage> pages = pdfPages(pdf);
+            QVERIFY(!pages.empty());
+            const QByteArray &content = pages.front().content;
             // Filled and stroked, not filled alone.
             QVERIFY2(content.contains("B\n") || content.contains("B*\n"), content.left(400).constData());
             // About 90 operators a glyph, each some 20 bytes; the widened
