@@ -89,16 +89,23 @@ QByteArray sideKey(const char *name)
     return (S == Side::Back ? QByteArrayLiteral("Back") : QByteArray()) + name;
 }
 
+// The side's background with one of its fields set.
+template <Side S, typename Field, typename Value>
+Read setBackgroundField(CardDocument &doc, Field CardBackground::*field, const Value &value)
+{
+    CardBackground background = doc.side(S).background;
+    background.*field = value;
+    doc.setBackground(S, background);
+    return Read::Applied;
+}
+
 template <Side S>
 Read readBackground(CardDocument &doc, const QByteArray &value)
 {
     const std::optional<std::int32_t> color = ShapeLines::parseColor(value);
     if (!color)
         return Read::Bad;
-    CardBackground background = doc.side(S).background;
-    background.color = *color;
-    doc.setBackground(S, background);
-    return Read::Applied;
+    return setBackgroundField<S>(doc, &CardBackground::color, color);
 }
 
 template <Side S>
@@ -117,10 +124,7 @@ Read readBackgroundPicture(CardDocument &doc, const QByteArray &value)
     const std::optional<QString> path = ExtensionLine::text(value);
     if (!path || path->isEmpty() || path->size() > MaxCardTextLength)
         return Read::Bad;
-    CardBackground background = doc.side(S).background;
-    background.picturePath = *path;
-    doc.setBackground(S, background);
-    return Read::Applied;
+    return setBackgroundField<S>(doc, &CardBackground::picturePath, *path);
 }
 
 template <Side S>
@@ -137,10 +141,7 @@ Read readBackgroundFit(CardDocument &doc, const QByteArray &value)
 {
     if (value != "fill")
         return Read::Bad;
-    CardBackground background = doc.side(S).background;
-    background.fit = BackgroundFit::Fill;
-    doc.setBackground(S, background);
-    return Read::Applied;
+    return setBackgroundField<S>(doc, &CardBackground::fit, BackgroundFit::Fill);
 }
 
 template <Side S>
