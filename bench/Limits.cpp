@@ -2,7 +2,7 @@
 
 #include "ChildProcess.h"
 #include "Measure.h"
-#include "sheet/PdfPictureStreams.h"
+#include "sheet/PictureDeflate.h"
 #include "sheet/PngPageEncoder.h"
 
 #include <QFile>
@@ -118,7 +118,7 @@ QByteArray rgbSamples(const QImage &image)
 
 void deflateWithLibdeflate(const QByteArray &samples)
 {
-    thread_local libdeflate_compressor *compressor = libdeflate_alloc_compressor(PdfPictureStreams::CompressionLevel);
+    thread_local libdeflate_compressor *compressor = libdeflate_alloc_compressor(PictureDeflate::Level);
     thread_local QByteArray out;
     const size_t bound = libdeflate_zlib_compress_bound(compressor, size_t(samples.size()));
     out.resize(qsizetype(bound));

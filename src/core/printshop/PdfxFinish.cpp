@@ -2,6 +2,7 @@
 
 #include "base/Messages.h"
 #include "printshop/CmykColour.h"
+#include "sheet/PictureDeflate.h"
 
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -15,7 +16,6 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <zlib.h>
 
 #include <cctype>
 #include <cmath>
@@ -34,8 +34,6 @@ namespace {
 // The name the registration colour goes by in every page's resources.
 const char *const RegistrationName = "/TvRegistration";
 constexpr int BoxDecimals = 4;
-// Pictures are compressed as the sheet's are (PdfPictureStreams).
-constexpr int CompressionLevel = 4;
 
 class Problems
 {
@@ -333,16 +331,6 @@ struct PictureJob {
     QByteArray deflated;
 };
 
-QByteArray deflate(const std::uint8_t *data, std::size_t size)
-{
-    uLongf length = compressBound(uLong(size));
-    QByteArray out(qsizetype(length), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef *>(out.data()), &length, data, uLong(size), CompressionLevel) != Z_OK)
-        return {};
-    out.truncate(qsizetype(length));
-    return out;
-}
-
 void convertPicture(PictureJob &job)
 {
     std::uint8_t *samples = job.samples->getBuffer();
@@ -357,12 +345,12 @@ void convertPicture(PictureJob &job)
         }
     }
     if (job.components == 1) {
-        job.deflated = deflate(samples, job.pixels);
+        job.deflated = PictureDeflate::zlibStream(samples, job.pixels);
         return;
     }
     std::vector<std::uint8_t> cmyk(job.pixels * 4);
     CmykColour::convertRow(samples, cmyk.data(), job.pixels);
-    job.deflated = deflate(cmyk.data(), cmyk.size());
+    job.deflated = PictureDeflate::zlibStream(cmyk.data(), cmyk.size());
 }
 
 std::shared_ptr<Buffer> decoded(QPDFObjectHandle stream, std::size_t expected)

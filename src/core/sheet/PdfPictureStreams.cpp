@@ -1,5 +1,7 @@
 #include "sheet/PdfPictureStreams.h"
 
+#include "sheet/PictureDeflate.h"
+
 #include <QHash>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -8,7 +10,6 @@
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
-#include <libdeflate.h>
 
 #include <algorithm>
 #include <cstring>
@@ -37,35 +38,6 @@ QByteArray rgbSamples(const QImage &picture)
         }
     }
     return samples;
-}
-
-// A compressor of this thread's, kept for the next picture: it holds a few
-// hundred kilobytes of tables that would otherwise be set up each time.
-libdeflate_compressor *compressor()
-{
-    struct Kept {
-        libdeflate_compressor *made = libdeflate_alloc_compressor(PdfPictureStreams::CompressionLevel);
-        ~Kept() { libdeflate_free_compressor(made); }
-    };
-    thread_local Kept kept;
-    return kept.made;
-}
-
-// The samples in the zlib format (FlateDecode); nothing when there is no
-// memory for the compressor.
-QByteArray deflated(const QByteArray &samples)
-{
-    libdeflate_compressor *deflate = compressor();
-    if (!deflate)
-        return {};
-    const std::size_t bound = libdeflate_zlib_compress_bound(deflate, std::size_t(samples.size()));
-    QByteArray out(qsizetype(bound), Qt::Uninitialized);
-    const std::size_t length =
-        libdeflate_zlib_compress(deflate, samples.constData(), std::size_t(samples.size()), out.data(), bound);
-    if (length == 0)
-        return {};
-    out.truncate(qsizetype(length));
-    return out;
 }
 
 // Qt writes such a picture as 8-bit RGB samples without a mask.
@@ -121,7 +93,8 @@ PdfPictureStreams::PdfPictureStreams(const std::vector<QImage> &pictures)
     }
     m_compressed = QtConcurrent::map(m_streams, [this](Stream &stream) {
         const std::size_t n = std::size_t(&stream - m_streams.data());
-        stream.deflated = deflated(rgbSamples(m_pictures[n]));
+        const QByteArray samples = rgbSamples(m_pictures[n]);
+        stream.deflated = PictureDeflate::zlibStream(samples.constData(), std::size_t(samples.size()));
     });
 }
 

@@ -19,13 +19,6 @@ class QPDF;
 class PdfPictureStreams
 {
 public:
-    // libdeflate's level for the pictures, measured on the largest card's 20
-    // pictures at 600 dpi (7.2 MB of samples, one core): level 2 gives
-    // 2.14 MB in 82 ms, zlib's level 4 (used before) 2.10 MB in 166 ms,
-    // libdeflate's level 3 2.08 MB in 97 ms, level 6 2.00 MB in 145 ms.
-    // Every level is lossless.
-    static constexpr int CompressionLevel = 2;
-
     // Starts compressing the pictures Qt would embed as plain colour images
     // (no alpha channel, not a bitmap); the others are drawn as they are.
     explicit PdfPictureStreams(const std::vector<QImage> &pictures);
