@@ -7,7 +7,8 @@
 #
 #   bench/compare-glabels.sh [BUILD]     # BUILD: where tavelo-bench was built (build-bench)
 #
-# Prints each job's wall and processor time, the file's size and the factors.
+# Prints each job's wall and processor time (Tavelo's: the median of five
+# runs), the file's size and the factors.
 set -euo pipefail
 
 build=${1:-build-bench}
@@ -71,16 +72,22 @@ measure() {
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-28s %10s %10s %12s\n' job "wall s" "cpu s" "bytes"
 declare -A result
-run() {   # name, output, command...
-  local name=$1 out=$2; shift 2
-  "$@" >/dev/null 2>&1 || true   # untimed: file and font caches
-  result[$name]=$(measure "$out" "$@")
+# name, timed runs, output, command...: one untimed run (file and font
+# caches), then the median (by wall time) of the timed runs. A job of a
+# few tenths of a second swings with the machine from one run to the next;
+# one of a minute does not, and runs once.
+run() {
+  local name=$1 runs=$2 out=$3; shift 3
+  "$@" >/dev/null 2>&1 || true
+  local n
+  for ((n = 0; n < runs; ++n)); do measure "$out" "$@"; done > "$dir/runs"
+  result[$name]=$(sort -n "$dir/runs" | sed -n "$(( (runs + 1) / 2 ))p")
   printf '%-28s %10s %10s %12s\n' "$name" ${result[$name]}
 }
-run "tavelo sheet" "$dir/t.pdf" "$batch" print "$dir/largest.tvl" -o "$dir/t.pdf" --dpi 600 --screen-dpi 96
-run "glabels sheet" "$dir/g.pdf" xvfb-run -a glabels-3-batch -o "$dir/g.pdf" "$dir/largest.glabels"
-run "tavelo merge 1000" "$dir/tm.pdf" "$batch" print "$dir/merge.tvl" -o "$dir/tm.pdf" --dpi 600 --merge "$dir/list1000.csv" --merge-mode card
-run "glabels merge 1000" "$dir/gm.pdf" xvfb-run -a glabels-3-batch -o "$dir/gm.pdf" "$dir/merge.glabels"
+run "tavelo sheet" 5 "$dir/t.pdf" "$batch" print "$dir/largest.tvl" -o "$dir/t.pdf" --dpi 600 --screen-dpi 96
+run "glabels sheet" 1 "$dir/g.pdf" xvfb-run -a glabels-3-batch -o "$dir/g.pdf" "$dir/largest.glabels"
+run "tavelo merge 1000" 5 "$dir/tm.pdf" "$batch" print "$dir/merge.tvl" -o "$dir/tm.pdf" --dpi 600 --merge "$dir/list1000.csv" --merge-mode card
+run "glabels merge 1000" 1 "$dir/gm.pdf" xvfb-run -a glabels-3-batch -o "$dir/gm.pdf" "$dir/merge.glabels"
 
 python3 - "${result[tavelo sheet]}" "${result[glabels sheet]}" "${result[tavelo merge 1000]}" "${result[glabels merge 1000]}" <<'EOF'
 import sys
