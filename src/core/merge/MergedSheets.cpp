@@ -161,6 +161,9 @@ void MergedSheets::loadPictures(std::vector<PictureWant> wants)
                                    return kept != nullptr;
                                }),
                 wants.end());
+    // Most pages need none: the other cores are not woken for nothing.
+    if (wants.empty())
+        return;
     struct Loaded {
         QImage picture;
         QString error;
