@@ -84,6 +84,9 @@ run() {
   result[$name]=$(sort -n "$dir/runs" | sed -n "$(( (runs + 1) / 2 ))p")
   printf '%-28s %10s %10s %12s\n' "$name" ${result[$name]}
 }
+# Both programs keep their settings in the run's folder: gLabels saves the
+# card's template among the user's own, and neither should touch the user's.
+export XDG_CONFIG_HOME="$dir/config" XDG_STATE_HOME="$dir/state"
 run "tavelo sheet" 5 "$dir/t.pdf" "$batch" print "$dir/largest.tvl" -o "$dir/t.pdf" --dpi 600 --screen-dpi 96
 run "glabels sheet" 1 "$dir/g.pdf" xvfb-run -a glabels-3-batch -o "$dir/g.pdf" "$dir/largest.glabels"
 run "tavelo merge 1000" 5 "$dir/tm.pdf" "$batch" print "$dir/merge.tvl" -o "$dir/tm.pdf" --dpi 600 --merge "$dir/list1000.csv" --merge-mode card

@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 
@@ -62,12 +63,42 @@ QString machine()
         .arg(memoryGiB, 0, 'f', 1);
 }
 
+// Settings and recovery copies of a folder of the benchmark's own, for it
+// and the programs it starts: the window opens as it does for a new user
+// (the user's remembered view and zoom would change what is measured), and
+// the user's list of recent cards does not fill with the benchmark's.
+class OwnHome
+{
+public:
+    OwnHome()
+    {
+        QByteArray base = qgetenv("TMPDIR");
+        if (base.isEmpty())
+            base = "/tmp";
+        QByteArray folder = base + "/tavelo-bench-home-XXXXXX";
+        if (!::mkdtemp(folder.data())) {
+            std::fprintf(stderr, "tavelo-bench: no folder for its own settings in %s\n", base.constData());
+            std::exit(1);
+        }
+        m_folder = QString::fromLocal8Bit(folder);
+        qputenv("XDG_CONFIG_HOME", folder + "/config");
+        qputenv("XDG_STATE_HOME", folder + "/state");
+    }
+    ~OwnHome() { QDir(m_folder).removeRecursively(); }
+    OwnHome(const OwnHome &) = delete;
+    OwnHome &operator=(const OwnHome &) = delete;
+
+private:
+    QString m_folder;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const OwnHome home;
     TaveloApplication app(argc, argv);
     FontMapping::installFaceSubstitutions();
 
