@@ -39,30 +39,29 @@ bool dark(const QImage &image, int x, int y) { return qGray(image.pixel(x, y)) <
 // cards' vertical outlines and the left ruler's line; crosshairs, ticks and
 // text are far shorter), and the rows dark over nearly all of the columns
 // from left to right (the horizontal outlines, the top ruler's line).
-std::vector<int> longColumns(const QImage &image, int top, int bottom)
+std::vector<int> longLines(const QImage &image, Qt::Orientation lines, int from, int to)
 {
+    const bool columns = lines == Qt::Vertical;
+    const int count = columns ? image.width() : image.height();
     std::vector<int> found;
-    for (int x = 0; x < image.width(); ++x) {
-        int count = 0;
-        for (int y = top; y < bottom; ++y)
-            count += dark(image, x, y) ? 1 : 0;
-        if (count * 10 > (bottom - top) * 9)
-            found.push_back(x);
+    for (int line = 0; line < count; ++line) {
+        int darkPixels = 0;
+        for (int along = from; along < to; ++along)
+            darkPixels += (columns ? dark(image, line, along) : dark(image, along, line)) ? 1 : 0;
+        if (darkPixels * 10 > (to - from) * 9)
+            found.push_back(line);
     }
     return found;
 }
 
+std::vector<int> longColumns(const QImage &image, int top, int bottom)
+{
+    return longLines(image, Qt::Vertical, top, bottom);
+}
+
 std::vector<int> longRows(const QImage &image, int left, int right)
 {
-    std::vector<int> found;
-    for (int y = 0; y < image.height(); ++y) {
-        int count = 0;
-        for (int x = left; x < right; ++x)
-            count += dark(image, x, y) ? 1 : 0;
-        if (count * 10 > (right - left) * 9)
-            found.push_back(y);
-    }
-    return found;
+    return longLines(image, Qt::Horizontal, left, right);
 }
 
 // Where a line at pixel p stands on the back when the page turns across

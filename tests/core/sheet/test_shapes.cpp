@@ -62,6 +62,20 @@ const QByteArray SquareSvg = "<svg xmlns='http://www.w3.org/2000/svg' width='40'
 
 using Pixels = QList<QPair<QPoint, QRgb>>;
 
+// The sheet of doc printed to a PDF, read back page by page; false when it
+// was not printed or has no page.
+bool printedPdf(const CardDocument &doc, std::vector<PdfPage> &pages)
+{
+    QString error;
+    const std::optional<QByteArray> pdf = SheetPrinter::pdf(doc, SheetJob{}, QStringLiteral("card.pdf"), &error);
+    if (!pdf) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    pages = pdfPages(*pdf);
+    return !pages.empty();
+}
+
 } // namespace
 
 class TestShapes : public QObject
@@ -230,12 +244,8 @@ private Q_SLOTS:
         const int slot = doc.AddImageBox();
         doc.setImageBounds(slot, {16, 16, 32, 32});
         doc.setImagePicture(slot, SvgPicture::fromBytes(SquareSvg, QStringLiteral("logo.svg")));
-        SheetJob job;
-        QString error;
-        const std::optional<QByteArray> pdf = SheetPrinter::pdf(doc, job, QStringLiteral("card.pdf"), &error);
-        QVERIFY2(pdf, qPrintable(error));
-        const std::vector<PdfPage> pages = pdfPages(*pdf);
-        QVERIFY(!pages.empty());
+        std::vector<PdfPage> pages;
+        QVERIFY(printedPdf(doc, pages));
         for (const PdfPage &page : pages) {
             QCOMPARE(page.images, std::size_t(0));
             const QByteArray &content = page.content;
@@ -256,12 +266,8 @@ private Q_SLOTS:
         CardShape frame = rectangle({6, 32, 332, 170}, 5, std::nullopt, 30, StrokeStyle::Dotted);
         doc.addShape(frame);
         doc.addShape(lineShape(LineDirection::Free, {20, 120}, {324, 180}, 4, StrokeStyle::Dashed));
-        SheetJob job;
-        QString error;
-        const std::optional<QByteArray> pdf = SheetPrinter::pdf(doc, job, QStringLiteral("card.pdf"), &error);
-        QVERIFY2(pdf, qPrintable(error));
-        const std::vector<PdfPage> pages = pdfPages(*pdf);
-        QVERIFY(!pages.empty());
+        std::vector<PdfPage> pages;
+        QVERIFY(printedPdf(doc, pages));
         const QByteArray &content = pages.front().content;
         static const QRegularExpression dashPattern(QStringLiteral("\\[[0-9. ]+\\] *[0-9.]+ +d"));
         QVERIFY(dashPattern.match(QString::fromLatin1(content)).hasMatch());
