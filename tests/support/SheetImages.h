@@ -35,6 +35,8 @@ inline QImage noise(QSize size, quint32 seed, QImage::Format format = QImage::Fo
 }
 
 // The sheet of doc drawn on a page of size pixels at dpi, on background.
+// The program leaves out the white under a caption on paper nothing has
+// touched; on a page of another colour every caption's cell shows.
 inline QImage drawnSheet(const CardDocument &doc, QSize size, int dpi, QRgb background = 0xffffffff)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -42,9 +44,14 @@ inline QImage drawnSheet(const CardDocument &doc, QSize size, int dpi, QRgb back
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     image.fill(background);
+    const bool white = background == 0xffffffff;
+    if (!white)
+        CardSheet::setEveryCaptionCellFilled(true);
     QPainter painter(&image);
     CardSheet(doc, image).draw(painter);
     painter.end();
+    if (!white)
+        CardSheet::setEveryCaptionCellFilled(false);
     return image;
 }
 

@@ -19,6 +19,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -95,6 +96,25 @@ QFont deviceFont(const BoxFont &box, const QPaintDevice &device)
         made.clear();
     made.insert(key, font);
     return font;
+}
+
+// A reach in page pixels from one in fractions, two pixels wider on every
+// side for smoothed edges.
+QRect widenedForSmoothing(const QRectF &reach)
+{
+    return reach.toAlignedRect().adjusted(-2, -2, 2, 2);
+}
+
+std::atomic<bool> everyCaptionCellFilled{false};
+
+// The ink of a run's glyphs, around its positions. A run from a text layout
+// holds the line's rectangle (the character cells, the line's top at
+// y = 0) as its bounding rectangle; the glyphs' own boxes come from the font.
+QRectF glyphInk(const QGlyphRun &run)
+{
+    QGlyphRun bare = run;
+    bare.setBoundingRect(QRectF());
+    return bare.boundingRect();
 }
 
 // A caption shaped: its glyphs, baseline at y = 0, and its advance as the
@@ -410,6 +430,7 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     printed.width = width(text);
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
+    printed.reach = plainReach(printed, bold);
     {
         const QMutexLocker lock(&preparedMutex);
         qsizetype glyphs = 1;
@@ -454,7 +475,42 @@ CardSheet::PrintedText CardSheet::prepareLaidOut(const TextBox &box, const QFont
     const QString text = vertical ? m_layout.fitCaptionDown(box.Caption, box.bounds.Top, length)
                                   : m_layout.fitCaption(box.Caption, box.bounds.Left, length);
     printed.laid = CaptionLayout::lay(text, font, box.Setting, size, room);
+    printed.reach = widenedForSmoothing(printed.laid->reach());
     return printed;
+}
+
+QRect CardSheet::plainReach(const PrintedText &printed, const QList<QGlyphRun> &emboldenedRuns)
+{
+    // The cell and the glyphs' ink; an underline, overline or strike-out
+    // lies within a cell's height of the cell.
+    const int cellHeight = printed.ascent + printed.descent;
+    QRectF reach(0, 0, printed.width, cellHeight);
+    bool decorated = false;
+    for (const QList<QGlyphRun> *runs : {&printed.glyphs, &emboldenedRuns}) {
+        for (const QGlyphRun &run : *runs) {
+            reach |= glyphInk(run).translated(0, printed.ascent);
+            decorated = decorated || run.underline() || run.overline() || run.strikeOut();
+        }
+    }
+    if (const std::shared_ptr<const EmboldenedText> bold = printed.emboldened) {
+        const qreal pen = bold->penWidth;
+        reach |= bold->outline.boundingRect().adjusted(-pen, -pen, pen, pen).translated(0, printed.ascent);
+        if (!bold->image.isNull())
+            reach |= QRectF(QPointF(bold->imageOffset) + QPointF(0, printed.ascent), QSizeF(bold->image.size()));
+    }
+    if (decorated)
+        reach.adjust(-cellHeight, -cellHeight, cellHeight, cellHeight);
+    return widenedForSmoothing(reach);
+}
+
+void CardSheet::setEveryCaptionCellFilled(bool filled)
+{
+    everyCaptionCellFilled = filled;
+}
+
+bool CardSheet::whiteCovers(const QRect &cell, int column, int row, const PageInk &ink) const
+{
+    return everyCaptionCellFilled || !cardCell(column, row).contains(cell) || ink.touches(cell);
 }
 
 void CardSheet::draw(QPainter &painter) const
@@ -468,19 +524,20 @@ void CardSheet::drawCells(QPainter &painter, const CellCards &cards) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Logos must stay sharp: no lossy compression of pictures in a PDF.
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
-    PrintBackground(painter, cards);
+    PageInk ink;
+    PrintBackground(painter, cards, ink);
     if (m_guides)
-        PrintGuides(painter);
+        PrintGuides(painter, ink);
     for (size_t n = 0; n < m_shapes.size(); ++n)
-        PrintShape(painter, n, cards);
+        PrintShape(painter, n, cards, ink);
     for (size_t n = 0; n < m_images.size(); ++n)
-        PrintImageBox(painter, n, cards);
+        PrintImageBox(painter, n, cards, ink);
     for (size_t n = 0; n < m_texts.size(); ++n)
-        PrintTextBox(painter, n, cards);
+        PrintTextBox(painter, n, cards, ink);
     painter.restore();
 }
 
-void CardSheet::PrintGuides(QPainter &painter) const
+void CardSheet::PrintGuides(QPainter &painter, PageInk &ink) const
 {
     // Each arm runs from centre − 10 to centre + 10 with the end point left
     // out: 20 whole pixels, filled as a rectangle so every device gets exactly those.
@@ -493,11 +550,12 @@ void CardSheet::PrintGuides(QPainter &painter) const
                 continue;
             painter.fillRect(QRect(c.x() - arm, c.y(), 2 * arm, 1), Qt::black);
             painter.fillRect(QRect(c.x(), c.y() - arm, 1, 2 * arm), Qt::black);
+            ink.add(QRect(c.x() - arm, c.y() - arm, 2 * arm + 1, 2 * arm + 1));
         }
     }
 }
 
-void CardSheet::PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const
+void CardSheet::PrintImageBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const
 {
     forEachCell(m_layout, [&](int column, int row) {
         const CardSheet *card = cards(column, row);
@@ -517,6 +575,7 @@ void CardSheet::PrintImageBox(QPainter &painter, size_t index, const CellCards &
         } else {
             painter.drawImage(*target, image.picture);
         }
+        ink.add(target->adjusted(-1, -1, 1, 1));
     });
 }
 
@@ -569,7 +628,7 @@ void CardSheet::prepareBackground(const CardBackground &background)
     m_background.picture = pictureForPrint(picture, cell);
 }
 
-void CardSheet::PrintBackground(QPainter &painter, const CellCards &cards) const
+void CardSheet::PrintBackground(QPainter &painter, const CellCards &cards, PageInk &ink) const
 {
     forEachCell(m_layout, [&](int column, int row) {
         const CardSheet *card = cards(column, row);
@@ -582,10 +641,11 @@ void CardSheet::PrintBackground(QPainter &painter, const CellCards &cards) const
             painter.fillRect(cell, *card->m_background.color);
         if (!card->m_background.picture.isNull())
             painter.drawImage(cell, card->m_background.picture);
+        ink.add(cell.adjusted(-1, -1, 1, 1));
     });
 }
 
-void CardSheet::PrintShape(QPainter &painter, size_t index, const CellCards &cards) const
+void CardSheet::PrintShape(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const
 {
     forEachCell(m_layout, [&](int column, int row) {
         const CardSheet *card = cards(column, row);
@@ -597,10 +657,16 @@ void CardSheet::PrintShape(QPainter &painter, size_t index, const CellCards &car
         if (!drawable(from.x(), from.y(), to.x(), to.y()))
             return;
         ShapeDrawing::draw(painter, shape, from, to, m_layout.dpiX(), m_layout.dpiY());
+        // A stroke reaches half its width past the points, a mitred corner
+        // a little more.
+        const std::int32_t width = std::max(ShapeDrawing::pixels(shape.widthTenths, m_layout.dpiX()),
+                                            ShapeDrawing::pixels(shape.widthTenths, m_layout.dpiY()));
+        const int around = int(std::min<std::int64_t>(2 * std::int64_t(width) + 2, DrawableLimit));
+        ink.add(QRect(from, to).normalized().adjusted(-around, -around, around, around));
     });
 }
 
-void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &cards) const
+void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const
 {
     forEachCell(m_layout, [&](int column, int row) {
         const CardSheet *card = cards(column, row);
@@ -608,7 +674,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             return;
         const PrintedText &text = card->m_texts[index];
         if (text.isQr) {
-            PrintQrBox(painter, text, column, row);
+            PrintQrBox(painter, text, column, row, ink);
             return;
         }
         if (text.laid) {
@@ -619,8 +685,10 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
                              std::int64_t(cell.bottom())))
                 return;
             // Opaque text: the character cells are white under the glyphs.
-            painter.fillRect(cell, Qt::white);
+            if (whiteCovers(cell.toAlignedRect(), column, row, ink))
+                painter.fillRect(cell, Qt::white);
             text.laid->draw(painter, at, text.color);
+            ink.add(text.reach.translated(at));
             return;
         }
         if (text.glyphs.isEmpty() && !text.emboldened)
@@ -630,7 +698,10 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
         if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
             return;
         // Opaque text: the character cells are white under the glyphs.
-        painter.fillRect(QRect(at.x(), at.y(), text.width, cellHeight), Qt::white);
+        const QRect cell(at.x(), at.y(), text.width, cellHeight);
+        if (whiteCovers(cell, column, row, ink))
+            painter.fillRect(cell, Qt::white);
+        ink.add(text.reach.translated(at));
         painter.setPen(text.color);
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
@@ -709,7 +780,7 @@ std::vector<CardSheet::PrintedInk> CardSheet::printedInk() const
     return inks;
 }
 
-void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const
+void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row, PageInk &ink) const
 {
     // Content no symbol holds, or a box too small for one: nothing is printed.
     if (text.qrModules.isEmpty())
@@ -721,4 +792,5 @@ void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int colum
     // White under the whole box, as under a caption's characters.
     painter.fillRect(cell, Qt::white);
     QrDrawing::fillModules(painter, text.qrModules, QrDrawing::centredIn(cell, text.qrSide), text.color);
+    ink.add(cell);
 }

@@ -7,6 +7,7 @@
 // embeds each picture once.
 #include "card/CardDocument.h"
 #include "qr/QrCaption.h"
+#include "sheet/PageInk.h"
 #include "sheet/SheetLayout.h"
 #include "text/CaptionLayout.h"
 
@@ -106,6 +107,11 @@ public:
     // each text box, every one in every cell.
     void drawCells(QPainter &painter, const CellCards &cards) const;
 
+    // Whether every caption's cell is filled white, also over paper nothing
+    // has touched, where the white changes nothing and is left out. For
+    // comparing the two: a page looks the same either way.
+    static void setEveryCaptionCellFilled(bool filled);
+
     // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
     // raster device, the outline drawn once, its top-left corner at imageOffset.
     // For a vector device the outline is the glyphs' own, filled and stroked
@@ -143,6 +149,9 @@ private:
         // (drawn instead of glyphs), the box's top-left corner at (0, 0).
         std::optional<CaptionLayout> laid;
         QColor color;
+        // All that drawing the caption touches, its cell included, the box's
+        // top-left corner at (0, 0): what a later caption's white covers.
+        QRect reach;
         int width = 0;   // advance of the fitted caption
         int ascent = 0;
         int descent = 0;
@@ -158,6 +167,9 @@ private:
     PrintedText prepareText(const TextBox &box, const QPaintDevice &device) const;
     PrintedText prepareLaidOut(const TextBox &box, const QFont &font) const;
     PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
+    // What a plain caption's drawing reaches (its reach), its emboldened
+    // runs apart.
+    static QRect plainReach(const PrintedText &printed, const QList<QGlyphRun> &emboldenedRuns);
 
     void prepareBackground(const CardBackground &background);
     // The card's area in a cell, on the page.
@@ -165,12 +177,17 @@ private:
     // The background's: the card's grown by the bleed.
     QRect backgroundCell(int column, int row) const;
 
-    void PrintBackground(QPainter &painter, const CellCards &cards) const;
-    void PrintShape(QPainter &painter, size_t index, const CellCards &cards) const;
-    void PrintGuides(QPainter &painter) const;
-    void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards) const;
-    void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards) const;
-    void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row) const;
+    // Each adds what it draws to ink.
+    void PrintBackground(QPainter &painter, const CellCards &cards, PageInk &ink) const;
+    void PrintShape(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
+    void PrintGuides(QPainter &painter, PageInk &ink) const;
+    void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
+    void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
+    void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row, PageInk &ink) const;
+    // Whether the white under a caption's cell, in a cell of the sheet, may
+    // cover something: what is drawn there, or what lies beyond the card (a
+    // view's pasteboard, another card).
+    bool whiteCovers(const QRect &cell, int column, int row, const PageInk &ink) const;
 
     SheetLayout m_layout;
     bool m_guides = false;

@@ -566,6 +566,22 @@ qreal CaptionLayout::naturalLength(const QString &text, const QFont &font, const
     return lay(text, font, natural, QSizeF(font.pixelSize(), font.pixelSize())).lineEnd();
 }
 
+QRectF CaptionLayout::reach() const
+{
+    QRectF reach = m_cell;
+    for (const Piece &piece : m_pieces) {
+        if (piece.emboldened) {
+            const qreal pen = piece.emboldened->width;
+            reach |= piece.emboldened->outline.boundingRect().adjusted(-pen, -pen, pen, pen);
+        } else {
+            reach |= piece.transform.mapRect(piece.run.boundingRect());
+        }
+    }
+    for (const QRectF &rule : m_rules)
+        reach |= rule;
+    return reach;
+}
+
 QRectF CaptionLayout::inkOf(int from, int length) const
 {
     QRectF ink;

@@ -55,6 +55,9 @@ public:
     qreal lineEnd() const { return m_lineEnd; }
     // The character cells: white under the glyphs of an opaque caption.
     const QRectF &cell() const { return m_cell; }
+    // All that drawing the caption may touch, in box coordinates: the cell,
+    // the glyphs' ink, the rules and the emboldened outlines with their pen.
+    QRectF reach() const;
 
     // How far along the line the characters that start before length (a
     // UTF-16 index) reach: what a line cut there measures in a left-aligned

@@ -1,0 +1,195 @@
+// The white under a caption's character cells: a page looks the same whether
+// the cells over untouched paper are filled or left out, and a PDF leaves
+// out those that cover nothing.
+#include "PdfContents.h"
+#include "SheetImages.h"
+#include "card/CardDocument.h"
+#include "sheet/CardSheet.h"
+#include "sheet/FontMapping.h"
+#include "view/CardView.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+using Setup = std::function<void(CardDocument &)>;
+
+constexpr std::int32_t FileRed = 0x0000ff;
+
+int addTextBox(CardDocument &doc, QPoint at, const QString &caption, int points = 10, FontStyles style = {})
+{
+    const int slot = doc.AddTextBox();
+    doc.setTextBounds(slot, {at.x(), at.y(), 120, 20});
+    doc.setTextCaption(slot, caption);
+    BoxFont font = doc.TextBoxes(slot)->Font;
+    font.setHeight(-points * 96 / 72);
+    font.setStyle(style);
+    doc.setTextFont(slot, font);
+    return slot;
+}
+
+CardShape horizontalRule(int y)
+{
+    CardShape rule;
+    rule.direction = LineDirection::Horizontal;
+    rule.x1 = 0;
+    rule.x2 = 200;
+    rule.y1 = rule.y2 = y;
+    rule.widthTenths = 5;
+    return rule;
+}
+
+// Every caption cell filled while drawing, as the program drew them before.
+class EveryCellFilled
+{
+public:
+    EveryCellFilled() { CardSheet::setEveryCaptionCellFilled(true); }
+    ~EveryCellFilled() { CardSheet::setEveryCaptionCellFilled(false); }
+    EveryCellFilled(const EveryCellFilled &) = delete;
+    EveryCellFilled &operator=(const EveryCellFilled &) = delete;
+};
+
+// The standard sheet at 150 dpi (its cards touch, the guides' arms reach
+// into them) on white, as the program draws it and with every cell filled.
+std::pair<QImage, QImage> sheetBothWays(const CardDocument &doc)
+{
+    const QSize a4(1240, 1754);
+    SheetImages::drawnSheet(doc, a4, 150);   // the glyphs' first drawing fills Qt's caches and differs a little
+    const QImage drawn = SheetImages::drawnSheet(doc, a4, 150);
+    const EveryCellFilled filled;
+    return {drawn, SheetImages::drawnSheet(doc, a4, 150)};
+}
+
+// The print view: the card at 300 dpi on its white, a grey pasteboard around.
+QImage printView(const CardDocument &doc)
+{
+    constexpr int dpi = 300;
+    constexpr int margin = 60;
+    const QSize card = CardView::cardSize(dpi);
+    QImage view(card + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    view.fill(QColor(160, 160, 160));
+    QPainter painter(&view);
+    CardView().draw(painter, doc, dpi, margin);
+    return view;
+}
+
+// White fills in a PDF of the sheet: the cells drawn white.
+int whiteFillsInPdf(const CardDocument &doc)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF());
+        QPainter painter(&writer);
+        CardSheet(doc, writer).draw(painter);
+    }
+    const std::vector<PdfPage> pages = pdfPages(buffer.data());
+    return pages.size() == 1 ? int(pages.front().content.count("1 1 1 scn")) : -1;
+}
+
+int cellsOf(const CardDocument &doc)
+{
+    const QImage device = SheetImages::drawnSheet(CardDocument(), QSize(1, 1), 600);
+    const CardSheet sheet(doc, device);
+    return sheet.layout().columns() * sheet.layout().rows();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+
+class TestCaptionCells : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { FontMapping::installFaceSubstitutions(); }
+
+    // A card and how many of its captions' cells a PDF fills white.
+    void sameOnPaper_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<int>("filledPerCard");
+
+        QTest::newRow("captions apart") << Setup([](CardDocument &doc) {
+            addTextBox(doc, {20, 20}, QStringLiteral("山田 太郎"), 14);
+            addTextBox(doc, {20, 60}, QStringLiteral("営業部 TEL 03-1234-5678"));
+        }) << 0;
+        QTest::newRow("a caption over a picture") << Setup([](CardDocument &doc) {
+            const int slot = doc.AddImageBox();
+            doc.setImageBounds(slot, {10, 10, 60, 30});
+            doc.setImagePicture(slot, SheetImages::noise(QSize(60, 30), 3));
+            addTextBox(doc, {30, 20}, QStringLiteral("株式会社"));
+            addTextBox(doc, {30, 120}, QStringLiteral("東京都"));
+        }) << 1;
+        QTest::newRow("a caption over the one before") << Setup([](CardDocument &doc) {
+            addTextBox(doc, {20, 20}, QStringLiteral("山田 太郎"), 20);
+            addTextBox(doc, {20, 40}, QStringLiteral("やまだ たろう"), 8);
+        }) << 1;
+        QTest::newRow("a bold caption over the one before") << Setup([](CardDocument &doc) {
+            addTextBox(doc, {20, 20}, QStringLiteral("山田 太郎"), 20, FontStyle::Bold);
+            addTextBox(doc, {20, 44}, QStringLiteral("やまだ たろう"), 8);
+        }) << 1;
+        QTest::newRow("an underlined caption over the one before") << Setup([](CardDocument &doc) {
+            addTextBox(doc, {20, 20}, QStringLiteral("Yamada Taro"), 12, FontStyle::Underline);
+            addTextBox(doc, {20, 37}, QStringLiteral("yamada@example.jp"), 8);
+        }) << 1;
+        QTest::newRow("a caption over a rule") << Setup([](CardDocument &doc) {
+            doc.addShape(horizontalRule(30));
+            addTextBox(doc, {20, 22}, QStringLiteral("営業部"));
+            addTextBox(doc, {20, 80}, QStringLiteral("企画課"));
+        }) << 1;
+        QTest::newRow("captions on a coloured card") << Setup([](CardDocument &doc) {
+            CardBackground background;
+            background.color = FileRed;
+            doc.setBackground(background);
+            addTextBox(doc, {20, 20}, QStringLiteral("山田 太郎"));
+            addTextBox(doc, {20, 80}, QStringLiteral("営業部"));
+        }) << 2;
+        QTest::newRow("captions at the corners, over the guides' arms") << Setup([](CardDocument &doc) {
+            doc.setPrintSettings({1, 0, 0});
+            addTextBox(doc, {0, 0}, QStringLiteral("左上"));
+            addTextBox(doc, {100, 100}, QStringLiteral("中央"));
+        }) << 1;
+        QTest::newRow("a caption past the card's edge") << Setup([](CardDocument &doc) {
+            addTextBox(doc, {-12, 20}, QStringLiteral("はみ出し"));
+            addTextBox(doc, {20, -6}, QStringLiteral("上へ"));
+            addTextBox(doc, {100, 100}, QStringLiteral("中央"));
+        }) << 2;
+        QTest::newRow("vertical captions side by side") << Setup([](CardDocument &doc) {
+            TextSetting vertical;
+            vertical.vertical = true;
+            for (int n = 0; n < 3; ++n) {
+                const int slot = addTextBox(doc, {100 + 16 * n, 20}, QStringLiteral("縦書きの見出し"), 12);
+                doc.setTextSetting(slot, vertical);
+            }
+        }) << 2;
+    }
+    void sameOnPaper()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(int, filledPerCard);
+        CardDocument doc;
+        setup(doc);
+
+        const auto [drawn, filled] = sheetBothWays(doc);
+        QVERIFY(drawn == filled);
+        printView(doc);   // the glyphs' first drawing fills Qt's caches and differs a little
+        const QImage view = printView(doc);
+        {
+            const EveryCellFilled everyCell;
+            QVERIFY(view == printView(doc));
+        }
+        QCOMPARE(whiteFillsInPdf(doc), filledPerCard * cellsOf(doc));
+    }
+};
+
+QTEST_MAIN(TestCaptionCells)
+#include "test_captioncells.moc"
