@@ -770,7 +770,7 @@ std::vector<CardSheet::PrintedInk> CardSheet::printedInk() const
             const QPoint at = m_layout.pagePoint(0, 0, text.bounds.Left, text.bounds.Top);
             const QPointF baseline(at.x(), at.y() + text.ascent);
             for (const QGlyphRun &run : text.glyphs)
-                ink = ink.united(run.boundingRect().translated(baseline));
+                ink = ink.united(glyphInk(run).translated(baseline));
             if (text.emboldened)
                 ink = ink.united(text.emboldened->outline.boundingRect().translated(baseline));
         }

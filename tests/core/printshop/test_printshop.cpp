@@ -520,9 +520,13 @@ private Q_SLOTS:
         QTest::newRow("text 1 mm from the left") << Setup([](CardDocument &doc) {
             addTextBox(doc, {4, 40, 100, 20}, QStringLiteral("山田"));
         }) << 30 << QStringList{box(QStringLiteral("山田")) + QStringLiteral("が仕上がり線から")};
+        // The glyphs' own ink counts: inside the card, near its edge.
         QTest::newRow("text near the bottom") << Setup([](CardDocument &doc) {
             addTextBox(doc, {40, 190, 100, 20}, QStringLiteral("下"));
-        }) << 30 << QStringList{box(QStringLiteral("下")) + QStringLiteral("が仕上がり線")};
+        }) << 30 << QStringList{box(QStringLiteral("下")) + QStringLiteral("が仕上がり線から")};
+        QTest::newRow("text near the top") << Setup([](CardDocument &doc) {
+            addTextBox(doc, {40, 3, 100, 20}, QStringLiteral("上"));
+        }) << 30 << QStringList{box(QStringLiteral("上")) + QStringLiteral("が仕上がり線から")};
         QTest::newRow("text over the trim") << Setup([](CardDocument &doc) {
             addTextBox(doc, {-10, 40, 100, 20}, QStringLiteral("外"));
         }) << 30 << QStringList{Msg::preflightTextCrossesTrim(box(QStringLiteral("外")))};
