@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -510,7 +511,7 @@ void CardSheet::setEveryCaptionCellFilled(bool filled)
 
 bool CardSheet::whiteCovers(const QRect &cell, int column, int row, const PageInk &ink) const
 {
-    return everyCaptionCellFilled || !cardCell(column, row).contains(cell) || ink.touches(cell);
+    return everyCaptionCellFilled || !ink.blank(cell, size_t(column) * size_t(m_layout.rows()) + size_t(row));
 }
 
 void CardSheet::draw(QPainter &painter) const
@@ -524,7 +525,9 @@ void CardSheet::drawCells(QPainter &painter, const CellCards &cards) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Logos must stay sharp: no lossy compression of pictures in a PDF.
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
-    PageInk ink;
+    std::vector<QRect> cardCells;
+    forEachCell(m_layout, [&](int column, int row) { cardCells.push_back(cardCell(column, row)); });
+    PageInk ink(std::move(cardCells));
     PrintBackground(painter, cards, ink);
     if (m_guides)
         PrintGuides(painter, ink);
