@@ -5,6 +5,7 @@
 #include "qr/QrDrawing.h"
 #include "sheet/ShapeDrawing.h"
 #include "sheet/FontMapping.h"
+#include "sheet/GlyphBatch.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -535,8 +536,10 @@ void CardSheet::drawCells(QPainter &painter, const CellCards &cards) const
         PrintShape(painter, n, cards, ink);
     for (size_t n = 0; n < m_images.size(); ++n)
         PrintImageBox(painter, n, cards, ink);
+    GlyphBatch glyphs(painter);
     for (size_t n = 0; n < m_texts.size(); ++n)
-        PrintTextBox(painter, n, cards, ink);
+        PrintTextBox(painter, n, cards, ink, glyphs);
+    glyphs.flush();
     painter.restore();
 }
 
@@ -669,7 +672,8 @@ void CardSheet::PrintShape(QPainter &painter, size_t index, const CellCards &car
     });
 }
 
-void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const
+void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
+                             GlyphBatch &glyphs) const
 {
     forEachCell(m_layout, [&](int column, int row) {
         const CardSheet *card = cards(column, row);
@@ -677,6 +681,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             return;
         const PrintedText &text = card->m_texts[index];
         if (text.isQr) {
+            glyphs.flush();
             PrintQrBox(painter, text, column, row, ink);
             return;
         }
@@ -687,6 +692,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
                 || !drawable(std::int64_t(cell.left()), std::int64_t(cell.top()), std::int64_t(cell.right()),
                              std::int64_t(cell.bottom())))
                 return;
+            glyphs.flush();
             // Opaque text: the character cells are white under the glyphs.
             if (whiteCovers(cell.toAlignedRect(), column, row, ink))
                 painter.fillRect(cell, Qt::white);
@@ -702,14 +708,16 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             return;
         // Opaque text: the character cells are white under the glyphs.
         const QRect cell(at.x(), at.y(), text.width, cellHeight);
-        if (whiteCovers(cell, column, row, ink))
+        if (whiteCovers(cell, column, row, ink)) {
+            glyphs.flush();
             painter.fillRect(cell, Qt::white);
+        }
         ink.add(text.reach.translated(at));
-        painter.setPen(text.color);
         const QPointF baseline(at.x(), at.y() + text.ascent);
         for (const QGlyphRun &run : text.glyphs)
-            painter.drawGlyphRun(baseline, run);
+            glyphs.add(run, baseline, text.color);
         if (const std::shared_ptr<const EmboldenedText> bold = text.emboldened) {
+            glyphs.flush();
             if (!bold->image.isNull()) {
                 painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
             } else {

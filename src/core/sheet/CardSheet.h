@@ -25,6 +25,7 @@
 #include <optional>
 #include <vector>
 
+class GlyphBatch;
 class QPainter;
 class QPaintDevice;
 
@@ -182,7 +183,7 @@ private:
     void PrintShape(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
     void PrintGuides(QPainter &painter, PageInk &ink) const;
     void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
-    void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
+    void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink, GlyphBatch &glyphs) const;
     void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row, PageInk &ink) const;
     // Whether the white under a caption's cell, in a cell of the sheet, may
     // cover something: what is drawn there, or what lies beyond the card (a
