@@ -1,7 +1,7 @@
 // Merge printing of a two-sided card through tavelo-batch: the merge card's
 // front (8 text boxes with fields, a 1600 x 1200 logo) with a back of its
 // own (8 other captions from the same row, the logo), 1000 rows, both sides,
-// against the front alone, the jobs taking turns, each a process of its own.
+// against each side alone, the jobs taking turns, each a process of its own.
 #include "Cases.h"
 
 #include "BenchCard.h"
@@ -23,8 +23,10 @@ namespace {
 
 constexpr int Runs = 5;
 // Both sides are twice the pages, each side's captions shaped and drawn as
-// the front's are: twice the work, and the process's start once.
-constexpr double BothSidesTarget = 2.2;
+// the side's own: no more work than each side printed alone, the process
+// started once. (The back holds more characters than the front: the sum,
+// not twice the front, is what the job must not exceed.)
+constexpr double BothSidesTarget = 1.1;
 
 // The back: the row in English order, the logo in the other corner.
 bool writeBackCard(const QString &path, const QString &logo)
@@ -69,23 +71,26 @@ void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
     // A two-sided card prints both sides unless told otherwise.
     std::map<QString, ChildJob> jobs;
     for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
-        for (const auto &[side, card] :
-             {std::pair{QStringLiteral("front"), front}, std::pair{QStringLiteral("both"), both}}) {
+        for (const QString &side : {QStringLiteral("front"), QStringLiteral("back"), QStringLiteral("both")}) {
             const QString name = mode + QLatin1Char('-') + side;
             jobs[name] = {setup.batchProgram,
-                          {QStringLiteral("print"), card, QStringLiteral("-o"),
+                          {QStringLiteral("print"), both, QStringLiteral("-o"),
                            dir.filePath(QStringLiteral("sides-%1.pdf").arg(name)), QStringLiteral("--dpi"),
-                           QStringLiteral("600"), QStringLiteral("--merge"), list, QStringLiteral("--merge-mode"), mode}};
+                           QStringLiteral("600"), QStringLiteral("--merge"), list, QStringLiteral("--merge-mode"), mode,
+                           QStringLiteral("--sides"), side}};
         }
     }
     const std::map<QString, std::vector<ChildRun>> runs = runInTurns(jobs, Runs);
-    // Both sides against the front alone, round by round.
-    std::map<QString, std::vector<double>> ratios;
+    // Both sides against each side alone, round by round.
+    std::map<QString, std::vector<double>> overFront, overSum;
     for (const QString &mode : {QStringLiteral("card"), QStringLiteral("sheet")}) {
         const std::vector<ChildRun> &both = runs.at(mode + QStringLiteral("-both"));
         const std::vector<ChildRun> &front = runs.at(mode + QStringLiteral("-front"));
-        for (size_t round = 0; round < both.size() && round < front.size(); ++round)
-            ratios[mode].push_back(both[round].seconds / front[round].seconds);
+        const std::vector<ChildRun> &back = runs.at(mode + QStringLiteral("-back"));
+        for (size_t round = 0; round < both.size() && round < front.size() && round < back.size(); ++round) {
+            overFront[mode].push_back(both[round].seconds / front[round].seconds);
+            overSum[mode].push_back(both[round].seconds / (front[round].seconds + back[round].seconds));
+        }
     }
 
     const QString s = QStringLiteral(" s");
@@ -93,15 +98,16 @@ void sidesMergeCase(const BenchSetup &setup, ResultTable &table)
     table.section(
         QStringLiteral("two-sided merge: PDF at 600 dpi, 1000 rows, front and back each 8 text boxes with fields "
                        "and the logo, tavelo-batch print --merge"));
-    table.reference(QStringLiteral("card mode, front alone (125 pages): wall time"),
-                    shown(QStringLiteral("card-front")));
-    table.reference(QStringLiteral("card mode, both sides (250 pages): wall time"), shown(QStringLiteral("card-both")));
-    table.atMost(QStringLiteral("card mode, both sides / front alone"), median(ratios[QStringLiteral("card")]),
-                 BothSidesTarget, QStringLiteral(" x"));
-    table.reference(QStringLiteral("sheet mode, front alone (1000 pages): wall time"),
-                    shown(QStringLiteral("sheet-front")));
-    table.reference(QStringLiteral("sheet mode, both sides (2000 pages): wall time"),
-                    shown(QStringLiteral("sheet-both")));
-    table.atMost(QStringLiteral("sheet mode, both sides / front alone"), median(ratios[QStringLiteral("sheet")]),
-                 BothSidesTarget, QStringLiteral(" x"));
+    for (const auto &[mode, pages] : {std::pair{QStringLiteral("card"), 125}, std::pair{QStringLiteral("sheet"), 1000}}) {
+        table.reference(QStringLiteral("%1 mode, front alone (%2 pages): wall time").arg(mode).arg(pages),
+                        shown(mode + QStringLiteral("-front")));
+        table.reference(QStringLiteral("%1 mode, back alone (%2 pages): wall time").arg(mode).arg(pages),
+                        shown(mode + QStringLiteral("-back")));
+        table.reference(QStringLiteral("%1 mode, both sides (%2 pages): wall time").arg(mode).arg(2 * pages),
+                        shown(mode + QStringLiteral("-both")));
+        table.reference(QStringLiteral("%1 mode, both sides / front alone").arg(mode),
+                        QString::number(median(overFront[mode]), 'f', 2) + QStringLiteral(" x"));
+        table.atMost(QStringLiteral("%1 mode, both sides / (front alone + back alone)").arg(mode), median(overSum[mode]),
+                     BothSidesTarget, QStringLiteral(" x"));
+    }
 }
