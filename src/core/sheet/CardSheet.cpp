@@ -73,31 +73,51 @@ void forEachCell(const SheetLayout &layout, Draw draw)
             draw(column, row);
 }
 
-// The box font as the device's text layouts use it. Made once for each
-// face, size, style and device resolution, so that the layouts share the
-// face Qt found for it: looking up the face's chain and the face itself for
-// every caption of a merge job cost a tenth of its time.
-QFont deviceFont(const BoxFont &box, const QPaintDevice &device)
+// The box font as the device's text layouts use it, and its key. Made once
+// for each face, size, style and device resolution, so that the layouts
+// share the face Qt found for it: looking up the face's chain and the face
+// itself for every caption of a merge job cost a tenth of its time, and
+// forming the key of the font (a dozen fields) or of this table as text
+// for every caption another tenth.
+struct DeviceFont {
+    QFont font;
+    QString key;
+};
+
+struct DeviceFontKey {
+    QString face;
+    std::int32_t height;
+    int style;
+    int dpi;
+    bool operator==(const DeviceFontKey &o) const
+    {
+        return face == o.face && height == o.height && style == o.style && dpi == o.dpi;
+    }
+};
+
+size_t qHash(const DeviceFontKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.face, key.height, key.style, key.dpi);
+}
+
+DeviceFont deviceFont(const BoxFont &box, const QPaintDevice &device)
 {
     static QMutex mutex;
-    static QHash<QString, QFont> made;
+    static QHash<DeviceFontKey, DeviceFont> made;
     constexpr qsizetype MadeFonts = 1024;
-    const QString key = QStringLiteral("%1\x1f%2\x1f%3\x1f%4")
-                            .arg(box.name())
-                            .arg(box.height())
-                            .arg(int(box.style().toInt()))
-                            .arg(device.logicalDpiY());
+    const DeviceFontKey key{box.name(), box.height(), int(box.style().toInt()), device.logicalDpiY()};
     {
         const QMutexLocker lock(&mutex);
         if (const auto found = made.constFind(key); found != made.cend())
             return *found;
     }
     const QFont font(FontMapping::toQFont(box), &device);
+    const DeviceFont madeFont{font, font.key()};
     const QMutexLocker lock(&mutex);
     if (made.size() >= MadeFonts)
         made.clear();
-    made.insert(key, font);
-    return font;
+    made.insert(key, madeFont);
+    return madeFont;
 }
 
 // A reach in page pixels from one in fractions, two pixels wider on every
@@ -374,7 +394,8 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
         return prepareQr(box, *qr);
     BoxFont boxFont = box.Font;
     boxFont.setHeight(m_layout.printerFontHeight(box.Font.height()));
-    const QFont font = deviceFont(boxFont, device);
+    const DeviceFont made = deviceFont(boxFont, device);
+    const QFont &font = made.font;
     if (!box.Setting.isDefault())
         return prepareLaidOut(box, font);
 
@@ -390,7 +411,7 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     } numbers{FontMapping::toQColor(boxFont.color()).rgba(), box.bounds.Left, device.devType(), device.logicalDpiX(),
               device.logicalDpiY(), m_layout.dpiX(), m_layout.dpiY(), m_layout.screenPpi(), double(m_layout.cardWidthPixels())};
     static_assert(sizeof(Numbers) == 8 * sizeof(std::int32_t) + sizeof(double), "no padding in the key");
-    const QString key = box.Caption + QChar(0x1f) + font.key() + QChar(0x1f)
+    const QString key = box.Caption + QChar(0x1f) + made.key + QChar(0x1f)
                         + QString(reinterpret_cast<const QChar *>(&numbers), qsizetype(sizeof numbers / sizeof(QChar)));
     {
         const QMutexLocker lock(&preparedMutex);
@@ -423,7 +444,7 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     if (!bold.isEmpty()) {
         const bool raster = device.devType() == QInternal::Image;
         const QString boldKey = QStringLiteral("%1\x1f%2\x1f%3\x1f%4\x1f%5")
-                                .arg(text, font.key())
+                                .arg(text, made.key)
                                 .arg(printed.color.rgba())
                                 .arg(device.logicalDpiY())
                                 .arg(raster);
