@@ -21,7 +21,6 @@ void GlyphBatch::add(const QGlyphRun &run, QPointF origin, const QColor &color)
     // The painter adds the origin to each position as these sums do.
     const QList<QPointF> positions = run.positions();
     m_glyphs += run.glyphIndexes();
-    m_positions.reserve(m_positions.size() + positions.size());
     for (const QPointF &position : positions)
         m_positions.push_back(origin + position);
 }
