@@ -1,7 +1,12 @@
 #pragma once
 // What the pages of a PDF draw: each page's images and its content,
-// uncompressed, as qpdf reads them. A test that includes this links qpdf.
+// uncompressed, as qpdf reads them, and a PDF drawn in memory. A test that
+// includes this links qpdf.
+#include <QBuffer>
 #include <QByteArray>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pl_Buffer.hh>
@@ -11,6 +16,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,4 +44,23 @@ inline std::vector<PdfPage> pdfPages(const QByteArray &pdf)
         return {};
     }
     return pages;
+}
+
+// A PDF of one page of size at 600 dpi, drawn by draw in memory, the page's
+// top-left corner at (0, 0).
+inline QByteArray drawnPdf(const std::function<void(QPainter &, QPdfWriter &)> &draw,
+                           const QPageSize &size = QPageSize(QPageSize::A4))
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        writer.setPageSize(size);
+        writer.setPageMargins(QMarginsF());
+        QPainter painter(&writer);
+        draw(painter, writer);
+    }
+    return pdf;
 }

@@ -3,6 +3,7 @@
 // crop marks on a rasterised page, the text as pdftotext extracts it, the
 // PDF/X keys through libqpdf; and the preflight's findings.
 #include "MergeLists.h"
+#include "PdfContents.h"
 #include "ShapeFixtures.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
@@ -15,7 +16,6 @@
 #include "printshop/PrintShopLayout.h"
 #include "sheet/FontMapping.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
@@ -618,19 +618,14 @@ private Q_SLOTS:
     // reported, never passed over in silence.
     void unknownColourReported()
     {
-        QByteArray drawn;
-        {
-            QBuffer buffer(&drawn);
-            buffer.open(QIODevice::WriteOnly);
-            QPdfWriter writer(&buffer);
-            writer.setResolution(600);
-            writer.setPageSize(QPageSize(PrintShopLayout(PrintShopOptions()).pageMm(), QPageSize::Millimeter));
-            QPainter painter(&writer);
-            QLinearGradient gradient(0, 0, 500, 0);
-            gradient.setColorAt(0, Qt::red);
-            gradient.setColorAt(1, Qt::blue);
-            painter.fillRect(QRect(0, 0, 500, 500), gradient);
-        }
+        const QByteArray drawn = drawnPdf(
+            [](QPainter &painter, QPdfWriter &) {
+                QLinearGradient gradient(0, 0, 500, 0);
+                gradient.setColorAt(0, Qt::red);
+                gradient.setColorAt(1, Qt::blue);
+                painter.fillRect(QRect(0, 0, 500, 500), gradient);
+            },
+            QPageSize(PrintShopLayout(PrintShopOptions()).pageMm(), QPageSize::Millimeter));
         QStringList problems;
         QString error;
         const std::optional<QByteArray> pdf =

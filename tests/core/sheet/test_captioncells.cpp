@@ -8,9 +8,7 @@
 #include "sheet/FontMapping.h"
 #include "view/CardView.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTest>
 
 #include <functional>
@@ -81,17 +79,8 @@ QImage printView(const CardDocument &doc)
 // White fills in a PDF of the sheet: the cells drawn white.
 int whiteFillsInPdf(const CardDocument &doc)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(600);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF());
-        QPainter painter(&writer);
-        CardSheet(doc, writer).draw(painter);
-    }
-    const std::vector<PdfPage> pages = pdfPages(buffer.data());
+    const QByteArray pdf = drawnPdf([&](QPainter &painter, QPdfWriter &writer) { CardSheet(doc, writer).draw(painter); });
+    const std::vector<PdfPage> pages = pdfPages(pdf);
     return pages.size() == 1 ? int(pages.front().content.count("1 1 1 scn")) : -1;
 }
 

@@ -4,11 +4,9 @@
 #include "sheet/FontMapping.h"
 #include "sheet/GlyphBatch.h"
 
-#include <QBuffer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTest>
 #include <QTextLayout>
 
@@ -70,14 +68,7 @@ QImage drawn(const Runs &placed, bool batched)
 
 qsizetype textObjectsInPdf(const Runs &placed)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        QPainter painter(&writer);
-        drawBatched(painter, placed);
-    }
-    const std::vector<PdfPage> pages = pdfPages(buffer.data());
+    const std::vector<PdfPage> pages = pdfPages(drawnPdf([&](QPainter &painter, QPdfWriter &) { drawBatched(painter, placed); }));
     return pages.size() == 1 ? pages.front().content.count("BT\n") : -1;
 }
 

@@ -6,7 +6,6 @@
 #include "sheet/FontMapping.h"
 #include "text/CaptionLayout.h"
 
-#include <QBuffer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -307,16 +306,8 @@ private Q_SLOTS:
         for (const bool vertical : {false, true}) {
             TextSetting setting = vertical ? verticalSetting() : aligned(TextAlign::Justify);
             const CaptionLayout laid = CaptionLayout::lay(text, bold, setting, QSizeF(1200, 1200));
-            QByteArray pdf;
-            {
-                QBuffer buffer(&pdf);
-                buffer.open(QIODevice::WriteOnly);
-                QPdfWriter writer(&buffer);
-                writer.setResolution(600);
-                QPainter painter(&writer);
-                laid.draw(painter, QPointF(100, 100), Qt::black);
-            }
-            const std::vector<PdfPage> pages = pdfPages(pdf);
+            const std::vector<PdfPage> pages = pdfPages(
+                drawnPdf([&](QPainter &painter, QPdfWriter &) { laid.draw(painter, QPointF(100, 100), Qt::black); }));
             QVERIFY(!pages.empty());
             const QByteArray &content = pages.front().content;
             // Filled and stroked, not filled alone.
