@@ -135,6 +135,12 @@ private Q_SLOTS:
             addTextBox(doc, {20, 22}, QStringLiteral("営業部"));
             addTextBox(doc, {20, 80}, QStringLiteral("企画課"));
         }) << 1;
+        QTest::newRow("a caption over a QR code") << Setup([](CardDocument &doc) {
+            const int qr = addTextBox(doc, {10, 10}, QStringLiteral("QR:https://example.com"));
+            doc.setTextBounds(qr, {10, 10, 80, 80});
+            addTextBox(doc, {40, 40}, QStringLiteral("山田 太郎"));
+            addTextBox(doc, {120, 120}, QStringLiteral("営業部"));
+        }) << 2;   // the code's own white, and the caption's over it
         QTest::newRow("captions on a coloured card") << Setup([](CardDocument &doc) {
             CardBackground background;
             background.color = FileRed;
