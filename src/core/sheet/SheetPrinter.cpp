@@ -16,9 +16,14 @@
 #include <QPainter>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 SheetSides SheetSides::of(DuplexMode mode, SheetOffset backOffset)
@@ -312,7 +317,17 @@ QImage blankPngPage(const SheetJob &job, QString *error)
     const int dotsPerMeter = int(std::lround(job.dpi / 0.0254));
     page.setDotsPerMeterX(dotsPerMeter);
     page.setDotsPerMeterY(dotsPerMeter);
-    page.fill(Qt::white);
+    // White paper (every byte of a white RGB32 pixel is 0xff), in bands on
+    // every core: a 300 dpi A4 page is 35 MB of fresh memory.
+    std::vector<std::pair<int, int>> bands;
+    const int rowsPerBand = std::max(1, page.height() / std::max(1, 4 * QThread::idealThreadCount()));
+    for (int y = 0; y < page.height(); y += rowsPerBand)
+        bands.emplace_back(y, std::min(rowsPerBand, page.height() - y));
+    uchar *const bits = page.bits();
+    const size_t rowBytes = size_t(page.bytesPerLine());
+    QtConcurrent::blockingMap(bands, [bits, rowBytes](const std::pair<int, int> &band) {
+        std::memset(bits + size_t(band.first) * rowBytes, 0xff, rowBytes * size_t(band.second));
+    });
     return page;
 }
 
