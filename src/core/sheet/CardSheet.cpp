@@ -696,6 +696,79 @@ void CardSheet::PrintShape(QPainter &painter, size_t index, const CellCards &car
 void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
                              GlyphBatch &glyphs) const
 {
+    bool plainOnly = true;
+    forEachCell(m_layout, [&](int column, int row) {
+        const CardSheet *card = cards(column, row);
+        if (card && index < card->m_texts.size() && (card->m_texts[index].isQr || card->m_texts[index].laid))
+            plainOnly = false;
+    });
+    if (plainOnly && !everyCaptionCellFilled)
+        PrintPlainTextBox(painter, index, cards, ink, glyphs);
+    else
+        PrintTextBoxCellByCell(painter, index, cards, ink, glyphs);
+}
+
+void CardSheet::PrintPlainTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
+                                  GlyphBatch &glyphs) const
+{
+    // Where the box's caption stands in each cell, and whether its white may
+    // cover something, decided in the order the cells are drawn.
+    struct Placed {
+        const PrintedText *text;
+        QPoint at;
+        QRect cell;
+        bool white;
+    };
+    std::vector<Placed> placed;
+    forEachCell(m_layout, [&](int column, int row) {
+        const CardSheet *card = cards(column, row);
+        if (!card || index >= card->m_texts.size())
+            return;
+        const PrintedText &text = card->m_texts[index];
+        if (text.glyphs.isEmpty() && !text.emboldened)
+            return;
+        const int cellHeight = text.ascent + text.descent;
+        const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
+        if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
+            return;
+        // Opaque text: the character cells are white under the glyphs.
+        const QRect cell(at.x(), at.y(), text.width, cellHeight);
+        placed.push_back({&text, at, cell, whiteCovers(cell, column, row, ink)});
+        ink.add(text.reach.translated(at));
+    });
+    // The whites of every cell at once, then the glyphs: the same page as
+    // each white just before its own caption, unless a white falls on the
+    // caption of a cell drawn before it. One fill instead of one a card,
+    // and the glyphs stay one batch.
+    bool whitesFirst = true;
+    QVector<QRect> whites;
+    for (size_t n = 0; n < placed.size() && whitesFirst; ++n) {
+        if (!placed[n].white)
+            continue;
+        whites.push_back(placed[n].cell);
+        for (size_t before = 0; before < n && whitesFirst; ++before)
+            whitesFirst = !placed[n].cell.intersects(placed[before].text->reach.translated(placed[before].at));
+    }
+    if (whitesFirst && !whites.isEmpty()) {
+        glyphs.flush();
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        painter.drawRects(whites);
+        painter.restore();
+    }
+    for (const Placed &p : placed) {
+        if (p.white && !whitesFirst) {
+            glyphs.flush();
+            painter.fillRect(p.cell, Qt::white);
+        }
+        drawPlainCaption(painter, *p.text, p.at, glyphs);
+    }
+}
+
+void CardSheet::PrintTextBoxCellByCell(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
+                                       GlyphBatch &glyphs) const
+{
     forEachCell(m_layout, [&](int column, int row) {
         const CardSheet *card = cards(column, row);
         if (!card || index >= card->m_texts.size())
@@ -734,27 +807,33 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
             painter.fillRect(cell, Qt::white);
         }
         ink.add(text.reach.translated(at));
-        const QPointF baseline(at.x(), at.y() + text.ascent);
-        for (const QGlyphRun &run : text.glyphs)
-            glyphs.add(run, baseline, text.color);
-        if (const std::shared_ptr<const EmboldenedText> bold = text.emboldened) {
-            glyphs.flush();
-            if (!bold->image.isNull()) {
-                painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
-            } else {
-                painter.save();
-                painter.setRenderHint(QPainter::Antialiasing, true);
-                if (bold->penWidth > 0) {
-                    painter.setPen(QPen(text.color, bold->penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                    painter.setBrush(text.color);
-                    painter.drawPath(bold->outline.translated(baseline));
-                } else {
-                    painter.fillPath(bold->outline.translated(baseline), text.color);
-                }
-                painter.restore();
-            }
-        }
+        drawPlainCaption(painter, text, at, glyphs);
     });
+}
+
+void CardSheet::drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs)
+{
+    const QPointF baseline(at.x(), at.y() + text.ascent);
+    for (const QGlyphRun &run : text.glyphs)
+        glyphs.add(run, baseline, text.color);
+    const std::shared_ptr<const EmboldenedText> bold = text.emboldened;
+    if (!bold)
+        return;
+    glyphs.flush();
+    if (!bold->image.isNull()) {
+        painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (bold->penWidth > 0) {
+        painter.setPen(QPen(text.color, bold->penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(text.color);
+        painter.drawPath(bold->outline.translated(baseline));
+    } else {
+        painter.fillPath(bold->outline.translated(baseline), text.color);
+    }
+    painter.restore();
 }
 
 CardSheet::PrintedText CardSheet::prepareQr(const TextBox &box, const QrCaption &qr) const

@@ -108,8 +108,10 @@ public:
     // each text box, every one in every cell.
     void drawCells(QPainter &painter, const CellCards &cards) const;
 
-    // Whether every caption's cell is filled white, also over paper nothing
-    // has touched, where the white changes nothing and is left out. For
+    // Whether every caption's cell is filled white just before its glyphs,
+    // as a page of the cards was once drawn: also over paper nothing has
+    // touched, where the white changes nothing and is left out, and one cell
+    // at a time where the whites of a box's cells are drawn together. For
     // comparing the two: a page looks the same either way.
     static void setEveryCaptionCellFilled(bool filled);
 
@@ -184,6 +186,14 @@ private:
     void PrintGuides(QPainter &painter, PageInk &ink) const;
     void PrintImageBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink) const;
     void PrintTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink, GlyphBatch &glyphs) const;
+    // A box whose every cell holds a plain caption (no QR code, no text
+    // setting of its own); any other, a cell at a time.
+    void PrintPlainTextBox(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
+                           GlyphBatch &glyphs) const;
+    void PrintTextBoxCellByCell(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
+                                GlyphBatch &glyphs) const;
+    // A plain caption's glyphs, and its emboldened ones, the box's top-left corner at at.
+    static void drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs);
     void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row, PageInk &ink) const;
     // Whether the white under a caption's cell, in a cell of the sheet, may
     // cover something: what is drawn there, or what lies beyond the card (a
