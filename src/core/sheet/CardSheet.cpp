@@ -725,16 +725,10 @@ void CardSheet::PrintPlainTextBox(QPainter &painter, size_t index, const CellCar
         if (!card || index >= card->m_texts.size())
             return;
         const PrintedText &text = card->m_texts[index];
-        if (text.glyphs.isEmpty() && !text.emboldened)
-            return;
-        const int cellHeight = text.ascent + text.descent;
-        const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
-        if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
-            return;
-        // Opaque text: the character cells are white under the glyphs.
-        const QRect cell(at.x(), at.y(), text.width, cellHeight);
-        placed.push_back({&text, at, cell, whiteCovers(cell, column, row, ink)});
-        ink.add(text.reach.translated(at));
+        if (const std::optional<QRect> cell = plainCell(text, column, row)) {
+            placed.push_back({&text, cell->topLeft(), *cell, whiteCovers(*cell, column, row, ink)});
+            ink.add(text.reach.translated(cell->topLeft()));
+        }
     });
     // The whites of every cell at once, then the glyphs: the same page as
     // each white just before its own caption, unless a white falls on the
@@ -794,21 +788,27 @@ void CardSheet::PrintTextBoxCellByCell(QPainter &painter, size_t index, const Ce
             ink.add(text.reach.translated(at));
             return;
         }
-        if (text.glyphs.isEmpty() && !text.emboldened)
+        const std::optional<QRect> cell = plainCell(text, column, row);
+        if (!cell)
             return;
-        const int cellHeight = text.ascent + text.descent;
-        const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
-        if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
-            return;
-        // Opaque text: the character cells are white under the glyphs.
-        const QRect cell(at.x(), at.y(), text.width, cellHeight);
-        if (whiteCovers(cell, column, row, ink)) {
+        if (whiteCovers(*cell, column, row, ink)) {
             glyphs.flush();
-            painter.fillRect(cell, Qt::white);
+            painter.fillRect(*cell, Qt::white);
         }
-        ink.add(text.reach.translated(at));
-        drawPlainCaption(painter, text, at, glyphs);
+        ink.add(text.reach.translated(cell->topLeft()));
+        drawPlainCaption(painter, text, cell->topLeft(), glyphs);
     });
+}
+
+std::optional<QRect> CardSheet::plainCell(const PrintedText &text, int column, int row) const
+{
+    if (text.glyphs.isEmpty() && !text.emboldened)
+        return std::nullopt;
+    const int cellHeight = text.ascent + text.descent;
+    const QPoint at = m_layout.pagePoint(column, row, text.bounds.Left, text.bounds.Top);
+    if (!drawable(at.x(), at.y(), std::int64_t(at.x()) + text.width, std::int64_t(at.y()) + cellHeight))
+        return std::nullopt;
+    return QRect(at.x(), at.y(), text.width, cellHeight);
 }
 
 void CardSheet::drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs)

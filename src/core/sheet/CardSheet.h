@@ -192,6 +192,10 @@ private:
                            GlyphBatch &glyphs) const;
     void PrintTextBoxCellByCell(QPainter &painter, size_t index, const CellCards &cards, PageInk &ink,
                                 GlyphBatch &glyphs) const;
+    // A plain caption's character cells in a cell of the sheet, white under
+    // its glyphs when they may cover something (the cells' top-left corner
+    // is the box's); nothing when it prints nothing.
+    std::optional<QRect> plainCell(const PrintedText &text, int column, int row) const;
     // A plain caption's glyphs, and its emboldened ones, the box's top-left corner at at.
     static void drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs);
     void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row, PageInk &ink) const;
