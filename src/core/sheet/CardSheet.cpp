@@ -21,11 +21,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <utility>
 #include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -702,7 +702,7 @@ void CardSheet::PrintTextBox(QPainter &painter, size_t index, const CellCards &c
         if (card && index < card->m_texts.size() && (card->m_texts[index].isQr || card->m_texts[index].laid))
             plainOnly = false;
     });
-    if (plainOnly && !everyCaptionCellFilled)
+    if (plainOnly)
         PrintPlainTextBox(painter, index, cards, ink, glyphs);
     else
         PrintTextBoxCellByCell(painter, index, cards, ink, glyphs);
@@ -733,8 +733,9 @@ void CardSheet::PrintPlainTextBox(QPainter &painter, size_t index, const CellCar
     // The whites of every cell at once, then the glyphs: the same page as
     // each white just before its own caption, unless a white falls on the
     // caption of a cell drawn before it. One fill instead of one a card,
-    // and the glyphs stay one batch.
-    bool whitesFirst = true;
+    // and the glyphs stay one batch. (Every cell filled: each white just
+    // before its caption, as pages were once drawn.)
+    bool whitesFirst = !everyCaptionCellFilled;
     QVector<QRect> whites;
     for (size_t n = 0; n < placed.size() && whitesFirst; ++n) {
         if (!placed[n].white)
