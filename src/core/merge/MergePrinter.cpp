@@ -5,11 +5,16 @@
 #include "card/CardDocument.h"
 #include "files/AtomicFile.h"
 #include "merge/MergedSheets.h"
+#include "sheet/CardSheet.h"
+#include "sheet/SheetPrinterPdfPages.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QThread>
 
+#include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace MergePrinter {
@@ -65,12 +70,16 @@ std::vector<std::unique_ptr<MergedSheets>> sheetsOfSides(const CardDocument &des
     return sheets;
 }
 
-bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
-                QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides)
+namespace {
+
+// The pages of the plan from begin up to end (each with its backs).
+bool printPageRange(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
+                    QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides,
+                    std::int64_t begin, std::int64_t end)
 {
     const auto sheets = sheetsOfSides(design, list, plan, device, offset, sides);
     bool first = true;
-    for (std::int64_t page = 0; page < plan.pageCount(); ++page) {
+    for (std::int64_t page = begin; page < end; ++page) {
         for (const auto &side : sheets) {
             if (!first && !device.newPage())
                 return false;
@@ -83,6 +92,73 @@ bool printPages(const CardDocument &design, const MergeList &list, const MergePl
     return true;
 }
 
+// One part of a job's PDF: its pages drawn, what they found to tell.
+struct PdfPart {
+    std::optional<QByteArray> bytes;
+    QString error;
+    QStringList found;
+    std::exception_ptr failure;
+};
+
+PdfPart pdfOfPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
+                   const QString &path, std::int64_t begin, std::int64_t end)
+{
+    PdfPart part;
+    try {
+        part.bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+            return printPageRange(design, list, plan, painter, device, job.offset, &part.found, job.sides, begin, end);
+        }, path, &part.error);
+    } catch (...) {
+        part.failure = std::current_exception();
+    }
+    return part;
+}
+
+// Qt's PDF writer draws and compresses every page on the thread that
+// paints, which is most of a merge job: the pages are drawn in two halves,
+// the second on a thread of its own, and joined (the pictures both halves
+// embed alike embedded once). Nothing when the halves cannot be joined.
+std::optional<QByteArray> pdfInHalves(const CardDocument &design, const MergeList &list, const MergePlan &plan,
+                                      const SheetJob &job, const QString &path, QString *error, QStringList *found)
+{
+    const std::int64_t half = (plan.pageCount() + 1) / 2;
+    PdfPart second;
+    std::unique_ptr<QThread> drawing(QThread::create([&] {
+        second = pdfOfPages(design, list, plan, job, path, half, plan.pageCount());
+        CardSheet::forgetFontsOfThisThread();
+    }));
+    drawing->start();
+    PdfPart first = pdfOfPages(design, list, plan, job, path, 0, half);
+    drawing->wait();
+    for (const PdfPart *part : {&first, &second}) {
+        if (part->failure)
+            std::rethrow_exception(part->failure);
+    }
+    for (const PdfPart *part : {&first, &second}) {
+        if (!part->bytes) {
+            setError(error, part->error);
+            return std::nullopt;
+        }
+    }
+    std::optional<QByteArray> bytes = SheetPrinterPdfPages::joined(*first.bytes, *second.bytes);
+    if (!bytes)
+        return std::nullopt;
+    *found << first.found;
+    for (const QString &problem : std::as_const(second.found)) {
+        if (!first.found.contains(problem))
+            *found << problem;
+    }
+    return bytes;
+}
+
+} // namespace
+
+bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
+                QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides)
+{
+    return printPageRange(design, list, plan, painter, device, offset, warnings, sides, 0, plan.pageCount());
+}
+
 std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
                               const QString &path, QString *error, QStringList *warnings)
 {
@@ -91,9 +167,15 @@ std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list,
         return std::nullopt;
     }
     QStringList found;
-    std::optional<QByteArray> bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
-        return printPages(design, list, plan, painter, device, job.offset, &found, job.sides);
-    }, path, error);
+    std::optional<QByteArray> bytes;
+    if (plan.pageCount() > 1)
+        bytes = pdfInHalves(design, list, plan, job, path, error, &found);
+    if (!bytes) {
+        found.clear();
+        bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+            return printPages(design, list, plan, painter, device, job.offset, &found, job.sides);
+        }, path, error);
+    }
     if (bytes && warnings)
         *warnings << found;
     return bytes;

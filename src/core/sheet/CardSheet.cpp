@@ -100,20 +100,23 @@ size_t qHash(const DeviceFontKey &key, size_t seed = 0)
     return qHashMulti(seed, key.face, key.height, key.style, key.dpi);
 }
 
+// A font resolves to font engines of the thread that uses it, and a shaped
+// run holds them: what is kept of fonts is kept for each thread apart.
+QHash<DeviceFontKey, DeviceFont> &threadDeviceFonts()
+{
+    thread_local QHash<DeviceFontKey, DeviceFont> made;
+    return made;
+}
+
 DeviceFont deviceFont(const BoxFont &box, const QPaintDevice &device)
 {
-    static QMutex mutex;
-    static QHash<DeviceFontKey, DeviceFont> made;
     constexpr qsizetype MadeFonts = 1024;
+    QHash<DeviceFontKey, DeviceFont> &made = threadDeviceFonts();
     const DeviceFontKey key{box.name(), box.height(), int(box.style().toInt()), device.logicalDpiY()};
-    {
-        const QMutexLocker lock(&mutex);
-        if (const auto found = made.constFind(key); found != made.cend())
-            return *found;
-    }
+    if (const auto found = made.constFind(key); found != made.cend())
+        return *found;
     const QFont font(FontMapping::toQFont(box), &device);
     const DeviceFont madeFont{font, font.key()};
-    const QMutexLocker lock(&mutex);
     if (made.size() >= MadeFonts)
         made.clear();
     made.insert(key, madeFont);
@@ -402,8 +405,7 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     // A caption laid out for a device is kept for the next sheets: a merge
     // job makes a sheet per row of one design, and many rows share a text.
     // The key holds everything the layout below reads.
-    static QMutex preparedMutex;
-    static QCache<QString, PrintedText> prepared(PreparedTextCacheGlyphs);
+    QCache<QString, PrintedText> &prepared = preparedTexts();
     struct Numbers {
         QRgb color;
         std::int32_t left, devType, logicalDpiX, logicalDpiY, dpiX, dpiY, screenPpi;
@@ -413,13 +415,10 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     static_assert(sizeof(Numbers) == 8 * sizeof(std::int32_t) + sizeof(double), "no padding in the key");
     const QString key = box.Caption + QChar(0x1f) + made.key + QChar(0x1f)
                         + QString(reinterpret_cast<const QChar *>(&numbers), qsizetype(sizeof numbers / sizeof(QChar)));
-    {
-        const QMutexLocker lock(&preparedMutex);
-        if (const PrintedText *found = prepared.object(key)) {
-            PrintedText copy = *found;
-            copy.bounds = box.bounds;
-            return copy;
-        }
+    if (const PrintedText *found = prepared.object(key)) {
+        PrintedText copy = *found;
+        copy.bounds = box.bounds;
+        return copy;
     }
     const QFontMetrics metrics(font, &device);
     // The same in every cell: the fit compares within the card. Each width
@@ -454,14 +453,24 @@ CardSheet::PrintedText CardSheet::prepareText(const TextBox &box, const QPaintDe
     printed.ascent = metrics.ascent();
     printed.descent = metrics.descent();
     printed.reach = plainReach(printed, bold);
-    {
-        const QMutexLocker lock(&preparedMutex);
-        qsizetype glyphs = 1;
-        for (const QGlyphRun &run : printed.glyphs)
-            glyphs += run.glyphIndexes().size();
-        prepared.insert(key, new PrintedText(printed), glyphs);
-    }
+    qsizetype glyphs = 1;
+    for (const QGlyphRun &run : printed.glyphs)
+        glyphs += run.glyphIndexes().size();
+    prepared.insert(key, new PrintedText(printed), glyphs);
     return printed;
+}
+
+QCache<QString, CardSheet::PrintedText> &CardSheet::preparedTexts()
+{
+    // Shaped runs hold the font engines of the thread that shaped them.
+    thread_local QCache<QString, PrintedText> prepared(PreparedTextCacheGlyphs);
+    return prepared;
+}
+
+void CardSheet::forgetFontsOfThisThread()
+{
+    preparedTexts().clear();
+    threadDeviceFonts().clear();
 }
 
 CardSheet::PrintedText CardSheet::prepareLaidOut(const TextBox &box, const QFont &font) const

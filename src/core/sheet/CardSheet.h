@@ -11,6 +11,7 @@
 #include "sheet/SheetLayout.h"
 #include "text/CaptionLayout.h"
 
+#include <QCache>
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
@@ -115,6 +116,12 @@ public:
     // comparing the two: a page looks the same either way.
     static void setEveryCaptionCellFilled(bool filled);
 
+    // Sheets keep the fonts and shaped captions of the thread that drew
+    // them for later sheets. A thread other than the main one calls this
+    // when it has drawn its last sheet, while Qt's fonts of the thread
+    // still stand.
+    static void forgetFontsOfThisThread();
+
     // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
     // raster device, the outline drawn once, its top-left corner at imageOffset.
     // For a vector device the outline is the glyphs' own, filled and stroked
@@ -172,6 +179,7 @@ private:
     PrintedText prepareQr(const TextBox &box, const QrCaption &qr) const;
     // What a plain caption's drawing reaches (its reach), its emboldened
     // runs apart.
+    static QCache<QString, PrintedText> &preparedTexts();
     static QRect plainReach(const PrintedText &printed, const QList<QGlyphRun> &emboldenedRuns);
 
     void prepareBackground(const CardBackground &background);

@@ -2,13 +2,19 @@
 
 #include "sheet/PdfPictureStreams.h"
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/Pl_Function.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <algorithm>
 #include <exception>
+#include <map>
 #include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
 
 namespace SheetPrinterPdfPages {
 namespace {
@@ -77,7 +83,124 @@ std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPicture
     }
 }
 
+// A stream's bytes as stored (still compressed).
+std::string storedBytes(QPDFObjectHandle stream)
+{
+    const std::shared_ptr<Buffer> data = stream.getRawStreamData();
+    return std::string(reinterpret_cast<const char *>(data->getBuffer()), data->getSize());
+}
+
+bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b);
+
+// The same value of key in both dictionaries: a mask the same image, any
+// other entry the same text.
+bool sameEntry(QPDFObjectHandle a, QPDFObjectHandle b, const std::string &key)
+{
+    if (a.hasKey(key) != b.hasKey(key))
+        return false;
+    QPDFObjectHandle valueA = a.getKey(key), valueB = b.getKey(key);
+    if (valueA.isStream() || valueB.isStream())
+        return sameImage(valueA, valueB);
+    return valueA.unparseResolved() == valueB.unparseResolved();
+}
+
+// Two image streams that draw the same: the same dictionary (the stored
+// length aside), the same stored bytes, the same masks.
+bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b)
+{
+    if (!a.isStream() || !b.isStream())
+        return false;
+    if (a.getObjGen() == b.getObjGen())
+        return true;
+    QPDFObjectHandle dictA = a.getDict(), dictB = b.getDict();
+    std::set<std::string> keys = dictA.getKeys();
+    for (const std::string &key : dictB.getKeys())
+        keys.insert(key);
+    keys.erase("/Length");
+    return std::all_of(keys.begin(), keys.end(), [&](const std::string &key) { return sameEntry(dictA, dictB, key); })
+           && storedBytes(a) == storedBytes(b);
+}
+
+// The images of a document's pages, found by what they hold.
+class ImagesByContent
+{
+public:
+    void add(QPDFObjectHandle image) { m_images.emplace(key(image), image); }
+
+    // An image added that draws the same as image, or nothing.
+    std::optional<QPDFObjectHandle> same(QPDFObjectHandle image) const
+    {
+        const auto [begin, end] = m_images.equal_range(key(image));
+        for (auto at = begin; at != end; ++at) {
+            if (sameImage(at->second, image))
+                return at->second;
+        }
+        return std::nullopt;
+    }
+
+private:
+    static std::size_t key(QPDFObjectHandle image)
+    {
+        QPDFObjectHandle dict = image.getDict();
+        return std::hash<std::string>()(dict.getKey("/Width").unparseResolved() + ' '
+                                        + dict.getKey("/Height").unparseResolved());
+    }
+
+    std::unordered_multimap<std::size_t, QPDFObjectHandle> m_images;
+};
+
+// Makes the resources of the pages refer to a known image instead of one
+// that draws the same. Pages have resources of their own that name the same
+// images: each image is compared once.
+void shareKnownImages(const std::vector<QPDFPageObjectHelper> &pages, const ImagesByContent &known)
+{
+    std::map<QPDFObjGen, std::optional<QPDFObjectHandle>> sameAs;
+    for (QPDFPageObjectHelper page : pages) {
+        QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
+        QPDFObjectHandle xobjects = resources.isDictionary() ? resources.getKey("/XObject") : QPDFObjectHandle::newNull();
+        if (!xobjects.isDictionary())
+            continue;
+        for (const std::string &name : xobjects.getKeys()) {
+            QPDFObjectHandle image = xobjects.getKey(name);
+            if (!image.isStream() || image.getDict().getKey("/Subtype").unparse() != "/Image")
+                continue;
+            auto found = sameAs.find(image.getObjGen());
+            if (found == sameAs.end())
+                found = sameAs.emplace(image.getObjGen(), known.same(image)).first;
+            if (found->second)
+                xobjects.replaceKey(name, *found->second);
+        }
+    }
+}
+
 } // namespace
+
+std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second)
+{
+    try {
+        QPDF document;
+        readInto(document, "first", first);
+        QPDF secondDocument;
+        readInto(secondDocument, "second", second);
+        QPDFPageDocumentHelper pageTree(document);
+        const std::vector<QPDFPageObjectHelper> firstPages = pageTree.getAllPages();
+        const std::vector<QPDFPageObjectHelper> secondPages = QPDFPageDocumentHelper(secondDocument).getAllPages();
+        if (firstPages.empty() || secondPages.empty() || firstPages.size() + secondPages.size() > MaxPages)
+            return std::nullopt;
+        ImagesByContent known;
+        for (QPDFPageObjectHelper page : firstPages) {
+            for (const auto &[name, image] : page.getImages())
+                known.add(image);
+        }
+        for (const QPDFPageObjectHelper &page : secondPages)
+            pageTree.addPage(page, false);
+        const std::vector<QPDFPageObjectHelper> all = pageTree.getAllPages();
+        shareKnownImages({all.begin() + std::ptrdiff_t(firstPages.size()), all.end()}, known);
+        return writtenToMemory(document, first.size() + second.size());
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
 
 std::optional<QByteArray> alternated(const QByteArray &front, const QByteArray &back, int copies)
 {
