@@ -6,13 +6,17 @@
 #include "files/AtomicFile.h"
 #include "merge/MergedSheets.h"
 #include "sheet/CardSheet.h"
+#include "sheet/PdfPictureStreams.h"
 #include "sheet/SheetPrinterPdfPages.h"
 
+#include <QBuffer>
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
 #include <QPainter>
 #include <QThread>
 
 #include <exception>
+#include <optional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -57,16 +61,20 @@ std::optional<QString> planProblem(const MergePlan &plan)
     return std::nullopt;
 }
 
+// The pictures every card of a face shows (MergedSheets::fixedPicturesFor), by face.
+using FixedPictures = std::vector<std::vector<QImage>>;
+
 // The merged sheets of each side a job prints, in page order.
 std::vector<std::unique_ptr<MergedSheets>> sheetsOfSides(const CardDocument &design, const MergeList &list,
                                                          const MergePlan &plan, const QPaintDevice &device,
-                                                         SheetOffset offset, const SheetSides &sides)
+                                                         SheetOffset offset, const SheetSides &sides,
+                                                         const FixedPictures &fixed = {})
 {
     std::vector<std::unique_ptr<MergedSheets>> sheets;
     for (int face = 0; face < sides.pagesPerCopy(); ++face)
-        sheets.push_back(std::make_unique<MergedSheets>(design, list, plan, device, offset,
-                                                        MergedSheets::DefaultPictureCacheKiB,
-                                                        SheetPrinter::pageFace(device, sides, face)));
+        sheets.push_back(std::make_unique<MergedSheets>(
+            design, list, plan, device, offset, MergedSheets::DefaultPictureCacheKiB,
+            SheetPrinter::pageFace(device, sides, face), size_t(face) < fixed.size() ? fixed[size_t(face)] : std::vector<QImage>()));
     return sheets;
 }
 
@@ -75,9 +83,9 @@ namespace {
 // The pages of the plan from begin up to end (each with its backs).
 bool printPageRange(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
                     QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides,
-                    std::int64_t begin, std::int64_t end)
+                    std::int64_t begin, std::int64_t end, const FixedPictures &fixed = {})
 {
-    const auto sheets = sheetsOfSides(design, list, plan, device, offset, sides);
+    const auto sheets = sheetsOfSides(design, list, plan, device, offset, sides, fixed);
     bool first = true;
     for (std::int64_t page = begin; page < end; ++page) {
         for (const auto &side : sheets) {
@@ -101,12 +109,13 @@ struct PdfPart {
 };
 
 PdfPart pdfOfPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, const SheetJob &job,
-                   const QString &path, std::int64_t begin, std::int64_t end)
+                   const QString &path, std::int64_t begin, std::int64_t end, const FixedPictures &fixed)
 {
     PdfPart part;
     try {
         part.bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
-            return printPageRange(design, list, plan, painter, device, job.offset, &part.found, job.sides, begin, end);
+            return printPageRange(design, list, plan, painter, device, job.offset, &part.found, job.sides, begin, end,
+                                  fixed);
         }, path, &part.error);
     } catch (...) {
         part.failure = std::current_exception();
@@ -114,21 +123,50 @@ PdfPart pdfOfPages(const CardDocument &design, const MergeList &list, const Merg
     return part;
 }
 
-// Qt's PDF writer draws and compresses every page on the thread that
-// paints, which is most of a merge job: the pages are drawn in two halves,
-// the second on a thread of its own, and joined (the pictures both halves
-// embed alike embedded once). Nothing when the halves cannot be joined.
+// The pictures every card of each face shows, prepared once for the job's
+// PDF pages, and their streams compressed on the other cores meanwhile.
+struct FixedStreams {
+    FixedPictures standIns;   // what the pages draw, by face
+    std::optional<PdfPictureStreams> streams;
+};
+
+void prepareFixedPictures(const CardDocument &design, const SheetJob &job, FixedStreams &fixed)
+{
+    QBuffer nowhere;
+    QPdfWriter measure(&nowhere);
+    SheetPrinter::setUpPdfWriter(measure, job);
+    std::vector<QImage> all;
+    for (int face = 0; face < job.sides.pagesPerCopy(); ++face) {
+        const std::vector<QImage> pictures = MergedSheets::fixedPicturesFor(
+            design, measure, job.offset, SheetPrinter::pageFace(measure, job.sides, face));
+        all.insert(all.end(), pictures.begin(), pictures.end());
+    }
+    fixed.streams.emplace(all);
+    const std::vector<QImage> &drawn = fixed.streams->drawn();
+    for (size_t at = 0; at < drawn.size(); at += size_t(CardDocument::SlotCount))
+        fixed.standIns.emplace_back(drawn.begin() + std::ptrdiff_t(at),
+                                    drawn.begin() + std::ptrdiff_t(at + size_t(CardDocument::SlotCount)));
+}
+
+// Qt's PDF writer draws and compresses every page, and every picture, on
+// the thread that paints, which is most of a merge job. The pages are
+// therefore drawn in two halves, the second on a thread of its own, with
+// stand-ins for the pictures every card shows (PdfPictureStreams), and
+// joined: a picture both halves embed alike is embedded once. Nothing when
+// the halves cannot be joined.
 std::optional<QByteArray> pdfInHalves(const CardDocument &design, const MergeList &list, const MergePlan &plan,
                                       const SheetJob &job, const QString &path, QString *error, QStringList *found)
 {
+    FixedStreams fixed;
+    prepareFixedPictures(design, job, fixed);
     const std::int64_t half = (plan.pageCount() + 1) / 2;
     PdfPart second;
     std::unique_ptr<QThread> drawing(QThread::create([&] {
-        second = pdfOfPages(design, list, plan, job, path, half, plan.pageCount());
+        second = pdfOfPages(design, list, plan, job, path, half, plan.pageCount(), fixed.standIns);
         CardSheet::forgetFontsOfThisThread();
     }));
     drawing->start();
-    PdfPart first = pdfOfPages(design, list, plan, job, path, 0, half);
+    PdfPart first = pdfOfPages(design, list, plan, job, path, 0, half, fixed.standIns);
     drawing->wait();
     for (const PdfPart *part : {&first, &second}) {
         if (part->failure)
@@ -140,7 +178,7 @@ std::optional<QByteArray> pdfInHalves(const CardDocument &design, const MergeLis
             return std::nullopt;
         }
     }
-    std::optional<QByteArray> bytes = SheetPrinterPdfPages::joined(*first.bytes, *second.bytes);
+    std::optional<QByteArray> bytes = SheetPrinterPdfPages::joined(*first.bytes, *second.bytes, &*fixed.streams);
     if (!bytes)
         return std::nullopt;
     *found << first.found;

@@ -29,24 +29,53 @@ QString MergedSheets::PictureWant::key() const
     return QStringLiteral("%1x%2 ").arg(size.width()).arg(size.height()) + path;
 }
 
+namespace {
+
+SheetLayout unturnedLayout(const CardDocument &design, const QPaintDevice &device, SheetOffset offset)
+{
+    return SheetLayout(device.logicalDpiX(), device.logicalDpiY(), design.screenPpi(), design.MarginLeft(),
+                       design.MarginTop(), design.printSettings().Layout, offset);
+}
+
+// The size each image box's picture prints at (by slot).
+std::vector<QSize> printedSizes(const CardSide &boxes, const SheetLayout &layout)
+{
+    std::vector<QSize> sizes(CardDocument::SlotCount);
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        if (const MoveImageRecord *record = boxes.ImageBoxes(slot))
+            sizes[size_t(slot)] = CardSheet::printedPictureSize(layout, record->bounds);
+    }
+    return sizes;
+}
+
+} // namespace
+
+std::vector<QImage> MergedSheets::fixedPicturesFor(const CardDocument &design, const QPaintDevice &device,
+                                                   SheetOffset offset, const SheetFace &face)
+{
+    const CardSide &boxes = design.side(face.side);
+    const std::vector<QSize> sizes = printedSizes(boxes, unturnedLayout(design, device, offset));
+    std::vector<QImage> pictures(CardDocument::SlotCount);
+    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
+        const MoveImageRecord *record = boxes.ImageBoxes(slot);
+        if (record && !MergeFields::hasFields(record->ImagePath))
+            pictures[size_t(slot)] = pictureForPrint(record->Picture, sizes[size_t(slot)]);
+    }
+    return pictures;
+}
+
 MergedSheets::MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan,
-                           const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB, const SheetFace &face)
+                           const QPaintDevice &device, SheetOffset offset, int pictureCacheKiB, const SheetFace &face,
+                           const std::vector<QImage> &fixedPictures)
     : m_boxes(design.side(face.side)), m_face{Side::Front, face.turned, face.backgroundBleed}, m_list(list),
-      m_plan(plan), m_device(device), m_offset(offset),
-      m_layout(device.logicalDpiX(), device.logicalDpiY(), design.screenPpi(), design.MarginLeft(), design.MarginTop(),
-               design.printSettings().Layout, offset),
-      m_fixedPictures(CardDocument::SlotCount), m_printedSizes(CardDocument::SlotCount), m_pictures(pictureCacheKiB)
+      m_plan(plan), m_device(device), m_offset(offset), m_layout(unturnedLayout(design, device, offset)),
+      m_fixedPictures(fixedPictures.size() == size_t(CardDocument::SlotCount)
+                          ? fixedPictures
+                          : fixedPicturesFor(design, device, offset, face)),
+      m_printedSizes(printedSizes(m_boxes, m_layout)), m_pictures(pictureCacheKiB)
 {
     m_scratch.setScreenPpi(design.screenPpi());
     m_scratch.setPrintSettings(design.printSettings());
-    for (int slot = 0; slot < CardDocument::SlotCount; ++slot) {
-        const MoveImageRecord *record = m_boxes.ImageBoxes(slot);
-        if (!record)
-            continue;
-        m_printedSizes[size_t(slot)] = CardSheet::printedPictureSize(m_layout, record->bounds);
-        if (!MergeFields::hasFields(record->ImagePath))
-            m_fixedPictures[size_t(slot)] = pictureForPrint(record->Picture, m_printedSizes[size_t(slot)]);
-    }
     fillScratch(-1);
     if (m_face.turned)
         m_layout = m_layout.turnedOver(*m_face.turned);

@@ -39,11 +39,20 @@ public:
 
     // face: the side of the design the cards show, and for a back sheet
     // how the page is turned (the cells of the same rows stand mirrored).
+    // fixedPictures: the pictures of paths without fields as fixedPicturesFor
+    // prepares them, or what to draw in their place; prepared here when
+    // empty.
     MergedSheets(const CardDocument &design, const MergeList &list, const MergePlan &plan, const QPaintDevice &device,
-                 SheetOffset offset = {}, int pictureCacheKiB = DefaultPictureCacheKiB, const SheetFace &face = {});
+                 SheetOffset offset = {}, int pictureCacheKiB = DefaultPictureCacheKiB, const SheetFace &face = {},
+                 const std::vector<QImage> &fixedPictures = {});
     ~MergedSheets();
     MergedSheets(const MergedSheets &) = delete;
     MergedSheets &operator=(const MergedSheets &) = delete;
+
+    // The pictures of the face's boxes whose path holds no field, prepared
+    // once for device (by slot, null for the others): every card shows them.
+    static std::vector<QImage> fixedPicturesFor(const CardDocument &design, const QPaintDevice &device,
+                                                SheetOffset offset = {}, const SheetFace &face = {});
 
     std::int64_t pageCount() const { return m_plan.pageCount(); }
     // Draws page (from 0) as CardSheet::draw draws a sheet.

@@ -115,7 +115,9 @@ qsizetype PdfPictureStreams::compressedBytes()
 bool PdfPictureStreams::replaceStandIns(QPDF &document)
 {
     m_compressed.waitForFinished();
-    std::vector<bool> replaced(m_streams.size(), false);
+    // A document joined from parts may hold a stand-in more than once: each
+    // gets the picture.
+    std::vector<std::shared_ptr<Buffer>> replaced(m_streams.size());
     for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(document).getAllPages()) {
         for (auto &[name, image] : page.getImages()) {
             const std::optional<QRgb> colour = standInColourOf(image);
@@ -123,18 +125,19 @@ bool PdfPictureStreams::replaceStandIns(QPDF &document)
                 continue;
             for (std::size_t n = 0; n < m_streams.size(); ++n) {
                 const Stream &stream = m_streams[n];
-                if (replaced[n] || stream.standInColour != *colour || stream.deflated.isEmpty())
+                if (stream.standInColour != *colour || stream.deflated.isEmpty())
                     continue;
                 QPDFObjectHandle dict = image.getDict();
                 dict.replaceKey("/Width", QPDFObjectHandle::newInteger(stream.width));
                 dict.replaceKey("/Height", QPDFObjectHandle::newInteger(stream.height));
-                auto bytes = std::make_shared<Buffer>(std::size_t(stream.deflated.size()));
-                std::memcpy(bytes->getBuffer(), stream.deflated.constData(), std::size_t(stream.deflated.size()));
-                image.replaceStreamData(bytes, QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
-                replaced[n] = true;
+                if (!replaced[n]) {
+                    replaced[n] = std::make_shared<Buffer>(std::size_t(stream.deflated.size()));
+                    std::memcpy(replaced[n]->getBuffer(), stream.deflated.constData(), std::size_t(stream.deflated.size()));
+                }
+                image.replaceStreamData(replaced[n], QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
                 break;
             }
         }
     }
-    return std::all_of(replaced.begin(), replaced.end(), [](bool done) { return done; });
+    return std::all_of(replaced.begin(), replaced.end(), [](const std::shared_ptr<Buffer> &bytes) { return bytes != nullptr; });
 }

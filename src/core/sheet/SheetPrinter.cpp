@@ -111,16 +111,21 @@ bool saveFile(const QString &path, const QByteArray &bytes, QString *error, Stre
 
 } // namespace
 
+void setUpPdfWriter(QPdfWriter &writer, const SheetJob &job)
+{
+    writer.setCreator(Msg::programTitle());
+    writer.setResolution(job.dpi);
+    writer.setPageSize(job.pageSize);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+}
+
 std::optional<QByteArray> pdfBytes(const SheetJob &job, const PdfDrawing &draw, const QString &path, QString *error)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setCreator(Msg::programTitle());
-    writer.setResolution(job.dpi);
-    writer.setPageSize(job.pageSize);
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    setUpPdfWriter(writer, job);
     QPainter painter(&writer);
     if (!painter.isActive() || !draw(painter, writer) || !painter.end()) {
         setError(error, Msg::cannotWriteOutput(path, buffer.errorString()));

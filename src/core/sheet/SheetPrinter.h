@@ -17,6 +17,7 @@
 class CardDocument;
 class QPagedPaintDevice;
 class QPainter;
+class QPdfWriter;
 
 // The sides a job prints: a page of fronts, then (for both) the page of
 // backs behind it, for every copy. Back pages are turned over as turn says
@@ -105,6 +106,8 @@ std::optional<QString> pageProblem(const CardDocument &doc, const SheetJob &job)
 // on the writer at the first page; false when the writer refused a page);
 // nothing, with *error naming path, when the writer failed.
 using PdfDrawing = std::function<bool(QPainter &painter, QPagedPaintDevice &device)>;
+// A PDF writer set to job's page and resolution, as pdfBytes draws on it.
+void setUpPdfWriter(QPdfWriter &writer, const SheetJob &job);
 std::optional<QByteArray> pdfBytes(const SheetJob &job, const PdfDrawing &draw, const QString &path, QString *error);
 
 // A white page of job.pageSize at job.dpi; null with *error set when it is too large.

@@ -175,7 +175,7 @@ void shareKnownImages(const std::vector<QPDFPageObjectHelper> &pages, const Imag
 
 } // namespace
 
-std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second)
+std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second, PdfPictureStreams *pictures)
 {
     try {
         QPDF document;
@@ -196,7 +196,9 @@ std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &seco
             pageTree.addPage(page, false);
         const std::vector<QPDFPageObjectHelper> all = pageTree.getAllPages();
         shareKnownImages({all.begin() + std::ptrdiff_t(firstPages.size()), all.end()}, known);
-        return writtenToMemory(document, first.size() + second.size());
+        if (pictures && !pictures->empty() && !pictures->replaceStandIns(document))
+            return std::nullopt;
+        return writtenToMemory(document, first.size() + second.size() + (pictures ? pictures->compressedBytes() : 0));
     } catch (const std::exception &) {
         return std::nullopt;
     }

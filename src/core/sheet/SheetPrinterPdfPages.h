@@ -31,7 +31,9 @@ std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &seco
 // The pages of first, then those of second: one job's pages drawn in two
 // parts. A picture both embed alike (the same stored samples, dictionary
 // and mask) is embedded once. Nothing when either PDF cannot be read or has
-// no page.
-std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second);
+// no page. With pictures, each picture's stream is put in place of its
+// stand-in (nothing also when a stand-in is missing).
+std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second,
+                                 PdfPictureStreams *pictures = nullptr);
 
 } // namespace SheetPrinterPdfPages
