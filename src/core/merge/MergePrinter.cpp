@@ -148,15 +148,18 @@ void prepareFixedPictures(const CardDocument &design, const SheetJob &job, Fixed
                                     drawn.begin() + std::ptrdiff_t(at + size_t(CardDocument::SlotCount)));
 }
 
+} // namespace
+
 // Qt's PDF writer draws and compresses every page, and every picture, on
 // the thread that paints, which is most of a merge job. The pages are
 // therefore drawn in two halves, the second on a thread of its own, with
 // stand-ins for the pictures every card shows (PdfPictureStreams), and
-// joined: a picture both halves embed alike is embedded once. Nothing when
-// the halves cannot be joined.
+// joined: a picture both halves embed alike is embedded once.
 std::optional<QByteArray> pdfInHalves(const CardDocument &design, const MergeList &list, const MergePlan &plan,
-                                      const SheetJob &job, const QString &path, QString *error, QStringList *found)
+                                      const SheetJob &job, const QString &path, QString *error, QStringList *warnings)
 {
+    if (plan.pageCount() < 2 || jobProblem(design, plan, job))
+        return std::nullopt;
     FixedStreams fixed;
     prepareFixedPictures(design, job, fixed);
     const std::int64_t half = (plan.pageCount() + 1) / 2;
@@ -181,15 +184,15 @@ std::optional<QByteArray> pdfInHalves(const CardDocument &design, const MergeLis
     std::optional<QByteArray> bytes = SheetPrinterPdfPages::joined(*first.bytes, *second.bytes, &*fixed.streams);
     if (!bytes)
         return std::nullopt;
-    *found << first.found;
-    for (const QString &problem : std::as_const(second.found)) {
-        if (!first.found.contains(problem))
-            *found << problem;
+    if (warnings) {
+        *warnings << first.found;
+        for (const QString &problem : std::as_const(second.found)) {
+            if (!first.found.contains(problem))
+                *warnings << problem;
+        }
     }
     return bytes;
 }
-
-} // namespace
 
 bool printPages(const CardDocument &design, const MergeList &list, const MergePlan &plan, QPainter &painter,
                 QPagedPaintDevice &device, SheetOffset offset, QStringList *warnings, const SheetSides &sides)
@@ -205,9 +208,7 @@ std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list,
         return std::nullopt;
     }
     QStringList found;
-    std::optional<QByteArray> bytes;
-    if (plan.pageCount() > 1)
-        bytes = pdfInHalves(design, list, plan, job, path, error, &found);
+    std::optional<QByteArray> bytes = pdfInHalves(design, list, plan, job, path, error, &found);
     if (!bytes) {
         found.clear();
         bytes = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {

@@ -24,11 +24,6 @@ std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPic
 std::optional<QByteArray> alternated(const QByteArray &front, const QByteArray &back, int copies);
 
 // The pages of first, then those of second: one job's pages drawn in two
-// parts. A picture second embeds as first does (the same samples, size and
-// mask) is embedded once. Nothing when either PDF cannot be read.
-std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second);
-
-// The pages of first, then those of second: one job's pages drawn in two
 // parts. A picture both embed alike (the same stored samples, dictionary
 // and mask) is embedded once. Nothing when either PDF cannot be read or has
 // no page. With pictures, each picture's stream is put in place of its

@@ -14,6 +14,7 @@
 #include "merge/MergePrinter.h"
 #include "merge/MergedSheets.h"
 #include "sheet/SheetLayout.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QPainter>
 #include <QStringEncoder>
@@ -24,6 +25,7 @@
 #include <functional>
 
 Q_DECLARE_METATYPE(MergeList::Encoding)
+Q_DECLARE_METATYPE(MergeMode)
 
 namespace {
 
@@ -446,6 +448,94 @@ private Q_SLOTS:
                                         dir.filePath(QStringLiteral("none.pdf")), &error, &warnings));
         QCOMPARE(error, QStringLiteral("印刷する行がありません。"));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.pdf"))));
+    }
+
+    // A merge PDF is drawn in two halves on two threads and joined. It
+    // shows, page by page, what one pass draws, says the same of the rows,
+    // and embeds a picture shown in both halves once.
+    void pdfInHalvesShowsWhatOnePassShows_data()
+    {
+        QTest::addColumn<MergeMode>("mode");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<bool>("twoSided");
+        QTest::addColumn<QString>("pictures");   // logo, with alpha, photos (one of two a row), missing, none
+        QTest::addColumn<int>("pages");
+        QTest::newRow("card mode, a logo") << MergeMode::Card << 40 << 1 << false << "logo" << 5;
+        QTest::newRow("two pages") << MergeMode::Card << 16 << 1 << false << "logo" << 2;
+        QTest::newRow("an odd number of pages") << MergeMode::Card << 17 << 1 << false << "logo" << 3;
+        QTest::newRow("sheet mode, copies") << MergeMode::Sheet << 3 << 2 << false << "logo" << 6;
+        QTest::newRow("two-sided, a logo a side") << MergeMode::Card << 24 << 1 << true << "logo" << 6;
+        QTest::newRow("a logo with alpha") << MergeMode::Card << 24 << 1 << false << "with alpha" << 3;
+        QTest::newRow("photos of the rows") << MergeMode::Sheet << 4 << 1 << false << "photos" << 4;
+        QTest::newRow("a photo missing in both halves") << MergeMode::Sheet << 4 << 1 << false << "missing" << 4;
+        QTest::newRow("no picture") << MergeMode::Card << 24 << 1 << false << "none" << 3;
+    }
+
+    void pdfInHalvesShowsWhatOnePassShows()
+    {
+        QFETCH(MergeMode, mode);
+        QFETCH(int, rows);
+        QFETCH(int, copies);
+        QFETCH(bool, twoSided);
+        QFETCH(QString, pictures);
+        QFETCH(int, pages);
+        if (!SheetImages::pdfReaderInstalled())
+            QSKIP("pdftoppm is not installed");
+        QTemporaryDir dir;
+        CardDocument doc;
+        addText(doc, QStringLiteral("{氏名} 様"));
+        const BoxBounds logoBounds{200, 10, 100, 60};
+        if (pictures == QLatin1String("logo") || pictures == QLatin1String("with alpha")) {
+            const int slot = addImage(doc, QStringLiteral("logo.png"), logoBounds);
+            doc.setImagePicture(slot, pictures == QLatin1String("logo")
+                                          ? SheetImages::noise(QSize(60, 36), 1)
+                                          : SheetImages::noise(QSize(60, 36), 1, QImage::Format_ARGB32));
+        } else if (pictures == QLatin1String("photos") || pictures == QLatin1String("missing")) {
+            for (int n = 0; n < 2; ++n)
+                QVERIFY(SheetImages::noise(QSize(40, 40), quint32(n + 7)).save(dir.filePath(QStringLiteral("%1.png").arg(n))));
+            addImage(doc, dir.filePath(QStringLiteral("{写真}.png")), logoBounds);
+        }
+        if (twoSided) {
+            doc.showSide(Side::Back);
+            addText(doc, QStringLiteral("裏 {氏名}"), {20, 100, 200, 20});
+            const int slot = addImage(doc, QStringLiteral("back.png"), logoBounds);
+            doc.setImagePicture(slot, SheetImages::noise(QSize(60, 36), 2));
+            doc.showSide(Side::Front);
+        }
+        QByteArray csv = "氏名,写真\n";
+        for (int n = 0; n < rows; ++n)
+            csv += "person " + QByteArray::number(n) + "," + (pictures == QLatin1String("missing") ? "gone" : QByteArray::number(n % 2)) + "\n";
+        const MergeList list = MergeList::fromBytes(csv);
+        SheetJob job;
+        job.dpi = 150;
+        job.sides = SheetSides::of(twoSided ? DuplexMode::LongEdge : DuplexMode::OneSided, {});
+        const MergePlan plan = MergePrinter::planFor(doc, mode, allRows(rows), copies);
+
+        QString error;
+        QStringList halvesSaid, onePassSaid;
+        const QString path = dir.filePath(QStringLiteral("halves.pdf"));
+        const std::optional<QByteArray> halves = MergePrinter::pdfInHalves(doc, list, plan, job, path, &error, &halvesSaid);
+        QVERIFY2(halves, qPrintable(error));
+        const std::optional<QByteArray> onePass = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+            return MergePrinter::printPages(doc, list, plan, painter, device, job.offset, &onePassSaid, job.sides);
+        }, path, &error);
+        QVERIFY2(onePass, qPrintable(error));
+        QCOMPARE(halvesSaid, onePassSaid);
+        QCOMPARE(halvesSaid.isEmpty(), pictures != QLatin1String("missing"));
+        QCOMPARE(halves->count("/Subtype /Image"), onePass->count("/Subtype /Image"));
+        QCOMPARE(TestFiles::pdfPageCount(*halves), pages);
+        QCOMPARE(TestFiles::pdfPageCount(*onePass), pages);
+        const QString onePassPath = dir.filePath(QStringLiteral("one.pdf"));
+        QVERIFY(TestFiles::writeFile(path, *halves));
+        QVERIFY(TestFiles::writeFile(onePassPath, *onePass));
+        for (int page = 1; page <= pages; ++page) {
+            const QStringList options{QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-f"), QString::number(page),
+                                      QStringLiteral("-l"), QString::number(page)};
+            const QImage shown = SheetImages::shownPdfPage(path, options);
+            QVERIFY(!shown.isNull());
+            QCOMPARE(shown, SheetImages::shownPdfPage(onePassPath, options));
+        }
     }
 };
 

@@ -1,10 +1,12 @@
 // The pictures of a PDF job, compressed beside the drawing and put in place
 // of the stand-ins the sheet was drawn with.
+#include "PdfContents.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
 #include "card/CardDocument.h"
 #include "sheet/CardSheet.h"
 #include "sheet/SheetPrinter.h"
+#include "sheet/SheetPrinterPdfPages.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -132,6 +134,47 @@ private Q_SLOTS:
         const QImage expected = shownPage(*drawn, dir.filePath(QStringLiteral("drawn.pdf")));
         QVERIFY(!expected.isNull());
         QCOMPARE(shownPage(written, dir.filePath(QStringLiteral("written.pdf"))), expected);
+    }
+
+    // Two parts of one job joined: the first's pages, then the second's; a
+    // picture both embed alike (samples, size and mask) embedded once.
+    void joinedPartsEmbedAPictureOnce_data()
+    {
+        QTest::addColumn<QImage>("inFirst");
+        QTest::addColumn<QImage>("inSecond");
+        QTest::addColumn<int>("images");   // image objects in the joined file, masks included
+        QTest::newRow("the same picture") << First << First << 1;
+        QTest::newRow("two pictures") << First << Second << 2;
+        QTest::newRow("the same translucent picture") << Translucent << Translucent << 2;
+        QImage otherMask = Translucent;
+        otherMask.setPixel(0, 0, (otherMask.pixel(0, 0) & 0xffffff) | 0x01000000);
+        QTest::newRow("the same samples, another mask") << Translucent << otherMask << 4;
+    }
+
+    void joinedPartsEmbedAPictureOnce()
+    {
+        QFETCH(QImage, inFirst);
+        QFETCH(QImage, inSecond);
+        QFETCH(int, images);
+        const auto part = [](const QImage &picture, int pages) {
+            return drawnPdf([&](QPainter &painter, QPdfWriter &writer) {
+                for (int page = 0; page < pages; ++page) {
+                    if (page > 0)
+                        writer.newPage();
+                    painter.drawImage(QRect(100 * page, 100, 200, 150), picture);
+                }
+            });
+        };
+        const std::optional<QByteArray> joined = SheetPrinterPdfPages::joined(part(inFirst, 2), part(inSecond, 3));
+        QVERIFY(joined);
+        QCOMPARE(TestFiles::pdfPageCount(*joined), 5);
+        QCOMPARE(joined->count("/Subtype /Image"), images);
+        const std::vector<PdfPage> pages = pdfPages(*joined);
+        QCOMPARE(pages.size(), size_t(5));
+        QCOMPARE(pages[1].content, pdfPages(part(inFirst, 2))[1].content);
+        QCOMPARE(pages[4].content, pdfPages(part(inSecond, 3))[2].content);
+
+        QVERIFY(!SheetPrinterPdfPages::joined(part(inFirst, 1), QByteArray("%PDF-1.4 not a PDF")));
     }
 };
 
