@@ -40,7 +40,9 @@ std::optional<QByteArray> pdf(const CardDocument &design, const MergeList &list,
 
 // The same drawn in two halves at once, on two threads, and joined; nothing
 // when the halves cannot be joined (pdf then draws the pages in one pass),
-// or with *error when the writer failed, and for a plan of one page.
+// or with *error when the writer failed, and for a plan of one page or of
+// more than MaxPagesInHalves pages (both sides counted).
+constexpr std::int64_t MaxPagesInHalves = 256;
 std::optional<QByteArray> pdfInHalves(const CardDocument &design, const MergeList &list, const MergePlan &plan,
                                       const SheetJob &job, const QString &path, QString *error, QStringList *warnings);
 

@@ -537,6 +537,27 @@ private Q_SLOTS:
             QCOMPARE(shown, SheetImages::shownPdfPage(onePassPath, options));
         }
     }
+
+    // Joining halves holds every page in memory: a job of one page, or of
+    // more pages than that is worth, is drawn in one pass.
+    void longJobsAreDrawnInOnePass()
+    {
+        CardDocument doc;
+        addText(doc, QStringLiteral("{氏名}"));
+        const MergeList list = MergeList::fromBytes("氏名\na\n");
+        SheetJob twoSided;
+        twoSided.sides = SheetSides::of(DuplexMode::LongEdge, {});
+        const auto halves = [&](int copies, const SheetJob &job) {
+            return MergePrinter::pdfInHalves(doc, list, MergePrinter::planFor(doc, MergeMode::Sheet, {0}, copies), job,
+                                             QString(), nullptr, nullptr);
+        };
+        QVERIFY(!halves(1, SheetJob()));
+        QVERIFY(!halves(int(MergePrinter::MaxPagesInHalves) + 1, SheetJob()));
+        doc.showSide(Side::Back);
+        addText(doc, QStringLiteral("裏"));
+        QVERIFY(!halves(int(MergePrinter::MaxPagesInHalves) / 2 + 1, twoSided));
+        QVERIFY(halves(2, SheetJob()));
+    }
 };
 
 QTEST_MAIN(TestMerge)
