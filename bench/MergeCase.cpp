@@ -25,10 +25,12 @@ namespace {
 constexpr int Runs = 3;
 constexpr int MergeRows[] = {10, 500, 1000};
 // How far the 1000-row jobs may be from what the machine allows (Limits).
-// Most of a merge job is Qt's PDF writer drawing and compressing every page
-// on one core, which the limit leaves out; these targets hold what is
-// reached (3.2 x on a loaded machine), the aim is 1.5 x.
-constexpr double CardModeTargetRatio = 4;
+// Most of a merge job is Qt's PDF writer drawing and compressing every page,
+// which the limit leaves out. Card mode's 125 sheets are drawn in two halves
+// on both cores (1.16-1.38 x on the quiet 2-core machine; the aim was
+// 1.5 x); sheet mode's 1000 sheets are too many to join and are drawn on
+// one core (3.6-3.9 x).
+constexpr double CardModeTargetRatio = 1.75;
 constexpr double SheetModeTargetRatio = 4;
 
 // The captions of the merge card filled from rows 1 to rows, each distinct text once.
