@@ -32,6 +32,17 @@ void readInto(QPDF &document, const char *name, const QByteArray &pdf)
     document.processMemoryFile(name, pdf.constData(), size_t(pdf.size()));
 }
 
+// Two PDFs read, the pages of the second to go into the first.
+struct TwoDocuments {
+    TwoDocuments(const QByteArray &firstPdf, const char *firstName, const QByteArray &secondPdf, const char *secondName)
+    {
+        readInto(first, firstName, firstPdf);
+        readInto(second, secondName, secondPdf);
+    }
+    QPDF first;
+    QPDF second;
+};
+
 // The document's pages as they stand, then copies − 1 times again in the
 // same order. A page of the document added again goes in as a shallow copy:
 // a page object of its own that refers to the same content and resources.
@@ -178,13 +189,11 @@ void shareKnownImages(const std::vector<QPDFPageObjectHelper> &pages, const Imag
 std::optional<QByteArray> joined(const QByteArray &first, const QByteArray &second, PdfPictureStreams *pictures)
 {
     try {
-        QPDF document;
-        readInto(document, "first", first);
-        QPDF secondDocument;
-        readInto(secondDocument, "second", second);
+        TwoDocuments parts(first, "first", second, "second");
+        QPDF &document = parts.first;
         QPDFPageDocumentHelper pageTree(document);
         const std::vector<QPDFPageObjectHelper> firstPages = pageTree.getAllPages();
-        const std::vector<QPDFPageObjectHelper> secondPages = QPDFPageDocumentHelper(secondDocument).getAllPages();
+        const std::vector<QPDFPageObjectHelper> secondPages = QPDFPageDocumentHelper(parts.second).getAllPages();
         if (firstPages.empty() || secondPages.empty() || firstPages.size() + secondPages.size() > MaxPages)
             return std::nullopt;
         ImagesByContent known;
@@ -209,12 +218,10 @@ std::optional<QByteArray> alternated(const QByteArray &front, const QByteArray &
     if (copies < 1 || copies > MaxPages / 2)
         return std::nullopt;
     try {
-        QPDF document;
-        readInto(document, "front", front);
-        QPDF backDocument;
-        readInto(backDocument, "back", back);
+        TwoDocuments sides(front, "front", back, "back");
+        QPDF &document = sides.first;
         QPDFPageDocumentHelper pageTree(document);
-        const std::vector<QPDFPageObjectHelper> backPages = QPDFPageDocumentHelper(backDocument).getAllPages();
+        const std::vector<QPDFPageObjectHelper> backPages = QPDFPageDocumentHelper(sides.second).getAllPages();
         if (pageTree.getAllPages().size() != 1 || backPages.size() != 1)
             return std::nullopt;
         // The back's page comes in with everything it refers to.
