@@ -11,13 +11,13 @@
 
 #include <QBuffer>
 #include <QPagedPaintDevice>
-#include <QPdfWriter>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QThread>
 
 #include <exception>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -72,9 +72,10 @@ std::vector<std::unique_ptr<MergedSheets>> sheetsOfSides(const CardDocument &des
 {
     std::vector<std::unique_ptr<MergedSheets>> sheets;
     for (int face = 0; face < sides.pagesPerCopy(); ++face)
-        sheets.push_back(std::make_unique<MergedSheets>(
-            design, list, plan, device, offset, MergedSheets::DefaultPictureCacheKiB,
-            SheetPrinter::pageFace(device, sides, face), size_t(face) < fixed.size() ? fixed[size_t(face)] : std::vector<QImage>()));
+        sheets.push_back(
+            std::make_unique<MergedSheets>(design, list, plan, device, offset, MergedSheets::DefaultPictureCacheKiB,
+                                           SheetPrinter::pageFace(device, sides, face),
+                                           size_t(face) < fixed.size() ? fixed[size_t(face)] : std::vector<QImage>()));
     return sheets;
 }
 

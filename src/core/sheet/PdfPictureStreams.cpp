@@ -132,12 +132,15 @@ bool PdfPictureStreams::replaceStandIns(QPDF &document)
                 dict.replaceKey("/Height", QPDFObjectHandle::newInteger(stream.height));
                 if (!replaced[n]) {
                     replaced[n] = std::make_shared<Buffer>(std::size_t(stream.deflated.size()));
-                    std::memcpy(replaced[n]->getBuffer(), stream.deflated.constData(), std::size_t(stream.deflated.size()));
+                    std::memcpy(replaced[n]->getBuffer(), stream.deflated.constData(),
+                                std::size_t(stream.deflated.size()));
                 }
-                image.replaceStreamData(replaced[n], QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
+                image.replaceStreamData(replaced[n], QPDFObjectHandle::newName("/FlateDecode"),
+                                        QPDFObjectHandle::newNull());
                 break;
             }
         }
     }
-    return std::all_of(replaced.begin(), replaced.end(), [](const std::shared_ptr<Buffer> &bytes) { return bytes != nullptr; });
+    return std::all_of(replaced.begin(), replaced.end(),
+                       [](const std::shared_ptr<Buffer> &bytes) { return bytes != nullptr; });
 }

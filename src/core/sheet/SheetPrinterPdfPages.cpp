@@ -168,7 +168,8 @@ void shareKnownImages(const std::vector<QPDFPageObjectHelper> &pages, const Imag
     std::map<QPDFObjGen, std::optional<QPDFObjectHandle>> sameAs;
     for (QPDFPageObjectHelper page : pages) {
         QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
-        QPDFObjectHandle xobjects = resources.isDictionary() ? resources.getKey("/XObject") : QPDFObjectHandle::newNull();
+        QPDFObjectHandle xobjects =
+            resources.isDictionary() ? resources.getKey("/XObject") : QPDFObjectHandle::newNull();
         if (!xobjects.isDictionary())
             continue;
         for (const std::string &name : xobjects.getKeys()) {

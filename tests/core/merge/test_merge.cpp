@@ -493,7 +493,8 @@ private Q_SLOTS:
                                           : SheetImages::noise(QSize(60, 36), 1, QImage::Format_ARGB32));
         } else if (pictures == QLatin1String("photos") || pictures == QLatin1String("missing")) {
             for (int n = 0; n < 2; ++n)
-                QVERIFY(SheetImages::noise(QSize(40, 40), quint32(n + 7)).save(dir.filePath(QStringLiteral("%1.png").arg(n))));
+                QVERIFY(SheetImages::noise(QSize(40, 40), quint32(n + 7))
+                            .save(dir.filePath(QStringLiteral("%1.png").arg(n))));
             addImage(doc, dir.filePath(QStringLiteral("{写真}.png")), logoBounds);
         }
         if (twoSided) {
@@ -505,7 +506,8 @@ private Q_SLOTS:
         }
         QByteArray csv = "氏名,写真\n";
         for (int n = 0; n < rows; ++n)
-            csv += "person " + QByteArray::number(n) + "," + (pictures == QLatin1String("missing") ? "gone" : QByteArray::number(n % 2)) + "\n";
+            csv += "person " + QByteArray::number(n) + ","
+                   + (pictures == QLatin1String("missing") ? "gone" : QByteArray::number(n % 2)) + "\n";
         const MergeList list = MergeList::fromBytes(csv);
         SheetJob job;
         job.dpi = 150;
@@ -515,11 +517,13 @@ private Q_SLOTS:
         QString error;
         QStringList halvesSaid, onePassSaid;
         const QString path = dir.filePath(QStringLiteral("halves.pdf"));
-        const std::optional<QByteArray> halves = MergePrinter::pdfInHalves(doc, list, plan, job, path, &error, &halvesSaid);
+        const std::optional<QByteArray> halves =
+            MergePrinter::pdfInHalves(doc, list, plan, job, path, &error, &halvesSaid);
         QVERIFY2(halves, qPrintable(error));
-        const std::optional<QByteArray> onePass = SheetPrinter::pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
+        const auto drawnInOnePass = [&](QPainter &painter, QPagedPaintDevice &device) {
             return MergePrinter::printPages(doc, list, plan, painter, device, job.offset, &onePassSaid, job.sides);
-        }, path, &error);
+        };
+        const std::optional<QByteArray> onePass = SheetPrinter::pdfBytes(job, drawnInOnePass, path, &error);
         QVERIFY2(onePass, qPrintable(error));
         QCOMPARE(halvesSaid, onePassSaid);
         QCOMPARE(halvesSaid.isEmpty(), pictures != QLatin1String("missing"));
@@ -530,8 +534,8 @@ private Q_SLOTS:
         QVERIFY(TestFiles::writeFile(path, *halves));
         QVERIFY(TestFiles::writeFile(onePassPath, *onePass));
         for (int page = 1; page <= pages; ++page) {
-            const QStringList options{QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-f"), QString::number(page),
-                                      QStringLiteral("-l"), QString::number(page)};
+            const QStringList options{QStringLiteral("-r"),  QStringLiteral("40"), QStringLiteral("-f"),
+                                      QString::number(page), QStringLiteral("-l"), QString::number(page)};
             const QImage shown = SheetImages::shownPdfPage(path, options);
             QVERIFY(!shown.isNull());
             QCOMPARE(shown, SheetImages::shownPdfPage(onePassPath, options));
