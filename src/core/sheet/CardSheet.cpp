@@ -471,6 +471,7 @@ void CardSheet::forgetFontsOfThisThread()
 {
     preparedTexts().clear();
     threadDeviceFonts().clear();
+    CaptionLayout::forgetFacesOfThisThread();
 }
 
 CardSheet::PrintedText CardSheet::prepareLaidOut(const TextBox &box, const QFont &font) const

@@ -1,6 +1,5 @@
 #include "text/CaptionLayout.h"
 
-#include <QMutex>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -28,7 +27,6 @@ constexpr qreal EmboldenPerEm = 1.0 / 24;
 // A face's tables as HarfBuzz reads them: from the raw font Qt found for the
 // box's font, so the glyph indexes HarfBuzz gives are the ones Qt draws.
 struct FaceTables {
-    QMutex mutex;   // a face is shared by every thread that lays out captions
     QRawFont raw;
 };
 
@@ -37,11 +35,7 @@ hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *user)
     auto *tables = static_cast<FaceTables *>(user);
     char name[4];
     hb_tag_to_string(tag, name);
-    auto data = std::make_unique<QByteArray>();
-    {
-        const QMutexLocker lock(&tables->mutex);
-        *data = tables->raw.fontTable(name);
-    }
+    auto data = std::make_unique<QByteArray>(tables->raw.fontTable(name));
     if (data->isEmpty())
         return hb_blob_get_empty();
     const char *bytes = data->constData();
@@ -63,14 +57,24 @@ struct BufferDeleter {
 using HbFont = std::unique_ptr<hb_font_t, FontDeleter>;
 using HbBuffer = std::unique_ptr<hb_buffer_t, BufferDeleter>;
 
-// One HarfBuzz face a face of the system, made once: its tables are read as
-// HarfBuzz asks for them and kept for the program's life.
+using HbFaces = std::map<QString, std::unique_ptr<hb_face_t, FaceDeleter>>;
+
+// The HarfBuzz faces of this thread. A raw font reads its tables through
+// font engines of the thread that made it, which end with that thread and
+// are not to be used by another meanwhile: each thread that lays out
+// captions has faces of its own.
+HbFaces &threadFaces()
+{
+    thread_local HbFaces faces;
+    return faces;
+}
+
+// One HarfBuzz face a face of the system, made once a thread: its tables are
+// read as HarfBuzz asks for them and kept while the thread lays out captions.
 hb_face_t *sharedFace(const QRawFont &raw)
 {
-    static QMutex mutex;
-    static std::map<QString, std::unique_ptr<hb_face_t, FaceDeleter>> faces;
+    HbFaces &faces = threadFaces();
     const QString key = raw.familyName() + QChar(0x1f) + raw.styleName();
-    const QMutexLocker lock(&mutex);
     auto found = faces.find(key);
     if (found == faces.end()) {
         auto tables = std::make_unique<FaceTables>();
@@ -273,6 +277,11 @@ QPainterPath glyphOutline(const QGlyphRun &run)
 }
 
 } // namespace
+
+void CaptionLayout::forgetFacesOfThisThread()
+{
+    threadFaces().clear();
+}
 
 const QPainterPath &CaptionLayout::Emboldened::widenedOutline()
 {

@@ -49,6 +49,11 @@ public:
     // fitted to its caption needs along the line.
     static qreal naturalLength(const QString &text, const QFont &font, const TextSetting &setting);
 
+    // Each thread keeps the HarfBuzz faces of the fonts it laid out with. A
+    // thread other than the main one calls this when it lays out no more,
+    // while Qt's fonts of the thread still stand.
+    static void forgetFacesOfThisThread();
+
     bool isEmpty() const { return m_placed.empty(); }
     // How far along the line (from the box's left or top edge) the last
     // character ends.

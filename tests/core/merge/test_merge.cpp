@@ -459,7 +459,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("copies");
         QTest::addColumn<bool>("twoSided");
-        QTest::addColumn<QString>("pictures");   // logo, with alpha, photos (one of two a row), missing, none
+        // logo, with alpha, photos (one of two a row), missing, none; typeset: no picture, captions set
+        QTest::addColumn<QString>("pictures");
         QTest::addColumn<int>("pages");
         QTest::newRow("card mode, a logo") << MergeMode::Card << 40 << 1 << false << "logo" << 5;
         QTest::newRow("two pages") << MergeMode::Card << 16 << 1 << false << "logo" << 2;
@@ -470,6 +471,7 @@ private Q_SLOTS:
         QTest::newRow("photos of the rows") << MergeMode::Sheet << 4 << 1 << false << "photos" << 4;
         QTest::newRow("a photo missing in both halves") << MergeMode::Sheet << 4 << 1 << false << "missing" << 4;
         QTest::newRow("no picture") << MergeMode::Card << 24 << 1 << false << "none" << 3;
+        QTest::newRow("set vertically, spread, narrowed") << MergeMode::Card << 24 << 1 << false << "typeset" << 3;
     }
 
     void pdfInHalvesShowsWhatOnePassShows()
@@ -485,6 +487,20 @@ private Q_SLOTS:
         QTemporaryDir dir;
         CardDocument doc;
         addText(doc, QStringLiteral("{氏名} 様"));
+        if (pictures == QLatin1String("typeset")) {
+            addText(doc, QStringLiteral("営業部（第{氏名}課）ー"), {300, 10, 20, 180});
+            BoxFont small = doc.TextBoxes(1)->Font;
+            small.setHeight(-16);
+            doc.setTextFont(1, small);
+            TextSetting vertical;
+            vertical.vertical = true;
+            vertical.align = TextAlign::Justify;
+            doc.setTextSetting(1, vertical);
+            TextSetting narrowed;
+            narrowed.scaleX = 80;
+            narrowed.spacing = 100;
+            doc.setTextSetting(0, narrowed);
+        }
         const BoxBounds logoBounds{200, 10, 100, 60};
         if (pictures == QLatin1String("logo") || pictures == QLatin1String("with alpha")) {
             const int slot = addImage(doc, QStringLiteral("logo.png"), logoBounds);
