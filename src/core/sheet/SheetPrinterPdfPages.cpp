@@ -101,25 +101,29 @@ std::string storedBytes(QPDFObjectHandle stream)
     return std::string(reinterpret_cast<const char *>(data->getBuffer()), data->getSize());
 }
 
-bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b);
+// An image's mask is an image without a mask of its own; deeper is no image
+// of Qt's (and a mask naming itself ends here).
+constexpr int MaskDepth = 2;
+
+bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b, int depth = 0);
 
 // The same value of key in both dictionaries: a mask the same image, any
 // other entry the same text.
-bool sameEntry(QPDFObjectHandle a, QPDFObjectHandle b, const std::string &key)
+bool sameEntry(QPDFObjectHandle a, QPDFObjectHandle b, const std::string &key, int depth)
 {
     if (a.hasKey(key) != b.hasKey(key))
         return false;
     QPDFObjectHandle valueA = a.getKey(key), valueB = b.getKey(key);
     if (valueA.isStream() || valueB.isStream())
-        return sameImage(valueA, valueB);
+        return sameImage(valueA, valueB, depth + 1);
     return valueA.unparseResolved() == valueB.unparseResolved();
 }
 
 // Two image streams that draw the same: the same dictionary (the stored
 // length aside), the same stored bytes, the same masks.
-bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b)
+bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b, int depth)
 {
-    if (!a.isStream() || !b.isStream())
+    if (depth > MaskDepth || !a.isStream() || !b.isStream())
         return false;
     if (a.getObjGen() == b.getObjGen())
         return true;
@@ -128,7 +132,8 @@ bool sameImage(QPDFObjectHandle a, QPDFObjectHandle b)
     for (const std::string &key : dictB.getKeys())
         keys.insert(key);
     keys.erase("/Length");
-    return std::all_of(keys.begin(), keys.end(), [&](const std::string &key) { return sameEntry(dictA, dictB, key); })
+    return std::all_of(keys.begin(), keys.end(),
+                       [&](const std::string &key) { return sameEntry(dictA, dictB, key, depth); })
            && storedBytes(a) == storedBytes(b);
 }
 
