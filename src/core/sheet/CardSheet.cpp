@@ -6,6 +6,7 @@
 #include "sheet/ShapeDrawing.h"
 #include "sheet/FontMapping.h"
 #include "sheet/GlyphBatch.h"
+#include "sheet/PdfOutlineForms.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -822,7 +823,7 @@ std::optional<QRect> CardSheet::plainCell(const PrintedText &text, int column, i
     return QRect(at.x(), at.y(), text.width, cellHeight);
 }
 
-void CardSheet::drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs)
+void CardSheet::drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs) const
 {
     const QPointF baseline(at.x(), at.y() + text.ascent);
     for (const QGlyphRun &run : text.glyphs)
@@ -834,6 +835,12 @@ void CardSheet::drawPlainCaption(QPainter &painter, const PrintedText &text, QPo
     if (!bold->image.isNull()) {
         painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
         return;
+    }
+    if (m_outlineForms && bold->penWidth > 0) {
+        if (const auto standIn = m_outlineForms->standInFor(bold, bold->outline, bold->penWidth, text.color)) {
+            painter.drawImage(QRectF(standIn->rect.translated(baseline.toPoint())), standIn->image);
+            return;
+        }
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);

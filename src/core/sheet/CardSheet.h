@@ -26,6 +26,8 @@
 #include <optional>
 #include <vector>
 
+class PdfOutlineForms;
+
 class GlyphBatch;
 class QPainter;
 class QPaintDevice;
@@ -122,6 +124,11 @@ public:
     // still stand.
     static void forgetFontsOfThisThread();
 
+    // For a PDF sheet whose emboldened captions become forms: draw() then
+    // draws each of them as the stand-in forms gives (see PdfOutlineForms),
+    // once drawn for every cell. Null: the outlines themselves.
+    void setOutlineForms(PdfOutlineForms *forms) { m_outlineForms = forms; }
+
     // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
     // raster device, the outline drawn once, its top-left corner at imageOffset.
     // For a vector device the outline is the glyphs' own, filled and stroked
@@ -205,7 +212,7 @@ private:
     // is the box's); nothing when it prints nothing.
     std::optional<QRect> plainCell(const PrintedText &text, int column, int row) const;
     // A plain caption's glyphs, and its emboldened ones, the box's top-left corner at at.
-    static void drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs);
+    void drawPlainCaption(QPainter &painter, const PrintedText &text, QPoint at, GlyphBatch &glyphs) const;
     void PrintQrBox(QPainter &painter, const PrintedText &text, int column, int row, PageInk &ink) const;
     // Whether the white under a caption's cell, in a cell of the sheet, may
     // cover something: what is drawn there, or what lies beyond the card (a
@@ -219,4 +226,5 @@ private:
     std::vector<CardShape> m_shapes;      // bottom first
     std::vector<PrintedImage> m_images;   // in slot order
     std::vector<PrintedText> m_texts;     // in slot order
+    PdfOutlineForms *m_outlineForms = nullptr;
 };

@@ -52,9 +52,9 @@ QRgb standInColour(std::size_t index)
     return qRgb(int((index >> 8) & 0xff), int(index & 0xff), 0x5a);
 }
 
-// The colour of a stand-in as Qt writes it: a one-pixel 8-bit RGB image
-// without a mask. Nothing for any other image.
-std::optional<QRgb> standInColourOf(QPDFObjectHandle image)
+} // namespace
+
+std::optional<QRgb> PdfPictureStreams::standInColourOf(QPDFObjectHandle image)
 {
     QPDFObjectHandle dict = image.getDict();
     if (dict.getKey("/Subtype").unparse() != "/Image" || dict.getKey("/ColorSpace").unparse() != "/DeviceRGB"
@@ -67,8 +67,6 @@ std::optional<QRgb> standInColourOf(QPDFObjectHandle image)
     const unsigned char *rgb = data->getBuffer();
     return qRgb(rgb[0], rgb[1], rgb[2]);
 }
-
-} // namespace
 
 PdfPictureStreams::PdfPictureStreams(const std::vector<QImage> &pictures)
 {

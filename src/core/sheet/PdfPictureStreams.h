@@ -12,9 +12,11 @@
 #include <QImage>
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 class QPDF;
+class QPDFObjectHandle;
 
 class PdfPictureStreams
 {
@@ -37,6 +39,10 @@ public:
     // not found as the image Qt writes for it (a picture whose box lies off
     // the page, say): the sheet must then be drawn with the pictures.
     bool replaceStandIns(QPDF &document);
+
+    // The colour of a stand-in as Qt writes it: a one-pixel 8-bit RGB image
+    // without a mask. Nothing for any other image.
+    static std::optional<QRgb> standInColourOf(QPDFObjectHandle image);
 
 private:
     struct Stream {

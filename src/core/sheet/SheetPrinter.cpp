@@ -6,6 +6,7 @@
 #include "files/AtomicFile.h"
 #include "sheet/CardSheet.h"
 #include "sheet/PagePixels.h"
+#include "sheet/PdfOutlineForms.h"
 #include "sheet/PdfPictureStreams.h"
 #include "sheet/PngPageEncoder.h"
 #include "sheet/SheetPrinterPdfPages.h"
@@ -151,18 +152,20 @@ std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job,
 std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJob &job, int face, int pages)
 {
     std::optional<PdfPictureStreams> pictures;
+    PdfOutlineForms outlines;
     const std::optional<QByteArray> drawn = pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
         // The compression starts before the captions are laid out.
-        const CardSheet sheet(doc, device, pageFace(device, job.sides, face), job.offset, [&](std::vector<QImage> &printed) {
+        CardSheet sheet(doc, device, pageFace(device, job.sides, face), job.offset, [&](std::vector<QImage> &printed) {
             pictures.emplace(printed);
             printed = pictures->drawn();
         });
+        sheet.setOutlineForms(&outlines);
         sheet.draw(painter);
         return true;
     }, QString(), nullptr);
     if (!drawn || !pictures)
         return std::nullopt;
-    return SheetPrinterPdfPages::finishedSheet(*drawn, pages, *pictures);
+    return SheetPrinterPdfPages::finishedSheet(*drawn, pages, *pictures, &outlines);
 }
 
 // A two-sided job: the front and the back sheet each made once as above,

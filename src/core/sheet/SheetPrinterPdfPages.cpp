@@ -1,5 +1,6 @@
 #include "sheet/SheetPrinterPdfPages.h"
 
+#include "sheet/PdfOutlineForms.h"
 #include "sheet/PdfPictureStreams.h"
 
 #include <qpdf/Buffer.hh>
@@ -72,11 +73,13 @@ QByteArray writtenToMemory(QPDF &document, qsizetype expected)
     return written;
 }
 
-std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPictureStreams *pictures)
+std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPictureStreams *pictures,
+                                    const PdfOutlineForms *outlines = nullptr)
 {
     if (pages < 1 || pages > MaxPages)
         return std::nullopt;
-    if (pages == 1 && (!pictures || pictures->empty()))
+    const bool withOutlines = outlines && !outlines->empty();
+    if (pages == 1 && (!pictures || pictures->empty()) && !withOutlines)
         return pdf;
     try {
         QPDF document;
@@ -85,6 +88,8 @@ std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPicture
         if (pageTree.getAllPages().size() != 1)
             return std::nullopt;
         if (pictures && !pictures->empty() && !pictures->replaceStandIns(document))
+            return std::nullopt;
+        if (withOutlines && !outlines->replaceStandIns(document))
             return std::nullopt;
         repeatPages(pageTree, pages);
         return writtenToMemory(document, pdf.size() + (pictures ? pictures->compressedBytes() : 0)
@@ -244,9 +249,10 @@ std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
     return rewritten(pdf, pages, nullptr);
 }
 
-std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures)
+std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures,
+                                        const PdfOutlineForms *outlines)
 {
-    return rewritten(pdf, pages, &pictures);
+    return rewritten(pdf, pages, &pictures, outlines);
 }
 
 } // namespace SheetPrinterPdfPages

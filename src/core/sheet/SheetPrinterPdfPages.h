@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class PdfOutlineForms;
 class PdfPictureStreams;
 
 namespace SheetPrinterPdfPages {
@@ -16,8 +17,10 @@ namespace SheetPrinterPdfPages {
 std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages);
 
 // The same, with the pictures' own streams put in place of the stand-ins the
-// page was drawn with. Nothing also when a stand-in is missing.
-std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures);
+// page was drawn with, and the outlines' forms in place of theirs. Nothing
+// also when a stand-in is missing.
+std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures,
+                                        const PdfOutlineForms *outlines = nullptr);
 
 // A two-sided job: the front's only page, then the back's, copies times.
 // Nothing when either PDF cannot be read or has more than one page.
