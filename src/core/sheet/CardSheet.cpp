@@ -6,7 +6,7 @@
 #include "sheet/ShapeDrawing.h"
 #include "sheet/FontMapping.h"
 #include "sheet/GlyphBatch.h"
-#include "sheet/PdfOutlineForms.h"
+#include "sheet/PdfCellForms.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -836,8 +836,8 @@ void CardSheet::drawPlainCaption(QPainter &painter, const PrintedText &text, QPo
         painter.drawImage(baseline.toPoint() + bold->imageOffset, bold->image);
         return;
     }
-    if (m_outlineForms && bold->penWidth > 0) {
-        if (const auto standIn = m_outlineForms->standInFor(bold, bold->outline, bold->penWidth, text.color)) {
+    if (m_cellForms && bold->penWidth > 0) {
+        if (const auto standIn = m_cellForms->standInForOutline(bold, bold->outline, bold->penWidth, text.color)) {
             painter.drawImage(QRectF(standIn->rect.translated(baseline.toPoint())), standIn->image);
             return;
         }
@@ -920,6 +920,12 @@ void CardSheet::PrintQrBox(QPainter &painter, const PrintedText &text, int colum
     const QRect cell = *target;
     // White under the whole box, as under a caption's characters.
     painter.fillRect(cell, Qt::white);
-    QrDrawing::fillModules(painter, text.qrModules, QrDrawing::centredIn(cell, text.qrSide), text.color);
+    const QPoint corner = QrDrawing::centredIn(cell, text.qrSide);
+    const auto standIn = m_cellForms ? m_cellForms->standInForRectangles(text.qrModules, text.qrSide, text.color)
+                                     : std::nullopt;
+    if (standIn)
+        painter.drawImage(QRectF(standIn->rect.translated(corner)), standIn->image);
+    else
+        QrDrawing::fillModules(painter, text.qrModules, corner, text.color);
     ink.add(cell);
 }

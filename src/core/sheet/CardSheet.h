@@ -26,7 +26,7 @@
 #include <optional>
 #include <vector>
 
-class PdfOutlineForms;
+class PdfCellForms;
 
 class GlyphBatch;
 class QPainter;
@@ -124,10 +124,10 @@ public:
     // still stand.
     static void forgetFontsOfThisThread();
 
-    // For a PDF sheet whose emboldened captions become forms: draw() then
-    // draws each of them as the stand-in forms gives (see PdfOutlineForms),
-    // once drawn for every cell. Null: the outlines themselves.
-    void setOutlineForms(PdfOutlineForms *forms) { m_outlineForms = forms; }
+    // For a PDF sheet whose emboldened captions and QR codes become forms:
+    // draw() then draws each of them as the stand-in forms gives (see
+    // PdfCellForms), the same in every cell. Null: the drawings themselves.
+    void setCellForms(PdfCellForms *forms) { m_cellForms = forms; }
 
     // Glyphs emboldened: the widened outline (baseline at y = 0) and, for a
     // raster device, the outline drawn once, its top-left corner at imageOffset.
@@ -226,5 +226,5 @@ private:
     std::vector<CardShape> m_shapes;      // bottom first
     std::vector<PrintedImage> m_images;   // in slot order
     std::vector<PrintedText> m_texts;     // in slot order
-    PdfOutlineForms *m_outlineForms = nullptr;
+    PdfCellForms *m_cellForms = nullptr;
 };

@@ -6,7 +6,7 @@
 #include "files/AtomicFile.h"
 #include "sheet/CardSheet.h"
 #include "sheet/PagePixels.h"
-#include "sheet/PdfOutlineForms.h"
+#include "sheet/PdfCellForms.h"
 #include "sheet/PdfPictureStreams.h"
 #include "sheet/PngPageEncoder.h"
 #include "sheet/SheetPrinterPdfPages.h"
@@ -152,14 +152,14 @@ std::optional<QByteArray> drawnPdf(const CardDocument &doc, const SheetJob &job,
 std::optional<QByteArray> pdfWithStandIns(const CardDocument &doc, const SheetJob &job, int face, int pages)
 {
     std::optional<PdfPictureStreams> pictures;
-    PdfOutlineForms outlines;
+    PdfCellForms outlines;
     const std::optional<QByteArray> drawn = pdfBytes(job, [&](QPainter &painter, QPagedPaintDevice &device) {
         // The compression starts before the captions are laid out.
         CardSheet sheet(doc, device, pageFace(device, job.sides, face), job.offset, [&](std::vector<QImage> &printed) {
             pictures.emplace(printed);
             printed = pictures->drawn();
         });
-        sheet.setOutlineForms(&outlines);
+        sheet.setCellForms(&outlines);
         sheet.draw(painter);
         return true;
     }, QString(), nullptr);

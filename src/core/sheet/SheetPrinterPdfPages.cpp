@@ -1,6 +1,6 @@
 #include "sheet/SheetPrinterPdfPages.h"
 
-#include "sheet/PdfOutlineForms.h"
+#include "sheet/PdfCellForms.h"
 #include "sheet/PdfPictureStreams.h"
 
 #include <qpdf/Buffer.hh>
@@ -74,7 +74,7 @@ QByteArray writtenToMemory(QPDF &document, qsizetype expected)
 }
 
 std::optional<QByteArray> rewritten(const QByteArray &pdf, int pages, PdfPictureStreams *pictures,
-                                    const PdfOutlineForms *outlines = nullptr)
+                                    const PdfCellForms *outlines = nullptr)
 {
     if (pages < 1 || pages > MaxPages)
         return std::nullopt;
@@ -250,7 +250,7 @@ std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages)
 }
 
 std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures,
-                                        const PdfOutlineForms *outlines)
+                                        const PdfCellForms *outlines)
 {
     return rewritten(pdf, pages, &pictures, outlines);
 }

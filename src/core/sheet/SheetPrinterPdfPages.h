@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class PdfOutlineForms;
+class PdfCellForms;
 class PdfPictureStreams;
 
 namespace SheetPrinterPdfPages {
@@ -20,7 +20,7 @@ std::optional<QByteArray> repeatOnlyPage(const QByteArray &pdf, int pages);
 // page was drawn with, and the outlines' forms in place of theirs. Nothing
 // also when a stand-in is missing.
 std::optional<QByteArray> finishedSheet(const QByteArray &pdf, int pages, PdfPictureStreams &pictures,
-                                        const PdfOutlineForms *outlines = nullptr);
+                                        const PdfCellForms *outlines = nullptr);
 
 // A two-sided job: the front's only page, then the back's, copies times.
 // Nothing when either PDF cannot be read or has more than one page.

@@ -1,6 +1,6 @@
-// Bold captions of faces without a bold style, written once in a PDF sheet
-// as forms that every cell draws, and shown as the outlines drawn in each
-// cell would be.
+// Bold captions of faces without a bold style and QR codes, written once in
+// a PDF sheet as forms that every cell draws, and shown as the drawings made
+// in each cell would be.
 #include "PdfContents.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
@@ -85,11 +85,11 @@ QImage shownPage(const QByteArray &pdf, const QString &path)
 
 } // namespace
 
-class TestPdfOutlines : public QObject
+class TestPdfCellForms : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void formsShowWhatTheOutlinesShow_data()
+    void formsShowWhatTheDrawingsShow_data()
     {
         QTest::addColumn<Setup>("setup");
         QTest::addColumn<int>("forms");
@@ -116,6 +116,15 @@ private Q_SLOTS:
             addPicture(doc, {10, 10, 64, 48}, SheetImages::noise({200, 150}, 4));
             addTextBox(doc, {20, 20}, QStringLiteral("東京都千代田区"), 12, bold);
         }) << 1;
+        QTest::newRow("a QR code") << Setup([](CardDocument &doc) {
+            const int slot = addTextBox(doc, {20, 20}, QStringLiteral("QR:https://example.jp/yamada"), 10, {});
+            doc.setTextBounds(slot, {20, 20, 90, 90});
+        }) << 1;
+        QTest::newRow("a QR code in colour beside a bold caption") << Setup([=](CardDocument &doc) {
+            const int slot = addTextBox(doc, {20, 20}, QStringLiteral("QR:TEL:03-1234-5678"), 10, {}, 0x800000);
+            doc.setTextBounds(slot, {20, 20, 90, 90});
+            addTextBox(doc, {120, 20}, QStringLiteral("山田 太郎"), 14, bold);
+        }) << 2;
         // Drawn without stand-ins at all: the picture could be taken for one.
         QTest::newRow("a picture of one pixel in a stand-in's colour") << Setup([=](CardDocument &doc) {
             QImage pixel(1, 1, QImage::Format_ARGB32);
@@ -124,7 +133,7 @@ private Q_SLOTS:
             addTextBox(doc, {20, 20}, QStringLiteral("山田 太郎"), 14, bold);
         }) << 0;
     }
-    void formsShowWhatTheOutlinesShow()
+    void formsShowWhatTheDrawingsShow()
     {
         QFETCH(Setup, setup);
         QFETCH(int, forms);
@@ -155,5 +164,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPdfOutlines)
-#include "test_pdfoutlines.moc"
+QTEST_MAIN(TestPdfCellForms)
+#include "test_pdfcellforms.moc"

@@ -1,4 +1,4 @@
-#include "sheet/PdfOutlineForms.h"
+#include "sheet/PdfCellForms.h"
 
 #include "sheet/PdfPictureStreams.h"
 #include "sheet/PictureDeflate.h"
@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -68,15 +69,28 @@ QPDFObjectHandle numbers(std::initializer_list<double> values)
 
 } // namespace
 
-std::optional<PdfOutlineForms::StandIn> PdfOutlineForms::standInFor(const std::shared_ptr<const void> &owner,
-                                                                    const QPainterPath &outline, qreal penWidth,
-                                                                    const QColor &colour)
+std::optional<PdfCellForms::StandIn> PdfCellForms::standIn(const void *identity, std::shared_ptr<const void> keep,
+                                                          const QColor &colour, const QRect &rect,
+                                                          const std::function<QByteArray()> &content)
 {
     for (const Form &form : m_forms) {
-        if (form.owner == owner && form.colour == colour.rgba())
+        if (form.identity == identity && form.colour == colour.rgba())
             return StandIn{form.standIn, form.rect};
     }
-    if (!owner || outline.isEmpty() || colour.alpha() != 255 || m_forms.size() >= MaxForms)
+    if (!identity || colour.alpha() != 255 || rect.isEmpty() || m_forms.size() >= MaxForms)
+        return std::nullopt;
+    Form form{identity, std::move(keep), colour.rgba(), standInColour(m_forms.size()), rect, content(),
+              QImage(1, 1, QImage::Format_RGB32)};
+    form.standIn.fill(form.standInColour);
+    m_forms.push_back(form);
+    return StandIn{form.standIn, form.rect};
+}
+
+std::optional<PdfCellForms::StandIn> PdfCellForms::standInForOutline(const std::shared_ptr<const void> &owner,
+                                                                     const QPainterPath &outline, qreal penWidth,
+                                                                     const QColor &colour)
+{
+    if (outline.isEmpty())
         return std::nullopt;
     // The stroke reaches half the pen beyond the outline. A reader clips the
     // form to its box with smoothed edges, which would thin the glyphs in a
@@ -85,17 +99,32 @@ std::optional<PdfOutlineForms::StandIn> PdfOutlineForms::standInFor(const std::s
     // the writer places the stand-in exactly where the form expects it.
     const qreal reach = penWidth / 2 + 12 * penWidth + 1;
     const QRect rect = outline.boundingRect().adjusted(-reach, -reach, reach, reach).toAlignedRect();
-    if (rect.isEmpty())
-        return std::nullopt;
-    Form form{owner, colour.rgba(), standInColour(m_forms.size()), rect,
-              formContent(outline, rect.topLeft(), penWidth, colour), QImage(1, 1, QImage::Format_RGB32)};
-    form.standIn.fill(form.standInColour);
-    m_forms.push_back(form);
-    return StandIn{form.standIn, form.rect};
+    return standIn(owner.get(), owner, colour, rect,
+                   [&] { return outlineContent(outline, rect.topLeft(), penWidth, colour); });
 }
 
-QByteArray PdfOutlineForms::formContent(const QPainterPath &outline, QPoint origin, qreal penWidth,
-                                        const QColor &colour)
+std::optional<PdfCellForms::StandIn> PdfCellForms::standInForRectangles(const QVector<QRect> &rectangles, int side,
+                                                                        const QColor &colour)
+{
+    if (rectangles.isEmpty())
+        return std::nullopt;
+    // The quiet zone keeps the modules well inside the form's box.
+    return standIn(rectangles.constData(), std::make_shared<const QVector<QRect>>(rectangles), colour,
+                   QRect(0, 0, side, side), [&] {
+                       QByteArray out;
+                       out.reserve(rectangles.size() * 20 + 32);
+                       appendColour(out, colour, "rg");
+                       for (const QRect &r : rectangles) {
+                           out += QByteArray::number(r.x()) + ' ' + QByteArray::number(r.y()) + ' '
+                                  + QByteArray::number(r.width()) + ' ' + QByteArray::number(r.height()) + " re\n";
+                       }
+                       out += "f\n";
+                       return out;
+                   });
+}
+
+QByteArray PdfCellForms::outlineContent(const QPainterPath &outline, QPoint origin, qreal penWidth,
+                                           const QColor &colour)
 {
     QByteArray out;
     out.reserve(outline.elementCount() * 24 + 96);
@@ -139,7 +168,7 @@ QByteArray PdfOutlineForms::formContent(const QPainterPath &outline, QPoint orig
     return out;
 }
 
-bool PdfOutlineForms::replaceStandIns(QPDF &document) const
+bool PdfCellForms::replaceStandIns(QPDF &document) const
 {
     // Each stand-in colour's image; one found twice is a real picture's.
     std::map<QRgb, QPDFObjectHandle> found;
