@@ -4,6 +4,7 @@
 #include "PdfContents.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
+#include "WrittenSheets.h"
 #include "card/CardDocument.h"
 #include "sheet/SheetPrinter.h"
 
@@ -77,12 +78,6 @@ int pixelsApart(const QImage &a, const QImage &b)
     return apart;
 }
 
-QImage shownPage(const QByteArray &pdf, const QString &path)
-{
-    return TestFiles::writeFile(path, pdf) ? SheetImages::shownPdfPage(path, {QStringLiteral("-r"), QStringLiteral("150")})
-                                           : QImage();
-}
-
 } // namespace
 
 class TestPdfCellForms : public QObject
@@ -153,14 +148,9 @@ private Q_SLOTS:
 
         if (!SheetImages::pdfReaderInstalled())
             QSKIP("pdftoppm (poppler-utils) is not installed");
-        const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
-            Job, [&](QPainter &painter, QPagedPaintDevice &device) {
-                return SheetPrinter::printSheets(doc, painter, device, 1);
-            }, QString(), nullptr);
-        QVERIFY(drawn);
-        const QImage expected = shownPage(*drawn, dir.filePath(QStringLiteral("drawn.pdf")));
+        const QImage expected = WrittenSheets::drawnDirectly(doc, Job, dir.path());
         QVERIFY(!expected.isNull());
-        QCOMPARE(pixelsApart(shownPage(written, dir.filePath(QStringLiteral("written.pdf"))), expected), 0);
+        QCOMPARE(pixelsApart(WrittenSheets::shownPage(written, dir.path(), QStringLiteral("written.pdf")), expected), 0);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "PdfContents.h"
 #include "SheetImages.h"
 #include "TestFiles.h"
+#include "WrittenSheets.h"
 #include "card/CardDocument.h"
 #include "sheet/CardSheet.h"
 #include "sheet/SheetPrinter.h"
@@ -68,12 +69,6 @@ struct Box {
 
 const SheetJob Job{3, 300, QPageSize(QPageSize::A4), {}};
 
-QImage shownPage(const QByteArray &pdf, const QString &path)
-{
-    return TestFiles::writeFile(path, pdf) ? SheetImages::shownPdfPage(path, {QStringLiteral("-r"), QStringLiteral("150")})
-                                           : QImage();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Box>)
@@ -126,14 +121,9 @@ private Q_SLOTS:
 
         if (!SheetImages::pdfReaderInstalled())
             QSKIP("pdftoppm (poppler-utils) is not installed");
-        const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
-            Job, [&](QPainter &painter, QPagedPaintDevice &device) {
-                return SheetPrinter::printSheets(doc, painter, device, 1);
-            }, QString(), nullptr);
-        QVERIFY(drawn);
-        const QImage expected = shownPage(*drawn, dir.filePath(QStringLiteral("drawn.pdf")));
+        const QImage expected = WrittenSheets::drawnDirectly(doc, Job, dir.path());
         QVERIFY(!expected.isNull());
-        QCOMPARE(shownPage(written, dir.filePath(QStringLiteral("written.pdf"))), expected);
+        QCOMPARE(WrittenSheets::shownPage(written, dir.path(), QStringLiteral("written.pdf")), expected);
     }
 
     // Two parts of one job joined: the first's pages, then the second's; a
