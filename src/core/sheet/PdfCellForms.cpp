@@ -170,23 +170,18 @@ QByteArray PdfCellForms::outlineContent(const QPainterPath &outline, QPoint orig
 
 bool PdfCellForms::replaceStandIns(QPDF &document) const
 {
-    // Each stand-in colour's image; one found twice is a real picture's.
+    // Each stand-in colour's image; a second image of that colour is a real
+    // picture's.
     std::map<QRgb, QPDFObjectHandle> found;
-    std::map<QRgb, int> sightings;
     for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(document).getAllPages()) {
         for (auto &[name, image] : page.getImages()) {
             const std::optional<QRgb> colour = PdfPictureStreams::standInColourOf(image);
             if (!colour || qBlue(*colour) != StandInBlue)
                 continue;
-            if (found.count(*colour) && found[*colour].getObjGen() == image.getObjGen())
-                continue;
-            found[*colour] = image;
-            ++sightings[*colour];
+            const auto [at, first] = found.try_emplace(*colour, image);
+            if (!first && at->second.getObjGen() != image.getObjGen())
+                return false;
         }
-    }
-    for (const auto &[colour, count] : sightings) {
-        if (count > 1)
-            return false;
     }
     for (const Form &form : m_forms) {
         const auto image = found.find(form.standInColour);
