@@ -1,4 +1,5 @@
 // Start-up: the application object, its title, the three windows, the loop.
+#include "base/HeapTuning.h"
 #include "base/Messages.h"
 #include "base/QuietQt.h"
 #include "sheet/FontMapping.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char **argv)
 {
+    HeapTuning::keepLargeBuffers();
     QuietQt::install();
     TaveloApplication app(argc, argv);
     app.setWindowIcon(ToolIcons::program());

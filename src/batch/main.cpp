@@ -2,6 +2,7 @@
 // core library alone.
 #include "BatchCommands.h"
 #include "TerminalStream.h"
+#include "base/HeapTuning.h"
 #include "base/Messages.h"
 #include "base/OutOfMemory.h"
 #include "base/QuietQt.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char **argv)
 {
+    HeapTuning::keepLargeBuffers();
     // No window is ever shown: the offscreen platform unless the caller chose one.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
