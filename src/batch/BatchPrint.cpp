@@ -344,6 +344,15 @@ void applyOverrides(CardDocument &doc, const PrintOptions &options)
     doc.setPrintSettings(settings);
 }
 
+// The sides the job prints of the card: those asked for, or both when the
+// card has a back; nothing, with *problem saying why, when it cannot be printed.
+std::optional<SheetSides> sidesOf(const CardDocument &doc, const PrintOptions &options, QString *problem)
+{
+    SheetSides asked = options.sides.value_or(SheetSides::of(doc.hasBack() ? DuplexMode::LongEdge : DuplexMode::OneSided));
+    asked.turn = options.turn;
+    return SheetPrinter::sidesFor(doc, asked, problem);
+}
+
 // The merge part of the print command; the exit status.
 int printMerged(const CardDocument &doc, const PrintOptions &options, const OutputChoice &output, bool cardHadMessages)
 {
@@ -423,6 +432,19 @@ int runPrintCommand(const QStringList &args)
                                  options->layout.value_or(doc.printSettings().Layout), options->job.offset);
         return CardSheet::printedPictureSize(layout, bounds);
     };
+    // The captions are laid out while the pictures load.
+    if (options->mergeList.isEmpty()) {
+        printedSize.meanwhile = [&] {
+            applyOverrides(doc, *options);
+            if (const std::optional<SheetSides> sides = sidesOf(doc, *options, nullptr)) {
+                SheetJob ahead = options->job;
+                ahead.sides = *sides;
+                SheetPrinter::layOutCaptionsAhead(doc, ahead, output.pdf || output.standardOutput
+                                                                  ? SheetPrinter::FileOutput::Pdf
+                                                                  : SheetPrinter::FileOutput::Png);
+            }
+        };
+    }
     const bool isCard = readCard(doc, sink, options->card, options->screenDpi, printedSize);
     const QStringList &messages = sink.messages();
     for (const QString &message : messages)
@@ -432,10 +454,8 @@ int runPrintCommand(const QStringList &args)
         return 1;   // nothing to print: a blank sheet would pass for the card
     applyOverrides(doc, *options);
     PrintOptions job = *options;
-    SheetSides asked = options->sides.value_or(SheetSides::of(doc.hasBack() ? DuplexMode::LongEdge : DuplexMode::OneSided));
-    asked.turn = options->turn;
     QString error;
-    const std::optional<SheetSides> sides = SheetPrinter::sidesFor(doc, asked, &error);
+    const std::optional<SheetSides> sides = sidesOf(doc, *options, &error);
     if (!sides) {
         err << "tavelo-batch print: " << options->card << ": " << error << '\n';
         return 1;   // nothing printed

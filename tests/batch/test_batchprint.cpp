@@ -4,6 +4,10 @@
 #include "FifoReader.h"
 #include "TestFiles.h"
 #include "base/Messages.h"
+#include "card/CardDocument.h"
+#include "cardfile/CardFile.h"
+#include "sheet/FontMapping.h"
+#include "sheet/SheetPrinter.h"
 
 #include <QDir>
 #include <QImage>
@@ -163,6 +167,64 @@ private Q_SLOTS:
         QCOMPARE(qGray(page.pixel(firstCross + QPoint(0, -10))), 0);
     }
 
+    // A job lays its captions out while the card's pictures load, with the
+    // options that change the layout applied by then: its pages are those
+    // the sheet draws here for the same card with those settings stored.
+    void pngPagesAsDrawnHere_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("back");
+        QTest::newRow("the card's own settings") << QStringList() << false;
+        QTest::newRow("margins given") << QStringList{"--margin-left", "12", "--margin-top", "7"} << false;
+        QTest::newRow("both sides") << QStringList() << true;
+    }
+    void pngPagesAsDrawnHere()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, back);
+        FontMapping::installFaceSubstitutions();
+        QTemporaryDir dir;
+        const QString logo = dir.filePath(QStringLiteral("logo.bmp"));
+        QVERIFY(TestFiles::writeFile(logo, TestFiles::simpleBmp(48, 32)));
+        const auto cardLines = [&](int marginLeft, int marginTop) {
+            QStringList lines = fixedLines(1, marginLeft, marginTop);
+            if (back)
+                lines << TestFiles::backLine(TestFiles::textRecord("#0", "Tavelo Printing", 20, 30, 200, 24, "ＭＳ ゴシック", 14, 0,
+                                                                   "B   "));
+            // A bold caption in a face without a bold style is emboldened.
+            lines << TestFiles::textRecord("#0", "株式会社タベロ印刷", 10, 8, 180, 24, "ＭＳ 明朝", 12, 0x0000c0, "B   ")
+                  << TestFiles::textRecord("#1", "東京都千代田区一番町", 10, 60)
+                  << TestFiles::imageRecord("$0", logo, 250, 10, 64, 48);
+            return TestFiles::cardBytes(lines);
+        };
+        const QString card = dir.filePath(QStringLiteral("card.tvl"));
+        QVERIFY(TestFiles::writeFile(card, cardLines(0, 0)));
+        const BatchRun run =
+            runBatch(QStringList{"print", card, "-o", dir.filePath(QStringLiteral("batch.png")), "--dpi", "150"} + options);
+        QCOMPARE(run.exitCode, 0);
+
+        const QString stored = dir.filePath(QStringLiteral("stored.tvl"));
+        QVERIFY(TestFiles::writeFile(stored, options.isEmpty() ? cardLines(0, 0) : cardLines(12, 7)));
+        CardDocument doc;
+        doc.setScreenPpi(96);
+        bool isCard = false;
+        LoadCardFile(doc, stored, &isCard);
+        QVERIFY(isCard);
+        SheetJob job;
+        job.dpi = 150;
+        job.sides = SheetSides::of(back ? DuplexMode::LongEdge : DuplexMode::OneSided);
+        QString error;
+        QVERIFY2(SheetPrinter::writePng(doc, job, dir.filePath(QStringLiteral("here.png")), &error), qPrintable(error));
+        const int pages = back ? 2 : 1;
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("batch-*")}).size(), pages);
+        for (int page = 1; page <= pages; ++page) {
+            const QImage batch(dir.filePath(QStringLiteral("batch-%1.png").arg(page)));
+            const QImage here(dir.filePath(QStringLiteral("here-%1.png").arg(page)));
+            QVERIFY(!batch.isNull() && !here.isNull());
+            QVERIFY2(batch == here, qPrintable(QStringLiteral("page %1").arg(page)));
+        }
+    }
+
     // -o - and the process's own standard output by name: the PDF goes there
     // and nowhere else, merged or not; no file is written.
     void standardOutput_data()
@@ -275,5 +337,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBatchPrint)
+QTEST_MAIN(TestBatchPrint)
 #include "test_batchprint.moc"

@@ -447,9 +447,17 @@ void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureUse &u
     // The pictures load on the other cores while the file is read; their
     // messages come in the file's order, before an error that ends the read.
     PictureLoads pictures(doc, use);
+    bool read = false;
     try {
-        CardFileReader(doc, lines, pictures).read(isCard);
+        CardFileReader(doc, lines, pictures).read(&read);
+        if (isCard)
+            *isCard = read;
+        if (read && use.meanwhile)
+            use.meanwhile();
     } catch (...) {
+        // A card whose read ended early is still a card.
+        if (isCard)
+            *isCard = read;
         pictures.tellFound();
         doc.SetModified(false);
         throw;

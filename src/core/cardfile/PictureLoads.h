@@ -48,6 +48,10 @@ struct PictureUse {
     QString cardPath;
     // Told of each picture found beside the card, in the card's order.
     PictureFound found;
+    // Work for the reading thread once the whole file is read as a card,
+    // while its pictures may still be loading on the other cores (a print
+    // job lays out its captions): called before the read waits for them.
+    std::function<void()> meanwhile;
 };
 
 class PictureLoads : public MessageSink

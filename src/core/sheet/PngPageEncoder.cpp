@@ -228,11 +228,17 @@ std::optional<QByteArray> encode(const QImage &source)
 
     // The zlib stream: a header (32 KiB window, a fast level), the bands,
     // the checksum of all of them.
-    QByteArray stream("\x78\x5e", 2);
-    uLong adler = adler32(0, nullptr, 0);
+    qsizetype streamBytes = 2 + 4;
     for (const Band &band : bands) {
         if (!band.ok)
             return std::nullopt;
+        streamBytes += band.deflated.size();
+    }
+    QByteArray stream;
+    stream.reserve(streamBytes);
+    stream.append("\x78\x5e", 2);
+    uLong adler = adler32(0, nullptr, 0);
+    for (const Band &band : bands) {
         stream += band.deflated;
         adler = adler32_combine(adler, band.adler, z_off_t(band.filteredBytes));
     }
@@ -240,7 +246,10 @@ std::optional<QByteArray> encode(const QImage &source)
         stream += char((adler >> shift) & 0xff);
     bands.clear();
 
+    // The signature, the header, the resolution and the end: well under a
+    // kilobyte; each chunk of the stream adds 12 bytes.
     QByteArray file;
+    file.reserve(stream.size() + (stream.size() / ChunkBytes + 1) * 12 + 1024);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, writeError, writeWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     bool written = false;

@@ -235,6 +235,13 @@ std::optional<QString> layoutProblem(const CardDocument &doc, const QSizeF &page
 
 namespace {
 
+void setPngResolution(QImage &page, const SheetJob &job)
+{
+    const int dotsPerMeter = int(std::lround(job.dpi / 0.0254));
+    page.setDotsPerMeterX(dotsPerMeter);
+    page.setDotsPerMeterY(dotsPerMeter);
+}
+
 bool encodePng(const QImage &page, QByteArray &png, const QString &path, QString *error)
 {
     std::optional<QByteArray> encoded = PngPageEncoder::encode(page);
@@ -310,6 +317,27 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
     return true;
 }
 
+void layOutCaptionsAhead(const CardDocument &doc, const SheetJob &job, FileOutput output)
+{
+    if (fileJobProblem(doc, job))
+        return;
+    const auto layOut = [&](const QPaintDevice &device) {
+        for (int face = 0; face < job.sides.pagesPerCopy(); ++face)
+            CardSheet(doc, device, pageFace(device, job.sides, face), job.offset);
+    };
+    if (output == FileOutput::Png) {
+        // A caption's layout reads the page's resolution, not its size.
+        QImage resolution(1, 1, QImage::Format_RGB32);
+        setPngResolution(resolution, job);
+        layOut(resolution);
+    } else {
+        QBuffer nowhere;
+        QPdfWriter writer(&nowhere);
+        setUpPdfWriter(writer, job);
+        layOut(writer);
+    }
+}
+
 QImage blankPngPage(const SheetJob &job, QString *error)
 {
     const QSize pixels = PagePixels::of(job.pageSize, job.dpi);
@@ -322,9 +350,7 @@ QImage blankPngPage(const SheetJob &job, QString *error)
         setError(error, Msg::pageTooLarge(pixels.width(), pixels.height()));
         return {};
     }
-    const int dotsPerMeter = int(std::lround(job.dpi / 0.0254));
-    page.setDotsPerMeterX(dotsPerMeter);
-    page.setDotsPerMeterY(dotsPerMeter);
+    setPngResolution(page, job);
     // White paper (every byte of a white RGB32 pixel is 0xff), in bands on
     // every core: a 300 dpi A4 page is 35 MB of fresh memory.
     std::vector<std::pair<int, int>> bands;

@@ -95,6 +95,14 @@ bool writePng(const CardDocument &doc, const SheetJob &job, const QString &path,
 // The name of page (from 1) of a PNG job written to path.
 QString pngPageName(const QString &path, int page);
 
+// A file job's output, as far as the captions' layout differs by it.
+enum class FileOutput { Pdf, Png };
+// Lays the captions of a file job's sheets out now, on this thread, for the
+// job made here later (same card, job and output) to find them laid out:
+// for a thread that would otherwise wait, as for the card's pictures still
+// loading on the other cores. Nothing for a job that cannot be made.
+void layOutCaptionsAhead(const CardDocument &doc, const SheetJob &job, FileOutput output);
+
 // The pieces the file jobs are made of, for jobs of other pages (merge
 // printing).
 
