@@ -160,6 +160,9 @@ ShapedText shapedText(const QString &text, const QFont &font, const QPaintDevice
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
+    // Kept past endLayout(), which otherwise throws the glyphs away for
+    // glyphRuns() to shape the text again.
+    layout.setCacheEnabled(true);
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();

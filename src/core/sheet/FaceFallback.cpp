@@ -60,6 +60,7 @@ QFont withChain(const QFont &font)
 QRawFont shapedFace(const QFont &font, const QString &text)
 {
     QTextLayout layout(text, font);
+    layout.setCacheEnabled(true);   // glyphRuns() without shaping again
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
@@ -77,6 +78,7 @@ QRawFont shapedFace(const QFont &font, const QString &text)
 bool shapesWhole(const QFont &font, const QString &text)
 {
     QTextLayout layout(text, font);
+    layout.setCacheEnabled(true);   // glyphRuns() without shaping again
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();

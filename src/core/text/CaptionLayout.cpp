@@ -231,6 +231,7 @@ private:
         QTextOption option;
         option.setWrapMode(QTextOption::NoWrap);
         layout.setTextOption(option);
+        layout.setCacheEnabled(true);   // glyphRuns() without shaping again
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
