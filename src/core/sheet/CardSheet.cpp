@@ -346,9 +346,12 @@ CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const Shee
             records.push_back(record);
     }
     m_images.resize(records.size());
+    std::vector<QSize> printedSizes;
+    for (const MoveImageRecord *record : records)
+        printedSizes.push_back(printedPictureSize(m_layout, record->bounds));
     const auto prepare = [&](const MoveImageRecord *&record) {
         const size_t at = size_t(&record - records.data());
-        const QSize size = printedPictureSize(m_layout, record->bounds);
+        const QSize size = printedSizes[at];
         if (!raster && SvgPicture::isVector(record->Picture)) {
             m_images[at] = {record->bounds, record->Picture, true};
             return;
@@ -358,12 +361,15 @@ CardSheet::CardSheet(const CardSide &doc, const QPaintDevice &device, const Shee
     };
     // Waking the other cores costs more than a picture already at its
     // printed size (a merge job's logo, a card's every row).
-    const auto scaled = [&](const MoveImageRecord *record) {
-        return pictureSource || SvgPicture::isVector(record->Picture)
-               || pictureForPrintSize(record->Picture, printedPictureSize(m_layout, record->bounds))
-                      != record->Picture.size();
+    const auto scaled = [&](size_t at) {
+        const QImage &picture = records[at]->Picture;
+        return pictureSource || SvgPicture::isVector(picture)
+               || pictureForPrintSize(picture, printedSizes[at]) != picture.size();
     };
-    if (std::count_if(records.begin(), records.end(), scaled) > 1) {
+    size_t toScale = 0;
+    for (size_t at = 0; at < records.size(); ++at)
+        toScale += scaled(at) ? 1 : 0;
+    if (toScale > 1) {
         QtConcurrent::blockingMap(records, prepare);
     } else {
         for (const MoveImageRecord *&record : records)
