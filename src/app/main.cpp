@@ -1,5 +1,4 @@
 // Start-up: the application object, its title, the three windows, the loop.
-#include "base/HeapTuning.h"
 #include "base/Messages.h"
 #include "base/QuietQt.h"
 #include "sheet/FontMapping.h"
@@ -13,7 +12,6 @@
 
 int main(int argc, char **argv)
 {
-    HeapTuning::keepLargeBuffers();
     QuietQt::install();
     TaveloApplication app(argc, argv);
     app.setWindowIcon(ToolIcons::program());

@@ -18,7 +18,6 @@
 
 int main(int argc, char **argv)
 {
-    HeapTuning::keepLargeBuffers();
     // No window is ever shown: the offscreen platform unless the caller chose one.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -29,6 +28,7 @@ int main(int argc, char **argv)
     const bool prints = argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "export") == 0);
     std::unique_ptr<QCoreApplication> app;
     if (prints) {
+        HeapTuning::keepLargeBuffers();
         app = std::make_unique<QGuiApplication>(argc, argv);
         FontMapping::installFaceSubstitutions();
     } else {
