@@ -35,9 +35,17 @@ void PictureLoads::loadBackground(Side side, const QString &path) { start(side, 
 
 void PictureLoads::start(Side side, int slot, const QString &path, std::optional<QSize> fitted)
 {
+    // A picture the card names twice at the same size (a logo on both
+    // sides) is loaded once, and both boxes hold the one picture.
+    for (const Pending &earlier : m_pending) {
+        if (earlier.path == path && earlier.fitted == fitted) {
+            m_pending.push_back({side, slot, path, fitted, earlier.result});
+            return;
+        }
+    }
     const bool sizeOnly = bool(m_use.sizesOnly);
     const QString cardPath = m_use.cardPath;
-    m_pending.push_back({side, slot, path, QtConcurrent::run([path, cardPath, fitted, sizeOnly] {
+    m_pending.push_back({side, slot, path, fitted, QtConcurrent::run([path, cardPath, fitted, sizeOnly] {
                              Loaded loaded;
                              // Only a path that leads to nothing is looked for
                              // elsewhere: a file that is there and cannot be read

@@ -92,7 +92,8 @@ private:
         Side side;
         int slot;   // −1: the side's background
         QString path;
-        QFuture<Loaded> result;
+        std::optional<QSize> fitted;
+        QFuture<Loaded> result;   // shared by the boxes of one picture
     };
 
     CardDocument &m_doc;

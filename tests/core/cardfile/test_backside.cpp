@@ -3,6 +3,7 @@
 #include "CardFixture.h"
 #include "base/CodePage932.h"
 #include "base/Messages.h"
+#include "cardfile/PictureLoads.h"
 
 #include <QImage>
 #include <QTest>
@@ -160,6 +161,52 @@ private Q_SLOTS:
         QCOMPARE(card.doc.side(Side::Back).ImageBoxes(0)->Picture.size(), QSize(8, 4));
         QVERIFY(card.doc.ImageBoxes(0)->Picture.isNull());
         QVERIFY(!card.doc.Modified());
+    }
+
+    // A picture named by a box of each side is loaded once when both need it
+    // at the same size: both boxes hold the one picture. Each box still
+    // tells its own message.
+    void onePictureOnBothSides_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QSize>("backBoxSize");   // the back's box, in screen pixels
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("the same box size") << true << QSize(64, 64) << true;
+        QTest::newRow("a smaller box on the back") << true << QSize(32, 16) << false;
+        QTest::newRow("missing, told for each box") << false << QSize(64, 64) << true;
+    }
+    void onePictureOnBothSides()
+    {
+        QFETCH(bool, present);
+        QFETCH(QSize, backBoxSize);
+        QFETCH(bool, shared);
+        CardFixture card;
+        const QString picture = card.path(QStringLiteral("logo.png"));
+        if (present) {
+            QImage image(160, 80, QImage::Format_RGB32);
+            image.fill(Qt::blue);
+            QVERIFY(image.save(picture));
+        }
+        QVERIFY(TestFiles::writeFile(
+            card.path(),
+            cardBytes(fixedLines()
+                      + QStringList{backLine(imageRecord("$0", picture, 0, 0, backBoxSize.width(), backBoxSize.height()))}
+                      + imageRecord("$0", picture, 0, 0, 64, 64))));
+        // As a print job asks for them: each scaled to its box's printed size.
+        PictureUse use;
+        use.fit = [](const BoxBounds &bounds) { return QSize(bounds.Width, bounds.Height); };
+        QCOMPARE(thrownMessage([&] { LoadCardFile(card.doc, card.path(), nullptr, use); }), QString());
+        const QImage &front = card.doc.side(Side::Front).ImageBoxes(0)->Picture;
+        const QImage &back = card.doc.side(Side::Back).ImageBoxes(0)->Picture;
+        if (!present) {
+            QCOMPARE(card.sink.told.size(), 2);
+            QVERIFY(front.isNull() && back.isNull());
+            return;
+        }
+        QVERIFY(card.sink.told.isEmpty());
+        QCOMPARE(front.size(), QSize(64, 64));
+        QCOMPARE(back.size(), backBoxSize);
+        QCOMPARE(front.cacheKey() == back.cacheKey(), shared);
     }
 
     // Twenty boxes fill the back; the 21st is told once, as on the front.
