@@ -544,7 +544,7 @@ void putConverted(QPDF &pdf, Drawing &drawing, Problems &problems)
 }   // namespace
 
 std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout &layout, const DocumentInfo &info,
-                                 QStringList *problemList, QString *error)
+                                 QStringList *problemList, QString *error, const Preparation &prepare)
 {
     Problems problems(problemList);
     try {
@@ -552,6 +552,8 @@ std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout 
         pdf.setSuppressWarnings(true);
         pdf.setAttemptRecovery(false);
         pdf.processMemoryFile("drawn", drawn.constData(), size_t(drawn.size()));
+        if (prepare && !prepare(pdf))
+            return std::nullopt;
         QPDFObjectHandle registration = registrationColour(pdf);
         std::vector<PictureJob> pictures;
         std::set<QPDFObjGen> seen;

@@ -15,7 +15,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+
+class QPDF;
 
 namespace PdfxFinish {
 
@@ -29,8 +32,13 @@ struct DocumentInfo {
 // corner is the page's. What could not be made PDF/X-conforming (a colour of
 // no known kind, transparency, a font not embedded) is added to *problems,
 // each once; the file is still made.
+//
+// prepare, if given, is run on Qt's PDF as read, before anything is
+// converted (the pictures put in place of their stand-ins); when it returns
+// false nothing is made and *error is left as it was.
+using Preparation = std::function<bool(QPDF &drawn)>;
 std::optional<QByteArray> finish(const QByteArray &drawn, const PrintShopLayout &layout, const DocumentInfo &info,
-                                 QStringList *problems, QString *error);
+                                 QStringList *problems, QString *error, const Preparation &prepare = {});
 
 // The identifier and registry of the output intent.
 inline QString outputConditionIdentifier() { return QStringLiteral("JC200103"); }

@@ -12,6 +12,7 @@
 #include "printshop/PdfxFinish.h"
 #include "printshop/Preflight.h"
 #include "sheet/CardSheet.h"
+#include "sheet/PdfPictureStreams.h"
 #include "sheet/SheetPrinter.h"
 
 #include <QPagedPaintDevice>
@@ -166,25 +167,63 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, 
     if (!sides)
         return std::nullopt;
     const PrintShopLayout layout(job.options);
-    QStringList problems;
-    const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
-        sheetJob(layout),
-        [&](QPainter &painter, QPagedPaintDevice &device) {
-            for (size_t n = 0; n < sides->size(); ++n) {
-                if (n > 0 && !device.newPage())
+    // Qt's writer would compress every picture on the drawing thread, only
+    // for the conversion to CMYK to take it apart again: the pages are drawn
+    // with stand-ins while the pictures are compressed on the other cores,
+    // and the conversion finds the pictures in their places. A stand-in
+    // not drawn (a box beyond the bleed) has the pages drawn again with the
+    // pictures.
+    for (const bool standIns : {true, false}) {
+        QStringList problems;
+        std::vector<std::unique_ptr<PdfPictureStreams>> pictures;
+        const std::optional<QByteArray> drawn = SheetPrinter::pdfBytes(
+            sheetJob(layout),
+            [&](QPainter &painter, QPagedPaintDevice &device) {
+                std::size_t standInsBefore = 0;
+                for (size_t n = 0; n < sides->size(); ++n) {
+                    if (n > 0 && !device.newPage())
+                        return false;
+                    const std::unique_ptr<CardDocument> card = cardAlone(doc, (*sides)[n]);
+                    CardSheet::PictureHook standInsFor;
+                    if (standIns) {
+                        standInsFor = [&](std::vector<QImage> &printed) {
+                            pictures.push_back(std::make_unique<PdfPictureStreams>(printed, standInsBefore));
+                            standInsBefore += pictures.back()->standInCount();
+                            printed = pictures.back()->drawn();
+                        };
+                    }
+                    const CardSheet sheet(*card, device, pageFace(layout), {}, standInsFor);
+                    addOnce(&problems,
+                            onSide((*sides)[n], Preflight::check(*card, sheet, Dpi, job.options), sides->size() > 1));
+                    drawPage(painter, layout, [&sheet](QPainter &p) { sheet.draw(p); });
+                }
+                return true;
+            },
+            job.title, error);
+        if (!drawn)
+            return std::nullopt;
+        bool standInMissing = false;
+        const auto putPictures = [&](QPDF &document) {
+            for (const std::unique_ptr<PdfPictureStreams> &streams : pictures) {
+                if (!streams->replaceStandIns(document)) {
+                    standInMissing = true;
                     return false;
-                const std::unique_ptr<CardDocument> card = cardAlone(doc, (*sides)[n]);
-                const CardSheet sheet(*card, device, pageFace(layout));
-                addOnce(&problems,
-                        onSide((*sides)[n], Preflight::check(*card, sheet, Dpi, job.options), sides->size() > 1));
-                drawPage(painter, layout, [&sheet](QPainter &p) { sheet.draw(p); });
+                }
             }
             return true;
-        },
-        job.title, error);
-    std::optional<QByteArray> bytes = finished(drawn, layout, job, &problems, error);
-    addOnce(preflight, problems);
-    return bytes;
+        };
+        QString why;
+        std::optional<QByteArray> bytes = PdfxFinish::finish(*drawn, layout, documentInfo(job), &problems, &why,
+                                                             standIns ? PdfxFinish::Preparation(putPictures)
+                                                                      : PdfxFinish::Preparation());
+        if (!bytes && standInMissing)
+            continue;
+        if (!bytes)
+            setError(error, Msg::printShopNotFinished(why));
+        addOnce(preflight, problems);
+        return bytes;
+    }
+    return std::nullopt;
 }
 
 std::optional<QByteArray> mergedPdf(const CardDocument &design, const MergeList &list, const std::vector<int> &rows,

@@ -68,7 +68,7 @@ std::optional<QRgb> PdfPictureStreams::standInColourOf(QPDFObjectHandle image)
     return qRgb(rgb[0], rgb[1], rgb[2]);
 }
 
-PdfPictureStreams::PdfPictureStreams(const std::vector<QImage> &pictures)
+PdfPictureStreams::PdfPictureStreams(const std::vector<QImage> &pictures, std::size_t firstStandIn)
 {
     m_drawn = pictures;
     // A picture shown by several boxes is embedded once: one stand-in for it.
@@ -81,7 +81,7 @@ PdfPictureStreams::PdfPictureStreams(const std::vector<QImage> &pictures)
             m_drawn[n] = m_drawn[*known];
             continue;
         }
-        const QRgb colour = standInColour(m_streams.size());
+        const QRgb colour = standInColour(firstStandIn + m_streams.size());
         QImage standIn(1, 1, QImage::Format_RGB32);
         standIn.fill(colour);
         m_drawn[n] = standIn;

@@ -23,7 +23,9 @@ class PdfPictureStreams
 public:
     // Starts compressing the pictures Qt would embed as plain colour images
     // (no alpha channel, not a bitmap); the others are drawn as they are.
-    explicit PdfPictureStreams(const std::vector<QImage> &pictures);
+    // Stand-ins are numbered from firstStandIn: the pictures of several
+    // sheets drawn into one document each need stand-ins of their own.
+    explicit PdfPictureStreams(const std::vector<QImage> &pictures, std::size_t firstStandIn = 0);
     ~PdfPictureStreams();   // waits for the compression
     PdfPictureStreams(const PdfPictureStreams &) = delete;
     PdfPictureStreams &operator=(const PdfPictureStreams &) = delete;
@@ -31,6 +33,8 @@ public:
     // What to draw in place of each picture, in the order given.
     const std::vector<QImage> &drawn() const { return m_drawn; }
     bool empty() const { return m_streams.empty(); }
+    // How many stand-ins there are (the next sheet's firstStandIn).
+    std::size_t standInCount() const { return m_streams.size(); }
     // The size of the compressed pictures, once the compression is done.
     qsizetype compressedBytes();
 

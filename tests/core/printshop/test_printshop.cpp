@@ -341,6 +341,51 @@ private Q_SLOTS:
             QVERIFY(ink[0] == 0 && ink[1] == 0 && ink[2] == 0);
     }
 
+    // The pictures are drawn as stand-ins and put in place before the
+    // conversion: each page shows its own side's pictures, and a picture
+    // whose box lies beyond the bleed (never drawn) has the pages drawn with
+    // the pictures instead. Inks: cyan, magenta, yellow used, page by page.
+    void picturesInPlace_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QList<QList<bool>>>("inks");
+        const QImage red = SheetImages::solid(QSize(50, 50), qRgb(255, 0, 0));
+        const QImage cyan = SheetImages::solid(QSize(40, 30), qRgb(0, 255, 255));
+        const QList<bool> redInks{false, true, true};
+        const QList<bool> cyanInks{true, false, false};
+        QTest::newRow("a picture on each side") << Setup([=](CardDocument &doc) {
+            addImageBox(doc, {40, 40, 100, 100}, red);
+            doc.showSide(Side::Back);
+            addImageBox(doc, {40, 40, 100, 100}, cyan, QStringLiteral("map.png"));
+            doc.showSide(Side::Front);
+        }) << QList<QList<bool>>{redInks, cyanInks};
+        QTest::newRow("one picture on both sides") << Setup([=](CardDocument &doc) {
+            addImageBox(doc, {40, 40, 100, 100}, cyan);
+            doc.showSide(Side::Back);
+            addImageBox(doc, {200, 60, 80, 80}, cyan);
+            doc.showSide(Side::Front);
+        }) << QList<QList<bool>>{cyanInks, cyanInks};
+        QTest::newRow("a box beyond the bleed") << Setup([=](CardDocument &doc) {
+            addImageBox(doc, {-300, 40, 100, 100}, cyan, QStringLiteral("map.png"));
+            addImageBox(doc, {40, 40, 100, 100}, red);
+        }) << QList<QList<bool>>{redInks};
+    }
+    void picturesInPlace()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(QList<QList<bool>>, inks);
+        QTemporaryDir dir;
+        const QString pdf = exported(dir, setup, jobWith(30, CropMarks::None));
+        QVERIFY(!pdf.isEmpty());
+        const QList<QList<double>> pages = inkOf(pdf);
+        QCOMPARE(pages.size(), inks.size());
+        for (qsizetype page = 0; page < pages.size(); ++page) {
+            for (int ink = 0; ink < 3; ++ink)
+                QVERIFY2((pages[page][ink] > 0.001) == inks[page][ink],
+                         qPrintable(QStringLiteral("page %1, ink %2: %3").arg(page + 1).arg(ink).arg(pages[page][ink])));
+        }
+    }
+
     // Where a 91 × 55 mm trim puts the marks: ten pixels a millimetre, the
     // trim 10 mm in (3 mm bleed, 7 mm marks).
     void cropMarks_data()
