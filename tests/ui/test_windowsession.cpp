@@ -5,32 +5,10 @@
 #include "UiTestSupport.h"
 #include "widgets/InlineEditor.h"
 
-#include <QSemaphore>
-#include <QThreadPool>
-
 namespace {
 using ProcessUsage::heapInUse;
 using ProcessUsage::openFileCount;
-
-// Every thread of Qt's pool holds an event notifier (an eventfd) while it
-// lives, and the pool starts its threads as work comes: all of them are
-// started first and kept, so that the open files counted are the program's.
-void startEveryPoolThread()
-{
-    QThreadPool *pool = QThreadPool::globalInstance();
-    pool->setExpiryTimeout(-1);
-    QSemaphore arrived, go, done;
-    for (int n = 0; n < pool->maxThreadCount(); ++n) {
-        pool->start([&] {
-            arrived.release();
-            go.acquire();
-            done.release();
-        });
-    }
-    arrived.acquire(pool->maxThreadCount());
-    go.release(pool->maxThreadCount());
-    done.acquire(pool->maxThreadCount());   // not waitForDone(), which ends the threads
-}
+using ProcessUsage::startEveryPoolThread;
 
 struct Session : TestWindow {
     QTemporaryDir dir;

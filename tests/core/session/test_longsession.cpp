@@ -54,6 +54,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::writeFile(picture, TestFiles::simpleBmp(40, 30)));
         const QString path = dir.filePath(QStringLiteral("card.tvl"));
 
+        ProcessUsage::startEveryPoolThread();
         CardDocument doc;
         RecordingSink sink;
         doc.setMessageSink(&sink);
