@@ -448,16 +448,12 @@ void LoadCardStream(CardDocument &doc, int fd, bool *isCard, const PictureUse &u
     // messages come in the file's order, before an error that ends the read.
     PictureLoads pictures(doc, use);
     bool read = false;
+    bool *const found = isCard ? isCard : &read;
     try {
-        CardFileReader(doc, lines, pictures).read(&read);
-        if (isCard)
-            *isCard = read;
-        if (read && use.meanwhile)
+        CardFileReader(doc, lines, pictures).read(found);
+        if (*found && use.meanwhile)
             use.meanwhile();
     } catch (...) {
-        // A card whose read ended early is still a card.
-        if (isCard)
-            *isCard = read;
         pictures.tellFound();
         doc.SetModified(false);
         throw;

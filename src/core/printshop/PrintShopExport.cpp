@@ -105,14 +105,21 @@ void addOnce(QStringList *to, const QStringList &problems)
     }
 }
 
+// The drawn PDF made PDF/X; *error is set when that failed, not when
+// prepare refused the drawing.
 std::optional<QByteArray> finished(const std::optional<QByteArray> &drawn, const PrintShopLayout &layout,
-                                   const PrintShopJob &job, QStringList *preflight, QString *error)
+                                   const PrintShopJob &job, QStringList *preflight, QString *error,
+                                   const PdfxFinish::Preparation &prepare = {})
 {
     if (!drawn)
         return std::nullopt;
+    bool prepared = true;
+    const auto preparing = [&](QPDF &document) { return prepared = prepare(document); };
     QString why;
-    std::optional<QByteArray> pdf = PdfxFinish::finish(*drawn, layout, documentInfo(job), preflight, &why);
-    if (!pdf)
+    std::optional<QByteArray> pdf = PdfxFinish::finish(*drawn, layout, documentInfo(job), preflight, &why,
+                                                       prepare ? PdfxFinish::Preparation(preparing)
+                                                               : PdfxFinish::Preparation());
+    if (!pdf && prepared)
         setError(error, Msg::printShopNotFinished(why));
     return pdf;
 }
@@ -200,26 +207,17 @@ std::optional<QByteArray> pdf(const CardDocument &doc, const PrintShopJob &job, 
                 return true;
             },
             job.title, error);
-        if (!drawn)
-            return std::nullopt;
         bool standInMissing = false;
         const auto putPictures = [&](QPDF &document) {
-            for (const std::unique_ptr<PdfPictureStreams> &streams : pictures) {
-                if (!streams->replaceStandIns(document)) {
-                    standInMissing = true;
-                    return false;
-                }
-            }
-            return true;
+            for (const std::unique_ptr<PdfPictureStreams> &streams : pictures)
+                standInMissing = standInMissing || !streams->replaceStandIns(document);
+            return !standInMissing;
         };
-        QString why;
-        std::optional<QByteArray> bytes = PdfxFinish::finish(*drawn, layout, documentInfo(job), &problems, &why,
-                                                             standIns ? PdfxFinish::Preparation(putPictures)
-                                                                      : PdfxFinish::Preparation());
-        if (!bytes && standInMissing)
+        std::optional<QByteArray> bytes = finished(drawn, layout, job, &problems, error,
+                                                   standIns ? PdfxFinish::Preparation(putPictures)
+                                                            : PdfxFinish::Preparation());
+        if (standInMissing)
             continue;
-        if (!bytes)
-            setError(error, Msg::printShopNotFinished(why));
         addOnce(preflight, problems);
         return bytes;
     }

@@ -343,8 +343,8 @@ private Q_SLOTS:
 
     // The pictures are drawn as stand-ins and put in place before the
     // conversion: each page shows its own side's pictures, and a picture
-    // whose box lies beyond the bleed (never drawn) has the pages drawn with
-    // the pictures instead. Inks: cyan, magenta, yellow used, page by page.
+    // whose box is never drawn has the pages drawn with the pictures
+    // instead. Inks: cyan, magenta, yellow used, page by page.
     void picturesInPlace_data()
     {
         QTest::addColumn<Setup>("setup");
@@ -365,8 +365,9 @@ private Q_SLOTS:
             addImageBox(doc, {200, 60, 80, 80}, cyan);
             doc.showSide(Side::Front);
         }) << QList<QList<bool>>{cyanInks, cyanInks};
-        QTest::newRow("a box beyond the bleed") << Setup([=](CardDocument &doc) {
-            addImageBox(doc, {-300, 40, 100, 100}, cyan, QStringLiteral("map.png"));
+        // Millions of pixels off the card: the sheet draws nothing of it.
+        QTest::newRow("a box never drawn") << Setup([=](CardDocument &doc) {
+            addImageBox(doc, {-3000000, 40, 100, 100}, cyan, QStringLiteral("map.png"));
             addImageBox(doc, {40, 40, 100, 100}, red);
         }) << QList<QList<bool>>{redInks};
     }
