@@ -15,9 +15,12 @@ constexpr std::size_t HugePage = std::size_t(2) << 20;
 // Below this a picture takes ordinary memory: a huge page would be mostly empty.
 constexpr std::size_t SmallestMapped = HugePage;
 
-// Memory given back kept for the next pictures: enough for the pictures in
-// flight in a print job (one per core) of a few megapixels each.
-constexpr std::size_t KeptBytes = std::size_t(32) << 20;
+// Memory given back kept for the next pictures: enough for a card of twenty
+// pictures of a few megapixels each, so that opening a card after another
+// finds its memory already cleared, and for the pictures in flight in a print
+// job (one per core). The system may take kept memory back whenever it needs
+// it (it is handed to it as free); a picture then gets fresh memory.
+constexpr std::size_t KeptBytes = std::size_t(256) << 20;
 
 struct Mapping {
     void *start;
@@ -50,12 +53,22 @@ public:
         {
             const QMutexLocker lock(&m_mutex);
             if (m_keptBytes + mapping.length <= KeptBytes) {
+                // Until written again its pages are the system's to take;
+                // those it has not taken keep their contents, and a write
+                // makes them the picture's again without a fault.
+                ::madvise(mapping.start, mapping.length, MADV_FREE);
                 m_kept.push_back(mapping);
                 m_keptBytes += mapping.length;
                 return;
             }
         }
         ::munmap(mapping.start, mapping.length);
+    }
+
+    std::size_t keptBytes()
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_keptBytes;
     }
 
 private:
@@ -97,6 +110,8 @@ void *mapAligned(std::size_t length)
 }
 
 } // namespace
+
+std::size_t keptBytes() { return keptMemory().keptBytes(); }
 
 QImage newImage(int width, int height, QImage::Format format)
 {
