@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cfenv>
+
 #include <functional>
 #include <limits>
 
@@ -31,6 +33,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("12.5 rounds down to even") << CardGeometry::roundTiesEven(12.5) << 12;
         QTest::newRow("37.5 rounds up to even") << CardGeometry::roundTiesEven(37.5) << 38;
+        QTest::newRow("-2.5 rounds up to even") << CardGeometry::roundTiesEven(-2.5L) << -2;
+        QTest::newRow("-3.5 rounds down to even") << CardGeometry::roundTiesEven(-3.5L) << -4;
+        QTest::newRow("just below a tie rounds down") << CardGeometry::roundTiesEven(4.5L - 0x1p-60L) << 4;
+        QTest::newRow("largest half below the top") << CardGeometry::roundTiesEven(2147483646.5L) << 2147483646;
+        QTest::newRow("beyond the top saturates") << CardGeometry::roundTiesEven(2147483647.5L) << IntMax;
+        QTest::newRow("below the bottom saturates") << CardGeometry::roundTiesEven(-2147483648.5L) << IntMin;
+        QTest::newRow("under an upward rounding mode") << [] {
+            std::fesetround(FE_UPWARD);
+            const int r = CardGeometry::roundTiesEven(2.5L);
+            const bool restored = std::fegetround() == FE_UPWARD;
+            std::fesetround(FE_TONEAREST);
+            return restored ? r : -1;
+        }() << 2;
 
         QTest::newRow("-13 at 96 is 10 pt (9.75)") << BoxFont::sizeFromHeight(-13, 96) << 10;
         QTest::newRow("half away from zero: -2 at 96 is 2 pt") << BoxFont::sizeFromHeight(-2, 96) << 2;
