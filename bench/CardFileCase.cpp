@@ -148,11 +148,11 @@ void cardFileCase(const BenchSetup &setup, ResultTable &table)
     }
     // What the machine allows the read with pictures: reading and decoding
     // them on every core, measured just before.
+    const Limit openLimit = Limits::pictures(setup.pictures, QSize(), false, setup.runs);
     // The first read of each card is untimed (it fills the file cache and
     // the picture memory, 3 to 6 times as long as the next). A read is short,
     // and the growth of two cards' reads is a ratio of two medians: each is
     // the median of three times as many reads as the other figures.
-    const Limit openLimit = Limits::pictures(setup.pictures, QSize(), false, setup.runs);
     for (Card *card : {&pictures, &picturesHalf}) {
         card->timeRead();
         card->reads.clear();
